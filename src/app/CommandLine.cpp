@@ -1,0 +1,65 @@
+#include "app/CommandLine.h"
+
+#include "BuildInfo.h"
+
+namespace moravel {
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Usage: moravel [options]\n"
+        "\n"
+        "A live system monitor in a black island at the top edge of the screen.\n"
+        "\n"
+        "Options:\n"
+        "  --json          Print one JSON object per refresh (once a second) on\n"
+        "                  standard output instead of showing the island.\n"
+        "  --count N       With --json: stop after N refreshes.\n"
+        "  --processes     With --json: also sample the top processes.\n"
+        "  -h, --help      Show this help and exit.\n"
+        "  -v, --version   Show the version and exit.\n"
+        "\n"
+        "Environment:\n"
+        "  MORAVEL_PROC_ROOT  Where to read the kernel's process files (default /proc).\n"
+        "  MORAVEL_SYS_ROOT   Where to read the kernel's device files (default /sys).\n"
+        "                     Both let a bug report be reproduced from a copied tree.\n");
+}
+
+CommandLineResult parseCommandLine(const QStringList& arguments)
+{
+    RunOptions options;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
+            return ShowText{helpText()};
+        if (argument == QLatin1String("-v") || argument == QLatin1String("--version"))
+            return ShowText{QStringLiteral("moravel %1 (build %2)\n")
+                                .arg(QString::fromUtf8(build::version),
+                                     *build::buildNumber ? QString::fromUtf8(build::buildNumber) : QStringLiteral("—"))};
+        if (argument == QLatin1String("--json")) {
+            options.json = true;
+        } else if (argument == QLatin1String("--processes")) {
+            options.processes = true;
+        } else if (argument == QLatin1String("--count") || argument.startsWith(QLatin1String("--count="))) {
+            QString value;
+            if (argument.startsWith(QLatin1String("--count="))) {
+                value = argument.mid(8);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                return UsageError{QStringLiteral("moravel: --count needs a number")};
+            }
+            bool ok = false;
+            const int count = value.toInt(&ok);
+            if (!ok || count < 1)
+                return UsageError{QStringLiteral("moravel: --count needs a whole number of at least 1, not \"%1\"")
+                                      .arg(value)};
+            options.count = count;
+        } else {
+            return UsageError{QStringLiteral("moravel: unknown option \"%1\" (see moravel --help)").arg(argument)};
+        }
+    }
+    return options;
+}
+
+}  // namespace moravel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+
+namespace moravel {
+
+struct RunOptions {
+    bool json = false;
+    std::optional<int> count;  // stop after this many refreshes
+    bool processes = false;    // sample the process table in JSON mode
+};
+
+struct ShowText {
+    QString text;  // --help or --version, printed to standard output
+};
+
+struct UsageError {
+    QString message;  // printed to standard error; the exit status is 2
+};
+
+using CommandLineResult = std::variant<RunOptions, ShowText, UsageError>;
+
+CommandLineResult parseCommandLine(const QStringList& arguments);
+QString helpText();
+
+}  // namespace moravel

@@ -1,0 +1,46 @@
+#include "app/JsonMode.h"
+
+#include "app/Platform.h"
+#include "monitor/SnapshotJson.h"
+#include "monitor/SystemMonitor.h"
+#include "support/BackgroundRunner.h"
+#include "support/QtScheduler.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace moravel {
+
+int runJsonMode(const RunOptions& options)
+{
+    QtScheduler scheduler;
+    ThreadPoolRunner background;
+    SystemMonitor monitor(scheduler, background, makePlatformTelemetry(ReaderRoots::fromEnvironment()),
+                          ReaderRoots::fromEnvironment());
+
+    int printed = 0;
+    // One line per refresh: a refresh always ends by publishing the history.
+    QObject::connect(&monitor, &SystemMonitor::historyChanged, &monitor, [&](const MetricHistory& history) {
+        const QByteArray line = snapshotJsonLine(monitor.snapshot(), history.last().time) + '\n';
+        if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
+            || std::fflush(stdout) != 0) {
+            // The reader went away (a closed pipe): stop quietly.
+            monitor.stop();
+            QCoreApplication::exit(0);
+            return;
+        }
+        if (options.count && ++printed >= *options.count) {
+            monitor.stop();
+            QCoreApplication::exit(0);
+        }
+    });
+    if (options.processes)
+        monitor.setProcessTelemetryActive(true);
+    monitor.start();
+    const int status = QCoreApplication::exec();
+    monitor.stop();
+    return status;
+}
+
+}  // namespace moravel

@@ -1,0 +1,85 @@
+#include "monitor/Formatters.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace moravel {
+
+namespace MetricFormat {
+
+QString fixed(double value, int decimals)
+{
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc())
+        return QStringLiteral("—");
+    return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
+}
+
+QString bytes(uint64_t value)
+{
+    const double x = static_cast<double>(value);
+    if (value >= 1'000'000'000'000ULL)
+        return fixed(x / 1e12, 1) + QStringLiteral(" TB");
+    if (value < 1'000'000'000ULL)
+        return fixed(x / 1e6, 0) + QStringLiteral(" MB");
+    const double gigabytes = x / 1e9;
+    return fixed(gigabytes, gigabytes < 100 ? 1 : 0) + QStringLiteral(" GB");
+}
+
+QString speed(double value)
+{
+    if (value >= 1e9)
+        return fixed(value / 1e9, 1) + QLatin1Char('G');
+    if (value >= 1e6)
+        return fixed(value / 1e6, 1) + QLatin1Char('M');
+    if (value >= 1000)
+        return fixed(value / 1000, 0) + QLatin1Char('K');
+    return fixed(value, 0) + QLatin1Char('B');
+}
+
+namespace {
+bool isShowable(std::optional<double> watts)
+{
+    return watts && std::isfinite(*watts) && *watts > 0.05;
+}
+}  // namespace
+
+QString power(std::optional<double> watts)
+{
+    if (!isShowable(watts))
+        return QStringLiteral("— W");
+    return fixed(*watts, *watts < 10 ? 1 : 0) + QStringLiteral(" W");
+}
+
+QString compactWatts(std::optional<double> watts)
+{
+    if (!isShowable(watts))
+        return QStringLiteral("—");
+    return fixed(*watts, *watts < 10 ? 1 : 0) + QLatin1Char('W');
+}
+
+QString compactBattery(int64_t percent, bool isFull)
+{
+    if (isFull)
+        return QStringLiteral("Full");
+    return QString::number(std::clamp<int64_t>(percent, 0, 100)) + QLatin1Char('%');
+}
+
+}  // namespace MetricFormat
+
+QString BatterySymbol::name(int64_t percent)
+{
+    if (percent >= 88)
+        return QStringLiteral("battery.100percent");
+    if (percent >= 63)
+        return QStringLiteral("battery.75percent");
+    if (percent >= 38)
+        return QStringLiteral("battery.50percent");
+    if (percent >= 13)
+        return QStringLiteral("battery.25percent");
+    return QStringLiteral("battery.0percent");
+}
+
+}  // namespace moravel

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+#include "monitor/TelemetryReaders.h"
+
+#include <optional>
+
+namespace moravel {
+
+// Fills the battery and power fields of a snapshot being built from the
+// battery controller's properties.
+void applyBatteryRegistry(const BatteryRegistry& registry, SystemSnapshot& next);
+
+// Watts the system itself draws: on battery the discharge; on external power
+// the input, less what goes into the battery while charging (never negative).
+double systemPowerWatts(const SystemSnapshot& snapshot);
+
+// Chooses the power figure shown as the system's draw. A weak reading (0.05 W
+// or less) keeps the previous figure for up to 2 s after the last valid one.
+void reconcileDisplayPower(const SystemSnapshot& previous, SystemSnapshot& next, double nowSeconds,
+                           std::optional<double>& lastValidAtSeconds);
+
+}  // namespace moravel

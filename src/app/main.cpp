@@ -1,19 +1,11 @@
 #include "app/CommandLine.h"
 #include "app/JsonMode.h"
+#include "app/SignalQuit.h"
 
 #include <QCoreApplication>
 
 #include <csignal>
 #include <cstdio>
-
-namespace {
-
-void quitOnSignal(int)
-{
-    QCoreApplication::exit(0);
-}
-
-}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -29,8 +21,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", error->message.toUtf8().constData());
         return 2;
     }
-    std::signal(SIGINT, quitOnSignal);
-    std::signal(SIGTERM, quitOnSignal);
+    moravel::SignalQuit signalQuit;
     std::signal(SIGPIPE, SIG_IGN);
 
     moravel::RunOptions options = std::get<moravel::RunOptions>(parsed);

@@ -1,0 +1,50 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+
+namespace {
+CommandLineResult parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("moravel"));
+    return parseCommandLine(arguments);
+}
+}  // namespace
+
+TEST(CommandLine, JsonWithCountAndProcesses)
+{
+    const auto result = parse({"--json", "--count", "3", "--processes"});
+    const auto* options = std::get_if<RunOptions>(&result);
+    ASSERT_TRUE(options);
+    EXPECT_TRUE(options->json);
+    EXPECT_EQ(options->count, 3);
+    EXPECT_TRUE(options->processes);
+    const auto equals = parse({"--json", "--count=7"});
+    ASSERT_TRUE(std::get_if<RunOptions>(&equals));
+    EXPECT_EQ(std::get<RunOptions>(equals).count, 7);
+}
+
+TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
+{
+    for (const QStringList& arguments : {QStringList{"--json", "--count", "x"}, QStringList{"--json", "--count", "0"},
+                                         QStringList{"--json", "--count", "-2"}, QStringList{"--json", "--count"},
+                                         QStringList{"--json", "--count", "99999999999"}, QStringList{"--frobnicate"},
+                                         QStringList{"extra"}}) {
+        const auto result = parse(arguments);
+        const auto* error = std::get_if<UsageError>(&result);
+        ASSERT_TRUE(error) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(error->message.startsWith("moravel: "));
+    }
+}
+
+TEST(CommandLine, HelpDocumentsTheEnvironmentAndVersionNamesTheProgram)
+{
+    const auto help = parse({"--help"});
+    ASSERT_TRUE(std::get_if<ShowText>(&help));
+    EXPECT_TRUE(std::get<ShowText>(help).text.contains("MORAVEL_PROC_ROOT"));
+    EXPECT_TRUE(std::get<ShowText>(help).text.contains("MORAVEL_SYS_ROOT"));
+    const auto version = parse({"--version"});
+    ASSERT_TRUE(std::get_if<ShowText>(&version));
+    EXPECT_TRUE(std::get<ShowText>(version).text.startsWith("moravel "));
+}

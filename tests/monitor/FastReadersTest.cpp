@@ -1,0 +1,120 @@
+#include "monitor/FastReaders.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace moravel;
+
+TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
+{
+    // user nice system idle iowait irq softirq steal guest guest_nice
+    const auto ticks = parseProcStat("cpu  100 20 30 400 50 6 7 8 90 10\ncpu0 1 2 3 4 5 6 7 8 9 10\n");
+    ASSERT_TRUE(ticks);
+    EXPECT_EQ(ticks->used, 100u + 20 + 30 + 6 + 7 + 8);  // guest is already inside user and nice
+    EXPECT_EQ(ticks->total, ticks->used + 400 + 50);
+}
+
+TEST(ProcStat, MissingOrShortOrGarbledLineFails)
+{
+    EXPECT_FALSE(parseProcStat(""));
+    EXPECT_FALSE(parseProcStat("cpu0 1 2 3 4 5 6 7 8\nintr 5\n"));
+    EXPECT_FALSE(parseProcStat("cpu  1 2 3 4\n"));
+    EXPECT_FALSE(parseProcStat("cpu  1 2 x 4 5 6 7 8 9\n"));
+}
+
+TEST(ProcStat, BusyShareBetweenTwoReadings)
+{
+    EXPECT_EQ(cpuPercentBetween(std::nullopt, {50, 100}), 0);
+    EXPECT_DOUBLE_EQ(cpuPercentBetween(CpuTicks{50, 100}, {80, 200}), 30);
+    EXPECT_EQ(cpuPercentBetween(CpuTicks{50, 100}, {60, 100}), 0);  // total did not grow
+    EXPECT_EQ(cpuPercentBetween(CpuTicks{50, 100}, {10, 90}), 0);   // counters went back
+}
+
+TEST(Meminfo, UsedIsTotalLessAvailable)
+{
+    const auto usage = parseMeminfo("MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n");
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->total, 1000u * 1024);
+    EXPECT_EQ(usage->used, 750u * 1024);
+    EXPECT_DOUBLE_EQ(usage->percent, 75);
+}
+
+TEST(Meminfo, OldKernelsEstimateAvailableFromCachesLessShmem)
+{
+    const auto usage = parseMeminfo(
+        "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n");
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->used, (1000u - 300) * 1024);
+}
+
+TEST(Meminfo, UsedNeverExceedsTotalAndMissingTotalFails)
+{
+    const auto usage = parseMeminfo("MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n");
+    ASSERT_TRUE(usage);
+    EXPECT_EQ(usage->used, usage->total);
+    EXPECT_DOUBLE_EQ(usage->percent, 100);
+    EXPECT_FALSE(parseMeminfo("MemFree: 10 kB\nMemAvailable: 20 kB\n"));
+    EXPECT_FALSE(parseMeminfo("MemTotal: lots kB\n"));
+}
+
+TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
+{
+    const auto interfaces = parseNetDev(
+        "Inter-|   Receive                                                |  Transmit\n"
+        " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
+        "    lo: 5000 10 0 0 0 0 0 0 5000 10 0 0 0 0 0 0\n"
+        "  eth0:18446744073709551615 1 0 0 0 0 0 0 42 1 0 0 0 0 0 0\n"
+        "broken: 1 2 3\n");
+    ASSERT_EQ(interfaces.size(), 2u);
+    EXPECT_EQ(interfaces[0].name, "lo");
+    EXPECT_EQ(interfaces[1].name, "eth0");
+    EXPECT_EQ(interfaces[1].received, 18446744073709551615ull);  // full 64-bit counters
+    EXPECT_EQ(interfaces[1].sent, 42u);
+}
+
+TEST(NetDev, InterfaceFlagsAreHexadecimal)
+{
+    EXPECT_EQ(parseInterfaceFlags("0x1003\n"), 0x1003u);
+    EXPECT_EQ(parseInterfaceFlags("0x9"), 0x9u);
+    EXPECT_FALSE(parseInterfaceFlags("up"));
+}
+
+namespace {
+NetworkTotals sumWith(const std::map<std::string, InterfaceState>& states)
+{
+    std::vector<InterfaceCounters> interfaces;
+    uint64_t base = 1;
+    for (const auto& [name, state] : states) {
+        interfaces.push_back({name, base, base * 10});
+        base *= 100;
+    }
+    return sumCountedInterfaces(interfaces, [&](const std::string& name) -> std::optional<InterfaceState> {
+        return states.at(name);
+    });
+}
+}  // namespace
+
+TEST(NetworkTotals, CountOnlyUpNonLoopbackDevices)
+{
+    // Names sort as: a-eth (1), b-lo (100), c-down (10000), d-bridge (1000000)
+    const auto totals = sumWith({{"a-eth", {0x1003, true}},
+                                 {"b-lo", {0x9, true}},
+                                 {"c-down", {0x1002, true}},
+                                 {"d-bridge", {0x1003, false}}});
+    EXPECT_EQ(totals.received, 1u);
+    EXPECT_EQ(totals.sent, 10u);
+}
+
+TEST(NetworkTotals, WithoutAnyDeviceEveryUpInterfaceCounts)
+{
+    const auto totals = sumWith({{"a-veth", {0x1003, false}}, {"b-lo", {0x9, false}}, {"c-tun", {0x1091, false}}});
+    EXPECT_EQ(totals.received, 1u + 10000);
+}
+
+TEST(NetworkTotals, LoopbackAloneCountsNothing)
+{
+    const auto totals = sumWith({{"lo", {0x9, false}}});
+    EXPECT_EQ(totals.received, 0u);
+    EXPECT_EQ(totals.sent, 0u);
+}

@@ -1,0 +1,339 @@
+#include "monitor/SystemMonitor.h"
+#include "support/BackgroundRunner.h"
+#include "support/VirtualScheduler.h"
+#include "testsupport/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace moravel;
+using moravel::fixtures::FixtureTree;
+
+namespace {
+
+// Counts calls and hands out canned readings.
+class FakeTelemetry : public TelemetryReaders {
+public:
+    std::optional<BatteryRegistry> readBattery() override
+    {
+        ++batteryReads;
+        return battery;
+    }
+    std::optional<DiskMetric> readDisk() const override
+    {
+        ++diskReads;
+        return disk;
+    }
+    ProcessReading readProcesses(ProcessHistory previous, int32_t) const override
+    {
+        ++processReads;
+        previous.entries[1] = {1, static_cast<uint64_t>(processReads)};
+        return ProcessReading{processes, std::move(previous)};
+    }
+
+    std::optional<BatteryRegistry> battery;
+    std::optional<DiskMetric> disk;
+    QList<ProcessMetric> processes{{7, QStringLiteral("worker"), 12.5, 4096}};
+    int batteryReads = 0;
+    mutable int diskReads = 0;
+    mutable int processReads = 0;
+};
+
+std::string statLine(uint64_t used, uint64_t idle)
+{
+    return "cpu  " + std::to_string(used) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
+}
+
+std::string netDev(uint64_t received, uint64_t sent)
+{
+    return "Inter-| Receive | Transmit\n face |bytes ...|bytes ...\n"
+           "    lo: 999 1 0 0 0 0 0 0 999 1 0 0 0 0 0 0\n"
+           "  eth0: " + std::to_string(received) + " 1 0 0 0 0 0 0 " + std::to_string(sent) + " 1 0 0 0 0 0 0\n";
+}
+
+class SystemMonitorTest : public ::testing::Test {
+protected:
+    SystemMonitorTest()
+    {
+        tree.write("proc/stat", statLine(0, 0));
+        tree.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 600 kB\n");
+        tree.write("proc/net/dev", netDev(0, 0));
+        tree.write("sys/class/net/lo/flags", "0x9\n");
+        tree.write("sys/class/net/eth0/flags", "0x1003\n");
+        tree.makeDirectory("sys/class/net/eth0/device");
+        telemetry = std::make_shared<FakeTelemetry>();
+        monitor = std::make_unique<SystemMonitor>(scheduler, runner, telemetry,
+                                                  ReaderRoots{tree.procRoot(), tree.sysRoot()});
+    }
+
+    FixtureTree tree;
+    VirtualScheduler scheduler;
+    ManualRunner runner;
+    std::shared_ptr<FakeTelemetry> telemetry;
+    std::unique_ptr<SystemMonitor> monitor;
+};
+
+}  // namespace
+
+TEST_F(SystemMonitorTest, InitialSnapshotKnowsTheMemorySizeButHasNoReading)
+{
+    EXPECT_EQ(monitor->snapshot().memoryTotal, 1000u * 1024);
+    EXPECT_EQ(monitor->snapshot().memoryUsed, 0u);
+    EXPECT_TRUE(monitor->history().isEmpty());
+    EXPECT_EQ(monitor->updateCount(), 0);
+}
+
+TEST_F(SystemMonitorTest, StartTakesOneSampleBeforeTheFirstTickAndOnlyOnce)
+{
+    monitor->start();
+    monitor->start();
+    EXPECT_EQ(monitor->updateCount(), 1);
+    EXPECT_EQ(monitor->history().size(), 1);
+    scheduler.advance(0.99);
+    EXPECT_EQ(monitor->updateCount(), 1);
+    scheduler.advance(0.01);
+    EXPECT_EQ(monitor->updateCount(), 2);
+    scheduler.advance(10);
+    EXPECT_EQ(monitor->updateCount(), 12);  // one timer, not two
+}
+
+TEST_F(SystemMonitorTest, EachRefreshPublishesOneSnapshotAndOneHistory)
+{
+    int snapshots = 0;
+    int histories = 0;
+    QObject::connect(monitor.get(), &SystemMonitor::snapshotChanged, [&] { ++snapshots; });
+    QObject::connect(monitor.get(), &SystemMonitor::historyChanged, [&] { ++histories; });
+    monitor->refresh();
+    monitor->refresh();
+    EXPECT_EQ(snapshots, 2);
+    EXPECT_EQ(histories, 2);
+}
+
+TEST_F(SystemMonitorTest, CpuIsZeroFirstThenTheBusyShareOfTheInterval)
+{
+    tree.write("proc/stat", statLine(100, 900));
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().cpuPercent, 0);
+    tree.write("proc/stat", statLine(160, 940));  // 60 busy of 100 ticks
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 60);
+    tree.write("proc/stat", statLine(160, 940));  // total did not grow
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().cpuPercent, 0);
+}
+
+TEST_F(SystemMonitorTest, FailedReadsRepeatTheLastValues)
+{
+    tree.write("proc/stat", statLine(100, 900));
+    monitor->refresh();
+    tree.write("proc/stat", statLine(130, 970));
+    tree.write("proc/net/dev", netDev(1000, 500));
+    scheduler.advance(1);
+    monitor->refresh();
+    const SystemSnapshot good = monitor->snapshot();
+    ASSERT_DOUBLE_EQ(good.cpuPercent, 30);
+    ASSERT_DOUBLE_EQ(good.downloadBytesPerSecond, 1000);
+
+    tree.remove("proc/stat");
+    tree.remove("proc/meminfo");
+    tree.remove("proc/net/dev");
+    scheduler.advance(1);
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().cpuPercent, good.cpuPercent);
+    EXPECT_EQ(monitor->snapshot().memoryUsed, good.memoryUsed);
+    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, good.downloadBytesPerSecond);
+    EXPECT_EQ(monitor->history().size(), 3);  // a refresh always adds a sample
+
+    // The previous ticks were kept through the failure.
+    tree.write("proc/stat", statLine(140, 1060));
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 10);
+}
+
+TEST_F(SystemMonitorTest, MemoryUsedIsTotalLessAvailable)
+{
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().memoryUsed, 400u * 1024);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().memoryPercent, 40);
+}
+
+TEST_F(SystemMonitorTest, NetworkRatesOverTheMonotonicInterval)
+{
+    tree.write("proc/net/dev", netDev(10'000, 2'000));
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, 0);
+    tree.write("proc/net/dev", netDev(14'000, 3'000));
+    scheduler.advance(2);
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->snapshot().downloadBytesPerSecond, 2000);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().uploadBytesPerSecond, 500);
+}
+
+TEST_F(SystemMonitorTest, NetworkIntervalHasAMillisecondFloor)
+{
+    monitor->refresh();
+    tree.write("proc/net/dev", netDev(5, 1));
+    scheduler.advance(0.0005);
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->snapshot().downloadBytesPerSecond, 5000);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().uploadBytesPerSecond, 1000);
+}
+
+TEST_F(SystemMonitorTest, CountersGoingBackwardsGiveZeroAndAreStored)
+{
+    tree.write("proc/net/dev", netDev(10'000, 10'000));
+    monitor->refresh();
+    tree.write("proc/net/dev", netDev(100, 20'000));
+    scheduler.advance(1);
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, 0);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().uploadBytesPerSecond, 10'000);
+    tree.write("proc/net/dev", netDev(600, 20'000));
+    scheduler.advance(1);
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->snapshot().downloadBytesPerSecond, 500);  // measured from the new totals
+}
+
+TEST_F(SystemMonitorTest, DownOrLoopbackInterfacesCountNothing)
+{
+    tree.write("sys/class/net/eth0/flags", "0x1002\n");  // down
+    monitor->refresh();
+    tree.write("proc/net/dev", netDev(9'000, 9'000));
+    scheduler.advance(1);
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, 0);
+    EXPECT_EQ(monitor->snapshot().uploadBytesPerSecond, 0);
+}
+
+TEST_F(SystemMonitorTest, HistoryKeepsTheNewest300)
+{
+    for (int i = 0; i < 301; ++i) {
+        scheduler.advance(1);
+        monitor->refresh();
+    }
+    ASSERT_EQ(monitor->history().size(), 300);
+    // The first sample was taken at t = 1 s; the oldest kept is the second one.
+    EXPECT_EQ(scheduler.currentDateTime().addSecs(-299), monitor->history().first().time);
+    EXPECT_NE(monitor->history().first().id, monitor->history().last().id);
+}
+
+TEST_F(SystemMonitorTest, StopThenStartContinuesTheCountAndKeepsTheHistory)
+{
+    monitor->start();
+    scheduler.advance(2);
+    monitor->stop();
+    scheduler.advance(5);
+    EXPECT_EQ(monitor->updateCount(), 3);
+    monitor->start();
+    EXPECT_EQ(monitor->updateCount(), 4);
+    EXPECT_EQ(monitor->history().size(), 4);
+}
+
+TEST_F(SystemMonitorTest, BatteryOnOddCountsDiskOnFirstAndEvery30th)
+{
+    telemetry->disk = DiskMetric{50, 5, 10};
+    monitor->start();
+    EXPECT_EQ(telemetry->batteryReads, 1);
+    EXPECT_EQ(runner.pendingCount(), 1);
+    runner.runAll();
+    EXPECT_EQ(monitor->snapshot().diskTotal, 10u);
+    scheduler.advance(29);  // count 30
+    EXPECT_EQ(telemetry->batteryReads, 15);
+    EXPECT_EQ(runner.pendingCount(), 1);
+    scheduler.advance(30);  // count 60, while the 30th is still in flight
+    EXPECT_EQ(runner.pendingCount(), 1);
+}
+
+TEST_F(SystemMonitorTest, DiskFailureKeepsTheLastValues)
+{
+    telemetry->disk = DiskMetric{50, 5, 10};
+    monitor->start();
+    runner.runAll();
+    telemetry->disk.reset();
+    scheduler.advance(29);
+    runner.runAll();
+    EXPECT_EQ(telemetry->diskReads, 2);
+    EXPECT_EQ(monitor->snapshot().diskPercent, 50);
+}
+
+TEST_F(SystemMonitorTest, ProcessTelemetryOnlyWhileActive)
+{
+    monitor->start();
+    runner.runAll();  // the disk reading
+    scheduler.advance(10);
+    EXPECT_EQ(telemetry->processReads, 0);
+    EXPECT_TRUE(monitor->snapshot().topProcesses.isEmpty());
+
+    monitor->setProcessTelemetryActive(true);  // reads at once, not at the next multiple of 5
+    runner.runAll();
+    EXPECT_EQ(telemetry->processReads, 1);
+    EXPECT_EQ(monitor->snapshot().topProcesses.size(), 1);
+    scheduler.advance(4);  // counts 12 .. 15
+    runner.runAll();
+    EXPECT_EQ(telemetry->processReads, 2);
+
+    monitor->setProcessTelemetryActive(false);
+    EXPECT_TRUE(monitor->snapshot().topProcesses.isEmpty());
+    scheduler.advance(10);
+    EXPECT_EQ(runner.pendingCount(), 0);
+}
+
+TEST_F(SystemMonitorTest, ProcessResultArrivingAfterSwitchOffIsDropped)
+{
+    monitor->setProcessTelemetryActive(true);
+    monitor->setProcessTelemetryActive(false);
+    runner.runAll();
+    EXPECT_TRUE(monitor->snapshot().topProcesses.isEmpty());
+    // The reading's history came back: the next reading continues from it.
+    monitor->setProcessTelemetryActive(true);
+    runner.runAll();
+    EXPECT_EQ(telemetry->processReads, 2);
+    EXPECT_EQ(monitor->snapshot().topProcesses.size(), 1);
+}
+
+TEST_F(SystemMonitorTest, StopDiscardsSlowResultsInFlight)
+{
+    telemetry->disk = DiskMetric{50, 5, 10};
+    monitor->start();
+    monitor->stop();
+    runner.runAll();
+    EXPECT_EQ(monitor->snapshot().diskTotal, 0u);
+}
+
+TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
+{
+    BatteryRegistry charging;
+    charging.externalConnected = true;
+    charging.isCharging = true;
+    charging.systemPowerInMilliwatts = 30'000;
+    charging.amperageMilliamps = 1000;
+    charging.voltageMillivolts = 12'000;  // 12 W into the battery
+    telemetry->battery = charging;
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 18);
+    EXPECT_TRUE(monitor->history().last().isCharging);
+
+    charging.systemPowerInMilliwatts = 0;
+    telemetry->battery = charging;
+    monitor->refresh();  // even count: battery carried over
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 0);
+
+    BatteryRegistry discharging;
+    discharging.amperageMilliamps = -750;
+    discharging.voltageMillivolts = 12'000;  // 9 W
+    telemetry->battery = discharging;
+    monitor->refresh();
+    monitor->refresh();
+    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 9);
+    EXPECT_DOUBLE_EQ(monitor->history().last().batteryPower, 9);
+}
+
+TEST_F(SystemMonitorTest, NoBatteryKeepsDefaultsAndNoDisplayPower)
+{
+    monitor->refresh();
+    EXPECT_EQ(monitor->snapshot().batteryPercent, 0);
+    EXPECT_FALSE(monitor->snapshot().displayPowerWatts);
+    EXPECT_FALSE(monitor->snapshot().minutesRemaining);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <string>
+
+namespace moravel::fixtures {
+
+// A throw-away directory tree standing in for /proc and /sys.
+class FixtureTree {
+public:
+    FixtureTree();
+
+    QString root() const { return dir_.path(); }
+    QString procRoot() const { return dir_.path() + QStringLiteral("/proc"); }
+    QString sysRoot() const { return dir_.path() + QStringLiteral("/sys"); }
+
+    // Writes `content` to `relativePath` (under root), creating folders as needed.
+    void write(const QString& relativePath, const std::string& content);
+    void remove(const QString& relativePath);
+    void makeDirectory(const QString& relativePath);
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Switches the C library to a German locale (decimal comma) for one scope,
+// building the locale definition into a private folder when the machine has
+// none installed. `isActive()` tells whether the switch worked.
+class GermanNumericLocale {
+public:
+    GermanNumericLocale();
+    ~GermanNumericLocale();
+    bool isActive() const { return active_; }
+
+private:
+    QTemporaryDir dir_;
+    std::string previous_;
+    bool active_ = false;
+};
+
+}  // namespace moravel::fixtures

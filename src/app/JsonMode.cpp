@@ -20,20 +20,22 @@ int runJsonMode(const RunOptions& options)
                           ReaderRoots::fromEnvironment());
 
     int printed = 0;
+    // Queued, so that it also works for the refresh taken before the event loop runs.
+    const auto finish = [&monitor] {
+        monitor.stop();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    };
     // One line per refresh: a refresh always ends by publishing the history.
     QObject::connect(&monitor, &SystemMonitor::historyChanged, &monitor, [&](const MetricHistory& history) {
         const QByteArray line = snapshotJsonLine(monitor.snapshot(), history.last().time) + '\n';
         if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
             || std::fflush(stdout) != 0) {
             // The reader went away (a closed pipe): stop quietly.
-            monitor.stop();
-            QCoreApplication::exit(0);
+            finish();
             return;
         }
-        if (options.count && ++printed >= *options.count) {
-            monitor.stop();
-            QCoreApplication::exit(0);
-        }
+        if (options.count && ++printed >= *options.count)
+            finish();
     });
     if (options.processes)
         monitor.setProcessTelemetryActive(true);

@@ -36,21 +36,18 @@ ReaderRoots ReaderRoots::fromEnvironment()
 SystemMonitor::SystemMonitor(Scheduler& scheduler, BackgroundRunner& background,
                              std::shared_ptr<TelemetryReaders> telemetry, ReaderRoots roots, QObject* parent)
     : QObject(parent), scheduler_(scheduler), background_(background), telemetry_(std::move(telemetry)),
-      roots_(std::move(roots))
+      procStat_((roots.proc + QStringLiteral("/stat")).toStdString()),
+      procMeminfo_((roots.proc + QStringLiteral("/meminfo")).toStdString()),
+      networkCounters_(roots.proc.toStdString(), roots.sys.toStdString())
 {
     // The initial snapshot already knows the machine's memory size.
-    if (const auto text = readTextFile(procPath("meminfo"))) {
+    if (const auto text = procMeminfo_.read()) {
         if (const auto memory = parseMeminfo(*text))
             snapshot_.memoryTotal = memory->total;
     }
 }
 
 SystemMonitor::~SystemMonitor() = default;
-
-std::string SystemMonitor::procPath(const char* relative) const
-{
-    return (roots_.proc + QLatin1Char('/') + QLatin1String(relative)).toStdString();
-}
 
 void SystemMonitor::start()
 {
@@ -132,7 +129,7 @@ void SystemMonitor::publish(SystemSnapshot next)
 
 double SystemMonitor::readCPUPercent()
 {
-    const auto text = readTextFile(procPath("stat"), 64 * 1024);
+    const auto text = procStat_.read();
     const auto ticks = text ? parseProcStat(*text) : std::nullopt;
     if (!ticks)
         return snapshot_.cpuPercent;
@@ -143,7 +140,7 @@ double SystemMonitor::readCPUPercent()
 
 MemoryUsage SystemMonitor::readMemory()
 {
-    const auto text = readTextFile(procPath("meminfo"));
+    const auto text = procMeminfo_.read();
     const auto usage = text ? parseMeminfo(*text) : std::nullopt;
     if (!usage)
         return MemoryUsage{snapshot_.memoryPercent, snapshot_.memoryUsed, snapshot_.memoryTotal};
@@ -152,21 +149,10 @@ MemoryUsage SystemMonitor::readMemory()
 
 std::pair<double, double> SystemMonitor::readNetworkSpeeds()
 {
-    const auto text = readTextFile(procPath("net/dev"));
-    const auto interfaces = text ? parseNetDev(*text) : std::vector<InterfaceCounters>{};
-    if (interfaces.empty())
+    const auto read = networkCounters_.read();
+    if (!read)
         return {snapshot_.downloadBytesPerSecond, snapshot_.uploadBytesPerSecond};
-
-    const std::string classNet = (roots_.sys + QStringLiteral("/class/net/")).toStdString();
-    const NetworkTotals totals = sumCountedInterfaces(interfaces, [&](const std::string& name) {
-        std::optional<InterfaceState> state;
-        const std::string base = classNet + name;
-        if (const auto flagsText = readTextFile(base + "/flags", 64)) {
-            if (const auto flags = parseInterfaceFlags(*flagsText))
-                state = InterfaceState{*flags, pathExists(base + "/device")};
-        }
-        return state;
-    });
+    const NetworkTotals totals = *read;
 
     const double now = scheduler_.monotonicSeconds();
     double download = 0;

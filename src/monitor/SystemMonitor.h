@@ -2,6 +2,7 @@
 
 #include "monitor/FastReaders.h"
 #include "monitor/MetricTypes.h"
+#include "monitor/NetworkCounters.h"
 #include "monitor/TelemetryReaders.h"
 #include "support/BackgroundRunner.h"
 #include "support/Scheduler.h"
@@ -64,12 +65,13 @@ private:
     void refreshTopProcessesInBackground();
     void startPowerSourceNotifications();
     void publish(SystemSnapshot next);
-    std::string procPath(const char* relative) const;
 
     Scheduler& scheduler_;
     BackgroundRunner& background_;
     std::shared_ptr<TelemetryReaders> telemetry_;
-    ReaderRoots roots_;
+    KernelFile procStat_;
+    KernelFile procMeminfo_;
+    NetworkCounters networkCounters_;
 
     SystemSnapshot snapshot_;
     MetricHistory history_;

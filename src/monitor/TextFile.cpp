@@ -72,3 +72,62 @@ std::optional<int64_t> parseSigned(std::string_view text)
 }
 
 }  // namespace moravel
+
+namespace moravel {
+
+KernelFile::~KernelFile()
+{
+    close();
+}
+
+KernelFile::KernelFile(KernelFile&& other) noexcept
+    : path_(std::move(other.path_)), fd_(other.fd_), buffer_(std::move(other.buffer_)), length_(other.length_)
+{
+    other.fd_ = -1;
+}
+
+void KernelFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+bool KernelFile::readOpen()
+{
+    if (buffer_.empty())
+        buffer_.resize(4096);
+    length_ = 0;
+    for (;;) {
+        if (length_ == buffer_.size()) {
+            if (buffer_.size() >= (1u << 20))
+                return true;  // kernel files this large are cut, not grown without bound
+            buffer_.resize(buffer_.size() * 2);
+        }
+        const ssize_t count = ::pread(fd_, buffer_.data() + length_, buffer_.size() - length_,
+                                      static_cast<off_t>(length_));
+        if (count < 0)
+            return false;
+        if (count == 0)
+            return true;
+        length_ += static_cast<size_t>(count);
+    }
+}
+
+std::optional<std::string_view> KernelFile::read()
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (fd_ < 0) {
+            fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd_ < 0)
+                return std::nullopt;
+        }
+        if (readOpen())
+            return std::string_view(buffer_.data(), length_);
+        // The file went away under the open descriptor (an interface was removed): start over.
+        close();
+    }
+    return std::nullopt;
+}
+
+}  // namespace moravel

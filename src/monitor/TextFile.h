@@ -20,3 +20,33 @@ std::optional<int64_t> parseSigned(std::string_view text);
 std::string_view trimmed(std::string_view text);
 
 }  // namespace moravel
+
+namespace moravel {
+
+// A kernel file read again and again: the descriptor stays open and each read
+// starts over at offset 0, which makes the kernel generate fresh contents.
+// That saves the open and close of every one-second refresh.
+class KernelFile {
+public:
+    explicit KernelFile(std::string path) : path_(std::move(path)) {}
+    ~KernelFile();
+    KernelFile(KernelFile&& other) noexcept;
+    KernelFile& operator=(KernelFile&&) = delete;
+    KernelFile(const KernelFile&) = delete;
+
+    // The whole file, valid until the next read; nothing when it cannot be read
+    // even after opening it afresh.
+    std::optional<std::string_view> read();
+    const std::string& path() const { return path_; }
+
+private:
+    bool readOpen();
+    void close();
+
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+    size_t length_ = 0;
+};
+
+}  // namespace moravel

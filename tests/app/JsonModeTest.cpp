@@ -13,13 +13,13 @@ using moravel::fixtures::FixtureTree;
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
 
-Run runMoravel(const QStringList& arguments, const FixtureTree* tree = nullptr)
+ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nullptr)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -43,7 +43,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
     tree.write("proc/net/dev", "h\nh\n  eth0: 10 1 0 0 0 0 0 0 20 1 0 0 0 0 0 0\n");
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
 
-    const Run run = runMoravel({"--json", "--count", "1"}, &tree);
+    const ProgramRun run = runMoravel({"--json", "--count", "1"}, &tree);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);
@@ -66,7 +66,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
 
 TEST(JsonMode, UsageErrorsExitWithStatusTwo)
 {
-    const Run unknown = runMoravel({"--bogus"});
+    const ProgramRun unknown = runMoravel({"--bogus"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_TRUE(unknown.err.contains("--bogus"));

@@ -118,3 +118,34 @@ TEST(NetworkTotals, LoopbackAloneCountsNothing)
     EXPECT_EQ(totals.received, 0u);
     EXPECT_EQ(totals.sent, 0u);
 }
+
+#include "monitor/NetworkCounters.h"
+#include "testsupport/FixtureTree.h"
+
+TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
+{
+    moravel::fixtures::FixtureTree tree;
+    const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
+    tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
+    tree.write("sys/class/net/eth0/flags", "0x1003\n");
+    tree.makeDirectory("sys/class/net/eth0/device");
+    NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    ASSERT_TRUE(counters.read());
+    EXPECT_EQ(counters.read()->received, 100u);
+
+    // The interface goes down: its open flags file shows the change.
+    tree.write("sys/class/net/eth0/flags", "0x1002\n");
+    EXPECT_EQ(counters.read()->received, 0u);
+
+    // It is replaced by a new interface of the same name without a device, next to a device-backed one.
+    tree.remove("sys/class/net/eth0");
+    tree.write("sys/class/net/eth0/flags", "0x1003\n");
+    tree.write("sys/class/net/wlan0/flags", "0x1003\n");
+    tree.makeDirectory("sys/class/net/wlan0/device");
+    tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"
+                                      " wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
+    tree.write("proc/net/dev", netDev(" wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
+    EXPECT_EQ(counters.read()->received, 7u);
+    tree.write("proc/net/dev", "h\nh\n");
+    EXPECT_FALSE(counters.read());
+}

@@ -135,9 +135,9 @@ TEST_F(SystemMonitorTest, FailedReadsRepeatTheLastValues)
     ASSERT_DOUBLE_EQ(good.cpuPercent, 30);
     ASSERT_DOUBLE_EQ(good.downloadBytesPerSecond, 1000);
 
-    tree.remove("proc/stat");
-    tree.remove("proc/meminfo");
-    tree.remove("proc/net/dev");
+    tree.write("proc/stat", "");
+    tree.write("proc/meminfo", "garbage\n");
+    tree.write("proc/net/dev", "");
     scheduler.advance(1);
     monitor->refresh();
     EXPECT_EQ(monitor->snapshot().cpuPercent, good.cpuPercent);

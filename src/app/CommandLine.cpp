@@ -1,13 +1,14 @@
 #include "app/CommandLine.h"
 
 #include "BuildInfo.h"
+#include "island/NotchEnvironment.h"
 
 namespace moravel {
 
 QString helpText()
 {
     return QStringLiteral(
-        "Usage: moravel [options]\n"
+               "Usage: moravel [options]\n"
         "\n"
         "A live system monitor in a black island at the top edge of the screen.\n"
         "\n"
@@ -22,7 +23,12 @@ QString helpText()
         "Environment:\n"
         "  MORAVEL_PROC_ROOT  Where to read the kernel's process files (default /proc).\n"
         "  MORAVEL_SYS_ROOT   Where to read the kernel's device files (default /sys).\n"
-        "                     Both let a bug report be reproduced from a copied tree.\n");
+        "                     Both let a bug report be reproduced from a copied tree.\n"
+        "  KORVEL_ISLAND_EXPANDED  \"1\" starts the island open and pinned, \"hover\" open\n"
+        "                     and unpinned.\n"
+        "  MORAVEL_UPDATE_FEED_URL  The https address of the update feed (empty: no\n"
+        "                     update checks).\n")
+           + notchEnvironmentHelp();
 }
 
 CommandLineResult parseCommandLine(const QStringList& arguments)
@@ -59,6 +65,8 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             return UsageError{QStringLiteral("moravel: unknown option \"%1\" (see moravel --help)").arg(argument)};
         }
     }
+    if ((options.count || options.processes) && !options.json)
+        return UsageError{QStringLiteral("moravel: --count and --processes only apply with --json")};
     return options;
 }
 

@@ -1,11 +1,12 @@
 #include "app/Platform.h"
 
+#include "monitor/LinuxTelemetry.h"
+
 namespace moravel {
 
 std::shared_ptr<TelemetryReaders> makePlatformTelemetry(const ReaderRoots& roots)
 {
-    (void)roots;
-    return std::make_shared<TelemetryReaders>();
+    return std::make_shared<LinuxTelemetry>(roots);
 }
 
 }  // namespace moravel

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/IslandMode.h"
 #include "app/JsonMode.h"
 #include "app/SignalQuit.h"
 
@@ -9,10 +10,11 @@
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
 
-    const moravel::CommandLineResult parsed = moravel::parseCommandLine(QCoreApplication::arguments());
+    const moravel::CommandLineResult parsed = moravel::parseCommandLine(arguments);
     if (const auto* text = std::get_if<moravel::ShowText>(&parsed)) {
         std::fputs(text->text.toUtf8().constData(), stdout);
         return 0;
@@ -21,10 +23,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", error->message.toUtf8().constData());
         return 2;
     }
+    const moravel::RunOptions options = std::get<moravel::RunOptions>(parsed);
+    if (!options.json)
+        return moravel::runIslandMode(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Moravel"));
     moravel::SignalQuit signalQuit;
     std::signal(SIGPIPE, SIG_IGN);
-
-    moravel::RunOptions options = std::get<moravel::RunOptions>(parsed);
-    options.json = true;  // the headless mode is the only one until the island window exists
     return moravel::runJsonMode(options);
 }

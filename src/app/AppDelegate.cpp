@@ -1,0 +1,44 @@
+#include "app/AppDelegate.h"
+
+#include "island/IslandPanel.h"
+#include "island/IslandPanelController.h"
+#include "updates/Updater.h"
+
+namespace moravel {
+
+AppDelegate::AppDelegate(AppEnvironment environment, QObject* parent)
+    : QObject(parent), environment_(std::move(environment)), updateCheckCoordinator_(environment_.scheduler)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    // The panel's views hold the updater and monitor: they go first.
+    panelController_.reset();
+    if (updater_)
+        updater_->setDelegate(nullptr);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    monitor_ = std::make_unique<SystemMonitor>(environment_.scheduler, environment_.background,
+                                               environment_.telemetry, environment_.roots);
+    updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
+    updater_->setDelegate(&updateCheckCoordinator_);
+    panelController_ = std::make_unique<IslandPanelController>(
+        IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
+                                        environment_.scheduler},
+        environment_.makeScreens(), environment_.islandExpandedEnvironment);
+    panelController_->updateFrame(panelController_->state().isExpanded(), false);
+    panelController_->panel().orderFront();
+    panelController_->installEventMonitor();
+    monitor_->start();
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (monitor_)
+        monitor_->stop();
+}
+
+}  // namespace moravel

@@ -1,0 +1,85 @@
+#include "app/IslandMode.h"
+
+#include "BuildInfo.h"
+#include "app/AppDelegate.h"
+#include "app/Platform.h"
+#include "app/SignalQuit.h"
+#include "island/IslandPanelScreens.h"
+#include "island/IslandState.h"
+#include "support/BackgroundRunner.h"
+#include "support/QtScheduler.h"
+#include "support/SettingsDefaultsStore.h"
+#include "updates/FeedUpdater.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace moravel {
+
+namespace {
+
+bool hasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString instanceLockPath()
+{
+    QString directory = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (directory.isEmpty())
+        directory = QDir::tempPath();
+    return directory + QStringLiteral("/moravel-island-%1.lock").arg(QString::fromLocal8Bit(qgetenv("USER")));
+}
+
+}  // namespace
+
+int runIslandMode(int& argc, char** argv)
+{
+    if (!hasDisplay()) {
+        std::fputs("moravel: no display to show the island on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                   "moravel --json prints the readings instead\n",
+                   stderr);
+        return 1;
+    }
+    // A Wayland client cannot place itself at the top edge: go through XWayland
+    // unless the user chose a platform.
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QLockFile instanceLock(instanceLockPath());
+    instanceLock.setStaleLockTime(0);
+    if (!instanceLock.tryLock(0)) {
+        std::fputs("moravel: the island is already running\n", stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Moravel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SignalQuit signalQuit;
+
+    QtScheduler scheduler;
+    ThreadPoolRunner background;
+    SettingsDefaultsStore defaults;
+    const ReaderRoots roots = ReaderRoots::fromEnvironment();
+    AppDelegate delegate(AppEnvironment{
+        scheduler, background, defaults, makePlatformTelemetry(roots), roots, [] { return makeQtScreenEnvironment(); },
+        [](Scheduler& s, DefaultsStore& store) -> std::unique_ptr<Updater> {
+            FeedUpdaterOptions options;
+            options.feedUrl = FeedUpdater::configuredFeedUrl();
+            options.runningVersion = QString::fromUtf8(build::version);
+            options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+            return std::make_unique<FeedUpdater>(std::move(options), s, store);
+        },
+        IslandState::expandedEnvironmentFromProcess()});
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
+    delegate.applicationDidFinishLaunching();
+    return QApplication::exec();
+}
+
+}  // namespace moravel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "island/CollapsedMetricConfiguration.h"
+
+namespace moravel {
+
+// Width arithmetic of the collapsed row and its split around the notch.
+namespace CollapsedMetricLayout {
+
+inline constexpr double spacing = 17;
+
+// Points reserved for one reading in the collapsed row.
+double rowWidth(CollapsedMetricKind kind);
+// The kinds side by side with `spacing` between neighbours; 0 for none.
+double rowWidth(const QList<CollapsedMetricKind>& kinds);
+
+struct Split {
+    QList<CollapsedMetricKind> left;
+    QList<CollapsedMetricKind> right;
+
+    friend bool operator==(const Split&, const Split&) = default;
+};
+
+// Cuts the kinds, order kept, into a left and a right run whose wider side is
+// as narrow as possible (the earliest such cut on ties). One kind goes left.
+Split splitAroundNotch(const QList<CollapsedMetricKind>& kinds);
+// The position of that cut: left = kinds[0..cut), right = kinds[cut..).
+qsizetype notchCutPosition(const QList<CollapsedMetricKind>& kinds);
+// The width of the wider run of that split; both sides of the notch get it.
+double widerSideWidth(const QList<CollapsedMetricKind>& kinds);
+
+}  // namespace CollapsedMetricLayout
+
+// The named layouts offered in settings.
+enum class CollapsedMetricLayoutPreset { minimal, balanced, power };
+
+inline constexpr std::array<CollapsedMetricLayoutPreset, 3> allCollapsedMetricLayoutPresets{
+    CollapsedMetricLayoutPreset::minimal, CollapsedMetricLayoutPreset::balanced, CollapsedMetricLayoutPreset::power};
+
+// "minimal", "balanced", "power".
+QString rawValue(CollapsedMetricLayoutPreset preset);
+// "Minimal", "Balanced", "Power".
+QString title(CollapsedMetricLayoutPreset preset);
+// The kinds the preset shows, left to right.
+QList<CollapsedMetricKind> visibleKinds(CollapsedMetricLayoutPreset preset);
+// The full list the preset stands for: its kinds visible, every other kind hidden after them.
+CollapsedMetricPreferences preferences(CollapsedMetricLayoutPreset preset);
+// The first preset whose visible kinds equal, in order, the visible kinds of the list.
+std::optional<CollapsedMetricLayoutPreset> matchingLayoutPreset(const CollapsedMetricPreferences& preferences);
+
+}  // namespace moravel

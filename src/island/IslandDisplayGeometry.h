@@ -1,0 +1,47 @@
+#pragma once
+
+#include "island/CollapsedMetricConfiguration.h"
+
+#include <QRectF>
+#include <QSizeF>
+
+#include <optional>
+
+namespace moravel {
+
+// What the island needs to know about one screen, in screen coordinates
+// (points, y growing downwards). The auxiliary areas are the strips of the top
+// edge left and right of a camera cut-out; a screen without one has neither.
+struct ScreenDescription {
+    QRectF frame;
+    double topInset = 0;
+    std::optional<QRectF> auxiliaryTopLeftArea;
+    std::optional<QRectF> auxiliaryTopRightArea;
+
+    friend bool operator==(const ScreenDescription&, const ScreenDescription&) = default;
+};
+
+// The notch of one screen and the panel sizes derived from it. The zero
+// geometry stands for a screen without a notch.
+struct IslandDisplayGeometry {
+    double notchWidth = 0;
+    double notchDepth = 0;
+
+    // Measures the cut-out between the two auxiliary areas; zero for no screen,
+    // no top inset, a missing area, or areas that touch or overlap.
+    static IslandDisplayGeometry measure(const std::optional<ScreenDescription>& screen);
+
+    bool hasNotch() const { return notchWidth > 0 && notchDepth > 0; }
+    // The corner radius of the notch outline, which is also the width of each
+    // shoulder added beside the panel: min(depth / 3.8, 10); 0 without a notch.
+    double shoulderWidth() const;
+
+    // The collapsed island for the visible kinds, in list order.
+    QSizeF collapsedSize(const QList<CollapsedMetricKind>& visibleKinds) const;
+    // The panel in either state, shoulders included.
+    QSizeF panelSize(bool expanded, const QList<CollapsedMetricKind>& visibleKinds) const;
+
+    friend bool operator==(const IslandDisplayGeometry&, const IslandDisplayGeometry&) = default;
+};
+
+}  // namespace moravel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "island/IslandDisplayGeometry.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+
+namespace moravel {
+
+// One screen as the panel controller sees it: where it is on the desktop, in
+// logical pixels, and what its top edge looks like.
+struct PanelScreen {
+    QRect frame;
+    ScreenDescription description;
+};
+
+// The pointer position and the screen list, behind a seam that tests replace.
+class ScreenEnvironment {
+public:
+    virtual ~ScreenEnvironment() = default;
+    virtual QPoint pointerPosition() const = 0;
+    // In the platform's order.
+    virtual QList<PanelScreen> screens() const = 0;
+    // The main screen, when there is one.
+    virtual std::optional<PanelScreen> mainScreen() const = 0;
+};
+
+// The screen under the pointer, else the main screen, else the first one.
+std::optional<PanelScreen> preferredScreen(const ScreenEnvironment& environment);
+
+// Qt's screens and cursor; the main screen carries the notch a user declared
+// with MORAVEL_NOTCH.
+std::unique_ptr<ScreenEnvironment> makeQtScreenEnvironment();
+
+}  // namespace moravel

@@ -1,0 +1,37 @@
+#include "island/IslandPreferences.h"
+
+#include "island/IslandJson.h"
+#include "support/DefaultsStore.h"
+
+namespace moravel::IslandPreferencesStore {
+
+IslandPreferences normalized(IslandPreferences preferences)
+{
+    // selectedMetric cannot hold anything but a valid tab, so only the list needs work.
+    preferences.collapsedMetrics = CollapsedMetricConfiguration::normalized(preferences.collapsedMetrics);
+    return preferences;
+}
+
+IslandPreferences load(DefaultsStore& defaults)
+{
+    if (const std::optional<QByteArray> stored = defaults.data(QString::fromLatin1(storageKey))) {
+        if (std::optional<IslandPreferences> decoded = decodeIslandPreferences(*stored))
+            return normalized(std::move(*decoded));
+    }
+    IslandPreferences rebuilt;
+    rebuilt.collapsedMetrics = CollapsedMetricConfiguration::load(defaults);
+    save(rebuilt, defaults);
+    return rebuilt;
+}
+
+void save(const IslandPreferences& preferences, DefaultsStore& defaults)
+{
+    const IslandPreferences normal = normalized(preferences);
+    // When the document cannot be written, leave the older key alone too, so
+    // the two keys keep agreeing with each other.
+    if (!defaults.setData(QString::fromLatin1(storageKey), encodeIslandPreferences(normal)))
+        return;
+    CollapsedMetricConfiguration::save(normal.collapsedMetrics, defaults);
+}
+
+}  // namespace moravel::IslandPreferencesStore

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "monitor/TelemetryReaders.h"
+
+#include <cstdint>
+#include <string>
+
+namespace moravel {
+
+// The machine's constants behind <proc>'s figures.
+struct ProcessClock {
+    double ticksPerSecond = 100;
+    uint64_t pageSize = 4096;
+
+    static ProcessClock ofThisMachine();
+};
+
+// The top processes of <procRoot>, read straight from the kernel's files. A
+// row's processor share is measured since `previous` where that saw the same
+// process (same pid and start time), else averaged over the process's life.
+// Time is <procRoot>/uptime, so the whole reading follows the tree it is given.
+// An unreadable table gives no rows and hands `previous` back.
+ProcessReading readProcessTable(const std::string& procRoot, ProcessHistory previous, int32_t ownPid,
+                                const ProcessClock& clock = ProcessClock::ofThisMachine());
+
+}  // namespace moravel

@@ -1,0 +1,7 @@
+#include "support/DefaultsStore.h"
+
+namespace moravel {
+
+DefaultsStore::~DefaultsStore() = default;
+
+}  // namespace moravel

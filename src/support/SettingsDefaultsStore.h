@@ -1,0 +1,28 @@
+#pragma once
+
+#include "support/DefaultsStore.h"
+
+namespace moravel {
+
+// The user's defaults on disk: one QSettings file in its native format,
+// by default $XDG_CONFIG_HOME/Moravel/Moravel.conf (~/.config/Moravel/...).
+//
+// Every write is flushed before it returns. QSettings rewrites the file through
+// a temporary file renamed into place, under a lock file, and merges the keys a
+// second running copy wrote meanwhile, so the file is never left half written
+// and two copies do not clobber each other's keys.
+class SettingsDefaultsStore final : public DefaultsStore {
+public:
+    explicit SettingsDefaultsStore(QString filePath = defaultFilePath());
+
+    static QString defaultFilePath();
+    const QString& filePath() const { return filePath_; }
+
+    std::optional<QByteArray> data(const QString& key) const override;
+    bool setData(const QString& key, const QByteArray& value) override;
+
+private:
+    QString filePath_;
+};
+
+}  // namespace moravel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <functional>
+
+class QPainter;
+
+namespace moravel {
+
+// The dashboard's live chart of the last five minutes of the selected tab:
+// one or two line series over a dashed grid, value labels on the left and
+// three clock times underneath. Everything is recomputed from the history and
+// the tab on each paint.
+class ActivityChart : public QWidget {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    explicit ActivityChart(QWidget* parent = nullptr);
+
+    void setHistory(const MetricHistory& history);
+    void setMetric(MetricKind metric);
+    // The time the axis ends at while there is no sample yet.
+    void setClock(Clock clock);
+
+    const MetricHistory& history() const { return history_; }
+    MetricKind metric() const { return metric_; }
+    QString accessibleValue() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Grid, value labels and series inside a canvas of the given size.
+    static void drawChart(QPainter& painter, const QSizeF& canvas, const MetricHistory& history, MetricKind metric,
+                          const QDateTime& windowEnd);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    double timeRowHeight() const;
+    void notifyAccessibleValue();
+
+    MetricHistory history_;
+    MetricKind metric_ = MetricKind::overview;
+    Clock clock_;
+};
+
+}  // namespace moravel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QLineF>
+#include <QList>
+#include <QPolygonF>
+#include <QRectF>
+#include <QString>
+
+#include <array>
+#include <span>
+
+namespace moravel {
+
+// The rules behind the activity chart, kept apart from painting so that the
+// scale, labels and series choice can be checked directly.
+namespace ActivityChartModel {
+
+inline constexpr qsizetype kWindowLength = 300;
+inline constexpr double kAxisSpanSeconds = 300;
+
+using SampleWindow = std::span<const MetricSample>;
+
+struct ActivitySeries {
+    QList<double> values;  // one per sample of the window, in chart units
+    QColor color;
+    bool dashed = false;
+
+    friend bool operator==(const ActivitySeries&, const ActivitySeries&) = default;
+};
+
+struct YDomain {
+    double lower = 0;
+    double upper = 0;
+
+    friend bool operator==(const YDomain&, const YDomain&) = default;
+};
+
+// The newest samples the chart draws: at most the last 300.
+SampleWindow chartWindow(const MetricHistory& history);
+
+QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric);
+YDomain yDomain(SampleWindow window, MetricKind metric);
+// Rounds a positive candidate up to 1, 2 or 5 times a power of ten.
+double roundUpToStep(double candidate);
+
+// The right edge of the time axis, truncated to a whole second: the newest
+// sample's time, or `now` for an empty window.
+QDateTime windowEnd(SampleWindow window, const QDateTime& now);
+
+QString unitSuffix(MetricKind metric);
+QString axisLabel(double value, MetricKind metric);
+// "HH:mm:ss" in the local time zone whatever the user's locale.
+QString timeLabel(const QDateTime& time);
+// Labels for the start, middle and end of the time axis.
+std::array<QString, 3> timeLabels(const QDateTime& windowEnd);
+QString accessibilityValue(MetricKind metric, qsizetype sampleCount);
+
+// The plot area inside a canvas, leaving 30 px on the left for value labels.
+QRectF plotRect(const QSizeF& canvas);
+// The stroke points of one series. A lone sample becomes a half-pixel stub.
+QPolygonF seriesPoints(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd, double upper,
+                       const QRectF& plot);
+
+// The straight pieces a series is stroked with: every segment of the path,
+// or for a dashed series the "on" parts of a 5-on, 4-off pattern that runs
+// on across corners.
+QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed);
+
+}  // namespace ActivityChartModel
+
+}  // namespace moravel

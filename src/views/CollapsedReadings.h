@@ -1,0 +1,56 @@
+#pragma once
+
+#include "island/CollapsedMetricConfiguration.h"
+#include "monitor/MetricTypes.h"
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+namespace moravel {
+
+// What the collapsed island says about one snapshot: colours, texts, the
+// power reading's help text and the spoken summary. Pure functions, so the
+// thresholds and wording can be checked without drawing anything.
+namespace CollapsedReadings {
+
+inline constexpr char accessibleName[] = "Moravel system monitor";
+
+// Colour by load, tested from the top on the unrounded value.
+QColor cpuColor(double cpuPercent);
+QColor memoryColor(double memoryPercent);
+
+// "%.0f%%": 42.6 reads "43%".
+QString percentText(double percent);
+// "↓" and "↑" written directly before the compact speed.
+QString downloadText(double bytesPerSecond);
+QString uploadText(double bytesPerSecond);
+
+// Below 1 % the machine has no battery reading: the power reading is a dash.
+bool hasBatteryReading(const SystemSnapshot& snapshot);
+// Only on the adapter: fully charged, or resting above 99 % without charging.
+bool isBatteryShownFull(const SystemSnapshot& snapshot);
+
+// The compact power reading: "SYS" (on the adapter) or "BAT", the watts, and
+// the battery group with its icon.
+struct PowerReadingTexts {
+    bool isOnAdapter = false;
+    QString label;
+    QString watts;
+    QString batteryIcon;
+    QString battery;
+
+    friend bool operator==(const PowerReadingTexts&, const PowerReadingTexts&) = default;
+};
+PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot);
+
+// Hover help of the power reading; nothing while there is no battery reading.
+std::optional<QString> powerToolTip(const SystemSnapshot& snapshot);
+
+// One phrase per visible kind, in order, joined by ", "; empty for no kinds.
+QString accessibilitySummary(const QList<CollapsedMetricKind>& kinds, const SystemSnapshot& snapshot);
+
+}  // namespace CollapsedReadings
+
+}  // namespace moravel

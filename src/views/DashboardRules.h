@@ -1,0 +1,26 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+namespace moravel {
+
+// The expanded dashboard's one-line verdict, memory first, then processor,
+// then disk.
+QString headerMessage(const SystemSnapshot& snapshot);
+
+// One entry of the chart legend: a short coloured bar and its label.
+struct LegendEntry {
+    QString label;
+    QColor color;
+
+    friend bool operator==(const LegendEntry&, const LegendEntry&) = default;
+};
+
+// Names the series the chart draws for a tab, in the chart's colours.
+QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot);
+
+}  // namespace moravel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QFont>
+
+namespace moravel {
+
+// The island's three type designs, sized in logical pixels so that the fixed
+// frames of the layout fit whatever font DPI the desktop is set to.
+//
+// Qt only takes whole pixel sizes; a fractional size such as 8.5 is rounded to
+// the nearest whole pixel (halves round up, so 8.5 becomes 9).
+namespace Fonts {
+
+// The desktop's UI font (the application font).
+QFont system(double pixelSize, QFont::Weight weight = QFont::Normal);
+// The desktop's fixed-pitch font, used for every reading so that digits keep
+// their width from one second to the next.
+QFont monospaced(double pixelSize, QFont::Weight weight = QFont::Normal);
+// No rounded face ships with the desktop; the UI font stands in for it.
+QFont rounded(double pixelSize, QFont::Weight weight = QFont::Normal);
+
+int pixelSizeFor(double size);
+
+}  // namespace Fonts
+
+}  // namespace moravel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <QColor>
+#include <QString>
+
+#include <array>
+
+namespace moravel {
+
+// One gauge of the health rail.
+struct HealthMetric {
+    QString icon;
+    QString label;
+    QString value;
+    QColor accent;
+
+    friend bool operator==(const HealthMetric&, const HealthMetric&) = default;
+};
+
+// Processor and memory warn at different loads; both decide on the reading
+// before it is rounded for display.
+QColor cpuGaugeAccent(double cpuPercent);
+QColor memoryGaugeAccent(double memoryPercent);
+
+// The rail's four gauges, left to right: processor, memory, network, disk.
+std::array<HealthMetric, 4> healthMetrics(const SystemSnapshot& snapshot);
+
+}  // namespace moravel

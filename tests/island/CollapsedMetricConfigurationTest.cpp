@@ -1,0 +1,126 @@
+#include "island/CollapsedMetricLayout.h"
+#include "island/IslandJson.h"
+#include "support/MemoryDefaultsStore.h"
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+using K = CollapsedMetricKind;
+using P = CollapsedMetricPreference;
+using Preset = CollapsedMetricLayoutPreset;
+
+namespace {
+
+const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
+
+bool isWellFormed(const CollapsedMetricPreferences& list)
+{
+    if (list.size() != 4)
+        return false;
+    bool anyVisible = false;
+    for (K kind : allCollapsedMetricKinds) {
+        if (std::count_if(list.cbegin(), list.cend(), [kind](const P& p) { return p.kind == kind; }) != 1)
+            return false;
+    }
+    for (const P& p : list)
+        anyVisible |= p.isVisible;
+    return anyVisible;
+}
+
+}  // namespace
+
+TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWith)
+{
+    using CollapsedMetricConfiguration::normalized;
+    EXPECT_EQ(normalized({}), CollapsedMetricConfiguration::defaultPreferences());
+    EXPECT_EQ(normalized({{K::cpu, false}, {K::cpu, true}, {K::memory, false}}),
+              (CollapsedMetricPreferences{{K::cpu, false}, {K::memory, false}, {K::network, true}, {K::power, true}}));
+    EXPECT_EQ(normalized({{K::power, false}, {K::memory, false}, {K::cpu, false}, {K::network, false}}),
+              (CollapsedMetricPreferences{{K::power, true}, {K::memory, false}, {K::cpu, false}, {K::network, false}}));
+}
+
+TEST(CollapsedMetricConfiguration, NormalizingAnyShortListIsWellFormedAndIdempotent)
+{
+    // Every list of up to four entries drawn from the eight possible entries.
+    QList<P> alphabet;
+    for (K kind : allCollapsedMetricKinds) {
+        alphabet.append({kind, false});
+        alphabet.append({kind, true});
+    }
+    for (int length = 0; length <= 4; ++length) {
+        int combinations = 1;
+        for (int i = 0; i < length; ++i)
+            combinations *= 8;
+        for (int code = 0; code < combinations; ++code) {
+            CollapsedMetricPreferences list;
+            for (int i = 0, c = code; i < length; ++i, c /= 8)
+                list.append(alphabet[c % 8]);
+            const CollapsedMetricPreferences once = CollapsedMetricConfiguration::normalized(list);
+            ASSERT_TRUE(isWellFormed(once));
+            ASSERT_EQ(CollapsedMetricConfiguration::normalized(once), once);
+        }
+    }
+}
+
+TEST(CollapsedMetricConfiguration, LoadsTheStoredListOrFallsBackWithoutWriting)
+{
+    MemoryDefaultsStore store;
+    EXPECT_EQ(CollapsedMetricConfiguration::load(store), CollapsedMetricConfiguration::defaultPreferences());
+
+    store.setData(listKey, R"([{"isVisible":false,"kind":"memory"},{"kind":"cpu","isVisible":true}])");
+    EXPECT_EQ(CollapsedMetricConfiguration::load(store),
+              (CollapsedMetricPreferences{{K::memory, false}, {K::cpu, true}, {K::network, true}, {K::power, true}}));
+
+    const QByteArray unknownKind = R"([{"kind":"cpu","isVisible":false},{"kind":"gpu","isVisible":true}])";
+    store.setData(listKey, unknownKind);
+    const int writesBefore = store.writeCount();
+    EXPECT_EQ(CollapsedMetricConfiguration::load(store), CollapsedMetricConfiguration::defaultPreferences());
+    EXPECT_EQ(store.writeCount(), writesBefore);
+    EXPECT_EQ(store.data(listKey), unknownKind);
+}
+
+TEST(CollapsedMetricConfiguration, SavesTheNormalizedListCompactly)
+{
+    MemoryDefaultsStore store;
+    CollapsedMetricConfiguration::save({{K::cpu, true}, {K::cpu, false}}, store);
+    EXPECT_EQ(store.data(listKey), QByteArray(R"([{"kind":"cpu","isVisible":true},{"kind":"network","isVisible":true},)"
+                                              R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true}])"));
+}
+
+TEST(CollapsedMetricLayout, RowWidthsAndSplitsAroundTheNotch)
+{
+    using namespace CollapsedMetricLayout;
+    EXPECT_EQ(rowWidth(QList<K>{}), 0);
+    EXPECT_EQ(rowWidth(QList<K>{K::cpu}), 48);
+    EXPECT_EQ(rowWidth(QList<K>{K::cpu, K::memory}), 113);
+    EXPECT_EQ(rowWidth(QList<K>{K::network, K::cpu, K::memory, K::power}), 331);
+
+    EXPECT_EQ(splitAroundNotch({}), (Split{{}, {}}));
+    EXPECT_EQ(splitAroundNotch({K::power}), (Split{{K::power}, {}}));
+    EXPECT_EQ(splitAroundNotch({K::memory, K::network}), (Split{{K::memory}, {K::network}}));
+    EXPECT_EQ(splitAroundNotch({K::network, K::cpu, K::memory, K::power}),
+              (Split{{K::network, K::cpu}, {K::memory, K::power}}));
+    EXPECT_EQ(widerSideWidth({K::network, K::cpu, K::memory, K::power}), 159);
+    EXPECT_EQ(splitAroundNotch({K::power, K::cpu, K::memory}), (Split{{K::power}, {K::cpu, K::memory}}));
+    EXPECT_EQ(splitAroundNotch({K::cpu, K::memory, K::power}), (Split{{K::cpu, K::memory}, {K::power}}));
+    // Both cuts leave a 113-point wider side: the earlier cut wins.
+    EXPECT_EQ(notchCutPosition({K::cpu, K::memory, K::cpu}), 1);
+}
+
+TEST(CollapsedMetricLayoutPreset, PresetsStandForFullListsAndAreRecognised)
+{
+    EXPECT_EQ(preferences(Preset::minimal),
+              (CollapsedMetricPreferences{{K::cpu, true}, {K::memory, true}, {K::network, false}, {K::power, false}}));
+    EXPECT_EQ(preferences(Preset::balanced), CollapsedMetricConfiguration::defaultPreferences());
+    EXPECT_EQ(preferences(Preset::power),
+              (CollapsedMetricPreferences{{K::power, true}, {K::cpu, true}, {K::memory, true}, {K::network, false}}));
+    for (Preset preset : allCollapsedMetricLayoutPresets)
+        EXPECT_EQ(matchingLayoutPreset(preferences(preset)), preset);
+
+    EXPECT_EQ(matchingLayoutPreset({{K::memory, true}, {K::cpu, true}, {K::network, false}, {K::power, false}}),
+              std::nullopt);
+    EXPECT_EQ(matchingLayoutPreset({{K::cpu, true}, {K::network, false}, {K::memory, true}, {K::power, false}}),
+              Preset::minimal);
+    EXPECT_EQ(title(Preset::balanced), QStringLiteral("Balanced"));
+    EXPECT_EQ(rawValue(Preset::power), QStringLiteral("power"));
+}

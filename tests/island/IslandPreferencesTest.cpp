@@ -1,0 +1,196 @@
+#include "island/IslandJson.h"
+#include "support/MemoryDefaultsStore.h"
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+using K = CollapsedMetricKind;
+
+namespace {
+
+const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageKey);
+const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
+
+const QByteArray defaultDocument =
+    R"({"collapsedMetrics":[{"kind":"network","isVisible":true},{"kind":"cpu","isVisible":true},)"
+    R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true}],"expandOnHover":true,)"
+    R"("selectedMetric":"Overview","showPowerFlow":true})";
+
+const QByteArray defaultList =
+    R"([{"kind":"network","isVisible":true},{"kind":"cpu","isVisible":true},)"
+    R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true}])";
+
+QByteArray documentWith(const QByteArray& replacedPart, const QByteArray& replacement)
+{
+    QByteArray document = defaultDocument;
+    return document.replace(replacedPart, replacement);
+}
+
+// Refuses the newer document only, as a disk that fills up between two writes would.
+class DocumentRefusingStore final : public MemoryDefaultsStore {
+public:
+    bool setData(const QString& key, const QByteArray& value) override
+    {
+        return key != documentKey && MemoryDefaultsStore::setData(key, value);
+    }
+};
+
+}  // namespace
+
+TEST(IslandJson, EncodesTheExactCompactForms)
+{
+    EXPECT_EQ(encodeIslandPreferences(IslandPreferences{}), defaultDocument);
+    EXPECT_EQ(encodeCollapsedMetricPreferences({{K::cpu, true}}), QByteArray(R"([{"kind":"cpu","isVisible":true}])"));
+    EXPECT_EQ(encodeCollapsedMetricPreferences({}), QByteArray("[]"));
+
+    const IslandPreferences custom{{{K::power, false}, {K::memory, true}}, false, MetricKind::network, false};
+    EXPECT_EQ(encodeIslandPreferences(custom),
+              QByteArray(R"({"collapsedMetrics":[{"kind":"power","isVisible":false},{"kind":"memory","isVisible":true}],)"
+                         R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":false})"));
+    EXPECT_EQ(decodeIslandPreferences(encodeIslandPreferences(custom)), custom);
+}
+
+TEST(IslandJson, AcceptsAnyKeyOrderWhitespaceAndUnknownKeys)
+{
+    const QByteArray reordered = R"( { "showPowerFlow" : false, "selectedMetric":"CPU", "note": [1, {}],
+        "collapsedMetrics":[ {"isVisible":false,"kind":"memory"} ], "expandOnHover":true } )";
+    EXPECT_EQ(decodeIslandPreferences(reordered),
+              (IslandPreferences{{{K::memory, false}}, true, MetricKind::cpu, false}));
+    EXPECT_EQ(decodeCollapsedMetricPreferences("[]"), CollapsedMetricPreferences{});
+}
+
+TEST(IslandJson, RejectsTheWholeListForAnyFaultyEntry)
+{
+    const char* faulty[] = {
+        R"([{"kind":"cpu"}])",                            // missing isVisible
+        R"([{"isVisible":true}])",                        // missing kind
+        R"([{"kind":"cpu","isVisible":"true"}])",         // string for a boolean
+        R"([{"kind":"cpu","isVisible":1}])",              // number for a boolean
+        R"([{"kind":"CPU","isVisible":true}])",           // raw values are case-sensitive
+        R"([{"kind":2,"isVisible":true}])",               // number for a kind
+        R"([{"kind":"cpu","isVisible":true},"power"])",  // an element that is not an object
+        R"([{"kind":"cpu","isVisible":true},null])",
+        R"({"kind":"cpu","isVisible":true})",             // not an array
+        R"([{"kind":"cpu","isVisible":true}] x)",         // trailing garbage
+        R"([{"kind":"cpu","isVisible":true})",            // cut short
+        "", "null", "true", "\"cpu\"",
+    };
+    for (const char* json : faulty)
+        EXPECT_EQ(decodeCollapsedMetricPreferences(json), std::nullopt) << json;
+}
+
+TEST(IslandJson, RejectsTheWholeDocumentForAnyMissingOrWrongMember)
+{
+    const std::pair<QByteArray, QByteArray> faults[] = {
+        {R"(,"showPowerFlow":true)", ""},
+        {R"(,"expandOnHover":true)", ""},
+        {R"(,"selectedMetric":"Overview")", ""},
+        {R"("selectedMetric":"Overview")", R"("selectedMetric":"overview")"},
+        {R"("selectedMetric":"Overview")", R"("selectedMetric":"Disk")"},
+        {R"("selectedMetric":"Overview")", R"("selectedMetric":0)"},
+        {R"("expandOnHover":true)", R"("expandOnHover":null)"},
+        {R"("showPowerFlow":true)", R"("showPowerFlow":"yes")"},
+        {R"({"kind":"power","isVisible":true})", R"({"kind":"battery","isVisible":true})"},
+        {defaultList, R"({})"},
+        {defaultList, R"(null)"},
+    };
+    for (const auto& [part, replacement] : faults) {
+        const QByteArray document = documentWith(part, replacement);
+        ASSERT_NE(document, defaultDocument);
+        EXPECT_EQ(decodeIslandPreferences(document), std::nullopt) << document.constData();
+    }
+    EXPECT_EQ(decodeIslandPreferences(defaultList), std::nullopt);
+    EXPECT_EQ(decodeIslandPreferences("{"), std::nullopt);
+}
+
+TEST(IslandJson, PathologicalInputIsRejectedWithoutCrashing)
+{
+    const QByteArray deepArrays = QByteArray(200000, '[') + QByteArray(200000, ']');
+    EXPECT_EQ(decodeCollapsedMetricPreferences(deepArrays), std::nullopt);
+    EXPECT_EQ(decodeIslandPreferences(deepArrays), std::nullopt);
+    const QByteArray deepObjects = QByteArray(R"({"collapsedMetrics":)").repeated(100000);
+    EXPECT_EQ(decodeIslandPreferences(deepObjects), std::nullopt);
+
+    const QByteArray hugeString = '"' + QByteArray(10 * 1024 * 1024, 'x') + '"';
+    EXPECT_EQ(decodeCollapsedMetricPreferences(hugeString), std::nullopt);
+    EXPECT_EQ(decodeIslandPreferences(documentWith(R"("Overview")", hugeString)), std::nullopt);
+    EXPECT_EQ(decodeCollapsedMetricPreferences(R"([{"kind":)" + hugeString + R"(,"isVisible":true}])"), std::nullopt);
+
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>((i * 131 + 7) % 256);
+    EXPECT_EQ(decodeCollapsedMetricPreferences(binary), std::nullopt);
+    EXPECT_EQ(decodeIslandPreferences("{\"collapsedMetrics\":[\xff\xfe]}"), std::nullopt);
+}
+
+TEST(IslandPreferencesStore, EmptyStoreLoadsDefaultsAndWritesBothKeys)
+{
+    MemoryDefaultsStore store;
+    EXPECT_EQ(IslandPreferencesStore::load(store), IslandPreferences{});
+    EXPECT_EQ(store.data(documentKey), defaultDocument);
+    EXPECT_EQ(store.data(listKey), defaultList);
+}
+
+TEST(IslandPreferencesStore, OlderListAloneIsKeptAndTheDocumentRebuilt)
+{
+    MemoryDefaultsStore store;
+    store.setData(listKey, R"([{"kind":"power","isVisible":true},{"kind":"cpu","isVisible":true}])");
+    const IslandPreferences expected{
+        {{K::power, true}, {K::cpu, true}, {K::network, true}, {K::memory, true}}, true, MetricKind::overview, true};
+    EXPECT_EQ(IslandPreferencesStore::load(store), expected);
+    EXPECT_EQ(store.data(documentKey), encodeIslandPreferences(expected));
+    EXPECT_EQ(store.data(listKey), encodeCollapsedMetricPreferences(expected.collapsedMetrics));
+}
+
+TEST(IslandPreferencesStore, UnreadableDocumentLosesItsScalarsButKeepsTheOlderList)
+{
+    MemoryDefaultsStore store;
+    store.setData(listKey, R"([{"kind":"memory","isVisible":true}])");
+    store.setData(documentKey, R"({"collapsedMetrics":[],"expandOnHover":false,"selectedMetric":"Power"})");
+    const IslandPreferences loaded = IslandPreferencesStore::load(store);
+    EXPECT_TRUE(loaded.expandOnHover);
+    EXPECT_EQ(loaded.selectedMetric, MetricKind::overview);
+    EXPECT_EQ(loaded.collapsedMetrics.first(), (CollapsedMetricPreference{K::memory, true}));
+    EXPECT_EQ(decodeIslandPreferences(*store.data(documentKey)), loaded);
+}
+
+TEST(IslandPreferencesStore, ReadableDocumentIsNormalizedButNotRewritten)
+{
+    MemoryDefaultsStore store;
+    const QByteArray stored = R"({"collapsedMetrics":[{"kind":"cpu","isVisible":false},{"kind":"cpu","isVisible":true}],)"
+                              R"("expandOnHover":false,"selectedMetric":"Memory","showPowerFlow":false})";
+    store.setData(documentKey, stored);
+    const int writesBefore = store.writeCount();
+    const IslandPreferences loaded = IslandPreferencesStore::load(store);
+    EXPECT_EQ(loaded, (IslandPreferences{{{K::cpu, false}, {K::network, true}, {K::memory, true}, {K::power, true}},
+                                         false, MetricKind::memory, false}));
+    EXPECT_EQ(store.writeCount(), writesBefore);
+    EXPECT_EQ(store.data(documentKey), stored);
+    EXPECT_EQ(store.data(listKey), std::nullopt);
+}
+
+TEST(IslandPreferencesStore, SaveWritesTheSameNormalizedListUnderBothKeys)
+{
+    MemoryDefaultsStore store;
+    IslandPreferencesStore::save({{{K::memory, false}, {K::memory, true}}, true, MetricKind::power, true}, store);
+    const auto document = decodeIslandPreferences(*store.data(documentKey));
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->collapsedMetrics.size(), 4);
+    EXPECT_EQ(decodeCollapsedMetricPreferences(*store.data(listKey)), document->collapsedMetrics);
+}
+
+TEST(IslandPreferencesStore, FailedSavesLeaveWhatWasStored)
+{
+    FailingDefaultsStore failing;
+    failing.preset(listKey, "[]");
+    EXPECT_EQ(IslandPreferencesStore::load(failing), IslandPreferences{});
+    EXPECT_EQ(failing.data(listKey), QByteArray("[]"));
+    EXPECT_EQ(failing.data(documentKey), std::nullopt);
+
+    // When the document cannot be written the older key is left alone too, so
+    // the two never disagree.
+    DocumentRefusingStore refusing;
+    refusing.MemoryDefaultsStore::setData(listKey, defaultList);
+    IslandPreferencesStore::save({{{K::power, true}}, true, MetricKind::overview, true}, refusing);
+    EXPECT_EQ(refusing.data(listKey), defaultList);
+}

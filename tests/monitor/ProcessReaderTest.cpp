@@ -1,0 +1,200 @@
+#include "monitor/ProcessReader.h"
+#include "monitor/ProcessTable.h"
+#include "testsupport/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace moravel;
+using namespace std::string_literals;
+using moravel::fixtures::FixtureTree;
+
+namespace {
+
+std::string statLine(int32_t pid, const std::string& comm, uint64_t utime, uint64_t stime, uint64_t startTime,
+                     uint64_t rssPages)
+{
+    return std::to_string(pid) + " (" + comm + ") S 1 1 1 0 -1 4194560 10 0 0 0 " + std::to_string(utime) + " "
+           + std::to_string(stime) + " 0 0 20 0 1 0 " + std::to_string(startTime) + " 1000000 "
+           + std::to_string(rssPages) + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 0 0 0 0 0 0\n";
+}
+
+// 100 ticks a second and 4 KiB pages, whatever the machine running the tests.
+constexpr ProcessClock testClock{100, 4096};
+
+class ProcessTree : public ::testing::Test {
+protected:
+    void process(int32_t pid, const std::string& comm, uint64_t ticks, uint64_t startTime, uint64_t pages = 1,
+                 const std::string& cmdline = {})
+    {
+        const QString dir = QStringLiteral("proc/%1/").arg(pid);
+        tree.write(dir + "stat", statLine(pid, comm, ticks, 0, startTime, pages));
+        tree.write(dir + "cmdline", cmdline);
+    }
+
+    void uptime(double seconds) { tree.write("proc/uptime", std::to_string(seconds) + " 1234.00\n"); }
+
+    ProcessReading read(ProcessHistory previous = {}, int32_t ownPid = 999)
+    {
+        return readProcessTable(tree.procRoot().toStdString(), std::move(previous), ownPid, testClock);
+    }
+
+    FixtureTree tree;
+};
+
+ProcessMetric row(int32_t id, double cpu, uint64_t memory)
+{
+    return ProcessMetric{id, QStringLiteral("p%1").arg(id), cpu, memory};
+}
+
+QList<int32_t> ids(const QList<ProcessMetric>& rows)
+{
+    QList<int32_t> out;
+    for (const ProcessMetric& metric : rows)
+        out.append(metric.id);
+    return out;
+}
+
+}  // namespace
+
+TEST(ProcessStat, NameRunsToTheLastParenthesis)
+{
+    const auto stat = parseProcessStat(statLine(42, "my (odd) app)", 150, 50, 3000, 25));
+    ASSERT_TRUE(stat);
+    EXPECT_EQ(stat->comm, "my (odd) app)");
+    EXPECT_EQ(stat->cpuTicks, 200u);
+    EXPECT_EQ(stat->startTime, 3000u);
+    EXPECT_EQ(stat->residentPages, 25u);
+}
+
+TEST(ProcessStat, TruncatedOrGarbledLinesGiveNothing)
+{
+    const std::string whole = statLine(42, "app", 1, 2, 3, 4);
+    EXPECT_FALSE(parseProcessStat(whole.substr(0, whole.find(" 1000000 "))));
+    EXPECT_FALSE(parseProcessStat("42 app S 1 1"));
+    std::string garbled = whole;
+    garbled.replace(garbled.find(" 3 1000000"), 2, " x");
+    EXPECT_FALSE(parseProcessStat(garbled));
+    EXPECT_FALSE(parseProcessStat(""));
+}
+
+TEST(ProcessStat, UptimeIgnoresTheLocale)
+{
+    EXPECT_DOUBLE_EQ(*parseUptimeSeconds("12345.67 23456.78\n"), 12345.67);
+    EXPECT_FALSE(parseUptimeSeconds("12345,67 1\n"));
+    EXPECT_FALSE(parseUptimeSeconds(""));
+}
+
+TEST(ProcessName, WholeProgramNameWhenItExtendsTheShortName)
+{
+    EXPECT_EQ(processName("gnome-shell-cal", "/usr/libexec/gnome-shell-calendar-server\0--x"s, 1),
+              "gnome-shell-calendar-server");
+    EXPECT_EQ(processName("Web Content", "/usr/lib/firefox/firefox\0-contentproc"s, 1), "Web Content");
+    EXPECT_EQ(processName("kworker/0:1", "", 1), "kworker/0:1");
+    EXPECT_EQ(processName("", "", 77), "77");
+    EXPECT_EQ(processName("", "/usr/bin/", 77), "77");
+}
+
+TEST(ProcessName, InvalidUtf8IsReplacedNotDropped)
+{
+    const QString name = processName("caf\xe9", "", 1);
+    EXPECT_EQ(name.size(), 4);
+    EXPECT_TRUE(name.startsWith(QStringLiteral("caf")));
+    EXPECT_EQ(name.at(3), QChar(QChar::ReplacementCharacter));
+}
+
+TEST(TopProcesses, TwentyRowsWithTwoInBothListsGiveTen)
+{
+    QList<ProcessMetric> rows;
+    for (int32_t id = 1; id <= 20; ++id)
+        rows.append(row(id, id <= 6 ? 100.0 - id : 1.0, id >= 5 && id <= 10 ? 1000u - id : 10u));
+    const QList<ProcessMetric> top = selectTopProcesses(rows);
+    // Processor order 1..6, then memory order 5..10 without 5 and 6.
+    EXPECT_EQ(ids(top), (QList<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST(TopProcesses, FewRowsEachOnceInProcessorOrder)
+{
+    const QList<ProcessMetric> rows{row(1, 1, 400), row(2, 9, 100), row(3, 5, 300), row(4, 7, 200)};
+    EXPECT_EQ(ids(selectTopProcesses(rows)), (QList<int32_t>{2, 4, 3, 1}));
+    EXPECT_TRUE(selectTopProcesses({}).isEmpty());
+}
+
+TEST(TopProcesses, TiesKeepTheTableOrder)
+{
+    QList<ProcessMetric> rows;
+    for (int32_t id = 1; id <= 14; ++id)
+        rows.append(row(id, 0, 5));
+    EXPECT_EQ(ids(selectTopProcesses(rows)), (QList<int32_t>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(ProcessTree, FirstReadingAveragesOverEachProcesssLife)
+{
+    uptime(100);
+    process(10, "busy", 2500, 5000, 256, "/usr/bin/busy\0--fast"s);  // 25 s of CPU in 50 s alive
+    tree.makeDirectory("proc/self");
+    tree.makeDirectory("proc/11");  // gone before its stat could be read
+    const ProcessReading reading = read();
+    ASSERT_EQ(reading.top.size(), 1);
+    EXPECT_EQ(reading.top[0], (ProcessMetric{10, QStringLiteral("busy"), 50.0, 256u * 4096u}));
+    EXPECT_TRUE(reading.history.isValid);
+    EXPECT_DOUBLE_EQ(reading.history.takenAtSeconds, 100);
+}
+
+TEST_F(ProcessTree, LaterReadingsMeasureSinceThePreviousOne)
+{
+    uptime(100);
+    process(10, "spinner", 100, 0);  // nearly idle over its life
+    ProcessReading first = read();
+    EXPECT_DOUBLE_EQ(first.top[0].cpuPercent, 1.0);
+
+    uptime(105);
+    process(10, "spinner", 100 + 750, 0);  // 7.5 s of CPU in 5 s: one and a half cores
+    const ProcessReading second = read(std::move(first.history));
+    EXPECT_DOUBLE_EQ(second.top[0].cpuPercent, 150.0);
+}
+
+TEST_F(ProcessTree, AReusedPidIsNotMixedWithItsPredecessor)
+{
+    uptime(100);
+    process(10, "old", 9000, 0);
+    ProcessReading first = read();
+
+    uptime(105);
+    process(10, "new", 200, 10'300);  // started at 103 s, 2 s of CPU since
+    const ProcessReading second = read(std::move(first.history));
+    ASSERT_EQ(second.top.size(), 1);
+    EXPECT_EQ(second.top[0].name, "new");
+    EXPECT_DOUBLE_EQ(second.top[0].cpuPercent, 100.0);
+    EXPECT_EQ(second.history.entries.at(10).startTime, 10'300u);
+}
+
+TEST_F(ProcessTree, OwnProcessIsLeftOut)
+{
+    uptime(100);
+    process(10, "other", 10, 0);
+    process(999, "moravel", 9000, 0);
+    const ProcessReading reading = read({}, 999);
+    EXPECT_EQ(ids(reading.top), QList<int32_t>{10});
+}
+
+TEST_F(ProcessTree, UnreadableTableGivesNoRowsAndKeepsTheHistory)
+{
+    process(10, "other", 10, 0);  // no uptime file
+    ProcessHistory previous;
+    previous.isValid = true;
+    previous.takenAtSeconds = 50;
+    previous.entries[10] = {0, 5};
+    const ProcessReading reading = read(previous);
+    EXPECT_TRUE(reading.top.isEmpty());
+    EXPECT_EQ(reading.history.entries.size(), 1u);
+    EXPECT_DOUBLE_EQ(reading.history.takenAtSeconds, 50);
+}
+
+TEST_F(ProcessTree, NameWithSpacesAndParenthesesComesThroughWhole)
+{
+    uptime(100);
+    process(10, "tmux: server (1)", 10, 0, 1, "tmux: server (1)\0"s);
+    EXPECT_EQ(read().top.value(0).name, "tmux: server (1)");
+}

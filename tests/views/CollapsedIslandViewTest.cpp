@@ -1,0 +1,394 @@
+#include "ViewTestSupport.h"
+
+#include "island/IslandState.h"
+#include "monitor/SystemMonitor.h"
+#include "support/BackgroundRunner.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "views/CollapsedIslandPainter.h"
+#include "views/CollapsedIslandView.h"
+#include "views/CollapsedReadings.h"
+#include "views/IslandPalette.h"
+
+#include <QAccessible>
+#include <QCoreApplication>
+#include <QHelpEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace moravel;
+using moravel::testing::countPixels;
+using moravel::testing::ensureViewApplication;
+
+namespace {
+
+using Kind = CollapsedMetricKind;
+
+const QString adapterTip =
+    QStringLiteral("SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
+const QString batteryTip =
+    QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
+
+SystemSnapshot onBattery(int64_t percent)
+{
+    SystemSnapshot snapshot;
+    snapshot.batteryPercent = percent;
+    snapshot.displayPowerWatts = 7.5;
+    return snapshot;
+}
+
+SystemSnapshot onAdapter(int64_t percent)
+{
+    SystemSnapshot snapshot = onBattery(percent);
+    snapshot.isExternalPowerConnected = true;
+    return snapshot;
+}
+
+// Colour names read better than RGB triples in failure messages.
+const char* paletteName(const QColor& color)
+{
+    if (color == IslandPalette::red())
+        return "red";
+    if (color == IslandPalette::amber())
+        return "amber";
+    if (color == IslandPalette::yellow())
+        return "yellow";
+    if (color == IslandPalette::primary())
+        return "primary";
+    return "other";
+}
+
+}  // namespace
+
+// --- Readings ---------------------------------------------------------------
+
+TEST(CollapsedReadingsTest, LoadColoursUseTheUnroundedValueAndInclusiveThresholds)
+{
+    // Below red on the unrounded value even though it reads 95%; the amber
+    // band (85 and up) takes it.
+    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(94.9)), "amber");
+    EXPECT_EQ(CollapsedReadings::percentText(94.9), QStringLiteral("95%"));
+    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(95)), "red");
+    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(85)), "amber");
+    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(70)), "yellow");
+    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(69.99)), "primary");
+
+    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(93)), "red");
+    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(92.99)), "amber");
+    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(75)), "yellow");
+    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(74.99)), "primary");
+}
+
+TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
+{
+    const auto battery = CollapsedReadings::powerReadingTexts(onBattery(40));
+    EXPECT_EQ(battery, (CollapsedReadings::PowerReadingTexts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
+    EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
+
+    const auto adapter = CollapsedReadings::powerReadingTexts(onAdapter(40));
+    EXPECT_EQ(adapter, (CollapsedReadings::PowerReadingTexts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
+    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
+}
+
+TEST(CollapsedReadingsTest, NoBatteryReadingHasNoHelpText)
+{
+    EXPECT_FALSE(CollapsedReadings::hasBatteryReading(onAdapter(0)));
+    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(0)), std::nullopt);
+    EXPECT_TRUE(CollapsedReadings::hasBatteryReading(onBattery(1)));
+}
+
+TEST(CollapsedReadingsTest, FullOnlyOnTheAdapter)
+{
+    // Resting at 100 % on the adapter without a "fully charged" report still reads Full.
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onAdapter(100)).battery, QStringLiteral("Full"));
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onBattery(100)).battery, QStringLiteral("100%"));
+
+    SystemSnapshot charging = onAdapter(100);
+    charging.isCharging = true;
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(charging).battery, QStringLiteral("100%"));
+    charging.isFullyCharged = true;
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(charging).battery, QStringLiteral("Full"));
+
+    SystemSnapshot reportedFullOnBattery = onBattery(100);
+    reportedFullOnBattery.isFullyCharged = true;
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(reportedFullOnBattery).battery, QStringLiteral("100%"));
+}
+
+TEST(CollapsedReadingsTest, AccessibilitySummary)
+{
+    SystemSnapshot snapshot = onBattery(80);
+    snapshot.downloadBytesPerSecond = 1'500'000;
+    snapshot.uploadBytesPerSecond = 2000;
+    snapshot.cpuPercent = 37.8;
+    snapshot.memoryPercent = 62.99;
+
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::network, Kind::power}, snapshot),
+              QStringLiteral("Download 1.5M, upload 2K, Battery 80 percent"));
+    // Truncated, unlike the rounded 38% on screen.
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::memory}, snapshot), QStringLiteral("Memory 62 percent"));
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({}, snapshot), QString());
+
+    snapshot.cpuPercent = std::nan("");
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
+}
+
+// --- Layout -----------------------------------------------------------------
+
+TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
+{
+    const IslandDisplayGeometry notch{200, 32};
+    const QRectF bounds(0, 0, 700, 60);
+    const auto layout =
+        CollapsedIslandLayout::make(notch, {Kind::network, Kind::cpu, Kind::memory, Kind::power}, bounds, 12);
+
+    EXPECT_EQ(layout.frame, QRectF(350 - 564 / 2.0, 0, 564, 32));
+    ASSERT_TRUE(layout.notchGap);
+    EXPECT_DOUBLE_EQ(layout.notchGap->width(), 218);
+    EXPECT_DOUBLE_EQ(layout.notchGap->center().x(), 350);
+
+    ASSERT_EQ(layout.readings.size(), 4);
+    const QRectF network = *layout.readingRect(Kind::network);
+    const QRectF cpu = *layout.readingRect(Kind::cpu);
+    const QRectF memory = *layout.readingRect(Kind::memory);
+    const QRectF power = *layout.readingRect(Kind::power);
+    EXPECT_DOUBLE_EQ(cpu.right(), layout.notchGap->left());
+    EXPECT_DOUBLE_EQ(memory.left(), layout.notchGap->right());
+    EXPECT_DOUBLE_EQ(network.width(), 90);
+    EXPECT_DOUBLE_EQ(cpu.left() - network.right(), 17);
+    EXPECT_DOUBLE_EQ(power.left() - memory.right(), 17);
+    EXPECT_DOUBLE_EQ(power.width(), 94);
+    // The wider right run fills its side exactly up to the padding.
+    EXPECT_DOUBLE_EQ(layout.frame.right() - power.right(), 14);
+    EXPECT_DOUBLE_EQ(cpu.center().y(), 16);
+
+    ASSERT_EQ(layout.separators.size(), 2);
+    EXPECT_EQ(layout.separators[0], QRectF(network.right() + 8, 10, 1, 12));
+}
+
+TEST(CollapsedIslandLayoutTest, SingleReadingOnANotchSitsLeftOfTheCamera)
+{
+    const auto layout = CollapsedIslandLayout::make({180, 30}, {Kind::power}, QRectF(0, 0, 500, 30), 12);
+    ASSERT_EQ(layout.readings.size(), 1);
+    EXPECT_DOUBLE_EQ(layout.readings[0].rect.right(), layout.notchGap->left());
+    EXPECT_TRUE(layout.separators.isEmpty());
+}
+
+TEST(CollapsedIslandLayoutTest, CompactLayoutIsOneCentredRowPaddedBy15)
+{
+    const auto layout = CollapsedIslandLayout::make({}, {Kind::cpu, Kind::memory}, QRectF(0, 0, 301, 40), 12);
+    EXPECT_FALSE(layout.notchGap);
+    EXPECT_EQ(layout.frame, QRectF(150.5 - 143 / 2.0, 0, 143, 40));
+    const QRectF cpu = *layout.readingRect(Kind::cpu);
+    const QRectF memory = *layout.readingRect(Kind::memory);
+    EXPECT_DOUBLE_EQ(cpu.left() - layout.frame.left(), 15);
+    EXPECT_DOUBLE_EQ(layout.frame.right() - memory.right(), 15);
+    ASSERT_EQ(layout.separators.size(), 1);
+    EXPECT_DOUBLE_EQ(layout.separators[0].left(), cpu.right() + 8);
+
+    // A short row is centred in the minimum width.
+    const auto single = CollapsedIslandLayout::make({}, {Kind::cpu}, QRectF(0, 0, 112, 40), 12);
+    EXPECT_DOUBLE_EQ(single.readings[0].rect.center().x(), 56);
+}
+
+// --- Rendering --------------------------------------------------------------
+
+class CollapsedRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureViewApplication(); }
+
+    // Draws the content over the island's black body.
+    QImage render(const CollapsedContent& content)
+    {
+        QImage image(bounds.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        CollapsedIslandPainter::paint(painter, bounds, content);
+        return image;
+    }
+
+    QRect readingArea(const CollapsedContent& content, Kind kind)
+    {
+        return CollapsedIslandPainter::layout(content, bounds).readingRect(kind)->toAlignedRect();
+    }
+
+    QRectF bounds{0, 0, 400, 40};
+};
+
+TEST_F(CollapsedRenderTest, LoadReadingsAreDrawnInTheirThresholdColour)
+{
+    CollapsedContent content{{}, {Kind::cpu, Kind::memory}, {}};
+    content.snapshot.cpuPercent = 94.9;
+    content.snapshot.memoryPercent = 75;
+    QImage image = render(content);
+    const QRect cpu = readingArea(content, Kind::cpu);
+    const QRect memory = readingArea(content, Kind::memory);
+    EXPECT_GT(countPixels(image, IslandPalette::amber(), cpu, 8), 10);
+    EXPECT_EQ(countPixels(image, IslandPalette::red(), cpu, 8), 0);
+    EXPECT_GT(countPixels(image, IslandPalette::yellow(), memory, 8), 10);
+
+    content.snapshot.cpuPercent = 95;
+    content.snapshot.memoryPercent = 74.99;
+    image = render(content);
+    EXPECT_GT(countPixels(image, IslandPalette::red(), cpu, 8), 10);
+    EXPECT_EQ(countPixels(image, IslandPalette::yellow(), memory, 8), 0);
+}
+
+TEST_F(CollapsedRenderTest, PowerReadingTurnsMintOnTheAdapterOnly)
+{
+    CollapsedContent content{onAdapter(80), {Kind::power}, {}};
+    const QRect power = readingArea(content, Kind::power);
+    EXPECT_GT(countPixels(render(content), IslandPalette::mint(), power, 8), 10);
+
+    content.snapshot = onBattery(80);
+    EXPECT_EQ(countPixels(render(content), IslandPalette::mint(), power, 8), 0);
+
+    content.snapshot = onAdapter(0);  // no battery reading: a grey bolt and dash
+    const QImage dash = render(content);
+    EXPECT_EQ(countPixels(dash, IslandPalette::mint(), power, 8), 0);
+    EXPECT_GT(countPixels(dash, QColor(148, 148, 148), power, 8), 5);
+}
+
+TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
+{
+    // A huge transfer rate and wattage must be elided, not spill over neighbours.
+    CollapsedContent content{onAdapter(100), {Kind::network, Kind::power}, {}};
+    content.snapshot.downloadBytesPerSecond = 999'999;
+    content.snapshot.uploadBytesPerSecond = 1e15;
+    content.snapshot.displayPowerWatts = 123456.0;
+    const QImage image = render(content);
+    const auto layout = CollapsedIslandPainter::layout(content, bounds);
+
+    QImage outside = image.copy();
+    QPainter eraser(&outside);
+    for (const auto& reading : layout.readings)
+        eraser.fillRect(reading.rect.adjusted(-0.5, -20, 0.5, 20), Qt::black);
+    for (const QRectF& separator : layout.separators)
+        eraser.fillRect(separator.adjusted(-1, -1, 1, 1), Qt::black);
+    eraser.end();
+    EXPECT_EQ(countPixels(outside, Qt::black, 0), outside.width() * outside.height());
+}
+
+// --- The widget -------------------------------------------------------------
+
+namespace {
+
+class BatteryTelemetry : public TelemetryReaders {
+public:
+    std::optional<BatteryRegistry> readBattery() override { return battery; }
+    std::optional<BatteryRegistry> battery;
+};
+
+}  // namespace
+
+class CollapsedIslandViewTest : public ::testing::Test {
+protected:
+    CollapsedIslandViewTest()
+    {
+        ensureViewApplication();
+        telemetry = std::make_shared<BatteryTelemetry>();
+        monitor = std::make_unique<SystemMonitor>(scheduler, runner, telemetry,
+                                                  ReaderRoots{"/nonexistent/proc", "/nonexistent/sys"});
+        state = std::make_unique<IslandState>(defaults, scheduler, std::nullopt);
+        view = std::make_unique<CollapsedIslandView>(*monitor, *state);
+        view->resize(600, 40);
+    }
+
+    void putOnBattery(int64_t percent, bool onAdapter)
+    {
+        BatteryRegistry registry;
+        registry.currentCapacity = percent;
+        registry.externalConnected = onAdapter;
+        telemetry->battery = registry;
+        monitor->powerSourceDidChange();
+    }
+
+    // Sends a tool-tip request at `point`; true when the view answered it.
+    bool requestToolTip(QPointF point)
+    {
+        QHelpEvent help(QEvent::ToolTip, point.toPoint(), view->mapToGlobal(point.toPoint()));
+        QCoreApplication::sendEvent(view.get(), &help);
+        return help.isAccepted();
+    }
+
+    void click(QPointF press, QPointF release)
+    {
+        QMouseEvent down(QEvent::MouseButtonPress, press, view->mapToGlobal(press), Qt::LeftButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(view.get(), &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, release, view->mapToGlobal(release), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.get(), &up);
+    }
+
+    QRectF powerRect() const { return *view->readingLayout().readingRect(Kind::power); }
+
+    MemoryDefaultsStore defaults;
+    VirtualScheduler scheduler;
+    ManualRunner runner;
+    std::shared_ptr<BatteryTelemetry> telemetry;
+    std::unique_ptr<SystemMonitor> monitor;
+    std::unique_ptr<IslandState> state;
+    std::unique_ptr<CollapsedIslandView> view;
+};
+
+TEST_F(CollapsedIslandViewTest, ClickTogglesPinning)
+{
+    click({5, 5}, {6, 6});  // transparent corners count too
+    EXPECT_TRUE(state->isLockedOpen());
+    EXPECT_TRUE(state->isExpanded());
+    click({300, 20}, {300, 20});
+    EXPECT_FALSE(state->isLockedOpen());
+
+    click({300, 20}, {900, 20});  // released outside: no click
+    EXPECT_FALSE(state->isLockedOpen());
+}
+
+TEST_F(CollapsedIslandViewTest, PowerReadingShowsItsHelpTextOnlyOverItself)
+{
+    EXPECT_FALSE(requestToolTip(powerRect().center()));  // no battery reading yet
+
+    putOnBattery(80, true);
+    view->show();
+    EXPECT_TRUE(requestToolTip(powerRect().center()));
+    EXPECT_EQ(QToolTip::text(), adapterTip);
+
+    putOnBattery(80, false);
+    EXPECT_TRUE(requestToolTip(powerRect().center()));
+    EXPECT_EQ(QToolTip::text(), batteryTip);
+
+    EXPECT_FALSE(requestToolTip(view->readingLayout().readingRect(Kind::cpu)->center()));
+    QToolTip::hideText();
+    view->hide();
+}
+
+TEST_F(CollapsedIslandViewTest, IsOneAccessibleElementWithTheSummaryAsValue)
+{
+    putOnBattery(55, false);
+    state->setCollapsedMetricPreferences(
+        {{Kind::power, true}, {Kind::cpu, false}, {Kind::memory, false}, {Kind::network, false}});
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Moravel system monitor"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Battery 55 percent"));
+    EXPECT_EQ(accessible->childCount(), 0);
+}
+
+TEST_F(CollapsedIslandViewTest, PaintsTheCurrentSnapshotAtTheTopCentre)
+{
+    state->setDisplayGeometry({200, 32});
+    const QRectF frame = view->readingLayout().frame;
+    EXPECT_DOUBLE_EQ(frame.center().x(), 300);
+    EXPECT_DOUBLE_EQ(frame.top(), 0);
+
+    const QImage image = moravel::testing::renderWidget(*view, Qt::black);
+    const QRect network = view->readingLayout().readingRect(Kind::network)->toAlignedRect();
+    EXPECT_GT(countPixels(image, IslandPalette::cyan(), network, 8), 10);
+}

@@ -1,0 +1,228 @@
+#include "island/IslandPanel.h"
+#include "island/IslandPanelController.h"
+#include "monitor/SystemMonitor.h"
+#include "support/BackgroundRunner.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "updates/UpdateCheckCoordinator.h"
+#include "updates/Updater.h"
+#include "views/CollapsedIslandView.h"
+#include "views/ExpandedIslandView.h"
+#include "views/IslandRootView.h"
+#include "ViewTestSupport.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace moravel;
+
+namespace {
+
+class StillUpdater final : public Updater {
+public:
+    bool canCheckForUpdates() const override { return false; }
+    bool automaticallyChecksForUpdates() const override { return false; }
+    void setAutomaticallyChecksForUpdates(bool) override {}
+    bool automaticallyDownloadsUpdates() const override { return false; }
+    void setAutomaticallyDownloadsUpdates(bool) override {}
+    void checkForUpdateInformation() override {}
+    void checkForUpdates() override {}
+};
+
+class FakeScreens final : public ScreenEnvironment {
+public:
+    QPoint pointerPosition() const override { return pointer; }
+    QList<PanelScreen> screens() const override { return list; }
+    std::optional<PanelScreen> mainScreen() const override
+    {
+        return list.isEmpty() ? std::nullopt : std::optional<PanelScreen>(list.first());
+    }
+
+    QPoint pointer;
+    QList<PanelScreen> list;
+};
+
+PanelScreen plainScreen(QRect frame)
+{
+    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}};
+}
+
+PanelScreen notchedScreen(QRect frame, double width, double depth)
+{
+    const QRectF f(frame);
+    const double gapLeft = f.center().x() - width / 2;
+    return PanelScreen{frame, ScreenDescription{f, depth, QRectF(f.left(), f.top(), gapLeft - f.left(), depth),
+                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)}};
+}
+
+class PanelControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override { moravel::testing::ensureViewApplication(); }
+
+    IslandPanelController& make(std::optional<QString> expanded = std::nullopt)
+    {
+        auto fake = std::make_unique<FakeScreens>();
+        screens = fake.get();
+        screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
+        controller = std::make_unique<IslandPanelController>(
+            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler}, std::move(fake),
+            expanded);
+        return *controller;
+    }
+
+    void settle() { scheduler.advance(1); }
+
+    VirtualScheduler scheduler;
+    ManualRunner runner;
+    MemoryDefaultsStore defaults;
+    StillUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    std::unique_ptr<SystemMonitor> monitor =
+        std::make_unique<SystemMonitor>(scheduler, runner, std::make_shared<TelemetryReaders>());
+    FakeScreens* screens = nullptr;
+    std::unique_ptr<IslandPanelController> controller;
+};
+
+}  // namespace
+
+TEST(PanelFrame, CentredOnTheScreenTopEdgeWithRoundedOrigin)
+{
+    // midX 756 - 580.84 / 2 = 465.58 -> 466; the width keeps whole pixels.
+    const QRect frame = IslandPanelController::frameFor(QRect(0, 0, 1512, 982), QSizeF(580.84, 32));
+    EXPECT_EQ(frame.x(), 466);
+    EXPECT_EQ(frame.y(), 0);
+    EXPECT_EQ(frame.width(), 581);
+    EXPECT_EQ(frame.height(), 32);
+    // A secondary screen above and to the right of the first.
+    EXPECT_EQ(IslandPanelController::frameFor(QRect(1512, -200, 1920, 1080), QSizeF(580, 440)),
+              QRect(1512 + 670, -200, 580, 440));
+    // Halves round away from zero.
+    EXPECT_EQ(IslandPanelController::frameFor(QRect(0, 0, 101, 50), QSizeF(100, 10)).x(), 1);
+}
+
+TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
+{
+    FakeScreens screens;
+    EXPECT_FALSE(preferredScreen(screens));
+    screens.list = {plainScreen(QRect(0, 0, 100, 100)), plainScreen(QRect(100, 0, 100, 100))};
+    screens.pointer = QPoint(150, 50);
+    EXPECT_EQ(preferredScreen(screens)->frame.x(), 100);
+    screens.pointer = QPoint(-50, 50);
+    EXPECT_EQ(preferredScreen(screens)->frame.x(), 0);
+}
+
+TEST_F(PanelControllerTest, PlacesTheCollapsedIslandOverTheNotch)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    EXPECT_EQ(c.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
+    EXPECT_EQ(c.panel().geometry(), QRect(466, 0, 581, 32));
+}
+
+TEST_F(PanelControllerTest, OpeningOnASecondaryScreenMeasuresThatScreen)
+{
+    auto& c = make(QStringLiteral("1"));
+    screens->pointer = QPoint(2000, 10);
+    c.updateFrame(true, false);
+    EXPECT_EQ(c.state().displayGeometry(), IslandDisplayGeometry{});
+    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 670, -200, 580, 440));
+}
+
+TEST_F(PanelControllerTest, StartingExpandedPlacesTheExpandedFrame)
+{
+    auto& c = make(QStringLiteral("1"));
+    c.updateFrame(c.state().isExpanded(), false);
+    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));
+}
+
+TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    const double shoulders = 2 * 32 / 3.8;
+    c.state().setCollapsedMetric(CollapsedMetricKind::network, false);
+    // cpu, memory | power: the wider side is 48 + 17 + 48 = 113.
+    EXPECT_EQ(c.targetFrame().width(), static_cast<int>(std::ceil(200 + 18 + 2 * 113 + 28 + shoulders)));
+    EXPECT_TRUE(c.isAnimatingFrame());
+    c.state().setCollapsedMetric(CollapsedMetricKind::power, false);
+    // cpu | memory: sides of 48.
+    EXPECT_EQ(c.targetFrame().width(), static_cast<int>(std::ceil(200 + 18 + 2 * 48 + 28 + shoulders)));
+
+    c.state().requestExpansion();
+    const QRect expanded = c.targetFrame();
+    c.state().setCollapsedMetric(CollapsedMetricKind::network, true);
+    EXPECT_EQ(c.targetFrame(), expanded);  // nothing until the island collapses
+    c.state().requestCollapse(true);
+    scheduler.advance(1);
+    // network | cpu, memory: the wider side is 113 again.
+    EXPECT_EQ(c.targetFrame().width(), static_cast<int>(std::ceil(200 + 18 + 2 * 113 + 28 + shoulders)));
+}
+
+TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
+{
+    auto& c = make(QStringLiteral("1"));
+    c.installEventMonitor();
+    QWidget target;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::ShiftModifier);
+
+    c.state().beginInteraction();
+    EXPECT_FALSE(QApplication::sendEvent(&target, &escape) && escape.isAccepted() && !c.state().isLockedOpen());
+    EXPECT_TRUE(c.state().isLockedOpen());
+    EXPECT_TRUE(c.state().showsExpandedContent());
+
+    c.state().endInteraction();
+    QApplication::sendEvent(&target, &escape);
+    EXPECT_FALSE(c.state().isLockedOpen());
+    EXPECT_FALSE(c.state().showsExpandedContent());
+    scheduler.advance(1);
+    EXPECT_FALSE(c.state().isExpanded());
+}
+
+TEST_F(PanelControllerTest, OtherKeysPassThrough)
+{
+    auto& c = make(QStringLiteral("1"));
+    c.installEventMonitor();
+    QWidget target;
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(&target, &key);
+    EXPECT_TRUE(c.state().isLockedOpen());
+    EXPECT_TRUE(c.state().isExpanded());
+}
+
+TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    auto* root = c.panel().findChild<IslandRootView*>();
+    ASSERT_TRUE(root);
+    EXPECT_FALSE(root->expandedLayer());
+    EXPECT_FALSE(root->collapsedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    c.state().requestExpansion();  // Opening: present, invisible, not hit-testable
+    ASSERT_TRUE(root->expandedLayer());
+    EXPECT_EQ(root->currentExpandedLook(), (IslandRootView::LayerLook{0, -10}));
+    EXPECT_TRUE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_FALSE(root->collapsedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(monitor->isProcessTelemetryActive());
+
+    scheduler.advance(0.065);  // Expanded: only the dashboard takes the pointer
+    EXPECT_FALSE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(root->collapsedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    c.state().requestCollapse(true);
+    scheduler.advance(0.055);  // removed at once when the panel starts shrinking
+    EXPECT_FALSE(root->expandedLayer());
+    EXPECT_FALSE(monitor->isProcessTelemetryActive());
+}
+
+TEST(LayerLooks, CrossFadeTargets)
+{
+    EXPECT_EQ(IslandRootView::collapsedLook(false), (IslandRootView::LayerLook{1, 0}));
+    EXPECT_EQ(IslandRootView::collapsedLook(true), (IslandRootView::LayerLook{0, -6}));
+    EXPECT_EQ(IslandRootView::expandedLook(true), (IslandRootView::LayerLook{1, 0}));
+    EXPECT_EQ(IslandRootView::expandedLook(false), (IslandRootView::LayerLook{0, -10}));
+}

@@ -1,0 +1,214 @@
+#include "views/ActivityChart.h"
+#include "views/HealthRail.h"
+#include "views/IslandPalette.h"
+#include "views/PowerFlowDiagram.h"
+#include "views/PowerFlowSection.h"
+#include "views/ProcessLeaderboard.h"
+
+#include "ViewTestSupport.h"
+
+#include <QAccessible>
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace moravel {
+namespace {
+
+using testing::countPixels;
+using testing::renderWidget;
+
+const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'700'000'000);
+
+MetricHistory waveHistory(int count)
+{
+    MetricHistory history;
+    for (int i = 0; i < count; ++i)
+        history.append(testing::sampleAt(kNow.addSecs(i - count + 1), 20 + (i % 40), 60 + (i % 10)));
+    return history;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+class ViewRender : public ::testing::Test {
+protected:
+    void SetUp() override { testing::ensureViewApplication(); }
+};
+
+TEST_F(ViewRender, ChartDrawsTheTabsSeriesColours)
+{
+    ActivityChart chart;
+    chart.resize(chart.sizeHint());
+    chart.setHistory(waveHistory(300));
+    const QImage overview = renderWidget(chart, Qt::black);
+    EXPECT_GT(countPixels(overview, IslandPalette::mint()), 50);
+    EXPECT_GT(countPixels(overview, IslandPalette::cyan()), 50);
+
+    chart.setMetric(MetricKind::cpu);
+    const QImage cpu = renderWidget(chart, Qt::black);
+    EXPECT_GT(countPixels(cpu, IslandPalette::mint()), 50);
+    EXPECT_EQ(countPixels(cpu, IslandPalette::cyan()), 0);
+}
+
+TEST_F(ViewRender, EmptyChartShowsOnlyGridAndLabels)
+{
+    ActivityChart chart;
+    chart.resize(chart.sizeHint());
+    chart.setClock([] { return kNow; });
+    const QImage image = renderWidget(chart, Qt::black);
+    EXPECT_EQ(countPixels(image, IslandPalette::mint()), 0);
+    EXPECT_EQ(countPixels(image, IslandPalette::cyan()), 0);
+    // Value labels sit left of the plot; the grid runs inside it.
+    EXPECT_GT(countPixels(image, QColor(148, 148, 148), QRect(0, 0, 28, 80), 90), 10);
+    EXPECT_EQ(chart.accessibleValue(), QStringLiteral("Overview, 0 samples"));
+}
+
+TEST_F(ViewRender, ChartIsOneAccessibleElementWithAValue)
+{
+    ActivityChart chart;
+    chart.setMetric(MetricKind::cpu);
+    chart.setHistory(waveHistory(301));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chart);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Activity chart"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("CPU, 300 samples"));
+    EXPECT_EQ(accessible->childCount(), 0);
+}
+
+TEST_F(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
+{
+    ActivityChart chart;
+    chart.resize(chart.sizeHint());
+    const MetricHistory history = waveHistory(10);
+    chart.setHistory(history);
+    chart.show();
+    QApplication::processEvents();
+    PaintCounter counter;
+    chart.installEventFilter(&counter);
+
+    chart.setHistory(MetricHistory(history.begin(), history.end()));  // equal, not shared
+    chart.setMetric(MetricKind::overview);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, 0);
+
+    chart.setHistory(waveHistory(11));
+    QApplication::processEvents();
+    EXPECT_GE(counter.paints, 1);
+}
+
+TEST_F(ViewRender, HealthRailLayout)
+{
+    HealthRail rail;
+    EXPECT_EQ(rail.sizeHint().width(), 547);
+    EXPECT_GE(rail.sizeHint().height(), 7 + 28 + 7);
+    SystemSnapshot snapshot;
+    snapshot.cpuPercent = 96;
+    rail.setSnapshot(snapshot);
+    EXPECT_EQ(rail.gauge(0).metric().value, QStringLiteral("96%"));
+    rail.resize(rail.sizeHint());
+    const QImage image = renderWidget(rail, Qt::black);
+    EXPECT_GT(countPixels(image, IslandPalette::red(), QRect(0, 0, 136, image.height())), 5);
+    EXPECT_EQ(countPixels(image, IslandPalette::red(), QRect(137, 0, 410, image.height())), 0);
+}
+
+TEST_F(ViewRender, EmptyCardSaysCollectingAtFullHeight)
+{
+    ProcessLeaderboard card(ProcessLoadKind::cpu);
+    EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
+    card.resize(card.sizeHint());
+    const QImage empty = renderWidget(card, Qt::black);
+    const QRect body(4, 24, card.width() - 8, 69);
+    EXPECT_GT(countPixels(empty, QColor(148, 148, 148), body, 90), 10);
+
+    card.setProcesses({{1, QStringLiteral("compiler"), 95, 1000}}, 10000);
+    EXPECT_EQ(card.rowCount(), 1);
+    EXPECT_LT(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
+    card.resize(card.sizeHint());
+    const QImage one = renderWidget(card, Qt::black);
+    EXPECT_GT(countPixels(one, IslandPalette::red()), 10);  // icon, reading and bar warn
+}
+
+TEST_F(ViewRender, CardShowsAtMostThreeRows)
+{
+    ProcessLeaderboard card(ProcessLoadKind::memory);
+    QList<ProcessMetric> many;
+    for (int i = 0; i < 5; ++i)
+        many.append({i, QStringLiteral("p%1").arg(i), 0, 100});
+    card.setProcesses(many, 1000);
+    EXPECT_EQ(card.rowCount(), 3);
+    EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
+}
+
+SystemSnapshot chargingFromAdapter()
+{
+    SystemSnapshot snapshot;
+    snapshot.isExternalPowerConnected = true;
+    snapshot.isCharging = true;
+    snapshot.systemInputWatts = 30;
+    snapshot.batteryPowerWatts = 18;
+    snapshot.batteryPercent = 55;
+    snapshot.adapterWatts = 96;
+    return snapshot;
+}
+
+TEST_F(ViewRender, PowerHeaderAsksForTheToggle)
+{
+    PowerFlowSection section;
+    int toggles = 0;
+    QObject::connect(&section, &PowerFlowSection::toggled, [&] { ++toggles; });
+    section.header()->click();
+    EXPECT_EQ(toggles, 1);
+    EXPECT_FALSE(section.showPowerFlow());  // the owner decides
+    EXPECT_EQ(section.header()->chevronSymbol(), QStringLiteral("chevron.right"));
+}
+
+TEST_F(ViewRender, PowerDiagramFadesInAndOut)
+{
+    PowerFlowSection section;
+    section.setSnapshot(chargingFromAdapter());
+    const int collapsed = section.sizeHint().height();
+
+    section.setShowPowerFlow(true);
+    EXPECT_EQ(section.header()->chevronSymbol(), QStringLiteral("chevron.down"));
+    EXPECT_TRUE(section.isAnimating());
+    EXPECT_LT(section.revealProgress(), 1.0);
+    EXPECT_GT(section.sizeHint().height(), collapsed);
+    section.finishTransition();
+    EXPECT_EQ(section.revealProgress(), 1.0);
+    EXPECT_TRUE(section.diagram()->isVisibleTo(&section));
+
+    section.setShowPowerFlow(false);
+    EXPECT_TRUE(section.diagram()->isVisibleTo(&section));  // still fading out
+    EXPECT_GT(section.sizeHint().height(), collapsed);
+    section.finishTransition();
+    EXPECT_EQ(section.revealProgress(), 0.0);
+    EXPECT_FALSE(section.diagram()->isVisibleTo(&section));
+    EXPECT_EQ(section.sizeHint().height(), collapsed);
+}
+
+TEST_F(ViewRender, ExternalPowerDiagramDrawsTheFork)
+{
+    PowerFlowSection section;
+    section.setSnapshot(chargingFromAdapter());
+    section.setShowPowerFlow(true, false);
+    section.resize(section.sizeHint());
+    const QImage image = renderWidget(section, Qt::black);
+    const QRect diagramArea(0, section.header()->height(), image.width(), image.height() - section.header()->height());
+    EXPECT_GT(countPixels(image, IslandPalette::mint(), diagramArea), 20);
+    EXPECT_EQ(section.header()->status(), QStringLiteral("AC · 12 W draw · Charging 55%"));
+}
+
+}  // namespace
+}  // namespace moravel

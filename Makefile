@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench package clean
 
 all: build
 
@@ -18,7 +18,12 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/app/moravel --json
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  exec $(BUILD_DIR)/src/app/moravel; \
+	else \
+	  echo "make run: no display here, so showing five readings of the headless mode instead"; \
+	  exec $(BUILD_DIR)/src/app/moravel --json --count 5; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -28,6 +33,10 @@ test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORAVEL_SANITIZE=ON -DMORAVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+
+# A Debian package in build/, from the same build.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/moravel_*.deb
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b --benchmark_counters_tabular=true; done

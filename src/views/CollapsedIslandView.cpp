@@ -62,8 +62,8 @@ CollapsedIslandView::CollapsedIslandView(SystemMonitor& monitor, IslandState& st
 {
     installAccessibleFactory();
     connect(&monitor_, &SystemMonitor::snapshotChanged, this, &CollapsedIslandView::contentChanged);
-    connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, &CollapsedIslandView::contentChanged);
-    connect(&state_, &IslandState::displayGeometryChanged, this, &CollapsedIslandView::contentChanged);
+    connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, &CollapsedIslandView::layoutChanged);
+    connect(&state_, &IslandState::displayGeometryChanged, this, &CollapsedIslandView::layoutChanged);
 }
 
 CollapsedContent CollapsedIslandView::content() const
@@ -87,10 +87,54 @@ QSize CollapsedIslandView::sizeHint() const
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
 }
 
-void CollapsedIslandView::contentChanged()
+QString CollapsedIslandView::readingText(CollapsedMetricKind kind, const SystemSnapshot& snapshot)
 {
+    using namespace CollapsedReadings;
+    switch (kind) {
+    case CollapsedMetricKind::network:
+        return downloadText(snapshot.downloadBytesPerSecond) + uploadText(snapshot.uploadBytesPerSecond);
+    case CollapsedMetricKind::cpu:
+        return percentText(snapshot.cpuPercent) + cpuColor(snapshot.cpuPercent).name();
+    case CollapsedMetricKind::memory:
+        return percentText(snapshot.memoryPercent) + memoryColor(snapshot.memoryPercent).name();
+    case CollapsedMetricKind::power: {
+        if (!hasBatteryReading(snapshot))
+            return {};
+        const PowerReadingTexts texts = powerReadingTexts(snapshot);
+        return texts.label + texts.watts + texts.batteryIcon + texts.battery + QString::number(texts.isOnAdapter);
+    }
+    }
+    return {};
+}
+
+void CollapsedIslandView::layoutChanged()
+{
+    drawnReadings_.clear();
     updateGeometry();
     update();
+    contentChanged();
+}
+
+void CollapsedIslandView::contentChanged()
+{
+    const SystemSnapshot& snapshot = monitor_.snapshot();
+    const CollapsedIslandLayout layout = readingLayout();
+    QList<QString> readings;
+    readings.reserve(layout.readings.size());
+    for (const auto& reading : layout.readings)
+        readings.append(readingText(reading.kind, snapshot));
+    if (readings.size() != drawnReadings_.size()) {
+        update();
+    } else {
+        // A reading's rectangle is one line high; repaint its whole column.
+        for (qsizetype i = 0; i < readings.size(); ++i) {
+            if (readings[i] != drawnReadings_[i]) {
+                const QRectF column = layout.readings[i].rect;
+                update(QRectF(column.left() - 1, 0, column.width() + 2, height()).toAlignedRect());
+            }
+        }
+    }
+    drawnReadings_ = std::move(readings);
     if (QAccessible::isActive()) {
         QAccessibleValueChangeEvent changed(this, accessibilitySummary());
         QAccessible::updateAccessibility(&changed);

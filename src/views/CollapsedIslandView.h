@@ -36,12 +36,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // What one reading shows: its texts and colours, in one comparable string.
+    static QString readingText(CollapsedMetricKind kind, const SystemSnapshot& snapshot);
     void contentChanged();
+    void layoutChanged();
     bool showPowerToolTip(const QPoint& position, const QPoint& globalPosition);
 
     SystemMonitor& monitor_;
     IslandState& state_;
     bool isPressed_ = false;
+    // The readings as last drawn, so that a new snapshot repaints only the
+    // readings whose text or colour changed.
+    QList<QString> drawnReadings_;
 };
 
 }  // namespace moravel

@@ -1,0 +1,105 @@
+#include "app/AppDelegate.h"
+#include "island/IslandPanel.h"
+#include "island/IslandPanelController.h"
+#include "support/BackgroundRunner.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "updates/Updater.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+
+namespace {
+
+void ensureApplication()
+{
+    if (QApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "tests_app";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);  // outlives every test on purpose
+    (void)app;
+}
+
+class IdleUpdater final : public Updater {
+public:
+    bool canCheckForUpdates() const override { return false; }
+    bool automaticallyChecksForUpdates() const override { return false; }
+    void setAutomaticallyChecksForUpdates(bool) override {}
+    bool automaticallyDownloadsUpdates() const override { return false; }
+    void setAutomaticallyDownloadsUpdates(bool) override {}
+    void checkForUpdateInformation() override {}
+    void checkForUpdates() override {}
+};
+
+class OneScreen final : public ScreenEnvironment {
+public:
+    QPoint pointerPosition() const override { return {}; }
+    QList<PanelScreen> screens() const override { return {screen()}; }
+    std::optional<PanelScreen> mainScreen() const override { return screen(); }
+    static PanelScreen screen() { return {QRect(0, 0, 1440, 900), ScreenDescription{QRectF(0, 0, 1440, 900), 0, {}, {}}}; }
+};
+
+struct Launch {
+    explicit Launch(std::optional<QString> expanded)
+        : delegate(AppEnvironment{scheduler, runner, defaults, std::make_shared<TelemetryReaders>(), ReaderRoots{},
+                                  [] { return std::make_unique<OneScreen>(); },
+                                  [](Scheduler&, DefaultsStore&) { return std::make_unique<IdleUpdater>(); },
+                                  std::move(expanded)})
+    {
+    }
+    VirtualScheduler scheduler;
+    ManualRunner runner;
+    MemoryDefaultsStore defaults;
+    AppDelegate delegate;
+};
+
+}  // namespace
+
+TEST(AppDelegate, TerminatingBeforeLaunchDoesNothing)
+{
+    ensureApplication();
+    Launch launch(std::nullopt);
+    launch.delegate.applicationWillTerminate();
+    EXPECT_EQ(launch.delegate.monitor(), nullptr);
+}
+
+TEST(AppDelegate, LaunchShowsThePlacedIslandThenStartsSampling)
+{
+    ensureApplication();
+    Launch launch(std::nullopt);
+    launch.delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(launch.delegate.monitor());
+    ASSERT_TRUE(launch.delegate.panelController());
+    EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);  // the first sample, before any tick
+    EXPECT_TRUE(launch.delegate.monitor()->isStarted());
+    IslandPanel& panel = launch.delegate.panelController()->panel();
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_EQ(panel.geometry(), QRect(720 - 180, 0, 361, 40));  // placed before it was shown
+    EXPECT_EQ(launch.delegate.updater()->delegate(), &launch.delegate.updateCheckCoordinator());
+
+    launch.delegate.applicationWillTerminate();
+    EXPECT_FALSE(launch.delegate.monitor()->isStarted());
+    launch.scheduler.advance(5);
+    EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);
+}
+
+TEST(AppDelegate, StartingExpandedPlacesTheExpandedFrameAndEscapeWorks)
+{
+    ensureApplication();
+    Launch launch(QStringLiteral("1"));
+    launch.delegate.applicationDidFinishLaunching();
+    IslandPanelController& controller = *launch.delegate.panelController();
+    EXPECT_EQ(controller.panel().geometry(), QRect(720 - 290, 0, 580, 440));
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&controller.panel(), &escape);
+    EXPECT_FALSE(controller.state().isLockedOpen());
+    EXPECT_FALSE(controller.state().showsExpandedContent());
+}

@@ -27,7 +27,7 @@ void AppDelegate::applicationDidFinishLaunching()
     updater_->setDelegate(&updateCheckCoordinator_);
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
-                                        environment_.scheduler},
+                                        environment_.scheduler, environment_.loginItem},
         environment_.makeScreens(), environment_.islandExpandedEnvironment);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->panel().orderFront();

@@ -14,6 +14,7 @@ namespace moravel {
 class BackgroundRunner;
 class DefaultsStore;
 class IslandPanelController;
+class LoginItem;
 class Scheduler;
 class Updater;
 
@@ -22,6 +23,7 @@ struct AppEnvironment {
     Scheduler& scheduler;
     BackgroundRunner& background;
     DefaultsStore& defaults;
+    LoginItem& loginItem;
     std::shared_ptr<TelemetryReaders> telemetry;
     ReaderRoots roots;
     std::function<std::unique_ptr<ScreenEnvironment>()> makeScreens;

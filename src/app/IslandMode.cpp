@@ -9,6 +9,7 @@
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
 #include "support/SettingsDefaultsStore.h"
+#include "support/XdgAutostartLoginItem.h"
 #include "updates/FeedUpdater.h"
 
 #include <QApplication>
@@ -66,9 +67,10 @@ int runIslandMode(int& argc, char** argv)
     QtScheduler scheduler;
     ThreadPoolRunner background;
     SettingsDefaultsStore defaults;
+    XdgAutostartLoginItem loginItem = XdgAutostartLoginItem::forRunningApplication();
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
     AppDelegate delegate(AppEnvironment{
-        scheduler, background, defaults, makePlatformTelemetry(roots), roots, [] { return makeQtScreenEnvironment(); },
+        scheduler, background, defaults, loginItem, makePlatformTelemetry(roots), roots, [] { return makeQtScreenEnvironment(); },
         [](Scheduler& s, DefaultsStore& store) -> std::unique_ptr<Updater> {
             FeedUpdaterOptions options;
             options.feedUrl = FeedUpdater::configuredFeedUrl();

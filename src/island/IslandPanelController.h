@@ -17,6 +17,7 @@ namespace moravel {
 class DefaultsStore;
 class IslandPanel;
 class IslandRootView;
+class LoginItem;
 class Scheduler;
 class SystemMonitor;
 class UpdateCheckCoordinator;
@@ -35,6 +36,7 @@ public:
         UpdateCheckCoordinator& updateCheckCoordinator;
         DefaultsStore& defaults;
         Scheduler& scheduler;
+        LoginItem& loginItem;
     };
 
     static constexpr int openingDurationMs = 280;

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -9,19 +10,23 @@
 namespace moravel::Fonts {
 
 namespace {
+// Point sizes may be fractional where pixel sizes may not: the point size that
+// comes out at exactly `pixelSize` on the screen's font DPI keeps 9.5 as 9.5.
+double screenFontDpi()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return dpi > 0 ? dpi : 96.0;
+}
+
 QFont sized(QFont font, double pixelSize, QFont::Weight weight)
 {
-    font.setPixelSize(pixelSizeFor(pixelSize));
+    font.setPointSizeF(std::max(pixelSize, 1.0) * 72.0 / screenFontDpi());
     font.setWeight(weight);
     font.setItalic(false);
     return font;
 }
 }  // namespace
-
-int pixelSizeFor(double size)
-{
-    return std::max(1, static_cast<int>(std::floor(size + 0.5)));
-}
 
 QFont system(double pixelSize, QFont::Weight weight)
 {

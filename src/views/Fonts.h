@@ -7,8 +7,8 @@ namespace moravel {
 // The island's three type designs, sized in logical pixels so that the fixed
 // frames of the layout fit whatever font DPI the desktop is set to.
 //
-// Qt only takes whole pixel sizes; a fractional size such as 8.5 is rounded to
-// the nearest whole pixel (halves round up, so 8.5 becomes 9).
+// Fractional sizes such as 9.5 are kept: the font is given the point size that
+// renders at exactly that many pixels on the screen's font DPI.
 namespace Fonts {
 
 // The desktop's UI font (the application font).
@@ -19,7 +19,6 @@ QFont monospaced(double pixelSize, QFont::Weight weight = QFont::Normal);
 // No rounded face ships with the desktop; the UI font stands in for it.
 QFont rounded(double pixelSize, QFont::Weight weight = QFont::Normal);
 
-int pixelSizeFor(double size);
 
 }  // namespace Fonts
 

@@ -94,7 +94,7 @@ void IslandRootView::syncExpandedLayer()
         // Each opening starts the dashboard afresh, invisible until the content is shown.
         expanded_ = new ExpandedIslandView(
             ExpandedIslandView::Services{services_.monitor, state, services_.updater,
-                                         services_.updateCheckCoordinator, services_.scheduler},
+                                         services_.updateCheckCoordinator, services_.scheduler, services_.loginItem},
             this);
         expandedOpacity_ = new QGraphicsOpacityEffect(expanded_);
         expanded_->setGraphicsEffect(expandedOpacity_);

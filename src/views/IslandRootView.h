@@ -12,6 +12,7 @@ class CollapsedIslandView;
 class ExpandedIslandView;
 class IslandHardwareBackground;
 class IslandState;
+class LoginItem;
 class Scheduler;
 class SystemMonitor;
 class UpdateCheckCoordinator;
@@ -30,6 +31,7 @@ public:
         Updater& updater;
         UpdateCheckCoordinator& updateCheckCoordinator;
         Scheduler& scheduler;
+        LoginItem& loginItem;
     };
 
     // How a layer is drawn: its opacity and how far it is moved down (negative: up).

@@ -1,6 +1,7 @@
 #include "views/SymbolIcons.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -110,7 +111,7 @@ void SymbolFont::draw(QPainter& painter, QStringView name, const QRectF& rect, d
         QPainterPath outline;
         outline.addText(origin, font, text);
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(color, std::max(1.0, font.pixelSize() / 14.0)));
+        painter.setPen(QPen(color, std::max(1.0, QFontInfo(font).pixelSize() / 14.0)));
         painter.drawPath(outline);
     } else {
         painter.setFont(font);

@@ -4,6 +4,7 @@
 #include "support/BackgroundRunner.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/StubLoginItem.h"
 #include "updates/Updater.h"
 
 #include <QApplication>
@@ -48,7 +49,7 @@ public:
 
 struct Launch {
     explicit Launch(std::optional<QString> expanded)
-        : delegate(AppEnvironment{scheduler, runner, defaults, std::make_shared<TelemetryReaders>(), ReaderRoots{},
+        : delegate(AppEnvironment{scheduler, runner, defaults, loginItem, std::make_shared<TelemetryReaders>(), ReaderRoots{},
                                   [] { return std::make_unique<OneScreen>(); },
                                   [](Scheduler&, DefaultsStore&) { return std::make_unique<IdleUpdater>(); },
                                   std::move(expanded)})
@@ -57,6 +58,7 @@ struct Launch {
     VirtualScheduler scheduler;
     ManualRunner runner;
     MemoryDefaultsStore defaults;
+    fixtures::StubLoginItem loginItem;
     AppDelegate delegate;
 };
 

@@ -10,6 +10,7 @@
 #include "views/ExpandedIslandView.h"
 #include "views/IslandRootView.h"
 #include "ViewTestSupport.h"
+#include "testsupport/StubLoginItem.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -69,7 +70,7 @@ protected:
         screens = fake.get();
         screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
         controller = std::make_unique<IslandPanelController>(
-            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler}, std::move(fake),
+            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
             expanded);
         return *controller;
     }
@@ -83,6 +84,7 @@ protected:
     UpdateCheckCoordinator coordinator{scheduler};
     std::unique_ptr<SystemMonitor> monitor =
         std::make_unique<SystemMonitor>(scheduler, runner, std::make_shared<TelemetryReaders>());
+    fixtures::StubLoginItem loginItem;
     FakeScreens* screens = nullptr;
     std::unique_ptr<IslandPanelController> controller;
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace moravel {
+
+// Whether Moravel starts when the user logs in. The settings view reads the
+// state once when it is built and changes it only through setEnabled.
+class LoginItem {
+public:
+    virtual ~LoginItem() = default;
+
+    virtual bool isEnabled() const = 0;
+    // Registers (true) or removes (false) the start at login. Returns whether
+    // the change took effect; on false nothing is promised about the old state.
+    virtual bool setEnabled(bool enabled) = 0;
+};
+
+}  // namespace moravel

@@ -1,0 +1,160 @@
+#include "support/XdgAutostartLoginItem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace moravel {
+
+namespace {
+
+constexpr char kEntryFileName[] = "moravel.desktop";
+
+// Characters that make the Exec parser split or reinterpret an argument
+// unless it is quoted.
+bool isReservedInExec(QChar c)
+{
+    return QStringView(u" \t\n\"'\\><~|&;$*?#()`").contains(c);
+}
+
+bool isEscapedInsideQuotes(QChar c)
+{
+    return c == u'"' || c == u'`' || c == u'$' || c == u'\\';
+}
+
+// The quoting of the Exec key itself, before the value is stored as a string.
+QString quotedExecArgument(QStringView argument)
+{
+    const bool needsQuotes = argument.isEmpty() || std::any_of(argument.begin(), argument.end(), isReservedInExec);
+    QString result;
+    if (needsQuotes)
+        result += u'"';
+    for (QChar c : argument) {
+        if (needsQuotes && isEscapedInsideQuotes(c))
+            result += u'\\';
+        result += c;
+        // A lone % would start a field code such as %f.
+        if (c == u'%')
+            result += u'%';
+    }
+    if (needsQuotes)
+        result += u'"';
+    return result;
+}
+
+// Every value of a desktop entry is read with these escapes undone first.
+QString escapedStringValue(QStringView value)
+{
+    QString result;
+    result.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case u'\\': result += u"\\\\"; break;
+        case u'\n': result += u"\\n"; break;
+        case u'\t': result += u"\\t"; break;
+        case u'\r': result += u"\\r"; break;
+        default: result += c;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+QString desktopExecArgument(QStringView argument)
+{
+    return escapedStringValue(quotedExecArgument(argument));
+}
+
+QString autostartDesktopEntry(const QString& executablePath)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Moravel\n"
+                          "Comment=Live system monitor at the top of the screen\n"
+                          "Exec=%1\n"
+                          "Icon=moravel\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(desktopExecArgument(executablePath));
+}
+
+bool isHiddenDesktopEntry(QStringView contents)
+{
+    bool inMainGroup = false;
+    for (QStringView line : contents.split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[')) {
+            inMainGroup = line == u"[Desktop Entry]";
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inMainGroup || equals < 0)
+            continue;
+        if (line.left(equals).trimmed() == u"Hidden" && line.mid(equals + 1).trimmed() == u"true")
+            return true;
+    }
+    return false;
+}
+
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDirectory, QString executablePath)
+    : autostartDirectory_(std::move(autostartDirectory)), executablePath_(std::move(executablePath))
+{
+}
+
+XdgAutostartLoginItem XdgAutostartLoginItem::forRunningApplication()
+{
+    return XdgAutostartLoginItem(defaultAutostartDirectory(), QCoreApplication::applicationFilePath());
+}
+
+QString XdgAutostartLoginItem::defaultAutostartDirectory()
+{
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base =
+        QDir::isAbsolutePath(configHome) ? configHome : QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(base + QStringLiteral("/autostart"));
+}
+
+QString XdgAutostartLoginItem::entryPath() const
+{
+    return autostartDirectory_ + u'/' + QLatin1String(kEntryFileName);
+}
+
+bool XdgAutostartLoginItem::isEnabled() const
+{
+    QFile entry(entryPath());
+    if (!QFileInfo(entry).isFile() || !entry.open(QIODevice::ReadOnly))
+        return false;
+    return !isHiddenDesktopEntry(QString::fromUtf8(entry.readAll()));
+}
+
+bool XdgAutostartLoginItem::setEnabled(bool enabled)
+{
+    const QString path = entryPath();
+    if (!enabled) {
+        const QFileInfo info(path);
+        // A dangling symbolic link does not "exist" but still has to go.
+        if (!info.exists() && !info.isSymLink())
+            return true;
+        return QFile::remove(path);
+    }
+
+    // A relative path would resolve against whatever directory the session starts in.
+    if (!QDir::isAbsolutePath(executablePath_) || !QDir().mkpath(autostartDirectory_))
+        return false;
+    QSaveFile entry(path);
+    if (!entry.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray contents = autostartDesktopEntry(executablePath_).toUtf8();
+    if (entry.write(contents) != contents.size())
+        return false;  // QSaveFile discards the temporary file
+    return entry.commit();
+}
+
+}  // namespace moravel

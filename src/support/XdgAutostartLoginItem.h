@@ -1,0 +1,49 @@
+#pragma once
+
+#include "support/LoginItem.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace moravel {
+
+// Starts Moravel at login through a desktop entry in the user's XDG autostart
+// directory, which every freedesktop session (GNOME, KDE, Xfce, ...) runs.
+class XdgAutostartLoginItem final : public LoginItem {
+public:
+    // `autostartDirectory` holds the entry; `executablePath` is what it starts.
+    XdgAutostartLoginItem(QString autostartDirectory, QString executablePath);
+
+    // The user's autostart directory of this running process with the running
+    // executable (needs a QCoreApplication).
+    static XdgAutostartLoginItem forRunningApplication();
+    // $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when that variable is
+    // unset, empty or relative (a relative value is invalid and ignored).
+    static QString defaultAutostartDirectory();
+
+    QString entryPath() const;
+
+    // The entry exists and is not marked Hidden=true.
+    bool isEnabled() const override;
+    // On: writes the entry atomically, so a failed write never leaves a
+    // half-written file that a session would try to run. Off: removes it.
+    bool setEnabled(bool enabled) override;
+
+private:
+    QString autostartDirectory_;
+    QString executablePath_;
+};
+
+// The autostart desktop entry that runs `executablePath`.
+QString autostartDesktopEntry(const QString& executablePath);
+
+// `argument` as one argument of an Exec key, written as it must appear in the
+// file: quoted when it holds a reserved character, with ", `, $ and \ escaped
+// inside the quotes, % doubled, and the string-value escapes applied on top.
+QString desktopExecArgument(QStringView argument);
+
+// Whether a desktop entry's [Desktop Entry] group says Hidden=true, which
+// means the entry counts as deleted.
+bool isHiddenDesktopEntry(QStringView contents);
+
+}  // namespace moravel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+namespace moravel {
+
+class IslandIconButton;
+
+// The top row of the dashboard: the one-line verdict, the "Live" badge and,
+// on the right, the pin and settings buttons. The owner connects the buttons.
+class ExpandedHeader final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int rowHeight = 32;
+    static constexpr int statusWidth = 168;
+
+    explicit ExpandedHeader(QWidget* parent = nullptr);
+
+    void setStatus(const QString& status);
+    QString status() const { return status_; }
+    // Swaps the pin's symbol and tooltip.
+    void setPinned(bool pinned);
+
+    IslandIconButton* pinButton() const { return pin_; }
+    IslandIconButton* settingsButton() const { return settings_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QRect statusRect() const;
+
+    QString status_;
+    IslandIconButton* pin_ = nullptr;
+    IslandIconButton* settings_ = nullptr;
+};
+
+}  // namespace moravel

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "island/CollapsedMetricLayout.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QLabel;
+
+namespace moravel {
+
+class IslandState;
+class LoginItem;
+class SettingsCapsuleButton;
+class SettingsMenuPicker;
+class SettingsMetricList;
+class SettingsSwitch;
+class SettingsTextButton;
+class SettingsUpdateStatusLine;
+class UpdateCheckCoordinator;
+class Updater;
+
+// "Version 1.4 (27)"; an empty part reads "—".
+QString appVersionText(const QString& version, const QString& buildNumber);
+
+// Moravel's one settings surface, a narrow dark column shown from the
+// expanded island: the collapsed readings and their order, behaviour, launch
+// at login, software updates, the version and "Quit Moravel".
+//
+// While it is on screen the island stays open: showing it begins an
+// interaction on the state and hiding or destroying it ends that interaction,
+// once per showing. The state, updater, coordinator and login item must
+// outlive the view.
+class IslandSettingsView final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int fixedWidth = 340;
+    static inline const QString launchAtLoginFailureMessage =
+        QStringLiteral("Package the app before enabling launch at login.");
+
+    IslandSettingsView(IslandState& state, Updater& updater, UpdateCheckCoordinator& coordinator,
+                       LoginItem& loginItem, QWidget* parent = nullptr);
+    ~IslandSettingsView() override;
+
+    // What the launch-at-login switch does when flipped: registers or removes
+    // the login item; a failure shows the one message and leaves it off.
+    void updateLaunchAtLogin(bool enabled);
+    bool launchAtLogin() const { return launchAtLogin_; }
+    const std::optional<QString>& loginError() const { return loginError_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QWidget* buildLayoutSection();
+    QWidget* buildBehaviorSection();
+    QWidget* buildUpdatesSection();
+    QWidget* buildAboutSection();
+    void connectModel();
+
+    void refreshLayoutSection();
+    void refreshBehaviorSection();
+    void refreshUpdatesSection();
+    void endInteractionIfBegun();
+    void relayoutAround(QWidget* changed);
+
+    IslandState& state_;
+    Updater& updater_;
+    UpdateCheckCoordinator& coordinator_;
+    LoginItem& loginItem_;
+
+    // Read once when the view is built; afterwards changed only by its own
+    // controls, except canCheckForUpdates, which follows the updater.
+    bool launchAtLogin_;
+    std::optional<QString> loginError_;
+    bool canCheckForUpdates_;
+    bool automaticallyChecksForUpdates_;
+    bool automaticallyDownloadsUpdates_;
+    bool isInteractionBegun_ = false;
+
+    std::array<SettingsCapsuleButton*, 3> presetButtons_{};
+    QLabel* customLabel_ = nullptr;
+    SettingsMetricList* metricList_ = nullptr;
+    SettingsSwitch* expandOnHoverSwitch_ = nullptr;
+    SettingsSwitch* powerFlowSwitch_ = nullptr;
+    SettingsSwitch* launchAtLoginSwitch_ = nullptr;
+    SettingsMenuPicker* defaultTabPicker_ = nullptr;
+    QLabel* loginErrorLabel_ = nullptr;
+    SettingsSwitch* automaticChecksSwitch_ = nullptr;
+    SettingsSwitch* automaticDownloadsSwitch_ = nullptr;
+    SettingsTextButton* checkButton_ = nullptr;
+    SettingsUpdateStatusLine* statusLine_ = nullptr;
+};
+
+}  // namespace moravel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QColor>
+
+namespace moravel {
+
+// A button that is only its text, like a link: one colour while it can be
+// used and another while it is disabled.
+class SettingsTextButton final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    SettingsTextButton(const QString& text, const QFont& font, const QColor& color, QWidget* parent = nullptr);
+
+    void setDisabledColor(const QColor& color);
+    // The colour the text is drawn in right now.
+    QColor textColor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor color_;
+    QColor disabledColor_;
+};
+
+// A text label on a filled capsule: the layout presets and "Quit Moravel".
+// Without a horizontal padding it takes whatever width its layout gives it.
+class SettingsCapsuleButton final : public QAbstractButton {
+    Q_OBJECT
+
+public:
+    SettingsCapsuleButton(const QString& text, int height, QWidget* parent = nullptr);
+
+    void setAppearance(const QFont& font, const QColor& textColor, const QColor& fill);
+    void setHorizontalPadding(int padding);
+
+    QColor textColor() const { return textColor_; }
+    QColor fill() const { return fill_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int height_;
+    int horizontalPadding_ = 0;
+    QColor textColor_;
+    QColor fill_;
+};
+
+}  // namespace moravel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace moravel {
+
+// The text styles of the settings column.
+namespace SettingsStyle {
+
+QFont titleFont();         // 16 semibold, rounded
+QFont sectionTitleFont();  // 12 semibold
+QFont captionFont();       // 10 medium, monospaced
+QFont toggleLabelFont();   // 11 medium
+QFont buttonLabelFont();   // 11 semibold
+
+// The width inside the column's padding. Wrapping texts take exactly this
+// width, so the column's height follows from its contents alone.
+inline constexpr int contentWidth = 340 - 2 * 18;
+
+// Controls that cannot be used are drawn at this opacity.
+inline constexpr double disabledOpacity = 0.4;
+
+// A transparent label in the given font and colour. `wraps` lets it take as
+// many lines as the content width needs.
+QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent, bool wraps = false);
+void setLabelColor(QLabel& label, const QColor& color);
+
+}  // namespace SettingsStyle
+
+}  // namespace moravel

@@ -1,0 +1,395 @@
+#include "ViewTestSupport.h"
+
+#include "island/IslandState.h"
+#include "monitor/SystemMonitor.h"
+#include "support/BackgroundRunner.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "updates/UpdateCheckCoordinator.h"
+#include "views/ActivityChart.h"
+#include "views/ActivitySection.h"
+#include "views/DampedSpring.h"
+#include "views/ExpandedHeader.h"
+#include "views/ExpandedIslandView.h"
+#include "views/HealthRail.h"
+#include "views/IslandIconButton.h"
+#include "views/IslandPalette.h"
+#include "views/MetricTabs.h"
+#include "views/PowerFlowSection.h"
+#include "views/ProcessLeaderboard.h"
+#include "views/IslandSettingsView.h"
+#include "views/SettingsPopover.h"
+#include "testsupport/StubLoginItem.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace moravel;
+using moravel::testing::countPixels;
+using moravel::testing::ensureViewApplication;
+using moravel::testing::renderWidget;
+
+namespace {
+
+class QuietUpdater final : public Updater {
+public:
+    bool canCheckForUpdates() const override { return true; }
+    bool automaticallyChecksForUpdates() const override { return false; }
+    void setAutomaticallyChecksForUpdates(bool) override {}
+    bool automaticallyDownloadsUpdates() const override { return false; }
+    void setAutomaticallyDownloadsUpdates(bool) override {}
+    void checkForUpdateInformation() override {}
+    void checkForUpdates() override {}
+};
+
+QStringList legendLabels(const ExpandedIslandView& view)
+{
+    QStringList labels;
+    for (const LegendEntry& entry : view.activitySection()->legend())
+        labels.append(entry.label);
+    return labels;
+}
+
+QStringList rowNames(const ProcessLeaderboard& card)
+{
+    QStringList names;
+    for (const ProcessLeaderRow* row : card.findChildren<ProcessLeaderRow*>()) {
+        if (!row->isHidden())
+            names.append(row->process().name);
+    }
+    return names;
+}
+
+ProcessMetric process(int32_t id, const char* name, double cpu, uint64_t memory)
+{
+    return ProcessMetric{id, QString::fromLatin1(name), cpu, memory};
+}
+
+void click(QWidget& widget, QPointF at)
+{
+    QMouseEvent down(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &down);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &up);
+}
+
+}  // namespace
+
+class ExpandedIslandViewTest : public ::testing::Test {
+protected:
+    ExpandedIslandViewTest() { ensureViewApplication(); }
+
+    moravel::fixtures::StubLoginItem loginItem;
+
+    // `environment` as KORVEL_ISLAND_EXPANDED: "1" starts the island open.
+    void build(std::optional<QString> environment = std::nullopt)
+    {
+        monitor = std::make_unique<SystemMonitor>(scheduler, runner, std::make_shared<TelemetryReaders>(),
+                                                  ReaderRoots{"/nonexistent/proc", "/nonexistent/sys"});
+        state = std::make_unique<IslandState>(defaults, scheduler, environment);
+        view = std::make_unique<ExpandedIslandView>(
+            ExpandedIslandView::Services{*monitor, *state, updater, coordinator, scheduler, loginItem});
+    }
+
+    // Opens the island and waits until the content is shown.
+    void open()
+    {
+        state->requestExpansion();
+        scheduler.advance(IslandState::contentDelay);
+        ASSERT_TRUE(state->showsExpandedContent());
+    }
+
+    void publish(const SystemSnapshot& snapshot) { emit monitor->snapshotChanged(snapshot); }
+
+    MemoryDefaultsStore defaults;
+    VirtualScheduler scheduler;
+    ManualRunner runner;
+    QuietUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    std::unique_ptr<SystemMonitor> monitor;
+    std::unique_ptr<IslandState> state;
+    std::unique_ptr<ExpandedIslandView> view;
+};
+
+// --- Reveal ----------------------------------------------------------------
+
+TEST_F(ExpandedIslandViewTest, RevealsInFourStepsOnceTheContentIsShown)
+{
+    build();
+    state->requestExpansion();
+    scheduler.advance(0.06);
+    EXPECT_EQ(view->revealPhase(), 0);  // the panel is still growing
+
+    scheduler.advance(IslandState::contentDelay - 0.06);
+    EXPECT_EQ(view->revealPhase(), 1);
+    const std::pair<double, int> expectations[] = {{0.03, 1}, {0.02, 2}, {0.04, 3}, {0.04, 4}};
+    for (const auto& [seconds, phase] : expectations) {
+        scheduler.advance(seconds);
+        EXPECT_EQ(view->revealPhase(), phase);
+    }
+}
+
+TEST_F(ExpandedIslandViewTest, RowsAppearWithTheirStep)
+{
+    build();
+    open();
+    view->finishTransitions();
+    EXPECT_TRUE(view->header()->isVisibleTo(view.get()));
+    EXPECT_FALSE(view->tabs()->isVisibleTo(view.get()));
+    EXPECT_FALSE(view->healthRail()->isVisibleTo(view.get()));
+
+    scheduler.advance(0.12);
+    view->finishTransitions();
+    EXPECT_TRUE(view->tabs()->isVisibleTo(view.get()));
+    EXPECT_TRUE(view->healthRail()->isVisibleTo(view.get()));
+    EXPECT_TRUE(view->powerSection()->isVisibleTo(view.get()));
+
+    state->requestCollapse(true);
+    EXPECT_EQ(view->revealPhase(), 0);
+    EXPECT_FALSE(view->header()->isVisibleTo(view.get()));
+}
+
+TEST_F(ExpandedIslandViewTest, ClosingAndReopeningQuicklyStillEndsFullyRevealed)
+{
+    build();
+    open();
+    scheduler.advance(0.05);
+    ASSERT_EQ(view->revealPhase(), 2);
+
+    state->requestCollapse(true);
+    EXPECT_EQ(view->revealPhase(), 0);
+    state->requestExpansion();  // the panel has not shrunk yet
+    scheduler.advance(IslandState::contentDelay);
+    ASSERT_TRUE(state->showsExpandedContent());
+    scheduler.advance(0.01);
+    EXPECT_EQ(view->revealPhase(), 4);  // a step left over from the first opening ran ahead
+
+    scheduler.advance(0.2);
+    EXPECT_EQ(view->revealPhase(), 4);
+}
+
+TEST_F(ExpandedIslandViewTest, AnIslandThatStartsOpenRevealsAtOnce)
+{
+    build(QStringLiteral("1"));
+    EXPECT_EQ(view->revealPhase(), 0);
+    scheduler.advance(0);
+    EXPECT_EQ(view->revealPhase(), 1);
+    scheduler.advance(0.12);
+    EXPECT_EQ(view->revealPhase(), 4);
+}
+
+// --- Data ------------------------------------------------------------------
+
+TEST_F(ExpandedIslandViewTest, ChartHistoryIsHeldWhileThePanelMorphs)
+{
+    build();
+    monitor->refresh();
+    EXPECT_TRUE(view->renderedHistory().isEmpty());  // collapsed: nothing to draw yet
+
+    state->requestExpansion();
+    EXPECT_EQ(view->renderedHistory().size(), 1);
+    monitor->refresh();
+    scheduler.advance(0.1);
+    monitor->refresh();
+    EXPECT_EQ(view->renderedHistory().size(), 1);
+    EXPECT_EQ(view->activitySection()->chart()->history().size(), 1);
+
+    scheduler.advance(IslandState::morphDuration);
+    ASSERT_FALSE(state->isMorphing());
+    EXPECT_EQ(view->renderedHistory().size(), 3);
+    monitor->refresh();
+    EXPECT_EQ(view->activitySection()->chart()->history().size(), 4);
+}
+
+TEST_F(ExpandedIslandViewTest, HeaderAndLegendFollowTheSnapshot)
+{
+    build();
+    SystemSnapshot snapshot;
+    snapshot.memoryPercent = 95;
+    snapshot.cpuPercent = 99;
+    publish(snapshot);
+    EXPECT_EQ(view->header()->status(), QStringLiteral("Memory pressure is high"));
+    snapshot = {};
+    snapshot.diskPercent = 92;
+    publish(snapshot);
+    EXPECT_EQ(view->header()->status(), QStringLiteral("Disk space is running low"));
+    snapshot.diskPercent = 91.9;
+    publish(snapshot);
+    EXPECT_EQ(view->header()->status(), QStringLiteral("Your Mac is running well"));
+
+    EXPECT_EQ(legendLabels(*view), (QStringList{"CPU", "Memory"}));
+    state->setSelectedMetric(MetricKind::network);
+    EXPECT_EQ(legendLabels(*view), (QStringList{"Download", "Upload"}));
+    EXPECT_EQ(view->activitySection()->chart()->metric(), MetricKind::network);
+
+    state->setSelectedMetric(MetricKind::power);
+    EXPECT_EQ(legendLabels(*view), QStringList{"Draw"});
+    snapshot.isExternalPowerConnected = true;
+    snapshot.isCharging = true;
+    publish(snapshot);
+    EXPECT_EQ(legendLabels(*view), (QStringList{"System", "Charging"}));
+}
+
+TEST_F(ExpandedIslandViewTest, ProcessCardsRankTheirOwnTopThreeStably)
+{
+    build();
+    SystemSnapshot snapshot;
+    snapshot.memoryTotal = 1000;
+    snapshot.topProcesses = {process(1, "a", 10, 50), process(2, "b", 30, 50), process(3, "c", 10, 400),
+                             process(4, "d", 5, 300), process(5, "e", 10, 10)};
+    publish(snapshot);
+    EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::cpu)), (QStringList{"b", "a", "c"}));
+    EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::memory)), (QStringList{"c", "d", "a"}));
+
+    snapshot.topProcesses = {process(1, "a", 1, 10), process(2, "b", 2, 5)};
+    publish(snapshot);
+    EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::cpu)), (QStringList{"b", "a"}));
+    EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::memory)), (QStringList{"a", "b"}));
+}
+
+// --- Controls --------------------------------------------------------------
+
+TEST_F(ExpandedIslandViewTest, ATabClickSavesOnlyAChange)
+{
+    build();
+    open();
+    scheduler.advance(0.12);
+    MetricTabs& tabs = *view->tabs();
+    int writes = defaults.writeCount();
+    state->persistPreferences();
+    const int writesPerSave = defaults.writeCount() - writes;
+    writes = defaults.writeCount();
+    click(tabs, tabs.tabRect(MetricKind::overview).center());
+    EXPECT_EQ(defaults.writeCount(), writes);
+
+    click(tabs, tabs.tabRect(MetricKind::memory).center());
+    EXPECT_EQ(state->selectedMetric(), MetricKind::memory);
+    EXPECT_EQ(defaults.writeCount(), writes + writesPerSave);
+    EXPECT_EQ(tabs.selected(), MetricKind::memory);
+    view->finishTransitions();
+    EXPECT_EQ(tabs.highlightRect(), tabs.tabRect(MetricKind::memory));
+}
+
+TEST(DampedSpringTest, GlidesToItsTargetWithLittleOvershootAndSettles)
+{
+    const DampedSpring spring = MetricTabs::highlightSpring;
+    EXPECT_EQ(spring.position(0), 0);
+    EXPECT_GT(spring.position(0.1), 0.5);
+    double peak = 0;
+    for (double t = 0; t < 1; t += 0.005)
+        peak = std::max(peak, spring.position(t));
+    EXPECT_GT(peak, 1.0);
+    EXPECT_LT(peak, 1.01);
+    const double settle = spring.settleDuration();
+    EXPECT_GT(settle, 0.28);
+    EXPECT_LT(settle, 0.5);
+    for (double t = settle; t < settle + 0.5; t += 0.01)
+        EXPECT_NEAR(spring.position(t), 1.0, 0.001);
+}
+
+TEST_F(ExpandedIslandViewTest, SettingsButtonMarksTheInteractionAndToggles)
+{
+    build();
+    open();
+    view->header()->settingsButton()->click();
+    EXPECT_TRUE(state->isInteractionPresented());
+    EXPECT_TRUE(view->showsSettings());
+    ASSERT_NE(view->settingsPopover(), nullptr);
+    EXPECT_TRUE(view->settingsPopover()->isVisible());
+    EXPECT_EQ(view->settingsPopover()->width(), IslandSettingsView::fixedWidth);
+
+    view->header()->settingsButton()->click();
+    EXPECT_FALSE(view->showsSettings());
+    EXPECT_EQ(view->settingsPopover(), nullptr);
+
+    // A click outside closes the popup; the view follows.
+    view->header()->settingsButton()->click();
+    ASSERT_TRUE(view->showsSettings());
+    view->settingsPopover()->close();
+    EXPECT_FALSE(view->showsSettings());
+}
+
+TEST_F(ExpandedIslandViewTest, PinAndPowerButtonsChangeTheState)
+{
+    build();
+    open();
+    IslandIconButton& pin = *view->header()->pinButton();
+    EXPECT_EQ(pin.toolTip(), QStringLiteral("Keep island open"));
+    pin.click();
+    EXPECT_TRUE(state->isLockedOpen());
+    EXPECT_EQ(pin.symbol(), QStringLiteral("pin.fill"));
+    EXPECT_EQ(pin.toolTip(), QStringLiteral("Unpin island"));
+
+    const bool shown = state->showPowerFlow();
+    view->powerSection()->header()->click();
+    EXPECT_EQ(state->showPowerFlow(), !shown);
+    EXPECT_EQ(view->powerSection()->showPowerFlow(), !shown);
+}
+
+TEST_F(ExpandedIslandViewTest, ProcessTelemetryRunsOnlyWhileTheViewExists)
+{
+    build();
+    EXPECT_TRUE(monitor->isProcessTelemetryActive());
+    view.reset();
+    EXPECT_FALSE(monitor->isProcessTelemetryActive());
+}
+
+// --- Rendering -------------------------------------------------------------
+
+class ExpandedIslandViewRenderTest : public ExpandedIslandViewTest {
+protected:
+    QImage revealedImage()
+    {
+        scheduler.advance(0.12);
+        view->finishTransitions();
+        view->resize(view->sizeHint());
+        return renderWidget(*view, Qt::black);
+    }
+
+    // The first row with anything but the black backdrop.
+    static int firstDrawnRow(const QImage& image)
+    {
+        for (int y = 0; y < image.height(); ++y) {
+            const QRect row(0, y, image.width(), 1);
+            if (countPixels(image, Qt::black, row, 0) < image.width())
+                return y;
+        }
+        return -1;
+    }
+};
+
+TEST_F(ExpandedIslandViewRenderTest, WithoutANotchContentStartsAt22)
+{
+    build(QStringLiteral("1"));
+    const QImage image = revealedImage();
+    EXPECT_EQ(image.size(), QSize(580, 440));
+    EXPECT_EQ(view->header()->geometry().top(), 22);
+    EXPECT_GE(firstDrawnRow(image), 22);
+    EXPECT_LT(firstDrawnRow(image), 22 + ExpandedHeader::rowHeight);
+    // The first divider spans the column under the header, inside the side paddings.
+    const QColor divider(26, 26, 26);
+    const int dividerY = 22 + ExpandedHeader::rowHeight;
+    EXPECT_EQ(countPixels(image, divider, QRect(16, dividerY, 548, 1), 2), 548);
+    EXPECT_EQ(countPixels(image, Qt::black, QRect(0, 0, 16, image.height()), 0), 16 * image.height());
+}
+
+TEST_F(ExpandedIslandViewRenderTest, OnANotchedScreenContentStartsBelowTheCutOut)
+{
+    build(QStringLiteral("1"));
+    state->setDisplayGeometry(IslandDisplayGeometry{200, 32});
+    const QImage image = revealedImage();
+    EXPECT_EQ(image.size(), QSize(580, 458));
+    EXPECT_EQ(view->header()->geometry().top(), 40);
+    EXPECT_GE(firstDrawnRow(image), 40);
+    EXPECT_LT(firstDrawnRow(image), 40 + ExpandedHeader::rowHeight);
+
+    state->setDisplayGeometry(IslandDisplayGeometry{200, 10});
+    EXPECT_EQ(view->sizeHint(), QSize(580, 440));
+    EXPECT_EQ(view->header()->geometry().top(), 18);
+}

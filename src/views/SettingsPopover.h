@@ -3,8 +3,9 @@
 #include <QPointer>
 #include <QWidget>
 
-namespace moravel {
+class QScrollArea;
 
+namespace moravel {
 
 // The window the settings open in. The island panel is only as tall as the
 // dashboard, so the settings float in their own frameless popup just below
@@ -21,7 +22,8 @@ public:
 
     QWidget* content() const { return content_; }
     // Opens with its top centre `gap` below `anchorBottomCentre` (global
-    // coordinates), kept on the screen that point is on.
+    // coordinates), kept on the screen that point is on. Content taller than
+    // the room left below scrolls.
     void popUp(const QPoint& anchorBottomCentre);
 
 signals:
@@ -29,9 +31,14 @@ signals:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void fitToContent();
+
     QPointer<QWidget> content_;
+    QScrollArea* scrollArea_ = nullptr;
+    int maximumHeight_ = QWIDGETSIZE_MAX;
 };
 
 }  // namespace moravel

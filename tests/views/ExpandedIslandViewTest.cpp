@@ -302,7 +302,7 @@ TEST_F(ExpandedIslandViewTest, SettingsButtonMarksTheInteractionAndToggles)
     EXPECT_TRUE(view->showsSettings());
     ASSERT_NE(view->settingsPopover(), nullptr);
     EXPECT_TRUE(view->settingsPopover()->isVisible());
-    EXPECT_EQ(view->settingsPopover()->width(), IslandSettingsView::fixedWidth);
+    EXPECT_EQ(view->settingsPopover()->content()->width(), IslandSettingsView::fixedWidth);
 
     view->header()->settingsButton()->click();
     EXPECT_FALSE(view->showsSettings());

@@ -32,7 +32,8 @@ test: build
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORAVEL_SANITIZE=ON -DMORAVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS)
 
 # A Debian package in build/, from the same build.
 package: build

@@ -5,7 +5,7 @@
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/StubLoginItem.h"
-#include "updates/Updater.h"
+#include "testsupport/StubUpdater.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,17 +28,6 @@ void ensureApplication()
     (void)app;
 }
 
-class IdleUpdater final : public Updater {
-public:
-    bool canCheckForUpdates() const override { return false; }
-    bool automaticallyChecksForUpdates() const override { return false; }
-    void setAutomaticallyChecksForUpdates(bool) override {}
-    bool automaticallyDownloadsUpdates() const override { return false; }
-    void setAutomaticallyDownloadsUpdates(bool) override {}
-    void checkForUpdateInformation() override {}
-    void checkForUpdates() override {}
-};
-
 class OneScreen final : public ScreenEnvironment {
 public:
     QPoint pointerPosition() const override { return {}; }
@@ -51,7 +40,7 @@ struct Launch {
     explicit Launch(std::optional<QString> expanded)
         : delegate(AppEnvironment{scheduler, runner, defaults, loginItem, std::make_shared<TelemetryReaders>(), ReaderRoots{},
                                   [] { return std::make_unique<OneScreen>(); },
-                                  [](Scheduler&, DefaultsStore&) { return std::make_unique<IdleUpdater>(); },
+                                  [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); },
                                   std::move(expanded)})
     {
     }

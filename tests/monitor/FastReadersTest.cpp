@@ -95,28 +95,29 @@ NetworkTotals sumWith(const std::map<std::string, InterfaceState>& states)
 }
 }  // namespace
 
-TEST(NetworkTotals, CountOnlyUpNonLoopbackDevices)
+// Each interface's counters are 100 times the previous one's (names sort in
+// table order), so the total tells exactly which interfaces were counted.
+TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
 {
-    // Names sort as: a-eth (1), b-lo (100), c-down (10000), d-bridge (1000000)
-    const auto totals = sumWith({{"a-eth", {0x1003, true}},
-                                 {"b-lo", {0x9, true}},
-                                 {"c-down", {0x1002, true}},
-                                 {"d-bridge", {0x1003, false}}});
-    EXPECT_EQ(totals.received, 1u);
-    EXPECT_EQ(totals.sent, 10u);
-}
-
-TEST(NetworkTotals, WithoutAnyDeviceEveryUpInterfaceCounts)
-{
-    const auto totals = sumWith({{"a-veth", {0x1003, false}}, {"b-lo", {0x9, false}}, {"c-tun", {0x1091, false}}});
-    EXPECT_EQ(totals.received, 1u + 10000);
-}
-
-TEST(NetworkTotals, LoopbackAloneCountsNothing)
-{
-    const auto totals = sumWith({{"lo", {0x9, false}}});
-    EXPECT_EQ(totals.received, 0u);
-    EXPECT_EQ(totals.sent, 0u);
+    const struct {
+        const char* name;
+        std::map<std::string, InterfaceState> states;
+        uint64_t received;
+    } rows[] = {
+        {"device-backed only, down and loopback skipped",
+         {{"a-eth", {0x1003, true}}, {"b-lo", {0x9, true}}, {"c-down", {0x1002, true}}, {"d-bridge", {0x1003, false}}},
+         1},
+        {"without any device every up interface",
+         {{"a-veth", {0x1003, false}}, {"b-lo", {0x9, false}}, {"c-tun", {0x1091, false}}},
+         1 + 10000},
+        {"loopback alone", {{"lo", {0x9, false}}}, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const NetworkTotals totals = sumWith(row.states);
+        EXPECT_EQ(totals.received, row.received);
+        EXPECT_EQ(totals.sent, 10 * row.received);
+    }
 }
 
 #include "monitor/NetworkCounters.h"

@@ -2,6 +2,8 @@
 
 #include "support/LoginItem.h"
 
+#include <QList>
+
 namespace moravel::fixtures {
 
 // A login item that remembers its state and succeeds unless told to fail.
@@ -10,6 +12,7 @@ public:
     bool isEnabled() const override { return enabled; }
     bool setEnabled(bool value) override
     {
+        requests.append(value);
         if (fails)
             return false;
         enabled = value;
@@ -18,6 +21,7 @@ public:
 
     bool enabled = false;
     bool fails = false;
+    QList<bool> requests;
 };
 
 }  // namespace moravel::fixtures

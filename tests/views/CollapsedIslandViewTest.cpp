@@ -50,39 +50,30 @@ SystemSnapshot onAdapter(int64_t percent)
     return snapshot;
 }
 
-// Colour names read better than RGB triples in failure messages.
-const char* paletteName(const QColor& color)
-{
-    if (color == IslandPalette::red())
-        return "red";
-    if (color == IslandPalette::amber())
-        return "amber";
-    if (color == IslandPalette::yellow())
-        return "yellow";
-    if (color == IslandPalette::primary())
-        return "primary";
-    return "other";
-}
-
 }  // namespace
 
-// --- Readings ---------------------------------------------------------------
-
+// Thresholds are inclusive and judged on the unrounded value: 94.9 reads
+// "95%" but is still amber.
 TEST(CollapsedReadingsTest, LoadColoursUseTheUnroundedValueAndInclusiveThresholds)
 {
-    // Below red on the unrounded value even though it reads 95%; the amber
-    // band (85 and up) takes it.
-    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(94.9)), "amber");
     EXPECT_EQ(CollapsedReadings::percentText(94.9), QStringLiteral("95%"));
-    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(95)), "red");
-    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(85)), "amber");
-    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(70)), "yellow");
-    EXPECT_STREQ(paletteName(CollapsedReadings::cpuColor(69.99)), "primary");
-
-    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(93)), "red");
-    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(92.99)), "amber");
-    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(75)), "yellow");
-    EXPECT_STREQ(paletteName(CollapsedReadings::memoryColor(74.99)), "primary");
+    const struct {
+        QColor (*color)(double);
+        double value;
+        QColor expected;
+    } rows[] = {{CollapsedReadings::cpuColor, 94.9, IslandPalette::amber()},
+                {CollapsedReadings::cpuColor, 95, IslandPalette::red()},
+                {CollapsedReadings::cpuColor, 85, IslandPalette::amber()},
+                {CollapsedReadings::cpuColor, 70, IslandPalette::yellow()},
+                {CollapsedReadings::cpuColor, 69.99, IslandPalette::primary()},
+                {CollapsedReadings::memoryColor, 93, IslandPalette::red()},
+                {CollapsedReadings::memoryColor, 92.99, IslandPalette::amber()},
+                {CollapsedReadings::memoryColor, 75, IslandPalette::yellow()},
+                {CollapsedReadings::memoryColor, 74.99, IslandPalette::primary()}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(row.color(row.value), row.expected);
+    }
 }
 
 TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
@@ -139,8 +130,6 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
 }
 
-// --- Layout -----------------------------------------------------------------
-
 TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
 {
     const IslandDisplayGeometry notch{200, 32};
@@ -196,8 +185,6 @@ TEST(CollapsedIslandLayoutTest, CompactLayoutIsOneCentredRowPaddedBy15)
     const auto single = CollapsedIslandLayout::make({}, {Kind::cpu}, QRectF(0, 0, 112, 40), 12);
     EXPECT_DOUBLE_EQ(single.readings[0].rect.center().x(), 56);
 }
-
-// --- Rendering --------------------------------------------------------------
 
 class CollapsedRenderTest : public ::testing::Test {
 protected:
@@ -274,8 +261,6 @@ TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
     eraser.end();
     EXPECT_EQ(countPixels(outside, Qt::black, 0), outside.width() * outside.height());
 }
-
-// --- The widget -------------------------------------------------------------
 
 namespace {
 

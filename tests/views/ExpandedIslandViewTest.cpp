@@ -20,6 +20,7 @@
 #include "views/IslandSettingsView.h"
 #include "views/SettingsPopover.h"
 #include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -34,17 +35,6 @@ using moravel::testing::ensureViewApplication;
 using moravel::testing::renderWidget;
 
 namespace {
-
-class QuietUpdater final : public Updater {
-public:
-    bool canCheckForUpdates() const override { return true; }
-    bool automaticallyChecksForUpdates() const override { return false; }
-    void setAutomaticallyChecksForUpdates(bool) override {}
-    bool automaticallyDownloadsUpdates() const override { return false; }
-    void setAutomaticallyDownloadsUpdates(bool) override {}
-    void checkForUpdateInformation() override {}
-    void checkForUpdates() override {}
-};
 
 QStringList legendLabels(const ExpandedIslandView& view)
 {
@@ -85,11 +75,11 @@ class ExpandedIslandViewTest : public ::testing::Test {
 protected:
     ExpandedIslandViewTest() { ensureViewApplication(); }
 
-    moravel::fixtures::StubLoginItem loginItem;
-
     // `environment` as KORVEL_ISLAND_EXPANDED: "1" starts the island open.
     void build(std::optional<QString> environment = std::nullopt)
     {
+        view.reset();
+        state.reset();
         monitor = std::make_unique<SystemMonitor>(scheduler, runner, std::make_shared<TelemetryReaders>(),
                                                   ReaderRoots{"/nonexistent/proc", "/nonexistent/sys"});
         state = std::make_unique<IslandState>(defaults, scheduler, environment);
@@ -110,14 +100,13 @@ protected:
     MemoryDefaultsStore defaults;
     VirtualScheduler scheduler;
     ManualRunner runner;
-    QuietUpdater updater;
+    moravel::fixtures::StubLoginItem loginItem;
+    moravel::fixtures::StubUpdater updater;
     UpdateCheckCoordinator coordinator{scheduler};
     std::unique_ptr<SystemMonitor> monitor;
     std::unique_ptr<IslandState> state;
     std::unique_ptr<ExpandedIslandView> view;
 };
-
-// --- Reveal ----------------------------------------------------------------
 
 TEST_F(ExpandedIslandViewTest, RevealsInFourStepsOnceTheContentIsShown)
 {
@@ -183,8 +172,6 @@ TEST_F(ExpandedIslandViewTest, AnIslandThatStartsOpenRevealsAtOnce)
     scheduler.advance(0.12);
     EXPECT_EQ(view->revealPhase(), 4);
 }
-
-// --- Data ------------------------------------------------------------------
 
 TEST_F(ExpandedIslandViewTest, ChartHistoryIsHeldWhileThePanelMorphs)
 {
@@ -252,8 +239,6 @@ TEST_F(ExpandedIslandViewTest, ProcessCardsRankTheirOwnTopThreeStably)
     EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::cpu)), (QStringList{"b", "a"}));
     EXPECT_EQ(rowNames(*view->leaderboard(ProcessLoadKind::memory)), (QStringList{"a", "b"}));
 }
-
-// --- Controls --------------------------------------------------------------
 
 TEST_F(ExpandedIslandViewTest, ATabClickSavesOnlyAChange)
 {
@@ -340,8 +325,6 @@ TEST_F(ExpandedIslandViewTest, ProcessTelemetryRunsOnlyWhileTheViewExists)
     EXPECT_FALSE(monitor->isProcessTelemetryActive());
 }
 
-// --- Rendering -------------------------------------------------------------
-
 class ExpandedIslandViewRenderTest : public ExpandedIslandViewTest {
 protected:
     QImage revealedImage()
@@ -364,32 +347,32 @@ protected:
     }
 };
 
-TEST_F(ExpandedIslandViewRenderTest, WithoutANotchContentStartsAt22)
+// Content starts below the cut-out on a notched screen (200x32) and at 22
+// without one; a shallow notch (10) still leaves the header at 18.
+TEST_F(ExpandedIslandViewRenderTest, ContentStartsBelowTheNotchOrAt22)
 {
-    build(QStringLiteral("1"));
-    const QImage image = revealedImage();
-    EXPECT_EQ(image.size(), QSize(580, 440));
-    EXPECT_EQ(view->header()->geometry().top(), 22);
-    EXPECT_GE(firstDrawnRow(image), 22);
-    EXPECT_LT(firstDrawnRow(image), 22 + ExpandedHeader::rowHeight);
+    struct Row {
+        std::optional<IslandDisplayGeometry> geometry;
+        QSize size;
+        int top;
+    };
+    const Row rows[] = {{std::nullopt, {580, 440}, 22}, {IslandDisplayGeometry{200, 32}, {580, 458}, 40},
+                        {IslandDisplayGeometry{200, 10}, {580, 440}, 18}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.top);
+        build(QStringLiteral("1"));
+        if (row.geometry)
+            state->setDisplayGeometry(*row.geometry);
+        const QImage image = revealedImage();
+        EXPECT_EQ(image.size(), row.size);
+        EXPECT_EQ(view->header()->geometry().top(), row.top);
+        EXPECT_GE(firstDrawnRow(image), row.top);
+        EXPECT_LT(firstDrawnRow(image), row.top + ExpandedHeader::rowHeight);
+    }
     // The first divider spans the column under the header, inside the side paddings.
-    const QColor divider(26, 26, 26);
-    const int dividerY = 22 + ExpandedHeader::rowHeight;
-    EXPECT_EQ(countPixels(image, divider, QRect(16, dividerY, 548, 1), 2), 548);
-    EXPECT_EQ(countPixels(image, Qt::black, QRect(0, 0, 16, image.height()), 0), 16 * image.height());
-}
-
-TEST_F(ExpandedIslandViewRenderTest, OnANotchedScreenContentStartsBelowTheCutOut)
-{
     build(QStringLiteral("1"));
-    state->setDisplayGeometry(IslandDisplayGeometry{200, 32});
     const QImage image = revealedImage();
-    EXPECT_EQ(image.size(), QSize(580, 458));
-    EXPECT_EQ(view->header()->geometry().top(), 40);
-    EXPECT_GE(firstDrawnRow(image), 40);
-    EXPECT_LT(firstDrawnRow(image), 40 + ExpandedHeader::rowHeight);
-
-    state->setDisplayGeometry(IslandDisplayGeometry{200, 10});
-    EXPECT_EQ(view->sizeHint(), QSize(580, 440));
-    EXPECT_EQ(view->header()->geometry().top(), 18);
+    const int dividerY = 22 + ExpandedHeader::rowHeight;
+    EXPECT_EQ(countPixels(image, QColor(26, 26, 26), QRect(16, dividerY, 548, 1), 2), 548);
+    EXPECT_EQ(countPixels(image, Qt::black, QRect(0, 0, 16, image.height()), 0), 16 * image.height());
 }

@@ -1,7 +1,8 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
-#include "support/LoginItem.h"
+#include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
 #include "updates/UpdateCheckCoordinator.h"
@@ -27,56 +28,6 @@ namespace {
 
 using Kind = CollapsedMetricKind;
 using Status = UpdateCheckStatus;
-
-class FakeUpdater final : public Updater {
-public:
-    bool canCheck = true;
-    bool checks = true;
-    bool downloads = false;
-    int checkWrites = 0;
-    int downloadWrites = 0;
-    int informationChecks = 0;
-    int interactiveChecks = 0;
-
-    bool canCheckForUpdates() const override { return canCheck; }
-    bool automaticallyChecksForUpdates() const override { return checks; }
-    void setAutomaticallyChecksForUpdates(bool enabled) override
-    {
-        checks = enabled;
-        ++checkWrites;
-    }
-    bool automaticallyDownloadsUpdates() const override { return downloads; }
-    void setAutomaticallyDownloadsUpdates(bool enabled) override
-    {
-        downloads = enabled;
-        ++downloadWrites;
-    }
-    void checkForUpdateInformation() override { ++informationChecks; }
-    void checkForUpdates() override { ++interactiveChecks; }
-
-    void changeCanCheck(bool value)
-    {
-        canCheck = value;
-        emit canCheckForUpdatesChanged(value);
-    }
-};
-
-class FakeLoginItem final : public LoginItem {
-public:
-    bool enabled = false;
-    bool fails = false;
-    QList<bool> requests;
-
-    bool isEnabled() const override { return enabled; }
-    bool setEnabled(bool value) override
-    {
-        requests.append(value);
-        if (fails)
-            return false;
-        enabled = value;
-        return true;
-    }
-};
 
 CollapsedMetricPreferences listOf(std::initializer_list<std::pair<Kind, bool>> entries)
 {
@@ -111,7 +62,11 @@ void dragRow(SettingsMetricList& list, int row, double gapY)
 
 class IslandSettingsViewTest : public ::testing::Test {
 protected:
-    IslandSettingsViewTest() { moravel::testing::ensureViewApplication(); }
+    IslandSettingsViewTest()
+    {
+        moravel::testing::ensureViewApplication();
+        updater.checks = true;
+    }
 
     IslandSettingsView& view()
     {
@@ -135,16 +90,10 @@ protected:
     SettingsCapsuleButton& chip(const char* title) { return child<SettingsCapsuleButton>(title); }
     bool isShown(QWidget& widget) { return widget.isVisibleTo(&view()); }
 
-    // Renders the laid-out column; MORAVEL_SETTINGS_SNAPSHOT names a PNG to
-    // keep it in for a look (`suffix` tells the renders of one run apart).
-    QImage render(const char* suffix)
+    QImage render()
     {
         view().layout()->activate();
-        const QImage image = moravel::testing::renderWidget(view(), Qt::black);
-        const QString snapshot = qEnvironmentVariable("MORAVEL_SETTINGS_SNAPSHOT");
-        if (!snapshot.isEmpty())
-            image.save(QString(snapshot).replace(QStringLiteral(".png"), QLatin1String(suffix) + ".png"));
-        return image;
+        return moravel::testing::renderWidget(view(), Qt::black);
     }
 
     QRect boxOf(QWidget& widget) { return {widget.mapTo(&view(), QPoint(0, 0)), widget.size()}; }
@@ -162,9 +111,9 @@ protected:
     MemoryDefaultsStore defaults;
     VirtualScheduler scheduler;
     IslandState state{defaults, scheduler, std::nullopt};
-    FakeUpdater updater;
+    fixtures::StubUpdater updater;
     UpdateCheckCoordinator coordinator{scheduler};
-    FakeLoginItem loginItem;
+    fixtures::StubLoginItem loginItem;
     std::unique_ptr<IslandSettingsView> view_;
 };
 
@@ -187,16 +136,6 @@ TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
     EXPECT_TRUE(rows.rows()[2].canToggle);
     click(rows, rows.toggleRect(0).center());
     EXPECT_FALSE(state.isCollapsedMetricVisible(Kind::cpu));
-}
-
-TEST_F(IslandSettingsViewTest, RowsFollowTheListOrderOnePerKind)
-{
-    state.setCollapsedMetricPreferences(
-        listOf({{Kind::power, true}, {Kind::memory, false}, {Kind::network, true}, {Kind::cpu, false}}));
-    QList<Kind> kinds;
-    for (const SettingsMetricRow& row : list().rows())
-        kinds.append(row.kind);
-    EXPECT_EQ(kinds, (QList<Kind>{Kind::power, Kind::memory, Kind::network, Kind::cpu}));
 }
 
 TEST_F(IslandSettingsViewTest, DraggingToCpuThenMemorySelectsMinimal)
@@ -330,38 +269,31 @@ TEST_F(IslandSettingsViewTest, StatusLineShowsEachOutcome)
     EXPECT_EQ(line.text(), QStringLiteral("You\u2019re up to date"));
 }
 
-TEST_F(IslandSettingsViewTest, LoginFailureShowsTheMessageAndLeavesTheSwitchOffEitherWay)
+TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitchOffEitherWay)
 {
-    loginItem.fails = true;
-    SettingsSwitch& login = child<SettingsSwitch>("launchAtLoginSwitch");
-    QLabel& error = child<QLabel>("loginErrorLabel");
-    EXPECT_FALSE(isShown(error));
+    for (const bool wasEnabled : {false, true}) {
+        SCOPED_TRACE(wasEnabled);
+        view_.reset();
+        loginItem.requests.clear();
+        loginItem.enabled = wasEnabled;
+        loginItem.fails = true;
+        SettingsSwitch& login = child<SettingsSwitch>("launchAtLoginSwitch");
+        QLabel& error = child<QLabel>("loginErrorLabel");
+        EXPECT_EQ(login.isChecked(), wasEnabled);
+        EXPECT_FALSE(isShown(error));
 
-    login.click();
-    EXPECT_EQ(loginItem.requests, QList<bool>{true});
-    EXPECT_FALSE(login.isChecked());
-    EXPECT_TRUE(isShown(error));
-    EXPECT_EQ(error.text(), "Package the app before enabling launch at login.");
-
+        login.click();
+        EXPECT_EQ(loginItem.requests, QList<bool>{!wasEnabled});
+        EXPECT_FALSE(login.isChecked());
+        EXPECT_FALSE(view().launchAtLogin());
+        EXPECT_TRUE(isShown(error));
+        EXPECT_EQ(error.text(), "Package the app before enabling launch at login.");
+    }
     // A later success clears the message.
     loginItem.fails = false;
-    login.click();
-    EXPECT_TRUE(login.isChecked());
-    EXPECT_FALSE(isShown(error));
-}
-
-TEST_F(IslandSettingsViewTest, FailedRemovalAlsoLeavesTheSwitchOff)
-{
-    loginItem.enabled = true;
-    loginItem.fails = true;
-    SettingsSwitch& login = child<SettingsSwitch>("launchAtLoginSwitch");
-    EXPECT_TRUE(login.isChecked());
-
-    login.click();
-    EXPECT_EQ(loginItem.requests, QList<bool>{false});
-    EXPECT_FALSE(login.isChecked());
-    EXPECT_FALSE(view().launchAtLogin());
-    EXPECT_TRUE(isShown(child<QLabel>("loginErrorLabel")));
+    child<SettingsSwitch>("launchAtLoginSwitch").click();
+    EXPECT_TRUE(child<SettingsSwitch>("launchAtLoginSwitch").isChecked());
+    EXPECT_FALSE(isShown(child<QLabel>("loginErrorLabel")));
 }
 
 TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
@@ -414,7 +346,7 @@ TEST_F(IslandSettingsViewTest, EverythingFitsInsideThePaddedColumn)
                                            << box.top() << ".." << box.bottom() << " of " << view().height();
     }
 
-    const QImage image = render("");
+    const QImage image = render();
     // The failure texts are drawn in red, the selected chip in mint.
     EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::red()), 40);
     EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::mint()), 400);
@@ -427,7 +359,7 @@ TEST_F(IslandSettingsViewTest, UpToDateLineAndCustomLayoutRender)
         listOf({{Kind::cpu, true}, {Kind::power, false}, {Kind::network, false}, {Kind::memory, false}}));
     coordinator.beginManualCheck(updater);
     coordinator.updaterDidNotFindUpdate(updater);
-    const QImage image = render("-uptodate");
+    const QImage image = render();
 
     const QRect line = boxOf(child<SettingsUpdateStatusLine>("updateStatusLine"));
     EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::mint(), line), 30);
@@ -439,9 +371,8 @@ TEST_F(IslandSettingsViewTest, UpToDateLineAndCustomLayoutRender)
 TEST_F(IslandSettingsViewTest, AvailableAndCheckingLinesRender)
 {
     coordinator.beginManualCheck(updater);
-    render("-checking");
     coordinator.updaterDidFindValidUpdate(updater, "2.1");
-    const QImage image = render("-available");
+    const QImage image = render();
     const QRect button = boxOf(child<SettingsTextButton>("viewUpdateButton"));
     EXPECT_TRUE(boxOf(child<SettingsUpdateStatusLine>("updateStatusLine")).contains(button));
     EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::mint(), button), 20);

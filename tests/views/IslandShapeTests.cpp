@@ -38,20 +38,6 @@ QList<QPointF> expectedCorners(const QRectF& r, double s, double b)
             {r.left() + s, r.bottom() - b},  {r.left() + s, r.top() + s},    {r.left(), r.top()}};
 }
 
-TEST(IslandPalette, ColoursMatchTheirEightBitReferences)
-{
-    EXPECT_EQ(IslandPalette::background().rgba(), qRgba(0, 0, 0, 255));
-    EXPECT_EQ(IslandPalette::surface().rgba(), qRgba(255, 255, 255, 14));
-    EXPECT_EQ(IslandPalette::divider().rgba(), qRgba(255, 255, 255, 26));
-    EXPECT_EQ(IslandPalette::primary().rgba(), qRgba(255, 255, 255, 242));
-    EXPECT_EQ(IslandPalette::secondary().rgba(), qRgba(255, 255, 255, 148));
-    EXPECT_EQ(IslandPalette::mint().name(), QStringLiteral("#45e69c"));
-    EXPECT_EQ(IslandPalette::cyan().name(), QStringLiteral("#389eff"));
-    EXPECT_EQ(IslandPalette::yellow().name(), QStringLiteral("#ffd63d"));
-    EXPECT_EQ(IslandPalette::amber().name(), QStringLiteral("#ff8c29"));
-    EXPECT_EQ(IslandPalette::red().name(), QStringLiteral("#ff4740"));
-}
-
 TEST(NotchHardwareShape, FlareAndCornerSizesFollowTheRectangle)
 {
     const QRectF wide(0, 0, 200, 40);

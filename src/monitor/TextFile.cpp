@@ -60,17 +60,6 @@ std::optional<uint64_t> parseUnsigned(std::string_view text)
     return value;
 }
 
-std::optional<int64_t> parseSigned(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data())
-        return std::nullopt;
-    return value;
-}
-
 }  // namespace moravel
 
 namespace moravel {

@@ -15,7 +15,6 @@ bool pathExists(const std::string& path);
 // Decimal unsigned number at the start of `text` (leading blanks skipped);
 // nothing when there are no digits or the value does not fit.
 std::optional<uint64_t> parseUnsigned(std::string_view text);
-std::optional<int64_t> parseSigned(std::string_view text);
 
 std::string_view trimmed(std::string_view text);
 

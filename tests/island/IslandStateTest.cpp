@@ -15,20 +15,53 @@ namespace {
 
 const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageKey);
 
+QString shown(bool v) { return v ? QStringLiteral("true") : QStringLiteral("false"); }
+QString shown(MetricKind v) { return rawValue(v); }
+QString shown(const CollapsedMetricPreferences& v) { return QString::fromLatin1(encodeCollapsedMetricPreferences(v)); }
+QString shown(const IslandDisplayGeometry& g) { return QStringLiteral("%1x%2").arg(g.notchWidth).arg(g.notchDepth); }
+
 // Builds a state in virtual time and records every notification as
-// "<milliseconds> <property>=<value>", so tests can check the order and the
-// moment of each change, not just where the island ends up.
+// "<milliseconds> <property>=<value>", so tests check the order and the moment
+// of each change, not just where the island ends up.
 class StateHarness {
 public:
     explicit StateHarness(std::optional<QString> environment = std::nullopt)
+        : state(std::make_unique<IslandState>(store, scheduler, std::move(environment)))
     {
-        state = std::make_unique<IslandState>(store, scheduler, std::move(environment));
-        record();
+        watch(&IslandState::isExpandedChanged, "isExpanded");
+        watch(&IslandState::showsExpandedContentChanged, "content");
+        watch(&IslandState::isLockedOpenChanged, "lockedOpen");
+        watch(&IslandState::isMorphingChanged, "morphing");
+        watch(&IslandState::isInteractionPresentedChanged, "interaction");
+        watch(&IslandState::expandOnHoverChanged, "hover");
+        watch(&IslandState::showPowerFlowChanged, "powerFlow");
+        watch(&IslandState::selectedMetricChanged, "selectedMetric");
+        watch(&IslandState::collapsedMetricPreferencesChanged, "metrics");
+        watch(&IslandState::displayGeometryChanged, "geometry");
     }
 
-    void advance(double seconds) { scheduler.advance(seconds); }
+    // Runs a script of space-separated steps; "+N" advances N seconds and
+    // "clear" forgets what was recorded so far.
+    void run(const QString& script)
+    {
+        IslandState& s = *state;
+        for (const QString& step : script.split(u' ', Qt::SkipEmptyParts)) {
+            if (step.startsWith(u'+')) scheduler.advance(step.mid(1).toDouble());
+            else if (step == u"clear") log.clear();
+            else if (step == u"expand") s.requestExpansion();
+            else if (step == u"collapse") s.requestCollapse(false);
+            else if (step == u"force") s.requestCollapse(true);
+            else if (step == u"in") s.setPointerInside(true);
+            else if (step == u"out") s.setPointerInside(false);
+            else if (step == u"pin") s.toggleLockedOpen();
+            else if (step == u"begin") s.beginInteraction();
+            else if (step == u"end") s.endInteraction();
+            else if (step == u"morph") s.beginMorph();
+            else if (step == u"noHover") s.setExpandOnHover(false);
+            else ADD_FAILURE() << "unknown step " << step.toStdString();
+        }
+    }
 
-    // The notifications since the last call.
     QStringList take() { return std::exchange(log, {}); }
 
     MemoryDefaultsStore store;
@@ -37,65 +70,87 @@ public:
     QStringList log;
 
 private:
-    void note(const char* property, const QString& value)
+    template <typename Signal>
+    void watch(Signal signal, const char* property)
     {
-        const long ms = std::lround(scheduler.monotonicSeconds() * 1000);
-        log.append(QStringLiteral("%1 %2=%3").arg(ms).arg(QLatin1StringView(property), value));
-    }
-
-    void record()
-    {
-        const auto text = [](bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); };
-        IslandState* s = state.get();
-        QObject::connect(s, &IslandState::isExpandedChanged, [=, this](bool v) { note("isExpanded", text(v)); });
-        QObject::connect(s, &IslandState::showsExpandedContentChanged,
-                         [=, this](bool v) { note("content", text(v)); });
-        QObject::connect(s, &IslandState::isLockedOpenChanged, [=, this](bool v) { note("lockedOpen", text(v)); });
-        QObject::connect(s, &IslandState::isMorphingChanged, [=, this](bool v) { note("morphing", text(v)); });
-        QObject::connect(s, &IslandState::isInteractionPresentedChanged,
-                         [=, this](bool v) { note("interaction", text(v)); });
-        QObject::connect(s, &IslandState::expandOnHoverChanged, [=, this](bool v) { note("hover", text(v)); });
-        QObject::connect(s, &IslandState::showPowerFlowChanged, [=, this](bool v) { note("powerFlow", text(v)); });
-        QObject::connect(s, &IslandState::selectedMetricChanged,
-                         [this](MetricKind v) { note("selectedMetric", rawValue(v)); });
-        QObject::connect(s, &IslandState::collapsedMetricPreferencesChanged,
-                         [this](const CollapsedMetricPreferences& v) {
-                             note("metrics", QString::fromLatin1(encodeCollapsedMetricPreferences(v)));
-                         });
-        QObject::connect(s, &IslandState::displayGeometryChanged, [this](const IslandDisplayGeometry& g) {
-            note("geometry", QStringLiteral("%1x%2").arg(g.notchWidth).arg(g.notchDepth));
+        QObject::connect(state.get(), signal, [this, property](const auto& value) {
+            const long ms = std::lround(scheduler.monotonicSeconds() * 1000);
+            log.append(QStringLiteral("%1 %2=%3").arg(ms).arg(QLatin1StringView(property), shown(value)));
         });
     }
 };
-
-// A fully open island with the pointer resting on it, and a clean log.
-void openWithPointerInside(StateHarness& h)
-{
-    h.state->setPointerInside(true);
-    h.advance(1);
-    h.take();
-}
 
 }  // namespace
 
 TEST(IslandState, StartUpOverrideFromTheEnvironment)
 {
-    struct Case {
+    const struct {
         std::optional<QString> value;
         bool expanded;
         bool locked;
-    };
-    const Case cases[] = {{QStringLiteral("1"), true, true},        {QStringLiteral("hover"), true, false},
-                          {std::nullopt, false, false},             {QStringLiteral("Hover"), false, false},
-                          {QStringLiteral("HOVER"), false, false},  {QStringLiteral("hover "), false, false},
-                          {QStringLiteral("true"), false, false},   {QStringLiteral("01"), false, false},
-                          {QString(), false, false}};
-    for (const Case& c : cases) {
+    } cases[] = {{"1", true, true},       {"hover", true, false},  {std::nullopt, false, false},
+                 {"Hover", false, false}, {"HOVER", false, false}, {"hover ", false, false},
+                 {"true", false, false},  {"01", false, false},    {QString(), false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.value_or("<absent>").toStdString());
         StateHarness h(c.value);
-        EXPECT_EQ(h.state->isExpanded(), c.expanded) << c.value.value_or("<absent>").toStdString();
+        EXPECT_EQ(h.state->isExpanded(), c.expanded);
         EXPECT_EQ(h.state->showsExpandedContent(), c.expanded);
         EXPECT_EQ(h.state->isLockedOpen(), c.locked);
         EXPECT_FALSE(h.state->isMorphing());
+        EXPECT_EQ(h.scheduler.pendingCount(), 0);
+    }
+}
+
+// Each row scripts pointer moves, requests and time, and lists every
+// notification the island must send on the way, with its moment in ms.
+TEST(IslandState, TransitionSequences)
+{
+    const QStringList close{"morphing=true", "content=false", "isExpanded=false", "morphing=false"};
+    const auto at = [](const QList<int>& ms, const QStringList& changes) {
+        QStringList timed;
+        for (qsizetype i = 0; i < changes.size(); ++i)
+            timed.append(QStringLiteral("%1 %2").arg(ms[i]).arg(changes[i]));
+        return timed;
+    };
+    const QStringList opening{"morphing=true", "isExpanded=true", "content=true", "morphing=false"};
+    const QStringList bounce = at({1000, 1000, 1120, 1395},
+                                  {"morphing=true", "content=false", "content=true", "morphing=false"});
+    const struct {
+        const char* name;
+        std::optional<QString> environment;
+        const char* script;
+        QStringList expected;
+    } rows[] = {
+        {"expansion grows the panel, then shows content; a second one is a no-op", {}, "expand +1 expand +1",
+         at({0, 0, 65, 340}, opening)},
+        {"a second expansion while opening re-arms the content delay", {}, "expand +0.04 expand +1",
+         at({0, 0, 105, 380}, opening)},
+        {"forced collapse hides content, then shrinks; a second one is a no-op", "hover", "force +1 force +1",
+         at({0, 0, 55, 340}, close)},
+        {"pointer leaving closes after 0.38 s", {}, "in +1 clear out +1", at({1380, 1380, 1435, 1720}, close)},
+        {"hover out and back within 0.38 s stays open", {}, "in +1 clear out +0.3 in +2", {}},
+        {"a pinned island ignores the pointer leaving", {}, "in +1 clear pin out +2", {"1000 lockedOpen=true"}},
+        {"unpinning closes at once with the pointer inside, reopens only on re-entry", "1",
+         "in pin +1 +2 out +0.1 in +1",
+         at({0}, {"lockedOpen=false"}) + at({0, 0, 55, 340}, close)
+             + at({3100, 3100, 3165, 3440}, opening)},
+        {"unforced collapse with the pointer inside brings the content back, never shrinks", {},
+         "in +1 clear collapse +1", bounce},
+        {"unforced collapse while interacting brings the content back", {}, "begin +1 clear collapse +1", bounce},
+        {"interaction keeps the island open until it ends", {}, "in +1 clear begin out +2 end +1",
+         at({1000, 3000}, {"interaction=true", "interaction=false"}) + at({3380, 3380, 3435, 3720}, close)},
+        {"a hover start closes after the first exit", "hover", "in +0.5 out +1", at({880, 880, 935, 1220}, close)},
+        {"without hover expansion the pointer only cancels a close", "hover", "noHover clear out +0.2 in +2", {}},
+        {"without hover expansion the pointer does not open", {}, "noHover clear in +1", {}},
+        {"each morph extends the window", {}, "morph +0.3 morph +0.4",
+         at({0, 640}, {"morphing=true", "morphing=false"})},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        StateHarness h(row.environment);
+        h.run(QString::fromLatin1(row.script));
+        EXPECT_EQ(h.take().join(u"; ").toStdString(), row.expected.join(u"; ").toStdString());
         EXPECT_EQ(h.scheduler.pendingCount(), 0);
     }
 }
@@ -106,190 +161,20 @@ TEST(IslandState, LoadsStoredChoicesWithoutSavingThem)
     store.setData(documentKey, R"({"collapsedMetrics":[{"kind":"cpu","isVisible":true}],"expandOnHover":false,)"
                                R"("selectedMetric":"Power","showPowerFlow":false})");
     VirtualScheduler scheduler;
-    const int writesBefore = store.writeCount();
     IslandState state(store, scheduler, std::nullopt);
     EXPECT_FALSE(state.expandOnHover());
     EXPECT_EQ(state.selectedMetric(), MetricKind::power);
     EXPECT_FALSE(state.showPowerFlow());
     EXPECT_EQ(state.visibleCollapsedMetricKinds(), (QList<K>{K::cpu, K::network, K::memory, K::power}));
-    EXPECT_EQ(store.writeCount(), writesBefore);
-}
-
-TEST(IslandState, ExpansionGrowsThePanelThenShowsTheContent)
-{
-    StateHarness h;
-    h.state->requestExpansion();
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"0 morphing=true", "0 isExpanded=true", "65 content=true", "340 morphing=false"}));
-    h.state->requestExpansion();
-    h.advance(1);
-    EXPECT_EQ(h.take(), QStringList{});
-}
-
-TEST(IslandState, SecondExpansionWhileOpeningRearmsTheContentDelay)
-{
-    StateHarness h;
-    h.state->requestExpansion();
-    h.advance(0.04);
-    h.state->requestExpansion();
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"0 morphing=true", "0 isExpanded=true", "105 content=true", "380 morphing=false"}));
-}
-
-TEST(IslandState, ForcedCollapseHidesContentThenShrinks)
-{
-    StateHarness h(QStringLiteral("hover"));
-    h.state->requestCollapse(true);
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"0 morphing=true", "0 content=false", "55 isExpanded=false", "340 morphing=false"}));
-    h.state->requestCollapse(true);
-    h.advance(1);
-    EXPECT_EQ(h.take(), QStringList{});
-}
-
-TEST(IslandState, PointerRestingThenLeavingClosesAfterTheGracePeriod)
-{
-    StateHarness h;
-    openWithPointerInside(h);
-    h.state->setPointerInside(false);
-    h.advance(0.379);
-    EXPECT_EQ(h.take(), QStringList{});
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"1380 morphing=true", "1380 content=false", "1435 isExpanded=false",
-                                     "1720 morphing=false"}));
-}
-
-TEST(IslandState, HoverOutAndBackWithinTheGracePeriodStaysOpen)
-{
-    StateHarness h;
-    openWithPointerInside(h);
-    h.state->setPointerInside(false);
-    h.advance(0.3);
-    h.state->setPointerInside(true);
-    h.advance(2);
-    EXPECT_EQ(h.take(), QStringList{});
-    EXPECT_EQ(h.scheduler.pendingCount(), 0);
-}
-
-TEST(IslandState, PinnedIslandIgnoresThePointerLeaving)
-{
-    StateHarness h;
-    openWithPointerInside(h);
-    h.state->toggleLockedOpen();
-    h.state->setPointerInside(false);
-    h.advance(2);
-    EXPECT_EQ(h.take(), QStringList{"1000 lockedOpen=true"});
-    EXPECT_EQ(h.scheduler.pendingCount(), 0);
-    EXPECT_TRUE(h.state->showsExpandedContent());
-}
-
-TEST(IslandState, UnpinningClosesAtOnceEvenWithThePointerInside)
-{
-    StateHarness h(QStringLiteral("1"));
-    h.state->setPointerInside(true);
-    h.state->toggleLockedOpen();
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"0 lockedOpen=false", "0 morphing=true", "0 content=false",
-                                     "55 isExpanded=false", "340 morphing=false"}));
-    // It stays closed under the resting pointer until the pointer leaves and comes back.
-    h.advance(2);
-    EXPECT_EQ(h.take(), QStringList{});
-    h.state->setPointerInside(false);
-    h.advance(0.1);
-    h.state->setPointerInside(true);
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"3100 morphing=true", "3100 isExpanded=true", "3165 content=true",
-                                     "3440 morphing=false"}));
-}
-
-TEST(IslandState, UnforcedCollapseWithThePointerInsideComesBack)
-{
-    StateHarness h;
-    openWithPointerInside(h);
-    h.state->requestCollapse(false);
-    h.advance(1);
-    // The content returns 0.055 + 0.065 s later; the panel never shrinks.
-    EXPECT_EQ(h.take(), (QStringList{"1000 morphing=true", "1000 content=false", "1120 content=true",
-                                     "1395 morphing=false"}));
-    EXPECT_TRUE(h.state->isExpanded());
-}
-
-TEST(IslandState, UnforcedCollapseReopensWhilePinnedOrInteracting)
-{
-    StateHarness h;
-    h.state->beginInteraction();
-    h.advance(1);
-    h.take();
-    h.state->requestCollapse(false);
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"1000 morphing=true", "1000 content=false", "1120 content=true",
-                                     "1395 morphing=false"}));
-}
-
-TEST(IslandState, InteractionKeepsTheIslandOpenUntilItEnds)
-{
-    StateHarness h;
-    openWithPointerInside(h);
-    h.state->beginInteraction();
-    h.state->setPointerInside(false);
-    h.advance(2);
-    EXPECT_EQ(h.take(), QStringList{"1000 interaction=true"});
-    h.state->endInteraction();
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"3000 interaction=false", "3380 morphing=true", "3380 content=false",
-                                     "3435 isExpanded=false", "3720 morphing=false"}));
-}
-
-TEST(IslandState, HoverStartClosesAfterTheFirstExit)
-{
-    StateHarness h(QStringLiteral("hover"));
-    h.state->setPointerInside(true);
-    h.advance(0.5);
-    h.state->setPointerInside(false);
-    h.advance(1);
-    EXPECT_EQ(h.take(), (QStringList{"880 morphing=true", "880 content=false", "935 isExpanded=false",
-                                     "1220 morphing=false"}));
-}
-
-TEST(IslandState, WithoutHoverExpansionThePointerOnlyCancelsAClose)
-{
-    StateHarness h(QStringLiteral("hover"));
-    h.state->setExpandOnHover(false);
-    h.take();
-    h.state->setPointerInside(false);
-    h.advance(0.2);
-    h.state->setPointerInside(true);
-    h.advance(2);
-    EXPECT_EQ(h.take(), QStringList{});
-    EXPECT_TRUE(h.state->showsExpandedContent());
-
-    StateHarness collapsed;
-    collapsed.state->setExpandOnHover(false);
-    collapsed.take();
-    collapsed.state->setPointerInside(true);
-    collapsed.advance(1);
-    EXPECT_EQ(collapsed.take(), QStringList{});
-}
-
-TEST(IslandState, EachMorphExtendsTheWindow)
-{
-    StateHarness h;
-    h.state->beginMorph();
-    h.advance(0.3);
-    h.state->beginMorph();
-    h.advance(0.3);
-    EXPECT_TRUE(h.state->isMorphing());
-    h.advance(0.1);
-    EXPECT_EQ(h.take(), (QStringList{"0 morphing=true", "640 morphing=false"}));
+    EXPECT_EQ(store.writeCount(), 1);  // only the setData above
 }
 
 TEST(IslandState, PendingWorkDiesWithTheState)
 {
     StateHarness h;
-    h.state->requestExpansion();
-    h.state->setPointerInside(false);
+    h.run("expand out");
     h.state.reset();
-    h.advance(2);
+    h.scheduler.advance(2);
     EXPECT_EQ(h.scheduler.pendingCount(), 0);
 }
 
@@ -301,16 +186,13 @@ TEST(IslandState, PersistedChoicesSaveOnlyWhenTheyChange)
     h.state->setExpandOnHover(true);
     h.state->setShowPowerFlow(true);
     EXPECT_EQ(h.store.writeCount(), writesAfterLoad);
-    EXPECT_EQ(h.take(), QStringList{});
 
     h.state->setSelectedMetric(MetricKind::network);
-    EXPECT_EQ(h.take(), QStringList{"0 selectedMetric=Network"});
-    EXPECT_EQ(h.store.writeCount(), writesAfterLoad + 2);
+    EXPECT_EQ(h.store.writeCount(), writesAfterLoad + 2);  // one save: the document and the older list
+    h.state->setShowPowerFlow(false);
+    EXPECT_EQ(h.take(), (QStringList{"0 selectedMetric=Network", "0 powerFlow=false"}));
     IslandPreferences expected;
     expected.selectedMetric = MetricKind::network;
-    EXPECT_EQ(h.store.data(documentKey), encodeIslandPreferences(expected));
-
-    h.state->setShowPowerFlow(false);
     expected.showPowerFlow = false;
     EXPECT_EQ(h.store.data(documentKey), encodeIslandPreferences(expected));
 }
@@ -325,7 +207,7 @@ TEST(IslandState, ListWritesAlwaysNotifyButPlainWritesDoNotSave)
     h.state->setLockedOpen(true);
     h.state->setDisplayGeometry({200, 32});
     h.state->setDisplayGeometry({200, 32});
-    const QString list = QString::fromLatin1(encodeCollapsedMetricPreferences(same));
+    const QString list = shown(same);
     EXPECT_EQ(h.take(), (QStringList{"0 metrics=" + list, "0 metrics=" + list, "0 lockedOpen=true",
                                      "0 geometry=200x32"}));
     EXPECT_EQ(h.store.writeCount(), writes);
@@ -356,23 +238,25 @@ TEST(IslandState, TheLastVisibleReadingCannotBeHidden)
 
 TEST(IslandState, MovesFollowTheUsualListMoveMeaning)
 {
-    const auto moved = [](const QList<int>& from, int to) {
+    const struct {
+        QList<int> from;
+        int to;
+        QList<K> expected;
+    } rows[] = {
+        {{0}, 4, {K::cpu, K::memory, K::power, K::network}},    {{3}, 0, {K::power, K::network, K::cpu, K::memory}},
+        {{0}, 2, {K::cpu, K::network, K::memory, K::power}},    {{3, 1}, 1, {K::network, K::cpu, K::power, K::memory}},
+        {{0, 2}, 4, {K::cpu, K::power, K::network, K::memory}}, {{1}, 1, {K::network, K::cpu, K::memory, K::power}},
+        {{-1, 9}, 99, {K::network, K::cpu, K::memory, K::power}}, {{2}, -5, {K::memory, K::network, K::cpu, K::power}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.from) + " to " + std::to_string(row.to));
         StateHarness h;
-        h.state->moveCollapsedMetrics(from, to);
-        const QList<K> kinds = h.state->visibleCollapsedMetricKinds();
+        h.state->moveCollapsedMetrics(row.from, row.to);
+        EXPECT_EQ(h.state->visibleCollapsedMetricKinds(), row.expected);
         EXPECT_EQ(h.take().size(), 1);
         EXPECT_EQ(decodeIslandPreferences(*h.store.data(documentKey))->collapsedMetrics,
                   h.state->collapsedMetricPreferences());
-        return kinds;
-    };
-    EXPECT_EQ(moved({0}, 4), (QList<K>{K::cpu, K::memory, K::power, K::network}));
-    EXPECT_EQ(moved({3}, 0), (QList<K>{K::power, K::network, K::cpu, K::memory}));
-    EXPECT_EQ(moved({0}, 2), (QList<K>{K::cpu, K::network, K::memory, K::power}));
-    EXPECT_EQ(moved({3, 1}, 1), (QList<K>{K::network, K::cpu, K::power, K::memory}));
-    EXPECT_EQ(moved({0, 2}, 4), (QList<K>{K::cpu, K::power, K::network, K::memory}));
-    EXPECT_EQ(moved({1}, 1), (QList<K>{K::network, K::cpu, K::memory, K::power}));
-    EXPECT_EQ(moved({-1, 9}, 99), (QList<K>{K::network, K::cpu, K::memory, K::power}));
-    EXPECT_EQ(moved({2}, -5), (QList<K>{K::memory, K::network, K::cpu, K::power}));
+    }
 }
 
 TEST(IslandState, PersistingKeepsTheListAsItIsInMemory)

@@ -13,14 +13,8 @@ TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
     ASSERT_TRUE(ticks);
     EXPECT_EQ(ticks->used, 100u + 20 + 30 + 6 + 7 + 8);  // guest is already inside user and nice
     EXPECT_EQ(ticks->total, ticks->used + 400 + 50);
-}
-
-TEST(ProcStat, MissingOrShortOrGarbledLineFails)
-{
-    EXPECT_FALSE(parseProcStat(""));
-    EXPECT_FALSE(parseProcStat("cpu0 1 2 3 4 5 6 7 8\nintr 5\n"));
-    EXPECT_FALSE(parseProcStat("cpu  1 2 3 4\n"));
-    EXPECT_FALSE(parseProcStat("cpu  1 2 x 4 5 6 7 8 9\n"));
+    for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n"})
+        EXPECT_FALSE(parseProcStat(bad)) << bad;
 }
 
 TEST(ProcStat, BusyShareBetweenTwoReadings)
@@ -31,31 +25,30 @@ TEST(ProcStat, BusyShareBetweenTwoReadings)
     EXPECT_EQ(cpuPercentBetween(CpuTicks{50, 100}, {10, 90}), 0);   // counters went back
 }
 
-TEST(Meminfo, UsedIsTotalLessAvailable)
+// Used memory in kB; nothing when the total is missing or garbled.
+TEST(Meminfo, UsedIsTotalLessAvailableCappedAtTotal)
 {
-    const auto usage = parseMeminfo("MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n");
-    ASSERT_TRUE(usage);
-    EXPECT_EQ(usage->total, 1000u * 1024);
-    EXPECT_EQ(usage->used, 750u * 1024);
-    EXPECT_DOUBLE_EQ(usage->percent, 75);
-}
-
-TEST(Meminfo, OldKernelsEstimateAvailableFromCachesLessShmem)
-{
-    const auto usage = parseMeminfo(
-        "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n");
-    ASSERT_TRUE(usage);
-    EXPECT_EQ(usage->used, (1000u - 300) * 1024);
-}
-
-TEST(Meminfo, UsedNeverExceedsTotalAndMissingTotalFails)
-{
-    const auto usage = parseMeminfo("MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n");
-    ASSERT_TRUE(usage);
-    EXPECT_EQ(usage->used, usage->total);
-    EXPECT_DOUBLE_EQ(usage->percent, 100);
-    EXPECT_FALSE(parseMeminfo("MemFree: 10 kB\nMemAvailable: 20 kB\n"));
-    EXPECT_FALSE(parseMeminfo("MemTotal: lots kB\n"));
+    const struct {
+        const char* text;
+        std::optional<uint64_t> usedKb;
+    } rows[] = {
+        {"MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n", 750},
+        // Old kernels: available estimated from free and caches, less shared memory.
+        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n", 700},
+        {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000},
+        {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt},
+        {"MemTotal: lots kB\n", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto usage = parseMeminfo(row.text);
+        ASSERT_EQ(usage.has_value(), row.usedKb.has_value());
+        if (usage) {
+            EXPECT_EQ(usage->total, 1000u * 1024);
+            EXPECT_EQ(usage->used, *row.usedKb * 1024);
+            EXPECT_DOUBLE_EQ(usage->percent, *row.usedKb / 10.0);
+        }
+    }
 }
 
 TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
@@ -76,7 +69,6 @@ TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
 TEST(NetDev, InterfaceFlagsAreHexadecimal)
 {
     EXPECT_EQ(parseInterfaceFlags("0x1003\n"), 0x1003u);
-    EXPECT_EQ(parseInterfaceFlags("0x9"), 0x9u);
     EXPECT_FALSE(parseInterfaceFlags("up"));
 }
 
@@ -131,8 +123,7 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/eth0/device");
     NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
-    ASSERT_TRUE(counters.read());
-    EXPECT_EQ(counters.read()->received, 100u);
+    EXPECT_EQ(counters.read().value().received, 100u);
 
     // The interface goes down: its open flags file shows the change.
     tree.write("sys/class/net/eth0/flags", "0x1002\n");
@@ -143,8 +134,6 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.write("sys/class/net/wlan0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/wlan0/device");
-    tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"
-                                      " wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
     tree.write("proc/net/dev", netDev(" wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
     EXPECT_EQ(counters.read()->received, 7u);
     tree.write("proc/net/dev", "h\nh\n");

@@ -8,56 +8,30 @@
 
 using namespace moravel;
 
-TEST(MetricFormat, BytesChooseTheUnitBeforeRounding)
+// Units are chosen before rounding, weak or invalid power reads as a dash.
+TEST(MetricFormat, FormattingTable)
 {
-    EXPECT_EQ(MetricFormat::bytes(0), "0 MB");
-    EXPECT_EQ(MetricFormat::bytes(999'999'999), "1000 MB");
-    EXPECT_EQ(MetricFormat::bytes(1'000'000'000), "1.0 GB");
-    EXPECT_EQ(MetricFormat::bytes(99'960'000'000), "100.0 GB");
-    EXPECT_EQ(MetricFormat::bytes(100'000'000'000), "100 GB");
-    EXPECT_EQ(MetricFormat::bytes(1'240'000'000'000), "1.2 TB");
-}
-
-TEST(MetricFormat, SpeedUsesOneLetterUnits)
-{
-    EXPECT_EQ(MetricFormat::speed(0), "0B");
-    EXPECT_EQ(MetricFormat::speed(999.6), "1000B");
-    EXPECT_EQ(MetricFormat::speed(1000), "1K");
-    EXPECT_EQ(MetricFormat::speed(999'999), "1000K");
-    EXPECT_EQ(MetricFormat::speed(1'000'000), "1.0M");
-    EXPECT_EQ(MetricFormat::speed(1'100'000'000), "1.1G");
-}
-
-TEST(MetricFormat, PowerHidesWeakOrInvalidReadings)
-{
-    EXPECT_EQ(MetricFormat::power(0.05), "— W");
-    EXPECT_EQ(MetricFormat::power(0.051), "0.1 W");
-    EXPECT_EQ(MetricFormat::power(9.96), "10.0 W");
-    EXPECT_EQ(MetricFormat::power(10), "10 W");
-    EXPECT_EQ(MetricFormat::power(std::numeric_limits<double>::infinity()), "— W");
-    EXPECT_EQ(MetricFormat::power(std::nan("")), "— W");
-    EXPECT_EQ(MetricFormat::power(std::nullopt), "— W");
-    EXPECT_EQ(MetricFormat::compactWatts(std::nullopt), "—");
-    EXPECT_EQ(MetricFormat::compactWatts(12.4), "12W");
-    EXPECT_EQ(MetricFormat::compactWatts(7.5), "7.5W");
-}
-
-TEST(MetricFormat, CompactBatteryClampsAndSaysFull)
-{
-    EXPECT_EQ(MetricFormat::compactBattery(120, false), "100%");
-    EXPECT_EQ(MetricFormat::compactBattery(-5, false), "0%");
-    EXPECT_EQ(MetricFormat::compactBattery(40, true), "Full");
-}
-
-TEST(BatterySymbol, BandsOfTheChargeLevel)
-{
-    EXPECT_EQ(BatterySymbol::name(150), "battery.100percent");
-    EXPECT_EQ(BatterySymbol::name(88), "battery.100percent");
-    EXPECT_EQ(BatterySymbol::name(87), "battery.75percent");
-    EXPECT_EQ(BatterySymbol::name(62), "battery.50percent");
-    EXPECT_EQ(BatterySymbol::name(13), "battery.25percent");
-    EXPECT_EQ(BatterySymbol::name(12), "battery.0percent");
-    EXPECT_EQ(BatterySymbol::name(-3), "battery.0percent");
+    const double infinity = std::numeric_limits<double>::infinity();
+    const std::pair<QString, const char*> rows[] = {
+        {MetricFormat::bytes(0), "0 MB"},                        {MetricFormat::bytes(999'999'999), "1000 MB"},
+        {MetricFormat::bytes(1'000'000'000), "1.0 GB"},          {MetricFormat::bytes(99'960'000'000), "100.0 GB"},
+        {MetricFormat::bytes(100'000'000'000), "100 GB"},        {MetricFormat::bytes(1'240'000'000'000), "1.2 TB"},
+        {MetricFormat::speed(0), "0B"},                          {MetricFormat::speed(999.6), "1000B"},
+        {MetricFormat::speed(1000), "1K"},                       {MetricFormat::speed(999'999), "1000K"},
+        {MetricFormat::speed(1'000'000), "1.0M"},                {MetricFormat::speed(1'100'000'000), "1.1G"},
+        {MetricFormat::power(0.05), "— W"},                      {MetricFormat::power(0.051), "0.1 W"},
+        {MetricFormat::power(9.96), "10.0 W"},                   {MetricFormat::power(10), "10 W"},
+        {MetricFormat::power(infinity), "— W"},                  {MetricFormat::power(std::nan("")), "— W"},
+        {MetricFormat::power(std::nullopt), "— W"},              {MetricFormat::compactWatts(std::nullopt), "—"},
+        {MetricFormat::compactWatts(12.4), "12W"},               {MetricFormat::compactWatts(7.5), "7.5W"},
+        {MetricFormat::compactBattery(120, false), "100%"},      {MetricFormat::compactBattery(-5, false), "0%"},
+        {MetricFormat::compactBattery(40, true), "Full"},        {BatterySymbol::name(150), "battery.100percent"},
+        {BatterySymbol::name(88), "battery.100percent"},         {BatterySymbol::name(87), "battery.75percent"},
+        {BatterySymbol::name(62), "battery.50percent"},          {BatterySymbol::name(13), "battery.25percent"},
+        {BatterySymbol::name(12), "battery.0percent"},           {BatterySymbol::name(-3), "battery.0percent"},
+    };
+    for (const auto& [actual, expected] : rows)
+        EXPECT_EQ(actual, QString::fromUtf8(expected));
 }
 
 TEST(MetricFormat, AGermanLocaleKeepsThePeriod)

@@ -24,34 +24,21 @@ bool writeFile(const QString& path, const QByteArray& contents)
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
 }
 
-QString execLine(const QString& entry)
-{
-    for (const QString& line : entry.split(u'\n')) {
-        if (line.startsWith(QStringLiteral("Exec=")))
-            return line.mid(5);
-    }
-    return {};
-}
-
-TEST(DesktopExecArgument, PlainPathsStayUnquoted)
-{
-    EXPECT_EQ(desktopExecArgument(u"/usr/bin/moravel"), "/usr/bin/moravel");
-}
-
-TEST(DesktopExecArgument, ReservedCharactersAreQuotedAndEscapedForBothParsingSteps)
+TEST(DesktopExecArgument, QuotesAndEscapesForBothParsingStepsAndDoublesPercentSigns)
 {
     // Quoting gives "/opt/My Apps/mo\"ra\$vel"; storing that as a string value
     // doubles each backslash once more.
-    EXPECT_EQ(desktopExecArgument(u"/opt/My Apps/mo\"ra$vel"), R"("/opt/My Apps/mo\\"ra\\$vel")");
-    EXPECT_EQ(desktopExecArgument(u"/opt/back\\slash"), R"("/opt/back\\\\slash")");
-    EXPECT_EQ(desktopExecArgument(u"/opt/it's`here`"), R"("/opt/it's\\`here\\`")");
-    EXPECT_EQ(desktopExecArgument(u"/opt/line\nbreak"), R"("/opt/line\nbreak")");
-}
-
-TEST(DesktopExecArgument, PercentSignsAreDoubledWhetherQuotedOrNot)
-{
-    EXPECT_EQ(desktopExecArgument(u"/opt/100%/moravel"), "/opt/100%%/moravel");
-    EXPECT_EQ(desktopExecArgument(u"/opt/100 %f/moravel"), R"("/opt/100 %%f/moravel")");
+    const std::pair<const char*, const char*> rows[] = {
+        {"/usr/bin/moravel", "/usr/bin/moravel"},
+        {"/opt/My Apps/mo\"ra$vel", R"("/opt/My Apps/mo\\"ra\\$vel")"},
+        {"/opt/back\\slash", R"("/opt/back\\\\slash")"},
+        {"/opt/it's`here`", R"("/opt/it's\\`here\\`")"},
+        {"/opt/line\nbreak", R"("/opt/line\nbreak")"},
+        {"/opt/100%/moravel", "/opt/100%%/moravel"},
+        {"/opt/100 %f/moravel", R"("/opt/100 %%f/moravel")"},
+    };
+    for (const auto& [path, expected] : rows)
+        EXPECT_EQ(desktopExecArgument(QString::fromUtf8(path)), QString::fromUtf8(expected)) << path;
 }
 
 TEST(HiddenDesktopEntry, OnlyHiddenTrueInTheMainGroupCounts)
@@ -66,21 +53,24 @@ class XdgAutostartLoginItemTest : public ::testing::Test {
 protected:
     QString autostart() const { return root.filePath(QStringLiteral("config/autostart")); }
     QString entry() const { return autostart() + QStringLiteral("/moravel.desktop"); }
+    XdgAutostartLoginItem makeItem(const QString& executable = QStringLiteral("/usr/bin/moravel")) const
+    {
+        return XdgAutostartLoginItem(autostart(), executable);
+    }
 
     QTemporaryDir root;
 };
 
 TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAnEntryThatStartsTheExecutable)
 {
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/opt/Moravel 2/100% \"real\"/moravel"));
+    auto item = makeItem(QStringLiteral("/opt/Moravel 2/100% \"real\"/moravel"));
     EXPECT_FALSE(item.isEnabled());
-
     ASSERT_TRUE(item.setEnabled(true));  // creates the missing directories too
     EXPECT_TRUE(item.isEnabled());
     const QString contents = QString::fromUtf8(readAll(entry()));
     EXPECT_TRUE(contents.startsWith(QStringLiteral("[Desktop Entry]\n")));
     EXPECT_TRUE(contents.contains(QStringLiteral("\nType=Application\n")));
-    EXPECT_EQ(execLine(contents), R"("/opt/Moravel 2/100%% \\"real\\"/moravel")");
+    EXPECT_TRUE(contents.contains(u'\n' + QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/moravel")") + u'\n'));
     // Nothing but the entry is left behind by the atomic write.
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden), QStringList{"moravel.desktop"});
 }
@@ -90,8 +80,7 @@ TEST_F(XdgAutostartLoginItemTest, WrittenEntryPassesTheDesktopFileValidator)
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed";
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/opt/My $Apps/mo`ra\\vel 100%"));
-    ASSERT_TRUE(item.setEnabled(true));
+    ASSERT_TRUE(makeItem(QStringLiteral("/opt/My $Apps/mo`ra\\vel 100%")).setEnabled(true));
     QProcess process;
     process.start(validator, {entry()});
     ASSERT_TRUE(process.waitForFinished(20000));
@@ -100,7 +89,7 @@ TEST_F(XdgAutostartLoginItemTest, WrittenEntryPassesTheDesktopFileValidator)
 
 TEST_F(XdgAutostartLoginItemTest, SwitchingOffRemovesTheEntry)
 {
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/usr/bin/moravel"));
+    auto item = makeItem();
     ASSERT_TRUE(item.setEnabled(true));
     ASSERT_TRUE(item.setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(entry()));
@@ -112,7 +101,7 @@ TEST_F(XdgAutostartLoginItemTest, HiddenEntryIsOffAndSwitchingOnReplacesIt)
 {
     ASSERT_TRUE(QDir().mkpath(autostart()));
     ASSERT_TRUE(writeFile(entry(), "[Desktop Entry]\nType=Application\nExec=moravel\nHidden=true\n"));
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/usr/bin/moravel"));
+    auto item = makeItem();
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));
     EXPECT_TRUE(item.isEnabled());
@@ -124,7 +113,7 @@ TEST_F(XdgAutostartLoginItemTest, UnwritableDirectoryFailsAndLeavesItOff)
     // anything beneath it.
     const QString blocker = root.filePath(QStringLiteral("config"));
     ASSERT_TRUE(writeFile(blocker, "not a directory"));
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/usr/bin/moravel"));
+    auto item = makeItem();
     EXPECT_FALSE(item.setEnabled(true));
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(readAll(blocker), "not a directory");
@@ -134,30 +123,26 @@ TEST_F(XdgAutostartLoginItemTest, EntryThatCannotBeRemovedFailsSwitchingOff)
 {
     ASSERT_TRUE(QDir().mkpath(entry()));
     ASSERT_TRUE(writeFile(entry() + QStringLiteral("/keep"), "x"));
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("/usr/bin/moravel"));
+    auto item = makeItem();
     EXPECT_FALSE(item.setEnabled(false));
     EXPECT_FALSE(item.setEnabled(true));  // nor can it be replaced by a file
 }
 
 TEST_F(XdgAutostartLoginItemTest, RelativeExecutablePathIsRefused)
 {
-    XdgAutostartLoginItem item(autostart(), QStringLiteral("moravel"));
-    EXPECT_FALSE(item.setEnabled(true));
+    EXPECT_FALSE(makeItem(QStringLiteral("moravel")).setEnabled(true));
     EXPECT_FALSE(QFileInfo::exists(entry()));
 }
 
 TEST(XdgAutostartDirectory, FollowsAnAbsoluteConfigHomeAndIgnoresARelativeOne)
 {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? std::optional(qgetenv("XDG_CONFIG_HOME")) : std::nullopt;
     qputenv("XDG_CONFIG_HOME", "/tmp/moravel-config");
     EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), "/tmp/moravel-config/autostart");
     qputenv("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), QDir::homePath() + "/.config/autostart");
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), QDir::homePath() + "/.config/autostart");
-    if (wasSet)
-        qputenv("XDG_CONFIG_HOME", saved);
+    saved ? qputenv("XDG_CONFIG_HOME", *saved) : qunsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

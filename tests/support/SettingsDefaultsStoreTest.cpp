@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,21 +16,22 @@ using moravel::SettingsDefaultsStore;
 namespace {
 
 const QString key = QStringLiteral("islandPreferences.v1");
+constexpr uid_t nobody = 65534;
 
-struct ConfigDirectory {
-    QTemporaryDir root;
+class SettingsDefaultsStoreTest : public ::testing::Test {
+protected:
     QString dir() const { return root.path() + QStringLiteral("/Moravel"); }
     QString file() const { return dir() + QStringLiteral("/Moravel.conf"); }
+    QStringList filesInDir() const { return QDir(dir()).entryList(QDir::Files | QDir::Hidden); }
 
     // QSettings shares one cached copy of a file among every QSettings on the
     // same path. Reading through a second name for the folder bypasses that
     // cache and shows what is really on disk.
-    QString fileSeenFromDisk()
+    SettingsDefaultsStore fromDisk() const
     {
         const QString alias = root.path() + QStringLiteral("/alias");
-        if (!QFile::exists(alias))
-            QFile::link(dir(), alias);
-        return alias + QStringLiteral("/Moravel.conf");
+        QFile::link(dir(), alias);
+        return SettingsDefaultsStore(alias + QStringLiteral("/Moravel.conf"));
     }
 
     QByteArray rawFile() const
@@ -39,42 +39,38 @@ struct ConfigDirectory {
         QFile f(file());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+
+    // Runs `body` in a child process that, like an ordinary user, cannot write
+    // where permissions forbid it (root would ignore a read-only folder). The
+    // body returns its exit status; 0 means every check inside it held.
+    static int runUnprivileged(const std::function<int()>& body)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+                ::_exit(90);
+            ::_exit(body());
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+    }
+
+    QTemporaryDir root;
 };
 
-void setMode(const QString& path, mode_t mode)
-{
-    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
-}
-
-// Runs `body` in a child process that, like an ordinary user, cannot write
-// where permissions forbid it: root's would ignore a read-only folder. The
-// body returns its exit status; 0 means every check inside it held.
-int runUnprivileged(const std::function<int()>& body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(90);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
-}
+int chmodPath(const QString& path, mode_t mode) { return ::chmod(QFile::encodeName(path).constData(), mode); }
 
 }  // namespace
 
-TEST(SettingsDefaultsStore, RoundTripsAnyBytesAndReportsAbsentKeys)
+TEST_F(SettingsDefaultsStoreTest, RoundTripsAnyBytesAndReportsAbsentKeys)
 {
-    ConfigDirectory config;
-    SettingsDefaultsStore store(config.file());
+    SettingsDefaultsStore store(file());
     EXPECT_EQ(store.data(key), std::nullopt);
-
     const QByteArray awkward("{\"a\":\"b,c;d\\\\e\"}\n\0\xff[General]\r\n=@", 27);
     ASSERT_TRUE(store.setData(key, awkward));
     EXPECT_EQ(store.data(key), awkward);
-    // Another copy of the program, reading the file afresh, sees the same bytes.
-    EXPECT_EQ(SettingsDefaultsStore(config.fileSeenFromDisk()).data(key), awkward);
+    EXPECT_EQ(fromDisk().data(key), awkward);
 }
 
 TEST(SettingsDefaultsStore, DefaultPathFollowsXdgConfigHome)
@@ -88,94 +84,61 @@ TEST(SettingsDefaultsStore, DefaultPathFollowsXdgConfigHome)
         qputenv("XDG_CONFIG_HOME", saved);
 }
 
-TEST(SettingsDefaultsStore, FailedWriteToReadOnlyFolderKeepsTheStoredValueAndFile)
+TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValueAndFile)
 {
-    ConfigDirectory config;
-    ASSERT_TRUE(SettingsDefaultsStore(config.file()).setData(key, "old"));
-    const QByteArray fileBefore = config.rawFile();
+    ASSERT_TRUE(SettingsDefaultsStore(file()).setData(key, "old"));
+    const QByteArray fileBefore = rawFile();
     const QString other = QStringLiteral("collapsedMetricPreferences.v1");
-
     // The file itself stays writable: only an in-place rewrite could succeed,
     // and that could leave it truncated, so the write must fail instead.
-    setMode(config.root.path(), 0755);
-    setMode(config.dir(), 0555);
-    setMode(config.file(), 0666);
-    int toParent[2];
-    int toChild[2];
-    ASSERT_EQ(::pipe(toParent), 0);
-    ASSERT_EQ(::pipe(toChild), 0);
-
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(90);
-        SettingsDefaultsStore store(config.file());
-        if (store.setData(key, "new"))
-            ::_exit(1);
-        if (store.data(key) != QByteArray("old"))
-            ::_exit(2);
-        char go = 0;
-        if (::write(toParent[1], "f", 1) != 1 || ::read(toChild[0], &go, 1) != 1)
-            ::_exit(3);
-        // Storage is back: the next save must not carry the failed value with it.
-        if (!store.setData(other, "list"))
-            ::_exit(4);
-        ::_exit(0);
+    ASSERT_EQ(chmodPath(root.path(), 0755), 0);
+    ASSERT_EQ(chmodPath(file(), 0666), 0);
+    if (::geteuid() == 0) {  // the unprivileged child must be able to lift the protection again
+        ASSERT_EQ(::chown(QFile::encodeName(dir()).constData(), nobody, nobody), 0);
     }
-    // Without our copies of the child's ends, a child that dies early ends the read.
-    ::close(toParent[1]);
-    ::close(toChild[0]);
-    char failed = 0;
-    const bool childReachedFailure = ::read(toParent[0], &failed, 1) == 1;
-    if (!childReachedFailure) {
-        int early = 0;
-        ::waitpid(pid, &early, 0);
-        FAIL() << "child stopped with status " << WEXITSTATUS(early);
-    }
-    EXPECT_EQ(config.rawFile(), fileBefore);
-    EXPECT_EQ(QDir(config.dir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Moravel.conf")});
-    setMode(config.dir(), 0777);
-    ASSERT_EQ(::write(toChild[1], "g", 1), 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    ::close(toParent[0]);
-    ::close(toChild[1]);
-
-    SettingsDefaultsStore fromDisk(config.fileSeenFromDisk());
-    EXPECT_EQ(fromDisk.data(key), QByteArray("old"));
-    EXPECT_EQ(fromDisk.data(other), QByteArray("list"));
-}
-
-TEST(SettingsDefaultsStore, FailsWhenTheFolderCannotBeCreated)
-{
-    ConfigDirectory config;
-    setMode(config.root.path(), 0555);
     const int status = runUnprivileged([&] {
-        SettingsDefaultsStore store(config.file());
-        if (store.setData(key, "value"))
+        if (chmodPath(dir(), 0555) != 0)
+            return 10;
+        SettingsDefaultsStore store(file());
+        if (store.setData(key, "new") || store.data(key) != QByteArray("old"))
             return 1;
-        return store.data(key) == std::nullopt ? 0 : 2;
+        if (rawFile() != fileBefore || filesInDir() != QStringList{QStringLiteral("Moravel.conf")})
+            return 2;
+        // Storage is back: the next save must not carry the failed value with it.
+        if (chmodPath(dir(), 0777) != 0)
+            return 11;
+        return store.setData(other, "list") ? 0 : 3;
     });
     EXPECT_EQ(status, 0);
-    EXPECT_FALSE(QFile::exists(config.file()));
+    EXPECT_EQ(fromDisk().data(key), QByteArray("old"));
+    EXPECT_EQ(fromDisk().data(other), QByteArray("list"));
 }
 
-TEST(SettingsDefaultsStore, TwoRunningCopiesKeepEachOthersKeysIntact)
+TEST_F(SettingsDefaultsStoreTest, FailsWhenTheFolderCannotBeCreated)
 {
-    ConfigDirectory config;
+    ASSERT_EQ(chmodPath(root.path(), 0555), 0);
+    const int status = runUnprivileged([&] {
+        SettingsDefaultsStore store(file());
+        return store.setData(key, "value") ? 1 : store.data(key) == std::nullopt ? 0 : 2;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(QFile::exists(file()));
+}
+
+TEST_F(SettingsDefaultsStoreTest, TwoRunningCopiesKeepEachOthersKeysIntact)
+{
     constexpr int writes = 40;
+    const auto value = [](int i, char fill) { return QByteArray(1 + (i * 37) % 400, fill) + QByteArray::number(i); };
     const auto writeMany = [&](const QString& ownKey, char fill) {
-        SettingsDefaultsStore store(config.file());
+        SettingsDefaultsStore store(file());
         bool allWritten = true;
         for (int i = 0; i < writes; ++i)
-            allWritten &= store.setData(ownKey, QByteArray(1 + (i * 37) % 400, fill) + QByteArray::number(i));
+            allWritten &= store.setData(ownKey, value(i, fill));
         return allWritten;
     };
     const QString childKey = QStringLiteral("child");
     const QString parentKey = QStringLiteral("parent");
-
+    // The child runs alongside the parent's writes; its status is collected below.
     const pid_t pid = ::fork();
     if (pid == 0)
         ::_exit(writeMany(childKey, 'c') ? 0 : 1);
@@ -184,14 +147,11 @@ TEST(SettingsDefaultsStore, TwoRunningCopiesKeepEachOthersKeysIntact)
     ::waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-    SettingsDefaultsStore fromDisk(config.fileSeenFromDisk());
-    const std::optional<QByteArray> childValue = fromDisk.data(childKey);
-    const std::optional<QByteArray> parentValue = fromDisk.data(parentKey);
-    ASSERT_TRUE(childValue && parentValue);
+    const SettingsDefaultsStore disk = fromDisk();
+    const std::optional<QByteArray> childValue = disk.data(childKey);
+    ASSERT_TRUE(childValue);
     // Each key holds one whole value its writer stored, never a mix or a fragment.
     EXPECT_TRUE(childValue->startsWith('c') && childValue->count('p') == 0);
-    EXPECT_TRUE(parentValue->startsWith('p') && parentValue->count('c') == 0);
-    const int last = writes - 1;
-    EXPECT_EQ(*parentValue, QByteArray(1 + (last * 37) % 400, 'p') + QByteArray::number(last));
-    EXPECT_EQ(QDir(config.dir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Moravel.conf")});
+    EXPECT_EQ(disk.data(parentKey), value(writes - 1, 'p'));
+    EXPECT_EQ(filesInDir(), QStringList{QStringLiteral("Moravel.conf")});
 }

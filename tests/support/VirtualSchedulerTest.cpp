@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -10,121 +11,88 @@ using moravel::VirtualScheduler;
 
 namespace {
 
-struct Recorder {
-    VirtualScheduler scheduler;
-    QObject owner;
-    std::vector<std::pair<double, int>> runs;  // (time, label)
+using Runs = std::vector<std::pair<long, int>>;  // (milliseconds, label)
 
+class VirtualSchedulerTest : public ::testing::Test {
+protected:
     auto mark(int label)
     {
-        return [this, label] { runs.emplace_back(scheduler.monotonicSeconds(), label); };
+        return [this, label] { runs.emplace_back(std::lround(scheduler.monotonicSeconds() * 1000), label); };
     }
+
+    VirtualScheduler scheduler;
+    QObject owner;
+    Runs runs;
 };
 
 }  // namespace
 
-TEST(VirtualScheduler, RunsDueItemsInTimeOrderAtTheirOwnTime)
+TEST_F(VirtualSchedulerTest, RunsDueItemsInTimeOrderThenSchedulingOrderAtTheirOwnTime)
 {
-    Recorder r;
-    r.scheduler.runAfter(0.3, &r.owner, r.mark(3));
-    r.scheduler.runAfter(0.1, &r.owner, r.mark(1));
-    r.scheduler.runAfter(0.2, &r.owner, r.mark(2));
-    r.scheduler.advance(0.25);
-    ASSERT_EQ(r.runs.size(), 2u);
-    EXPECT_DOUBLE_EQ(r.runs[0].first, 0.1);
-    EXPECT_EQ(r.runs[0].second, 1);
-    EXPECT_EQ(r.runs[1].second, 2);
-    EXPECT_DOUBLE_EQ(r.scheduler.monotonicSeconds(), 0.25);
-    r.scheduler.advance(1);
-    ASSERT_EQ(r.runs.size(), 3u);
-    EXPECT_DOUBLE_EQ(r.runs[2].first, 0.3);
+    scheduler.runAfter(0.3, &owner, mark(3));
+    scheduler.runAfter(0.1, &owner, mark(1));
+    scheduler.runAfter(0.2, &owner, mark(2));
+    scheduler.runAfter(0.2, &owner, mark(4));
+    scheduler.runAfter(0.2, &owner, mark(5));
+    scheduler.advance(0.25);
+    EXPECT_EQ(runs, (Runs{{100, 1}, {200, 2}, {200, 4}, {200, 5}}));
+    EXPECT_DOUBLE_EQ(scheduler.monotonicSeconds(), 0.25);
+    scheduler.advance(1);
+    EXPECT_EQ(runs.back(), (std::pair<long, int>{300, 3}));
 }
 
-TEST(VirtualScheduler, ItemsDueTogetherRunInSchedulingOrder)
+TEST_F(VirtualSchedulerTest, WorkScheduledByWorkRunsInTheSameAdvanceWhenDue)
 {
-    Recorder r;
-    for (int i = 0; i < 5; ++i)
-        r.scheduler.runAfter(0.5, &r.owner, r.mark(i));
-    r.scheduler.advance(0.5);
-    ASSERT_EQ(r.runs.size(), 5u);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(r.runs[static_cast<size_t>(i)].second, i);
+    scheduler.runAfter(0.055, &owner, [&] { scheduler.runAfter(0.065, &owner, mark(7)); });
+    scheduler.advance(0.12);  // 0.055 + 0.065, despite floating-point sums
+    EXPECT_EQ(runs, (Runs{{120, 7}}));
 }
 
-TEST(VirtualScheduler, WorkScheduledByWorkRunsInTheSameAdvanceWhenDue)
+TEST_F(VirtualSchedulerTest, CancelledItemAndItemOfADestroyedOwnerNeverRun)
 {
-    Recorder r;
-    r.scheduler.runAfter(0.055, &r.owner, [&] { r.scheduler.runAfter(0.065, &r.owner, r.mark(7)); });
-    r.scheduler.advance(0.12);  // 0.055 + 0.065, despite floating-point sums
-    ASSERT_EQ(r.runs.size(), 1u);
-    EXPECT_NEAR(r.runs[0].first, 0.12, 1e-9);
-}
-
-TEST(VirtualScheduler, CancelledItemNeverRuns)
-{
-    Recorder r;
-    auto handle = r.scheduler.runAfter(0.1, &r.owner, r.mark(1));
+    auto handle = scheduler.runAfter(0.1, &owner, mark(1));
     EXPECT_TRUE(handle.isPending());
     handle.cancel();
     handle.cancel();  // idempotent
     EXPECT_FALSE(handle.isPending());
-    r.scheduler.advance(1);
-    EXPECT_TRUE(r.runs.empty());
-    EXPECT_EQ(r.scheduler.pendingCount(), 0);
+    auto shortLived = std::make_unique<QObject>();
+    scheduler.runAfter(0.1, shortLived.get(), mark(2));
+    shortLived.reset();
+    scheduler.advance(1);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(scheduler.pendingCount(), 0);
 }
 
-TEST(VirtualScheduler, ItemOfADestroyedOwnerDoesNothing)
+TEST_F(VirtualSchedulerTest, RepeatingItemRunsEveryIntervalUntilCancelled)
 {
-    Recorder r;
-    bool ran = false;
-    auto owner = std::make_unique<QObject>();
-    r.scheduler.runAfter(0.1, owner.get(), [&] { ran = true; });
-    owner.reset();
-    r.scheduler.advance(1);
-    EXPECT_FALSE(ran);
-}
-
-TEST(VirtualScheduler, RepeatingItemRunsEveryIntervalUntilCancelled)
-{
-    Recorder r;
-    auto handle = r.scheduler.runEvery(1.0, 0.15, &r.owner, r.mark(0));
-    r.scheduler.advance(3.5);
-    ASSERT_EQ(r.runs.size(), 3u);
-    EXPECT_DOUBLE_EQ(r.runs[2].first, 3.0);
+    auto handle = scheduler.runEvery(1.0, 0.15, &owner, mark(0));
+    scheduler.advance(3.5);
+    EXPECT_EQ(runs, (Runs{{1000, 0}, {2000, 0}, {3000, 0}}));
     handle.cancel();
-    r.scheduler.advance(5);
-    EXPECT_EQ(r.runs.size(), 3u);
+    scheduler.advance(5);
+    EXPECT_EQ(runs.size(), 3u);
 }
 
-TEST(VirtualScheduler, WallClockMovesWithVirtualTime)
+TEST_F(VirtualSchedulerTest, WallClockMovesWithVirtualTime)
 {
-    VirtualScheduler scheduler;
     const QDateTime start = scheduler.currentDateTime();
     scheduler.advance(1.5);
     EXPECT_EQ(start.msecsTo(scheduler.currentDateTime()), 1500);
 }
 
-TEST(TaskSlot, ArmingReplacesThePendingItem)
+TEST_F(VirtualSchedulerTest, TaskSlotArmingReplacesThePendingItemAndDestroyingItCancels)
 {
-    Recorder r;
     TaskSlot slot;
-    slot.arm(r.scheduler, 0.2, &r.owner, r.mark(1));
-    r.scheduler.advance(0.1);
-    slot.arm(r.scheduler, 0.2, &r.owner, r.mark(2));
-    r.scheduler.advance(1);
-    ASSERT_EQ(r.runs.size(), 1u);
-    EXPECT_EQ(r.runs[0].second, 2);
-    EXPECT_NEAR(r.runs[0].first, 0.3, 1e-9);
+    slot.arm(scheduler, 0.2, &owner, mark(1));
+    scheduler.advance(0.1);
+    slot.arm(scheduler, 0.2, &owner, mark(2));
+    scheduler.advance(1);
+    EXPECT_EQ(runs, (Runs{{300, 2}}));
     EXPECT_FALSE(slot.isPending());
-}
-
-TEST(TaskSlot, DestroyingTheSlotCancelsItsItem)
-{
-    Recorder r;
     {
-        TaskSlot slot;
-        slot.arm(r.scheduler, 0.1, &r.owner, r.mark(1));
+        TaskSlot shortLived;
+        shortLived.arm(scheduler, 0.1, &owner, mark(3));
     }
-    r.scheduler.advance(1);
-    EXPECT_TRUE(r.runs.empty());
+    scheduler.advance(1);
+    EXPECT_EQ(runs.size(), 1u);
 }

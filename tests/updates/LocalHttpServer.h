@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QHash>
 #include <QTcpServer>
@@ -18,28 +17,20 @@ void ensureCoreApplication();
 bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs = 5000);
 
 // A plain HTTP/1.0 server on 127.0.0.1 that answers each path with a fixed
-// response, or not at all for a stalled path.
+// reply, 404 for paths it was not given, and never for a stalled path.
 class LocalHttpServer : public QObject {
 public:
-    struct Response {
-        int status = 200;
-        QByteArray reason = "OK";
-        QByteArray body;
-        QByteArray extraHeaders;  // complete header lines, each ending in \r\n
-        bool stalls = false;      // accept and read the request, then never answer
-    };
-
     LocalHttpServer();
 
-    void serve(const QString& path, Response response) { responses_.insert(path, std::move(response)); }
+    // `headers` are complete lines, each ending in \r\n.
+    void serve(const QString& path, const QByteArray& status, const QByteArray& body, const QByteArray& headers = {});
+    void stall(const QString& path) { replies_.insert(path, {}); }
     QUrl url(const QString& path) const;
     int requestCount() const { return requestCount_; }
 
 private:
-    void onNewConnection();
-
     QTcpServer server_;
-    QHash<QString, Response> responses_;
+    QHash<QString, QByteArray> replies_;  // empty: read the request, then never answer
     int requestCount_ = 0;
 };
 

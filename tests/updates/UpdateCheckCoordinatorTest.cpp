@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 namespace moravel {
@@ -20,17 +19,32 @@ protected:
     void restart()
     {
         coordinator = std::make_unique<UpdateCheckCoordinator>(scheduler);
-        published.clear();
         QObject::connect(coordinator.get(), &UpdateCheckCoordinator::statusChanged,
                          [this](const Status& status) { published.push_back(status); });
     }
 
-    void begin() { coordinator->beginManualCheck(updater); }
-    void found(const char* version) { coordinator->updaterDidFindValidUpdate(updater, QString::fromLatin1(version)); }
-    void notFound() { coordinator->updaterDidNotFindUpdate(updater); }
-    void finished(Kind kind, std::optional<QString> error = std::nullopt)
+    // Plays updater callbacks: "begin" starts a manual check, "found:V" and
+    // "none" report a result, "<kind>" or "<kind>!" ends a cycle of that kind
+    // (probe, background, updates), the "!" with the error "offline".
+    void play(const QString& script)
     {
-        coordinator->updaterDidFinishUpdateCycle(updater, kind, error);
+        const std::map<QString, Kind> kinds{
+            {"probe", Kind::updateInformation}, {"background", Kind::updatesInBackground}, {"updates", Kind::updates}};
+        for (QString step : script.split(u' ')) {
+            if (step == u"begin")
+                coordinator->beginManualCheck(updater);
+            else if (step.startsWith(u"found:"))
+                coordinator->updaterDidFindValidUpdate(updater, step.mid(6));
+            else if (step == u"none")
+                coordinator->updaterDidNotFindUpdate(updater);
+            else {
+                const bool failed = step.endsWith(u'!');
+                step.remove(u'!');
+                ASSERT_TRUE(kinds.contains(step)) << step.toStdString();
+                const auto error = failed ? std::optional(QStringLiteral("offline")) : std::nullopt;
+                coordinator->updaterDidFinishUpdateCycle(updater, kinds.at(step), error);
+            }
+        }
     }
 
     VirtualScheduler scheduler;
@@ -39,92 +53,47 @@ protected:
     std::vector<Status> published;
 };
 
-TEST_F(UpdateCheckCoordinatorTest, ManualCheckShowsCheckingAndStartsOnlyTheSilentProbe)
+TEST_F(UpdateCheckCoordinatorTest, ManualCheckShowsCheckingAndStartsOnlyTheSilentProbeWhenTheUpdaterCan)
 {
-    EXPECT_EQ(coordinator->status(), Status::idle());
-    begin();
+    updater.canCheck = false;
+    play("begin");
+    EXPECT_EQ(updater.informationChecks, 0);
+    EXPECT_TRUE(published.empty());
+    updater.canCheck = true;
+    play("begin");
     EXPECT_EQ(updater.informationChecks, 1);
     EXPECT_EQ(updater.interactiveChecks, 0);
     EXPECT_EQ(published, std::vector<Status>{Status::checking()});
-}
-
-TEST_F(UpdateCheckCoordinatorTest, ManualCheckIsIgnoredWhileTheUpdaterCannotCheck)
-{
-    updater.canCheck = false;
-    begin();
-    EXPECT_EQ(updater.informationChecks, 0);
-    EXPECT_TRUE(published.empty());
 }
 
 // Each row is one sequence of updater callbacks and the status it must end in.
 TEST_F(UpdateCheckCoordinatorTest, TransitionsEndInTheRightStatus)
 {
     const QString offline = QStringLiteral("offline");
-    const struct {
-        const char* name;
-        std::function<void()> steps;
-        Status expected;
-    } rows[] = {
-        {"found stands through the end", [&] { begin(); found("2.1"); finished(Kind::updateInformation); },
-         Status::updateAvailable("2.1")},
-        {"found stands through a failed end",
-         [&] { begin(); found("2.1"); finished(Kind::updateInformation, offline); }, Status::updateAvailable("2.1")},
-        {"not found stands through a failed end",
-         [&] { begin(); notFound(); finished(Kind::updateInformation, offline); }, Status::upToDate()},
-        {"silent end is up to date", [&] { begin(); finished(Kind::updateInformation); }, Status::upToDate()},
-        {"failed end without a result", [&] { begin(); finished(Kind::updateInformation, offline); },
-         Status::failed(offline)},
-        {"scheduled cycles leave the status alone",
-         [&] {
-             found("3.0");
-             notFound();
-             finished(Kind::updatesInBackground, offline);
-             finished(Kind::updateInformation, offline);
-         },
-         Status::idle()},
-        {"another cycle's end does not end the manual check",
-         [&] { begin(); finished(Kind::updatesInBackground, offline); }, Status::checking()},
-        {"the probe's own end still counts after another cycle's end",
-         [&] {
-             begin();
-             finished(Kind::updatesInBackground, offline);
-             finished(Kind::updateInformation, offline);
-         },
-         Status::failed(offline)},
-        {"callbacks after the manual cycle are ignored",
-         [&] {
-             begin();
-             notFound();
-             finished(Kind::updateInformation);
-             found("2.2");
-             finished(Kind::updates, QStringLiteral("cancelled"));
-         },
-         Status::upToDate()},
-        {"a second manual check starts over",
-         [&] {
-             begin();
-             found("2.1");
-             finished(Kind::updateInformation);
-             begin();
-             found("2.2");
-         },
-         Status::updateAvailable("2.2")},
+    const std::pair<const char*, Status> rows[] = {
+        {"begin found:2.1 probe", Status::updateAvailable("2.1")},
+        {"begin found:2.1 probe!", Status::updateAvailable("2.1")},
+        {"begin none probe!", Status::upToDate()},
+        {"begin probe", Status::upToDate()},
+        {"begin probe!", Status::failed(offline)},
+        {"found:3.0 none background! probe!", Status::idle()},  // scheduled cycles leave the status alone
+        {"begin background!", Status::checking()},               // another cycle's end is not the probe's
+        {"begin background! probe!", Status::failed(offline)},
+        {"begin none probe found:2.2 updates!", Status::upToDate()},  // later callbacks are ignored
+        {"begin found:2.1 probe begin found:2.2", Status::updateAvailable("2.2")},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [script, expected] : rows) {
+        SCOPED_TRACE(script);
         restart();
-        row.steps();
-        EXPECT_EQ(coordinator->status(), row.expected);
+        play(QString::fromLatin1(script));
+        EXPECT_EQ(coordinator->status(), expected);
     }
 }
 
 TEST_F(UpdateCheckCoordinatorTest, PresentingTheUpdateRunsTheInteractiveFlowFromTheEventLoop)
 {
-    begin();
-    found("2.1");
-    finished(Kind::updateInformation);
+    play("begin found:2.1 probe");
     published.clear();
-
     coordinator->presentAvailableUpdate(updater);
     EXPECT_EQ(updater.interactiveChecks, 0);
     scheduler.advance(0);

@@ -78,37 +78,34 @@ TEST(CollapsedReadingsTest, LoadColoursUseTheUnroundedValueAndInclusiveThreshold
 
 TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
 {
-    const auto battery = CollapsedReadings::powerReadingTexts(onBattery(40));
-    EXPECT_EQ(battery, (CollapsedReadings::PowerReadingTexts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onBattery(40)),
+              (CollapsedReadings::PowerReadingTexts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
-
-    const auto adapter = CollapsedReadings::powerReadingTexts(onAdapter(40));
-    EXPECT_EQ(adapter, (CollapsedReadings::PowerReadingTexts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
+    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onAdapter(40)),
+              (CollapsedReadings::PowerReadingTexts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
+    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(0)), std::nullopt);  // no battery reading
 }
 
-TEST(CollapsedReadingsTest, NoBatteryReadingHasNoHelpText)
+// "Full" only on the adapter: resting at 100 % or reported full while not charging.
+TEST(CollapsedReadingsTest, BatteryTexts)
 {
-    EXPECT_FALSE(CollapsedReadings::hasBatteryReading(onAdapter(0)));
-    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(0)), std::nullopt);
-    EXPECT_TRUE(CollapsedReadings::hasBatteryReading(onBattery(1)));
-}
-
-TEST(CollapsedReadingsTest, FullOnlyOnTheAdapter)
-{
-    // Resting at 100 % on the adapter without a "fully charged" report still reads Full.
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onAdapter(100)).battery, QStringLiteral("Full"));
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onBattery(100)).battery, QStringLiteral("100%"));
-
-    SystemSnapshot charging = onAdapter(100);
-    charging.isCharging = true;
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(charging).battery, QStringLiteral("100%"));
-    charging.isFullyCharged = true;
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(charging).battery, QStringLiteral("Full"));
-
-    SystemSnapshot reportedFullOnBattery = onBattery(100);
-    reportedFullOnBattery.isFullyCharged = true;
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(reportedFullOnBattery).battery, QStringLiteral("100%"));
+    const auto with = [](SystemSnapshot snapshot, bool charging, bool reportedFull) {
+        snapshot.isCharging = charging;
+        snapshot.isFullyCharged = reportedFull;
+        return snapshot;
+    };
+    const std::pair<SystemSnapshot, const char*> rows[] = {
+        {onAdapter(100), "Full"},
+        {onBattery(100), "100%"},
+        {with(onAdapter(100), true, false), "100%"},
+        {with(onAdapter(100), true, true), "Full"},
+        {with(onBattery(100), false, true), "100%"},
+    };
+    for (const auto& [snapshot, expected] : rows) {
+        SCOPED_TRACE(expected);
+        EXPECT_EQ(CollapsedReadings::powerReadingTexts(snapshot).battery, QString::fromLatin1(expected));
+    }
 }
 
 TEST(CollapsedReadingsTest, AccessibilitySummary)
@@ -123,7 +120,6 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
               QStringLiteral("Download 1.5M, upload 2K, Battery 80 percent"));
     // Truncated, unlike the rounded 38% on screen.
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::memory}, snapshot), QStringLiteral("Memory 62 percent"));
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({}, snapshot), QString());
 
     snapshot.cpuPercent = std::nan("");
@@ -140,50 +136,21 @@ TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
     EXPECT_EQ(layout.frame, QRectF(350 - 564 / 2.0, 0, 564, 32));
     ASSERT_TRUE(layout.notchGap);
     EXPECT_DOUBLE_EQ(layout.notchGap->width(), 218);
-    EXPECT_DOUBLE_EQ(layout.notchGap->center().x(), 350);
-
-    ASSERT_EQ(layout.readings.size(), 4);
     const QRectF network = *layout.readingRect(Kind::network);
     const QRectF cpu = *layout.readingRect(Kind::cpu);
     const QRectF memory = *layout.readingRect(Kind::memory);
     const QRectF power = *layout.readingRect(Kind::power);
     EXPECT_DOUBLE_EQ(cpu.right(), layout.notchGap->left());
     EXPECT_DOUBLE_EQ(memory.left(), layout.notchGap->right());
-    EXPECT_DOUBLE_EQ(network.width(), 90);
-    EXPECT_DOUBLE_EQ(cpu.left() - network.right(), 17);
     EXPECT_DOUBLE_EQ(power.left() - memory.right(), 17);
-    EXPECT_DOUBLE_EQ(power.width(), 94);
     // The wider right run fills its side exactly up to the padding.
     EXPECT_DOUBLE_EQ(layout.frame.right() - power.right(), 14);
-    EXPECT_DOUBLE_EQ(cpu.center().y(), 16);
-
     ASSERT_EQ(layout.separators.size(), 2);
     EXPECT_EQ(layout.separators[0], QRectF(network.right() + 8, 10, 1, 12));
-}
 
-TEST(CollapsedIslandLayoutTest, SingleReadingOnANotchSitsLeftOfTheCamera)
-{
-    const auto layout = CollapsedIslandLayout::make({180, 30}, {Kind::power}, QRectF(0, 0, 500, 30), 12);
-    ASSERT_EQ(layout.readings.size(), 1);
-    EXPECT_DOUBLE_EQ(layout.readings[0].rect.right(), layout.notchGap->left());
-    EXPECT_TRUE(layout.separators.isEmpty());
-}
-
-TEST(CollapsedIslandLayoutTest, CompactLayoutIsOneCentredRowPaddedBy15)
-{
-    const auto layout = CollapsedIslandLayout::make({}, {Kind::cpu, Kind::memory}, QRectF(0, 0, 301, 40), 12);
-    EXPECT_FALSE(layout.notchGap);
-    EXPECT_EQ(layout.frame, QRectF(150.5 - 143 / 2.0, 0, 143, 40));
-    const QRectF cpu = *layout.readingRect(Kind::cpu);
-    const QRectF memory = *layout.readingRect(Kind::memory);
-    EXPECT_DOUBLE_EQ(cpu.left() - layout.frame.left(), 15);
-    EXPECT_DOUBLE_EQ(layout.frame.right() - memory.right(), 15);
-    ASSERT_EQ(layout.separators.size(), 1);
-    EXPECT_DOUBLE_EQ(layout.separators[0].left(), cpu.right() + 8);
-
-    // A short row is centred in the minimum width.
-    const auto single = CollapsedIslandLayout::make({}, {Kind::cpu}, QRectF(0, 0, 112, 40), 12);
-    EXPECT_DOUBLE_EQ(single.readings[0].rect.center().x(), 56);
+    // A single reading sits left of the camera.
+    const auto single = CollapsedIslandLayout::make({180, 30}, {Kind::power}, QRectF(0, 0, 500, 30), 12);
+    EXPECT_DOUBLE_EQ(single.readings.value(0).rect.right(), single.notchGap->left());
 }
 
 class CollapsedRenderTest : public ::testing::Test {
@@ -213,18 +180,12 @@ TEST_F(CollapsedRenderTest, LoadReadingsAreDrawnInTheirThresholdColour)
     CollapsedContent content{{}, {Kind::cpu, Kind::memory}, {}};
     content.snapshot.cpuPercent = 94.9;
     content.snapshot.memoryPercent = 75;
-    QImage image = render(content);
+    const QImage image = render(content);
     const QRect cpu = readingArea(content, Kind::cpu);
     const QRect memory = readingArea(content, Kind::memory);
     EXPECT_GT(countPixels(image, IslandPalette::amber(), cpu, 8), 10);
     EXPECT_EQ(countPixels(image, IslandPalette::red(), cpu, 8), 0);
     EXPECT_GT(countPixels(image, IslandPalette::yellow(), memory, 8), 10);
-
-    content.snapshot.cpuPercent = 95;
-    content.snapshot.memoryPercent = 74.99;
-    image = render(content);
-    EXPECT_GT(countPixels(image, IslandPalette::red(), cpu, 8), 10);
-    EXPECT_EQ(countPixels(image, IslandPalette::yellow(), memory, 8), 0);
 }
 
 TEST_F(CollapsedRenderTest, PowerReadingTurnsMintOnTheAdapterOnly)
@@ -232,9 +193,6 @@ TEST_F(CollapsedRenderTest, PowerReadingTurnsMintOnTheAdapterOnly)
     CollapsedContent content{onAdapter(80), {Kind::power}, {}};
     const QRect power = readingArea(content, Kind::power);
     EXPECT_GT(countPixels(render(content), IslandPalette::mint(), power, 8), 10);
-
-    content.snapshot = onBattery(80);
-    EXPECT_EQ(countPixels(render(content), IslandPalette::mint(), power, 8), 0);
 
     content.snapshot = onAdapter(0);  // no battery reading: a grey bolt and dash
     const QImage dash = render(content);
@@ -344,10 +302,6 @@ TEST_F(CollapsedIslandViewTest, PowerReadingShowsItsHelpTextOnlyOverItself)
     EXPECT_TRUE(requestToolTip(powerRect().center()));
     EXPECT_EQ(QToolTip::text(), adapterTip);
 
-    putOnBattery(80, false);
-    EXPECT_TRUE(requestToolTip(powerRect().center()));
-    EXPECT_EQ(QToolTip::text(), batteryTip);
-
     EXPECT_FALSE(requestToolTip(view->readingLayout().readingRect(Kind::cpu)->center()));
     QToolTip::hideText();
     view->hide();
@@ -361,7 +315,6 @@ TEST_F(CollapsedIslandViewTest, IsOneAccessibleElementWithTheSummaryAsValue)
 
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view.get());
     ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Moravel system monitor"));
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Battery 55 percent"));
     EXPECT_EQ(accessible->childCount(), 0);
 }
@@ -369,9 +322,7 @@ TEST_F(CollapsedIslandViewTest, IsOneAccessibleElementWithTheSummaryAsValue)
 TEST_F(CollapsedIslandViewTest, PaintsTheCurrentSnapshotAtTheTopCentre)
 {
     state->setDisplayGeometry({200, 32});
-    const QRectF frame = view->readingLayout().frame;
-    EXPECT_DOUBLE_EQ(frame.center().x(), 300);
-    EXPECT_DOUBLE_EQ(frame.top(), 0);
+    EXPECT_DOUBLE_EQ(view->readingLayout().frame.center().x(), 300);
 
     const QImage image = moravel::testing::renderWidget(*view, Qt::black);
     const QRect network = view->readingLayout().readingRect(Kind::network)->toAlignedRect();

@@ -48,50 +48,35 @@ TEST(NotchHardwareShape, FlareAndCornerSizesFollowTheRectangle)
     EXPECT_EQ(outlineCorners(NotchHardwareShape::path(narrow, 10)), expectedCorners(narrow, 6, 10));
 }
 
-TEST(NotchHardwareShape, FlareControlPoints)
+TEST(NotchHardwareShape, FlareControlPointsAndRadiusFromNotchDepth)
 {
     const QPainterPath path = NotchHardwareShape::path(QRectF(0, 0, 200, 40), 10);
     EXPECT_EQ(QPointF(path.elementAt(2)), QPointF(194.5, 0));
     EXPECT_EQ(QPointF(path.elementAt(3)), QPointF(190, 4.5));
-}
-
-TEST(NotchHardwareShape, RadiusFromNotchDepth)
-{
     EXPECT_DOUBLE_EQ(NotchHardwareShape::radiusForNotchDepth(38), 10);
     EXPECT_NEAR(NotchHardwareShape::radiusForNotchDepth(30), 7.89, 0.01);
     EXPECT_DOUBLE_EQ(NotchHardwareShape::radiusForNotchDepth(60), 10);
 }
 
-class IslandBackgroundRender : public ::testing::Test {
-protected:
-    void SetUp() override { testing::ensureViewApplication(); }
-};
-
-TEST_F(IslandBackgroundRender, NotchBodyIsBlackInsideAndClearOutside)
+TEST(IslandBackgroundRender, BlackInsideClearOutsideFlaredOnlyWithANotch)
 {
+    testing::ensureViewApplication();
+    const QRgb black = qRgba(0, 0, 0, 255);
     IslandHardwareBackground background;
     background.resize(220, 40);
     background.setNotch(180, 38);
-    const QImage image = testing::renderWidget(background);
-    EXPECT_EQ(image.pixel(110, 20), qRgba(0, 0, 0, 255));
-    EXPECT_EQ(image.pixel(6, 0), qRgba(0, 0, 0, 255));       // the flare meets the top edge
-    EXPECT_EQ(qAlpha(image.pixel(9, 15)), 0);               // below the flare the body narrows
-    EXPECT_EQ(image.pixel(10, 15), qRgba(0, 0, 0, 255));
-    EXPECT_EQ(qAlpha(image.pixel(2, 30)), 0);               // beside the body, under the flare
-    EXPECT_EQ(qAlpha(image.pixel(217, 30)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(11, 39)), 0);              // the rounded bottom corner
-}
+    QImage image = testing::renderWidget(background);
+    EXPECT_EQ(image.pixel(110, 20), black);
+    EXPECT_EQ(image.pixel(6, 0), black);        // the flare meets the top edge
+    EXPECT_EQ(qAlpha(image.pixel(9, 15)), 0);   // below the flare the body narrows
+    EXPECT_EQ(image.pixel(10, 15), black);
+    EXPECT_EQ(qAlpha(image.pixel(217, 30)), 0);  // beside the body, under the flare
+    EXPECT_EQ(qAlpha(image.pixel(11, 39)), 0);   // the rounded bottom corner
 
-TEST_F(IslandBackgroundRender, WithoutNotchARoundedRectangleWithoutFlares)
-{
-    IslandHardwareBackground background;
-    background.resize(220, 40);
     background.setNotch(0, 38);
-    const QImage image = testing::renderWidget(background);
+    image = testing::renderWidget(background);
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);  // rounded, not flared
-    EXPECT_EQ(image.pixel(2, 20), qRgba(0, 0, 0, 255));
-    EXPECT_EQ(image.pixel(217, 30), qRgba(0, 0, 0, 255));
-    EXPECT_EQ(qAlpha(image.pixel(219, 39)), 0);
+    EXPECT_EQ(image.pixel(217, 30), black);
 }
 
 TEST(SymbolIcons, TableCoversTheViewsNames)
@@ -104,8 +89,6 @@ TEST(SymbolIcons, TableCoversTheViewsNames)
         EXPECT_TRUE(symbolGlyph(QString::fromLatin1(name)).has_value()) << name;
     }
     EXPECT_FALSE(symbolGlyph(u"no.such.symbol").has_value());
-    EXPECT_TRUE(symbolGlyph(u"pin")->outlined);
-    EXPECT_EQ(symbolGlyph(u"pin")->codepoint, symbolGlyph(u"pin.fill")->codepoint);
 }
 
 class SymbolFontRender : public ::testing::Test {
@@ -122,52 +105,38 @@ protected:
     }
 };
 
-TEST_F(SymbolFontRender, InstalledFontDrawsGlyphs)
+TEST_F(SymbolFontRender, InstalledFontDrawsGlyphsAndAMissingOneNothing)
 {
     const SymbolFont& font = SymbolFont::shared();
     ASSERT_TRUE(font.isAvailable());
     EXPECT_GT(testing::countPixels(drawn(font, "gearshape"), Qt::white, 60), 20);
-    EXPECT_GT(testing::countPixels(drawn(font, "pin"), Qt::white, 60), 5);
-}
-
-TEST_F(SymbolFontRender, MissingFontLeavesIconsOut)
-{
+    EXPECT_EQ(testing::countPixels(drawn(font, "no.such.symbol"), Qt::white, 255), 0);
     const SymbolFont missing(QStringLiteral("/nonexistent/MaterialIcons-Regular.ttf"));
     EXPECT_FALSE(missing.isAvailable());
     EXPECT_EQ(testing::countPixels(drawn(missing, "gearshape"), Qt::white, 255), 0);
-    EXPECT_EQ(testing::countPixels(drawn(SymbolFont::shared(), "no.such.symbol"), Qt::white, 255), 0);
 }
 
-TEST_F(SymbolFontRender, IconButtonShowsSurfaceOnlyWhilePressed)
+TEST_F(SymbolFontRender, IconButtonShowsSurfaceOnlyWhilePressedAndReactsOnlyInsideItsCircle)
 {
-    IslandIconButton button(QStringLiteral("gearshape"));
-    button.setToolTip(QStringLiteral("Settings"));
+    IslandIconButton button(QStringLiteral("pin"));
     EXPECT_EQ(button.size(), QSize(24, 24));
     const auto corner = [&] { return qAlpha(testing::renderWidget(button).pixel(12, 2)); };
     EXPECT_EQ(corner(), 0);
     button.setDown(true);
     EXPECT_GT(corner(), 0);
     button.setDown(false);
-    EXPECT_EQ(corner(), 0);
-}
 
-TEST_F(SymbolFontRender, IconButtonReactsOnlyInsideItsCircle)
-{
-    IslandIconButton button(QStringLiteral("pin"));
     int clicks = 0;
     QObject::connect(&button, &QAbstractButton::clicked, [&] { ++clicks; });
-    const auto click = [&](QPointF at) {
+    for (const QPointF at : {QPointF(1, 1), QPointF(12, 12)}) {
         QMouseEvent press(QEvent::MouseButtonPress, at, button.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                           Qt::NoModifier);
         QCoreApplication::sendEvent(&button, &press);
         QMouseEvent release(QEvent::MouseButtonRelease, at, button.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                             Qt::NoModifier);
         QCoreApplication::sendEvent(&button, &release);
-    };
-    click({1, 1});
-    EXPECT_EQ(clicks, 0);
-    click({12, 12});
-    EXPECT_EQ(clicks, 1);
+    }
+    EXPECT_EQ(clicks, 1);  // the corner click missed
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "island/IslandPanelController.h"
 
 #include "island/IslandPanel.h"
+#include "views/IslandMotion.h"
 #include "views/IslandRootView.h"
 
 #include <QApplication>
@@ -14,13 +15,6 @@
 namespace moravel {
 
 namespace {
-
-QEasingCurve bezier(QPointF first, QPointF second)
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(first, second, QPointF(1, 1));
-    return curve;
-}
 
 }  // namespace
 
@@ -90,8 +84,8 @@ void IslandPanelController::animateTo(const QRect& frame, bool expanding)
     auto* animation = new QVariantAnimation(this);
     animation->setStartValue(panel_->geometry());
     animation->setEndValue(frame);
-    animation->setDuration(expanding ? openingDurationMs : closingDurationMs);
-    animation->setEasingCurve(expanding ? bezier({0.22, 1.0}, {0.36, 1.0}) : bezier({0.4, 0.0}, {0.2, 1.0}));
+    animation->setDuration(expanding ? IslandMotion::openingMilliseconds : IslandMotion::closingMilliseconds);
+    animation->setEasingCurve(expanding ? IslandMotion::opening() : IslandMotion::closing());
     IslandPanel* panel = panel_.get();
     connect(animation, &QVariantAnimation::valueChanged, panel,
             [panel](const QVariant& value) { panel->setGeometry(value.toRect()); });

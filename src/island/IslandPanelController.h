@@ -39,9 +39,6 @@ public:
         LoginItem& loginItem;
     };
 
-    static constexpr int openingDurationMs = 280;
-    static constexpr int closingDurationMs = 240;
-
     IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
                           std::optional<QString> islandExpandedEnvironment, QObject* parent = nullptr);
     ~IslandPanelController() override;

@@ -5,6 +5,7 @@
 #include "views/CollapsedIslandView.h"
 #include "views/ExpandedIslandView.h"
 #include "views/IslandHardwareBackground.h"
+#include "views/IslandMotion.h"
 
 #include <QEasingCurve>
 #include <QGraphicsOpacityEffect>
@@ -15,13 +16,6 @@
 namespace moravel {
 
 namespace {
-
-QEasingCurve bezier(QPointF first, QPointF second)
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(first, second, QPointF(1, 1));
-    return curve;
-}
 
 IslandRootView::LayerLook mix(IslandRootView::LayerLook from, IslandRootView::LayerLook to, double progress)
 {
@@ -123,8 +117,8 @@ void IslandRootView::animateLayers(bool showsExpandedContent)
     auto* animation = new QVariantAnimation(this);
     animation->setStartValue(0.0);
     animation->setEndValue(1.0);
-    animation->setDuration(showsExpandedContent ? 280 : 240);
-    animation->setEasingCurve(showsExpandedContent ? bezier({0.22, 1.0}, {0.36, 1.0}) : bezier({0.4, 0.0}, {0.2, 1.0}));
+    animation->setDuration(showsExpandedContent ? IslandMotion::openingMilliseconds : IslandMotion::closingMilliseconds);
+    animation->setEasingCurve(showsExpandedContent ? IslandMotion::opening() : IslandMotion::closing());
     connect(animation, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& value) {
         const double progress = value.toDouble();
         collapsedNow_ = mix(collapsedFrom, collapsedTo, progress);

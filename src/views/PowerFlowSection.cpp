@@ -1,6 +1,7 @@
 #include "views/PowerFlowSection.h"
 
 #include "views/Fonts.h"
+#include "views/IslandMotion.h"
 #include "views/IslandPalette.h"
 #include "views/PowerFlowDiagram.h"
 #include "views/PowerFlowRules.h"
@@ -30,9 +31,7 @@ constexpr double kChevronSize = 9;
 constexpr int kRevealMilliseconds = 300;
 QEasingCurve revealCurve()
 {
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.25, 0.6), QPointF(0.35, 1.0), QPointF(1.0, 1.0));
-    return curve;
+    return IslandMotion::bezier({0.25, 0.6}, {0.35, 1.0});
 }
 
 QFont titleFont()

@@ -1,8 +1,8 @@
 #include "views/RevealColumn.h"
 
+#include "views/IslandMotion.h"
 #include "views/IslandPalette.h"
 
-#include <QEasingCurve>
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
 #include <QVariantAnimation>
@@ -13,24 +13,13 @@
 
 namespace moravel {
 
-namespace {
-
-QEasingCurve revealCurve()
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.22, 1.0), QPointF(0.36, 1.0), QPointF(1, 1));
-    return curve;
-}
-
-}  // namespace
-
 RevealColumn::RevealColumn(QWidget* host, int steps)
     : QObject(host), host_(host), progress_(static_cast<size_t>(steps), 0.0)
 {
     for (int step = 1; step <= steps; ++step) {
         auto* animation = new QVariantAnimation(this);
         animation->setDuration(revealMilliseconds);
-        animation->setEasingCurve(revealCurve());
+        animation->setEasingCurve(IslandMotion::opening());
         connect(animation, &QVariantAnimation::valueChanged, this,
                 [this, step](const QVariant& value) { setStepProgress(step, value.toDouble()); });
         animations_.push_back(animation);

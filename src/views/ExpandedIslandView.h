@@ -2,6 +2,7 @@
 
 #include "island/IslandDisplayGeometry.h"
 #include "monitor/MetricTypes.h"
+#include "views/IslandViewServices.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -34,14 +35,7 @@ class ExpandedIslandView final : public QWidget {
     Q_OBJECT
 
 public:
-    struct Services {
-        SystemMonitor& monitor;
-        IslandState& state;
-        Updater& updater;
-        UpdateCheckCoordinator& updateCheckCoordinator;
-        Scheduler& scheduler;
-        LoginItem& loginItem;
-    };
+    using Services = IslandViewServices;
 
     static constexpr int viewWidth = 580;
     static constexpr int baseHeight = 440;

@@ -86,10 +86,7 @@ void IslandRootView::syncExpandedLayer()
     const bool present = state.isExpanded() || state.showsExpandedContent();
     if (present && !expanded_) {
         // Each opening starts the dashboard afresh, invisible until the content is shown.
-        expanded_ = new ExpandedIslandView(
-            ExpandedIslandView::Services{services_.monitor, state, services_.updater,
-                                         services_.updateCheckCoordinator, services_.scheduler, services_.loginItem},
-            this);
+        expanded_ = new ExpandedIslandView(services_, this);
         expandedOpacity_ = new QGraphicsOpacityEffect(expanded_);
         expanded_->setGraphicsEffect(expandedOpacity_);
         if (!fade_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/IslandViewServices.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -25,14 +27,7 @@ class IslandRootView final : public QWidget {
     Q_OBJECT
 
 public:
-    struct Services {
-        SystemMonitor& monitor;
-        IslandState& state;
-        Updater& updater;
-        UpdateCheckCoordinator& updateCheckCoordinator;
-        Scheduler& scheduler;
-        LoginItem& loginItem;
-    };
+    using Services = IslandViewServices;
 
     // How a layer is drawn: its opacity and how far it is moved down (negative: up).
     struct LayerLook {

@@ -39,8 +39,10 @@ struct YDomain {
     friend bool operator==(const YDomain&, const YDomain&) = default;
 };
 
-// The newest samples the chart draws: at most the last 300.
+// The newest samples the chart draws: at most the last 300. The window views
+// the history, so the history must outlive it (a temporary is refused).
 SampleWindow chartWindow(const MetricHistory& history);
+SampleWindow chartWindow(const MetricHistory&& history) = delete;
 
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric);
 YDomain yDomain(SampleWindow window, MetricKind metric);

@@ -75,7 +75,8 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
 
 TEST(ActivityChartSeries, ChoicePerTab)
 {
-    const auto window = Model::chartWindow({networkSample(3000, 1500)});
+    const MetricHistory history{networkSample(3000, 1500)};
+    const auto window = Model::chartWindow(history);
     const auto overview = Model::chartSeries(window, MetricKind::overview);
     ASSERT_EQ(overview.size(), 2);
     EXPECT_EQ(overview[0].color, IslandPalette::mint());
@@ -118,7 +119,8 @@ TEST(ActivityChartWindow, EndIsNewestSampleOrNowTruncatedToTheSecond)
 {
     const MetricHistory history{sampleAt(kBase.addMSecs(999))};
     EXPECT_EQ(Model::windowEnd(Model::chartWindow(history), QDateTime()), kBase);
-    EXPECT_EQ(Model::windowEnd(Model::chartWindow({}), kBase.addMSecs(1500)), kBase.addSecs(1));
+    const MetricHistory empty;
+    EXPECT_EQ(Model::windowEnd(Model::chartWindow(empty), kBase.addMSecs(1500)), kBase.addSecs(1));
 }
 
 TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnit)
@@ -163,7 +165,8 @@ TEST(ActivityChartPoints, LoneSampleBecomesAHalfPixelStub)
     EXPECT_EQ(stub[0], QPointF(180, 77));
     EXPECT_EQ(stub[1], QPointF(180.5, 77));
 
-    const QPolygonF clamped = Model::seriesPoints(Model::chartWindow({sampleAt(kBase)}), {25}, kBase, 100, plot);
+    const MetricHistory lone{sampleAt(kBase)};
+    const QPolygonF clamped = Model::seriesPoints(Model::chartWindow(lone), {25}, kBase, 100, plot);
     EXPECT_EQ(clamped.value(1).x(), plot.right());
 }
 

@@ -14,17 +14,11 @@ namespace moravel {
 class ActivitySection;
 class ExpandedHeader;
 class HealthRail;
-class IslandState;
-class LoginItem;
 class MetricTabs;
 class PowerFlowSection;
 class ProcessLeaderboard;
 class RevealColumn;
-class Scheduler;
 class SettingsPopover;
-class SystemMonitor;
-class UpdateCheckCoordinator;
-class Updater;
 enum class ProcessLoadKind;
 
 // The dashboard the island shows when it is open: header, tabs, the activity

@@ -13,12 +13,6 @@ namespace moravel {
 class CollapsedIslandView;
 class ExpandedIslandView;
 class IslandHardwareBackground;
-class IslandState;
-class LoginItem;
-class Scheduler;
-class SystemMonitor;
-class UpdateCheckCoordinator;
-class Updater;
 
 // The one view of the island panel: the black body, and over it the collapsed
 // and the expanded layer, cross-faded as the island opens and closes. Turns

@@ -44,12 +44,12 @@ int ceilToInt(double value)
 
 }  // namespace
 
-PowerNode::PowerNode(QWidget* parent) : QWidget(parent)
+PowerContentView::PowerContentView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void PowerNode::setContent(const PowerNodeContent& content)
+void PowerContentView::setContent(const PowerNodeContent& content)
 {
     if (content == content_)
         return;
@@ -91,22 +91,6 @@ void PowerNode::paintEvent(QPaintEvent*)
     painter.setPen(IslandPalette::secondary());
     painter.drawText(QRectF(left, top + value.height() + kNodeLineSpacing, width, caption.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, content_.label);
-}
-
-PowerDestination::PowerDestination(QWidget* parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-void PowerDestination::setContent(const PowerNodeContent& content)
-{
-    if (content == content_)
-        return;
-    const bool resized = content.value != content_.value || content.label != content_.label;
-    content_ = content;
-    if (resized)
-        updateGeometry();
-    update();
 }
 
 QSize PowerDestination::sizeHint() const

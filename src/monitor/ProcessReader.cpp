@@ -43,7 +43,7 @@ std::optional<std::string_view> readProcessFile(int procFd, int32_t pid, const c
     end = std::copy(name.begin(), name.end(), end);
     *end = '\0';
 
-    const int fd = ::openat(procFd, path, O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(procFd, path);
     if (fd < 0)
         return std::nullopt;
     size_t length = 0;

@@ -7,9 +7,22 @@
 
 namespace moravel {
 
+int openRegularFile(int directoryFd, const char* path)
+{
+    const int fd = ::openat(directoryFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 std::optional<std::string> readTextFile(const std::string& path, size_t limit)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openRegularFile(AT_FDCWD, path.c_str());
     if (fd < 0)
         return std::nullopt;
     std::string text;
@@ -107,7 +120,7 @@ std::optional<std::string_view> KernelFile::read()
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (fd_ < 0) {
-            fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+            fd_ = openRegularFile(AT_FDCWD, path_.c_str());
             if (fd_ < 0)
                 return std::nullopt;
         }

@@ -9,7 +9,14 @@ namespace moravel {
 // The thin file-reading shell under the readers: whole small files from /proc
 // and /sys, read with plain system calls (no buffering layers, no allocation
 // beyond the returned text).
+//
+// Only regular files are read. A FIFO, socket or device put where a kernel
+// file belongs (in a fixture tree, say) would block the reader forever, so it
+// reads as missing; the open itself never waits.
 std::optional<std::string> readTextFile(const std::string& path, size_t limit = 1 << 20);
+// `path` relative to the open directory `directoryFd` (or AT_FDCWD), opened
+// for reading as above; -1 when it is missing or not a regular file.
+int openRegularFile(int directoryFd, const char* path);
 bool pathExists(const std::string& path);
 
 // Decimal unsigned number at the start of `text` (leading blanks skipped);

@@ -2,7 +2,9 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <functional>
+#include <memory>
 
 namespace moravel {
 
@@ -20,18 +22,23 @@ public:
 
 // Production runner: a low-priority thread pool, results handed back through
 // a queued call on the owner's thread.
+//
+// Destroying the runner waits for running jobs at most `quitWait`: a reading
+// stuck in the kernel must not keep the program from quitting. Jobs that
+// finish after that are dropped, results and all, and their threads are left
+// to end with the process.
 class ThreadPoolRunner final : public BackgroundRunner {
 public:
-    ThreadPoolRunner();
+    explicit ThreadPoolRunner(std::chrono::milliseconds quitWait = std::chrono::seconds(1));
     ~ThreadPoolRunner() override;
     void post(QObject* owner, Job job) override;
 
-    // Blocks until every posted job has finished its background part.
-    void waitForDone();
-
 private:
     class Pool;
+    struct Handover;
     Pool* pool_;
+    std::shared_ptr<Handover> handover_;
+    std::chrono::milliseconds quitWait_;
 };
 
 // Test runner: jobs wait until the test runs them, so a test decides exactly

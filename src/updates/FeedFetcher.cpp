@@ -2,9 +2,16 @@
 
 #include "BuildInfo.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace moravel {
 
@@ -28,6 +35,26 @@ bool isHttps(const QUrl& url)
 bool isLoopbackHttp(const QUrl& url)
 {
     return url.isValid() && url.scheme() == u"http" && isLoopbackHost(url.host());
+}
+
+// A feed in a local file, read at once: only a regular file is opened (a FIFO
+// or device there would block the main thread), without waiting in open().
+FeedFetcher::Result readLocalFeed(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return QStringLiteral("The update feed could not be loaded: %1.").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    struct stat info;
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!regular || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QStringLiteral("The update feed %1 is not a regular file.").arg(path);
+    }
+    const QByteArray body = file.read(FeedFetcher::maximumFeedBytes + 1);
+    if (body.size() > FeedFetcher::maximumFeedBytes)
+        return QStringLiteral("The update feed is larger than %1 KiB.").arg(FeedFetcher::maximumFeedBytes / 1024);
+    return body;
 }
 
 QString httpFailureMessage(const QNetworkReply& reply, int status)
@@ -71,6 +98,10 @@ void FeedFetcher::fetch(const QUrl& url, Completion done)
 {
     if (isFetching())
         return;
+    if (url.isLocalFile()) {
+        fetchLocalFile(url.toLocalFile(), std::move(done));
+        return;
+    }
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(maximumRedirects);
@@ -86,6 +117,19 @@ void FeedFetcher::fetch(const QUrl& url, Completion done)
     deadline_.arm(scheduler_, timeoutSeconds_, this, [this] {
         abortWith(QStringLiteral("The update server did not answer within %1 seconds.").arg(timeoutSeconds_));
     });
+}
+
+void FeedFetcher::fetchLocalFile(const QString& path, Completion done)
+{
+    isReadingLocalFile_ = true;
+    // Completed from the event loop like a download, never inside fetch().
+    QMetaObject::invokeMethod(
+        this,
+        [this, result = readLocalFeed(path), done = std::move(done)] {
+            isReadingLocalFile_ = false;
+            done(result);
+        },
+        Qt::QueuedConnection);
 }
 
 void FeedFetcher::onRedirected(const QUrl& target)

@@ -30,7 +30,8 @@ struct FeedAddressPolicy {
 };
 
 // Downloads one update feed document at a time, with a deadline, a size limit
-// and https-only redirects. The outcome is the body or a readable message.
+// and https-only redirects. The outcome is the body or a readable message. A
+// feed in a local file is read directly, and only when it is a regular file.
 class FeedFetcher final : public QObject {
     Q_OBJECT
 
@@ -43,11 +44,12 @@ public:
     FeedFetcher(Scheduler& scheduler, FeedAddressPolicy policy, double timeoutSeconds, QObject* parent = nullptr);
     ~FeedFetcher() override;
 
-    bool isFetching() const { return !reply_.isNull(); }
+    bool isFetching() const { return !reply_.isNull() || isReadingLocalFile_; }
     // Ignored while a fetch is running. `done` is called exactly once, from the event loop.
     void fetch(const QUrl& url, Completion done);
 
 private:
+    void fetchLocalFile(const QString& path, Completion done);
     void onRedirected(const QUrl& target);
     void onProgress(qint64 received);
     void onFinished();
@@ -61,6 +63,7 @@ private:
     QPointer<QNetworkReply> reply_;
     Completion done_;
     std::optional<QString> abortReason_;
+    bool isReadingLocalFile_ = false;
     TaskSlot deadline_;
 };
 

@@ -1,4 +1,8 @@
 #include "monitor/FastReaders.h"
+#include "monitor/PowerSupplyReader.h"
+#include "monitor/ProcessReader.h"
+#include "monitor/TextFile.h"
+#include "testsupport/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +142,28 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
     EXPECT_EQ(counters.read()->received, 7u);
     tree.write("proc/net/dev", "h\nh\n");
     EXPECT_FALSE(counters.read());
+}
+
+// A FIFO, socket or device in a copied tree would block a reader for good.
+TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
+{
+    moravel::fixtures::FixtureTree tree;
+    tree.makeFifo("proc/stat");
+    const std::string stat = (tree.procRoot() + "/stat").toStdString();
+    EXPECT_EQ(readTextFile(stat), std::nullopt);
+    EXPECT_EQ(KernelFile(stat).read(), std::nullopt);
+
+    tree.write("proc/uptime", "100.00 50.00\n");
+    tree.write("proc/7/stat", "7 (worker) S 1 1 1 0 -1 0 0 0 0 0 500 0 0 0 20 0 1 0 0 1000 10 0\n");
+    tree.makeFifo("proc/7/cmdline");
+    const ProcessReading reading = readProcessTable(tree.procRoot().toStdString(), {}, 1);
+    ASSERT_EQ(reading.top.size(), 1);
+    EXPECT_EQ(reading.top[0].name, "worker");  // named without its command line
+
+    tree.write("sys/class/power_supply/BAT0/type", "Battery\n");
+    tree.write("sys/class/power_supply/BAT0/capacity", "61\n");
+    tree.makeFifo("sys/class/power_supply/BAT0/uevent");
+    const auto battery = readBatteryRegistry(tree.sysRoot().toStdString());
+    ASSERT_TRUE(battery);
+    EXPECT_EQ(battery->currentCapacity, 61);  // from the single files
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace moravel::fixtures {
 
@@ -40,6 +41,15 @@ void FixtureTree::remove(const QString& relativePath)
 void FixtureTree::makeDirectory(const QString& relativePath)
 {
     QDir().mkpath(dir_.filePath(relativePath));
+}
+
+void FixtureTree::makeFifo(const QString& relativePath)
+{
+    const QString path = dir_.filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+        throw std::runtime_error("cannot make FIFO " + path.toStdString());
 }
 
 namespace {

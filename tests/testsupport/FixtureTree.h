@@ -20,6 +20,8 @@ public:
     void write(const QString& relativePath, const std::string& content);
     void remove(const QString& relativePath);
     void makeDirectory(const QString& relativePath);
+    // A FIFO nobody writes to: opening it for reading would wait forever.
+    void makeFifo(const QString& relativePath);
 
 private:
     QTemporaryDir dir_;

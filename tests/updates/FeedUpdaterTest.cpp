@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace moravel {
 namespace {
 
@@ -123,6 +125,20 @@ TEST_F(FeedUpdaterTest, UnreachableServerIsANetworkError)
     updater->checkForUpdateInformation();
     ASSERT_TRUE(cycleFinished());
     EXPECT_EQ(delegate.events, "finished 2 error: The update feed could not be loaded: Connection refused.");
+}
+
+TEST_F(FeedUpdaterTest, LocalFeedThatIsNotARegularFileIsRefusedWithoutBlocking)
+{
+    QTemporaryDir directory;
+    const QString fifo = directory.filePath("feed.xml");  // nobody ever writes to it
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, directory.path()}) {
+        delegate = {};
+        const auto updater = makeUpdater(QUrl::fromLocalFile(path));
+        updater->checkForUpdateInformation();
+        ASSERT_TRUE(cycleFinished());
+        EXPECT_EQ(delegate.events, "finished 2 error: The update feed " + path.toStdString() + " is not a regular file.");
+    }
 }
 
 TEST_F(FeedUpdaterTest, StalledServerTimesOutAfterFifteenSeconds)

@@ -18,6 +18,9 @@ public:
     // Stores `value` under `key`. True once the value is durable; on false the
     // previously stored value is still the one that reads return.
     virtual bool setData(const QString& key, const QByteArray& value) = 0;
+    // Why the latest write failed, in words for the user ("the disk is full");
+    // empty after a successful write or when the store cannot tell.
+    virtual QString lastWriteFailure() const { return {}; }
 };
 
 }  // namespace moravel

@@ -1,9 +1,40 @@
 #include "support/SettingsDefaultsStore.h"
 
+#include "support/PrivateFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace moravel {
+
+namespace {
+
+// The folder, and the file when missing, made ahead of QSettings with the
+// modes it would otherwise take from the umask; it keeps an existing file's
+// mode when it rewrites it. A file an older Moravel left group- or
+// world-writable is tightened. False when there is no folder to write in.
+bool preparePrivateFile(const QString& path)
+{
+    if (!makePrivateDirectory(QFileInfo(path).path()))
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return true;  // a symbolic link or a read-only folder: QSettings decides
+    struct stat info;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 022) != 0)
+        ::fchmod(fd, info.st_mode & ~mode_t{022});
+    ::close(fd);
+    return true;
+}
+
+}  // namespace
 
 SettingsDefaultsStore::SettingsDefaultsStore(QString filePath) : filePath_(std::move(filePath)) {}
 
@@ -28,6 +59,18 @@ std::optional<QByteArray> SettingsDefaultsStore::data(const QString& key) const
 
 bool SettingsDefaultsStore::setData(const QString& key, const QByteArray& value)
 {
+    if (write(key, value)) {
+        lastWriteFailure_.clear();
+        return true;
+    }
+    lastWriteFailure_ = writeFailureReason(QFileInfo(filePath_).path(), filePath_);
+    return false;
+}
+
+bool SettingsDefaultsStore::write(const QString& key, const QByteArray& value)
+{
+    if (!preparePrivateFile(filePath_))
+        return false;
     // A fresh QSettings per write: its status starts clean, so one failure does
     // not make every later write look failed too.
     QSettings settings(filePath_, QSettings::NativeFormat);

@@ -10,7 +10,8 @@ namespace moravel {
 // Every write is flushed before it returns. QSettings rewrites the file through
 // a temporary file renamed into place, under a lock file, and merges the keys a
 // second running copy wrote meanwhile, so the file is never left half written
-// and two copies do not clobber each other's keys.
+// and two copies do not clobber each other's keys. The folder is created 0700
+// and the file 0600, whatever the umask.
 class SettingsDefaultsStore final : public DefaultsStore {
 public:
     explicit SettingsDefaultsStore(QString filePath = defaultFilePath());
@@ -20,9 +21,13 @@ public:
 
     std::optional<QByteArray> data(const QString& key) const override;
     bool setData(const QString& key, const QByteArray& value) override;
+    QString lastWriteFailure() const override { return lastWriteFailure_; }
 
 private:
+    bool write(const QString& key, const QByteArray& value);
+
     QString filePath_;
+    QString lastWriteFailure_;
 };
 
 }  // namespace moravel

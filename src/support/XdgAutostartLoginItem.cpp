@@ -1,10 +1,11 @@
 #include "support/XdgAutostartLoginItem.h"
 
+#include "support/PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -83,24 +84,31 @@ QString autostartDesktopEntry(const QString& executablePath)
         .arg(desktopExecArgument(executablePath));
 }
 
-bool isHiddenDesktopEntry(QStringView contents)
+bool desktopEntryRunsAtLogin(QStringView contents)
 {
     bool inMainGroup = false;
+    bool hasMainGroup = false;
+    bool hasCommand = false;
     for (QStringView line : contents.split(u'\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         if (line.startsWith(u'[')) {
             inMainGroup = line == u"[Desktop Entry]";
+            hasMainGroup = hasMainGroup || inMainGroup;
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
         if (!inMainGroup || equals < 0)
             continue;
-        if (line.left(equals).trimmed() == u"Hidden" && line.mid(equals + 1).trimmed() == u"true")
-            return true;
+        const QStringView key = line.left(equals).trimmed();
+        const QStringView value = line.mid(equals + 1).trimmed();
+        if (key == u"Hidden" && value == u"true")
+            return false;
+        if (key == u"Exec")
+            hasCommand = !value.isEmpty();
     }
-    return false;
+    return hasMainGroup && hasCommand;
 }
 
 XdgAutostartLoginItem::XdgAutostartLoginItem(QString autostartDirectory, QString executablePath)
@@ -131,7 +139,7 @@ bool XdgAutostartLoginItem::isEnabled() const
     QFile entry(entryPath());
     if (!QFileInfo(entry).isFile() || !entry.open(QIODevice::ReadOnly))
         return false;
-    return !isHiddenDesktopEntry(QString::fromUtf8(entry.readAll()));
+    return desktopEntryRunsAtLogin(QString::fromUtf8(entry.read(64 * 1024)));
 }
 
 bool XdgAutostartLoginItem::setEnabled(bool enabled)
@@ -146,15 +154,11 @@ bool XdgAutostartLoginItem::setEnabled(bool enabled)
     }
 
     // A relative path would resolve against whatever directory the session starts in.
-    if (!QDir::isAbsolutePath(executablePath_) || !QDir().mkpath(autostartDirectory_))
+    if (!QDir::isAbsolutePath(executablePath_) || !makePrivateDirectory(autostartDirectory_))
         return false;
-    QSaveFile entry(path);
-    if (!entry.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray contents = autostartDesktopEntry(executablePath_).toUtf8();
-    if (entry.write(contents) != contents.size())
-        return false;  // QSaveFile discards the temporary file
-    return entry.commit();
+    // Readable by all like any desktop entry, writable by the user alone: the
+    // Exec line runs at every login.
+    return replaceFileAtomically(path, autostartDesktopEntry(executablePath_).toUtf8(), 0644);
 }
 
 }  // namespace moravel

@@ -23,10 +23,10 @@ public:
 
     QString entryPath() const;
 
-    // The entry exists and is not marked Hidden=true.
+    // The entry exists and runs something at login (see desktopEntryRunsAtLogin).
     bool isEnabled() const override;
-    // On: writes the entry atomically, so a failed write never leaves a
-    // half-written file that a session would try to run. Off: removes it.
+    // On: writes the entry atomically, so a failed write (a full disk) never
+    // leaves an empty or half-written file behind. Off: removes it.
     bool setEnabled(bool enabled) override;
 
 private:
@@ -42,8 +42,10 @@ QString autostartDesktopEntry(const QString& executablePath);
 // inside the quotes, % doubled, and the string-value escapes applied on top.
 QString desktopExecArgument(QStringView argument);
 
-// Whether a desktop entry's [Desktop Entry] group says Hidden=true, which
-// means the entry counts as deleted.
-bool isHiddenDesktopEntry(QStringView contents);
+// Whether a session would start something from this desktop entry: its
+// [Desktop Entry] group has a non-empty Exec key and does not say
+// Hidden=true (which means the entry counts as deleted). An empty or
+// unparsable file runs nothing.
+bool desktopEntryRunsAtLogin(QStringView contents);
 
 }  // namespace moravel

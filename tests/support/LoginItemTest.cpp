@@ -41,12 +41,23 @@ TEST(DesktopExecArgument, QuotesAndEscapesForBothParsingStepsAndDoublesPercentSi
         EXPECT_EQ(desktopExecArgument(QString::fromUtf8(path)), QString::fromUtf8(expected)) << path;
 }
 
-TEST(HiddenDesktopEntry, OnlyHiddenTrueInTheMainGroupCounts)
+TEST(DesktopEntryRunsAtLogin, NeedsAnExecInTheMainGroupAndNoHiddenTrueThere)
 {
-    EXPECT_TRUE(isHiddenDesktopEntry(u"[Desktop Entry]\nName=Moravel\nHidden = true\n"));
-    EXPECT_FALSE(isHiddenDesktopEntry(u"[Desktop Entry]\nHidden=false\n"));
-    EXPECT_FALSE(isHiddenDesktopEntry(u"[Desktop Entry]\n# Hidden=true\n"));
-    EXPECT_FALSE(isHiddenDesktopEntry(u"[Desktop Entry]\nName=x\n[Desktop Action quit]\nHidden=true\n"));
+    const std::pair<const char16_t*, bool> rows[] = {
+        {u"[Desktop Entry]\nExec=moravel\nHidden=false\n", true},
+        {u"[Desktop Entry]\nName=Moravel\nExec=moravel\nHidden = true\n", false},
+        {u"[Desktop Entry]\nExec=moravel\n# Hidden=true\n", true},
+        {u"[Desktop Entry]\nExec=moravel\n[Desktop Action quit]\nHidden=true\n", true},
+        // What a full disk or a crash leaves behind runs nothing.
+        {u"", false},
+        {u"\x01\x02garbage\n", false},
+        {u"[Desktop Entry]\nType=Application\nExe", false},
+        {u"[Desktop Entry]\nExec=\n", false},
+        {u"Exec=moravel\n", false},
+        {u"[Desktop Action quit]\nExec=moravel\n", false},
+    };
+    for (const auto& [contents, runs] : rows)
+        EXPECT_EQ(desktopEntryRunsAtLogin(QStringView(contents)), runs) << QString::fromUtf16(contents).toStdString();
 }
 
 class XdgAutostartLoginItemTest : public ::testing::Test {

@@ -102,6 +102,8 @@ TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValue
         SettingsDefaultsStore store(file());
         if (store.setData(key, "new") || store.data(key) != QByteArray("old"))
             return 1;
+        if (!store.lastWriteFailure().endsWith(QStringLiteral("/Moravel is read-only")))
+            return 4;
         if (rawFile() != fileBefore || filesInDir() != QStringList{QStringLiteral("Moravel.conf")})
             return 2;
         // Storage is back: the next save must not carry the failed value with it.
@@ -119,7 +121,9 @@ TEST_F(SettingsDefaultsStoreTest, FailsWhenTheFolderCannotBeCreated)
     ASSERT_EQ(chmodPath(root.path(), 0555), 0);
     const int status = runUnprivileged([&] {
         SettingsDefaultsStore store(file());
-        return store.setData(key, "value") ? 1 : store.data(key) == std::nullopt ? 0 : 2;
+        if (store.setData(key, "value") || store.data(key) != std::nullopt)
+            return 1;
+        return store.lastWriteFailure().endsWith(QStringLiteral("/Moravel cannot be created")) ? 0 : 2;
     });
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(QFile::exists(file()));

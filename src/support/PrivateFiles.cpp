@@ -1,0 +1,97 @@
+#include "support/PrivateFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace moravel {
+
+namespace {
+
+bool writeAll(int fd, const QByteArray& contents)
+{
+    const char* data = contents.constData();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        const ssize_t count = ::write(fd, data, static_cast<size_t>(left));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        left -= count;
+    }
+    return true;
+}
+
+// The path as the user knows it: their home folder written as ~.
+QString shownPath(const QString& path)
+{
+    const QString home = QDir::homePath();
+    if (home.size() > 1 && (path == home || path.startsWith(home + u'/')))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
+bool isFull(const QByteArray& directory)
+{
+    struct statvfs volume;
+    if (::statvfs(directory.constData(), &volume) != 0)
+        return false;
+    return volume.f_bavail == 0 || (volume.f_files != 0 && volume.f_favail == 0);
+}
+
+}  // namespace
+
+bool makePrivateDirectory(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists() || info.isSymLink())
+        return false;
+    const QString parent = QFileInfo(QDir::cleanPath(path)).path();
+    if (parent != path && !makePrivateDirectory(parent))
+        return false;
+    // mkdir only takes bits away through the umask: 0700 stays 0700 or tighter.
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST)
+        return QFileInfo(path).isDir();
+    return false;
+}
+
+bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode)
+{
+    QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
+    // mkstemp creates the file 0600, whatever the umask.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool written = writeAll(fd, contents) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
+    written = ::close(fd) == 0 && written;
+    if (written && ::rename(temporary.constData(), QFile::encodeName(path).constData()) == 0)
+        return true;
+    ::unlink(temporary.constData());
+    return false;
+}
+
+QString writeFailureReason(const QString& directory, const QString& file)
+{
+    const QByteArray directoryName = QFile::encodeName(directory);
+    if (!QFileInfo(directory).isDir())
+        return QStringLiteral("the folder %1 cannot be created").arg(shownPath(directory));
+    if (isFull(directoryName))
+        return QStringLiteral("the disk is full");
+    if (::access(directoryName.constData(), W_OK) != 0)
+        return QStringLiteral("the folder %1 is read-only").arg(shownPath(directory));
+    if (QFileInfo::exists(file) && ::access(QFile::encodeName(file).constData(), W_OK) != 0)
+        return QStringLiteral("%1 is read-only").arg(shownPath(file));
+    return QStringLiteral("%1 could not be written").arg(shownPath(file));
+}
+
+}  // namespace moravel

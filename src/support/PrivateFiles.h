@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/types.h>
+
+namespace moravel {
+
+// The user's own files: settings, the login entry, the instance lock. Their
+// modes are set here explicitly, so a loose umask (000) never makes them
+// writable by anybody else.
+
+// Creates `path` and its missing parents, each new folder 0700. True when
+// `path` is a directory afterwards. Folders that already exist keep their mode.
+bool makePrivateDirectory(const QString& path);
+
+// Replaces `path` with `contents` in one step: a temporary file beside it,
+// created 0600, written, flushed to disk, given `mode` and renamed over it.
+// Every step is checked (a full disk fails the write or the flush); on
+// failure the old file is untouched and no temporary file is left behind.
+bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode);
+
+// Why writing `file` in `directory` just failed, in words for the user: a
+// missing or read-only folder, a read-only file, a full disk; else that the
+// file could not be written.
+QString writeFailureReason(const QString& directory, const QString& file);
+
+}  // namespace moravel

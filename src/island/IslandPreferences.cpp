@@ -24,14 +24,15 @@ IslandPreferences load(DefaultsStore& defaults)
     return rebuilt;
 }
 
-void save(const IslandPreferences& preferences, DefaultsStore& defaults)
+bool save(const IslandPreferences& preferences, DefaultsStore& defaults)
 {
     const IslandPreferences normal = normalized(preferences);
     // When the document cannot be written, leave the older key alone too, so
     // the two keys keep agreeing with each other.
     if (!defaults.setData(QString::fromLatin1(storageKey), encodeIslandPreferences(normal)))
-        return;
+        return false;
     CollapsedMetricConfiguration::save(normal.collapsedMetrics, defaults);
+    return true;
 }
 
 }  // namespace moravel::IslandPreferencesStore

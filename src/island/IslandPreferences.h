@@ -28,9 +28,10 @@ IslandPreferences normalized(IslandPreferences preferences);
 // Never fails. An unreadable or missing document is rebuilt from the defaults
 // and the older list (when that is readable) and written back at once.
 IslandPreferences load(DefaultsStore& defaults);
-// Writes the normalised document, then the list under its older key. Failures
-// are silent and leave what was stored.
-void save(const IslandPreferences& preferences, DefaultsStore& defaults);
+// Writes the normalised document, then the list under its older key. A
+// failure leaves what was stored; the result tells whether the document was
+// written (the store says why not).
+bool save(const IslandPreferences& preferences, DefaultsStore& defaults);
 
 }  // namespace IslandPreferencesStore
 

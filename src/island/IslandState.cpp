@@ -1,5 +1,7 @@
 #include "island/IslandState.h"
 
+#include "support/DefaultsStore.h"
+
 #include <algorithm>
 
 namespace moravel {
@@ -201,9 +203,16 @@ void IslandState::endInteraction()
 
 void IslandState::persistPreferences()
 {
-    IslandPreferencesStore::save(
+    const bool saved = IslandPreferencesStore::save(
         IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_},
         preferencesDefaults_);
+    std::optional<QString> failure;
+    if (!saved)
+        failure = preferencesDefaults_.lastWriteFailure();
+    if (failure == preferencesSaveFailure_)
+        return;
+    preferencesSaveFailure_ = std::move(failure);
+    emit preferencesSaveFailureChanged(preferencesSaveFailure_);
 }
 
 qsizetype IslandState::indexOfCollapsedMetric(CollapsedMetricKind kind) const

@@ -51,6 +51,9 @@ public:
     bool isInteractionPresented() const { return isInteractionPresented_; }
     bool isMorphing() const { return isMorphing_; }
     bool isPointerInside() const { return isPointerInside_; }
+    // Why the latest change of a persisted choice could not be saved (the
+    // choice holds for this run only); nothing once a save succeeds.
+    const std::optional<QString>& preferencesSaveFailure() const { return preferencesSaveFailure_; }
 
     // The kinds shown in the collapsed island, in list order.
     QList<CollapsedMetricKind> visibleCollapsedMetricKinds() const;
@@ -100,6 +103,7 @@ signals:
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
     void isMorphingChanged(bool isMorphing);
+    void preferencesSaveFailureChanged(const std::optional<QString>& failure);
 
 private:
     void setExpanded(bool expanded);
@@ -122,6 +126,7 @@ private:
     bool isInteractionPresented_ = false;
     bool isMorphing_ = false;
     bool isPointerInside_ = false;
+    std::optional<QString> preferencesSaveFailure_;
 
     TaskSlot collapseTask_;
     TaskSlot presentationTask_;

@@ -34,18 +34,25 @@ private:
 };
 
 // A store whose storage has gone away: every write fails and leaves the
-// values it started with.
+// values it started with, until `failsWrites` is cleared.
 class FailingDefaultsStore final : public MemoryDefaultsStore {
 public:
-    bool setData(const QString&, const QByteArray&) override
+    static inline const QString failure = QStringLiteral("the storage is gone");
+
+    bool setData(const QString& key, const QByteArray& value) override
     {
+        if (!failsWrites)
+            return MemoryDefaultsStore::setData(key, value);
         ++failedWriteCount_;
         return false;
     }
+    QString lastWriteFailure() const override { return failsWrites ? failure : QString(); }
 
     // Seeds a value as if it had been written by an earlier run.
     void preset(const QString& key, const QByteArray& value) { MemoryDefaultsStore::setData(key, value); }
     int failedWriteCount() const { return failedWriteCount_; }
+
+    bool failsWrites = true;
 
 private:
     int failedWriteCount_ = 0;

@@ -86,6 +86,13 @@ QList<SettingsMetricRow> metricRows(const IslandState& state)
 
 }  // namespace
 
+QString IslandSettingsView::preferencesSaveFailureText(const QString& reason)
+{
+    if (reason.isEmpty())
+        return QStringLiteral("Your choices could not be saved.");
+    return QStringLiteral("Your choices could not be saved: %1.").arg(reason);
+}
+
 QString appVersionText(const QString& version, const QString& buildNumber)
 {
     const QString unknown = QStringLiteral("—");
@@ -115,6 +122,10 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
     root->setSizeConstraint(QLayout::SetFixedSize);
     root->addWidget(SettingsStyle::makeLabel(QStringLiteral("Moravel"), SettingsStyle::titleFont(),
                                              IslandPalette::primary(), this));
+    saveFailureLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                 this, true);
+    saveFailureLabel_->setObjectName(QStringLiteral("saveFailureLabel"));
+    root->addWidget(saveFailureLabel_);
     root->addWidget(buildLayoutSection());
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildBehaviorSection());
@@ -124,6 +135,7 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
     root->addWidget(buildAboutSection());
 
     connectModel();
+    refreshSaveFailure();
     refreshLayoutSection();
     refreshBehaviorSection();
     refreshUpdatesSection();
@@ -277,6 +289,7 @@ QWidget* IslandSettingsView::buildAboutSection()
 
 void IslandSettingsView::connectModel()
 {
+    connect(&state_, &IslandState::preferencesSaveFailureChanged, this, &IslandSettingsView::refreshSaveFailure);
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this,
             &IslandSettingsView::refreshLayoutSection);
     connect(&state_, &IslandState::expandOnHoverChanged, this, &IslandSettingsView::refreshBehaviorSection);
@@ -287,6 +300,14 @@ void IslandSettingsView::connectModel()
         canCheckForUpdates_ = canCheck;
         refreshUpdatesSection();
     });
+}
+
+void IslandSettingsView::refreshSaveFailure()
+{
+    const std::optional<QString>& failure = state_.preferencesSaveFailure();
+    saveFailureLabel_->setVisible(failure.has_value());
+    if (failure)
+        saveFailureLabel_->setText(preferencesSaveFailureText(*failure));
 }
 
 void IslandSettingsView::refreshLayoutSection()

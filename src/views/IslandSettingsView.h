@@ -41,6 +41,8 @@ public:
     static constexpr int fixedWidth = 340;
     static inline const QString launchAtLoginFailureMessage =
         QStringLiteral("Package the app before enabling launch at login.");
+    // The line under the title while the island's choices cannot be saved.
+    static QString preferencesSaveFailureText(const QString& reason);
 
     IslandSettingsView(IslandState& state, Updater& updater, UpdateCheckCoordinator& coordinator,
                        LoginItem& loginItem, QWidget* parent = nullptr);
@@ -64,6 +66,7 @@ private:
     QWidget* buildAboutSection();
     void connectModel();
 
+    void refreshSaveFailure();
     void refreshLayoutSection();
     void refreshBehaviorSection();
     void refreshUpdatesSection();
@@ -84,6 +87,7 @@ private:
     bool automaticallyDownloadsUpdates_;
     bool isInteractionBegun_ = false;
 
+    QLabel* saveFailureLabel_ = nullptr;
     std::array<SettingsCapsuleButton*, 3> presetButtons_{};
     QLabel* customLabel_ = nullptr;
     SettingsMetricList* metricList_ = nullptr;

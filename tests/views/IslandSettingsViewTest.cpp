@@ -270,6 +270,26 @@ TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitc
     EXPECT_FALSE(isShown(child<QLabel>("loginErrorLabel")));
 }
 
+TEST_F(IslandSettingsViewTest, ChoicesThatCannotBeSavedAreToldInOneSecondaryLine)
+{
+    FailingDefaultsStore full;
+    IslandState unsaved(full, scheduler, std::nullopt);
+    IslandSettingsView settings(unsaved, updater, coordinator, loginItem);
+    QLabel& line = *settings.findChild<QLabel*>("saveFailureLabel");
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+
+    settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
+    settings.findChild<SettingsSwitch*>("powerFlowSwitch")->click();
+    EXPECT_FALSE(unsaved.expandOnHover());  // the choice holds for this run
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_EQ(line.text(), "Your choices could not be saved: the storage is gone.");
+    EXPECT_EQ(line.palette().color(QPalette::WindowText), IslandPalette::secondary());
+
+    full.failsWrites = false;
+    settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+}
+
 TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
 {
     int begun = 0;

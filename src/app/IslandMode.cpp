@@ -2,6 +2,8 @@
 
 #include "BuildInfo.h"
 #include "app/AppDelegate.h"
+#include "app/DisplayCheck.h"
+#include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
 #include "island/IslandPanelScreens.h"
@@ -14,9 +16,6 @@
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QLockFile>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -27,14 +26,6 @@ namespace {
 bool hasDisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-QString instanceLockPath()
-{
-    QString directory = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (directory.isEmpty())
-        directory = QDir::tempPath();
-    return directory + QStringLiteral("/moravel-island-%1.lock").arg(QString::fromLocal8Bit(qgetenv("USER")));
 }
 
 }  // namespace
@@ -52,11 +43,21 @@ int runIslandMode(int& argc, char** argv)
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
-    QLockFile instanceLock(instanceLockPath());
-    instanceLock.setStaleLockTime(0);
-    if (!instanceLock.tryLock(0)) {
+    if (const std::optional<QString> problem = x11DisplayProblem()) {
+        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+        return 1;
+    }
+
+    InstanceLock instanceLock = InstanceLock::forThisUser();
+    switch (instanceLock.acquire()) {
+    case InstanceLock::Outcome::acquired:
+        break;
+    case InstanceLock::Outcome::heldByAnother:
         std::fputs("moravel: the island is already running\n", stdout);
         return 0;
+    case InstanceLock::Outcome::unusable:
+        std::fprintf(stderr, "%s\n", instanceLock.failure().toLocal8Bit().constData());
+        return 1;
     }
 
     QApplication app(argc, argv);
@@ -69,6 +70,7 @@ int runIslandMode(int& argc, char** argv)
     SettingsDefaultsStore defaults;
     XdgAutostartLoginItem loginItem = XdgAutostartLoginItem::forRunningApplication();
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
+    reportUnreadableReaderRoots(roots);
     AppDelegate delegate(AppEnvironment{
         scheduler, background, defaults, loginItem, makePlatformTelemetry(roots), roots, [] { return makeQtScreenEnvironment(); },
         [](Scheduler& s, DefaultsStore& store) -> std::unique_ptr<Updater> {

@@ -8,7 +8,9 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace moravel {
 
@@ -16,26 +18,30 @@ int runJsonMode(const RunOptions& options)
 {
     QtScheduler scheduler;
     ThreadPoolRunner background;
-    SystemMonitor monitor(scheduler, background, makePlatformTelemetry(ReaderRoots::fromEnvironment()),
-                          ReaderRoots::fromEnvironment());
+    const ReaderRoots roots = ReaderRoots::fromEnvironment();
+    reportUnreadableReaderRoots(roots);
+    SystemMonitor monitor(scheduler, background, makePlatformTelemetry(roots), roots);
 
     int printed = 0;
     // Queued, so that it also works for the refresh taken before the event loop runs.
-    const auto finish = [&monitor] {
+    const auto finish = [&monitor](int status) {
         monitor.stop();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     };
     // One line per refresh: a refresh always ends by publishing the history.
     QObject::connect(&monitor, &SystemMonitor::historyChanged, &monitor, [&](const MetricHistory& history) {
         const QByteArray line = snapshotJsonLine(monitor.snapshot(), history.last().time) + '\n';
         if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
             || std::fflush(stdout) != 0) {
-            // The reader went away (a closed pipe): stop quietly.
-            finish();
+            // A full disk or a reader that went away (a closed pipe): whoever
+            // started us must not take the missing lines for success.
+            std::fprintf(stderr, "moravel: cannot write the readings to standard output: %s\n", std::strerror(errno));
+            finish(1);
             return;
         }
         if (options.count && ++printed >= *options.count)
-            finish();
+            finish(0);
     });
     if (options.processes)
         monitor.setProcessTelemetryActive(true);

@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
 using moravel::fixtures::FixtureTree;
 
 namespace {
@@ -19,7 +23,10 @@ struct ProgramRun {
     QByteArray err;
 };
 
-ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nullptr)
+// Runs the program to its end (bounded). `prepare` may change the child's
+// environment or standard output before it starts.
+ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nullptr,
+                      const std::function<void(QProcess&, QProcessEnvironment&)>& prepare = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -27,10 +34,20 @@ ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nu
         environment.insert("MORAVEL_PROC_ROOT", tree->procRoot());
         environment.insert("MORAVEL_SYS_ROOT", tree->sysRoot());
     }
+    if (prepare)
+        prepare(process, environment);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MORAVEL_BINARY), arguments);
     process.waitForFinished(20'000);
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+void writeMachine(FixtureTree& tree)
+{
+    tree.write("proc/stat", "cpu  1 0 0 9 0 0 0 0 0 0\n");
+    tree.write("proc/meminfo", "MemTotal: 2000 kB\nMemAvailable: 500 kB\n");
+    tree.write("proc/net/dev", "h\nh\n  eth0: 10 1 0 0 0 0 0 0 20 1 0 0 0 0 0 0\n");
+    tree.write("sys/class/net/eth0/flags", "0x1003\n");
 }
 
 }  // namespace
@@ -38,10 +55,7 @@ ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nu
 TEST(JsonMode, OneLinePerRefreshWithEveryField)
 {
     FixtureTree tree;
-    tree.write("proc/stat", "cpu  1 0 0 9 0 0 0 0 0 0\n");
-    tree.write("proc/meminfo", "MemTotal: 2000 kB\nMemAvailable: 500 kB\n");
-    tree.write("proc/net/dev", "h\nh\n  eth0: 10 1 0 0 0 0 0 0 20 1 0 0 0 0 0 0\n");
-    tree.write("sys/class/net/eth0/flags", "0x1003\n");
+    writeMachine(tree);
 
     const ProgramRun run = runMoravel({"--json", "--count", "1"}, &tree);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -66,4 +80,64 @@ TEST(JsonMode, UsageErrorsExitWithStatusTwo)
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains("--bogus"));
     EXPECT_EQ(runMoravel({"--json", "--count", "many"}).exitCode, 2);
+}
+
+// What cannot be done is said in one line on standard error, with a status
+// that tells it. Every run reads a tree whose /proc/stat is a FIFO that never
+// answers: nothing may wait for it.
+TEST(JsonMode, FailuresAreToldNotFakedAndNothingHangs)
+{
+    using Prepare = std::function<void(QProcess&, QProcessEnvironment&)>;
+    const struct {
+        const char* name;
+        QStringList arguments;
+        Prepare prepare;
+        int exitCode;
+        const char* error;  // expected in the one line on standard error; nullptr: no line at all
+    } rows[] = {
+        {"a FIFO as /proc/stat", {"--json", "--count", "1"}, {}, 0, nullptr},
+        {"a full disk", {"--json", "--count", "2"},
+         [](QProcess& process, QProcessEnvironment&) { process.setStandardOutputFile("/dev/full"); }, 1,
+         "moravel: cannot write the readings to standard output: No space left on device"},
+        {"a reader root that does not exist", {"--json", "--count", "1"},
+         [](QProcess&, QProcessEnvironment& environment) { environment.insert("MORAVEL_PROC_ROOT", "/nonexistent"); },
+         0, "moravel: MORAVEL_PROC_ROOT=/nonexistent is not a readable folder"},
+        {"a display without a server", {},
+         [](QProcess&, QProcessEnvironment& environment) {
+             environment.insert("DISPLAY", ":4711");
+             environment.remove("WAYLAND_DISPLAY");
+             environment.remove("QT_QPA_PLATFORM");
+         },
+         1, "moravel: cannot open the display \":4711\""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FixtureTree tree;
+        writeMachine(tree);
+        tree.makeFifo("proc/stat");
+        const ProgramRun run = runMoravel(row.arguments, &tree, row.prepare);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        if (!row.error) {
+            EXPECT_EQ(run.err, QByteArray());
+            continue;
+        }
+        EXPECT_TRUE(run.err.startsWith(row.error)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+    }
+}
+
+TEST(JsonMode, AReaderThatWentAwayEndsTheRunWithStatusOne)
+{
+    // Standard output is a pipe whose reading end is closed before the first line.
+    int pipe[2];
+    ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+    ::close(pipe[0]);
+    QProcess process;
+    process.setChildProcessModifier([writer = pipe[1]] { ::dup2(writer, STDOUT_FILENO); });
+    process.start(QStringLiteral(MORAVEL_BINARY), {"--json", "--count", "3"});
+    const bool finished = process.waitForFinished(20'000);
+    ::close(pipe[1]);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(), "moravel: cannot write the readings to standard output: Broken pipe\n");
 }

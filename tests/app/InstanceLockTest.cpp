@@ -1,0 +1,100 @@
+#include "app/InstanceLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+using moravel::InstanceLock;
+using Outcome = InstanceLock::Outcome;
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
+}
+
+class InstanceLockTest : public ::testing::Test {
+protected:
+    InstanceLockTest() { ::chmod(QFile::encodeName(runtime.path()).constData(), 0700); }
+    QString lockPath() const { return runtime.filePath(QLatin1String(InstanceLock::fileName)); }
+
+    QTemporaryDir runtime;
+};
+
+}  // namespace
+
+// Whatever a crash or anybody else left at the lock's path, only a live holder counts.
+TEST_F(InstanceLockTest, LeftoversAreReplacedAndOnlyALiveHolderCounts)
+{
+    const QByteArray path = QFile::encodeName(lockPath());
+    const std::pair<const char*, std::function<bool()>> leftovers[] = {
+        {"nothing", [] { return true; }},
+        {"an empty file", [&] { return writeFile(lockPath(), {}); }},
+        {"garbage", [&] { return writeFile(lockPath(), QByteArray("\xff\x00zz\n", 5)); }},
+        {"a file two hours old naming a live process",
+         [&] {
+             const time_t twoHoursAgo = ::time(nullptr) - 7200;
+             const utimbuf times{twoHoursAgo, twoHoursAgo};
+             return writeFile(lockPath(), "1\nmoravel\n") && ::utime(path.constData(), &times) == 0;
+         }},
+        {"a folder", [&] { return QDir().mkdir(lockPath()); }},
+        {"a link", [&] { return QFile::link(runtime.filePath("elsewhere"), lockPath()); }},
+        {"a FIFO", [&] { return ::mkfifo(path.constData(), 0600) == 0; }},
+    };
+    for (const auto& [leftover, make] : leftovers) {
+        SCOPED_TRACE(leftover);
+        ASSERT_TRUE(make());
+        {
+            InstanceLock first(runtime.path());
+            ASSERT_EQ(first.acquire(), Outcome::acquired) << first.failure().toStdString();
+            QFile file(lockPath());
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), QByteArray::number(::getpid()) + '\n');
+            EXPECT_EQ(modeOf(lockPath()), 0600);
+            EXPECT_FALSE(QFile::exists(runtime.filePath("elsewhere")));
+
+            InstanceLock second(runtime.path());
+            EXPECT_EQ(second.acquire(), Outcome::heldByAnother);
+        }
+        InstanceLock afterwards(runtime.path());  // the holder ended
+        EXPECT_EQ(afterwards.acquire(), Outcome::acquired);
+        QFile::remove(lockPath());
+    }
+}
+
+TEST_F(InstanceLockTest, AFolderThatCannotBeUsedIsSaidPlainly)
+{
+    QDir(runtime.path()).mkdir("open");
+    ::chmod(QFile::encodeName(runtime.filePath("open")).constData(), 0777);
+    writeFile(runtime.filePath("file"), "x");
+    const std::pair<QString, const char*> rows[] = {
+        {runtime.filePath("missing"), "No such file or directory"},
+        {runtime.filePath("file"), "not a folder"},
+        {runtime.filePath("open"), "other users can write to the folder"},
+        {QStringLiteral("relative/run"), "not an absolute path"},
+    };
+    for (const auto& [directory, reason] : rows) {
+        InstanceLock lock(directory);
+        EXPECT_EQ(lock.acquire(), Outcome::unusable);
+        EXPECT_EQ(lock.failure(), "moravel: cannot keep the instance lock in " + directory + ": " + reason);
+    }
+    // Without a runtime folder the lock goes to the user's configuration folder, made private.
+    InstanceLock configured(runtime.filePath("config/Moravel"), true);
+    EXPECT_EQ(configured.acquire(), Outcome::acquired);
+    EXPECT_EQ(modeOf(runtime.filePath("config/Moravel")), 0700);
+}

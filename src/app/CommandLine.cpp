@@ -2,8 +2,27 @@
 
 #include "BuildInfo.h"
 #include "island/NotchEnvironment.h"
+#include "support/PrintableExcerpt.h"
+
+#include <algorithm>
 
 namespace moravel {
+
+namespace {
+
+// Digits only: QString::toInt would also take blanks around the number and a sign.
+std::optional<int> countValue(const QString& value)
+{
+    if (value.isEmpty() || !std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const int count = value.toInt(&ok);
+    if (!ok || count < 1)
+        return std::nullopt;
+    return count;
+}
+
+}  // namespace
 
 QString helpText()
 {
@@ -55,14 +74,14 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             } else {
                 return UsageError{QStringLiteral("moravel: --count needs a number")};
             }
-            bool ok = false;
-            const int count = value.toInt(&ok);
-            if (!ok || count < 1)
+            const std::optional<int> count = countValue(value);
+            if (!count)
                 return UsageError{QStringLiteral("moravel: --count needs a whole number of at least 1, not \"%1\"")
-                                      .arg(value)};
+                                      .arg(printableExcerpt(value))};
             options.count = count;
         } else {
-            return UsageError{QStringLiteral("moravel: unknown option \"%1\" (see moravel --help)").arg(argument)};
+            return UsageError{QStringLiteral("moravel: unknown option \"%1\" (see moravel --help)")
+                                  .arg(printableExcerpt(argument))};
         }
     }
     if ((options.count || options.processes) && !options.json)

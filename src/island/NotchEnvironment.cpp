@@ -1,5 +1,7 @@
 #include "island/NotchEnvironment.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -10,18 +12,6 @@ namespace {
 
 constexpr double maximumWidth = 4000;
 constexpr double maximumDepth = 200;
-
-// The value as it may be echoed on one terminal line: control characters
-// shown as '?', and only the first characters, so it cannot flood the output.
-QString printableExcerpt(const QString& value)
-{
-    QString shown = value.left(40);
-    for (QChar& c : shown) {
-        if (!c.isPrint())
-            c = QLatin1Char('?');
-    }
-    return value.size() > 40 ? shown + QStringLiteral("...") : shown;
-}
 
 }  // namespace
 

@@ -28,11 +28,14 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
     for (const QStringList& arguments : {QStringList{"--json", "--count", "x"}, QStringList{"--json", "--count", "0"},
                                          QStringList{"--json", "--count", "-2"}, QStringList{"--json", "--count"},
                                          QStringList{"--json", "--count", "99999999999"}, QStringList{"--frobnicate"},
-                                         QStringList{"extra"}}) {
+                                         QStringList{"--json", "--count", " 2"}, QStringList{"--json", "--count=+2"},
+                                         QStringList{"extra"}, QStringList{QString(100'000, u'x')},
+                                         QStringList{"--json", "--count", QString(100'000, u'9')}}) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);
-        ASSERT_TRUE(error) << arguments.join(' ').toStdString();
+        ASSERT_TRUE(error) << arguments.join(' ').left(80).toStdString();
         EXPECT_TRUE(error->message.startsWith("moravel: "));
+        EXPECT_LE(error->message.size(), 120);  // a huge argument is cut, not echoed whole
     }
 }
 

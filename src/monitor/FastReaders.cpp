@@ -59,13 +59,18 @@ std::optional<CpuTicks> parseProcStat(std::string_view text)
                 return false;
             value[i] = *parsed;
         }
-        const uint64_t user = value[0];
-        const uint64_t nice = value[1];
-        const uint64_t system = value[2] + value[5] + value[6] + value[7];
-        const uint64_t idle = value[3] + value[4];
-        // Guest time is already inside user and nice.
-        const uint64_t used = user + system + nice;
-        result = CpuTicks{used, used + idle};
+        // Busy: user, nice, system, irq, softirq, steal (guest time is already
+        // inside user and nice); idle: idle and iowait. Sums that overflow
+        // come from a corrupted file, not a kernel.
+        uint64_t used = 0;
+        for (const int i : {0, 1, 2, 5, 6, 7}) {
+            if (__builtin_add_overflow(used, value[i], &used))
+                return false;
+        }
+        uint64_t total = used;
+        if (__builtin_add_overflow(total, value[3], &total) || __builtin_add_overflow(total, value[4], &total))
+            return false;
+        result = CpuTicks{used, total};
         return false;
     });
     return result;

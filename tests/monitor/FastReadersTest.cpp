@@ -17,7 +17,8 @@ TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
     ASSERT_TRUE(ticks);
     EXPECT_EQ(ticks->used, 100u + 20 + 30 + 6 + 7 + 8);  // guest is already inside user and nice
     EXPECT_EQ(ticks->total, ticks->used + 400 + 50);
-    for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n"})
+    for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n",
+                            "cpu  18446744073709551615 1 0 0 0 0 0 0 0\n", "cpu  1 0 0 18446744073709551615 0 0 0 0 0\n"})
         EXPECT_FALSE(parseProcStat(bad)) << bad;
 }
 

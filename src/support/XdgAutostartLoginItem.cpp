@@ -134,27 +134,42 @@ bool XdgAutostartLoginItem::isEnabled() const
     return !isHiddenDesktopEntry(QString::fromUtf8(entry.readAll()));
 }
 
+bool XdgAutostartLoginItem::fail(const char* action, const QString& reason)
+{
+    QString shown = QDir::cleanPath(entryPath());
+    const QString home = QDir::homePath();
+    if (shown.startsWith(home + u'/'))
+        shown.replace(0, home.size(), u'~');
+    failureMessage_ = QStringLiteral("The autostart entry %1 could not be %2: %3.")
+                          .arg(shown, QLatin1String(action), reason);
+    return false;
+}
+
 bool XdgAutostartLoginItem::setEnabled(bool enabled)
 {
+    failureMessage_.clear();
     const QString path = entryPath();
     if (!enabled) {
         const QFileInfo info(path);
         // A dangling symbolic link does not "exist" but still has to go.
         if (!info.exists() && !info.isSymLink())
             return true;
-        return QFile::remove(path);
+        QFile entry(path);
+        return entry.remove() || fail("removed", entry.errorString());
     }
 
     // A relative path would resolve against whatever directory the session starts in.
-    if (!QDir::isAbsolutePath(executablePath_) || !QDir().mkpath(autostartDirectory_))
-        return false;
+    if (!QDir::isAbsolutePath(executablePath_))
+        return fail("written", QStringLiteral("the program's own path is not known"));
+    if (!QDir().mkpath(autostartDirectory_))
+        return fail("written", QStringLiteral("its folder cannot be created"));
     QSaveFile entry(path);
     if (!entry.open(QIODevice::WriteOnly))
-        return false;
+        return fail("written", entry.errorString());
     const QByteArray contents = autostartDesktopEntry(executablePath_).toUtf8();
     if (entry.write(contents) != contents.size())
-        return false;  // QSaveFile discards the temporary file
-    return entry.commit();
+        return fail("written", entry.errorString());  // QSaveFile discards the temporary file
+    return entry.commit() || fail("written", entry.errorString());
 }
 
 }  // namespace moravel

@@ -225,6 +225,14 @@ QWidget* IslandSettingsView::buildUpdatesSection()
     QWidget* widget = section(this);
     auto* layout = stackLayout(widget, kSectionSpacing);
     layout->addWidget(sectionTitle(QStringLiteral("Updates"), widget));
+    if (!updater_.hasUpdateFeed()) {
+        // Nothing here could do anything: say where updates come from instead.
+        auto* note = SettingsStyle::makeLabel(packageManagerUpdatesNote, SettingsStyle::captionFont(),
+                                              IslandPalette::secondary(), widget, true);
+        note->setObjectName(QStringLiteral("packageManagerUpdatesNote"));
+        layout->addWidget(note);
+        return widget;
+    }
 
     automaticChecksSwitch_ =
         settingsToggle(QStringLiteral("Automatically check for updates"), "automaticChecksSwitch", widget);
@@ -319,6 +327,8 @@ void IslandSettingsView::refreshBehaviorSection()
 
 void IslandSettingsView::refreshUpdatesSection()
 {
+    if (!automaticChecksSwitch_)
+        return;  // a build without an update feed
     automaticChecksSwitch_->setChecked(automaticallyChecksForUpdates_);
     // Without automatic checks there is nothing to download automatically;
     // the choice is kept for when checks come back on.
@@ -346,7 +356,8 @@ void IslandSettingsView::updateLaunchAtLogin(bool enabled)
         launchAtLogin_ = enabled;
         loginError_.reset();
     } else {
-        loginError_ = launchAtLoginFailureMessage;
+        const QString message = loginItem_.failureMessage();
+        loginError_ = message.isEmpty() ? launchAtLoginFailureMessage : message;
         launchAtLogin_ = false;
     }
     refreshBehaviorSection();

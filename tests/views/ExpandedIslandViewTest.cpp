@@ -193,6 +193,7 @@ TEST_F(ExpandedIslandViewTest, HeaderAndLegendFollowTheSnapshotAndTab)
 {
     build();
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.diskPercent = 92;
     publish(snapshot);
     EXPECT_EQ(view->header()->status(), QStringLiteral("Disk space is running low"));

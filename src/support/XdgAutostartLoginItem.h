@@ -28,8 +28,9 @@ public:
     // On: writes the entry atomically, so a failed write never leaves a
     // half-written file that a session would try to run. Off: removes it.
     bool setEnabled(bool enabled) override;
-    // Names the entry ("~/.config/autostart/moravel.desktop could not be
-    // written: No space left on device.").
+    // Names the entry and the reason ("The autostart entry
+    // ~/.config/autostart/moravel.desktop could not be written: No space left
+    // on device.").
     QString failureMessage() const override { return failureMessage_; }
 
 private:

@@ -36,6 +36,8 @@ struct InterfaceCounters {
     std::string name;
     uint64_t received = 0;
     uint64_t sent = 0;
+
+    friend bool operator==(const InterfaceCounters&, const InterfaceCounters&) = default;
 };
 
 // /proc/net/dev: one entry per interface, in file order.

@@ -129,24 +129,18 @@ TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
 
 TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
 {
+    using Counted = std::vector<InterfaceCounters>;
     moravel::fixtures::FixtureTree tree;
     const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
-    const auto receivedBy = [](const std::vector<InterfaceCounters>& counted) {
-        std::map<std::string, uint64_t> out;
-        for (const InterfaceCounters& counters : counted)
-            out[counters.name] = counters.received;
-        return out;
-    };
-    using Received = std::map<std::string, uint64_t>;
     tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/eth0/device");
     NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
-    EXPECT_EQ(receivedBy(counters.read().value()), (Received{{"eth0", 100}}));
+    EXPECT_EQ(counters.read(), (Counted{{"eth0", 100, 10}}));
 
     // The interface goes down.
     tree.write("sys/class/net/eth0/flags", "0x1002\n");
-    EXPECT_EQ(receivedBy(counters.read().value()), Received{});
+    EXPECT_EQ(counters.read(), Counted{});
 
     // It is replaced by a new interface of the same name without a device, next to a device-backed one.
     tree.remove("sys/class/net/eth0");
@@ -154,7 +148,7 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
     tree.write("sys/class/net/wlan0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/wlan0/device");
     tree.write("proc/net/dev", netDev(" wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
-    EXPECT_EQ(receivedBy(counters.read().value()), (Received{{"wlan0", 7}}));
+    EXPECT_EQ(counters.read(), (Counted{{"wlan0", 7, 3}}));
     tree.write("proc/net/dev", "h\nh\n");
     EXPECT_FALSE(counters.read());
 }

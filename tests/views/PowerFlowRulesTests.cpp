@@ -98,7 +98,8 @@ TEST(PowerDiagram, BatteryAndExternalRows)
     // Without a battery: power source -> computer, no fork.
     const PowerFlowDiagramContent desktop = PowerFlow::diagram(withoutBattery(65.4));
     EXPECT_FALSE(desktop.hasDestinations());
-    EXPECT_EQ(desktop.computer, (PowerNodeContent{"desktopcomputer", "65 W", "Computer input now", IslandPalette::primary()}));
+    EXPECT_EQ(desktop.computer,
+              (PowerNodeContent{"desktopcomputer", "65 W", "Computer input now", IslandPalette::primary()}));
 }
 
 QList<QPointF> elementPoints(const QPainterPath& path)

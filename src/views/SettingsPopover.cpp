@@ -100,7 +100,9 @@ void SettingsPopover::popUp(const QPoint& anchorBottomCentre, int highestTop)
 
 void SettingsPopover::pointerPressed(const QPoint& globalPosition)
 {
-    if (frameGeometry().contains(globalPosition))
+    // An open menu of the settings (the default tab's) may reach past them
+    // and closes on its own.
+    if (frameGeometry().contains(globalPosition) || QApplication::activePopupWidget())
         return;
     if (opener_ && QRect(opener_->mapToGlobal(QPoint(0, 0)), opener_->size()).contains(globalPosition))
         return;

@@ -48,7 +48,6 @@ public:
 
     IslandState& state() { return state_; }
     IslandPanel& panel() { return *panel_; }
-    const IslandWindowPolicy& windowPolicy() const { return windowPolicy_; }
 
     // Shows the panel without activating it, unless a fullscreen window keeps it aside.
     void orderFront();

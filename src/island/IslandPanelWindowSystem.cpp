@@ -125,8 +125,9 @@ private:
     void setEventMask(xcb_window_t window, uint32_t mask)
     {
         // Checked, so that a window that has just gone away costs no warning.
-        std::free(xcb_request_check(connection_,
-                                    xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask)));
+        const xcb_void_cookie_t cookie =
+            xcb_change_window_attributes_checked(connection_, window, XCB_CW_EVENT_MASK, &mask);
+        std::free(xcb_request_check(connection_, cookie));
     }
 
     // Listens to the property changes of the active window (another client's;
@@ -166,7 +167,8 @@ private:
 
     QRect readFrame(WindowId window)
     {
-        const auto geometry = adopt(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
+        const auto geometry =
+            adopt(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
         const auto origin = adopt(xcb_translate_coordinates_reply(
             connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr));
         if (!geometry || !origin)

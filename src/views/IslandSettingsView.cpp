@@ -177,8 +177,10 @@ QWidget* IslandSettingsView::buildLayoutSection()
     auto* caption = SettingsStyle::makeLabel(layoutCaption(state_.displayGeometry().hasNotch()),
                                              SettingsStyle::captionFont(), IslandPalette::secondary(), widget, true);
     caption->setObjectName(QStringLiteral("layoutCaption"));
-    connect(&state_, &IslandState::displayGeometryChanged, caption,
-            [caption](const IslandDisplayGeometry& geometry) { caption->setText(layoutCaption(geometry.hasNotch())); });
+    connect(&state_, &IslandState::displayGeometryChanged, caption, [this, caption](const IslandDisplayGeometry& g) {
+        caption->setText(layoutCaption(g.hasNotch()));
+        relayoutAround(caption);
+    });
     layout->addWidget(caption);
 
     metricList_ = new SettingsMetricList(widget);

@@ -25,8 +25,8 @@ QString rgba(const QColor& color)
         .arg(color.alphaF(), 0, 'f', 3);
 }
 
-// A thin bar in the island's colours: a surface-tinted track and a handle of
-// the secondary text colour, without arrows.
+// A thin bar in the island's colours, not the style's light default: a black
+// track and a handle of the secondary text colour, without arrows.
 QString darkScrollBarStyle()
 {
     return QStringLiteral("QScrollBar:vertical { background: %1; width: 8px; margin: 0; border: none; }"

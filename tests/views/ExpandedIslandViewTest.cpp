@@ -309,7 +309,8 @@ TEST_F(ExpandedIslandViewTest, SettingsOnAShortScreenRiseToTheHeaderThenScrollIn
     EXPECT_EQ(popover.geometry().x() + popover.width() / 2, origin.x() + view->width() / 2);
 
     const QImage image = renderWidget(popover, Qt::black);
-    const QRect bar(IslandSettingsView::fixedWidth, 0, popover.width() - IslandSettingsView::fixedWidth, image.height());
+    const int barWidth = popover.width() - IslandSettingsView::fixedWidth;
+    const QRect bar(IslandSettingsView::fixedWidth, 0, barWidth, image.height());
     int light = 0;
     for (int y = bar.top(); y <= bar.bottom(); ++y) {
         for (int x = bar.left(); x <= bar.right(); ++x)

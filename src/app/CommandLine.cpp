@@ -25,8 +25,8 @@ QString helpText()
         "  MORAVEL_PROC_ROOT  Where to read the kernel's process files (default /proc).\n"
         "  MORAVEL_SYS_ROOT   Where to read the kernel's device files (default /sys).\n"
         "                     Both let a bug report be reproduced from a copied tree.\n"
-        "  KORVEL_ISLAND_EXPANDED  \"1\" starts the island open and pinned, \"hover\" open\n"
-        "                     and unpinned.\n"
+        "  MORAVEL_ISLAND_EXPANDED  \"1\" starts the island open and pinned, \"hover\"\n"
+        "                     open and unpinned (also read as KORVEL_ISLAND_EXPANDED).\n"
         "  MORAVEL_UPDATE_FEED_URL  The https address of the update feed (empty: no\n"
         "                     update checks).\n")
            + notchEnvironmentHelp();

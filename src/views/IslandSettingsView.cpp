@@ -30,8 +30,13 @@ constexpr int kPadding = 18;
 constexpr int kRootSpacing = 16;
 constexpr int kSectionSpacing = 10;
 
-const QString kLayoutCaption =
-    QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right around the camera.");
+// The readings sit either side of the camera only on a screen with a notch.
+QString layoutCaption(bool aroundNotch)
+{
+    return aroundNotch
+               ? QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right around the camera.")
+               : QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right.");
+}
 
 // A one-point rule across the column between sections.
 class SettingsDivider final : public QWidget {
@@ -169,8 +174,14 @@ QWidget* IslandSettingsView::buildLayoutSection()
     picker->addWidget(customLabel_);
     layout->addLayout(picker);
 
-    layout->addWidget(SettingsStyle::makeLabel(kLayoutCaption, SettingsStyle::captionFont(),
-                                               IslandPalette::secondary(), widget, true));
+    auto* caption = SettingsStyle::makeLabel(layoutCaption(state_.displayGeometry().hasNotch()),
+                                             SettingsStyle::captionFont(), IslandPalette::secondary(), widget, true);
+    caption->setObjectName(QStringLiteral("layoutCaption"));
+    connect(&state_, &IslandState::displayGeometryChanged, caption, [this, caption](const IslandDisplayGeometry& g) {
+        caption->setText(layoutCaption(g.hasNotch()));
+        relayoutAround(caption);
+    });
+    layout->addWidget(caption);
 
     metricList_ = new SettingsMetricList(widget);
     metricList_->setObjectName(QStringLiteral("metricList"));

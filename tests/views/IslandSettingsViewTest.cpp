@@ -301,6 +301,14 @@ TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
     EXPECT_EQ(ended, 2);
 }
 
+TEST_F(IslandSettingsViewTest, LayoutCaptionSpeaksOfTheCameraOnlyAroundANotch)
+{
+    QLabel& caption = child<QLabel>("layoutCaption");
+    EXPECT_TRUE(caption.text().endsWith("Drag rows to arrange them left to right.")) << caption.text().toStdString();
+    state.setDisplayGeometry({200, 32});
+    EXPECT_TRUE(caption.text().endsWith("left to right around the camera.")) << caption.text().toStdString();
+}
+
 TEST_F(IslandSettingsViewTest, VersionLineShowsADashForUnknownParts)
 {
     EXPECT_EQ(appVersionText("1.4", "27"), "Version 1.4 (27)");

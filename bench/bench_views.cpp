@@ -92,7 +92,7 @@ void BM_ExpandedIslandViewFullRepaint(benchmark::State& benchState)
     UpdateCheckCoordinator coordinator(scheduler);
     SystemMonitor monitor(scheduler, runner, std::make_shared<TelemetryReaders>(),
                           ReaderRoots{"/nonexistent/proc", "/nonexistent/sys"});
-    // Started open and pinned, as with KORVEL_ISLAND_EXPANDED=1.
+    // Started open and pinned, as with MORAVEL_ISLAND_EXPANDED=1.
     IslandState state(defaults, scheduler, QStringLiteral("1"));
     state.setShowPowerFlow(true);
     NoLoginItem loginItem;

@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "island/IslandPanel.h"
 #include "island/IslandPanelController.h"
+#include "island/IslandPanelWindowSystem.h"
 #include "updates/Updater.h"
 
 namespace moravel {
@@ -28,9 +28,9 @@ void AppDelegate::applicationDidFinishLaunching()
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
                                         environment_.scheduler, environment_.loginItem},
-        environment_.makeScreens(), environment_.islandExpandedEnvironment);
+        environment_.makeScreens(), makeWindowSystem(), environment_.islandExpandedEnvironment);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
-    panelController_->panel().orderFront();
+    panelController_->orderFront();
     panelController_->installEventMonitor();
     monitor_->start();
 }

@@ -34,7 +34,8 @@ QString helpText()
         "Options:\n"
         "  --json          Print one JSON object per refresh (once a second) on\n"
         "                  standard output instead of showing the island.\n"
-        "  --count N       With --json: stop after N refreshes.\n"
+        "  --count N       With --json: stop after N lines. The first comes about a\n"
+        "                  second after start: rates need two readings.\n"
         "  --processes     With --json: also sample the top processes.\n"
         "  -h, --help      Show this help and exit.\n"
         "  -v, --version   Show the version and exit.\n"
@@ -43,8 +44,8 @@ QString helpText()
         "  MORAVEL_PROC_ROOT  Where to read the kernel's process files (default /proc).\n"
         "  MORAVEL_SYS_ROOT   Where to read the kernel's device files (default /sys).\n"
         "                     Both let a bug report be reproduced from a copied tree.\n"
-        "  KORVEL_ISLAND_EXPANDED  \"1\" starts the island open and pinned, \"hover\" open\n"
-        "                     and unpinned.\n"
+        "  MORAVEL_ISLAND_EXPANDED  \"1\" starts the island open and pinned, \"hover\"\n"
+        "                     open and unpinned (also read as KORVEL_ISLAND_EXPANDED).\n"
         "  MORAVEL_UPDATE_FEED_URL  The https address of the update feed (empty: no\n"
         "                     update checks).\n")
            + notchEnvironmentHelp();

@@ -10,7 +10,7 @@ namespace moravel {
 
 struct RunOptions {
     bool json = false;
-    std::optional<int> count;  // stop after this many refreshes
+    std::optional<int> count;  // stop after this many printed lines
     bool processes = false;    // sample the process table in JSON mode
 };
 

@@ -1,6 +1,7 @@
 #include "app/JsonMode.h"
 
 #include "app/Platform.h"
+#include "monitor/MeasuredReadings.h"
 #include "monitor/SnapshotJson.h"
 #include "monitor/SystemMonitor.h"
 #include "support/BackgroundRunner.h"
@@ -29,9 +30,12 @@ int runJsonMode(const RunOptions& options)
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [status] { QCoreApplication::exit(status); }, Qt::QueuedConnection);
     };
-    // One line per refresh: a refresh always ends by publishing the history.
-    QObject::connect(&monitor, &SystemMonitor::historyChanged, &monitor, [&](const MetricHistory& history) {
-        const QByteArray line = snapshotJsonLine(monitor.snapshot(), history.last().time) + '\n';
+    // Every line carries measured values: from the second refresh on (rates
+    // need two readings), once the disk and any process shares are in.
+    MeasuredReadings readings(monitor, options.processes);
+    QObject::connect(&readings, &MeasuredReadings::readingReady, &monitor,
+                     [&](const SystemSnapshot& snapshot, const QDateTime& time) {
+        const QByteArray line = snapshotJsonLine(snapshot, time) + '\n';
         if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
             || std::fflush(stdout) != 0) {
             // A full disk or a reader that went away (a closed pipe): whoever
@@ -43,8 +47,6 @@ int runJsonMode(const RunOptions& options)
         if (options.count && ++printed >= *options.count)
             finish(0);
     });
-    if (options.processes)
-        monitor.setProcessTelemetryActive(true);
     monitor.start();
     const int status = QCoreApplication::exec();
     monitor.stop();

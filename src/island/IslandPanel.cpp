@@ -1,7 +1,6 @@
 #include "island/IslandPanel.h"
 
 #include <QGuiApplication>
-#include <QMouseEvent>
 
 #include <xcb/xcb.h>
 
@@ -22,7 +21,8 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
 
 }  // namespace
 
-IslandPanel::IslandPanel(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+IslandPanel::IslandPanel(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -40,13 +40,6 @@ void IslandPanel::orderFront()
     setX11WindowProperties();
     show();
     raise();
-}
-
-void IslandPanel::mousePressEvent(QMouseEvent* event)
-{
-    // Docks are not focused by clicks on most window managers: ask for it, so Escape works.
-    activateWindow();
-    QWidget::mousePressEvent(event);
 }
 
 void IslandPanel::setX11WindowProperties()

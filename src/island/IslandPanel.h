@@ -4,10 +4,10 @@
 
 namespace moravel {
 
-// The island's window: frameless and translucent, above every other window on
-// every workspace, out of the taskbar, pager and window switcher. It never
-// takes focus by appearing or resizing, only when clicked, so that Escape
-// reaches Moravel after a click.
+// The island's window: frameless, shadowless and translucent, above every
+// other window on every workspace, out of the taskbar, pager and window
+// switcher. It never takes focus by appearing or resizing; the controller
+// gives it focus when it is clicked, so that Escape reaches Moravel.
 class IslandPanel final : public QWidget {
     Q_OBJECT
 
@@ -16,9 +16,6 @@ public:
 
     // Shows the panel without activating it.
     void orderFront();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void setX11WindowProperties();

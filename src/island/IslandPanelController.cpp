@@ -14,14 +14,12 @@
 
 namespace moravel {
 
-namespace {
-
-}  // namespace
-
 IslandPanelController::IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
+                                             std::unique_ptr<WindowSystem> windows,
                                              std::optional<QString> islandExpandedEnvironment, QObject* parent)
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
-      screens_(std::move(screens)), panel_(std::make_unique<IslandPanel>())
+      screens_(std::move(screens)), windows_(std::move(windows)), windowPolicy_(state_, *windows_),
+      panel_(std::make_unique<IslandPanel>())
 {
     const QSizeF size = state_.displayGeometry().panelSize(state_.isExpanded(), state_.visibleCollapsedMetricKinds());
     panel_->resize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
@@ -34,6 +32,13 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
         panel_.get());
     layout->addWidget(rootView_);
     observeState();
+    screens_->setChangeHandler([this] { screensChanged(); });
+    connect(&windowPolicy_, &IslandWindowPolicy::stepsAsideChanged, this, [this](bool stepsAside) {
+        if (stepsAside)
+            panel_->hide();
+        else if (orderedFront_)
+            panel_->orderFront();
+    });
 }
 
 IslandPanelController::~IslandPanelController()
@@ -42,25 +47,27 @@ IslandPanelController::~IslandPanelController()
         qApp->removeEventFilter(this);
 }
 
-QRect IslandPanelController::frameFor(const QRect& screenFrame, const QSizeF& panelSize)
+void IslandPanelController::orderFront()
 {
-    // Centred on the screen (not on the notch), top edge on the screen's top edge.
-    // X11 windows have whole-pixel sizes, so a fractional width is rounded up.
-    const double midX = screenFrame.x() + screenFrame.width() / 2.0;
-    const int x = static_cast<int>(std::round(midX - panelSize.width() * 0.5));
-    return QRect(x, screenFrame.y(), static_cast<int>(std::ceil(panelSize.width())),
-                 static_cast<int>(std::ceil(panelSize.height())));
+    orderedFront_ = true;
+    if (!windowPolicy_.stepsAside())
+        panel_->orderFront();
 }
 
 void IslandPanelController::updateFrame(bool expanded, bool animated)
 {
-    const std::optional<PanelScreen> screen = preferredScreen(*screens_);
-    if (!screen)
-        return;
-    const IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen->description);
+    if (const std::optional<PanelScreen> screen = preferredScreen(*screens_))
+        placeOn(*screen, expanded, animated);
+}
+
+void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bool animated)
+{
+    const IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen.description);
     if (geometry != state_.displayGeometry())
         state_.setDisplayGeometry(geometry);
-    const QRect frame = frameFor(screen->frame, geometry.panelSize(expanded, state_.visibleCollapsedMetricKinds()));
+    windowPolicy_.setIslandScreen(screen.frame);
+    const QRect area = islandPlacementArea(screen.frame, screen.workArea, geometry.hasNotch());
+    const QRect frame = islandFrame(area, geometry.panelSize(expanded, state_.visibleCollapsedMetricKinds()));
     targetFrame_ = frame;
     if (!animated) {
         if (frameAnimation_)
@@ -69,6 +76,18 @@ void IslandPanelController::updateFrame(bool expanded, bool animated)
         return;
     }
     animateTo(frame, expanded);
+}
+
+void IslandPanelController::screensChanged()
+{
+    // A panel added, moved or resized: the island follows on the screen it
+    // is on, without moving to the one under the pointer.
+    const QList<PanelScreen> screens = screens_->screens();
+    for (const PanelScreen& screen : screens) {
+        if (screen.frame.contains(targetFrame_.center()))
+            return placeOn(screen, state_.isExpanded(), false);
+    }
+    updateFrame(state_.isExpanded(), false);
 }
 
 bool IslandPanelController::isAnimatingFrame() const
@@ -115,14 +134,33 @@ void IslandPanelController::installEventMonitor()
 
 bool IslandPanelController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
-        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        return handleEscape();
+    // A press travels up from the widget under the pointer; the first one on the island's window counts.
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == panel_.get() && !panel_->isActiveWindow())
+            takeFocus();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool IslandPanelController::handleEscape()
+{
     // Any modifiers still count as Escape; the settings view keeps the key.
     if (state_.isInteractionPresented())
         return false;
     state_.setLockedOpen(false);
     state_.requestCollapse(true);
     return true;
+}
+
+void IslandPanelController::takeFocus()
+{
+    // Hovering never takes the keyboard; a press does, so that Escape reaches
+    // the island. Docks are not focused by clicks on most window managers: ask.
+    windowPolicy_.islandTakesFocus();
+    panel_->activateWindow();
 }
 
 }  // namespace moravel

@@ -6,16 +6,19 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace moravel {
 
 // One screen as the panel controller sees it: where it is on the desktop, in
-// logical pixels, and what its top edge looks like.
+// logical pixels, and what its top edge looks like. The work area is the
+// screen less the panels reserving room along its edges; empty when unknown.
 struct PanelScreen {
     QRect frame;
     ScreenDescription description;
+    QRect workArea;
 };
 
 // The pointer position and the screen list, behind a seam that tests replace.
@@ -27,6 +30,9 @@ public:
     virtual QList<PanelScreen> screens() const = 0;
     // The main screen, when there is one.
     virtual std::optional<PanelScreen> mainScreen() const = 0;
+    // Called whenever a screen is added or removed, or a screen or its work
+    // area changes (a panel added, moved or resized).
+    virtual void setChangeHandler(std::function<void()> handler) { (void)handler; }
 };
 
 // The screen under the pointer, else the main screen, else the first one.

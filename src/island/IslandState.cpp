@@ -8,9 +8,11 @@ namespace moravel {
 
 std::optional<QString> IslandState::expandedEnvironmentFromProcess()
 {
-    if (!qEnvironmentVariableIsSet(expandedEnvironmentVariable))
-        return std::nullopt;
-    return qEnvironmentVariable(expandedEnvironmentVariable);
+    for (const char* name : {expandedEnvironmentVariable, legacyExpandedEnvironmentVariable}) {
+        if (qEnvironmentVariableIsSet(name))
+            return qEnvironmentVariable(name);
+    }
+    return std::nullopt;
 }
 
 IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,

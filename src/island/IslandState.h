@@ -34,7 +34,9 @@ public:
     static constexpr double morphDuration = 0.34;
 
     // "1": start expanded and pinned; "hover": expanded, unpinned; anything else: collapsed.
-    static constexpr char expandedEnvironmentVariable[] = "KORVEL_ISLAND_EXPANDED";
+    static constexpr char expandedEnvironmentVariable[] = "MORAVEL_ISLAND_EXPANDED";
+    // The variable's earlier name, still read when the new one is not set.
+    static constexpr char legacyExpandedEnvironmentVariable[] = "KORVEL_ISLAND_EXPANDED";
     static std::optional<QString> expandedEnvironmentFromProcess();
 
     IslandState(DefaultsStore& defaults, Scheduler& scheduler, std::optional<QString> islandExpandedEnvironment,

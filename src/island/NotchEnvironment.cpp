@@ -15,31 +15,32 @@ constexpr double maximumDepth = 200;
 
 }  // namespace
 
-NotchEnvironment parseNotchEnvironment(const std::optional<QString>& value)
+NotchEnvironment parseNotchEnvironment(const std::optional<QString>& value, std::optional<double> screenWidth)
 {
     if (!value || value->isEmpty())
         return {};
+    const double widthLimit = screenWidth ? std::min(maximumWidth, *screenWidth) : maximumWidth;
     static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
         QStringLiteral("([0-9]{1,4}(?:\\.[0-9]{1,3})?)x([0-9]{1,3}(?:\\.[0-9]{1,3})?)")));
     const QRegularExpressionMatch match = pattern.match(*value);
     if (match.hasMatch()) {
         const double width = match.capturedView(1).toDouble();
         const double depth = match.capturedView(2).toDouble();
-        if (width > 0 && width <= maximumWidth && depth > 0 && depth <= maximumDepth)
+        if (width > 0 && width <= widthLimit && depth > 0 && depth <= maximumDepth)
             return {NotchDeclaration{width, depth}, {}};
     }
     return {std::nullopt,
             QStringLiteral("moravel: ignoring %1=\"%2\": expected WIDTHxDEPTH in points, such as 200x32 "
                            "(WIDTH up to %3, DEPTH up to %4)")
                 .arg(QLatin1StringView(notchEnvironmentVariable), printableExcerpt(*value),
-                     QString::number(maximumWidth), QString::number(maximumDepth))};
+                     QString::number(widthLimit), QString::number(maximumDepth))};
 }
 
-NotchEnvironment notchEnvironmentFromProcess()
+NotchEnvironment notchEnvironmentFromProcess(std::optional<double> screenWidth)
 {
     if (!qEnvironmentVariableIsSet(notchEnvironmentVariable))
         return {};
-    return parseNotchEnvironment(qEnvironmentVariable(notchEnvironmentVariable));
+    return parseNotchEnvironment(qEnvironmentVariable(notchEnvironmentVariable), screenWidth);
 }
 
 ScreenDescription withDeclaredNotch(const ScreenDescription& screen, const NotchDeclaration& notch)

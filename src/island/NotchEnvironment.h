@@ -25,10 +25,12 @@ struct NotchEnvironment {
     QString errorMessage;  // one line, without newline, when the value was set but is unusable
 };
 
-// Reads the variable's value (nothing or empty: no notch, no message).
-NotchEnvironment parseNotchEnvironment(const std::optional<QString>& value);
+// Reads the variable's value (nothing or empty: no notch, no message). A
+// notch wider than the screen it is on (`screenWidth`, where known) is refused.
+NotchEnvironment parseNotchEnvironment(const std::optional<QString>& value,
+                                       std::optional<double> screenWidth = std::nullopt);
 // The same, taken from the process environment.
-NotchEnvironment notchEnvironmentFromProcess();
+NotchEnvironment notchEnvironmentFromProcess(std::optional<double> screenWidth);
 
 // The screen with the declared notch centred on its top edge. A notch wider
 // than the screen is narrowed to the screen.

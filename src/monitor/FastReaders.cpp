@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
 
 namespace moravel {
 
@@ -40,6 +41,17 @@ void forEachLine(std::string_view text, Visit visit)
     }
 }
 
+// Nothing when the sum does not fit: counters that large are garbage.
+std::optional<uint64_t> checkedSum(std::initializer_list<uint64_t> parts)
+{
+    uint64_t sum = 0;
+    for (const uint64_t part : parts) {
+        if (__builtin_add_overflow(sum, part, &sum))
+            return std::nullopt;
+    }
+    return sum;
+}
+
 }  // namespace
 
 std::optional<CpuTicks> parseProcStat(std::string_view text)
@@ -59,18 +71,12 @@ std::optional<CpuTicks> parseProcStat(std::string_view text)
                 return false;
             value[i] = *parsed;
         }
-        // Busy: user, nice, system, irq, softirq, steal (guest time is already
-        // inside user and nice); idle: idle and iowait. Sums that overflow
-        // come from a corrupted file, not a kernel.
-        uint64_t used = 0;
-        for (const int i : {0, 1, 2, 5, 6, 7}) {
-            if (__builtin_add_overflow(used, value[i], &used))
-                return false;
-        }
-        uint64_t total = used;
-        if (__builtin_add_overflow(total, value[3], &total) || __builtin_add_overflow(total, value[4], &total))
-            return false;
-        result = CpuTicks{used, total};
+        // Guest time is already inside user and nice.
+        const auto used = checkedSum({value[0], value[1], value[2], value[5], value[6], value[7]});
+        const auto idle = checkedSum({value[3], value[4]});
+        const auto total = used && idle ? checkedSum({*used, *idle}) : std::nullopt;
+        if (total)
+            result = CpuTicks{*used, *total};
         return false;
     });
     return result;
@@ -78,9 +84,11 @@ std::optional<CpuTicks> parseProcStat(std::string_view text)
 
 double cpuPercentBetween(const std::optional<CpuTicks>& previous, const CpuTicks& current)
 {
-    if (!previous || current.total <= previous->total)
+    if (!previous || current.total <= previous->total || current.used < previous->used
+        || current.total - current.used < previous->total - previous->used)
         return 0;
-    const double usedDelta = static_cast<double>(current.used) - static_cast<double>(previous->used);
+    // Both deltas are now at least 0 and the busy one is part of the total.
+    const double usedDelta = static_cast<double>(current.used - previous->used);
     const double totalDelta = static_cast<double>(current.total - previous->total);
     return usedDelta / totalDelta * 100.0;
 }
@@ -144,6 +152,27 @@ std::vector<InterfaceCounters> parseNetDev(std::string_view text)
         return true;
     });
     return interfaces;
+}
+
+NetworkRates networkRatesBetween(const std::vector<InterfaceCounters>& previous,
+                                 const std::vector<InterfaceCounters>& current, double seconds)
+{
+    double received = 0;
+    double sent = 0;
+    auto before = previous.begin();
+    for (const InterfaceCounters& now : current) {
+        while (before != previous.end() && before->name < now.name)
+            ++before;
+        if (before == previous.end())
+            break;
+        if (before->name != now.name)
+            continue;
+        if (now.received >= before->received)
+            received += static_cast<double>(now.received - before->received);
+        if (now.sent >= before->sent)
+            sent += static_cast<double>(now.sent - before->sent);
+    }
+    return {received / seconds, sent / seconds};
 }
 
 std::optional<unsigned> parseInterfaceFlags(std::string_view text)

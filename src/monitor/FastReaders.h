@@ -8,16 +8,19 @@
 
 namespace moravel {
 
-// Cumulative processor ticks of all cores; busy = everything but idle time.
+// Cumulative processor ticks of all cores; busy = everything but idle time,
+// so used never exceeds total.
 struct CpuTicks {
     uint64_t used = 0;
     uint64_t total = 0;
 };
 
-// The aggregate "cpu" line of /proc/stat. Nothing when it is missing or short.
+// The aggregate "cpu" line of /proc/stat. Nothing when it is missing, short or
+// its counters add up past 64 bits.
 std::optional<CpuTicks> parseProcStat(std::string_view text);
-// Busy share between two readings in percent; 0 when there is no previous
-// reading or the total did not grow.
+// Busy share between two readings in percent, never outside 0 to 100. 0 when
+// there is no previous reading, the total did not grow, or either the busy or
+// the idle ticks went backwards (iowait may, and a bad counter can).
 double cpuPercentBetween(const std::optional<CpuTicks>& previous, const CpuTicks& current);
 
 struct MemoryUsage {
@@ -33,6 +36,8 @@ struct InterfaceCounters {
     std::string name;
     uint64_t received = 0;
     uint64_t sent = 0;
+
+    friend bool operator==(const InterfaceCounters&, const InterfaceCounters&) = default;
 };
 
 // /proc/net/dev: one entry per interface, in file order.
@@ -49,33 +54,36 @@ struct InterfaceState {
     bool hasDevice = false;  // backed by hardware rather than a bridge, veth or tunnel
 };
 
-struct NetworkTotals {
-    uint64_t received = 0;
-    uint64_t sent = 0;
-};
-
-// Sums the counters of the interfaces that count: up, not loopback, backed by
-// a device; where no such interface has a device (a container), every up
+// The interfaces that count, in the order given: up, not loopback, backed by a
+// device; where no such interface has a device (a container), every up
 // non-loopback interface counts. `stateOf` gives each interface's state.
 template <typename StateOf>
-NetworkTotals sumCountedInterfaces(const std::vector<InterfaceCounters>& interfaces, StateOf stateOf)
+std::vector<InterfaceCounters> countedInterfaces(std::vector<InterfaceCounters> interfaces, StateOf stateOf)
 {
-    NetworkTotals withDevice;
-    NetworkTotals anyUp;
-    bool sawDevice = false;
-    for (const InterfaceCounters& counters : interfaces) {
+    std::vector<InterfaceCounters> withDevice;
+    std::vector<InterfaceCounters> anyUp;
+    for (InterfaceCounters& counters : interfaces) {
         const std::optional<InterfaceState> state = stateOf(counters.name);
         if (!state || !(state->flags & interfaceUpFlag) || (state->flags & interfaceLoopbackFlag))
             continue;
-        anyUp.received += counters.received;
-        anyUp.sent += counters.sent;
-        if (state->hasDevice) {
-            sawDevice = true;
-            withDevice.received += counters.received;
-            withDevice.sent += counters.sent;
-        }
+        if (state->hasDevice)
+            withDevice.push_back(counters);
+        anyUp.push_back(std::move(counters));
     }
-    return sawDevice ? withDevice : anyUp;
+    return withDevice.empty() ? anyUp : withDevice;
 }
+
+struct NetworkRates {
+    double download = 0;  // bytes per second
+    double upload = 0;
+};
+
+// Throughput between two readings of the counted interfaces, both sorted by
+// name. Only interfaces counted in both readings add to it, so an interface
+// joining or leaving the counted set (a radio switched off, a cable pulled,
+// a link coming back with counters that grew meanwhile) never shows up as a
+// burst; a counter that went backwards gives 0 for that interface alone.
+NetworkRates networkRatesBetween(const std::vector<InterfaceCounters>& previous,
+                                 const std::vector<InterfaceCounters>& current, double seconds);
 
 }  // namespace moravel

@@ -43,6 +43,7 @@ struct SystemSnapshot {
     double diskPercent = 0;
     uint64_t diskUsed = 0;
     uint64_t diskTotal = 0;
+    bool hasBattery = false;  // the computer has a battery of its own
     int64_t batteryPercent = 0;
     bool isCharging = false;
     bool isExternalPowerConnected = false;

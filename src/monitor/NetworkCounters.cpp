@@ -11,32 +11,31 @@ NetworkCounters::NetworkCounters(const std::string& procRoot, const std::string&
 
 std::optional<InterfaceState> NetworkCounters::stateOf(const std::string& name)
 {
-    auto found = interfaces_.find(name);
-    if (found == interfaces_.end()) {
-        const std::string base = classNet_ + name;
-        found = interfaces_.emplace(name, Interface{KernelFile(base + "/flags"), pathExists(base + "/device")}).first;
-    }
-    const auto text = found->second.flags.read();
+    const std::string base = classNet_ + name;
+    const auto text = readTextFile(base + "/flags", 64);
     const auto flags = text ? parseInterfaceFlags(*text) : std::nullopt;
-    if (!flags) {
-        interfaces_.erase(found);  // look it up afresh next time
-        return std::nullopt;
-    }
+    if (!flags)
+        return std::nullopt;  // not marked seen: looked up afresh next time
+    auto found = known_.find(name);
+    if (found == known_.end())
+        found = known_.emplace(name, Known{pathExists(base + "/device"), 0}).first;
+    found->second.seenInReading = reading_;
     return InterfaceState{*flags, found->second.hasDevice};
 }
 
-std::optional<NetworkTotals> NetworkCounters::read()
+std::optional<std::vector<InterfaceCounters>> NetworkCounters::read()
 {
     const auto text = netDev_.read();
-    const auto listed = text ? parseNetDev(*text) : std::vector<InterfaceCounters>{};
+    auto listed = text ? parseNetDev(*text) : std::vector<InterfaceCounters>{};
     if (listed.empty())
         return std::nullopt;
-    // Forget interfaces that went away, closing their files.
-    std::erase_if(interfaces_, [&](const auto& entry) {
-        return std::none_of(listed.begin(), listed.end(),
-                            [&](const InterfaceCounters& counters) { return counters.name == entry.first; });
-    });
-    return sumCountedInterfaces(listed, [this](const std::string& name) { return stateOf(name); });
+    ++reading_;
+    auto counted = countedInterfaces(std::move(listed), [this](const std::string& name) { return stateOf(name); });
+    // Forget interfaces that went away.
+    std::erase_if(known_, [this](const auto& entry) { return entry.second.seenInReading != reading_; });
+    std::sort(counted.begin(), counted.end(),
+              [](const InterfaceCounters& a, const InterfaceCounters& b) { return a.name < b.name; });
+    return counted;
 }
 
 }  // namespace moravel

@@ -5,21 +5,36 @@
 
 namespace moravel {
 
+namespace {
+
+// No battery or adapter of a computer handles a kilowatt: a larger figure is a
+// broken driver, and is dropped rather than shown.
+constexpr double largestSoundWatts = 1000;
+
+double soundWatts(double watts)
+{
+    return std::isfinite(watts) && watts >= 0 && watts <= largestSoundWatts ? watts : 0;
+}
+
+}  // namespace
+
 void applyBatteryRegistry(const BatteryRegistry& registry, SystemSnapshot& next)
 {
     const bool connected = registry.externalConnected;
-    next.batteryPercent = registry.currentCapacity;
+    const bool hasBattery = registry.hasBattery;
+    next.hasBattery = hasBattery;
+    next.batteryPercent = hasBattery ? std::clamp<int64_t>(registry.currentCapacity, 0, 100) : 0;
     next.isExternalPowerConnected = connected;
-    next.isCharging = connected && registry.isCharging;
-    next.isFullyCharged = connected && registry.fullyCharged;
+    next.isCharging = hasBattery && connected && registry.isCharging;
+    next.isFullyCharged = hasBattery && connected && registry.fullyCharged;
 
     const int64_t minutes = registry.timeRemainingMinutes;
-    next.minutesRemaining = minutes >= 1 && minutes <= 65534 ? std::optional<int64_t>(minutes) : std::nullopt;
+    next.minutesRemaining =
+        hasBattery && minutes >= 1 && minutes <= 65534 ? std::optional<int64_t>(minutes) : std::nullopt;
 
     // milliamperes x millivolts = microwatts
-    next.batteryPowerWatts = std::fabs(registry.amperageMilliamps * registry.voltageMillivolts) / 1'000'000.0;
-    if (!std::isfinite(next.batteryPowerWatts))
-        next.batteryPowerWatts = 0;
+    next.batteryPowerWatts =
+        hasBattery ? soundWatts(std::fabs(registry.amperageMilliamps * registry.voltageMillivolts) / 1'000'000.0) : 0;
 
     next.systemInputWatts = 0;
     next.adapterWatts = 0;
@@ -32,7 +47,8 @@ void applyBatteryRegistry(const BatteryRegistry& registry, SystemSnapshot& next)
         next.systemInputWatts = watts >= 0 && watts <= 400 ? watts : 0;  // NaN fails both tests
     }
     if (registry.adapterDetails) {
-        next.adapterWatts = registry.adapterDetails->watts;
+        const int64_t rating = registry.adapterDetails->watts;
+        next.adapterWatts = rating >= 0 && rating <= largestSoundWatts ? rating : 0;
         next.adapterVoltage = registry.adapterDetails->voltageMillivolts / 1000.0;
         next.adapterCurrent = registry.adapterDetails->currentMilliamps / 1000.0;
     }

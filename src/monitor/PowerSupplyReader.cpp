@@ -43,19 +43,39 @@ bool isOnline(const PowerSupply& supply)
     return online && *online > 0;  // USB type-C reports 2 for a programmable source
 }
 
-// Minutes for `amount` (µWh or µAh) at `rate` (µW or µA); nothing without both.
-std::optional<double> hoursToMinutes(std::optional<int64_t> amount, std::optional<int64_t> rate)
+// The computer's own batteries (an internal one and a bay battery, say), by name.
+using Batteries = std::vector<const PowerSupply*>;
+
+// No battery delivers or takes a kilowatt: such a figure is a broken driver.
+constexpr double largestSoundWatts = 1000;
+
+// One attribute added up over the batteries; nothing unless every battery
+// gives it. `magnitudes` adds rates whose sign is only a driver's convention.
+std::optional<double> summed(const Batteries& batteries, std::string_view key, bool magnitudes = false)
 {
-    if (!amount || !rate || *rate == 0 || *amount < 0)
-        return std::nullopt;
-    return static_cast<double>(*amount) / std::fabs(static_cast<double>(*rate)) * 60.0;
+    double sum = 0;
+    for (const PowerSupply* battery : batteries) {
+        const auto value = battery->number(key);
+        if (!value || (*value < 0 && !magnitudes))
+            return std::nullopt;
+        sum += std::fabs(static_cast<double>(*value));
+    }
+    return sum;
 }
 
-std::optional<int64_t> difference(std::optional<int64_t> full, std::optional<int64_t> now)
+std::optional<double> difference(std::optional<double> full, std::optional<double> now)
 {
     if (!full || !now)
         return std::nullopt;
     return *full - *now;
+}
+
+// Minutes for `amount` (µWh or µAh) at `rate` (µW or µA); nothing without both.
+std::optional<double> hoursToMinutes(std::optional<double> amount, std::optional<double> rate)
+{
+    if (!amount || !rate || *rate == 0 || *amount < 0)
+        return std::nullopt;
+    return *amount / *rate * 60.0;
 }
 
 int64_t roundedMinutes(std::optional<double> minutes)
@@ -66,44 +86,80 @@ int64_t roundedMinutes(std::optional<double> minutes)
     return static_cast<int64_t>(std::llround(std::min(*minutes, 65535.0)));
 }
 
-int64_t timeRemaining(const PowerSupply& battery)
+bool anyStatus(const Batteries& batteries, std::string_view status)
 {
-    const std::string_view status = battery.text("status");
-    const bool charging = status == "Charging";
-    if (!charging && status != "Discharging")
+    return std::any_of(batteries.begin(), batteries.end(),
+                       [&](const PowerSupply* battery) { return battery->text("status") == status; });
+}
+
+// Charging while any battery charges and none discharges.
+bool isCharging(const Batteries& batteries)
+{
+    return anyStatus(batteries, "Charging") && !anyStatus(batteries, "Discharging");
+}
+
+int64_t timeRemaining(const Batteries& batteries)
+{
+    const bool charging = isCharging(batteries);
+    if (!charging && !anyStatus(batteries, "Discharging"))
         return 0;
-    // The driver's own estimate is usually averaged; prefer it where it is given.
-    const auto driverSeconds = battery.number(charging ? "time_to_full_now" : "time_to_empty_now");
-    if (driverSeconds && *driverSeconds > 0)
-        return roundedMinutes(static_cast<double>(*driverSeconds) / 60.0);
-
-    const auto energyNow = battery.number("energy_now");
-    const auto chargeNow = battery.number("charge_now");
-    const auto energyLeft = charging ? difference(battery.number("energy_full"), energyNow) : energyNow;
-    const auto chargeLeft = charging ? difference(battery.number("charge_full"), chargeNow) : chargeNow;
-    if (auto minutes = hoursToMinutes(energyLeft, battery.number("power_now")))
-        return roundedMinutes(minutes);
-    return roundedMinutes(hoursToMinutes(chargeLeft, battery.number("current_now")));
-}
-
-int64_t capacityPercent(const PowerSupply& battery)
-{
-    if (const auto capacity = battery.number("capacity"))
-        return *capacity;
-    const auto ratio = [&](const char* nowKey, const char* fullKey) -> std::optional<int64_t> {
-        const auto now = battery.number(nowKey);
-        const auto full = battery.number(fullKey);
-        if (!now || !full || *full <= 0 || *now < 0)
-            return std::nullopt;
-        // Worn batteries can hold more than their last "full" figure.
-        return std::min<int64_t>(std::llround(static_cast<double>(*now) / static_cast<double>(*full) * 100.0), 100);
+    // A lone battery's driver estimate is usually averaged; prefer it where it is given.
+    if (batteries.size() == 1) {
+        const auto driverSeconds = batteries[0]->number(charging ? "time_to_full_now" : "time_to_empty_now");
+        if (driverSeconds && *driverSeconds > 0)
+            return roundedMinutes(static_cast<double>(*driverSeconds) / 60.0);
+    }
+    const auto left = [&](const char* nowKey, const char* fullKey) {
+        const auto now = summed(batteries, nowKey);
+        return charging ? difference(summed(batteries, fullKey), now) : now;
     };
-    if (const auto percent = ratio("energy_now", "energy_full"))
-        return *percent;
-    return ratio("charge_now", "charge_full").value_or(0);
+    if (auto minutes = hoursToMinutes(left("energy_now", "energy_full"), summed(batteries, "power_now", true)))
+        return roundedMinutes(minutes);
+    return roundedMinutes(hoursToMinutes(left("charge_now", "charge_full"), summed(batteries, "current_now", true)));
 }
 
-bool externalPowerConnected(const std::vector<PowerSupply>& supplies, const PowerSupply& battery)
+std::optional<int64_t> ratioPercent(std::optional<double> now, std::optional<double> full)
+{
+    if (!now || !full || *full <= 0)
+        return std::nullopt;
+    // Worn batteries can hold more than their last "full" figure.
+    return std::min<int64_t>(std::llround(*now / *full * 100.0), 100);
+}
+
+int64_t ownPercent(const PowerSupply& battery)
+{
+    if (const auto capacity = battery.number("capacity"); capacity && *capacity >= 0)
+        return std::min<int64_t>(*capacity, 100);
+    const Batteries alone{&battery};
+    if (const auto percent = ratioPercent(summed(alone, "energy_now"), summed(alone, "energy_full")))
+        return *percent;
+    return ratioPercent(summed(alone, "charge_now"), summed(alone, "charge_full")).value_or(0);
+}
+
+// Several batteries count as one, as the desktop's own power indicator shows
+// them: what they hold together over what they hold when full.
+int64_t capacityPercent(const Batteries& batteries)
+{
+    if (batteries.size() == 1)
+        return ownPercent(*batteries[0]);
+    if (const auto percent = ratioPercent(summed(batteries, "energy_now"), summed(batteries, "energy_full")))
+        return *percent;
+    if (const auto percent = ratioPercent(summed(batteries, "charge_now"), summed(batteries, "charge_full")))
+        return *percent;
+    // Their own percentages, weighted by the energy each holds when full
+    // where every battery tells it, else alike.
+    const bool weighted = summed(batteries, "energy_full").value_or(0) > 0;
+    double sum = 0;
+    double weights = 0;
+    for (const PowerSupply* battery : batteries) {
+        const double weight = weighted ? static_cast<double>(*battery->number("energy_full")) : 1.0;
+        sum += weight * static_cast<double>(ownPercent(*battery));
+        weights += weight;
+    }
+    return std::llround(sum / weights);
+}
+
+bool externalPowerConnected(const std::vector<PowerSupply>& supplies, const Batteries& batteries)
 {
     bool hasAdapter = false;
     for (const PowerSupply& supply : supplies) {
@@ -115,26 +171,39 @@ bool externalPowerConnected(const std::vector<PowerSupply>& supplies, const Powe
     }
     if (hasAdapter)
         return false;
-    // Machines whose charger has no supply entry still tell from the battery.
-    const std::string_view status = battery.text("status");
-    return status == "Charging" || status == "Full" || status == "Not charging";
+    // Machines whose charger has no supply entry still tell from the batteries.
+    if (anyStatus(batteries, "Discharging"))
+        return false;
+    return anyStatus(batteries, "Charging") || anyStatus(batteries, "Full") || anyStatus(batteries, "Not charging");
 }
 
-void readBatteryPower(const PowerSupply& battery, BatteryRegistry& registry)
+// The power a battery gives or takes, in µW: current x voltage, or the
+// driver's power figure. Nothing when unknown or past a kilowatt.
+std::optional<double> batteryMicrowatts(const PowerSupply& battery)
 {
     const auto current = battery.number("current_now");
     const auto voltage = battery.number("voltage_now");
     const auto power = battery.number("power_now");
-    registry.voltageMillivolts = voltage ? static_cast<double>(*voltage) / 1000.0 : 0;
-    if (current || !power) {
-        registry.amperageMilliamps = current ? static_cast<double>(*current) / 1000.0 : 0;
-        return;
-    }
-    // The driver reports power rather than current: express it as a current at
-    // the measured voltage (mA x mV = µW), or at 1 V where the voltage is unknown.
-    if (registry.voltageMillivolts == 0)
-        registry.voltageMillivolts = 1000;
-    registry.amperageMilliamps = static_cast<double>(*power) / registry.voltageMillivolts;
+    std::optional<double> microwatts;
+    if (current && voltage)
+        microwatts = std::fabs(static_cast<double>(*current) * static_cast<double>(*voltage)) / 1e6;  // µA x µV = pW
+    else if (power)
+        microwatts = std::fabs(static_cast<double>(*power));
+    if (!microwatts || *microwatts > largestSoundWatts * 1e6)
+        return std::nullopt;
+    return microwatts;
+}
+
+void readBatteryPower(const Batteries& batteries, BatteryRegistry& registry)
+{
+    double microwatts = 0;
+    for (const PowerSupply* battery : batteries)
+        microwatts += batteryMicrowatts(*battery).value_or(0);
+    // The registry speaks in milliamperes and millivolts (mA x mV = µW): the
+    // batteries' power at the first one's voltage, or at 1 V where it is unknown.
+    const auto voltage = batteries.front()->number("voltage_now");
+    registry.voltageMillivolts = voltage && *voltage > 0 ? static_cast<double>(*voltage) / 1000.0 : 1000.0;
+    registry.amperageMilliamps = microwatts / registry.voltageMillivolts;
 }
 
 double magnitudeOfProduct(int64_t a, int64_t b)
@@ -249,23 +318,31 @@ std::map<std::string, std::string, std::less<>> parseSupplyUevent(std::string_vi
     return attributes;
 }
 
-std::optional<BatteryRegistry> batteryRegistryFromSupplies(std::vector<PowerSupply> supplies)
+BatteryRegistry batteryRegistryFromSupplies(std::vector<PowerSupply> supplies)
 {
     std::sort(supplies.begin(), supplies.end(),
               [](const PowerSupply& a, const PowerSupply& b) { return a.name < b.name; });
-    const auto battery = std::find_if(supplies.begin(), supplies.end(), [](const PowerSupply& supply) {
-        return supply.text("type") == "Battery" && isComputerSupply(supply);
-    });
-    if (battery == supplies.end())
-        return std::nullopt;
+    Batteries batteries;
+    for (const PowerSupply& supply : supplies) {
+        if (supply.text("type") == "Battery" && isComputerSupply(supply))
+            batteries.push_back(&supply);
+    }
 
     BatteryRegistry registry;
-    registry.currentCapacity = capacityPercent(*battery);
-    registry.externalConnected = externalPowerConnected(supplies, *battery);
-    registry.isCharging = battery->text("status") == "Charging";
-    registry.fullyCharged = battery->text("status") == "Full";
-    registry.timeRemainingMinutes = timeRemaining(*battery);
-    readBatteryPower(*battery, registry);
+    if (batteries.empty()) {
+        // Without a battery the computer runs on its power supply.
+        registry.hasBattery = false;
+        registry.externalConnected = true;
+    } else {
+        registry.currentCapacity = capacityPercent(batteries);
+        registry.externalConnected = externalPowerConnected(supplies, batteries);
+        registry.isCharging = isCharging(batteries);
+        registry.fullyCharged = std::all_of(batteries.begin(), batteries.end(), [](const PowerSupply* battery) {
+            return battery->text("status") == "Full";
+        });
+        registry.timeRemainingMinutes = timeRemaining(batteries);
+        readBatteryPower(batteries, registry);
+    }
     const auto adapter = std::find_if(supplies.begin(), supplies.end(),
                                       [](const PowerSupply& supply) { return isAdapter(supply) && isOnline(supply); });
     if (adapter != supplies.end())
@@ -285,7 +362,7 @@ std::vector<PowerSupply> readPowerSupplies(const std::string& sysRoot)
     return supplies;
 }
 
-std::optional<BatteryRegistry> readBatteryRegistry(const std::string& sysRoot)
+BatteryRegistry readBatteryRegistry(const std::string& sysRoot)
 {
     return batteryRegistryFromSupplies(readPowerSupplies(sysRoot));
 }

@@ -32,13 +32,14 @@ std::optional<int64_t> parseSupplyNumber(std::string_view text);
 std::map<std::string, std::string, std::less<>> parseSupplyUevent(std::string_view text);
 
 // The battery controller's view of the machine, built from every supply found.
-// Nothing when no supply is the computer's own battery.
-std::optional<BatteryRegistry> batteryRegistryFromSupplies(std::vector<PowerSupply> supplies);
+// The computer's own batteries count together; peripherals' stay out. With no
+// battery of its own the computer is on external power.
+BatteryRegistry batteryRegistryFromSupplies(std::vector<PowerSupply> supplies);
 
 // Every supply under <sysRoot>/class/power_supply, attributes from the
 // uevent file where it has them and the single files otherwise.
 std::vector<PowerSupply> readPowerSupplies(const std::string& sysRoot);
 
-std::optional<BatteryRegistry> readBatteryRegistry(const std::string& sysRoot);
+BatteryRegistry readBatteryRegistry(const std::string& sysRoot);
 
 }  // namespace moravel

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -65,15 +66,15 @@ std::optional<std::string_view> readProcessFile(int procFd, int32_t pid, const c
 
 // Share of one core-second per second, in percent, since the previous reading
 // of this very process; over its whole life when there is none.
-double cpuPercentOf(int32_t pid, const ProcessStat& stat, const ProcessHistory& previous, double uptime,
-                    const ProcessClock& clock)
+double unboundedCpuPercentOf(int32_t pid, const ProcessStat& stat, const ProcessHistory& previous, double uptime,
+                             const ProcessClock& clock)
 {
     const double elapsed = uptime - previous.takenAtSeconds;
     if (previous.isValid && elapsed > 0) {
         const auto before = previous.entries.find(pid);
         if (before != previous.entries.end() && before->second.startTime == stat.startTime) {
             if (stat.cpuTicks < before->second.cpuTicks)
-                return 0;
+                return 0;  // a counter that went back: this reading becomes the baseline
             const double ticks = static_cast<double>(stat.cpuTicks - before->second.cpuTicks);
             return ticks / clock.ticksPerSecond / elapsed * 100.0;
         }
@@ -82,6 +83,14 @@ double cpuPercentOf(int32_t pid, const ProcessStat& stat, const ProcessHistory& 
     if (!(life > 0))
         return 0;
     return static_cast<double>(stat.cpuTicks) / clock.ticksPerSecond / life * 100.0;
+}
+
+double cpuPercentOf(int32_t pid, const ProcessStat& stat, const ProcessHistory& previous, double uptime,
+                    const ProcessClock& clock)
+{
+    // A counter that jumped cannot make one process busier than every core.
+    const double percent = unboundedCpuPercentOf(pid, stat, previous, uptime, clock);
+    return std::isfinite(percent) ? std::clamp(percent, 0.0, clock.processors * 100.0) : 0.0;
 }
 
 // Every process but our own, nameless for now; shortNames[i] is rows[i]'s comm.
@@ -129,6 +138,8 @@ ProcessClock ProcessClock::ofThisMachine()
         clock.ticksPerSecond = static_cast<double>(ticks);
     if (const long page = ::sysconf(_SC_PAGESIZE); page > 0)
         clock.pageSize = static_cast<uint64_t>(page);
+    if (const long processors = ::sysconf(_SC_NPROCESSORS_ONLN); processors > 0)
+        clock.processors = static_cast<double>(processors);
     return clock;
 }
 

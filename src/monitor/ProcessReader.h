@@ -11,13 +11,15 @@ namespace moravel {
 struct ProcessClock {
     double ticksPerSecond = 100;
     uint64_t pageSize = 4096;
+    double processors = 1;  // online cores: the most a process can keep busy
 
     static ProcessClock ofThisMachine();
 };
 
 // The top processes of <procRoot>, read straight from the kernel's files. A
 // row's processor share is measured since `previous` where that saw the same
-// process (same pid and start time), else averaged over the process's life.
+// process (same pid and start time), else averaged over the process's life;
+// it stays between 0 and all processors busy, whatever the counters say.
 // Time is <procRoot>/uptime, so the whole reading follows the tree it is given.
 // An unreadable table gives no rows and hands `previous` back.
 ProcessReading readProcessTable(const std::string& procRoot, ProcessHistory previous, int32_t ownPid,

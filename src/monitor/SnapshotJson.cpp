@@ -90,6 +90,7 @@ QByteArray snapshotJsonLine(const SystemSnapshot& s, const QDateTime& time)
     w.number("diskPercent", s.diskPercent);
     w.unsignedInteger("diskUsed", s.diskUsed);
     w.unsignedInteger("diskTotal", s.diskTotal);
+    w.boolean("hasBattery", s.hasBattery);
     w.integer("batteryPercent", s.batteryPercent);
     w.boolean("isCharging", s.isCharging);
     w.boolean("isExternalPowerConnected", s.isExternalPowerConnected);

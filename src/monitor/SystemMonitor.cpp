@@ -114,11 +114,20 @@ void SystemMonitor::setProcessTelemetryActive(bool active)
     processTelemetryActive_ = active;
     if (active) {
         refreshTopProcessesInBackground();
-    } else if (!snapshot_.topProcesses.isEmpty()) {
+        return;
+    }
+    processSharesMeasured_ = false;
+    if (!snapshot_.topProcesses.isEmpty()) {
         SystemSnapshot next = snapshot_;
         next.topProcesses.clear();
         publish(std::move(next));
     }
+}
+
+void SystemMonitor::refreshTopProcessesNow()
+{
+    if (processTelemetryActive_)
+        refreshTopProcessesInBackground();
 }
 
 void SystemMonitor::publish(SystemSnapshot next)
@@ -149,24 +158,18 @@ MemoryUsage SystemMonitor::readMemory()
 
 std::pair<double, double> SystemMonitor::readNetworkSpeeds()
 {
-    const auto read = networkCounters_.read();
-    if (!read)
+    auto counted = networkCounters_.read();
+    if (!counted)
         return {snapshot_.downloadBytesPerSecond, snapshot_.uploadBytesPerSecond};
-    const NetworkTotals totals = *read;
 
     const double now = scheduler_.monotonicSeconds();
-    double download = 0;
-    double upload = 0;
+    NetworkRates rates;
     if (previousNetwork_) {
         const double interval = std::max(now - previousNetwork_->time, 0.001);
-        // A total lower than before (an interface went away, counters reset) is no traffic.
-        if (totals.received >= previousNetwork_->totals.received)
-            download = static_cast<double>(totals.received - previousNetwork_->totals.received) / interval;
-        if (totals.sent >= previousNetwork_->totals.sent)
-            upload = static_cast<double>(totals.sent - previousNetwork_->totals.sent) / interval;
+        rates = networkRatesBetween(previousNetwork_->interfaces, *counted, interval);
     }
-    previousNetwork_ = NetworkReading{totals, now};
-    return {download, upload};
+    previousNetwork_ = NetworkReading{std::move(*counted), now};
+    return {rates.download, rates.upload};
 }
 
 void SystemMonitor::applyBattery(SystemSnapshot& next)
@@ -214,6 +217,7 @@ void SystemMonitor::refreshDiskInBackground()
             if (generation != diskGeneration_)
                 return;
             diskInFlight_ = false;
+            hasReadDisk_ = true;
             SystemSnapshot next = snapshot_;
             next.diskPercent = disk.percent;
             next.diskUsed = disk.used;
@@ -231,22 +235,26 @@ void SystemMonitor::refreshTopProcessesInBackground()
     const quint64 generation = processGeneration_;
     const int32_t ownPid = static_cast<int32_t>(::getpid());
     std::shared_ptr<const TelemetryReaders> telemetry = telemetry_;
+    // Shares can only be measured against an earlier reading of the table.
+    const bool measured = processHistory_.isValid;
     auto history = std::make_shared<ProcessHistory>(std::move(processHistory_));
     processHistory_ = {};
-    background_.post(this, [this, telemetry, history, ownPid, generation]() -> BackgroundRunner::Continuation {
+    const auto job = [this, telemetry, history, ownPid, generation, measured]() -> BackgroundRunner::Continuation {
         auto reading = std::make_shared<ProcessReading>(telemetry->readProcesses(std::move(*history), ownPid));
-        return [this, reading, generation] {
+        return [this, reading, generation, measured] {
             if (generation != processGeneration_)
                 return;  // stopped meanwhile
             processInFlight_ = false;
             processHistory_ = std::move(reading->history);
             if (!processTelemetryActive_)
                 return;
+            processSharesMeasured_ = measured || reading->top.isEmpty();
             SystemSnapshot next = snapshot_;
             next.topProcesses = std::move(reading->top);
             publish(std::move(next));
         };
-    });
+    };
+    background_.post(this, job);
 }
 
 }  // namespace moravel

@@ -41,10 +41,18 @@ public:
     int updateCount() const { return updateCount_; }
     bool isStarted() const { return timer_.isPending(); }
     bool isProcessTelemetryActive() const { return processTelemetryActive_; }
+    // Whether a disk reading has come back since construction.
+    bool hasReadDisk() const { return hasReadDisk_; }
+    // Whether the published process shares were measured between two readings
+    // of the table, rather than averaged over each process's life.
+    bool areProcessSharesMeasured() const { return processSharesMeasured_; }
 
     void start();
     void stop();
     void setProcessTelemetryActive(bool active);
+    // Reads the process table now, outside the regular cadence, while process
+    // telemetry is active (nothing if a reading is already in flight).
+    void refreshTopProcessesNow();
     // Takes one sample; the timer calls it once a second.
     void refresh();
 
@@ -78,12 +86,14 @@ private:
     TaskHandle timer_;
     std::optional<CpuTicks> previousCPUTicks_;
     struct NetworkReading {
-        NetworkTotals totals;
+        std::vector<InterfaceCounters> interfaces;  // the counted ones, by name
         double time = 0;
     };
     std::optional<NetworkReading> previousNetwork_;
     int updateCount_ = 0;
     bool processTelemetryActive_ = false;
+    bool hasReadDisk_ = false;
+    bool processSharesMeasured_ = false;
     // A generation number per slow reading: a result applies only if no stop()
     // intervened since it started (stop cancels by moving the generation on).
     quint64 diskGeneration_ = 0;

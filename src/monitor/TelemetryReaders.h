@@ -19,12 +19,15 @@ struct BatteryRegistry {
         double currentMilliamps = 0;
     };
 
+    // False for a computer without a battery of its own (most desktops): the
+    // battery figures below are then meaningless and left at their defaults.
+    bool hasBattery = true;
     int64_t currentCapacity = 0;  // percent
     bool externalConnected = false;
     bool isCharging = false;
     bool fullyCharged = false;
     int64_t timeRemainingMinutes = 0;
-    double amperageMilliamps = 0;  // sign ignored
+    double amperageMilliamps = 0;  // sign ignored; several batteries give their summed power
     double voltageMillivolts = 0;
     std::optional<double> systemPowerInMilliwatts;  // present when the platform measures input power
     std::optional<AdapterDetails> adapterDetails;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -65,18 +66,24 @@ bool makePrivateDirectory(const QString& path)
     return false;
 }
 
-bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode)
+bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode, QString* failure)
 {
     QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
     // mkstemp creates the file 0600, whatever the umask.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool written = writeAll(fd, contents) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
-    written = ::close(fd) == 0 && written;
+    bool written = fd >= 0 && writeAll(fd, contents) && ::fsync(fd) == 0 && ::fchmod(fd, mode) == 0;
+    int error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && written) {
+        error = errno;
+        written = false;
+    }
     if (written && ::rename(temporary.constData(), QFile::encodeName(path).constData()) == 0)
         return true;
-    ::unlink(temporary.constData());
+    error = written ? errno : error;
+    if (fd >= 0)
+        ::unlink(temporary.constData());
+    if (failure)
+        *failure = QString::fromLocal8Bit(std::strerror(error));
     return false;
 }
 

@@ -18,8 +18,9 @@ bool makePrivateDirectory(const QString& path);
 // Replaces `path` with `contents` in one step: a temporary file beside it,
 // created 0600, written, flushed to disk, given `mode` and renamed over it.
 // Every step is checked (a full disk fails the write or the flush); on
-// failure the old file is untouched and no temporary file is left behind.
-bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode);
+// failure the old file is untouched, no temporary file is left behind and
+// `failure`, when given, says why ("No space left on device").
+bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode_t mode, QString* failure = nullptr);
 
 // Why writing `file` in `directory` just failed, in words for the user: a
 // missing or read-only folder, a read-only file, a full disk; else that the

@@ -142,23 +142,40 @@ bool XdgAutostartLoginItem::isEnabled() const
     return desktopEntryRunsAtLogin(QString::fromUtf8(entry.read(64 * 1024)));
 }
 
+bool XdgAutostartLoginItem::fail(const char* action, const QString& reason)
+{
+    QString shown = QDir::cleanPath(entryPath());
+    const QString home = QDir::homePath();
+    if (shown.startsWith(home + u'/'))
+        shown.replace(0, home.size(), u'~');
+    failureMessage_ = QStringLiteral("The autostart entry %1 could not be %2: %3.")
+                          .arg(shown, QLatin1String(action), reason);
+    return false;
+}
+
 bool XdgAutostartLoginItem::setEnabled(bool enabled)
 {
+    failureMessage_.clear();
     const QString path = entryPath();
     if (!enabled) {
         const QFileInfo info(path);
         // A dangling symbolic link does not "exist" but still has to go.
         if (!info.exists() && !info.isSymLink())
             return true;
-        return QFile::remove(path);
+        QFile entry(path);
+        return entry.remove() || fail("removed", entry.errorString());
     }
 
     // A relative path would resolve against whatever directory the session starts in.
-    if (!QDir::isAbsolutePath(executablePath_) || !makePrivateDirectory(autostartDirectory_))
-        return false;
+    if (!QDir::isAbsolutePath(executablePath_))
+        return fail("written", QStringLiteral("the program's own path is not known"));
+    if (!makePrivateDirectory(autostartDirectory_))
+        return fail("written", QStringLiteral("its folder cannot be created"));
     // Readable by all like any desktop entry, writable by the user alone: the
     // Exec line runs at every login.
-    return replaceFileAtomically(path, autostartDesktopEntry(executablePath_).toUtf8(), 0644);
+    QString reason;
+    return replaceFileAtomically(path, autostartDesktopEntry(executablePath_).toUtf8(), 0644, &reason)
+           || fail("written", reason);
 }
 
 }  // namespace moravel

@@ -28,10 +28,17 @@ public:
     // On: writes the entry atomically, so a failed write (a full disk) never
     // leaves an empty or half-written file behind. Off: removes it.
     bool setEnabled(bool enabled) override;
+    // Names the entry and the reason ("The autostart entry
+    // ~/.config/autostart/moravel.desktop could not be written: No space left
+    // on device.").
+    QString failureMessage() const override { return failureMessage_; }
 
 private:
+    bool fail(const char* action, const QString& reason);
+
     QString autostartDirectory_;
     QString executablePath_;
+    QString failureMessage_;
 };
 
 // The autostart desktop entry that runs `executablePath`.

@@ -49,6 +49,7 @@ public:
 
     bool isStarted() const { return isStarted_; }
 
+    bool hasUpdateFeed() const override { return isStarted_; }
     bool canCheckForUpdates() const override { return isStarted_ && !fetcher_.isFetching(); }
     bool automaticallyChecksForUpdates() const override { return automaticallyChecks_; }
     void setAutomaticallyChecksForUpdates(bool enabled) override;

@@ -39,6 +39,9 @@ class Updater : public QObject {
 public:
     using QObject::QObject;
 
+    // False in a build without an update feed, where updates come with the
+    // system's package manager instead; nothing else here then does anything.
+    virtual bool hasUpdateFeed() const { return true; }
     // False while the updater is not started or a cycle is already running.
     virtual bool canCheckForUpdates() const = 0;
 

@@ -50,6 +50,8 @@ QString phrase(CollapsedMetricKind kind, const SystemSnapshot& snapshot)
     case CollapsedMetricKind::memory:
         return QStringLiteral("Memory ") + truncatedText(snapshot.memoryPercent) + QStringLiteral(" percent");
     case CollapsedMetricKind::power:
+        if (!snapshot.hasBattery)
+            return QStringLiteral("No battery");
         return QStringLiteral("Battery ") + QString::number(snapshot.batteryPercent) + QStringLiteral(" percent");
     }
     return {};

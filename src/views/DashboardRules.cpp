@@ -9,10 +9,10 @@ QString headerMessage(const SystemSnapshot& snapshot)
     if (snapshot.memoryPercent >= 90)
         return QStringLiteral("Memory pressure is high");
     if (snapshot.cpuPercent >= 90)
-        return QStringLiteral("Your Mac is working hard");
+        return QStringLiteral("Your computer is working hard");
     if (snapshot.diskPercent >= 92)
         return QStringLiteral("Disk space is running low");
-    return QStringLiteral("Your Mac is running well");
+    return QStringLiteral("Your computer is running well");
 }
 
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)
@@ -29,6 +29,9 @@ QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot
     case MetricKind::network:
         return {{QStringLiteral("Download"), IslandPalette::cyan()}, {QStringLiteral("Upload"), IslandPalette::mint()}};
     case MetricKind::power: {
+        // Without a battery the chart shows what the power supply delivers.
+        if (!snapshot.hasBattery)
+            return {{QStringLiteral("Input"), IslandPalette::cyan()}};
         QList<LegendEntry> entries{{snapshot.isExternalPowerConnected ? QStringLiteral("System") : QStringLiteral("Draw"),
                                     IslandPalette::cyan()}};
         if (snapshot.isCharging)

@@ -13,7 +13,9 @@ class ExpandedHeader final : public QWidget {
 
 public:
     static constexpr int rowHeight = 32;
-    static constexpr int statusWidth = 168;
+    // Wide enough for the longest verdict ("Your computer is working hard")
+    // at full size in the desktop's usual fonts.
+    static constexpr int statusWidth = 230;
 
     explicit ExpandedHeader(QWidget* parent = nullptr);
 

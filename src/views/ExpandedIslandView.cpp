@@ -288,7 +288,7 @@ void ExpandedIslandView::setShowSettings(bool show)
         }
         return;
     }
-    auto* popover = new SettingsPopover(makeSettingsContent(), this);
+    auto* popover = new SettingsPopover(makeSettingsContent(), this, header_->settingsButton());
     settingsPopover_ = popover;
     connect(popover, &SettingsPopover::dismissed, this, [this, popover] {
         popover->deleteLater();
@@ -297,7 +297,8 @@ void ExpandedIslandView::setShowSettings(bool show)
             setShowSettings(false);
         }
     });
-    popover->popUp(mapToGlobal(QPoint(width() / 2, height())));
+    // Below the dashboard; on a short screen over its lower part, never over the header.
+    popover->popUp(mapToGlobal(QPoint(width() / 2, height())), header_->mapToGlobal(QPoint(0, header_->height())).y());
 }
 
 }  // namespace moravel

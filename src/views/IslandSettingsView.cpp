@@ -30,8 +30,13 @@ constexpr int kPadding = 18;
 constexpr int kRootSpacing = 16;
 constexpr int kSectionSpacing = 10;
 
-const QString kLayoutCaption =
-    QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right around the camera.");
+// The readings sit either side of the camera only on a screen with a notch.
+QString layoutCaption(bool aroundNotch)
+{
+    return aroundNotch
+               ? QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right around the camera.")
+               : QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right.");
+}
 
 // A one-point rule across the column between sections.
 class SettingsDivider final : public QWidget {
@@ -181,8 +186,14 @@ QWidget* IslandSettingsView::buildLayoutSection()
     picker->addWidget(customLabel_);
     layout->addLayout(picker);
 
-    layout->addWidget(SettingsStyle::makeLabel(kLayoutCaption, SettingsStyle::captionFont(),
-                                               IslandPalette::secondary(), widget, true));
+    auto* caption = SettingsStyle::makeLabel(layoutCaption(state_.displayGeometry().hasNotch()),
+                                             SettingsStyle::captionFont(), IslandPalette::secondary(), widget, true);
+    caption->setObjectName(QStringLiteral("layoutCaption"));
+    connect(&state_, &IslandState::displayGeometryChanged, caption, [this, caption](const IslandDisplayGeometry& g) {
+        caption->setText(layoutCaption(g.hasNotch()));
+        relayoutAround(caption);
+    });
+    layout->addWidget(caption);
 
     metricList_ = new SettingsMetricList(widget);
     metricList_->setObjectName(QStringLiteral("metricList"));
@@ -237,6 +248,14 @@ QWidget* IslandSettingsView::buildUpdatesSection()
     QWidget* widget = section(this);
     auto* layout = stackLayout(widget, kSectionSpacing);
     layout->addWidget(sectionTitle(QStringLiteral("Updates"), widget));
+    if (!updater_.hasUpdateFeed()) {
+        // Nothing here could do anything: say where updates come from instead.
+        auto* note = SettingsStyle::makeLabel(packageManagerUpdatesNote, SettingsStyle::captionFont(),
+                                              IslandPalette::secondary(), widget, true);
+        note->setObjectName(QStringLiteral("packageManagerUpdatesNote"));
+        layout->addWidget(note);
+        return widget;
+    }
 
     automaticChecksSwitch_ =
         settingsToggle(QStringLiteral("Automatically check for updates"), "automaticChecksSwitch", widget);
@@ -340,6 +359,8 @@ void IslandSettingsView::refreshBehaviorSection()
 
 void IslandSettingsView::refreshUpdatesSection()
 {
+    if (!automaticChecksSwitch_)
+        return;  // a build without an update feed
     automaticChecksSwitch_->setChecked(automaticallyChecksForUpdates_);
     // Without automatic checks there is nothing to download automatically;
     // the choice is kept for when checks come back on.
@@ -367,7 +388,8 @@ void IslandSettingsView::updateLaunchAtLogin(bool enabled)
         launchAtLogin_ = enabled;
         loginError_.reset();
     } else {
-        loginError_ = launchAtLoginFailureMessage;
+        const QString message = loginItem_.failureMessage();
+        loginError_ = message.isEmpty() ? launchAtLoginFailureMessage : message;
         launchAtLogin_ = false;
     }
     refreshBehaviorSection();

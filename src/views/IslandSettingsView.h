@@ -28,7 +28,8 @@ QString appVersionText(const QString& version, const QString& buildNumber);
 
 // Moravel's one settings surface, a narrow dark column shown from the
 // expanded island: the collapsed readings and their order, behaviour, launch
-// at login, software updates, the version and "Quit Moravel".
+// at login, software updates (or, in a build without an update feed, one line
+// saying that the package manager brings them), the version and "Quit Moravel".
 //
 // While it is on screen the island stays open: showing it begins an
 // interaction on the state and hiding or destroying it ends that interaction,
@@ -39,8 +40,11 @@ class IslandSettingsView final : public QWidget {
 
 public:
     static constexpr int fixedWidth = 340;
+    // Shown when the login item cannot say more about its failure.
     static inline const QString launchAtLoginFailureMessage =
-        QStringLiteral("Package the app before enabling launch at login.");
+        QStringLiteral("The autostart entry could not be written.");
+    static inline const QString packageManagerUpdatesNote =
+        QStringLiteral("Updates come with your system's package manager");
     // The line under the title while the island's choices cannot be saved.
     static QString preferencesSaveFailureText(const QString& reason);
 
@@ -49,7 +53,7 @@ public:
     ~IslandSettingsView() override;
 
     // What the launch-at-login switch does when flipped: registers or removes
-    // the login item; a failure shows the one message and leaves it off.
+    // the login item; a failure shows what went wrong and leaves it off.
     void updateLaunchAtLogin(bool enabled);
     bool launchAtLogin() const { return launchAtLogin_; }
     const std::optional<QString>& loginError() const { return loginError_; }

@@ -5,7 +5,7 @@
 
 namespace moravel {
 
-// The fork between the Mac node and the two destinations: a trunk from the
+// The fork between the computer node and the two destinations: a trunk from the
 // left that splits into an upper and a lower arrow to the right.
 struct PowerBranchShape {
     static QPainterPath path(const QRectF& rect);

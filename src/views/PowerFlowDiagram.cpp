@@ -21,7 +21,7 @@ constexpr double kArrowSize = 13;
 PowerFlowDiagram::PowerFlowDiagram(QWidget* parent)
     : QWidget(parent),
       source_(new PowerNode(this)),
-      mac_(new PowerNode(this)),
+      computer_(new PowerNode(this)),
       connector_(new PowerBranchConnector(this)),
       destinations_{new PowerDestination(this), new PowerDestination(this)}
 {
@@ -40,15 +40,16 @@ void PowerFlowDiagram::setContent(const PowerFlowDiagramContent& content)
     if (content == content_)
         return;
     const QSize before = sizeHint();
-    const bool modeChanged = content.isExternalPower != content_.isExternalPower;
+    const bool modeChanged = content.isExternalPower != content_.isExternalPower
+                             || content.hasDestinations() != content_.hasDestinations();
     content_ = content;
     source_->setContent(content.source);
-    mac_->setContent(content.mac);
+    computer_->setContent(content.computer);
     for (size_t i = 0; i < destinations_.size(); ++i)
         destinations_[i]->setContent(content.destinations[i]);
-    connector_->setVisible(content.isExternalPower);
+    connector_->setVisible(content.hasDestinations());
     for (PowerDestination* destination : destinations_)
-        destination->setVisible(content.isExternalPower);
+        destination->setVisible(content.hasDestinations());
     placeParts();
     if (sizeHint() != before || modeChanged)
         updateGeometry();
@@ -57,9 +58,9 @@ void PowerFlowDiagram::setContent(const PowerFlowDiagramContent& content)
 QSize PowerFlowDiagram::sizeHint() const
 {
     const int arrow = symbolPixelSize(kArrowSize);
-    int width = source_->sizeHint().width() + spacing() + arrow + spacing() + mac_->sizeHint().width();
-    int height = std::max({source_->sizeHint().height(), mac_->sizeHint().height(), arrow});
-    if (content_.isExternalPower) {
+    int width = source_->sizeHint().width() + spacing() + arrow + spacing() + computer_->sizeHint().width();
+    int height = std::max({source_->sizeHint().height(), computer_->sizeHint().height(), arrow});
+    if (content_.hasDestinations()) {
         const int destinationWidth = std::max(destinations_[0]->sizeHint().width(), destinations_[1]->sizeHint().width());
         width += spacing() + connector_->width() + spacing() + destinationWidth;
         const int stack =
@@ -86,8 +87,8 @@ void PowerFlowDiagram::placeParts()
     const int arrow = symbolPixelSize(kArrowSize);
     const QRectF arrowRect(x, (rowHeight - arrow) / 2.0, arrow, arrow);
     x += arrow + spacing();
-    x = centred(mac_, x);
-    if (content_.isExternalPower) {
+    x = centred(computer_, x);
+    if (content_.hasDestinations()) {
         x = centred(connector_, x + spacing()) + spacing();
         const QSize upper = destinations_[0]->sizeHint();
         const QSize lower = destinations_[1]->sizeHint();

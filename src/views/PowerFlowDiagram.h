@@ -12,8 +12,9 @@ class PowerBranchConnector;
 class PowerDestination;
 class PowerNode;
 
-// The row under the power header: battery -> Mac on battery, or
-// adapter -> Mac -> fork -> battery and system on external power.
+// The row under the power header: battery -> computer on battery,
+// adapter -> computer -> fork -> battery and system on external power, or
+// only power source -> computer where there is no battery.
 class PowerFlowDiagram : public QWidget {
     Q_OBJECT
 public:
@@ -34,7 +35,7 @@ private:
 
     PowerFlowDiagramContent content_;
     PowerNode* source_ = nullptr;
-    PowerNode* mac_ = nullptr;
+    PowerNode* computer_ = nullptr;
     PowerBranchConnector* connector_ = nullptr;
     std::array<PowerDestination*, 2> destinations_{};
     QRectF arrowRect_;

@@ -29,6 +29,11 @@ bool isBatteryFull(const SystemSnapshot& snapshot)
 
 std::optional<double> systemDraw(const SystemSnapshot& snapshot)
 {
+    if (!snapshot.hasBattery) {
+        if (!(snapshot.systemInputWatts > 0.05))
+            return std::nullopt;
+        return snapshot.systemInputWatts;
+    }
     const double source = snapshot.isExternalPowerConnected ? snapshot.systemInputWatts : snapshot.batteryPowerWatts;
     if (!(source > 0.05))
         return std::nullopt;
@@ -41,6 +46,11 @@ std::optional<double> systemDraw(const SystemSnapshot& snapshot)
 
 QString powerStatus(const SystemSnapshot& snapshot)
 {
+    if (!snapshot.hasBattery) {
+        const std::optional<double> draw = systemDraw(snapshot);
+        return draw ? QStringLiteral("No battery · ") + MetricFormat::power(draw) + QStringLiteral(" draw")
+                    : QStringLiteral("No battery");
+    }
     const QString draw = drawText(snapshot);
     const QString pct = percentDigits(snapshot);
     if (!snapshot.isExternalPowerConnected)
@@ -80,17 +90,22 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     const QString battery = BatterySymbol::name(snapshot.batteryPercent);
     const QString laptop = QStringLiteral("laptopcomputer");
     PowerFlowDiagramContent content;
-    content.isExternalPower = snapshot.isExternalPowerConnected;
+    content.hasBattery = snapshot.hasBattery;
+    content.isExternalPower = snapshot.isExternalPowerConnected || !snapshot.hasBattery;
     if (!content.isExternalPower) {
         content.source = {battery, percentDigits(snapshot) + QLatin1Char('%'), QStringLiteral("Battery"),
                           IslandPalette::mint()};
-        content.mac = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
+        content.computer = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
         return content;
     }
     content.source = {QStringLiteral("powerplug.fill"), adapterValue(snapshot), QStringLiteral("Power source"),
                       IslandPalette::primary()};
-    content.mac = {laptop, MetricFormat::power(snapshot.systemInputWatts), QStringLiteral("Mac input now"),
-                   IslandPalette::primary()};
+    // A computer without a battery is most likely a desktop.
+    content.computer = {snapshot.hasBattery ? laptop : QStringLiteral("desktopcomputer"),
+                        MetricFormat::power(snapshot.systemInputWatts), QStringLiteral("Computer input now"),
+                        IslandPalette::primary()};
+    if (!content.hasDestinations())
+        return content;
     content.destinations = {{
         {battery, batteryFlowValue(snapshot), batteryFlowLabel(snapshot),
          snapshot.isCharging ? IslandPalette::mint() : IslandPalette::secondary()},

@@ -20,13 +20,18 @@ struct PowerNodeContent {
     friend bool operator==(const PowerNodeContent&, const PowerNodeContent&) = default;
 };
 
-// The power diagram: on battery, battery -> Mac; on external power,
-// adapter -> Mac -> battery and system.
+// The power diagram: on battery, battery -> computer; on external power,
+// adapter -> computer -> battery and system; without a battery, only
+// power source -> computer.
 struct PowerFlowDiagramContent {
     bool isExternalPower = false;
+    bool hasBattery = true;
     PowerNodeContent source;  // the battery, or the adapter
-    PowerNodeContent mac;
-    std::array<PowerNodeContent, 2> destinations;  // external power only: battery, system
+    PowerNodeContent computer;
+    std::array<PowerNodeContent, 2> destinations;  // external power with a battery only: battery, system
+
+    // Whether the fork to the battery and the system is drawn.
+    bool hasDestinations() const { return isExternalPower && hasBattery; }
 
     friend bool operator==(const PowerFlowDiagramContent&, const PowerFlowDiagramContent&) = default;
 };
@@ -35,8 +40,10 @@ namespace PowerFlow {
 
 bool isBatteryFull(const SystemSnapshot& snapshot);
 // Watts the machine itself uses; nothing when the source reading is too weak.
+// Without a battery that is the measured input, where there is one.
 std::optional<double> systemDraw(const SystemSnapshot& snapshot);
-// The section header's one-line sentence.
+// The section header's one-line sentence; "No battery", with the draw where
+// known, on a computer without one.
 QString powerStatus(const SystemSnapshot& snapshot);
 QString batteryFlowValue(const SystemSnapshot& snapshot);
 QString batteryFlowLabel(const SystemSnapshot& snapshot);

@@ -47,7 +47,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// The fork from the Mac to the two destinations, 28 x 35 px.
+// The fork from the computer to the two destinations, 28 x 35 px.
 class PowerBranchConnector : public QWidget {
     Q_OBJECT
 public:

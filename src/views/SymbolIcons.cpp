@@ -24,7 +24,7 @@ struct SymbolEntry {
 // state strokes the filled glyph. Its batteries stand upright; the island's
 // lie on their side with the terminal to the right.
 constexpr double kLying = 90;
-const std::array<SymbolEntry, 22> kSymbols{{
+const std::array<SymbolEntry, 23> kSymbols{{
     {u"wifi", {0xe63e}},
     {u"cpu", {0xe322}},                      // memory (a processor chip)
     {u"memorychip", {0xe30d}},               // developer_board
@@ -42,6 +42,7 @@ const std::array<SymbolEntry, 22> kSymbols{{
     {u"internaldrive", {0xe1db}},            // storage
     {u"app.fill", {0xeb36}},                 // square
     {u"laptopcomputer", {0xe31e}},           // laptop
+    {u"desktopcomputer", {0xe30c}},          // desktop_windows
     {u"arrow.right", {0xe5c8}},              // arrow_forward
     {u"chevron.down", {0xe5cf}},             // expand_more
     {u"chevron.right", {0xe5cc}},            // chevron_right

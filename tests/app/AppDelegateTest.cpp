@@ -33,7 +33,10 @@ public:
     QPoint pointerPosition() const override { return {}; }
     QList<PanelScreen> screens() const override { return {screen()}; }
     std::optional<PanelScreen> mainScreen() const override { return screen(); }
-    static PanelScreen screen() { return {QRect(0, 0, 1440, 900), ScreenDescription{QRectF(0, 0, 1440, 900), 0, {}, {}}}; }
+    static PanelScreen screen()
+    {
+        return {QRect(0, 0, 1440, 900), ScreenDescription{QRectF(0, 0, 1440, 900), 0, {}, {}}, {}};
+    }
 };
 
 struct Launch {

@@ -56,21 +56,26 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
 {
     FixtureTree tree;
     writeMachine(tree);
+    tree.write("proc/uptime", "100.00 50.00\n");
+    tree.write("proc/42/stat", "42 (worker) S 1 1 1 0 -1 0 0 0 0 0 5000 0 0 0 20 0 1 0 0 1000 10 0\n");
 
-    const ProgramRun run = runMoravel({"--json", "--count", "1"}, &tree);
+    const ProgramRun run = runMoravel({"--json", "--count", "1", "--processes"}, &tree);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);
     const QJsonObject object = QJsonDocument::fromJson(lines[0]).object();
     for (const char* key : {"time", "cpuPercent", "memoryPercent", "memoryUsed", "memoryTotal",
                             "downloadBytesPerSecond", "uploadBytesPerSecond", "diskPercent", "diskUsed", "diskTotal",
-                            "batteryPercent", "isCharging", "isExternalPowerConnected", "isFullyCharged",
+                            "hasBattery", "batteryPercent", "isCharging", "isExternalPowerConnected", "isFullyCharged",
                             "minutesRemaining", "batteryPowerWatts", "systemInputWatts", "displayPowerWatts",
                             "adapterWatts", "adapterVoltage", "adapterCurrent", "topProcesses"})
         EXPECT_TRUE(object.contains(key)) << key;
     EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
     EXPECT_TRUE(object["minutesRemaining"].isNull());
-    EXPECT_TRUE(object["topProcesses"].isArray());
+    // Even the one line of --count 1 carries the disk and the processes.
+    EXPECT_GT(object["diskTotal"].toInteger(), 0);
+    EXPECT_EQ(object["topProcesses"].toArray().size(), 1);
+    EXPECT_FALSE(object["hasBattery"].toBool());
     EXPECT_TRUE(object["time"].toString().endsWith('Z'));
 }
 

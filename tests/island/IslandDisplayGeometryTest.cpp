@@ -64,6 +64,7 @@ TEST(NotchEnvironment, ParsesWidthByDepth)
 {
     EXPECT_EQ(parseNotchEnvironment(QStringLiteral("200x32")).declaration, (NotchDeclaration{200, 32}));
     EXPECT_EQ(parseNotchEnvironment(QStringLiteral("185.5x32.25")).declaration, (NotchDeclaration{185.5, 32.25}));
+    EXPECT_EQ(parseNotchEnvironment(QStringLiteral("1920x32"), 1920).declaration, (NotchDeclaration{1920, 32}));
     for (const std::optional<QString>& unset : {std::optional<QString>{}, std::optional<QString>{QString()}}) {
         const NotchEnvironment parsed = parseNotchEnvironment(unset);
         EXPECT_FALSE(parsed.declaration);
@@ -84,6 +85,10 @@ TEST(NotchEnvironment, IgnoresAnyOtherValueWithOneLineSayingWhatWasExpected)
         EXPECT_TRUE(parsed.errorMessage.contains(QStringLiteral("WIDTHxDEPTH")));
         EXPECT_FALSE(parsed.errorMessage.contains(QLatin1Char('\n')));
     }
+    // Wider than the screen it is on: the island would hang off both sides.
+    const NotchEnvironment tooWide = parseNotchEnvironment(QStringLiteral("2500x32"), 1920);
+    EXPECT_FALSE(tooWide.declaration);
+    EXPECT_TRUE(tooWide.errorMessage.contains(QStringLiteral("WIDTH up to 1920,")));
     EXPECT_LT(parseNotchEnvironment(QString(5000, QLatin1Char('9'))).errorMessage.size(), 200);
     EXPECT_TRUE(parseNotchEnvironment(QStringLiteral("%3x%4")).errorMessage.contains(QStringLiteral("\"%3x%4\"")));
 }

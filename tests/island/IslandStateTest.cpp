@@ -102,6 +102,28 @@ TEST(IslandState, StartUpOverrideFromTheEnvironment)
     }
 }
 
+TEST(IslandState, StartUpOverrideReadsTheMoravelNameFirst)
+{
+    const struct {
+        const char* moravel;
+        const char* korvel;
+        std::optional<QString> read;
+    } cases[] = {{nullptr, nullptr, std::nullopt}, {"1", nullptr, "1"}, {nullptr, "hover", "hover"},
+                 {"hover", "1", "hover"}, {"", "1", ""}};
+    for (const auto& c : cases) {
+        for (auto [name, value] : {std::pair{IslandState::expandedEnvironmentVariable, c.moravel},
+                                   std::pair{IslandState::legacyExpandedEnvironmentVariable, c.korvel}}) {
+            if (value)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+        EXPECT_EQ(IslandState::expandedEnvironmentFromProcess(), c.read);
+    }
+    qunsetenv(IslandState::expandedEnvironmentVariable);
+    qunsetenv(IslandState::legacyExpandedEnvironmentVariable);
+}
+
 // Each row scripts pointer moves, requests and time, and lists every
 // notification the island must send on the way, with its moment in ms.
 TEST(IslandState, TransitionSequences)

@@ -33,7 +33,7 @@ public:
 
     void mains(bool online) { supply("AC", {{"type", "Mains"}, {"online", online ? "1" : "0"}}); }
 
-    std::optional<BatteryRegistry> registry() { return readBatteryRegistry(tree.sysRoot().toStdString()); }
+    BatteryRegistry registry() { return readBatteryRegistry(tree.sysRoot().toStdString()); }
 
     // The whole path the monitor takes: the reader, then the battery rules.
     SystemSnapshot snapshot()
@@ -162,17 +162,106 @@ TEST_F(PowerSupplyTree, AdapterInputFromAnOnlineUsbPdSupplyUpTo400W)
     EXPECT_DOUBLE_EQ(snapshot().systemInputWatts, 0.0);
 }
 
-TEST_F(PowerSupplyTree, PeripheralBatteriesAndChargersAreNotTheComputers)
+// Several batteries of the computer count as one; peripherals' stay out.
+TEST(SeveralBatteries, CountTogether)
+{
+    const struct {
+        const char* name;
+        bool mains;
+        Attributes first;
+        Attributes second;
+        int64_t percent;
+        double watts;
+        std::optional<int64_t> minutes;
+        bool charging;
+        bool full;
+    } rows[] = {
+        {"energy sums, one battery idle", false,
+         {{"status", "Discharging"}, {"energy_now", "30000000"}, {"energy_full", "50000000"},
+          {"power_now", "10000000"}},
+         {{"status", "Not charging"}, {"energy_now", "10000000"}, {"energy_full", "30000000"}, {"power_now", "0"}},
+         50, 10, 240, false, false},
+        {"charge sums where energy is absent", true,
+         {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         {{"status", "Charging"}, {"charge_now", "1000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         38, 24, 150, true, false},
+        {"capacities weighted by full energy, one charging one discharging", true,
+         {{"status", "Charging"}, {"capacity", "100"}, {"energy_full", "60000000"}},
+         {{"status", "Discharging"}, {"capacity", "40"}, {"energy_full", "20000000"}},
+         85, 0, std::nullopt, false, false},
+        {"full only when both are", true, {{"status", "Full"}, {"capacity", "100"}},
+         {{"status", "Full"}, {"capacity", "100"}}, 100, 0, std::nullopt, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        supplies.mains(row.mains);
+        supplies.supply("BAT0", row.first);
+        supplies.supply("BAT1", row.second);
+        for (const char* battery : {"BAT0", "BAT1"})
+            supplies.supply(battery, {{"type", "Battery"}, {"scope", "System"}});
+        supplies.supply("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "5"},
+                                            {"status", "Discharging"}, {"power_now", "1000000"}});
+        const SystemSnapshot next = supplies.snapshot();
+        EXPECT_EQ(next.batteryPercent, row.percent);
+        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.watts);
+        EXPECT_EQ(next.minutesRemaining, row.minutes);
+        EXPECT_EQ(next.isCharging, row.charging);
+        EXPECT_EQ(next.isFullyCharged, row.full);
+    }
+}
+
+TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 {
     supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
-    EXPECT_EQ(registry(), std::nullopt);
-
     supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
-    supply("BAT1", {{"type", "Battery"}, {"capacity", "20"}});
-    laptopBattery({{"capacity", "80"}, {"status", "Discharging"}});  // first by name: BAT0
     const SystemSnapshot next = snapshot();
-    EXPECT_EQ(next.batteryPercent, 80);
-    EXPECT_FALSE(next.isExternalPowerConnected);
+    EXPECT_FALSE(next.hasBattery);
+    EXPECT_TRUE(next.isExternalPowerConnected);
+    EXPECT_EQ(next.batteryPercent, 0);
+    EXPECT_DOUBLE_EQ(next.systemInputWatts, 0);
+}
+
+// Figures no battery or adapter of a computer can give are clamped or dropped.
+TEST(PowerSupplyOutOfRange, Cases)
+{
+    const struct {
+        const char* name;
+        Attributes battery;
+        Attributes adapter;
+        int64_t percent;
+        double batteryWatts;
+        int64_t adapterWatts;
+    } rows[] = {
+        {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
+        {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
+         {}, 50, 0, 0},
+        {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
+        {"1.2 kW power figure", {{"power_now", "1200000000"}}, {}, 0, 0, 0},
+        {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, 0, 0, 0},
+        {"sound figures pass", {{"capacity", "64"}, {"power_now", "999000000"}},
+         {{"voltage_max", "20000000"}, {"current_max", "5000000"}}, 64, 999, 100},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        Attributes adapter = row.adapter;
+        adapter.insert({{"type", "USB"}, {"online", "1"}});
+        supplies.supply("ucsi-source-psy-USBC000:001", adapter);
+        supplies.laptopBattery(row.battery);
+        const SystemSnapshot next = supplies.snapshot();
+        EXPECT_EQ(next.batteryPercent, row.percent);
+        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.batteryWatts);
+        EXPECT_EQ(next.adapterWatts, row.adapterWatts);
+    }
+    // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
+    BatteryRegistry registry;
+    registry.currentCapacity = -7;
+    SystemSnapshot next;
+    applyBatteryRegistry(registry, next);
+    EXPECT_EQ(next.batteryPercent, 0);
 }
 
 TEST_F(PowerSupplyTree, CapacityFallsBackToEnergyThenCharge)
@@ -196,13 +285,11 @@ TEST_F(PowerSupplyTree, GarbageAttributesTakeTheDefaults)
                    {"current_now", "99999999999999999999"},
                    {"voltage_now", "12V"},
                    {"time_to_empty_now", "-5"}});
-    const auto read = registry();
-    ASSERT_TRUE(read);
-    EXPECT_EQ(read->currentCapacity, 0);
-    EXPECT_FALSE(read->externalConnected);
-    EXPECT_EQ(read->amperageMilliamps, 0);
-    EXPECT_EQ(read->voltageMillivolts, 0);
-    EXPECT_EQ(read->timeRemainingMinutes, 0);
+    const BatteryRegistry read = registry();
+    EXPECT_EQ(read.currentCapacity, 0);
+    EXPECT_FALSE(read.externalConnected);
+    EXPECT_EQ(read.amperageMilliamps, 0);
+    EXPECT_EQ(read.timeRemainingMinutes, 0);
 }
 
 TEST_F(PowerSupplyTree, UeventSuppliesWhatTheSingleFilesLack)
@@ -218,5 +305,5 @@ TEST_F(PowerSupplyTree, UeventSuppliesWhatTheSingleFilesLack)
 
 TEST_F(PowerSupplyTree, NoPowerSupplyClassMeansNoBattery)
 {
-    EXPECT_EQ(registry(), std::nullopt);
+    EXPECT_FALSE(registry().hasBattery);
 }

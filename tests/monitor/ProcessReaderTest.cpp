@@ -20,8 +20,8 @@ std::string statLine(int32_t pid, const std::string& comm, uint64_t utime, uint6
            + std::to_string(rssPages) + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 0 0 0 0 0 0\n";
 }
 
-// 100 ticks a second and 4 KiB pages, whatever the machine running the tests.
-constexpr ProcessClock testClock{100, 4096};
+// 100 ticks a second, 4 KiB pages and 4 processors, whatever the machine running the tests.
+constexpr ProcessClock testClock{100, 4096, 4};
 
 class ProcessTree : public ::testing::Test {
 protected:
@@ -140,6 +140,34 @@ TEST_F(ProcessTree, LaterReadingsMeasureSinceThePreviousOne)
     uptime(105);
     process(10, "spinner", 100 + 750, 0);  // 7.5 s of CPU in 5 s: one and a half cores
     EXPECT_DOUBLE_EQ(read(std::move(first.history)).top[0].cpuPercent, 150.0);
+}
+
+// Counters that go back or jump never give a share below 0 or above all
+// processors busy; either way the new reading is the next one's baseline.
+TEST_F(ProcessTree, SharesStayBetweenIdleAndEveryProcessorBusy)
+{
+    const struct {
+        const char* name;
+        uint64_t ticksBefore;
+        uint64_t ticksAfter;
+        uint64_t startAfter;  // a pid reused since gives a lifetime average
+        double percent;
+    } rows[] = {
+        {"went back", 5000, 4000, 0, 0},
+        {"jumped", 100, 1'000'000'000, 0, 400},
+        {"lifetime past every processor", 100, 10'000, 9950, 400},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        uptime(100);
+        process(10, "p", row.ticksBefore, 0);
+        ProcessReading first = read();
+        uptime(101);
+        process(10, "p", row.ticksAfter, row.startAfter);
+        const ProcessReading second = read(std::move(first.history));
+        EXPECT_DOUBLE_EQ(second.top[0].cpuPercent, row.percent);
+        EXPECT_EQ(second.history.entries.at(10).cpuTicks, row.ticksAfter);
+    }
 }
 
 TEST_F(ProcessTree, AReusedPidIsNotMixedWithItsPredecessor)

@@ -1,3 +1,4 @@
+#include "monitor/MeasuredReadings.h"
 #include "monitor/SystemMonitor.h"
 #include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
@@ -29,6 +30,7 @@ public:
     {
         ++processReads;
         previous.entries[1] = {1, static_cast<uint64_t>(processReads)};
+        previous.isValid = true;
         return ProcessReading{processes, std::move(previous)};
     }
 
@@ -65,6 +67,28 @@ protected:
         telemetry = std::make_shared<FakeTelemetry>();
         monitor = std::make_unique<SystemMonitor>(scheduler, runner, telemetry,
                                                   ReaderRoots{tree.procRoot(), tree.sysRoot()});
+    }
+
+    struct Interface {
+        std::string name;
+        bool up = true;
+        bool device = true;
+        uint64_t received = 0;
+    };
+
+    // The interfaces of /proc/net/dev and /sys/class/net; each sends a tenth of what it receives.
+    void writeInterfaces(const std::vector<Interface>& interfaces)
+    {
+        std::string rows = "h\nh\n";
+        for (const Interface& i : interfaces) {
+            rows += i.name + ": " + std::to_string(i.received) + " 1 0 0 0 0 0 0 " + std::to_string(i.received / 10)
+                    + " 1 0 0 0 0 0 0\n";
+            const QString base = QString::fromStdString("sys/class/net/" + i.name);
+            tree.write(base + "/flags", i.up ? "0x1003\n" : "0x1002\n");
+            if (i.device)
+                tree.makeDirectory(base + "/device");
+        }
+        tree.write("proc/net/dev", rows);
     }
 
     void refreshAfter(double seconds)
@@ -145,6 +169,76 @@ TEST_F(SystemMonitorTest, CountersGoingBackwardsGiveZeroAndAreStored)
     tree.write("proc/net/dev", netDev(600, 30'000));
     refreshAfter(1);
     EXPECT_DOUBLE_EQ(monitor->snapshot().downloadBytesPerSecond, 500);  // measured from the new totals
+}
+
+// Only interfaces counted in both readings add to the rate, so a change of
+// the counted set is no burst, and the other interfaces' traffic still counts.
+TEST_F(SystemMonitorTest, NetworkRateAcrossAChangeOfTheCountedInterfaces)
+{
+    constexpr uint64_t GB = 1'000'000'000;
+    const struct {
+        const char* name;
+        std::vector<Interface> before;
+        std::vector<Interface> after;
+        double download;
+    } rows[] = {
+        // Summed totals gave 0 (they went backwards), losing eth0's 1000 B.
+        {"Wi-Fi radio off", {{"eth0", true, true, 5 * GB}, {"wlan0", true, true, 3 * GB}},
+         {{"eth0", true, true, 5 * GB + 1000}, {"wlan0", false, true, 3 * GB}}, 1000},
+        // Summed totals gave 9.5 GB/s: the tunnel's lifetime counter joined the sum.
+        {"cable pulled, tunnels counted instead", {{"eth0", true, true, 1 * GB}, {"tun0", true, false, 21 * GB / 2}},
+         {{"eth0", false, true, 1 * GB}, {"tun0", true, false, 21 * GB / 2 + 2000}}, 0},
+        // Summed totals gave 52 GB/s.
+        {"link back up with counters that grew", {{"eth0", true, true, 1 * GB}, {"wlan0", false, true, 2 * GB}},
+         {{"eth0", true, true, 1 * GB + 500}, {"wlan0", true, true, 52 * GB}}, 500},
+        {"one counter reset", {{"eth0", true, true, 1 * GB}, {"wlan0", true, true, 2 * GB}},
+         {{"eth0", true, true, 100}, {"wlan0", true, true, 2 * GB + 700}}, 700},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        tree.remove("sys/class/net");
+        writeInterfaces(row.before);
+        SystemMonitor fresh(scheduler, runner, telemetry, ReaderRoots{tree.procRoot(), tree.sysRoot()});
+        fresh.refresh();
+        writeInterfaces(row.after);
+        scheduler.advance(1);
+        fresh.refresh();
+        EXPECT_DOUBLE_EQ(fresh.snapshot().downloadBytesPerSecond, row.download);
+        EXPECT_DOUBLE_EQ(fresh.snapshot().uploadBytesPerSecond, row.download / 10);
+    }
+}
+
+// The headless mode's lines: never the first refresh (rates need two), and
+// not before the disk, and where asked for live process shares, are in.
+TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveProcessShares)
+{
+    for (const bool withProcesses : {false, true}) {
+        SCOPED_TRACE(withProcesses);
+        SystemMonitor fresh(scheduler, runner, telemetry, ReaderRoots{tree.procRoot(), tree.sysRoot()});
+        telemetry->disk = DiskMetric{50, 5, 10};
+        telemetry->processReads = 0;
+        MeasuredReadings readings(fresh, withProcesses);
+        QList<SystemSnapshot> lines;
+        QObject::connect(&readings, &MeasuredReadings::readingReady,
+                         [&](const SystemSnapshot& snapshot, const QDateTime&) { lines.append(snapshot); });
+        tree.write("proc/stat", statLine(100, 900));
+        fresh.start();
+        tree.write("proc/stat", statLine(130, 970));
+        scheduler.advance(1);
+        EXPECT_TRUE(lines.isEmpty());  // the disk (and the first process reading) still out
+
+        runner.runAll();  // with processes: the lifetime averages, then a second reading asked for
+        ASSERT_EQ(lines.size(), 1);
+        EXPECT_DOUBLE_EQ(lines[0].cpuPercent, 30);
+        EXPECT_EQ(lines[0].diskTotal, 10u);
+        EXPECT_EQ(lines[0].topProcesses.size(), withProcesses ? 1 : 0);
+        EXPECT_EQ(telemetry->processReads, withProcesses ? 2 : 0);
+
+        scheduler.advance(1);  // later refreshes go out at once
+        EXPECT_EQ(lines.size(), 2);
+        fresh.stop();
+        runner.runAll();
+    }
 }
 
 TEST_F(SystemMonitorTest, HistoryKeepsTheNewest300)

@@ -126,6 +126,8 @@ TEST_F(XdgAutostartLoginItemTest, UnwritableDirectoryFailsAndLeavesItOff)
     ASSERT_TRUE(writeFile(blocker, "not a directory"));
     auto item = makeItem();
     EXPECT_FALSE(item.setEnabled(true));
+    EXPECT_EQ(item.failureMessage(),
+              "The autostart entry " + entry() + " could not be written: its folder cannot be created.");
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(readAll(blocker), "not a directory");
 }
@@ -136,7 +138,9 @@ TEST_F(XdgAutostartLoginItemTest, EntryThatCannotBeRemovedFailsSwitchingOff)
     ASSERT_TRUE(writeFile(entry() + QStringLiteral("/keep"), "x"));
     auto item = makeItem();
     EXPECT_FALSE(item.setEnabled(false));
+    EXPECT_TRUE(item.failureMessage().startsWith("The autostart entry " + entry() + " could not be removed: "));
     EXPECT_FALSE(item.setEnabled(true));  // nor can it be replaced by a file
+    EXPECT_TRUE(item.failureMessage().contains(" could not be written: ")) << item.failureMessage().toStdString();
 }
 
 TEST_F(XdgAutostartLoginItemTest, RelativeExecutablePathIsRefused)

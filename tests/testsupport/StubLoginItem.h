@@ -19,8 +19,11 @@ public:
         return true;
     }
 
+    QString failureMessage() const override { return message; }
+
     bool enabled = false;
     bool fails = false;
+    QString message;  // said after a failure
     QList<bool> requests;
 };
 

@@ -8,6 +8,7 @@ namespace moravel::fixtures {
 // options, counts what was asked of it and reports canCheck as told.
 class StubUpdater final : public Updater {
 public:
+    bool hasUpdateFeed() const override { return feed; }
     bool canCheckForUpdates() const override { return canCheck; }
     bool automaticallyChecksForUpdates() const override { return checks; }
     void setAutomaticallyChecksForUpdates(bool enabled) override
@@ -30,6 +31,7 @@ public:
         emit canCheckForUpdatesChanged(value);
     }
 
+    bool feed = true;
     bool canCheck = true;
     bool checks = false;
     bool downloads = false;

@@ -38,6 +38,7 @@ const QString batteryTip =
 SystemSnapshot onBattery(int64_t percent)
 {
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.batteryPercent = percent;
     snapshot.displayPowerWatts = 7.5;
     return snapshot;

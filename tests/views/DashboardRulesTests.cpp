@@ -20,15 +20,16 @@ SystemSnapshot loads(double cpu, double memory, double disk)
 TEST(HeaderMessage, FirstMatchWins)
 {
     EXPECT_EQ(headerMessage(loads(99, 95, 99)), QStringLiteral("Memory pressure is high"));  // memory before CPU
-    EXPECT_EQ(headerMessage(loads(90, 89.9, 99)), QStringLiteral("Your Mac is working hard"));
+    EXPECT_EQ(headerMessage(loads(90, 89.9, 99)), QStringLiteral("Your computer is working hard"));
     EXPECT_EQ(headerMessage(loads(10, 10, 92)), QStringLiteral("Disk space is running low"));
-    EXPECT_EQ(headerMessage(loads(89.9, 89.9, 91.9)), QStringLiteral("Your Mac is running well"));
+    EXPECT_EQ(headerMessage(loads(89.9, 89.9, 91.9)), QStringLiteral("Your computer is running well"));
 }
 
 TEST(ChartLegend, EntriesPerTab)
 {
-    const auto labelsOf = [](MetricKind kind, bool charging) {
+    const auto labelsOf = [](MetricKind kind, bool charging, bool hasBattery = true) {
         SystemSnapshot snapshot;
+        snapshot.hasBattery = hasBattery;
         snapshot.isExternalPowerConnected = charging;
         snapshot.isCharging = charging;
         QStringList labels;
@@ -41,6 +42,7 @@ TEST(ChartLegend, EntriesPerTab)
     EXPECT_EQ(labelsOf(MetricKind::network, false), (QStringList{"Download", "Upload"}));
     EXPECT_EQ(labelsOf(MetricKind::power, true), (QStringList{"System", "Charging"}));
     EXPECT_EQ(labelsOf(MetricKind::power, false), QStringList{"Draw"});
+    EXPECT_EQ(labelsOf(MetricKind::power, true, false), QStringList{"Input"});
 }
 
 TEST(HealthGauges, ThresholdsAreInclusive)

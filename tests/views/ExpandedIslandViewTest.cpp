@@ -16,11 +16,15 @@
 #include "views/MetricTabs.h"
 #include "views/PowerFlowSection.h"
 #include "views/ProcessLeaderboard.h"
+#include "views/IslandSettingsView.h"
 #include "views/SettingsPopover.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
@@ -73,7 +77,7 @@ class ExpandedIslandViewTest : public ::testing::Test {
 protected:
     ExpandedIslandViewTest() { ensureViewApplication(); }
 
-    // `environment` as KORVEL_ISLAND_EXPANDED: "1" starts the island open.
+    // `environment` as MORAVEL_ISLAND_EXPANDED: "1" starts the island open.
     void build(std::optional<QString> environment = std::nullopt)
     {
         view.reset();
@@ -193,6 +197,7 @@ TEST_F(ExpandedIslandViewTest, HeaderAndLegendFollowTheSnapshotAndTab)
 {
     build();
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.diskPercent = 92;
     publish(snapshot);
     EXPECT_EQ(view->header()->status(), QStringLiteral("Disk space is running low"));
@@ -266,11 +271,54 @@ TEST_F(ExpandedIslandViewTest, SettingsButtonMarksTheInteractionAndToggles)
     EXPECT_FALSE(view->showsSettings());
     EXPECT_EQ(view->settingsPopover(), nullptr);
 
-    // A click outside closes the popup; the view follows.
+    // A press inside the settings or on their button leaves them open (the
+    // button toggles them itself); one anywhere else closes them, as does Escape.
     view->header()->settingsButton()->click();
-    ASSERT_TRUE(view->showsSettings());
-    view->settingsPopover()->close();
+    SettingsPopover* popover = view->settingsPopover();
+    ASSERT_TRUE(popover);
+    const QWidget* button = view->header()->settingsButton();
+    popover->pointerPressed(popover->geometry().center());
+    popover->pointerPressed(button->mapToGlobal(button->rect().center()));
+    EXPECT_TRUE(view->showsSettings());
+    popover->pointerPressed(popover->geometry().bottomRight() + QPoint(40, 40));
     EXPECT_FALSE(view->showsSettings());
+
+    view->header()->settingsButton()->click();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(view.get(), &escape);
+    EXPECT_FALSE(view->showsSettings());
+    EXPECT_FALSE(state->isInteractionPresented());
+}
+
+// With 200 px left below the dashboard, the settings rise to just under its
+// header, centred under it with their scroll bar, which is drawn in the
+// island's dark colours.
+TEST_F(ExpandedIslandViewTest, SettingsOnAShortScreenRiseToTheHeaderThenScrollInTheDark)
+{
+    build();
+    open();
+    view->resize(view->sizeHint());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    view->move(screen.left() + 10, screen.bottom() + 1 - 200 - view->height());
+    view->finishTransitions();
+    view->header()->settingsButton()->click();
+    const QPoint origin = view->mapToGlobal(QPoint(0, 0));
+    SettingsPopover& popover = *view->settingsPopover();
+    EXPECT_EQ(popover.geometry().top(), origin.y() + 22 + ExpandedHeader::rowHeight);
+    EXPECT_EQ(popover.geometry().bottom(), screen.bottom() - SettingsPopover::gap);
+    EXPECT_GT(popover.width(), IslandSettingsView::fixedWidth);  // room for the bar
+    EXPECT_EQ(popover.geometry().x() + popover.width() / 2, origin.x() + view->width() / 2);
+
+    const QImage image = renderWidget(popover, Qt::black);
+    const int barWidth = popover.width() - IslandSettingsView::fixedWidth;
+    const QRect bar(IslandSettingsView::fixedWidth, 0, barWidth, image.height());
+    int light = 0;
+    for (int y = bar.top(); y <= bar.bottom(); ++y) {
+        for (int x = bar.left(); x <= bar.right(); ++x)
+            light += qGray(image.pixel(x, y)) > 160;
+    }
+    EXPECT_EQ(light, 0);
+    EXPECT_GT(bar.width() * bar.height() - countPixels(image, Qt::black, bar, 8), 100);  // the handle shows
 }
 
 TEST_F(ExpandedIslandViewTest, PinAndPowerButtonsChangeTheState)

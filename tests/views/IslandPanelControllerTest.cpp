@@ -9,11 +9,13 @@
 #include "views/ExpandedIslandView.h"
 #include "views/IslandRootView.h"
 #include "ViewTestSupport.h"
+#include "testsupport/FakeWindowSystem.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -31,14 +33,16 @@ public:
     {
         return list.isEmpty() ? std::nullopt : std::optional<PanelScreen>(list.first());
     }
+    void setChangeHandler(std::function<void()> handler) override { changed = std::move(handler); }
 
     QPoint pointer;
     QList<PanelScreen> list;
+    std::function<void()> changed;
 };
 
 PanelScreen plainScreen(QRect frame)
 {
-    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}};
+    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}, {}};
 }
 
 PanelScreen notchedScreen(QRect frame, double width, double depth)
@@ -46,7 +50,8 @@ PanelScreen notchedScreen(QRect frame, double width, double depth)
     const QRectF f(frame);
     const double gapLeft = f.center().x() - width / 2;
     return PanelScreen{frame, ScreenDescription{f, depth, QRectF(f.left(), f.top(), gapLeft - f.left(), depth),
-                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)}};
+                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)},
+                       {}};
 }
 
 class PanelControllerTest : public ::testing::Test {
@@ -62,9 +67,12 @@ protected:
         auto fake = std::make_unique<FakeScreens>();
         screens = fake.get();
         screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
+        auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
+        windows = fakeWindows.get();
+        windows->active = {terminal, false, false, {}};
         controller = std::make_unique<IslandPanelController>(
             IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
-            expanded);
+            std::move(fakeWindows), expanded);
         return *controller;
     }
 
@@ -79,21 +87,12 @@ protected:
         std::make_unique<SystemMonitor>(scheduler, runner, std::make_shared<TelemetryReaders>());
     fixtures::StubLoginItem loginItem;
     FakeScreens* screens = nullptr;
+    fixtures::FakeWindowSystem* windows = nullptr;
     std::unique_ptr<IslandPanelController> controller;
+    static constexpr WindowId terminal = 0x40000c;
 };
 
 }  // namespace
-
-TEST(PanelFrame, CentredOnTheScreenTopEdgeWithRoundedOrigin)
-{
-    // midX 756 - 580.84 / 2 = 465.58 -> 466; the width keeps whole pixels.
-    EXPECT_EQ(IslandPanelController::frameFor(QRect(0, 0, 1512, 982), QSizeF(580.84, 32)), QRect(466, 0, 581, 32));
-    // A secondary screen above and to the right of the first.
-    EXPECT_EQ(IslandPanelController::frameFor(QRect(1512, -200, 1920, 1080), QSizeF(580, 440)),
-              QRect(1512 + 670, -200, 580, 440));
-    // Halves round away from zero.
-    EXPECT_EQ(IslandPanelController::frameFor(QRect(0, 0, 101, 50), QSizeF(100, 10)).x(), 1);
-}
 
 TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
 {
@@ -163,6 +162,39 @@ TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
     EXPECT_FALSE(c.state().showsExpandedContent());
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
+}
+
+TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)
+{
+    auto& c = make();
+    screens->pointer = QPoint(2000, 10);
+    c.updateFrame(false, false);
+    c.orderFront();
+    screens->pointer = QPoint(10, 10);  // changes keep the island on its screen
+    screens->list[1].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
+    screens->changed();
+    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 780, -170, 361, 40));
+
+    windows->setActive({terminal, false, true, QRect(1512, -200, 1920, 1080)});
+    EXPECT_FALSE(c.panel().isVisible());
+    windows->setActive({terminal, false, false, QRect(1512, -200, 1920, 1080)});
+    EXPECT_TRUE(c.panel().isVisible());
+}
+
+TEST_F(PanelControllerTest, APressGivesTheIslandTheKeyboardAndEscapeGivesItBack)
+{
+    auto& c = make();
+    c.installEventMonitor();
+    c.updateFrame(false, false);
+    auto* root = c.panel().findChild<IslandRootView*>();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), root->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(root->collapsedLayer(), &press);
+    c.state().toggleLockedOpen();
+    windows->moravelFocused = true;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&c.panel(), &escape);
+    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
 }
 
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)

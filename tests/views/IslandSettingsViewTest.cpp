@@ -252,6 +252,8 @@ TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitc
         loginItem.requests.clear();
         loginItem.enabled = wasEnabled;
         loginItem.fails = true;
+        // What the item says about its failure; a generic line when it says nothing.
+        loginItem.message = wasEnabled ? QString() : QStringLiteral("The entry could not be written: disk full.");
         SettingsSwitch& login = child<SettingsSwitch>("launchAtLoginSwitch");
         QLabel& error = child<QLabel>("loginErrorLabel");
         EXPECT_EQ(login.isChecked(), wasEnabled);
@@ -261,13 +263,23 @@ TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitc
         EXPECT_EQ(loginItem.requests, QList<bool>{!wasEnabled});
         EXPECT_FALSE(login.isChecked());
         EXPECT_TRUE(isShown(error));
-        EXPECT_EQ(error.text(), "Package the app before enabling launch at login.");
+        EXPECT_EQ(error.text(), wasEnabled ? IslandSettingsView::launchAtLoginFailureMessage : loginItem.message);
     }
     // A later success clears the message.
     loginItem.fails = false;
     child<SettingsSwitch>("launchAtLoginSwitch").click();
     EXPECT_TRUE(child<SettingsSwitch>("launchAtLoginSwitch").isChecked());
     EXPECT_FALSE(isShown(child<QLabel>("loginErrorLabel")));
+}
+
+TEST_F(IslandSettingsViewTest, WithoutAnUpdateFeedTheUpdatesSectionIsOneLine)
+{
+    updater.feed = false;
+    EXPECT_EQ(child<QLabel>("packageManagerUpdatesNote").text(), "Updates come with your system's package manager");
+    for (const char* control : {"automaticChecksSwitch", "automaticDownloadsSwitch", "checkForUpdatesButton",
+                                "updateStatusLine"})
+        EXPECT_EQ(view().findChild<QWidget*>(QLatin1String(control)), nullptr) << control;
+    coordinator.beginManualCheck(updater);  // nothing left to refresh
 }
 
 TEST_F(IslandSettingsViewTest, ChoicesThatCannotBeSavedAreToldInOneSecondaryLine)
@@ -307,6 +319,14 @@ TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
     view_.reset();  // destroyed while shown
     EXPECT_FALSE(state.isInteractionPresented());
     EXPECT_EQ(ended, 2);
+}
+
+TEST_F(IslandSettingsViewTest, LayoutCaptionSpeaksOfTheCameraOnlyAroundANotch)
+{
+    QLabel& caption = child<QLabel>("layoutCaption");
+    EXPECT_TRUE(caption.text().endsWith("Drag rows to arrange them left to right.")) << caption.text().toStdString();
+    state.setDisplayGeometry({200, 32});
+    EXPECT_TRUE(caption.text().endsWith("left to right around the camera.")) << caption.text().toStdString();
 }
 
 TEST_F(IslandSettingsViewTest, VersionLineShowsADashForUnknownParts)

@@ -12,6 +12,7 @@ using namespace PowerFlow;
 SystemSnapshot onBattery(double watts, int64_t percent)
 {
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.batteryPowerWatts = watts;
     snapshot.batteryPercent = percent;
     return snapshot;
@@ -20,11 +21,20 @@ SystemSnapshot onBattery(double watts, int64_t percent)
 SystemSnapshot onAdapter(double input, double intoBattery, int64_t percent, bool charging)
 {
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.isExternalPowerConnected = true;
     snapshot.systemInputWatts = input;
     snapshot.batteryPowerWatts = intoBattery;
     snapshot.batteryPercent = percent;
     snapshot.isCharging = charging;
+    return snapshot;
+}
+
+SystemSnapshot withoutBattery(double input)
+{
+    SystemSnapshot snapshot;
+    snapshot.isExternalPowerConnected = true;
+    snapshot.systemInputWatts = input;
     return snapshot;
 }
 
@@ -41,6 +51,8 @@ TEST(PowerStatus, Sentences)
         {onAdapter(20, 0, 100, false), "AC · 20 W draw · Full"},
         {onAdapter(20, 3, 100, true), "AC · 17 W draw · Charging 100%"},
         {reportedFull, "AC · 17 W draw · Full"},
+        {withoutBattery(0), "No battery"},
+        {withoutBattery(65.4), "No battery · 65 W draw"},
     };
     for (const auto& [snapshot, sentence] : rows)
         EXPECT_EQ(powerStatus(snapshot), QString::fromUtf8(sentence));
@@ -71,17 +83,23 @@ TEST(PowerDiagram, BatteryAndExternalRows)
 {
     const PowerFlowDiagramContent battery = PowerFlow::diagram(onBattery(8.4, 76));
     EXPECT_FALSE(battery.isExternalPower);
-    EXPECT_EQ(battery.mac, (PowerNodeContent{"laptopcomputer", "8.4 W", "System load", IslandPalette::cyan()}));
+    EXPECT_EQ(battery.computer, (PowerNodeContent{"laptopcomputer", "8.4 W", "System load", IslandPalette::cyan()}));
 
     SystemSnapshot snapshot = onAdapter(30, 0, 80, false);
     EXPECT_EQ(adapterValue(snapshot), QStringLiteral("Connected"));
     snapshot.adapterWatts = 96;
     const PowerFlowDiagramContent external = PowerFlow::diagram(snapshot);
     EXPECT_EQ(external.source, (PowerNodeContent{"powerplug.fill", "96 W max", "Power source", IslandPalette::primary()}));
-    EXPECT_EQ(external.mac.label, QStringLiteral("Mac input now"));
+    EXPECT_EQ(external.computer.label, QStringLiteral("Computer input now"));
     EXPECT_EQ(external.destinations[0],
               (PowerNodeContent{"battery.75percent", "80%", "Battery 80%", IslandPalette::secondary()}));
     EXPECT_EQ(PowerFlow::diagram(onAdapter(30, 18, 55, true)).destinations[0].color, IslandPalette::mint());
+
+    // Without a battery: power source -> computer, no fork.
+    const PowerFlowDiagramContent desktop = PowerFlow::diagram(withoutBattery(65.4));
+    EXPECT_FALSE(desktop.hasDestinations());
+    EXPECT_EQ(desktop.computer,
+              (PowerNodeContent{"desktopcomputer", "65 W", "Computer input now", IslandPalette::primary()}));
 }
 
 QList<QPointF> elementPoints(const QPainterPath& path)

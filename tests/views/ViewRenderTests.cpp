@@ -1,4 +1,7 @@
 #include "views/ActivityChart.h"
+#include "views/DashboardRules.h"
+#include "views/ExpandedHeader.h"
+#include "views/Fonts.h"
 #include "views/HealthRail.h"
 #include "views/IslandPalette.h"
 #include "views/PowerFlowDiagram.h"
@@ -8,6 +11,7 @@
 #include "ViewTestSupport.h"
 
 #include <QAccessible>
+#include <QFontMetricsF>
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -138,9 +142,23 @@ TEST_F(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
     EXPECT_GT(countPixels(one, IslandPalette::red()), 10);  // icon, reading and bar warn
 }
 
+TEST_F(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
+{
+    const QFontMetricsF metrics(Fonts::rounded(12.5, QFont::DemiBold));
+    for (const auto& [cpu, memory, disk] : {std::tuple{95, 0, 0}, {0, 95, 0}, {0, 0, 95}, {0, 0, 0}}) {
+        SystemSnapshot snapshot;
+        snapshot.cpuPercent = cpu;
+        snapshot.memoryPercent = memory;
+        snapshot.diskPercent = disk;
+        const QString verdict = headerMessage(snapshot);
+        EXPECT_LE(metrics.horizontalAdvance(verdict), ExpandedHeader::statusWidth) << verdict.toStdString();
+    }
+}
+
 SystemSnapshot chargingFromAdapter()
 {
     SystemSnapshot snapshot;
+    snapshot.hasBattery = true;
     snapshot.isExternalPowerConnected = true;
     snapshot.isCharging = true;
     snapshot.systemInputWatts = 30;
@@ -185,6 +203,30 @@ TEST_F(ViewRender, ExternalPowerDiagramDrawsTheFork)
     const QRect diagramArea(0, section.header()->height(), image.width(), image.height() - section.header()->height());
     EXPECT_GT(countPixels(image, IslandPalette::mint(), diagramArea), 20);
     EXPECT_EQ(section.header()->status(), QStringLiteral("AC · 12 W draw · Charging 55%"));
+}
+
+TEST_F(ViewRender, WithoutABatteryTheDiagramIsOnlyPowerSourceToComputer)
+{
+    SystemSnapshot desktop;
+    desktop.isExternalPowerConnected = true;
+    desktop.systemInputWatts = 65;
+    PowerFlowSection section;
+    section.setSnapshot(chargingFromAdapter());
+    section.setShowPowerFlow(true, false);
+    const int withFork = section.diagram()->sizeHint().width();
+    section.setSnapshot(desktop);
+    section.resize(section.sizeHint());
+    EXPECT_EQ(section.header()->status(), QStringLiteral("No battery · 65 W draw"));
+
+    // Two nodes and the arrow, then nothing: no fork, no battery.
+    const int end = section.diagram()->sizeHint().width();
+    EXPECT_LT(end, withFork - 100);
+    const QImage image = renderWidget(section, Qt::black);
+    const int top = section.header()->height();
+    const QRect nodes(0, top, end, image.height() - top);
+    const QRect rest(end + 1, top, image.width() - end - 1, image.height() - top);
+    EXPECT_GT(countPixels(image, IslandPalette::primary(), nodes), 100);
+    EXPECT_EQ(countPixels(image, Qt::black, rest, 0), rest.width() * rest.height());
 }
 
 }  // namespace

@@ -82,6 +82,7 @@ TEST_F(UserFiles, AFullDiskLeavesNoEmptyLoginEntryAndKeepsTheSettings)
         saved = settings.setData("key", "new");
     }
     EXPECT_FALSE(entered);
+    EXPECT_TRUE(item.failureMessage().contains("could not be written: ")) << item.failureMessage().toStdString();
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden), QStringList());
     EXPECT_FALSE(saved);

@@ -87,7 +87,8 @@ int InstanceLock::openLockFile()
     const QByteArray name = QFile::encodeName(path());
     for (int attempt = 0; attempt < 2; ++attempt) {
         // Non-blocking, so that a FIFO at the path cannot stall the start.
-        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+        const int fd =
+            ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
         struct stat info;
         if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
             return fd;

@@ -27,9 +27,10 @@ void reportUnreadableReaderRoots(const ReaderRoots& roots)
     for (const auto& row : rows) {
         if (QFileInfo(row.root).isDir() && ::access(QFile::encodeName(row.root).constData(), R_OK | X_OK) == 0)
             continue;
-        const QString named = row.root == row.fallback
-                                  ? row.root
-                                  : QStringLiteral("%1=%2").arg(QLatin1String(row.variable), printableExcerpt(row.root));
+        const QString named =
+            row.root == row.fallback
+                ? row.root
+                : QStringLiteral("%1=%2").arg(QLatin1String(row.variable), printableExcerpt(row.root));
         std::fprintf(stderr, "moravel: %s is not a readable folder; the readings it holds will be missing\n",
                      named.toLocal8Bit().constData());
     }

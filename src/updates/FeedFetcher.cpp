@@ -43,7 +43,8 @@ FeedFetcher::Result readLocalFeed(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return QStringLiteral("The update feed could not be loaded: %1.").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QStringLiteral("The update feed could not be loaded: %1.")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
     QFile file;
     struct stat info;
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);

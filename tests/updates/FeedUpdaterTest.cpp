@@ -137,7 +137,8 @@ TEST_F(FeedUpdaterTest, LocalFeedThatIsNotARegularFileIsRefusedWithoutBlocking)
         const auto updater = makeUpdater(QUrl::fromLocalFile(path));
         updater->checkForUpdateInformation();
         ASSERT_TRUE(cycleFinished());
-        EXPECT_EQ(delegate.events, "finished 2 error: The update feed " + path.toStdString() + " is not a regular file.");
+        EXPECT_EQ(delegate.events,
+                  "finished 2 error: The update feed " + path.toStdString() + " is not a regular file.");
     }
 }
 

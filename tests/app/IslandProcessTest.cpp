@@ -37,6 +37,14 @@ private:
     QString name_;
 };
 
+bool showsIslandWindow(const QString& display)
+{
+    QProcess windows;
+    windows.start(QStringLiteral("xwininfo"), {"-display", display, "-root", "-tree"});
+    windows.waitForFinished(20'000);
+    return windows.readAllStandardOutput().contains("\"Moravel\"");
+}
+
 }  // namespace
 
 // A lock file a crash left behind does not stop the island; a second copy
@@ -44,8 +52,10 @@ private:
 // nothing on standard error (under the sanitizers: no leak reported either).
 TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-        GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
+    for (const char* tool : {"Xvfb", "xwininfo"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
+    }
     PrivateDisplay display;
     ASSERT_FALSE(display.name().isEmpty());
     QTemporaryDir home;
@@ -68,14 +78,12 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     island.setProcessEnvironment(environment);
     island.start(QStringLiteral(MORAVEL_BINARY), {});
     ASSERT_TRUE(island.waitForStarted(20'000));
-    // The island is up once its pid stands in the lock file.
-    const QByteArray pid = QByteArray::number(island.processId()) + '\n';
-    for (int wait = 0; wait < 300 && !island.waitForFinished(100); ++wait) {
-        QFile lock(lockPath);
-        if (lock.open(QIODevice::ReadOnly) && lock.readAll() == pid)
-            break;
+    for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name()); ++wait) {
     }
     ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lock.readAll(), QByteArray::number(island.processId()) + '\n');
 
     QProcess second;
     second.setProcessEnvironment(environment);

@@ -1,7 +1,10 @@
 // The one-second refresh against the live /proc and /sys, and its parsers alone.
-#include "monitor/FastReaders.h"
+#include "monitor/linux/CpuReader.h"
+#include "monitor/linux/MemoryReader.h"
+#include "monitor/linux/NetworkCounters.h"
 #include "monitor/SystemMonitor.h"
-#include "monitor/TextFile.h"
+#include "monitor/linux/LinuxSource.h"
+#include "monitor/linux/TextFile.h"
 #include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
 
@@ -27,7 +30,7 @@ void BM_Refresh(benchmark::State& state)
 {
     VirtualScheduler scheduler;
     ManualRunner runner;
-    SystemMonitor monitor(scheduler, runner, std::make_shared<TelemetryReaders>());
+    SystemMonitor monitor(scheduler, std::make_shared<LinuxSource>(ReaderRoots{}, scheduler, runner));
     for (auto _ : state) {
         scheduler.advance(1);
         monitor.refresh();
@@ -43,7 +46,7 @@ void BM_RefreshMemoryGrowth(benchmark::State& state)
     for (auto _ : state) {
         VirtualScheduler scheduler;
         ManualRunner runner;
-        SystemMonitor monitor(scheduler, runner, std::make_shared<TelemetryReaders>());
+        SystemMonitor monitor(scheduler, std::make_shared<LinuxSource>(ReaderRoots{}, scheduler, runner));
         for (int i = 0; i < 1000; ++i)
             monitor.refresh();  // warm up to a full history
         const double before = residentMegabytes();

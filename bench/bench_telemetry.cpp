@@ -1,8 +1,8 @@
 // The slow readings: the process table (live and a generated 1,000-process
 // tree) and the battery over a copied power_supply tree.
 // Targets: under 15 µs per process, under 200 µs per battery reading.
-#include "monitor/PowerSupplyReader.h"
-#include "monitor/ProcessReader.h"
+#include "monitor/linux/PowerSupplyReader.h"
+#include "monitor/linux/ProcessReader.h"
 
 #include <QDir>
 #include <QFile>

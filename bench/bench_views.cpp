@@ -5,13 +5,13 @@
 
 #include "island/IslandState.h"
 #include "monitor/SystemMonitor.h"
-#include "support/BackgroundRunner.h"
+#include "monitor/TelemetrySource.h"
 #include "support/LoginItem.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
 #include "updates/UpdateCheckCoordinator.h"
-#include "views/ActivityChart.h"
-#include "views/ExpandedIslandView.h"
+#include "views/chart/ActivityChart.h"
+#include "views/dashboard/ExpandedIslandView.h"
 
 #include <QApplication>
 #include <QImage>
@@ -87,11 +87,9 @@ void BM_ExpandedIslandViewFullRepaint(benchmark::State& benchState)
 {
     MemoryDefaultsStore defaults;
     VirtualScheduler scheduler;
-    ManualRunner runner;
     QuietUpdater updater;
     UpdateCheckCoordinator coordinator(scheduler);
-    SystemMonitor monitor(scheduler, runner, std::make_shared<TelemetryReaders>(),
-                          ReaderRoots{"/nonexistent/proc", "/nonexistent/sys"});
+    SystemMonitor monitor(scheduler, std::make_shared<TelemetrySource>());
     // Started open and pinned, as with MORAVEL_ISLAND_EXPANDED=1.
     IslandState state(defaults, scheduler, QStringLiteral("1"));
     state.setShowPowerFlow(true);

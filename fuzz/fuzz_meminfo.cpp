@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the /proc/meminfo parser. Used memory must never
 // exceed the total, and the share must stay between 0 and 100 %.
-#include "monitor/FastReaders.h"
+#include "monitor/linux/MemoryReader.h"
 
 #include <cstdint>
 #include <cstdlib>

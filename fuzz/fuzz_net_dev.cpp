@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the /proc/net/dev parser, counts what it finds as
 // if every interface were up and backed by a device, and takes the rates
 // between that reading and itself, which must be nothing at all.
-#include "monitor/FastReaders.h"
+#include "monitor/linux/NetworkCounters.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the /proc/stat parser. Whatever it accepts must be
 // a busy count within the total, so that shares stay between 0 and 100 %.
-#include "monitor/FastReaders.h"
+#include "monitor/linux/CpuReader.h"
 
 #include <cstdint>
 #include <cstdlib>

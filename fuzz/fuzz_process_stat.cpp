@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the parser of a process's stat line, and the same
 // bytes as its command line to the row naming. A row always has a name.
-#include "monitor/ProcessTable.h"
+#include "monitor/linux/ProcessTable.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the power-supply uevent parser, then builds the
 // battery reading from what it found, as the computer's battery and as an
 // online adapter, so the arithmetic on hostile numbers runs too.
-#include "monitor/PowerSupplyReader.h"
+#include "monitor/linux/PowerSupplyReader.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
-#include "island/IslandPanelController.h"
-#include "island/IslandPanelWindowSystem.h"
+#include "views/panel/IslandPanelController.h"
+#include "views/panel/IslandPanelWindowSystem.h"
 #include "updates/Updater.h"
 
 namespace moravel {
@@ -21,8 +21,7 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    monitor_ = std::make_unique<SystemMonitor>(environment_.scheduler, environment_.background,
-                                               environment_.telemetry, environment_.roots);
+    monitor_ = std::make_unique<SystemMonitor>(environment_.scheduler, environment_.source);
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
     panelController_ = std::make_unique<IslandPanelController>(

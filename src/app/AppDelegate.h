@@ -1,6 +1,6 @@
 #pragma once
 
-#include "island/IslandPanelScreens.h"
+#include "views/panel/IslandPanelScreens.h"
 #include "monitor/SystemMonitor.h"
 #include "updates/UpdateCheckCoordinator.h"
 
@@ -11,7 +11,6 @@
 
 namespace moravel {
 
-class BackgroundRunner;
 class DefaultsStore;
 class IslandPanelController;
 class LoginItem;
@@ -21,11 +20,9 @@ class Updater;
 // What the application runs on: real services in production, stand-ins in tests.
 struct AppEnvironment {
     Scheduler& scheduler;
-    BackgroundRunner& background;
     DefaultsStore& defaults;
     LoginItem& loginItem;
-    std::shared_ptr<TelemetryReaders> telemetry;
-    ReaderRoots roots;
+    std::shared_ptr<TelemetrySource> source;
     std::function<std::unique_ptr<ScreenEnvironment>()> makeScreens;
     std::function<std::unique_ptr<Updater>(Scheduler&, DefaultsStore&)> makeUpdater;
     std::optional<QString> islandExpandedEnvironment;

@@ -6,13 +6,13 @@
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
-#include "island/IslandPanelScreens.h"
+#include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
 #include "support/SettingsDefaultsStore.h"
 #include "support/XdgAutostartLoginItem.h"
-#include "updates/FeedUpdater.h"
+#include "updates/feed/FeedUpdater.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -72,7 +72,8 @@ int runIslandMode(int& argc, char** argv)
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
     reportUnreadableReaderRoots(roots);
     AppDelegate delegate(AppEnvironment{
-        scheduler, background, defaults, loginItem, makePlatformTelemetry(roots), roots, [] { return makeQtScreenEnvironment(); },
+        scheduler, defaults, loginItem, makeTelemetrySource(roots, scheduler, background),
+        [] { return makeQtScreenEnvironment(); },
         [](Scheduler& s, DefaultsStore& store) -> std::unique_ptr<Updater> {
             FeedUpdaterOptions options;
             options.feedUrl = FeedUpdater::configuredFeedUrl();

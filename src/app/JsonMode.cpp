@@ -21,7 +21,7 @@ int runJsonMode(const RunOptions& options)
     ThreadPoolRunner background;
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
     reportUnreadableReaderRoots(roots);
-    SystemMonitor monitor(scheduler, background, makePlatformTelemetry(roots), roots);
+    SystemMonitor monitor(scheduler, makeTelemetrySource(roots, scheduler, background));
 
     int printed = 0;
     // Queued, so that it also works for the refresh taken before the event loop runs.

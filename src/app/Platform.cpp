@@ -1,6 +1,6 @@
 #include "app/Platform.h"
 
-#include "monitor/LinuxTelemetry.h"
+#include "monitor/linux/LinuxSource.h"
 #include "support/PrintableExcerpt.h"
 
 #include <QFile>
@@ -11,9 +11,10 @@
 
 namespace moravel {
 
-std::shared_ptr<TelemetryReaders> makePlatformTelemetry(const ReaderRoots& roots)
+std::shared_ptr<TelemetrySource> makeTelemetrySource(const ReaderRoots& roots, Scheduler& scheduler,
+                                                     BackgroundRunner& background)
 {
-    return std::make_shared<LinuxTelemetry>(roots);
+    return std::make_shared<LinuxSource>(roots, scheduler, background);
 }
 
 void reportUnreadableReaderRoots(const ReaderRoots& roots)

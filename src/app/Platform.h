@@ -1,14 +1,18 @@
 #pragma once
 
-#include "monitor/SystemMonitor.h"
-#include "monitor/TelemetryReaders.h"
+#include "monitor/TelemetrySource.h"
+#include "monitor/linux/ReaderRoots.h"
 
 #include <memory>
 
 namespace moravel {
 
-// The battery, disk and process readers of this machine.
-std::shared_ptr<TelemetryReaders> makePlatformTelemetry(const ReaderRoots& roots);
+class BackgroundRunner;
+class Scheduler;
+
+// The readings of this machine, from the kernel's files below `roots`.
+std::shared_ptr<TelemetrySource> makeTelemetrySource(const ReaderRoots& roots, Scheduler& scheduler,
+                                                     BackgroundRunner& background);
 
 // Writes one line to standard error for each root that is not a readable
 // folder (a mistyped MORAVEL_PROC_ROOT, say). Moravel runs on regardless, with

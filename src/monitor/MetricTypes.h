@@ -75,6 +75,9 @@ struct MetricSample {
 
 using MetricHistory = QList<MetricSample>;
 
+// The history's point for a snapshot taken at `time`.
+MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time);
+
 // The tabs of the expanded dashboard. The title is also the stored form.
 enum class MetricKind { overview, cpu, memory, network, power };
 

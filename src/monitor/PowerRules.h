@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/MetricTypes.h"
-#include "monitor/TelemetryReaders.h"
+#include "monitor/TelemetrySource.h"
 
 #include <optional>
 

@@ -1,11 +1,8 @@
 #include "monitor/SystemMonitor.h"
 
 #include "monitor/PowerRules.h"
-#include "monitor/TextFile.h"
 
 #include <QPointer>
-
-#include <unistd.h>
 
 namespace moravel {
 
@@ -17,34 +14,11 @@ constexpr double trailingPowerRefreshSeconds = 0.18;
 constexpr int diskEvery = 30;
 constexpr int processesEvery = 5;
 
-QString environmentRoot(const char* name, const QString& fallback)
-{
-    const QString value = qEnvironmentVariable(name);
-    return value.isEmpty() ? fallback : value;
-}
-
 }  // namespace
 
-ReaderRoots ReaderRoots::fromEnvironment()
+SystemMonitor::SystemMonitor(Scheduler& scheduler, std::shared_ptr<TelemetrySource> source, QObject* parent)
+    : QObject(parent), scheduler_(scheduler), source_(std::move(source)), snapshot_(source_->initialSnapshot())
 {
-    ReaderRoots roots;
-    roots.proc = environmentRoot("MORAVEL_PROC_ROOT", roots.proc);
-    roots.sys = environmentRoot("MORAVEL_SYS_ROOT", roots.sys);
-    return roots;
-}
-
-SystemMonitor::SystemMonitor(Scheduler& scheduler, BackgroundRunner& background,
-                             std::shared_ptr<TelemetryReaders> telemetry, ReaderRoots roots, QObject* parent)
-    : QObject(parent), scheduler_(scheduler), background_(background), telemetry_(std::move(telemetry)),
-      procStat_((roots.proc + QStringLiteral("/stat")).toStdString()),
-      procMeminfo_((roots.proc + QStringLiteral("/meminfo")).toStdString()),
-      networkCounters_(roots.proc.toStdString(), roots.sys.toStdString())
-{
-    // The initial snapshot already knows the machine's memory size.
-    if (const auto text = procMeminfo_.read()) {
-        if (const auto memory = parseMeminfo(*text))
-            snapshot_.memoryTotal = memory->total;
-    }
 }
 
 SystemMonitor::~SystemMonitor() = default;
@@ -62,49 +36,53 @@ void SystemMonitor::stop()
 {
     timer_.cancel();
     timer_ = {};
-    ++diskGeneration_;
-    ++processGeneration_;
+    ++generation_;
     diskInFlight_ = false;
     processInFlight_ = false;
     delayedPowerRefresh_.cancel();
     powerWatcher_.reset();
 }
 
+ReadingDelivery SystemMonitor::onMainThread(std::function<void(SourceReading)> handle)
+{
+    QPointer<SystemMonitor> self(this);
+    const quint64 generation = generation_;
+    return [self, generation, handle = std::move(handle)](SourceReading reading) {
+        if (self && self->generation_ == generation)
+            handle(std::move(reading));
+    };
+}
+
 void SystemMonitor::refresh()
 {
     ++updateCount_;
-    SystemSnapshot next = snapshot_;
-    next.cpuPercent = readCPUPercent();
-    const MemoryUsage memory = readMemory();
-    next.memoryPercent = memory.percent;
-    next.memoryUsed = memory.used;
-    next.memoryTotal = memory.total;
-    std::tie(next.downloadBytesPerSecond, next.uploadBytesPerSecond) = readNetworkSpeeds();
-    if (updateCount_ % 2 == 1) {
-        applyBattery(next);
-        reconcileDisplayPower(snapshot_, next, scheduler_.monotonicSeconds(), lastValidDisplayPowerAt_);
-    }
-    publish(std::move(next));
-
-    MetricSample sample;
-    sample.id = QUuid::createUuid();
-    sample.time = scheduler_.currentDateTime();
-    sample.cpu = snapshot_.cpuPercent;
-    sample.memory = snapshot_.memoryPercent;
-    sample.download = snapshot_.downloadBytesPerSecond;
-    sample.upload = snapshot_.uploadBytesPerSecond;
-    sample.systemPower = systemPowerWatts(snapshot_);
-    sample.batteryPower = snapshot_.batteryPowerWatts;
-    sample.isCharging = snapshot_.isCharging;
-    history_.append(sample);
-    if (history_.size() > historyLimit)
-        history_.remove(0, history_.size() - historyLimit);
-    emit historyChanged(history_);
-
+    const bool withPower = updateCount_ % 2 == 1;
+    source_->readEverySecond(withPower, onMainThread([this, withPower](const SourceReading& reading) {
+        finishRefresh(reading, withPower);
+    }));
     if (updateCount_ == 1 || updateCount_ % diskEvery == 0)
         refreshDiskInBackground();
     if (processTelemetryActive_ && updateCount_ % processesEvery == 0)
         refreshTopProcessesInBackground();
+}
+
+void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
+{
+    SystemSnapshot next = snapshot_;
+    if (reading.apply)
+        reading.apply(next);
+    if (withPower)
+        reconcileDisplayPower(snapshot_, next, scheduler_.monotonicSeconds(), lastValidDisplayPowerAt_);
+    publish(std::move(next));
+    appendSample();
+}
+
+void SystemMonitor::appendSample()
+{
+    history_.append(sampleOf(snapshot_, scheduler_.currentDateTime()));
+    if (history_.size() > historyLimit)
+        history_.remove(0, history_.size() - historyLimit);
+    emit historyChanged(history_);
 }
 
 void SystemMonitor::setProcessTelemetryActive(bool active)
@@ -136,52 +114,11 @@ void SystemMonitor::publish(SystemSnapshot next)
     emit snapshotChanged(snapshot_);
 }
 
-double SystemMonitor::readCPUPercent()
-{
-    const auto text = procStat_.read();
-    const auto ticks = text ? parseProcStat(*text) : std::nullopt;
-    if (!ticks)
-        return snapshot_.cpuPercent;
-    const double percent = cpuPercentBetween(previousCPUTicks_, *ticks);
-    previousCPUTicks_ = ticks;
-    return percent;
-}
-
-MemoryUsage SystemMonitor::readMemory()
-{
-    const auto text = procMeminfo_.read();
-    const auto usage = text ? parseMeminfo(*text) : std::nullopt;
-    if (!usage)
-        return MemoryUsage{snapshot_.memoryPercent, snapshot_.memoryUsed, snapshot_.memoryTotal};
-    return *usage;
-}
-
-std::pair<double, double> SystemMonitor::readNetworkSpeeds()
-{
-    auto counted = networkCounters_.read();
-    if (!counted)
-        return {snapshot_.downloadBytesPerSecond, snapshot_.uploadBytesPerSecond};
-
-    const double now = scheduler_.monotonicSeconds();
-    NetworkRates rates;
-    if (previousNetwork_) {
-        const double interval = std::max(now - previousNetwork_->time, 0.001);
-        rates = networkRatesBetween(previousNetwork_->interfaces, *counted, interval);
-    }
-    previousNetwork_ = NetworkReading{std::move(*counted), now};
-    return {rates.download, rates.upload};
-}
-
-void SystemMonitor::applyBattery(SystemSnapshot& next)
-{
-    if (const auto registry = telemetry_->readBattery())
-        applyBatteryRegistry(*registry, next);
-}
-
-void SystemMonitor::refreshPowerState()
+void SystemMonitor::applyPower(const SourceReading& reading)
 {
     SystemSnapshot next = snapshot_;
-    applyBattery(next);
+    if (reading.apply)
+        reading.apply(next);
     reconcileDisplayPower(snapshot_, next, scheduler_.monotonicSeconds(), lastValidDisplayPowerAt_);
     publish(std::move(next));
 }
@@ -191,7 +128,7 @@ void SystemMonitor::startPowerSourceNotifications()
     if (powerWatcher_)
         return;
     QPointer<SystemMonitor> self(this);
-    powerWatcher_ = telemetry_->watchPowerSources([self] {
+    powerWatcher_ = source_->watchPowerSources([self] {
         if (self)
             self->powerSourceDidChange();
     });
@@ -199,8 +136,11 @@ void SystemMonitor::startPowerSourceNotifications()
 
 void SystemMonitor::powerSourceDidChange()
 {
-    refreshPowerState();
-    delayedPowerRefresh_.arm(scheduler_, trailingPowerRefreshSeconds, this, [this] { refreshPowerState(); });
+    const auto reread = [this] {
+        source_->readPower(onMainThread([this](const SourceReading& reading) { applyPower(reading); }));
+    };
+    reread();
+    delayedPowerRefresh_.arm(scheduler_, trailingPowerRefreshSeconds, this, reread);
 }
 
 void SystemMonitor::refreshDiskInBackground()
@@ -208,23 +148,14 @@ void SystemMonitor::refreshDiskInBackground()
     if (diskInFlight_)
         return;
     diskInFlight_ = true;
-    const quint64 generation = diskGeneration_;
-    const DiskMetric fallback{snapshot_.diskPercent, snapshot_.diskUsed, snapshot_.diskTotal};
-    std::shared_ptr<const TelemetryReaders> telemetry = telemetry_;
-    background_.post(this, [this, telemetry, fallback, generation]() -> BackgroundRunner::Continuation {
-        const DiskMetric disk = telemetry->readDisk().value_or(fallback);
-        return [this, disk, generation] {
-            if (generation != diskGeneration_)
-                return;
-            diskInFlight_ = false;
-            hasReadDisk_ = true;
-            SystemSnapshot next = snapshot_;
-            next.diskPercent = disk.percent;
-            next.diskUsed = disk.used;
-            next.diskTotal = disk.total;
-            publish(std::move(next));
-        };
-    });
+    source_->readDisk(onMainThread([this](const SourceReading& reading) {
+        diskInFlight_ = false;
+        hasReadDisk_ = true;
+        SystemSnapshot next = snapshot_;
+        if (reading.apply)
+            reading.apply(next);
+        publish(std::move(next));
+    }));
 }
 
 void SystemMonitor::refreshTopProcessesInBackground()
@@ -232,29 +163,17 @@ void SystemMonitor::refreshTopProcessesInBackground()
     if (processInFlight_)
         return;
     processInFlight_ = true;
-    const quint64 generation = processGeneration_;
-    const int32_t ownPid = static_cast<int32_t>(::getpid());
-    std::shared_ptr<const TelemetryReaders> telemetry = telemetry_;
-    // Shares can only be measured against an earlier reading of the table.
-    const bool measured = processHistory_.isValid;
-    auto history = std::make_shared<ProcessHistory>(std::move(processHistory_));
-    processHistory_ = {};
-    const auto job = [this, telemetry, history, ownPid, generation, measured]() -> BackgroundRunner::Continuation {
-        auto reading = std::make_shared<ProcessReading>(telemetry->readProcesses(std::move(*history), ownPid));
-        return [this, reading, generation, measured] {
-            if (generation != processGeneration_)
-                return;  // stopped meanwhile
-            processInFlight_ = false;
-            processHistory_ = std::move(reading->history);
-            if (!processTelemetryActive_)
-                return;
-            processSharesMeasured_ = measured || reading->top.isEmpty();
-            SystemSnapshot next = snapshot_;
-            next.topProcesses = std::move(reading->top);
-            publish(std::move(next));
-        };
-    };
-    background_.post(this, job);
+    source_->readProcesses(onMainThread([this](const SourceReading& reading) {
+        processInFlight_ = false;
+        if (!processTelemetryActive_)
+            return;
+        SystemSnapshot next = snapshot_;
+        if (reading.apply)
+            reading.apply(next);
+        // An empty table has no shares to measure.
+        processSharesMeasured_ = reading.isMeasured || next.topProcesses.isEmpty();
+        publish(std::move(next));
+    }));
 }
 
 }  // namespace moravel

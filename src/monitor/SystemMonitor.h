@@ -1,10 +1,7 @@
 #pragma once
 
-#include "monitor/FastReaders.h"
 #include "monitor/MetricTypes.h"
-#include "monitor/NetworkCounters.h"
-#include "monitor/TelemetryReaders.h"
-#include "support/BackgroundRunner.h"
+#include "monitor/TelemetrySource.h"
 #include "support/Scheduler.h"
 
 #include <QObject>
@@ -14,16 +11,6 @@
 
 namespace moravel {
 
-// Where the readers find the kernel's files; tests and bug reports point
-// them at a copied tree.
-struct ReaderRoots {
-    QString proc = QStringLiteral("/proc");
-    QString sys = QStringLiteral("/sys");
-
-    // MORAVEL_PROC_ROOT and MORAVEL_SYS_ROOT, where set and not empty.
-    static ReaderRoots fromEnvironment();
-};
-
 // The sampler: one refresh a second on the main thread, publishing a whole
 // new snapshot and appending one sample to a five-minute history.
 class SystemMonitor final : public QObject {
@@ -32,8 +19,7 @@ class SystemMonitor final : public QObject {
 public:
     static constexpr int historyLimit = 300;
 
-    SystemMonitor(Scheduler& scheduler, BackgroundRunner& background, std::shared_ptr<TelemetryReaders> telemetry,
-                  ReaderRoots roots = {}, QObject* parent = nullptr);
+    SystemMonitor(Scheduler& scheduler, std::shared_ptr<TelemetrySource> source, QObject* parent = nullptr);
     ~SystemMonitor() override;
 
     const SystemSnapshot& snapshot() const { return snapshot_; }
@@ -64,43 +50,30 @@ signals:
     void historyChanged(const moravel::MetricHistory& history);
 
 private:
-    double readCPUPercent();
-    MemoryUsage readMemory();
-    std::pair<double, double> readNetworkSpeeds();
-    void applyBattery(SystemSnapshot& next);
-    void refreshPowerState();
+    // Each request carries the generation it was made in: an answer applies
+    // only if no stop() intervened since (stop moves the generation on).
+    ReadingDelivery onMainThread(std::function<void(SourceReading)> handle);
+    void finishRefresh(const SourceReading& reading, bool withPower);
+    void applyPower(const SourceReading& reading);
+    void appendSample();
     void refreshDiskInBackground();
     void refreshTopProcessesInBackground();
     void startPowerSourceNotifications();
     void publish(SystemSnapshot next);
 
     Scheduler& scheduler_;
-    BackgroundRunner& background_;
-    std::shared_ptr<TelemetryReaders> telemetry_;
-    KernelFile procStat_;
-    KernelFile procMeminfo_;
-    NetworkCounters networkCounters_;
+    std::shared_ptr<TelemetrySource> source_;
 
     SystemSnapshot snapshot_;
     MetricHistory history_;
     TaskHandle timer_;
-    std::optional<CpuTicks> previousCPUTicks_;
-    struct NetworkReading {
-        std::vector<InterfaceCounters> interfaces;  // the counted ones, by name
-        double time = 0;
-    };
-    std::optional<NetworkReading> previousNetwork_;
     int updateCount_ = 0;
+    quint64 generation_ = 0;
     bool processTelemetryActive_ = false;
     bool hasReadDisk_ = false;
     bool processSharesMeasured_ = false;
-    // A generation number per slow reading: a result applies only if no stop()
-    // intervened since it started (stop cancels by moving the generation on).
-    quint64 diskGeneration_ = 0;
-    quint64 processGeneration_ = 0;
     bool diskInFlight_ = false;
     bool processInFlight_ = false;
-    ProcessHistory processHistory_;
     std::unique_ptr<PowerSourceWatcher> powerWatcher_;
     TaskSlot delayedPowerRefresh_;
     std::optional<double> lastValidDisplayPowerAt_;

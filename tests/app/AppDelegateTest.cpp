@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
-#include "island/IslandPanel.h"
-#include "island/IslandPanelController.h"
-#include "support/BackgroundRunner.h"
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
+#include "monitor/TelemetrySource.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/StubLoginItem.h"
@@ -41,14 +41,13 @@ public:
 
 struct Launch {
     explicit Launch(std::optional<QString> expanded)
-        : delegate(AppEnvironment{scheduler, runner, defaults, loginItem, std::make_shared<TelemetryReaders>(), ReaderRoots{},
+        : delegate(AppEnvironment{scheduler, defaults, loginItem, std::make_shared<TelemetrySource>(),
                                   [] { return std::make_unique<OneScreen>(); },
                                   [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); },
                                   std::move(expanded)})
     {
     }
     VirtualScheduler scheduler;
-    ManualRunner runner;
     MemoryDefaultsStore defaults;
     fixtures::StubLoginItem loginItem;
     AppDelegate delegate;

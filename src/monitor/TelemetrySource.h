@@ -1,0 +1,83 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace moravel {
+
+// The battery controller's properties in its own units, as a source found
+// them. Missing values hold their defaults (0 or false).
+struct BatteryRegistry {
+    struct AdapterDetails {
+        int64_t watts = 0;
+        double voltageMillivolts = 0;
+        double currentMilliamps = 0;
+    };
+
+    // False for a computer without a battery of its own (most desktops): the
+    // battery figures below are then meaningless and left at their defaults.
+    bool hasBattery = true;
+    int64_t currentCapacity = 0;  // percent
+    bool externalConnected = false;
+    bool isCharging = false;
+    bool fullyCharged = false;
+    int64_t timeRemainingMinutes = 0;
+    double amperageMilliamps = 0;  // sign ignored; several batteries give their summed power
+    double voltageMillivolts = 0;
+    std::optional<double> systemPowerInMilliwatts;  // present when the platform measures input power
+    std::optional<AdapterDetails> adapterDetails;
+};
+
+// What a source read, as a change to the snapshot being built. An empty
+// update means nothing could be read: the snapshot keeps its values.
+using SnapshotUpdate = std::function<void(SystemSnapshot&)>;
+
+struct SourceReading {
+    SnapshotUpdate apply;
+    // False while a rate or share could not yet be measured over an interval
+    // (the first reading after a start is only a baseline).
+    bool isMeasured = true;
+};
+
+// Hands a reading back to the monitor, always on the main thread.
+using ReadingDelivery = std::function<void(SourceReading)>;
+
+// Alive while power-source changes are being watched.
+class PowerSourceWatcher {
+public:
+    virtual ~PowerSourceWatcher() = default;
+};
+
+// Where the monitor's readings come from: this machine's kernel, or another
+// machine. The monitor decides when each reading is due; the source reads and
+// answers through `deliver`, at once or later (a slow or remote reading), and
+// exactly once per request while the source lives. This base reads nothing.
+class TelemetrySource {
+public:
+    virtual ~TelemetrySource() = default;
+
+    // What is known before the first reading (the memory size, say).
+    virtual SystemSnapshot initialSnapshot() { return {}; }
+    // The readings taken every second (processor, memory, network, ...) and,
+    // with `withPower`, the battery and power ones.
+    virtual void readEverySecond(bool withPower, ReadingDelivery deliver) { deliver({}); }
+    // The battery and power readings alone, after a power-source change.
+    virtual void readPower(ReadingDelivery deliver) { deliver({}); }
+    // The startup volume's capacity.
+    virtual void readDisk(ReadingDelivery deliver) { deliver({}); }
+    // The busiest processes, with their shares since the previous reading.
+    virtual void readProcesses(ReadingDelivery deliver) { deliver({}); }
+    // Calls `changed` once per power-source change notification; nothing when
+    // notifications cannot be had.
+    virtual std::unique_ptr<PowerSourceWatcher> watchPowerSources(std::function<void()> changed)
+    {
+        (void)changed;
+        return nullptr;
+    }
+};
+
+}  // namespace moravel

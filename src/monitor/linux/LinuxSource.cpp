@@ -1,0 +1,99 @@
+#include "monitor/linux/LinuxSource.h"
+
+#include "monitor/PowerRules.h"
+#include "monitor/linux/DiskReader.h"
+#include "monitor/linux/PowerSupplyReader.h"
+#include "monitor/linux/UdevPowerWatcher.h"
+#include "support/BackgroundRunner.h"
+#include "support/Scheduler.h"
+
+#include <unistd.h>
+
+namespace moravel {
+
+LinuxSource::LinuxSource(const ReaderRoots& roots, Scheduler& scheduler, BackgroundRunner& background,
+                         QObject* parent)
+    : QObject(parent), procRoot_(roots.proc.toStdString()), sysRoot_(roots.sys.toStdString()),
+      scheduler_(scheduler), background_(background), cpu_(procRoot_), memory_(procRoot_),
+      network_(procRoot_, sysRoot_)
+{
+}
+
+SystemSnapshot LinuxSource::initialSnapshot()
+{
+    // The memory size is known before any reading.
+    SystemSnapshot snapshot;
+    if (const SnapshotUpdate memory = MemoryReader(procRoot_).read()) {
+        memory(snapshot);
+        snapshot.memoryPercent = 0;
+        snapshot.memoryUsed = 0;
+    }
+    return snapshot;
+}
+
+void LinuxSource::readEverySecond(bool withPower, ReadingDelivery deliver)
+{
+    const SnapshotUpdate updates[] = {cpu_.read(), memory_.read(), network_.read(scheduler_.monotonicSeconds()),
+                                      withPower ? readPowerSupplies() : SnapshotUpdate{}};
+    const bool measured = cpu_.isMeasured() && network_.isMeasured();
+    deliver({[updates](SystemSnapshot& next) {
+                 for (const SnapshotUpdate& update : updates) {
+                     if (update)
+                         update(next);
+                 }
+             },
+             measured});
+}
+
+SnapshotUpdate LinuxSource::readPowerSupplies() const
+{
+    return [registry = readBatteryRegistry(sysRoot_)](SystemSnapshot& next) { applyBatteryRegistry(registry, next); };
+}
+
+void LinuxSource::readPower(ReadingDelivery deliver)
+{
+    deliver({readPowerSupplies()});
+}
+
+void LinuxSource::readDisk(ReadingDelivery deliver)
+{
+    background_.post(this, [deliver = std::move(deliver)]() -> BackgroundRunner::Continuation {
+        // The startup volume, whatever the roots: they only relocate the kernel's files.
+        const std::optional<DiskMetric> disk = readDiskUsage("/");
+        return [deliver, disk] {
+            if (!disk) {
+                deliver({});
+                return;
+            }
+            deliver({[disk = *disk](SystemSnapshot& next) {
+                next.diskPercent = disk.percent;
+                next.diskUsed = disk.used;
+                next.diskTotal = disk.total;
+            }});
+        };
+    });
+}
+
+void LinuxSource::readProcesses(ReadingDelivery deliver)
+{
+    const auto ownPid = static_cast<int32_t>(::getpid());
+    // Shares can only be measured against an earlier reading of the table.
+    const bool measured = processHistory_.isValid;
+    auto history = std::make_shared<ProcessHistory>(std::move(processHistory_));
+    processHistory_ = {};
+    background_.post(this, [this, root = procRoot_, history, ownPid, measured,
+                            deliver = std::move(deliver)]() -> BackgroundRunner::Continuation {
+        auto reading = std::make_shared<ProcessReading>(readProcessTable(root, std::move(*history), ownPid));
+        return [this, reading, measured, deliver] {
+            processHistory_ = std::move(reading->history);
+            deliver({[top = std::move(reading->top)](SystemSnapshot& next) { next.topProcesses = top; }, measured});
+        };
+    });
+}
+
+std::unique_ptr<PowerSourceWatcher> LinuxSource::watchPowerSources(std::function<void()> changed)
+{
+    return watchUdevPowerSupplies(std::move(changed));
+}
+
+}  // namespace moravel

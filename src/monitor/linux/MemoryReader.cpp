@@ -1,0 +1,67 @@
+#include "monitor/linux/MemoryReader.h"
+
+#include "monitor/linux/TextFields.h"
+
+#include <algorithm>
+
+namespace moravel {
+
+std::optional<MemoryUsage> parseMeminfo(std::string_view text)
+{
+    std::optional<uint64_t> total, available, free, buffers, cached, reclaimable, shmem;
+    forEachLine(text, [&](std::string_view line) {
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos)
+            return true;
+        const std::string_view key = line.substr(0, colon);
+        const auto kilobytes = parseUnsigned(line.substr(colon + 1));
+        if (!kilobytes || *kilobytes > UINT64_MAX / 1024)
+            return true;
+        const uint64_t bytes = *kilobytes * 1024;
+        if (key == "MemTotal") total = bytes;
+        else if (key == "MemAvailable") available = bytes;
+        else if (key == "MemFree") free = bytes;
+        else if (key == "Buffers") buffers = bytes;
+        else if (key == "Cached") cached = bytes;
+        else if (key == "SReclaimable") reclaimable = bytes;
+        else if (key == "Shmem") shmem = bytes;
+        return true;
+    });
+    if (!total)
+        return std::nullopt;
+
+    uint64_t availableBytes = 0;
+    if (available) {
+        availableBytes = *available;
+    } else {
+        // Kernels before 3.14 have no MemAvailable: estimate it the way free(1) did.
+        const uint64_t reclaimableSum = free.value_or(0) + buffers.value_or(0) + cached.value_or(0)
+                                        + reclaimable.value_or(0);
+        availableBytes = reclaimableSum - std::min(reclaimableSum, shmem.value_or(0));
+    }
+    MemoryUsage usage;
+    usage.total = *total;
+    usage.used = *total - std::min(*total, availableBytes);
+    usage.percent = usage.total > 0 ? static_cast<double>(usage.used) / static_cast<double>(usage.total) * 100.0 : 0;
+    return usage;
+}
+
+void applyMemoryUsage(const MemoryUsage& usage, SystemSnapshot& next)
+{
+    next.memoryPercent = usage.percent;
+    next.memoryUsed = usage.used;
+    next.memoryTotal = usage.total;
+}
+
+MemoryReader::MemoryReader(const std::string& procRoot) : meminfo_(procRoot + "/meminfo") {}
+
+SnapshotUpdate MemoryReader::read()
+{
+    const auto text = meminfo_.read();
+    const auto usage = text ? parseMeminfo(*text) : std::nullopt;
+    if (!usage)
+        return {};
+    return [usage = *usage](SystemSnapshot& next) { applyMemoryUsage(usage, next); };
+}
+
+}  // namespace moravel

@@ -1,0 +1,220 @@
+#include "views/chart/ActivityChart.h"
+
+#include "views/chart/ActivityChartModel.h"
+#include "views/kit/Fonts.h"
+#include "views/kit/IslandPalette.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <mutex>
+
+namespace moravel {
+
+namespace Model = ActivityChartModel;
+
+namespace {
+
+constexpr int kSectionWidth = 548;
+constexpr int kChartHeight = 96;
+constexpr double kTimeRowSpacing = 2;
+constexpr double kPlotLeft = 30;
+constexpr double kPlotRightInset = 2;
+
+bool sameSample(const MetricSample& a, const MetricSample& b)
+{
+    return a.id == b.id && a.time == b.time && a.cpu == b.cpu && a.memory == b.memory && a.download == b.download &&
+           a.upload == b.upload && a.systemPower == b.systemPower && a.batteryPower == b.batteryPower &&
+           a.isCharging == b.isCharging;
+}
+
+bool sameHistory(const MetricHistory& a, const MetricHistory& b)
+{
+    if (a.isSharedWith(b))
+        return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameSample);
+}
+
+QPen gridPen(double opacity)
+{
+    QPen pen(QColor::fromRgbF(1, 1, 1, static_cast<float>(opacity)), 1);
+    pen.setDashPattern({3, 4});
+    pen.setDashOffset(0);
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+// Series are stroked as separate straight pieces with square caps: Qt
+// rasterises those on its fast line path, about five times quicker than a
+// round-joined polyline. At 1.5 px the square ends and the overlapping caps at
+// the corners differ from round caps and joins by under a quarter pixel.
+QPen seriesPen(const QColor& color)
+{
+    QPen pen(color, 1.5);
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    pen.setMiterLimit(10);
+    return pen;
+}
+
+QFont timeFont()
+{
+    return Fonts::monospaced(7.5, QFont::Medium);
+}
+
+// The chart reads as one element: its name and the tab with its sample count.
+class ActivityChartAccessible : public QAccessibleWidget {
+public:
+    explicit ActivityChartAccessible(ActivityChart* chart) : QAccessibleWidget(chart, QAccessible::Chart) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const auto* chart = static_cast<const ActivityChart*>(widget());
+        switch (t) {
+        case QAccessible::Name:
+            return QStringLiteral("Activity chart");
+        case QAccessible::Value:
+            return chart->accessibleValue();
+        default:
+            return QAccessibleWidget::text(t);
+        }
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(ActivityChart::staticMetaObject.className()) && object && object->isWidgetType())
+        return new ActivityChartAccessible(static_cast<ActivityChart*>(object));
+    return nullptr;
+}
+
+void installAccessibleFactory()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QAccessible::installFactory(accessibleFactory); });
+}
+
+}  // namespace
+
+ActivityChart::ActivityChart(QWidget* parent)
+    : QWidget(parent), clock_([] { return QDateTime::currentDateTimeUtc(); })
+{
+    installAccessibleFactory();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void ActivityChart::setHistory(const MetricHistory& history)
+{
+    if (sameHistory(history, history_))
+        return;
+    history_ = history;
+    notifyAccessibleValue();
+    update();
+}
+
+void ActivityChart::setMetric(MetricKind metric)
+{
+    if (metric == metric_)
+        return;
+    metric_ = metric;
+    notifyAccessibleValue();
+    update();
+}
+
+void ActivityChart::setClock(Clock clock)
+{
+    clock_ = std::move(clock);
+    update();
+}
+
+QString ActivityChart::accessibleValue() const
+{
+    return Model::accessibilityValue(metric_, static_cast<qsizetype>(Model::chartWindow(history_).size()));
+}
+
+void ActivityChart::notifyAccessibleValue()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleValueChangeEvent event(this, accessibleValue());
+    QAccessible::updateAccessibility(&event);
+}
+
+QSize ActivityChart::sizeHint() const
+{
+    return {kSectionWidth, kChartHeight};
+}
+
+QSize ActivityChart::minimumSizeHint() const
+{
+    return {static_cast<int>(kPlotLeft + kPlotRightInset) + 1, kChartHeight};
+}
+
+double ActivityChart::timeRowHeight() const
+{
+    return QFontMetricsF(timeFont()).height();
+}
+
+void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const MetricHistory& history,
+                              MetricKind metric, const QDateTime& windowEnd)
+{
+    const Model::SampleWindow window = Model::chartWindow(history);
+    const QRectF plot = Model::plotRect(canvas);
+    const double upper = Model::yDomain(window, metric).upper;
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+
+    const QFont labelFont = Fonts::monospaced(7, QFont::Normal);
+    const QFontMetricsF labelMetrics(labelFont);
+    painter.setFont(labelFont);
+    for (const double fraction : {0.0, 0.5, 1.0}) {
+        const double y = plot.bottom() - fraction * plot.height();
+        painter.setPen(gridPen(0.1));
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        const QString label = Model::axisLabel(fraction * upper, metric);
+        const double width = labelMetrics.horizontalAdvance(label);
+        const QRectF labelRect(plot.left() - 4 - width, y - labelMetrics.height() / 2, width, labelMetrics.height());
+        painter.setPen(IslandPalette::secondary());
+        painter.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+
+    painter.setPen(gridPen(0.07));
+    for (const double x : {plot.left(), plot.left() + 0.5 * plot.width(), plot.right()})
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+
+    for (const Model::ActivitySeries& series : Model::chartSeries(window, metric)) {
+        const QPolygonF points = Model::seriesPoints(window, series.values, windowEnd, upper, plot);
+        if (points.isEmpty())
+            continue;
+        painter.setPen(seriesPen(series.color));
+        painter.drawLines(Model::strokeSegments(points, series.dashed));
+    }
+    painter.restore();
+}
+
+void ActivityChart::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const double rowHeight = timeRowHeight();
+    const QSizeF canvas(width(), std::max(0.0, height() - kTimeRowSpacing - rowHeight));
+    const QDateTime end = Model::windowEnd(Model::chartWindow(history_), clock_());
+    drawChart(painter, canvas, history_, metric_, end);
+
+    const std::array<QString, 3> labels = Model::timeLabels(end);
+    const QRectF row(kPlotLeft, height() - rowHeight, std::max(0.0, width() - kPlotLeft - kPlotRightInset), rowHeight);
+    painter.setFont(timeFont());
+    painter.setPen(IslandPalette::secondary());
+    painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, labels[0]);
+    painter.drawText(row, Qt::AlignHCenter | Qt::AlignVCenter, labels[1]);
+    painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, labels[2]);
+}
+
+}  // namespace moravel

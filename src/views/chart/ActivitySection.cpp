@@ -1,0 +1,121 @@
+#include "views/chart/ActivitySection.h"
+
+#include "views/chart/ActivityChart.h"
+#include "views/kit/Fonts.h"
+#include "views/kit/IslandPalette.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+constexpr int kContentWidth = 548;
+constexpr int kRowSpacing = 5;
+constexpr double kTitleGap = 8;
+constexpr double kLegendFrame = 180;
+constexpr double kLegendItemWidth = 82;
+constexpr double kLegendSpacing = 8;
+constexpr double kCapsuleWidth = 12;
+constexpr double kCapsuleHeight = 2;
+constexpr double kCapsuleGap = 4;
+
+QFont titleFont()
+{
+    return Fonts::system(11, QFont::DemiBold);
+}
+
+QFont spanFont()
+{
+    return Fonts::monospaced(9, QFont::Medium);
+}
+
+QFont legendFont()
+{
+    return Fonts::monospaced(8.5, QFont::Medium);
+}
+
+}  // namespace
+
+ActivitySection::ActivitySection(QWidget* parent) : QWidget(parent), chart_(new ActivityChart(this)) {}
+
+int ActivitySection::titleRowHeight()
+{
+    const double height = std::max({QFontMetricsF(titleFont()).height(), QFontMetricsF(spanFont()).height(),
+                                    QFontMetricsF(legendFont()).height()});
+    return static_cast<int>(std::ceil(height));
+}
+
+QSize ActivitySection::sizeHint() const
+{
+    return {kContentWidth, verticalPadding + titleRowHeight() + kRowSpacing + chartHeight + verticalPadding};
+}
+
+void ActivitySection::resizeEvent(QResizeEvent*)
+{
+    chart_->setGeometry(0, verticalPadding + titleRowHeight() + kRowSpacing, width(), chartHeight);
+}
+
+QRect ActivitySection::legendRect() const
+{
+    return QRectF(width() - kLegendFrame, verticalPadding, kLegendFrame, titleRowHeight()).toAlignedRect();
+}
+
+void ActivitySection::setLegend(const QList<LegendEntry>& entries)
+{
+    if (entries == legend_)
+        return;
+    legend_ = entries;
+    update(legendRect());
+}
+
+void ActivitySection::paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry)
+{
+    const QRectF capsule(frame.left(), frame.center().y() - kCapsuleHeight / 2, kCapsuleWidth, kCapsuleHeight);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(entry.color);
+    painter.drawRoundedRect(capsule, kCapsuleHeight / 2, kCapsuleHeight / 2);
+
+    const QFont font = legendFont();
+    const QRectF label(capsule.right() + kCapsuleGap, frame.top(), frame.right() - capsule.right() - kCapsuleGap,
+                       frame.height());
+    painter.setFont(font);
+    painter.setPen(IslandPalette::secondary());
+    painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(font).elidedText(entry.label, Qt::ElideRight, label.width()));
+}
+
+void ActivitySection::paintEvent(QPaintEvent* event)
+{
+    const QRect row(0, verticalPadding, width(), titleRowHeight());
+    if (!event->rect().intersects(row))
+        return;  // only the chart changed; it paints itself
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // "Activity" and "5 min" share a baseline.
+    const QFontMetricsF titleMetrics(titleFont());
+    const double baseline = row.top() + (row.height() + titleMetrics.ascent() - titleMetrics.descent()) / 2;
+    const QString title = QStringLiteral("Activity");
+    painter.setFont(titleFont());
+    painter.setPen(IslandPalette::primary());
+    painter.drawText(QPointF(0, baseline), title);
+    painter.setFont(spanFont());
+    painter.setPen(IslandPalette::secondary());
+    painter.drawText(QPointF(titleMetrics.horizontalAdvance(title) + kTitleGap, baseline), QStringLiteral("5 min"));
+
+    // Trailing-aligned inside its frame: the last entry ends at the right edge.
+    const auto count = static_cast<double>(legend_.size());
+    double x = width() - (count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+    for (const LegendEntry& entry : legend_) {
+        paintLegendItem(painter, QRectF(x, row.top(), kLegendItemWidth, row.height()), entry);
+        x += kLegendItemWidth + kLegendSpacing;
+    }
+}
+
+}  // namespace moravel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "views/dashboard/DashboardRules.h"
+
+#include <QWidget>
+
+namespace moravel {
+
+class ActivityChart;
+
+// "Activity" and "5 min" over the live chart, with the legend that names the
+// chart's series on the right of the title row.
+class ActivitySection final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int verticalPadding = 7;
+    static constexpr int chartHeight = 96;
+
+    explicit ActivitySection(QWidget* parent = nullptr);
+
+    void setLegend(const QList<LegendEntry>& entries);
+    const QList<LegendEntry>& legend() const { return legend_; }
+    ActivityChart* chart() const { return chart_; }
+
+    QSize sizeHint() const override;
+
+    // One legend entry: a short coloured capsule, then its label.
+    static void paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    static int titleRowHeight();
+    QRect legendRect() const;
+
+    QList<LegendEntry> legend_;
+    ActivityChart* chart_ = nullptr;
+};
+
+}  // namespace moravel

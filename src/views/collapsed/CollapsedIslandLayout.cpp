@@ -1,0 +1,79 @@
+#include "views/collapsed/CollapsedIslandLayout.h"
+
+#include "island/CollapsedMetricLayout.h"
+
+namespace moravel {
+
+namespace {
+
+enum class RowAlignment { leading, centre, trailing };
+
+// Lays one run of readings into `row` (a strip of the line's full height),
+// with a separator between neighbours.
+void placeRow(CollapsedIslandLayout& layout, const QList<CollapsedMetricKind>& kinds, const QRectF& row,
+              RowAlignment alignment, double readingHeight)
+{
+    if (kinds.isEmpty())
+        return;
+    const double contentWidth = CollapsedMetricLayout::rowWidth(kinds);
+    double x = row.left();
+    if (alignment == RowAlignment::trailing)
+        x = row.right() - contentWidth;
+    else if (alignment == RowAlignment::centre)
+        x = row.center().x() - contentWidth / 2;
+
+    const double centreY = row.center().y();
+    for (qsizetype index = 0; index < kinds.size(); ++index) {
+        if (index > 0) {
+            x += CollapsedIslandLayout::readingSpacing;
+            layout.separators.append(QRectF(x, centreY - CollapsedIslandLayout::separatorHeight / 2,
+                                            CollapsedIslandLayout::separatorWidth,
+                                            CollapsedIslandLayout::separatorHeight));
+            x += CollapsedIslandLayout::separatorWidth + CollapsedIslandLayout::readingSpacing;
+        }
+        const double width = CollapsedMetricLayout::rowWidth(kinds[index]);
+        layout.readings.append({kinds[index], QRectF(x, centreY - readingHeight / 2, width, readingHeight)});
+        x += width;
+    }
+}
+
+}  // namespace
+
+CollapsedIslandLayout CollapsedIslandLayout::make(const IslandDisplayGeometry& geometry,
+                                                  const QList<CollapsedMetricKind>& kinds, const QRectF& bounds,
+                                                  double readingHeight)
+{
+    CollapsedIslandLayout layout;
+    const QSizeF size = geometry.collapsedSize(kinds);
+    layout.frame = QRectF(bounds.center().x() - size.width() / 2, bounds.top(), size.width(), size.height());
+
+    if (!geometry.hasNotch()) {
+        const QRectF row = layout.frame.adjusted(compactPadding, 0, -compactPadding, 0);
+        placeRow(layout, kinds, row, RowAlignment::centre, readingHeight);
+        return layout;
+    }
+
+    // The two runs share what the padding and the camera gap leave, so each
+    // side is as wide as the wider run and the gap stays over the camera.
+    const QRectF line = layout.frame.adjusted(notchPadding, 0, -notchPadding, 0);
+    const double gapWidth = geometry.notchWidth + notchGapExtra;
+    const double side = (line.width() - gapWidth) / 2;
+    const CollapsedMetricLayout::Split split = CollapsedMetricLayout::splitAroundNotch(kinds);
+    const QRectF leftRow(line.left(), line.top(), side, line.height());
+    layout.notchGap = QRectF(leftRow.right(), line.top(), gapWidth, line.height());
+    const QRectF rightRow(layout.notchGap->right(), line.top(), side, line.height());
+    placeRow(layout, split.left, leftRow, RowAlignment::trailing, readingHeight);
+    placeRow(layout, split.right, rightRow, RowAlignment::leading, readingHeight);
+    return layout;
+}
+
+std::optional<QRectF> CollapsedIslandLayout::readingRect(CollapsedMetricKind kind) const
+{
+    for (const Reading& reading : readings) {
+        if (reading.kind == kind)
+            return reading.rect;
+    }
+    return std::nullopt;
+}
+
+}  // namespace moravel

@@ -1,0 +1,304 @@
+#include "views/dashboard/ExpandedIslandView.h"
+
+#include "island/IslandState.h"
+#include "monitor/SystemMonitor.h"
+#include "support/Scheduler.h"
+#include "views/chart/ActivityChart.h"
+#include "views/chart/ActivitySection.h"
+#include "views/dashboard/DashboardRules.h"
+#include "views/dashboard/ExpandedHeader.h"
+#include "views/dashboard/HealthRail.h"
+#include "views/kit/IslandIconButton.h"
+#include "views/kit/IslandPalette.h"
+#include "views/dashboard/MetricTabs.h"
+#include "views/power/PowerFlowSection.h"
+#include "views/dashboard/ProcessLeaderboard.h"
+#include "views/dashboard/ProcessLoad.h"
+#include "views/dashboard/RevealColumn.h"
+#include "views/settings/IslandSettingsView.h"
+#include "views/settings/SettingsPopover.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+constexpr int kContentWidth = ExpandedIslandView::viewWidth - 2 * ExpandedIslandView::sidePadding;
+constexpr int kSectionPadding = 7;
+constexpr int kCardSpacing = 8;
+
+}  // namespace
+
+double ExpandedIslandView::topPadding(const IslandDisplayGeometry& geometry)
+{
+    return geometry.hasNotch() ? geometry.notchDepth + 8 : 22;
+}
+
+QSize ExpandedIslandView::sizeFor(const IslandDisplayGeometry& geometry)
+{
+    const double extra = geometry.hasNotch() ? std::max(geometry.notchDepth + 8 - 22, 0.0) : 0.0;
+    return QSize(viewWidth, static_cast<int>(std::ceil(baseHeight + extra)));
+}
+
+ExpandedIslandView::ExpandedIslandView(Services services, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      snapshot_(services.monitor.snapshot()),
+      latestHistory_(services.monitor.history())
+{
+    buildRows();
+    connectSources();
+    applySnapshot(snapshot_);
+    resize(sizeHint());
+    placeRows();  // a hidden widget gets its resize event only when shown
+
+    // Coming on screen: the chart starts from the whole history, the process
+    // table is read only while the dashboard exists, and the reveal starts
+    // if the content is already shown.
+    setRenderedHistory(latestHistory_);
+    services_.monitor.setProcessTelemetryActive(true);
+    startSectionReveal();
+}
+
+ExpandedIslandView::~ExpandedIslandView()
+{
+    if (settingsPopover_) {
+        disconnect(settingsPopover_, nullptr, this, nullptr);
+        delete settingsPopover_;
+    }
+    services_.monitor.setProcessTelemetryActive(false);
+}
+
+QSize ExpandedIslandView::sizeHint() const
+{
+    return sizeFor(services_.state.displayGeometry());
+}
+
+ProcessLeaderboard* ExpandedIslandView::leaderboard(ProcessLoadKind kind) const
+{
+    return cards_[kind == ProcessLoadKind::cpu ? 0 : 1];
+}
+
+void ExpandedIslandView::buildRows()
+{
+    IslandState& state = services_.state;
+    header_ = new ExpandedHeader(this);
+    header_->setPinned(state.isLockedOpen());
+    tabs_ = new MetricTabs(this);
+    tabs_->setSelected(state.selectedMetric(), false);
+    activity_ = new ActivitySection(this);
+    activity_->chart()->setMetric(state.selectedMetric());
+    Scheduler& scheduler = services_.scheduler;
+    activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
+    rail_ = new HealthRail(this);
+    processRow_ = new QWidget(this);
+    cards_ = {new ProcessLeaderboard(ProcessLoadKind::cpu, processRow_),
+              new ProcessLeaderboard(ProcessLoadKind::memory, processRow_)};
+    powerRow_ = new QWidget(this);
+    power_ = new PowerFlowSection(powerRow_);
+    power_->setShowPowerFlow(state.showPowerFlow(), false);
+
+
+    // Top to bottom; the number is the reveal step a row appears with.
+    column_ = new RevealColumn(this, revealSteps);
+    column_->addRow(header_, 1, true);
+    column_->addDivider(1);
+    column_->addRow(tabs_, 2, true);
+    column_->addDivider(2);
+    column_->addRow(activity_, 2, false);
+    column_->addDivider(3);
+    column_->addRow(rail_, 3, true);
+    column_->addDivider(3);
+    column_->addRow(processRow_, 3, false);
+    column_->addDivider(4);
+    column_->addRow(powerRow_, 4, true);
+}
+
+int ExpandedIslandView::revealPhase() const
+{
+    return column_->phase();
+}
+
+void ExpandedIslandView::connectSources()
+{
+    SystemMonitor& monitor = services_.monitor;
+    IslandState& state = services_.state;
+    connect(&monitor, &SystemMonitor::snapshotChanged, this, &ExpandedIslandView::applySnapshot);
+    connect(&monitor, &SystemMonitor::historyChanged, this, [this](const MetricHistory& history) {
+        latestHistory_ = history;
+        // The chart keeps its data while the panel is changing size.
+        if (services_.state.isExpanded() && !services_.state.isMorphing())
+            setRenderedHistory(history);
+    });
+    connect(&state, &IslandState::isExpandedChanged, this, [this](bool expanded) {
+        if (expanded)
+            setRenderedHistory(latestHistory_);
+    });
+    connect(&state, &IslandState::isMorphingChanged, this, [this](bool morphing) {
+        if (!morphing && services_.state.isExpanded())
+            setRenderedHistory(latestHistory_);
+    });
+    connect(&state, &IslandState::showsExpandedContentChanged, this, [this](bool shows) {
+        if (shows)
+            startSectionReveal();
+        else
+            column_->setPhase(0, false);
+    });
+    connect(&state, &IslandState::selectedMetricChanged, this, &ExpandedIslandView::selectMetric);
+    connect(&state, &IslandState::isLockedOpenChanged, header_, &ExpandedHeader::setPinned);
+    connect(&state, &IslandState::showPowerFlowChanged, power_, [this](bool show) { power_->setShowPowerFlow(show); });
+    connect(&state, &IslandState::displayGeometryChanged, this, [this] {
+        resize(sizeHint());
+        updateGeometry();
+        placeRows();
+    });
+
+    connect(header_->pinButton(), &QAbstractButton::clicked, &state, &IslandState::toggleLockedOpen);
+    connect(header_->settingsButton(), &QAbstractButton::clicked, this, [this] {
+        services_.state.beginInteraction();
+        setShowSettings(!showSettings_);
+    });
+    connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(power_, &PowerFlowSection::toggled, this,
+            [this] { services_.state.setShowPowerFlow(!services_.state.showPowerFlow()); });
+}
+
+// --- Layout and reveal -----------------------------------------------------
+
+void ExpandedIslandView::placeRows()
+{
+    const QSize cpuCard = cards_[0]->sizeHint();
+    const QSize memoryCard = cards_[1]->sizeHint();
+    cards_[0]->setGeometry(0, kSectionPadding, cpuCard.width(), cpuCard.height());
+    cards_[1]->setGeometry(kContentWidth - memoryCard.width(), kSectionPadding, memoryCard.width(),
+                           memoryCard.height());
+    const int processHeight = kSectionPadding + std::max(cpuCard.height(), memoryCard.height()) + kSectionPadding;
+
+    const int top = static_cast<int>(std::lround(topPadding(services_.state.displayGeometry())));
+    const QRect content(sidePadding, top, kContentWidth, std::max(0, height() - bottomPadding - top));
+    int used = 0;
+    column_->place(content, [&](QWidget* row) {
+        // The power row takes the rest, so the diagram has room to open. Where
+        // the desktop's fonts make the column taller than the frame, it runs on
+        // into the bottom padding, as an overflowing column would, and is cut
+        // at the view's edge.
+        const int rowHeight = row == processRow_ ? processHeight
+                              : row == powerRow_ ? std::max(0, height() - top - used)
+                                                 : row->sizeHint().height();
+        used += rowHeight + (row == powerRow_ ? 0 : 1);  // each other row is followed by a divider
+        return rowHeight;
+    });
+    power_->setGeometry(0, kSectionPadding, kContentWidth, std::max(0, powerRow_->height() - kSectionPadding));
+}
+
+void ExpandedIslandView::resizeEvent(QResizeEvent*)
+{
+    placeRows();
+}
+
+void ExpandedIslandView::startSectionReveal()
+{
+    column_->setPhase(0, false);
+    if (!services_.state.showsExpandedContent())
+        return;
+    // Not kept and not cancellable: a step that comes due after the content
+    // was hidden finds it hidden and does nothing.
+    for (int step = 1; step <= revealSteps; ++step) {
+        services_.scheduler.runAfter(revealDelays[static_cast<size_t>(step - 1)], this, [this, step] {
+            if (services_.state.showsExpandedContent())
+                column_->setPhase(step, true);
+        });
+    }
+}
+
+void ExpandedIslandView::finishTransitions()
+{
+    column_->finish();
+    tabs_->finishAnimation();
+    power_->finishTransition();
+}
+
+void ExpandedIslandView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    column_->paintDividers(painter);
+}
+
+// --- Data ------------------------------------------------------------------
+
+void ExpandedIslandView::setRenderedHistory(const MetricHistory& history)
+{
+    renderedHistory_ = history;
+    activity_->chart()->setHistory(history);
+}
+
+void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
+{
+    snapshot_ = snapshot;
+    header_->setStatus(headerMessage(snapshot));
+    activity_->setLegend(chartLegend(services_.state.selectedMetric(), snapshot));
+    rail_->setSnapshot(snapshot);
+    power_->setSnapshot(snapshot);
+    applyProcesses();
+}
+
+void ExpandedIslandView::applyProcesses()
+{
+    const int before = std::max(cards_[0]->sizeHint().height(), cards_[1]->sizeHint().height());
+    for (ProcessLeaderboard* card : cards_)
+        card->setProcesses(topProcesses(snapshot_.topProcesses, card->kind()), snapshot_.memoryTotal);
+    if (std::max(cards_[0]->sizeHint().height(), cards_[1]->sizeHint().height()) != before)
+        placeRows();
+}
+
+void ExpandedIslandView::selectMetric(MetricKind metric)
+{
+    tabs_->setSelected(metric, true);
+    activity_->chart()->setMetric(metric);
+    activity_->setLegend(chartLegend(metric, snapshot_));
+}
+
+// --- Settings --------------------------------------------------------------
+
+SettingsPopover* ExpandedIslandView::settingsPopover() const
+{
+    return settingsPopover_.data();
+}
+
+QWidget* ExpandedIslandView::makeSettingsContent()
+{
+    return new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
+                                  services_.loginItem);
+}
+
+void ExpandedIslandView::setShowSettings(bool show)
+{
+    if (show == showSettings_)
+        return;
+    showSettings_ = show;
+    if (!show) {
+        if (SettingsPopover* popover = settingsPopover_.data()) {
+            settingsPopover_ = nullptr;
+            popover->hide();
+            popover->deleteLater();
+        }
+        return;
+    }
+    auto* popover = new SettingsPopover(makeSettingsContent(), this, header_->settingsButton());
+    settingsPopover_ = popover;
+    connect(popover, &SettingsPopover::dismissed, this, [this, popover] {
+        popover->deleteLater();
+        if (settingsPopover_ == popover) {
+            settingsPopover_ = nullptr;
+            setShowSettings(false);
+        }
+    });
+    // Below the dashboard; on a short screen over its lower part, never over the header.
+    popover->popUp(mapToGlobal(QPoint(width() / 2, height())), header_->mapToGlobal(QPoint(0, header_->height())).y());
+}
+
+}  // namespace moravel

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "island/IslandDisplayGeometry.h"
+#include "monitor/MetricTypes.h"
+#include "views/kit/IslandViewServices.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+namespace moravel {
+
+class ActivitySection;
+class ExpandedHeader;
+class HealthRail;
+class MetricTabs;
+class PowerFlowSection;
+class ProcessLeaderboard;
+class RevealColumn;
+class SettingsPopover;
+enum class ProcessLoadKind;
+
+// The dashboard the island shows when it is open: header, tabs, the activity
+// chart, the health rail, the process cards and the power section, revealed
+// top to bottom in four quick steps once the content is shown. It exists only
+// while the island is open, and the process table is read only while it does.
+class ExpandedIslandView final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Services = IslandViewServices;
+
+    static constexpr int viewWidth = 580;
+    static constexpr int baseHeight = 440;
+    static constexpr int sidePadding = 16;
+    static constexpr int bottomPadding = 10;
+    static constexpr int revealSteps = 4;
+    static constexpr std::array<double, revealSteps> revealDelays{0, 0.04, 0.08, 0.12};
+
+    // 8 below the camera cut-out on a notched screen, else 22.
+    static double topPadding(const IslandDisplayGeometry& geometry);
+    static QSize sizeFor(const IslandDisplayGeometry& geometry);
+
+    explicit ExpandedIslandView(Services services, QWidget* parent = nullptr);
+    ~ExpandedIslandView() override;
+
+    QSize sizeHint() const override;
+
+    // How many reveal steps have run, 0 to 4.
+    int revealPhase() const;
+    // The history the chart draws; held back while the panel is morphing.
+    const MetricHistory& renderedHistory() const { return renderedHistory_; }
+    bool showsSettings() const { return showSettings_; }
+
+    ExpandedHeader* header() const { return header_; }
+    MetricTabs* tabs() const { return tabs_; }
+    ActivitySection* activitySection() const { return activity_; }
+    HealthRail* healthRail() const { return rail_; }
+    ProcessLeaderboard* leaderboard(ProcessLoadKind kind) const;
+    PowerFlowSection* powerSection() const { return power_; }
+    SettingsPopover* settingsPopover() const;
+
+    // Jumps every running reveal, tab and power transition to its end, for
+    // a still picture.
+    void finishTransitions();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildRows();
+    void connectSources();
+    void placeRows();
+    void startSectionReveal();
+    void setRenderedHistory(const MetricHistory& history);
+    void applySnapshot(const SystemSnapshot& snapshot);
+    void applyProcesses();
+    void selectMetric(MetricKind metric);
+    void setShowSettings(bool show);
+    QWidget* makeSettingsContent();
+
+    Services services_;
+    SystemSnapshot snapshot_;
+    MetricHistory latestHistory_;
+    MetricHistory renderedHistory_;
+    bool showSettings_ = false;
+
+    ExpandedHeader* header_ = nullptr;
+    MetricTabs* tabs_ = nullptr;
+    ActivitySection* activity_ = nullptr;
+    HealthRail* rail_ = nullptr;
+    QWidget* processRow_ = nullptr;
+    std::array<ProcessLeaderboard*, 2> cards_{};
+    QWidget* powerRow_ = nullptr;
+    PowerFlowSection* power_ = nullptr;
+    QPointer<SettingsPopover> settingsPopover_;
+    RevealColumn* column_ = nullptr;
+};
+
+}  // namespace moravel

@@ -1,0 +1,156 @@
+#include "views/dashboard/MetricTabs.h"
+
+#include "views/kit/Fonts.h"
+#include "views/kit/IslandPalette.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVariantAnimation>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+constexpr int kContentWidth = 548;
+constexpr double kVerticalPadding = 4;
+constexpr double kTabHeight = 24;
+constexpr double kTabSpacing = 4;
+constexpr double kTabPadding = 11;
+constexpr double kTitleSize = 9;
+
+QFont titleFont(bool selected)
+{
+    return Fonts::monospaced(kTitleSize, selected ? QFont::DemiBold : QFont::Medium);
+}
+
+int indexOf(MetricKind kind)
+{
+    return static_cast<int>(std::find(allMetricKinds.begin(), allMetricKinds.end(), kind) - allMetricKinds.begin());
+}
+
+QRectF lerp(const QRectF& from, const QRectF& to, double t)
+{
+    const auto mix = [t](double a, double b) { return a + (b - a) * t; };
+    return {mix(from.x(), to.x()), mix(from.y(), to.y()), mix(from.width(), to.width()),
+            mix(from.height(), to.height())};
+}
+
+}  // namespace
+
+MetricTabs::MetricTabs(QWidget* parent) : QWidget(parent), glide_(new QVariantAnimation(this))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(QStringLiteral("Chart tabs"));
+    // The animation runs on plain time; the spring shapes the way there.
+    glide_->setStartValue(0.0);
+    glide_->setEndValue(1.0);
+    glide_->setDuration(static_cast<int>(std::ceil(highlightSpring.settleDuration() * 1000)));
+    connect(glide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        const double seconds = value.toDouble() * glide_->duration() / 1000.0;
+        const double t = value.toDouble() >= 1 ? 1.0 : highlightSpring.position(seconds);
+        setHighlight(lerp(glideFrom_, tabRect(selected_), t));
+    });
+    highlight_ = tabRect(selected_);
+}
+
+QSize MetricTabs::sizeHint() const
+{
+    return {kContentWidth, rowHeight};
+}
+
+QRectF MetricTabs::tabRect(MetricKind kind) const
+{
+    double x = 0;
+    for (MetricKind each : allMetricKinds) {
+        const double width =
+            QFontMetricsF(titleFont(each == selected_)).horizontalAdvance(rawValue(each)) + 2 * kTabPadding;
+        if (each == kind)
+            return {x, kVerticalPadding, std::ceil(width), kTabHeight};
+        x += std::ceil(width) + kTabSpacing;
+    }
+    return {};
+}
+
+void MetricTabs::setSelected(MetricKind kind, bool animated)
+{
+    if (kind == selected_)
+        return;
+    selected_ = kind;
+    glide_->stop();
+    if (!animated) {
+        setHighlight(tabRect(kind));
+        update();
+        return;
+    }
+    glideFrom_ = highlight_;
+    glide_->start();
+    update();
+}
+
+bool MetricTabs::isAnimating() const
+{
+    return glide_->state() == QAbstractAnimation::Running;
+}
+
+void MetricTabs::finishAnimation()
+{
+    glide_->stop();
+    setHighlight(tabRect(selected_));
+}
+
+void MetricTabs::setHighlight(const QRectF& rect)
+{
+    if (rect == highlight_)
+        return;
+    const QRect dirty = highlight_.united(rect).toAlignedRect().adjusted(-1, -1, 1, 1);
+    highlight_ = rect;
+    update(dirty);
+}
+
+int MetricTabs::tabAt(const QPointF& position) const
+{
+    for (MetricKind kind : allMetricKinds) {
+        if (tabRect(kind).contains(position))
+            return indexOf(kind);
+    }
+    return -1;
+}
+
+void MetricTabs::mousePressEvent(QMouseEvent* event)
+{
+    pressedTab_ = event->button() == Qt::LeftButton ? tabAt(event->position()) : -1;
+    event->setAccepted(pressedTab_ >= 0);
+}
+
+void MetricTabs::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int released = tabAt(event->position());
+    const bool clicked = event->button() == Qt::LeftButton && released >= 0 && released == pressedTab_;
+    pressedTab_ = -1;
+    if (clicked)
+        emit tabClicked(allMetricKinds[static_cast<size_t>(released)]);
+}
+
+void MetricTabs::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgbF(1, 1, 1, 0.1f));
+    const double radius = highlight_.height() / 2;
+    painter.drawRoundedRect(highlight_, radius, radius);
+
+    for (MetricKind kind : allMetricKinds) {
+        const bool selected = kind == selected_;
+        painter.setFont(titleFont(selected));
+        painter.setPen(selected ? IslandPalette::primary() : IslandPalette::secondary());
+        painter.drawText(tabRect(kind), Qt::AlignCenter, rawValue(kind));
+    }
+}
+
+}  // namespace moravel

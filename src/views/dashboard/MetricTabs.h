@@ -1,0 +1,55 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+#include "views/kit/DampedSpring.h"
+
+#include <QWidget>
+
+class QVariantAnimation;
+
+namespace moravel {
+
+// The row of tabs that choose what the activity chart plots. The selected
+// tab sits on a faint capsule that glides on a spring to a newly selected
+// tab. A click only reports the tab; the owner decides and calls setSelected.
+class MetricTabs final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int rowHeight = 32;
+    // The spring the highlight moves on.
+    static constexpr DampedSpring highlightSpring{0.28, 0.86};
+
+    explicit MetricTabs(QWidget* parent = nullptr);
+
+    void setSelected(MetricKind kind, bool animated = true);
+    MetricKind selected() const { return selected_; }
+
+    QRectF tabRect(MetricKind kind) const;
+    QRectF highlightRect() const { return highlight_; }
+    bool isAnimating() const;
+    // Jumps a gliding highlight to its place.
+    void finishAnimation();
+
+    QSize sizeHint() const override;
+
+signals:
+    void tabClicked(moravel::MetricKind kind);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int tabAt(const QPointF& position) const;
+    void setHighlight(const QRectF& rect);
+
+    MetricKind selected_ = MetricKind::overview;
+    QRectF highlight_;
+    QRectF glideFrom_;
+    QVariantAnimation* glide_ = nullptr;
+    int pressedTab_ = -1;
+};
+
+}  // namespace moravel

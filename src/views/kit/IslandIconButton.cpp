@@ -1,0 +1,64 @@
+#include "views/kit/IslandIconButton.h"
+
+#include "views/kit/IslandPalette.h"
+#include "views/kit/SymbolIcons.h"
+
+#include <QPainter>
+
+namespace moravel {
+
+namespace {
+constexpr int kButtonSide = 24;
+constexpr double kGlyphSize = 11;
+}  // namespace
+
+IslandIconButton::IslandIconButton(const QString& symbol, QWidget* parent) : QAbstractButton(parent), symbol_(symbol)
+{
+    setFixedSize(kButtonSide, kButtonSide);
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::ArrowCursor);
+}
+
+void IslandIconButton::setSymbol(const QString& symbol)
+{
+    if (symbol == symbol_)
+        return;
+    symbol_ = symbol;
+    update();
+}
+
+QSize IslandIconButton::sizeHint() const
+{
+    return {kButtonSide, kButtonSide};
+}
+
+QRectF IslandIconButton::circleRect() const
+{
+    const QRectF frame(0, 0, kButtonSide, kButtonSide);
+    QRectF circle = frame;
+    circle.moveCenter(QRectF(rect()).center());
+    return circle;
+}
+
+bool IslandIconButton::hitButton(const QPoint& pos) const
+{
+    const QRectF circle = circleRect();
+    const QPointF offset = QPointF(pos) + QPointF(0.5, 0.5) - circle.center();
+    const double radius = circle.width() / 2;
+    return offset.x() * offset.x() + offset.y() * offset.y() <= radius * radius;
+}
+
+void IslandIconButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF circle = circleRect();
+    if (isDown()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(IslandPalette::surface());
+        painter.drawEllipse(circle);
+    }
+    SymbolFont::shared().draw(painter, symbol_, circle, kGlyphSize, IslandPalette::secondary());
+}
+
+}  // namespace moravel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "views/panel/IslandPanelScreens.h"
+#include "island/IslandState.h"
+#include "island/IslandWindowPolicy.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+
+class QVariantAnimation;
+
+namespace moravel {
+
+class DefaultsStore;
+class IslandPanel;
+class IslandRootView;
+class LoginItem;
+class Scheduler;
+class SystemMonitor;
+class UpdateCheckCoordinator;
+class Updater;
+
+// Owns the island's state and its window: keeps the panel centred at the top
+// of the screen under the pointer (below any top panel, unless it is drawn
+// around a notch), animates its size as the island opens and closes, closes
+// it on Escape, and hides it while a fullscreen window is active there.
+class IslandPanelController final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Services {
+        SystemMonitor& monitor;
+        Updater& updater;
+        UpdateCheckCoordinator& updateCheckCoordinator;
+        DefaultsStore& defaults;
+        Scheduler& scheduler;
+        LoginItem& loginItem;
+    };
+
+    IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
+                          std::unique_ptr<WindowSystem> windows, std::optional<QString> islandExpandedEnvironment,
+                          QObject* parent = nullptr);
+    ~IslandPanelController() override;
+
+    IslandState& state() { return state_; }
+    IslandPanel& panel() { return *panel_; }
+
+    // Shows the panel without activating it, unless a fullscreen window keeps it aside.
+    void orderFront();
+
+    // Places the panel for a state: at once, or with the opening or closing animation.
+    void updateFrame(bool expanded, bool animated);
+    // Where the panel is, or is animating to.
+    QRect targetFrame() const { return targetFrame_; }
+    bool isAnimatingFrame() const;
+    // Escape closes and unpins the island, unless an interaction is presented;
+    // a press on the island gives it the keyboard.
+    void installEventMonitor();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void observeState();
+    void placeOn(const PanelScreen& screen, bool expanded, bool animated);
+    void screensChanged();
+    void animateTo(const QRect& frame, bool expanding);
+    bool handleEscape();
+    void takeFocus();
+
+    IslandState state_;
+    std::unique_ptr<ScreenEnvironment> screens_;
+    std::unique_ptr<WindowSystem> windows_;
+    IslandWindowPolicy windowPolicy_;
+    std::unique_ptr<IslandPanel> panel_;
+    IslandRootView* rootView_ = nullptr;
+    QPointer<QVariantAnimation> frameAnimation_;
+    QRect targetFrame_;
+    bool eventMonitorInstalled_ = false;
+    bool orderedFront_ = false;
+};
+
+}  // namespace moravel

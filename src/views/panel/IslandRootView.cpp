@@ -1,0 +1,173 @@
+#include "views/panel/IslandRootView.h"
+
+#include "island/IslandState.h"
+#include "monitor/SystemMonitor.h"
+#include "views/collapsed/CollapsedIslandView.h"
+#include "views/dashboard/ExpandedIslandView.h"
+#include "views/panel/IslandHardwareBackground.h"
+#include "views/kit/IslandMotion.h"
+
+#include <QEasingCurve>
+#include <QGraphicsOpacityEffect>
+#include <QVariantAnimation>
+
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+IslandRootView::LayerLook mix(IslandRootView::LayerLook from, IslandRootView::LayerLook to, double progress)
+{
+    return {from.opacity + (to.opacity - from.opacity) * progress, from.offset + (to.offset - from.offset) * progress};
+}
+
+// An opacity effect renders the layer through an extra buffer, so it is only
+// switched on while the layer is not fully opaque.
+void applyOpacity(QGraphicsOpacityEffect* effect, double opacity)
+{
+    effect->setOpacity(opacity);
+    effect->setEnabled(opacity < 0.999);
+}
+
+}  // namespace
+
+IslandRootView::LayerLook IslandRootView::collapsedLook(bool showsExpandedContent)
+{
+    return showsExpandedContent ? LayerLook{0, -6} : LayerLook{1, 0};
+}
+
+IslandRootView::LayerLook IslandRootView::expandedLook(bool showsExpandedContent)
+{
+    return showsExpandedContent ? LayerLook{1, 0} : LayerLook{0, -10};
+}
+
+IslandRootView::IslandRootView(Services services, QWidget* parent) : QWidget(parent), services_(services)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+
+    background_ = new IslandHardwareBackground(this);
+    background_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    collapsed_ = new CollapsedIslandView(services.monitor, services.state, this);
+    collapsedOpacity_ = new QGraphicsOpacityEffect(collapsed_);
+    collapsed_->setGraphicsEffect(collapsedOpacity_);
+
+    IslandState& state = services.state;
+    const bool shows = state.showsExpandedContent();
+    collapsedNow_ = collapsedLook(shows);
+    expandedNow_ = expandedLook(shows);
+    const auto geometry = state.displayGeometry();
+    background_->setNotch(geometry.notchWidth, geometry.notchDepth);
+
+    connect(&state, &IslandState::displayGeometryChanged, this, [this](const IslandDisplayGeometry& g) {
+        background_->setNotch(g.notchWidth, g.notchDepth);
+        placeLayers();
+    });
+    connect(&state, &IslandState::isExpandedChanged, this, [this] { syncExpandedLayer(); });
+    connect(&state, &IslandState::showsExpandedContentChanged, this, [this](bool showsContent) {
+        syncExpandedLayer();
+        animateLayers(showsContent);
+    });
+    syncExpandedLayer();
+    applyLooks();
+}
+
+IslandRootView::~IslandRootView() = default;
+
+ExpandedIslandView* IslandRootView::expandedLayer() const
+{
+    return expanded_.data();
+}
+
+void IslandRootView::syncExpandedLayer()
+{
+    IslandState& state = services_.state;
+    const bool present = state.isExpanded() || state.showsExpandedContent();
+    if (present && !expanded_) {
+        // Each opening starts the dashboard afresh, invisible until the content is shown.
+        expanded_ = new ExpandedIslandView(services_, this);
+        expandedOpacity_ = new QGraphicsOpacityEffect(expanded_);
+        expanded_->setGraphicsEffect(expandedOpacity_);
+        if (!fade_)
+            expandedNow_ = expandedLook(state.showsExpandedContent());
+        placeLayers();
+        applyLooks();
+        expanded_->show();
+        background_->lower();
+    } else if (!present && expanded_) {
+        // Removed at once: its fade, if still running, is cut short here.
+        delete expanded_;
+        expandedOpacity_ = nullptr;
+    }
+}
+
+void IslandRootView::animateLayers(bool showsExpandedContent)
+{
+    if (fade_)
+        fade_->stop();
+    const LayerLook collapsedFrom = collapsedNow_;
+    const LayerLook expandedFrom = expandedNow_;
+    const LayerLook collapsedTo = collapsedLook(showsExpandedContent);
+    const LayerLook expandedTo = expandedLook(showsExpandedContent);
+
+    auto* animation = new QVariantAnimation(this);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setDuration(showsExpandedContent ? IslandMotion::openingMilliseconds : IslandMotion::closingMilliseconds);
+    animation->setEasingCurve(showsExpandedContent ? IslandMotion::opening() : IslandMotion::closing());
+    connect(animation, &QVariantAnimation::valueChanged, this, [=, this](const QVariant& value) {
+        const double progress = value.toDouble();
+        collapsedNow_ = mix(collapsedFrom, collapsedTo, progress);
+        expandedNow_ = mix(expandedFrom, expandedTo, progress);
+        applyLooks();
+    });
+    fade_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+
+    // Only the layer being shown takes the pointer, from the start of the change.
+    collapsed_->setAttribute(Qt::WA_TransparentForMouseEvents, showsExpandedContent);
+    if (expanded_)
+        expanded_->setAttribute(Qt::WA_TransparentForMouseEvents, !showsExpandedContent);
+}
+
+void IslandRootView::applyLooks()
+{
+    applyOpacity(collapsedOpacity_, collapsedNow_.opacity);
+    if (expanded_)
+        applyOpacity(expandedOpacity_, expandedNow_.opacity);
+    placeLayers();
+}
+
+void IslandRootView::placeLayers()
+{
+    background_->setGeometry(rect());
+    collapsed_->setGeometry(0, static_cast<int>(std::lround(collapsedNow_.offset)), width(), height());
+    if (expanded_) {
+        const QSize size = expanded_->sizeHint();
+        expanded_->setGeometry((width() - size.width()) / 2, static_cast<int>(std::lround(expandedNow_.offset)),
+                               size.width(), size.height());
+        expanded_->setAttribute(Qt::WA_TransparentForMouseEvents, !services_.state.showsExpandedContent());
+    }
+    collapsed_->setAttribute(Qt::WA_TransparentForMouseEvents, services_.state.showsExpandedContent());
+}
+
+void IslandRootView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeLayers();
+}
+
+void IslandRootView::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    services_.state.setPointerInside(true);
+}
+
+void IslandRootView::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    services_.state.setPointerInside(false);
+}
+
+}  // namespace moravel

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "views/kit/IslandViewServices.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QGraphicsOpacityEffect;
+class QVariantAnimation;
+
+namespace moravel {
+
+class CollapsedIslandView;
+class ExpandedIslandView;
+class IslandHardwareBackground;
+
+// The one view of the island panel: the black body, and over it the collapsed
+// and the expanded layer, cross-faded as the island opens and closes. Turns
+// the pointer entering and leaving the panel into calls on the state.
+class IslandRootView final : public QWidget {
+    Q_OBJECT
+
+public:
+    using Services = IslandViewServices;
+
+    // How a layer is drawn: its opacity and how far it is moved down (negative: up).
+    struct LayerLook {
+        double opacity = 1;
+        double offset = 0;
+        friend bool operator==(const LayerLook&, const LayerLook&) = default;
+    };
+    static LayerLook collapsedLook(bool showsExpandedContent);
+    static LayerLook expandedLook(bool showsExpandedContent);
+
+    explicit IslandRootView(Services services, QWidget* parent = nullptr);
+    ~IslandRootView() override;
+
+    CollapsedIslandView* collapsedLayer() const { return collapsed_; }
+    ExpandedIslandView* expandedLayer() const;
+    LayerLook currentCollapsedLook() const { return collapsedNow_; }
+    LayerLook currentExpandedLook() const { return expandedNow_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void syncExpandedLayer();
+    void animateLayers(bool showsExpandedContent);
+    void applyLooks();
+    void placeLayers();
+
+    Services services_;
+    IslandHardwareBackground* background_ = nullptr;
+    CollapsedIslandView* collapsed_ = nullptr;
+    QGraphicsOpacityEffect* collapsedOpacity_ = nullptr;
+    QPointer<ExpandedIslandView> expanded_;
+    QGraphicsOpacityEffect* expandedOpacity_ = nullptr;
+    LayerLook collapsedNow_;
+    LayerLook expandedNow_;
+    QPointer<QVariantAnimation> fade_;
+};
+
+}  // namespace moravel

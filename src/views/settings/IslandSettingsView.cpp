@@ -1,0 +1,424 @@
+#include "views/settings/IslandSettingsView.h"
+
+#include "BuildInfo.h"
+#include "island/IslandState.h"
+#include "support/LoginItem.h"
+#include "updates/UpdateCheckCoordinator.h"
+#include "updates/Updater.h"
+#include "views/kit/Fonts.h"
+#include "views/kit/IslandPalette.h"
+#include "views/settings/SettingsButtons.h"
+#include "views/settings/SettingsMenuPicker.h"
+#include "views/settings/SettingsMetricList.h"
+#include "views/settings/SettingsStyle.h"
+#include "views/settings/SettingsSwitch.h"
+#include "views/settings/SettingsUpdateStatusLine.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace moravel {
+
+namespace {
+
+constexpr int kPadding = 18;
+constexpr int kRootSpacing = 16;
+constexpr int kSectionSpacing = 10;
+
+// The readings sit either side of the camera only on a screen with a notch.
+QString layoutCaption(bool aroundNotch)
+{
+    return aroundNotch
+               ? QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right around the camera.")
+               : QStringLiteral("Choose what stays visible. Drag rows to arrange them left to right.");
+}
+
+// A one-point rule across the column between sections.
+class SettingsDivider final : public QWidget {
+public:
+    explicit SettingsDivider(QWidget* parent) : QWidget(parent)
+    {
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), IslandPalette::divider()); }
+};
+
+QVBoxLayout* stackLayout(QWidget* owner, int spacing)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    layout->setAlignment(Qt::AlignTop);
+    return layout;
+}
+
+QWidget* section(QWidget* parent)
+{
+    auto* widget = new QWidget(parent);
+    widget->setAttribute(Qt::WA_TranslucentBackground);
+    return widget;
+}
+
+QLabel* sectionTitle(const QString& text, QWidget* parent)
+{
+    return SettingsStyle::makeLabel(text, SettingsStyle::sectionTitleFont(), IslandPalette::primary(), parent);
+}
+
+SettingsSwitch* settingsToggle(const QString& label, const char* name, QWidget* parent)
+{
+    auto* toggle = new SettingsSwitch(label, parent);
+    toggle->setObjectName(QLatin1String(name));
+    return toggle;
+}
+
+QList<SettingsMetricRow> metricRows(const IslandState& state)
+{
+    QList<SettingsMetricRow> rows;
+    for (const CollapsedMetricPreference& preference : state.collapsedMetricPreferences()) {
+        rows.append({preference.kind, state.isCollapsedMetricVisible(preference.kind),
+                     state.canHideCollapsedMetric(preference.kind)});
+    }
+    return rows;
+}
+
+}  // namespace
+
+QString IslandSettingsView::preferencesSaveFailureText(const QString& reason)
+{
+    if (reason.isEmpty())
+        return QStringLiteral("Your choices could not be saved.");
+    return QStringLiteral("Your choices could not be saved: %1.").arg(reason);
+}
+
+QString appVersionText(const QString& version, const QString& buildNumber)
+{
+    const QString unknown = QStringLiteral("—");
+    return QStringLiteral("Version %1 (%2)")
+        .arg(version.isEmpty() ? unknown : version, buildNumber.isEmpty() ? unknown : buildNumber);
+}
+
+IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, UpdateCheckCoordinator& coordinator,
+                                       LoginItem& loginItem, QWidget* parent)
+    : QWidget(parent),
+      state_(state),
+      updater_(updater),
+      coordinator_(coordinator),
+      loginItem_(loginItem),
+      launchAtLogin_(loginItem.isEnabled()),
+      canCheckForUpdates_(updater.canCheckForUpdates()),
+      automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates()),
+      automaticallyDownloadsUpdates_(updater.automaticallyDownloadsUpdates())
+{
+    setFixedWidth(fixedWidth);
+    setAutoFillBackground(false);
+
+    auto* root = stackLayout(this, kRootSpacing);
+    root->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    // Exactly as tall as its contents, growing and shrinking with the status
+    // and error lines, so a host can never squeeze the list or clip the end.
+    root->setSizeConstraint(QLayout::SetFixedSize);
+    root->addWidget(SettingsStyle::makeLabel(QStringLiteral("Moravel"), SettingsStyle::titleFont(),
+                                             IslandPalette::primary(), this));
+    saveFailureLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                 this, true);
+    saveFailureLabel_->setObjectName(QStringLiteral("saveFailureLabel"));
+    root->addWidget(saveFailureLabel_);
+    root->addWidget(buildLayoutSection());
+    root->addWidget(new SettingsDivider(this));
+    root->addWidget(buildBehaviorSection());
+    root->addWidget(new SettingsDivider(this));
+    root->addWidget(buildUpdatesSection());
+    root->addWidget(new SettingsDivider(this));
+    root->addWidget(buildAboutSection());
+
+    connectModel();
+    refreshSaveFailure();
+    refreshLayoutSection();
+    refreshBehaviorSection();
+    refreshUpdatesSection();
+}
+
+IslandSettingsView::~IslandSettingsView()
+{
+    endInteractionIfBegun();
+}
+
+QWidget* IslandSettingsView::buildLayoutSection()
+{
+    QWidget* widget = section(this);
+    auto* layout = stackLayout(widget, kSectionSpacing);
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(sectionTitle(QStringLiteral("Layout"), widget));
+    header->addStretch();
+    auto* reset = new SettingsTextButton(QStringLiteral("Reset"), SettingsStyle::captionFont(), IslandPalette::mint(),
+                                         widget);
+    reset->setObjectName(QStringLiteral("resetButton"));
+    connect(reset, &QAbstractButton::clicked, this,
+            [this] { state_.applyLayoutPreset(CollapsedMetricLayoutPreset::balanced); });
+    header->addWidget(reset);
+    layout->addLayout(header);
+
+    auto* picker = new QVBoxLayout;
+    picker->setSpacing(6);
+    auto* chips = new QHBoxLayout;
+    chips->setSpacing(6);
+    for (std::size_t index = 0; index < allCollapsedMetricLayoutPresets.size(); ++index) {
+        const CollapsedMetricLayoutPreset preset = allCollapsedMetricLayoutPresets[index];
+        auto* chip = new SettingsCapsuleButton(title(preset), 26, widget);
+        chip->setObjectName(QStringLiteral("preset") + title(preset));
+        connect(chip, &QAbstractButton::clicked, this, [this, preset] { state_.applyLayoutPreset(preset); });
+        chips->addWidget(chip, 1);
+        presetButtons_[index] = chip;
+    }
+    picker->addLayout(chips);
+    customLabel_ = SettingsStyle::makeLabel(QStringLiteral("Custom"), Fonts::monospaced(9.5, QFont::Medium),
+                                            IslandPalette::secondary(), widget);
+    customLabel_->setObjectName(QStringLiteral("customLabel"));
+    picker->addWidget(customLabel_);
+    layout->addLayout(picker);
+
+    auto* caption = SettingsStyle::makeLabel(layoutCaption(state_.displayGeometry().hasNotch()),
+                                             SettingsStyle::captionFont(), IslandPalette::secondary(), widget, true);
+    caption->setObjectName(QStringLiteral("layoutCaption"));
+    connect(&state_, &IslandState::displayGeometryChanged, caption, [this, caption](const IslandDisplayGeometry& g) {
+        caption->setText(layoutCaption(g.hasNotch()));
+        relayoutAround(caption);
+    });
+    layout->addWidget(caption);
+
+    metricList_ = new SettingsMetricList(widget);
+    metricList_->setObjectName(QStringLiteral("metricList"));
+    connect(metricList_, &SettingsMetricList::visibilityToggled, this,
+            [this](CollapsedMetricKind kind, bool isVisible) { state_.setCollapsedMetric(kind, isVisible); });
+    connect(metricList_, &SettingsMetricList::moveRequested, this,
+            [this](const QList<int>& fromOffsets, int toOffset) { state_.moveCollapsedMetrics(fromOffsets, toOffset); });
+    layout->addWidget(metricList_);
+    return widget;
+}
+
+QWidget* IslandSettingsView::buildBehaviorSection()
+{
+    QWidget* widget = section(this);
+    auto* layout = stackLayout(widget, kSectionSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("Behavior"), widget));
+
+    expandOnHoverSwitch_ = settingsToggle(QStringLiteral("Expand on hover"), "expandOnHoverSwitch", widget);
+    connect(expandOnHoverSwitch_, &QAbstractButton::clicked, this, [this](bool on) { state_.setExpandOnHover(on); });
+    powerFlowSwitch_ = settingsToggle(QStringLiteral("Power flow open"), "powerFlowSwitch", widget);
+    connect(powerFlowSwitch_, &QAbstractButton::clicked, this, [this](bool on) { state_.setShowPowerFlow(on); });
+    launchAtLoginSwitch_ = settingsToggle(QStringLiteral("Launch at login"), "launchAtLoginSwitch", widget);
+    connect(launchAtLoginSwitch_, &QAbstractButton::clicked, this, &IslandSettingsView::updateLaunchAtLogin);
+    layout->addWidget(expandOnHoverSwitch_);
+    layout->addWidget(powerFlowSwitch_);
+    layout->addWidget(launchAtLoginSwitch_);
+
+    auto* tab = new QVBoxLayout;
+    tab->setSpacing(6);
+    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), Fonts::system(11, QFont::Medium),
+                                            IslandPalette::primary(), widget));
+    defaultTabPicker_ = new SettingsMenuPicker(widget);
+    defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
+    for (MetricKind kind : allMetricKinds)
+        defaultTabPicker_->addItem(rawValue(kind));
+    connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(allMetricKinds.size()))
+            state_.setSelectedMetric(allMetricKinds[static_cast<std::size_t>(index)]);
+    });
+    tab->addWidget(defaultTabPicker_);
+    layout->addLayout(tab);
+
+    loginErrorLabel_ = SettingsStyle::makeLabel(launchAtLoginFailureMessage, SettingsStyle::captionFont(),
+                                                IslandPalette::red(), widget, true);
+    loginErrorLabel_->setObjectName(QStringLiteral("loginErrorLabel"));
+    layout->addWidget(loginErrorLabel_);
+    return widget;
+}
+
+QWidget* IslandSettingsView::buildUpdatesSection()
+{
+    QWidget* widget = section(this);
+    auto* layout = stackLayout(widget, kSectionSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("Updates"), widget));
+    if (!updater_.hasUpdateFeed()) {
+        // Nothing here could do anything: say where updates come from instead.
+        auto* note = SettingsStyle::makeLabel(packageManagerUpdatesNote, SettingsStyle::captionFont(),
+                                              IslandPalette::secondary(), widget, true);
+        note->setObjectName(QStringLiteral("packageManagerUpdatesNote"));
+        layout->addWidget(note);
+        return widget;
+    }
+
+    automaticChecksSwitch_ =
+        settingsToggle(QStringLiteral("Automatically check for updates"), "automaticChecksSwitch", widget);
+    connect(automaticChecksSwitch_, &QAbstractButton::clicked, this, [this](bool on) {
+        automaticallyChecksForUpdates_ = on;
+        updater_.setAutomaticallyChecksForUpdates(on);
+        refreshUpdatesSection();
+    });
+    automaticDownloadsSwitch_ =
+        settingsToggle(QStringLiteral("Automatically download updates"), "automaticDownloadsSwitch", widget);
+    connect(automaticDownloadsSwitch_, &QAbstractButton::clicked, this, [this](bool on) {
+        automaticallyDownloadsUpdates_ = on;
+        updater_.setAutomaticallyDownloadsUpdates(on);
+    });
+    layout->addWidget(automaticChecksSwitch_);
+    layout->addWidget(automaticDownloadsSwitch_);
+
+    checkButton_ = new SettingsTextButton(QStringLiteral("Check for Updates…"), SettingsStyle::buttonLabelFont(),
+                                          IslandPalette::mint(), widget);
+    checkButton_->setObjectName(QStringLiteral("checkForUpdatesButton"));
+    connect(checkButton_, &QAbstractButton::clicked, this, [this] { coordinator_.beginManualCheck(updater_); });
+    layout->addWidget(checkButton_);
+
+    statusLine_ = new SettingsUpdateStatusLine(widget);
+    statusLine_->setObjectName(QStringLiteral("updateStatusLine"));
+    connect(statusLine_, &SettingsUpdateStatusLine::viewUpdateRequested, this,
+            [this] { coordinator_.presentAvailableUpdate(updater_); });
+    layout->addWidget(statusLine_);
+    return widget;
+}
+
+QWidget* IslandSettingsView::buildAboutSection()
+{
+    QWidget* widget = section(this);
+    auto* layout = stackLayout(widget, 8);
+    auto* version = SettingsStyle::makeLabel(
+        appVersionText(QString::fromUtf8(build::version), QString::fromUtf8(build::buildNumber)),
+        SettingsStyle::captionFont(), IslandPalette::secondary(), widget);
+    version->setObjectName(QStringLiteral("versionLabel"));
+    layout->addWidget(version);
+
+    auto* quit = new SettingsCapsuleButton(QStringLiteral("Quit Moravel"), 28, widget);
+    quit->setObjectName(QStringLiteral("quitButton"));
+    quit->setAppearance(SettingsStyle::buttonLabelFont(), IslandPalette::primary(), IslandPalette::surface());
+    quit->setHorizontalPadding(12);
+    connect(quit, &QAbstractButton::clicked, this, [] { QCoreApplication::quit(); });
+    layout->addWidget(quit, 0, Qt::AlignLeft);
+    return widget;
+}
+
+void IslandSettingsView::connectModel()
+{
+    connect(&state_, &IslandState::preferencesSaveFailureChanged, this, &IslandSettingsView::refreshSaveFailure);
+    connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this,
+            &IslandSettingsView::refreshLayoutSection);
+    connect(&state_, &IslandState::expandOnHoverChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&state_, &IslandState::showPowerFlowChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&state_, &IslandState::selectedMetricChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&coordinator_, &UpdateCheckCoordinator::statusChanged, this, &IslandSettingsView::refreshUpdatesSection);
+    connect(&updater_, &Updater::canCheckForUpdatesChanged, this, [this](bool canCheck) {
+        canCheckForUpdates_ = canCheck;
+        refreshUpdatesSection();
+    });
+}
+
+void IslandSettingsView::refreshSaveFailure()
+{
+    const std::optional<QString>& failure = state_.preferencesSaveFailure();
+    saveFailureLabel_->setVisible(failure.has_value());
+    if (failure)
+        saveFailureLabel_->setText(preferencesSaveFailureText(*failure));
+}
+
+void IslandSettingsView::refreshLayoutSection()
+{
+    const auto matching = matchingLayoutPreset(state_.collapsedMetricPreferences());
+    for (std::size_t index = 0; index < presetButtons_.size(); ++index) {
+        const bool selected = matching == allCollapsedMetricLayoutPresets[index];
+        presetButtons_[index]->setAppearance(
+            Fonts::monospaced(10, selected ? QFont::DemiBold : QFont::Medium),
+            selected ? IslandPalette::background() : IslandPalette::primary(),
+            selected ? IslandPalette::mint() : IslandPalette::surface());
+    }
+    customLabel_->setVisible(!matching.has_value());
+    metricList_->setRows(metricRows(state_));
+    relayoutAround(customLabel_);
+}
+
+void IslandSettingsView::refreshBehaviorSection()
+{
+    expandOnHoverSwitch_->setChecked(state_.expandOnHover());
+    powerFlowSwitch_->setChecked(state_.showPowerFlow());
+    launchAtLoginSwitch_->setChecked(launchAtLogin_);
+    const auto selected = std::find(allMetricKinds.begin(), allMetricKinds.end(), state_.selectedMetric());
+    defaultTabPicker_->setCurrentIndex(static_cast<int>(selected - allMetricKinds.begin()));
+    loginErrorLabel_->setVisible(loginError_.has_value());
+    if (loginError_)
+        loginErrorLabel_->setText(*loginError_);
+    relayoutAround(loginErrorLabel_);
+}
+
+void IslandSettingsView::refreshUpdatesSection()
+{
+    if (!automaticChecksSwitch_)
+        return;  // a build without an update feed
+    automaticChecksSwitch_->setChecked(automaticallyChecksForUpdates_);
+    // Without automatic checks there is nothing to download automatically;
+    // the choice is kept for when checks come back on.
+    automaticDownloadsSwitch_->setChecked(automaticallyDownloadsUpdates_);
+    automaticDownloadsSwitch_->setEnabled(automaticallyChecksForUpdates_);
+
+    const UpdateCheckStatus& status = coordinator_.status();
+    checkButton_->setEnabled(canCheckForUpdates_ && status.kind() != UpdateCheckStatus::Case::checking);
+    statusLine_->setStatus(status);
+    relayoutAround(statusLine_);
+}
+
+void IslandSettingsView::relayoutAround(QWidget* changed)
+{
+    // A line that appears or goes while the column is hidden is not passed up
+    // to the column's own layout, which would then lay the sections out at
+    // their old heights when the column is shown again.
+    for (QWidget* widget = changed->parentWidget(); widget && widget != this; widget = widget->parentWidget())
+        widget->updateGeometry();
+}
+
+void IslandSettingsView::updateLaunchAtLogin(bool enabled)
+{
+    if (loginItem_.setEnabled(enabled)) {
+        launchAtLogin_ = enabled;
+        loginError_.reset();
+    } else {
+        const QString message = loginItem_.failureMessage();
+        loginError_ = message.isEmpty() ? launchAtLoginFailureMessage : message;
+        launchAtLogin_ = false;
+    }
+    refreshBehaviorSection();
+}
+
+void IslandSettingsView::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), IslandPalette::background());
+}
+
+void IslandSettingsView::showEvent(QShowEvent*)
+{
+    if (isInteractionBegun_)
+        return;
+    isInteractionBegun_ = true;
+    state_.beginInteraction();
+}
+
+void IslandSettingsView::hideEvent(QHideEvent*)
+{
+    endInteractionIfBegun();
+}
+
+void IslandSettingsView::endInteractionIfBegun()
+{
+    if (!isInteractionBegun_)
+        return;
+    isInteractionBegun_ = false;
+    state_.endInteraction();
+}
+
+}  // namespace moravel

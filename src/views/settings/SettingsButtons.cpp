@@ -1,0 +1,112 @@
+#include "views/settings/SettingsButtons.h"
+
+#include "views/kit/IslandPalette.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace moravel {
+
+namespace {
+
+void prepareButton(QAbstractButton& button)
+{
+    // Keyboard focus would let a button take keys such as Escape away from the island.
+    button.setFocusPolicy(Qt::NoFocus);
+    button.setCursor(Qt::PointingHandCursor);
+    button.setAttribute(Qt::WA_TranslucentBackground);
+}
+
+// Pressed buttons dim a little, as plain buttons do.
+QColor whilePressed(const QAbstractButton& button, const QColor& color)
+{
+    return button.isDown() ? IslandPalette::withOpacity(color, 0.7) : color;
+}
+
+}  // namespace
+
+SettingsTextButton::SettingsTextButton(const QString& text, const QFont& font, const QColor& color, QWidget* parent)
+    : QAbstractButton(parent), color_(color), disabledColor_(IslandPalette::secondary())
+{
+    prepareButton(*this);
+    setText(text);
+    setFont(font);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void SettingsTextButton::setDisabledColor(const QColor& color)
+{
+    disabledColor_ = color;
+    update();
+}
+
+QColor SettingsTextButton::textColor() const
+{
+    return isEnabled() ? color_ : disabledColor_;
+}
+
+QSize SettingsTextButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2, metrics.height()};
+}
+
+void SettingsTextButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(whilePressed(*this, textColor()));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+SettingsCapsuleButton::SettingsCapsuleButton(const QString& text, int height, QWidget* parent)
+    : QAbstractButton(parent), height_(height), textColor_(IslandPalette::primary()), fill_(IslandPalette::surface())
+{
+    prepareButton(*this);
+    setText(text);
+    setFixedHeight(height);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void SettingsCapsuleButton::setAppearance(const QFont& font, const QColor& textColor, const QColor& fill)
+{
+    setFont(font);
+    textColor_ = textColor;
+    fill_ = fill;
+    update();
+}
+
+void SettingsCapsuleButton::setHorizontalPadding(int padding)
+{
+    horizontalPadding_ = padding;
+    setSizePolicy(padding > 0 ? QSizePolicy::Fixed : QSizePolicy::Expanding, QSizePolicy::Fixed);
+    updateGeometry();
+}
+
+QSize SettingsCapsuleButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2 * horizontalPadding_, height_};
+}
+
+QSize SettingsCapsuleButton::minimumSizeHint() const
+{
+    return horizontalPadding_ > 0 ? sizeHint() : QSize(height_, height_);
+}
+
+void SettingsCapsuleButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = QRectF(rect());
+    const double radius = bounds.height() / 2;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(whilePressed(*this, fill_));
+    painter.drawRoundedRect(bounds, radius, radius);
+
+    painter.setFont(font());
+    painter.setPen(whilePressed(*this, textColor_));
+    painter.drawText(bounds, Qt::AlignCenter, text());
+}
+
+}  // namespace moravel

@@ -1,0 +1,250 @@
+#include "views/settings/SettingsMetricList.h"
+
+#include "views/kit/Fonts.h"
+#include "views/kit/IslandPalette.h"
+#include "views/settings/SettingsStyle.h"
+#include "views/kit/SymbolIcons.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+constexpr double kVerticalInset = 4;
+constexpr double kHorizontalInset = 10;
+constexpr double kSymbolFrameWidth = 16;
+constexpr double kSpacing = 8;
+constexpr double kCheckboxSide = 14;
+constexpr double kCheckboxTitleSpacing = 6;
+constexpr double kHandleWidth = 16;
+constexpr double kCornerRadius = 8;
+
+QFont titleFont()
+{
+    return Fonts::system(12);
+}
+}  // namespace
+
+QString collapsedMetricTitle(CollapsedMetricKind kind)
+{
+    switch (kind) {
+    case CollapsedMetricKind::network: return QStringLiteral("Network");
+    case CollapsedMetricKind::cpu: return QStringLiteral("CPU");
+    case CollapsedMetricKind::memory: return QStringLiteral("Memory");
+    case CollapsedMetricKind::power: return QStringLiteral("Power");
+    }
+    return {};
+}
+
+QString collapsedMetricSymbol(CollapsedMetricKind kind)
+{
+    switch (kind) {
+    case CollapsedMetricKind::network: return QStringLiteral("wifi");
+    case CollapsedMetricKind::cpu: return QStringLiteral("cpu");
+    case CollapsedMetricKind::memory: return QStringLiteral("memorychip");
+    case CollapsedMetricKind::power: return QStringLiteral("bolt.fill");
+    }
+    return {};
+}
+
+SettingsMetricList::SettingsMetricList(QWidget* parent) : QWidget(parent)
+{
+    setFixedHeight(listHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+QSize SettingsMetricList::sizeHint() const
+{
+    return {240, listHeight};
+}
+
+void SettingsMetricList::setRows(const QList<SettingsMetricRow>& rows)
+{
+    if (rows == rows_)
+        return;
+    // The pressed offset may now name another reading.
+    cancelPress();
+    rows_ = rows;
+    update();
+}
+
+QRectF SettingsMetricList::rowRect(int index) const
+{
+    return {0, kVerticalInset + index * rowHeight, static_cast<double>(width()), static_cast<double>(rowHeight)};
+}
+
+QRectF SettingsMetricList::toggleRect(int index) const
+{
+    const QRectF row = rowRect(index);
+    const double left = kHorizontalInset + kSymbolFrameWidth + kSpacing;
+    const double titleWidth =
+        index >= 0 && index < rows_.size()
+            ? QFontMetrics(titleFont()).horizontalAdvance(collapsedMetricTitle(rows_[index].kind))
+            : 0;
+    return {left - 2, row.top(), kCheckboxSide + kCheckboxTitleSpacing + titleWidth + 6, row.height()};
+}
+
+int SettingsMetricList::rowAt(double y) const
+{
+    const int index = static_cast<int>(std::floor((y - kVerticalInset) / rowHeight));
+    return index >= 0 && index < rows_.size() ? index : -1;
+}
+
+int SettingsMetricList::dropOffsetAt(double y) const
+{
+    const int gap = static_cast<int>(std::lround((y - kVerticalInset) / rowHeight));
+    return std::clamp(gap, 0, static_cast<int>(rows_.size()));
+}
+
+void SettingsMetricList::dropRow(int fromOffset, int toOffset)
+{
+    if (fromOffset < 0 || fromOffset >= rows_.size() || toOffset < 0 || toOffset > rows_.size())
+        return;
+    if (toOffset == fromOffset || toOffset == fromOffset + 1)
+        return;
+    emit moveRequested({fromOffset}, toOffset);
+}
+
+void SettingsMetricList::cancelPress()
+{
+    pressedIndex_ = -1;
+    pressedOnToggle_ = false;
+    if (isDragging_) {
+        isDragging_ = false;
+        unsetCursor();
+        update();
+    }
+}
+
+void SettingsMetricList::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    pressedIndex_ = rowAt(event->position().y());
+    pressPosition_ = event->position();
+    pressedOnToggle_ = pressedIndex_ >= 0 && toggleRect(pressedIndex_).contains(event->position());
+}
+
+void SettingsMetricList::mouseMoveEvent(QMouseEvent* event)
+{
+    if (pressedIndex_ < 0)
+        return;
+    if (!isDragging_ && (event->position() - pressPosition_).manhattanLength() >= QApplication::startDragDistance()) {
+        isDragging_ = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    if (isDragging_) {
+        dragY_ = event->position().y();
+        update();
+    }
+}
+
+void SettingsMetricList::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || pressedIndex_ < 0)
+        return;
+    const int index = pressedIndex_;
+    const bool wasDragging = isDragging_;
+    const bool toggles = pressedOnToggle_ && toggleRect(index).contains(event->position());
+    cancelPress();
+    if (wasDragging) {
+        dropRow(index, dropOffsetAt(event->position().y()));
+    } else if (toggles && rows_[index].canToggle) {
+        emit visibilityToggled(rows_[index].kind, !rows_[index].isVisible);
+    }
+}
+
+void SettingsMetricList::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    painter.fillPath(outline, IslandPalette::surface());
+    painter.setClipPath(outline);
+
+    for (int index = 0; index < rows_.size(); ++index) {
+        if (isDragging_ && index == pressedIndex_)
+            continue;
+        paintRow(painter, index, rowRect(index));
+    }
+    if (isDragging_) {
+        paintDropIndicator(painter);
+        // The lifted row follows the pointer, kept inside the list.
+        QRectF lifted = rowRect(pressedIndex_);
+        const double top = std::clamp(lifted.top() + dragY_ - pressPosition_.y(), 0.0, height() - lifted.height());
+        lifted.moveTop(top);
+        painter.fillRect(lifted, IslandPalette::divider());
+        paintRow(painter, pressedIndex_, lifted);
+    }
+}
+
+void SettingsMetricList::paintDropIndicator(QPainter& painter) const
+{
+    const int gap = dropOffsetAt(dragY_);
+    if (gap == pressedIndex_ || gap == pressedIndex_ + 1)
+        return;
+    const double y = kVerticalInset + gap * rowHeight;
+    painter.fillRect(QRectF(kHorizontalInset, y - 1, width() - 2 * kHorizontalInset, 2), IslandPalette::mint());
+}
+
+void SettingsMetricList::paintRow(QPainter& painter, int index, const QRectF& rect) const
+{
+    const SettingsMetricRow& row = rows_[index];
+    painter.fillRect(rect, IslandPalette::surface());
+
+    const double textSize = 12;
+    const QRectF symbolFrame(kHorizontalInset, rect.top(), kSymbolFrameWidth, rect.height());
+    SymbolFont::shared().draw(painter, collapsedMetricSymbol(row.kind), symbolFrame, textSize,
+                              IslandPalette::secondary());
+
+    painter.save();
+    if (!row.canToggle)
+        painter.setOpacity(SettingsStyle::disabledOpacity);
+    const double checkboxLeft = symbolFrame.right() + kSpacing;
+    paintCheckbox(painter, QRectF(checkboxLeft, rect.center().y() - kCheckboxSide / 2, kCheckboxSide, kCheckboxSide),
+                  row.isVisible);
+    const double titleLeft = checkboxLeft + kCheckboxSide + kCheckboxTitleSpacing;
+    painter.setFont(titleFont());
+    painter.setPen(IslandPalette::primary());
+    painter.drawText(QRectF(titleLeft, rect.top(), rect.width() - titleLeft - kHandleWidth - kHorizontalInset - 4,
+                            rect.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, collapsedMetricTitle(row.kind));
+    painter.restore();
+
+    const QRectF handle(rect.right() - kHorizontalInset - kHandleWidth, rect.top(), kHandleWidth, rect.height());
+    SymbolFont::shared().draw(painter, u"line.3.horizontal", handle, 10,
+                              IslandPalette::withOpacity(IslandPalette::secondary(), 0.55));
+}
+
+void SettingsMetricList::paintCheckbox(QPainter& painter, const QRectF& box, bool checked) const
+{
+    painter.save();
+    if (checked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(IslandPalette::mint());
+        painter.drawRoundedRect(box, 3.5, 3.5);
+        QPainterPath tick;
+        tick.moveTo(box.left() + 3.4, box.top() + 7.2);
+        tick.lineTo(box.left() + 6, box.top() + 9.8);
+        tick.lineTo(box.left() + 10.8, box.top() + 4.4);
+        painter.setPen(QPen(IslandPalette::background(), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(tick);
+    } else {
+        painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.35f), 1));
+        painter.setBrush(QColor::fromRgbF(1, 1, 1, 0.04f));
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 3.5, 3.5);
+    }
+    painter.restore();
+}
+
+}  // namespace moravel

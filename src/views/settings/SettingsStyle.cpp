@@ -1,0 +1,69 @@
+#include "views/settings/SettingsStyle.h"
+
+#include "views/kit/Fonts.h"
+
+#include <QLabel>
+
+namespace moravel::SettingsStyle {
+
+namespace {
+
+// A wrapping label that always measures itself at the column's content width.
+// Asking the layouts for a height for each width instead would leave the
+// popover hosting the column guessing its height before it is first shown.
+class WrappedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    bool hasHeightForWidth() const override { return false; }
+    QSize sizeHint() const override { return {contentWidth, heightForWidth(contentWidth)}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+};
+
+}  // namespace
+
+QFont titleFont()
+{
+    return Fonts::rounded(16, QFont::DemiBold);
+}
+
+QFont sectionTitleFont()
+{
+    return Fonts::system(12, QFont::DemiBold);
+}
+
+QFont captionFont()
+{
+    return Fonts::monospaced(10, QFont::Medium);
+}
+
+QFont toggleLabelFont()
+{
+    return Fonts::system(11, QFont::Medium);
+}
+
+QFont buttonLabelFont()
+{
+    return Fonts::system(11, QFont::DemiBold);
+}
+
+void setLabelColor(QLabel& label, const QColor& color)
+{
+    QPalette palette = label.palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    label.setPalette(palette);
+}
+
+QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent, bool wraps)
+{
+    QLabel* label = wraps ? new WrappedLabel(text, parent) : new QLabel(text, parent);
+    label->setFont(font);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(wraps);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    setLabelColor(*label, color);
+    return label;
+}
+
+}  // namespace moravel::SettingsStyle

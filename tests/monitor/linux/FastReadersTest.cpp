@@ -1,0 +1,201 @@
+#include "monitor/linux/CpuReader.h"
+#include "monitor/linux/MemoryReader.h"
+#include "monitor/linux/NetworkCounters.h"
+#include "monitor/linux/PowerSupplyReader.h"
+#include "monitor/linux/ProcessReader.h"
+#include "monitor/linux/TextFile.h"
+#include "testsupport/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace moravel;
+
+TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
+{
+    // user nice system idle iowait irq softirq steal guest guest_nice
+    const auto ticks = parseProcStat("cpu  100 20 30 400 50 6 7 8 90 10\ncpu0 1 2 3 4 5 6 7 8 9 10\n");
+    ASSERT_TRUE(ticks);
+    EXPECT_EQ(ticks->used, 100u + 20 + 30 + 6 + 7 + 8);  // guest is already inside user and nice
+    EXPECT_EQ(ticks->total, ticks->used + 400 + 50);
+    for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n",
+                            "cpu  18446744073709551615 1 0 0 0 0 0 0 0\n"})
+        EXPECT_FALSE(parseProcStat(bad)) << bad;
+}
+
+TEST(ProcStat, BusyShareBetweenTwoReadingsStaysWithin0And100)
+{
+    EXPECT_EQ(cpuPercentBetween(std::nullopt, {50, 100}), 0);
+    const struct {
+        const char* name;
+        CpuTicks current;
+        double percent;
+    } rows[] = {
+        // From 50 busy of 100 ticks.
+        {"busy share of the new ticks", {80, 200}, 30},
+        {"total did not grow", {60, 100}, 0},
+        {"both went back", {10, 90}, 0},
+        {"idle (iowait) went back", {90, 110}, 0},  // was 400 %
+        {"busy went back", {40, 150}, 0},            // was -20 %
+    };
+    for (const auto& row : rows)
+        EXPECT_DOUBLE_EQ(cpuPercentBetween(CpuTicks{50, 100}, row.current), row.percent) << row.name;
+}
+
+// Used memory in kB; nothing when the total is missing or garbled.
+TEST(Meminfo, UsedIsTotalLessAvailableCappedAtTotal)
+{
+    const struct {
+        const char* text;
+        std::optional<uint64_t> usedKb;
+    } rows[] = {
+        {"MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n", 750},
+        // Old kernels: available estimated from free and caches, less shared memory.
+        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n", 700},
+        {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000},
+        {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt},
+        {"MemTotal: lots kB\n", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto usage = parseMeminfo(row.text);
+        ASSERT_EQ(usage.has_value(), row.usedKb.has_value());
+        if (usage) {
+            EXPECT_EQ(usage->total, 1000u * 1024);
+            EXPECT_EQ(usage->used, *row.usedKb * 1024);
+            EXPECT_DOUBLE_EQ(usage->percent, *row.usedKb / 10.0);
+        }
+    }
+}
+
+TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
+{
+    const auto interfaces = parseNetDev(
+        "Inter-|   Receive                                                |  Transmit\n"
+        " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
+        "    lo: 5000 10 0 0 0 0 0 0 5000 10 0 0 0 0 0 0\n"
+        "  eth0:18446744073709551615 1 0 0 0 0 0 0 42 1 0 0 0 0 0 0\n"
+        "broken: 1 2 3\n");
+    ASSERT_EQ(interfaces.size(), 2u);
+    EXPECT_EQ(interfaces[0].name, "lo");
+    EXPECT_EQ(interfaces[1].name, "eth0");
+    EXPECT_EQ(interfaces[1].received, 18446744073709551615ull);  // full 64-bit counters
+    EXPECT_EQ(interfaces[1].sent, 42u);
+}
+
+TEST(NetDev, InterfaceFlagsAreHexadecimal)
+{
+    EXPECT_EQ(parseInterfaceFlags("0x1003\n"), 0x1003u);
+    EXPECT_FALSE(parseInterfaceFlags("up"));
+}
+
+namespace {
+uint64_t receivedOfCounted(const std::map<std::string, InterfaceState>& states)
+{
+    std::vector<InterfaceCounters> interfaces;
+    uint64_t base = 1;
+    for (const auto& [name, state] : states) {
+        interfaces.push_back({name, base, base * 10});
+        base *= 100;
+    }
+    uint64_t received = 0;
+    for (const InterfaceCounters& counted :
+         countedInterfaces(interfaces, [&](const std::string& name) { return std::optional(states.at(name)); }))
+        received += counted.received;
+    return received;
+}
+}  // namespace
+
+// Each interface's counters are 100 times the previous one's (names sort in
+// table order), so the total tells exactly which interfaces were counted.
+TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
+{
+    const struct {
+        const char* name;
+        std::map<std::string, InterfaceState> states;
+        uint64_t received;
+    } rows[] = {
+        {"device-backed only, down and loopback skipped",
+         {{"a-eth", {0x1003, true}}, {"b-lo", {0x9, true}}, {"c-down", {0x1002, true}}, {"d-bridge", {0x1003, false}}},
+         1},
+        {"without any device every up interface",
+         {{"a-veth", {0x1003, false}}, {"b-lo", {0x9, false}}, {"c-tun", {0x1091, false}}},
+         1 + 10000},
+        {"loopback alone", {{"lo", {0x9, false}}}, 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(receivedOfCounted(row.states), row.received) << row.name;
+}
+
+#include "monitor/linux/NetworkCounters.h"
+#include "testsupport/FixtureTree.h"
+
+#include <QDir>
+
+TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
+{
+    using Counted = std::vector<InterfaceCounters>;
+    moravel::fixtures::FixtureTree tree;
+    const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
+    tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
+    tree.write("sys/class/net/eth0/flags", "0x1003\n");
+    tree.makeDirectory("sys/class/net/eth0/device");
+    NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    EXPECT_EQ(counters.read(), (Counted{{"eth0", 100, 10}}));
+
+    // The interface goes down.
+    tree.write("sys/class/net/eth0/flags", "0x1002\n");
+    EXPECT_EQ(counters.read(), Counted{});
+
+    // It is replaced by a new interface of the same name without a device, next to a device-backed one.
+    tree.remove("sys/class/net/eth0");
+    tree.write("sys/class/net/eth0/flags", "0x1003\n");
+    tree.write("sys/class/net/wlan0/flags", "0x1003\n");
+    tree.makeDirectory("sys/class/net/wlan0/device");
+    tree.write("proc/net/dev", netDev(" wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
+    EXPECT_EQ(counters.read(), (Counted{{"wlan0", 7, 3}}));
+    tree.write("proc/net/dev", "h\nh\n");
+    EXPECT_FALSE(counters.read());
+}
+
+TEST(NetworkCounters, KeepNoFileOpenPerInterface)
+{
+    moravel::fixtures::FixtureTree tree;
+    std::string rows = "h\nh\n";
+    for (int i = 0; i < 50; ++i) {
+        const std::string name = "veth" + std::to_string(i);
+        rows += name + ": 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n";
+        tree.write(QString::fromStdString("sys/class/net/" + name + "/flags"), "0x1003\n");
+    }
+    tree.write("proc/net/dev", rows);
+    const auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    const auto before = openFiles();
+    NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    EXPECT_EQ(counters.read()->size(), 50u);
+    EXPECT_LE(openFiles(), before + 1);  // the interface list alone
+}
+
+// A FIFO, socket or device in a copied tree would block a reader for good.
+TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
+{
+    moravel::fixtures::FixtureTree tree;
+    tree.makeFifo("proc/stat");
+    const std::string stat = (tree.procRoot() + "/stat").toStdString();
+    EXPECT_EQ(readTextFile(stat), std::nullopt);
+    EXPECT_EQ(KernelFile(stat).read(), std::nullopt);
+
+    tree.write("proc/uptime", "100.00 50.00\n");
+    tree.write("proc/7/stat", "7 (worker) S 1 1 1 0 -1 0 0 0 0 0 500 0 0 0 20 0 1 0 0 1000 10 0\n");
+    tree.makeFifo("proc/7/cmdline");
+    const ProcessReading reading = readProcessTable(tree.procRoot().toStdString(), {}, 1);
+    ASSERT_EQ(reading.top.size(), 1);
+    EXPECT_EQ(reading.top[0].name, "worker");  // named without its command line
+
+    tree.write("sys/class/power_supply/BAT0/type", "Battery\n");
+    tree.write("sys/class/power_supply/BAT0/capacity", "61\n");
+    tree.makeFifo("sys/class/power_supply/BAT0/uevent");
+    const BatteryRegistry battery = readBatteryRegistry(tree.sysRoot().toStdString());
+    ASSERT_TRUE(battery.hasBattery);
+    EXPECT_EQ(battery.currentCapacity, 61);  // from the single files
+}

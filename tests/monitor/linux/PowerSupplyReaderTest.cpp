@@ -1,0 +1,308 @@
+#include "monitor/PowerRules.h"
+#include "monitor/PowerRules.h"
+#include "monitor/linux/PowerSupplyReader.h"
+#include "testsupport/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace moravel;
+using moravel::fixtures::FixtureTree;
+
+namespace {
+
+using Attributes = std::map<std::string, std::string>;
+
+// A copied /sys/class/power_supply, one attribute file per key.
+class PowerSupplies {
+public:
+    void supply(const std::string& name, const Attributes& attributes)
+    {
+        for (const auto& [key, value] : attributes)
+            tree.write(QString::fromStdString("sys/class/power_supply/" + name + "/" + key), value + "\n");
+    }
+
+    void laptopBattery(Attributes extra)
+    {
+        extra.emplace("type", "Battery");
+        extra.emplace("scope", "System");
+        supply("BAT0", extra);
+    }
+
+    void mains(bool online) { supply("AC", {{"type", "Mains"}, {"online", online ? "1" : "0"}}); }
+
+    BatteryRegistry registry() { return readBatteryRegistry(tree.sysRoot().toStdString()); }
+
+    // The whole path the monitor takes: the reader, then the battery rules.
+    SystemSnapshot snapshot()
+    {
+        SystemSnapshot next;
+        applyBatteryRegistry(registry(), next);
+        return next;
+    }
+
+    FixtureTree tree;
+};
+
+class PowerSupplyTree : public ::testing::Test, public PowerSupplies {};
+
+}  // namespace
+
+TEST(SupplyNumber, AcceptsOnlyWholeSoundIntegers)
+{
+    EXPECT_EQ(parseSupplyNumber("12000000\n"), 12'000'000);
+    EXPECT_EQ(parseSupplyNumber("  -1500000 "), -1'500'000);
+    for (const char* garbage : {"", " \n", "N/A", "12abc", "1.5", "0x10", "--5", "+", "99999999999999999999999",
+                                "20000000000"})
+        EXPECT_EQ(parseSupplyNumber(garbage), std::nullopt) << '"' << garbage << '"';
+
+    const auto attributes = parseSupplyUevent("POWER_SUPPLY_NAME=BAT0\nPOWER_SUPPLY_VOLTAGE_NOW=12000000\n"
+                                              "POWER_SUPPLY_MODEL_NAME=5B10W=13\nDEVTYPE=x\nPOWER_SUPPLY_=1\n");
+    EXPECT_EQ(attributes.at("model_name"), "5B10W=13");
+    EXPECT_EQ(attributes.size(), 3u);
+}
+
+TEST_F(PowerSupplyTree, DischargingAndChargingAt1500mAAnd12VBothGive18W)
+{
+    mains(false);
+    laptopBattery({{"status", "Discharging"}, {"current_now", "-1500000"}, {"voltage_now", "12000000"}});
+    EXPECT_DOUBLE_EQ(snapshot().batteryPowerWatts, 18.0);
+    EXPECT_FALSE(snapshot().isExternalPowerConnected);
+
+    mains(true);
+    laptopBattery({{"status", "Charging"}, {"current_now", "1500000"}});
+    const SystemSnapshot charging = snapshot();
+    EXPECT_DOUBLE_EQ(charging.batteryPowerWatts, 18.0);
+    EXPECT_TRUE(charging.isExternalPowerConnected);
+    EXPECT_TRUE(charging.isCharging);
+
+    tree.remove("sys/class/power_supply/BAT0");  // power_now stands in for the current
+    laptopBattery({{"status", "Discharging"}, {"power_now", "18000000"}});
+    EXPECT_DOUBLE_EQ(snapshot().batteryPowerWatts, 18.0);
+}
+
+// Minutes from the driver's own estimate, else from energy or charge over the rate;
+// nothing without a rate, past 65534 minutes, or when full.
+TEST(PowerSupplyTimeRemaining, Cases)
+{
+    const struct {
+        const char* name;
+        bool onMains;
+        Attributes battery;
+        std::optional<int64_t> minutes;
+    } rows[] = {
+        {"energy over power", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "15000000"}}, 120},
+        {"driver estimate wins", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "15000000"},
+                                         {"time_to_empty_now", "60"}}, 1},
+        {"charge over current", false, {{"status", "Discharging"}, {"charge_now", "2000000"}, {"current_now", "-1000000"}}, 120},
+        {"time to full", true, {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"},
+                                {"current_now", "1000000"}}, 180},
+        {"no rate", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "0"}}, std::nullopt},
+        {"huge", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "1"}}, std::nullopt},
+        {"65534", false, {{"status", "Discharging"}, {"time_to_empty_now", std::to_string(65534 * 60)}}, 65534},
+        {"full", true, {{"status", "Full"}, {"energy_now", "30000000"}, {"power_now", "15000000"}}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        supplies.mains(row.onMains);
+        supplies.laptopBattery(row.battery);
+        EXPECT_EQ(supplies.snapshot().minutesRemaining, row.minutes);
+    }
+}
+
+// Which supply tells whether the computer is on external power and charging.
+TEST(PowerSupplyStatus, Cases)
+{
+    const struct {
+        const char* name;
+        std::optional<bool> mainsOnline;
+        const char* status;
+        bool external;
+        bool charging;
+        bool full;
+    } rows[] = {
+        {"on battery, Charging is ignored", false, "Charging", false, false, false},
+        {"on battery, Full is ignored", false, "Full", false, false, false},
+        {"no adapter supply, Charging", std::nullopt, "Charging", true, true, false},
+        {"no adapter supply, Not charging", std::nullopt, "Not charging", true, false, false},
+        {"no adapter supply, Discharging", std::nullopt, "Discharging", false, false, false},
+        {"mains, Full", true, "Full", true, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        if (row.mainsOnline)
+            supplies.mains(*row.mainsOnline);
+        supplies.laptopBattery({{"status", row.status}});
+        const SystemSnapshot next = supplies.snapshot();
+        EXPECT_EQ(next.isExternalPowerConnected, row.external);
+        EXPECT_EQ(next.isCharging, row.charging);
+        EXPECT_EQ(next.isFullyCharged, row.full);
+        EXPECT_DOUBLE_EQ(next.systemInputWatts, 0.0);  // no measurements, no input power
+    }
+}
+
+TEST_F(PowerSupplyTree, AdapterInputFromAnOnlineUsbPdSupplyUpTo400W)
+{
+    supply("ucsi-source-psy-USBC000:001",
+           {{"type", "USB"}, {"online", "1"}, {"voltage_now", "20000000"}, {"current_now", "3000000"},
+            {"voltage_max", "20000000"}, {"current_max", "3250000"}});
+    laptopBattery({{"status", "Charging"}});
+    const SystemSnapshot next = snapshot();
+    EXPECT_DOUBLE_EQ(next.systemInputWatts, 60.0);
+    EXPECT_EQ(next.adapterWatts, 65);
+    EXPECT_DOUBLE_EQ(next.adapterVoltage, 20.0);
+    EXPECT_DOUBLE_EQ(next.adapterCurrent, 3.0);
+
+    supply("ucsi-source-psy-USBC000:001", {{"current_now", "22500000"}});  // 450 W
+    EXPECT_DOUBLE_EQ(snapshot().systemInputWatts, 0.0);
+}
+
+// Several batteries of the computer count as one; peripherals' stay out.
+TEST(SeveralBatteries, CountTogether)
+{
+    const struct {
+        const char* name;
+        bool mains;
+        Attributes first;
+        Attributes second;
+        int64_t percent;
+        double watts;
+        std::optional<int64_t> minutes;
+        bool charging;
+        bool full;
+    } rows[] = {
+        {"energy sums, one battery idle", false,
+         {{"status", "Discharging"}, {"energy_now", "30000000"}, {"energy_full", "50000000"},
+          {"power_now", "10000000"}},
+         {{"status", "Not charging"}, {"energy_now", "10000000"}, {"energy_full", "30000000"}, {"power_now", "0"}},
+         50, 10, 240, false, false},
+        {"charge sums where energy is absent", true,
+         {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         {{"status", "Charging"}, {"charge_now", "1000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         38, 24, 150, true, false},
+        {"capacities weighted by full energy, one charging one discharging", true,
+         {{"status", "Charging"}, {"capacity", "100"}, {"energy_full", "60000000"}},
+         {{"status", "Discharging"}, {"capacity", "40"}, {"energy_full", "20000000"}},
+         85, 0, std::nullopt, false, false},
+        {"full only when both are", true, {{"status", "Full"}, {"capacity", "100"}},
+         {{"status", "Full"}, {"capacity", "100"}}, 100, 0, std::nullopt, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        supplies.mains(row.mains);
+        supplies.supply("BAT0", row.first);
+        supplies.supply("BAT1", row.second);
+        for (const char* battery : {"BAT0", "BAT1"})
+            supplies.supply(battery, {{"type", "Battery"}, {"scope", "System"}});
+        supplies.supply("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "5"},
+                                            {"status", "Discharging"}, {"power_now", "1000000"}});
+        const SystemSnapshot next = supplies.snapshot();
+        EXPECT_EQ(next.batteryPercent, row.percent);
+        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.watts);
+        EXPECT_EQ(next.minutesRemaining, row.minutes);
+        EXPECT_EQ(next.isCharging, row.charging);
+        EXPECT_EQ(next.isFullyCharged, row.full);
+    }
+}
+
+TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
+{
+    supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
+    supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
+    const SystemSnapshot next = snapshot();
+    EXPECT_FALSE(next.hasBattery);
+    EXPECT_TRUE(next.isExternalPowerConnected);
+    EXPECT_EQ(next.batteryPercent, 0);
+    EXPECT_DOUBLE_EQ(next.systemInputWatts, 0);
+}
+
+// Figures no battery or adapter of a computer can give are clamped or dropped.
+TEST(PowerSupplyOutOfRange, Cases)
+{
+    const struct {
+        const char* name;
+        Attributes battery;
+        Attributes adapter;
+        int64_t percent;
+        double batteryWatts;
+        int64_t adapterWatts;
+    } rows[] = {
+        {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
+        {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
+         {}, 50, 0, 0},
+        {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
+        {"1.2 kW power figure", {{"power_now", "1200000000"}}, {}, 0, 0, 0},
+        {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, 0, 0, 0},
+        {"sound figures pass", {{"capacity", "64"}, {"power_now", "999000000"}},
+         {{"voltage_max", "20000000"}, {"current_max", "5000000"}}, 64, 999, 100},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PowerSupplies supplies;
+        Attributes adapter = row.adapter;
+        adapter.insert({{"type", "USB"}, {"online", "1"}});
+        supplies.supply("ucsi-source-psy-USBC000:001", adapter);
+        supplies.laptopBattery(row.battery);
+        const SystemSnapshot next = supplies.snapshot();
+        EXPECT_EQ(next.batteryPercent, row.percent);
+        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.batteryWatts);
+        EXPECT_EQ(next.adapterWatts, row.adapterWatts);
+    }
+    // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
+    BatteryRegistry registry;
+    registry.currentCapacity = -7;
+    SystemSnapshot next;
+    applyBatteryRegistry(registry, next);
+    EXPECT_EQ(next.batteryPercent, 0);
+}
+
+TEST_F(PowerSupplyTree, CapacityFallsBackToEnergyThenCharge)
+{
+    laptopBattery({{"energy_now", "25000000"}, {"energy_full", "50000000"}});
+    EXPECT_EQ(snapshot().batteryPercent, 50);
+
+    tree.remove("sys/class/power_supply/BAT0");
+    laptopBattery({{"charge_now", "3100000"}, {"charge_full", "3000000"}});  // a worn battery over its "full"
+    EXPECT_EQ(snapshot().batteryPercent, 100);
+
+    laptopBattery({{"charge_full", "0"}});
+    EXPECT_EQ(snapshot().batteryPercent, 0);
+}
+
+TEST_F(PowerSupplyTree, GarbageAttributesTakeTheDefaults)
+{
+    supply("AC", {{"type", "Mains"}, {"online", "yes"}});
+    laptopBattery({{"capacity", "full"},
+                   {"status", ""},
+                   {"current_now", "99999999999999999999"},
+                   {"voltage_now", "12V"},
+                   {"time_to_empty_now", "-5"}});
+    const BatteryRegistry read = registry();
+    EXPECT_EQ(read.currentCapacity, 0);
+    EXPECT_FALSE(read.externalConnected);
+    EXPECT_EQ(read.amperageMilliamps, 0);
+    EXPECT_EQ(read.timeRemainingMinutes, 0);
+}
+
+TEST_F(PowerSupplyTree, UeventSuppliesWhatTheSingleFilesLack)
+{
+    tree.write("sys/class/power_supply/BAT0/uevent",
+               "POWER_SUPPLY_NAME=BAT0\nPOWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\n"
+               "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64\n");
+    supply("BAT0", {{"voltage_now", "12000000"}});
+    const SystemSnapshot next = snapshot();
+    EXPECT_EQ(next.batteryPercent, 64);
+    EXPECT_DOUBLE_EQ(next.batteryPowerWatts, 18.0);
+}
+
+TEST_F(PowerSupplyTree, NoPowerSupplyClassMeansNoBattery)
+{
+    EXPECT_FALSE(registry().hasBattery);
+}

@@ -1,0 +1,73 @@
+#include "testsupport/FakeSource.h"
+
+#include "monitor/PowerRules.h"
+
+namespace moravel::fixtures {
+
+void FakeSource::runPending()
+{
+    while (!pending_.empty()) {
+        const std::function<void()> answer = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        answer();
+    }
+}
+
+SnapshotUpdate FakeSource::powerUpdate()
+{
+    ++powerReads;
+    if (!battery)
+        return {};
+    return [registry = *battery](SystemSnapshot& next) { applyBatteryRegistry(registry, next); };
+}
+
+void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
+{
+    ++secondReads;
+    const SnapshotUpdate power = withPower ? powerUpdate() : SnapshotUpdate{};
+    deliver({[second = everySecond, power](SystemSnapshot& next) {
+        if (second)
+            second(next);
+        if (power)
+            power(next);
+    }});
+}
+
+void FakeSource::readPower(ReadingDelivery deliver)
+{
+    deliver({powerUpdate()});
+}
+
+void FakeSource::readDisk(ReadingDelivery deliver)
+{
+    ++diskReads;
+    pending_.push_back([this, deliver] {
+        if (!disk) {
+            deliver({});
+            return;
+        }
+        deliver({[metric = *disk](SystemSnapshot& next) {
+            next.diskPercent = metric.percent;
+            next.diskUsed = metric.used;
+            next.diskTotal = metric.total;
+        }});
+    });
+}
+
+void FakeSource::readProcesses(ReadingDelivery deliver)
+{
+    // Like the process table: shares are measured from the second reading on.
+    const bool measured = processReads > 0;
+    ++processReads;
+    pending_.push_back([this, deliver, measured] {
+        deliver({[rows = processes](SystemSnapshot& next) { next.topProcesses = rows; }, measured});
+    });
+}
+
+std::unique_ptr<PowerSourceWatcher> FakeSource::watchPowerSources(std::function<void()> changed)
+{
+    notifyPowerChange = std::move(changed);
+    return std::make_unique<PowerSourceWatcher>();
+}
+
+}  // namespace moravel::fixtures

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "monitor/TelemetrySource.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace moravel::fixtures {
+
+// A telemetry source with canned readings, for the monitor and everything
+// built on it. It counts the requests of each kind; the per-second and power
+// readings answer at once, the disk and process readings wait in `pending`
+// until the test runs them, as a background reading would.
+class FakeSource : public TelemetrySource {
+public:
+    SystemSnapshot initial;
+    // Applied by every per-second reading; empty reads nothing.
+    SnapshotUpdate everySecond;
+    // The power readings; nothing means the battery could not be read.
+    std::optional<BatteryRegistry> battery;
+    std::optional<DiskMetric> disk;
+    QList<ProcessMetric> processes{{7, QStringLiteral("worker"), 12.5, 4096}};
+
+    int secondReads = 0;
+    int powerReads = 0;
+    int diskReads = 0;
+    int processReads = 0;
+    // Set by the monitor when it watches power-source changes.
+    std::function<void()> notifyPowerChange;
+
+    int pendingCount() const { return static_cast<int>(pending_.size()); }
+    // Answers the waiting disk and process readings, oldest first.
+    void runPending();
+
+    SystemSnapshot initialSnapshot() override { return initial; }
+    void readEverySecond(bool withPower, ReadingDelivery deliver) override;
+    void readPower(ReadingDelivery deliver) override;
+    void readDisk(ReadingDelivery deliver) override;
+    void readProcesses(ReadingDelivery deliver) override;
+    std::unique_ptr<PowerSourceWatcher> watchPowerSources(std::function<void()> changed) override;
+
+private:
+    SnapshotUpdate powerUpdate();
+
+    std::vector<std::function<void()>> pending_;
+};
+
+}  // namespace moravel::fixtures

@@ -1,0 +1,62 @@
+#include "feed/LocalHttpServer.h"
+
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+
+namespace moravel::updatetest {
+
+void ensureCoreApplication()
+{
+    static int argc = 1;
+    static char name[] = "tests_updates";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs)
+{
+    const QDeadlineTimer limit(safetyLimitMs);
+    while (!done() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+LocalHttpServer::LocalHttpServer()
+{
+    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            auto answer = [this, socket, request = QByteArray(), answered = false]() mutable {
+                request += socket->readAll();
+                if (answered || !request.contains("\r\n\r\n"))
+                    return;
+                answered = true;
+                ++requestCount_;
+                const QByteArray reply = replies_.value(QString::fromLatin1(request.split(' ').value(1)),
+                                                        "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                if (!reply.isEmpty()) {
+                    socket->write(reply);
+                    socket->disconnectFromHost();
+                }
+            };
+            connect(socket, &QTcpSocket::readyRead, socket, std::move(answer));
+        }
+    });
+}
+
+void LocalHttpServer::serve(const QString& path, const QByteArray& status, const QByteArray& body,
+                            const QByteArray& headers)
+{
+    replies_.insert(path, "HTTP/1.0 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
+                              + QByteArray::number(body.size()) + "\r\n" + headers + "Connection: close\r\n\r\n"
+                              + body);
+}
+
+QUrl LocalHttpServer::url(const QString& path) const
+{
+    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
+}
+
+}  // namespace moravel::updatetest

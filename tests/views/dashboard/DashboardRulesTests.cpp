@@ -1,0 +1,126 @@
+#include "views/dashboard/DashboardRules.h"
+#include "views/dashboard/HealthGauges.h"
+#include "views/kit/IslandPalette.h"
+#include "views/dashboard/ProcessLoad.h"
+
+#include <gtest/gtest.h>
+
+namespace moravel {
+namespace {
+
+SystemSnapshot loads(double cpu, double memory, double disk)
+{
+    SystemSnapshot snapshot;
+    snapshot.cpuPercent = cpu;
+    snapshot.memoryPercent = memory;
+    snapshot.diskPercent = disk;
+    return snapshot;
+}
+
+TEST(HeaderMessage, FirstMatchWins)
+{
+    EXPECT_EQ(headerMessage(loads(99, 95, 99)), QStringLiteral("Memory pressure is high"));  // memory before CPU
+    EXPECT_EQ(headerMessage(loads(90, 89.9, 99)), QStringLiteral("Your computer is working hard"));
+    EXPECT_EQ(headerMessage(loads(10, 10, 92)), QStringLiteral("Disk space is running low"));
+    EXPECT_EQ(headerMessage(loads(89.9, 89.9, 91.9)), QStringLiteral("Your computer is running well"));
+}
+
+TEST(ChartLegend, EntriesPerTab)
+{
+    const auto labelsOf = [](MetricKind kind, bool charging, bool hasBattery = true) {
+        SystemSnapshot snapshot;
+        snapshot.hasBattery = hasBattery;
+        snapshot.isExternalPowerConnected = charging;
+        snapshot.isCharging = charging;
+        QStringList labels;
+        for (const LegendEntry& entry : chartLegend(kind, snapshot))
+            labels.append(entry.label);
+        return labels;
+    };
+    EXPECT_EQ(labelsOf(MetricKind::overview, false), (QStringList{"CPU", "Memory"}));
+    EXPECT_EQ(labelsOf(MetricKind::memory, false), QStringList{"Memory"});
+    EXPECT_EQ(labelsOf(MetricKind::network, false), (QStringList{"Download", "Upload"}));
+    EXPECT_EQ(labelsOf(MetricKind::power, true), (QStringList{"System", "Charging"}));
+    EXPECT_EQ(labelsOf(MetricKind::power, false), QStringList{"Draw"});
+    EXPECT_EQ(labelsOf(MetricKind::power, true, false), QStringList{"Input"});
+}
+
+TEST(HealthGauges, ThresholdsAreInclusive)
+{
+    const struct {
+        QColor (*accent)(double);
+        double value;
+        QColor expected;
+    } rows[] = {{cpuGaugeAccent, 69.9, IslandPalette::primary()},    {cpuGaugeAccent, 70, IslandPalette::yellow()},
+                {cpuGaugeAccent, 85, IslandPalette::amber()},        {cpuGaugeAccent, 95, IslandPalette::red()},
+                {memoryGaugeAccent, 74.9, IslandPalette::primary()}, {memoryGaugeAccent, 75, IslandPalette::yellow()},
+                {memoryGaugeAccent, 92.9, IslandPalette::amber()},   {memoryGaugeAccent, 93, IslandPalette::red()}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(row.accent(row.value), row.expected);
+    }
+}
+
+TEST(HealthGauges, FourGaugesFromASnapshot)
+{
+    SystemSnapshot snapshot = loads(69.6, 99.6, 99);
+    snapshot.downloadBytesPerSecond = 1'500'000;
+    const auto gauges = healthMetrics(snapshot);
+    EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary()}));
+    EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red()}));
+    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan()}));
+    EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary()}));
+}
+
+ProcessMetric process(double cpu, uint64_t memory = 0, int32_t id = 1)
+{
+    return {id, QStringLiteral("p%1").arg(id), cpu, memory};
+}
+
+TEST(ProcessColor, ProcessorAndMemoryShareBands)
+{
+    const struct {
+        ProcessLoadKind kind;
+        ProcessMetric process;
+        uint64_t total;
+        QColor expected;
+    } rows[] = {{ProcessLoadKind::cpu, process(24.9), 0, IslandPalette::mint()},
+                {ProcessLoadKind::cpu, process(25), 0, IslandPalette::yellow()},
+                {ProcessLoadKind::cpu, process(55), 0, IslandPalette::amber()},
+                {ProcessLoadKind::cpu, process(90), 0, IslandPalette::red()},
+                {ProcessLoadKind::memory, process(0, 59), 1000, IslandPalette::cyan()},
+                {ProcessLoadKind::memory, process(0, 60), 1000, IslandPalette::yellow()},
+                {ProcessLoadKind::memory, process(0, 120), 1000, IslandPalette::amber()},
+                {ProcessLoadKind::memory, process(0, 200), 1000, IslandPalette::red()},
+                {ProcessLoadKind::memory, process(0, 900), 0, IslandPalette::cyan()}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.process.cpuPercent + row.process.memoryBytes);
+        EXPECT_EQ(processColor(row.kind, row.process, row.total), row.expected);
+    }
+}
+
+TEST(ProcessLoad, FractionsAndReadings)
+{
+    EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::cpu, process(250), 0), 1.0);
+    EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::memory, process(0, 250), 1000), 0.25);
+    EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::memory, process(0, 250), 0), 0.0);
+    EXPECT_EQ(processReading(ProcessLoadKind::cpu, process(12.34)), QStringLiteral("12.3%"));
+    EXPECT_EQ(processReading(ProcessLoadKind::memory, process(0, 1'240'000'000)), QStringLiteral("1.2 GB"));
+}
+
+TEST(ProcessLoad, TopThreeIsStableAndCut)
+{
+    const QList<ProcessMetric> all{process(5, 400, 1), process(50, 100, 2), process(5, 900, 3), process(50, 400, 4),
+                                   process(1, 50, 5)};
+    const auto ids = [&](ProcessLoadKind kind) {
+        QList<int32_t> out;
+        for (const ProcessMetric& p : topProcesses(all, kind))
+            out.append(p.id);
+        return out;
+    };
+    EXPECT_EQ(ids(ProcessLoadKind::cpu), (QList<int32_t>{2, 4, 1}));
+    EXPECT_EQ(ids(ProcessLoadKind::memory), (QList<int32_t>{3, 1, 4}));
+}
+
+}  // namespace
+}  // namespace moravel

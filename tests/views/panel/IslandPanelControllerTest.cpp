@@ -1,0 +1,222 @@
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
+#include "monitor/SystemMonitor.h"
+#include "monitor/TelemetrySource.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "updates/UpdateCheckCoordinator.h"
+#include "views/collapsed/CollapsedIslandView.h"
+#include "views/dashboard/ExpandedIslandView.h"
+#include "views/panel/IslandRootView.h"
+#include "ViewTestSupport.h"
+#include "testsupport/FakeWindowSystem.h"
+#include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace moravel;
+
+namespace {
+
+class FakeScreens final : public ScreenEnvironment {
+public:
+    QPoint pointerPosition() const override { return pointer; }
+    QList<PanelScreen> screens() const override { return list; }
+    std::optional<PanelScreen> mainScreen() const override
+    {
+        return list.isEmpty() ? std::nullopt : std::optional<PanelScreen>(list.first());
+    }
+    void setChangeHandler(std::function<void()> handler) override { changed = std::move(handler); }
+
+    QPoint pointer;
+    QList<PanelScreen> list;
+    std::function<void()> changed;
+};
+
+PanelScreen plainScreen(QRect frame)
+{
+    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}, {}};
+}
+
+PanelScreen notchedScreen(QRect frame, double width, double depth)
+{
+    const QRectF f(frame);
+    const double gapLeft = f.center().x() - width / 2;
+    return PanelScreen{frame, ScreenDescription{f, depth, QRectF(f.left(), f.top(), gapLeft - f.left(), depth),
+                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)},
+                       {}};
+}
+
+class PanelControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        moravel::testing::ensureViewApplication();
+        updater.canCheck = false;
+    }
+
+    IslandPanelController& make(std::optional<QString> expanded = std::nullopt)
+    {
+        auto fake = std::make_unique<FakeScreens>();
+        screens = fake.get();
+        screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
+        auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
+        windows = fakeWindows.get();
+        windows->active = {terminal, false, false, {}};
+        controller = std::make_unique<IslandPanelController>(
+            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
+            std::move(fakeWindows), expanded);
+        return *controller;
+    }
+
+    void settle() { scheduler.advance(1); }
+
+    VirtualScheduler scheduler;
+    MemoryDefaultsStore defaults;
+    fixtures::StubUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    std::unique_ptr<SystemMonitor> monitor =
+        std::make_unique<SystemMonitor>(scheduler, std::make_shared<TelemetrySource>());
+    fixtures::StubLoginItem loginItem;
+    FakeScreens* screens = nullptr;
+    fixtures::FakeWindowSystem* windows = nullptr;
+    std::unique_ptr<IslandPanelController> controller;
+    static constexpr WindowId terminal = 0x40000c;
+};
+
+}  // namespace
+
+TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
+{
+    FakeScreens screens;
+    EXPECT_FALSE(preferredScreen(screens));
+    screens.list = {plainScreen(QRect(0, 0, 100, 100)), plainScreen(QRect(100, 0, 100, 100))};
+    screens.pointer = QPoint(150, 50);
+    EXPECT_EQ(preferredScreen(screens)->frame.x(), 100);
+    screens.pointer = QPoint(-50, 50);
+    EXPECT_EQ(preferredScreen(screens)->frame.x(), 0);
+}
+
+TEST_F(PanelControllerTest, PlacesTheCollapsedIslandOverTheNotch)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    EXPECT_EQ(c.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
+    EXPECT_EQ(c.panel().geometry(), QRect(466, 0, 581, 32));
+}
+
+TEST_F(PanelControllerTest, StartingExpandedPlacesTheExpandedFrameOnTheScreenUnderThePointer)
+{
+    auto& c = make(QStringLiteral("1"));
+    c.updateFrame(c.state().isExpanded(), false);
+    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));  // taller and wider below a notch
+    screens->pointer = QPoint(2000, 10);
+    c.updateFrame(true, false);
+    EXPECT_EQ(c.state().displayGeometry(), IslandDisplayGeometry{});
+    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 670, -200, 580, 440));
+}
+
+TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    // Notch, gap, both sides as wide as the wider one, paddings and the shoulders.
+    const auto widthFor = [](double side) { return static_cast<int>(std::ceil(200 + 18 + 2 * side + 28 + 2 * 32 / 3.8)); };
+    c.state().setCollapsedMetric(CollapsedMetricKind::network, false);
+    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // cpu, memory | power
+    EXPECT_TRUE(c.isAnimatingFrame());
+    c.state().setCollapsedMetric(CollapsedMetricKind::power, false);
+    EXPECT_EQ(c.targetFrame().width(), widthFor(48));  // cpu | memory
+
+    c.state().requestExpansion();
+    const QRect expanded = c.targetFrame();
+    c.state().setCollapsedMetric(CollapsedMetricKind::network, true);
+    EXPECT_EQ(c.targetFrame(), expanded);  // nothing until the island collapses
+    c.state().requestCollapse(true);
+    scheduler.advance(1);
+    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // network | cpu, memory
+}
+
+TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
+{
+    auto& c = make(QStringLiteral("1"));
+    c.installEventMonitor();
+    QWidget target;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::ShiftModifier);
+    c.state().beginInteraction();
+    QApplication::sendEvent(&target, &escape);
+    EXPECT_TRUE(c.state().isLockedOpen());
+    EXPECT_TRUE(c.state().showsExpandedContent());
+
+    c.state().endInteraction();
+    QApplication::sendEvent(&target, &escape);
+    EXPECT_FALSE(c.state().isLockedOpen());
+    EXPECT_FALSE(c.state().showsExpandedContent());
+    scheduler.advance(1);
+    EXPECT_FALSE(c.state().isExpanded());
+}
+
+TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)
+{
+    auto& c = make();
+    screens->pointer = QPoint(2000, 10);
+    c.updateFrame(false, false);
+    c.orderFront();
+    screens->pointer = QPoint(10, 10);  // changes keep the island on its screen
+    screens->list[1].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
+    screens->changed();
+    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 780, -170, 361, 40));
+
+    windows->setActive({terminal, false, true, QRect(1512, -200, 1920, 1080)});
+    EXPECT_FALSE(c.panel().isVisible());
+    windows->setActive({terminal, false, false, QRect(1512, -200, 1920, 1080)});
+    EXPECT_TRUE(c.panel().isVisible());
+}
+
+TEST_F(PanelControllerTest, APressGivesTheIslandTheKeyboardAndEscapeGivesItBack)
+{
+    auto& c = make();
+    c.installEventMonitor();
+    c.updateFrame(false, false);
+    auto* root = c.panel().findChild<IslandRootView*>();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), root->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(root->collapsedLayer(), &press);
+    c.state().toggleLockedOpen();
+    windows->moravelFocused = true;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&c.panel(), &escape);
+    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
+}
+
+TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
+{
+    auto& c = make();
+    c.updateFrame(false, false);
+    auto* root = c.panel().findChild<IslandRootView*>();
+    ASSERT_TRUE(root);
+    EXPECT_FALSE(root->expandedLayer());
+    EXPECT_FALSE(root->collapsedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    c.state().requestExpansion();  // Opening: present, invisible, not hit-testable
+    ASSERT_TRUE(root->expandedLayer());
+    EXPECT_EQ(root->currentExpandedLook(), (IslandRootView::LayerLook{0, -10}));
+    EXPECT_TRUE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(monitor->isProcessTelemetryActive());
+
+    scheduler.advance(0.065);  // Expanded: only the dashboard takes the pointer
+    EXPECT_FALSE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(root->collapsedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    c.state().requestCollapse(true);
+    scheduler.advance(0.055);  // removed at once when the panel starts shrinking
+    EXPECT_FALSE(root->expandedLayer());
+    EXPECT_FALSE(monitor->isProcessTelemetryActive());
+}

@@ -1,0 +1,369 @@
+#include "ViewTestSupport.h"
+
+#include "island/IslandState.h"
+#include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "updates/UpdateCheckCoordinator.h"
+#include "views/kit/IslandPalette.h"
+#include "views/settings/IslandSettingsView.h"
+#include "views/settings/SettingsButtons.h"
+#include "views/settings/SettingsMenuPicker.h"
+#include "views/settings/SettingsMetricList.h"
+#include "views/settings/SettingsSwitch.h"
+#include "views/settings/SettingsUpdateStatusLine.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace moravel {
+namespace {
+
+using Kind = CollapsedMetricKind;
+using Status = UpdateCheckStatus;
+
+CollapsedMetricPreferences listOf(std::initializer_list<std::pair<Kind, bool>> entries)
+{
+    CollapsedMetricPreferences list;
+    for (const auto& [kind, visible] : entries)
+        list.append({kind, visible});
+    return list;
+}
+
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF position)
+{
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, position, widget.mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void click(QWidget& widget, QPointF position)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, position);
+    sendMouse(widget, QEvent::MouseButtonRelease, position);
+}
+
+// Drags a row by its handle, in steps, and lets go over `gapY`.
+void dragRow(SettingsMetricList& list, int row, double gapY)
+{
+    const QPointF start(list.width() - 18, list.rowRect(row).center().y());
+    sendMouse(list, QEvent::MouseButtonPress, start);
+    for (int step = 1; step <= 4; ++step)
+        sendMouse(list, QEvent::MouseMove, QPointF(start.x(), start.y() + (gapY - start.y()) * step / 4));
+    sendMouse(list, QEvent::MouseButtonRelease, QPointF(start.x(), gapY));
+}
+
+class IslandSettingsViewTest : public ::testing::Test {
+protected:
+    IslandSettingsViewTest()
+    {
+        moravel::testing::ensureViewApplication();
+        updater.checks = true;
+    }
+
+    IslandSettingsView& view()
+    {
+        if (!view_) {
+            view_ = std::make_unique<IslandSettingsView>(state, updater, coordinator, loginItem);
+            view_->resize(view_->sizeHint());
+        }
+        return *view_;
+    }
+
+    template <typename T>
+    T& child(const char* name)
+    {
+        T* found = view().findChild<T*>(QLatin1String(name));
+        if (!found)
+            throw std::runtime_error(name);
+        return *found;
+    }
+
+    SettingsMetricList& list() { return child<SettingsMetricList>("metricList"); }
+    SettingsCapsuleButton& chip(const char* title) { return child<SettingsCapsuleButton>(title); }
+    bool isShown(QWidget& widget) { return widget.isVisibleTo(&view()); }
+
+    QRect boxOf(QWidget& widget) { return {widget.mapTo(&view(), QPoint(0, 0)), widget.size()}; }
+
+    QStringList selectedChips()
+    {
+        QStringList selected;
+        for (const char* name : {"presetMinimal", "presetBalanced", "presetPower"}) {
+            if (chip(name).fill() == IslandPalette::mint())
+                selected.append(chip(name).text());
+        }
+        return selected;
+    }
+
+    MemoryDefaultsStore defaults;
+    VirtualScheduler scheduler;
+    IslandState state{defaults, scheduler, std::nullopt};
+    fixtures::StubUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    fixtures::StubLoginItem loginItem;
+    std::unique_ptr<IslandSettingsView> view_;
+};
+
+TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
+{
+    state.setCollapsedMetricPreferences(
+        listOf({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, false}, {Kind::power, false}}));
+    SettingsMetricList& rows = list();
+    EXPECT_FALSE(rows.rows()[0].canToggle);
+    click(rows, rows.toggleRect(0).center());
+    EXPECT_TRUE(state.isCollapsedMetricVisible(Kind::cpu));
+
+    // Ticking a second reading makes both untickable again.
+    click(rows, rows.toggleRect(2).center());
+    EXPECT_TRUE(state.isCollapsedMetricVisible(Kind::memory));
+    EXPECT_TRUE(rows.rows()[0].canToggle);
+    EXPECT_TRUE(rows.rows()[2].canToggle);
+    click(rows, rows.toggleRect(0).center());
+    EXPECT_FALSE(state.isCollapsedMetricVisible(Kind::cpu));
+}
+
+TEST_F(IslandSettingsViewTest, DraggingToCpuThenMemorySelectsMinimal)
+{
+    state.setCollapsedMetricPreferences(
+        listOf({{Kind::memory, true}, {Kind::network, false}, {Kind::cpu, true}, {Kind::power, false}}));
+    QLabel& custom = child<QLabel>("customLabel");
+    EXPECT_TRUE(isShown(custom));
+    EXPECT_TRUE(selectedChips().isEmpty());
+
+    // cpu, third row, dropped above the first.
+    dragRow(list(), 2, list().rowRect(0).top() + 2);
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              listOf({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, false}, {Kind::power, false}}));
+    EXPECT_EQ(selectedChips(), QStringList{"Minimal"});
+    EXPECT_FALSE(isShown(custom));
+}
+
+TEST_F(IslandSettingsViewTest, DropUsesTheDestinationBeforeTheMove)
+{
+    list().dropRow(0, 4);  // network to the end of the balanced list
+    EXPECT_EQ(CollapsedMetricConfiguration::visibleKinds(state.collapsedMetricPreferences()),
+              (QList<Kind>{Kind::cpu, Kind::memory, Kind::power, Kind::network}));
+    EXPECT_TRUE(selectedChips().isEmpty());
+
+    // Dropping a row right where it is changes and saves nothing.
+    const int writes = defaults.writeCount();
+    list().dropRow(1, 1);
+    list().dropRow(1, 2);
+    EXPECT_EQ(defaults.writeCount(), writes);
+}
+
+TEST_F(IslandSettingsViewTest, ResetGivesTheBalancedFour)
+{
+    state.setCollapsedMetricPreferences(
+        listOf({{Kind::power, true}, {Kind::memory, false}, {Kind::network, false}, {Kind::cpu, true}}));
+    EXPECT_TRUE(isShown(child<QLabel>("customLabel")));
+    child<SettingsTextButton>("resetButton").click();
+    EXPECT_EQ(state.collapsedMetricPreferences(), CollapsedMetricConfiguration::defaultPreferences());
+    EXPECT_EQ(selectedChips(), QStringList{"Balanced"});
+    EXPECT_FALSE(isShown(child<QLabel>("customLabel")));
+}
+
+TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
+{
+    SettingsSwitch& hover = child<SettingsSwitch>("expandOnHoverSwitch");
+    const bool wasOn = state.expandOnHover();
+    hover.click();
+    EXPECT_EQ(state.expandOnHover(), !wasOn);
+    state.setShowPowerFlow(false);
+    EXPECT_FALSE(child<SettingsSwitch>("powerFlowSwitch").isChecked());
+
+    SettingsMenuPicker& tab = child<SettingsMenuPicker>("defaultTabPicker");
+    emit tab.activated(3);
+    EXPECT_EQ(state.selectedMetric(), MetricKind::network);
+    state.setSelectedMetric(MetricKind::power);
+    EXPECT_EQ(tab.currentText(), "Power");
+}
+
+TEST_F(IslandSettingsViewTest, DownloadSwitchKeepsItsValueWhileAutomaticChecksAreOff)
+{
+    updater.checks = false;
+    updater.downloads = true;
+    SettingsSwitch& checks = child<SettingsSwitch>("automaticChecksSwitch");
+    SettingsSwitch& downloads = child<SettingsSwitch>("automaticDownloadsSwitch");
+    EXPECT_FALSE(downloads.isEnabled());
+    EXPECT_TRUE(downloads.isChecked());
+    EXPECT_EQ(updater.checkWrites + updater.downloadWrites, 0);  // reading writes nothing
+
+    checks.click();
+    EXPECT_TRUE(updater.checks);
+    EXPECT_TRUE(downloads.isEnabled());
+    downloads.click();
+    EXPECT_FALSE(updater.downloads);
+    checks.click();
+    EXPECT_FALSE(downloads.isEnabled());
+    EXPECT_FALSE(downloads.isChecked());
+    EXPECT_EQ(updater.downloadWrites, 1);
+}
+
+TEST_F(IslandSettingsViewTest, CheckButtonIsDisabledWhileCheckingAndWhenTheUpdaterCannotCheck)
+{
+    SettingsTextButton& check = child<SettingsTextButton>("checkForUpdatesButton");
+    check.click();
+    EXPECT_EQ(updater.informationChecks, 1);
+    EXPECT_FALSE(check.isEnabled());
+
+    coordinator.updaterDidNotFindUpdate(updater);
+    EXPECT_TRUE(check.isEnabled());
+    updater.changeCanCheck(false);
+    EXPECT_FALSE(check.isEnabled());
+    updater.changeCanCheck(true);
+    EXPECT_TRUE(check.isEnabled());
+}
+
+TEST_F(IslandSettingsViewTest, StatusLineShowsEachOutcome)
+{
+    auto& line = child<SettingsUpdateStatusLine>("updateStatusLine");
+    EXPECT_FALSE(isShown(line));  // idle: no line at all
+
+    coordinator.beginManualCheck(updater);
+    EXPECT_TRUE(isShown(line));
+    EXPECT_EQ(line.text(), "Checking for updates…");
+
+    coordinator.updaterDidFindValidUpdate(updater, "2.1");
+    EXPECT_EQ(line.text(), "Version 2.1 is available");
+    view().layout()->activate();
+    EXPECT_TRUE(boxOf(line).contains(boxOf(child<SettingsTextButton>("viewUpdateButton"))));
+    child<SettingsTextButton>("viewUpdateButton").click();
+    scheduler.advance(0);
+    EXPECT_EQ(updater.interactiveChecks, 1);
+
+    coordinator.beginManualCheck(updater);
+    coordinator.updaterDidNotFindUpdate(updater);
+    EXPECT_EQ(line.text(), QStringLiteral("You\u2019re up to date"));
+}
+
+TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitchOffEitherWay)
+{
+    for (const bool wasEnabled : {false, true}) {
+        SCOPED_TRACE(wasEnabled);
+        view_.reset();
+        loginItem.requests.clear();
+        loginItem.enabled = wasEnabled;
+        loginItem.fails = true;
+        // What the item says about its failure; a generic line when it says nothing.
+        loginItem.message = wasEnabled ? QString() : QStringLiteral("The entry could not be written: disk full.");
+        SettingsSwitch& login = child<SettingsSwitch>("launchAtLoginSwitch");
+        QLabel& error = child<QLabel>("loginErrorLabel");
+        EXPECT_EQ(login.isChecked(), wasEnabled);
+        EXPECT_FALSE(isShown(error));
+
+        login.click();
+        EXPECT_EQ(loginItem.requests, QList<bool>{!wasEnabled});
+        EXPECT_FALSE(login.isChecked());
+        EXPECT_TRUE(isShown(error));
+        EXPECT_EQ(error.text(), wasEnabled ? IslandSettingsView::launchAtLoginFailureMessage : loginItem.message);
+    }
+    // A later success clears the message.
+    loginItem.fails = false;
+    child<SettingsSwitch>("launchAtLoginSwitch").click();
+    EXPECT_TRUE(child<SettingsSwitch>("launchAtLoginSwitch").isChecked());
+    EXPECT_FALSE(isShown(child<QLabel>("loginErrorLabel")));
+}
+
+TEST_F(IslandSettingsViewTest, WithoutAnUpdateFeedTheUpdatesSectionIsOneLine)
+{
+    updater.feed = false;
+    EXPECT_EQ(child<QLabel>("packageManagerUpdatesNote").text(), "Updates come with your system's package manager");
+    for (const char* control : {"automaticChecksSwitch", "automaticDownloadsSwitch", "checkForUpdatesButton",
+                                "updateStatusLine"})
+        EXPECT_EQ(view().findChild<QWidget*>(QLatin1String(control)), nullptr) << control;
+    coordinator.beginManualCheck(updater);  // nothing left to refresh
+}
+
+TEST_F(IslandSettingsViewTest, ChoicesThatCannotBeSavedAreToldInOneSecondaryLine)
+{
+    FailingDefaultsStore full;
+    IslandState unsaved(full, scheduler, std::nullopt);
+    IslandSettingsView settings(unsaved, updater, coordinator, loginItem);
+    QLabel& line = *settings.findChild<QLabel*>("saveFailureLabel");
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+
+    settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
+    settings.findChild<SettingsSwitch*>("powerFlowSwitch")->click();
+    EXPECT_FALSE(unsaved.expandOnHover());  // the choice holds for this run
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_EQ(line.text(), "Your choices could not be saved: the storage is gone.");
+    EXPECT_EQ(line.palette().color(QPalette::WindowText), IslandPalette::secondary());
+
+    full.failsWrites = false;
+    settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+}
+
+TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
+{
+    int begun = 0;
+    int ended = 0;
+    QObject::connect(&state, &IslandState::isInteractionPresentedChanged,
+                     [&](bool presented) { ++(presented ? begun : ended); });
+    view().show();
+    EXPECT_TRUE(state.isInteractionPresented());
+    view().hide();
+    EXPECT_FALSE(state.isInteractionPresented());
+    view().show();
+    view().show();
+    EXPECT_EQ(begun, 2);
+
+    view_.reset();  // destroyed while shown
+    EXPECT_FALSE(state.isInteractionPresented());
+    EXPECT_EQ(ended, 2);
+}
+
+TEST_F(IslandSettingsViewTest, LayoutCaptionSpeaksOfTheCameraOnlyAroundANotch)
+{
+    QLabel& caption = child<QLabel>("layoutCaption");
+    EXPECT_TRUE(caption.text().endsWith("Drag rows to arrange them left to right.")) << caption.text().toStdString();
+    state.setDisplayGeometry({200, 32});
+    EXPECT_TRUE(caption.text().endsWith("left to right around the camera.")) << caption.text().toStdString();
+}
+
+TEST_F(IslandSettingsViewTest, VersionLineShowsADashForUnknownParts)
+{
+    EXPECT_EQ(appVersionText("1.4", "27"), "Version 1.4 (27)");
+    EXPECT_EQ(appVersionText("1.4", ""), QStringLiteral("Version 1.4 (\u2014)"));
+}
+
+TEST_F(IslandSettingsViewTest, EverythingFitsInsideThePaddedColumn)
+{
+    loginItem.fails = true;
+    child<SettingsSwitch>("launchAtLoginSwitch").click();
+    coordinator.beginManualCheck(updater);
+    coordinator.updaterDidFinishUpdateCycle(updater, UpdateCheckKind::updateInformation,
+                                            QString("The update feed could not be reached because the network is "
+                                                    "offline; try again later."));
+    // Lay out as a shown window would, wrapped texts included.
+    view().layout()->activate();
+    EXPECT_EQ(view().width(), IslandSettingsView::fixedWidth);
+
+    const QRect content = view().rect().adjusted(18, 18, -18, -18);
+    for (QWidget* widget : view().findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&view()) || widget->parentWidget() == nullptr)
+            continue;
+        const QRect box(widget->mapTo(&view(), QPoint(0, 0)), widget->size());
+        EXPECT_GE(box.height(), widget->minimumSizeHint().height()) << widget->metaObject()->className();
+        EXPECT_TRUE(content.contains(box)) << widget->metaObject()->className() << " "
+                                           << widget->objectName().toStdString() << " at y "
+                                           << box.top() << ".." << box.bottom() << " of " << view().height();
+    }
+
+    const QImage image = moravel::testing::renderWidget(view(), Qt::black);
+    // The failure texts are drawn in red, the selected chip in mint.
+    EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::red()), 40);
+    EXPECT_GT(moravel::testing::countPixels(image, IslandPalette::mint()), 400);
+}
+
+}  // namespace
+}  // namespace moravel
+

@@ -49,12 +49,12 @@ MetricHistory fullHistory(const QDateTime& now)
         MetricSample sample;
         sample.id = QUuid::createUuid();
         sample.time = now.addSecs(i - 299);
-        sample.cpu = 30 + 20 * std::sin(i / 20.0);
-        sample.memory = 60 + 5 * std::cos(i / 30.0);
-        sample.download = 1e5 * (1 + std::sin(i / 7.0));
-        sample.upload = 3e4;
-        sample.systemPower = 8 + 3 * std::sin(i / 9.0);
-        sample.batteryPower = 12;
+        sample[Series::cpu] = 30 + 20 * std::sin(i / 20.0);
+        sample[Series::memory] = 60 + 5 * std::cos(i / 30.0);
+        sample[Series::download] = 1e5 * (1 + std::sin(i / 7.0));
+        sample[Series::upload] = 3e4;
+        sample[Series::systemPower] = 8 + 3 * std::sin(i / 9.0);
+        sample[Series::batteryPower] = 12;
         sample.isCharging = true;
         history.append(sample);
     }

@@ -1,7 +1,5 @@
 #include "monitor/MetricTypes.h"
 
-#include "monitor/PowerRules.h"
-
 namespace moravel {
 
 QString rawValue(MetricKind kind)
@@ -23,21 +21,6 @@ std::optional<MetricKind> metricKindFromRawValue(QStringView raw)
             return kind;
     }
     return std::nullopt;
-}
-
-MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time)
-{
-    MetricSample sample;
-    sample.id = QUuid::createUuid();
-    sample.time = time;
-    sample.cpu = snapshot.cpuPercent;
-    sample.memory = snapshot.memoryPercent;
-    sample.download = snapshot.downloadBytesPerSecond;
-    sample.upload = snapshot.uploadBytesPerSecond;
-    sample.systemPower = systemPowerWatts(snapshot);
-    sample.batteryPower = snapshot.batteryPowerWatts;
-    sample.isCharging = snapshot.isCharging;
-    return sample;
 }
 
 }  // namespace moravel

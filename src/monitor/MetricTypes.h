@@ -31,6 +31,28 @@ struct DiskMetric {
     friend bool operator==(const DiskMetric&, const DiskMetric&) = default;
 };
 
+// One temperature sensor of the machine (a hwmon input, say).
+struct TemperatureReading {
+    QString chip;   // the sensor chip's name ("coretemp", "k10temp", "nvme", ...)
+    QString label;  // the sensor's own label, or its input's name ("temp1")
+    double celsius = 0;
+    std::optional<double> criticalCelsius;  // where the hardware says it is too hot
+    std::optional<double> maximumCelsius;
+
+    friend bool operator==(const TemperatureReading&, const TemperatureReading&) = default;
+};
+
+// One graphics processor. Whatever its driver does not tell is absent.
+struct GpuReading {
+    QString name;
+    std::optional<double> busyPercent;
+    std::optional<uint64_t> memoryUsed;  // bytes of its own memory
+    std::optional<uint64_t> memoryTotal;
+    std::optional<double> temperatureCelsius;
+
+    friend bool operator==(const GpuReading&, const GpuReading&) = default;
+};
+
 // One full reading of the machine. The plain constructor leaves memoryTotal 0;
 // the monitor fills it from the machine before its first refresh.
 struct SystemSnapshot {
@@ -38,11 +60,21 @@ struct SystemSnapshot {
     double memoryPercent = 0;
     uint64_t memoryUsed = 0;
     uint64_t memoryTotal = 0;
+    uint64_t swapUsed = 0;   // bytes; both 0 on a machine without swap
+    uint64_t swapTotal = 0;
+    QList<double> cpuCorePercents;  // busy share of each core, in core order
+    std::optional<std::array<double, 3>> loadAverage;  // over 1, 5 and 15 minutes
     double downloadBytesPerSecond = 0;
     double uploadBytesPerSecond = 0;
     double diskPercent = 0;
     uint64_t diskUsed = 0;
     uint64_t diskTotal = 0;
+    double diskReadBytesPerSecond = 0;  // whole physical disks only
+    double diskWriteBytesPerSecond = 0;
+    QList<TemperatureReading> temperatures;
+    std::optional<double> cpuTemperatureCelsius;
+    std::optional<double> cpuTemperatureCriticalCelsius;  // the CPU sensor's own critical figure
+    QList<GpuReading> gpus;
     bool hasBattery = false;  // the computer has a battery of its own
     int64_t batteryPercent = 0;
     bool isCharging = false;
@@ -60,23 +92,35 @@ struct SystemSnapshot {
     friend bool operator==(const SystemSnapshot&, const SystemSnapshot&) = default;
 };
 
-// One point of the five-minute history. Identified by id only.
+// The quantities the history keeps, one value of each per sample. A value
+// the machine does not have (no GPU, no temperature sensor) is NaN.
+enum class Series : uint8_t {
+    cpu,
+    memory,
+    download,
+    upload,
+    systemPower,
+    batteryPower,
+    swap,
+    diskRead,
+    diskWrite,
+    cpuTemperature,
+    gpuBusy,
+};
+inline constexpr size_t seriesCount = static_cast<size_t>(Series::gpuBusy) + 1;
+
+// One point of the history. Identified by id only.
 struct MetricSample {
     QUuid id;
     QDateTime time;
-    double cpu = 0;
-    double memory = 0;
-    double download = 0;
-    double upload = 0;
-    double systemPower = 0;
-    double batteryPower = 0;
+    std::array<double, seriesCount> values{};
     bool isCharging = false;
+
+    double operator[](Series series) const { return values[static_cast<size_t>(series)]; }
+    double& operator[](Series series) { return values[static_cast<size_t>(series)]; }
 };
 
 using MetricHistory = QList<MetricSample>;
-
-// The history's point for a snapshot taken at `time`.
-MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time);
 
 // The tabs of the expanded dashboard. The title is also the stored form.
 enum class MetricKind { overview, cpu, memory, network, power };

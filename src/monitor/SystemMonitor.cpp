@@ -1,5 +1,6 @@
 #include "monitor/SystemMonitor.h"
 
+#include "monitor/MetricSeries.h"
 #include "monitor/PowerRules.h"
 
 #include <QPointer>

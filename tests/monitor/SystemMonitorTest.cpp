@@ -167,14 +167,14 @@ TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
     charging.voltageMillivolts = 12'000;  // 12 W into the battery
     telemetry->battery = charging;
     monitor->refresh();
-    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 18);
+    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 18);
     EXPECT_TRUE(monitor->history().last().isCharging);
 
     charging.systemPowerInMilliwatts = 0;
     telemetry->battery = charging;
     monitor->refresh();  // even count: battery carried over
     monitor->refresh();
-    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 0);
+    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 0);
 
     BatteryRegistry discharging;
     discharging.amperageMilliamps = -750;
@@ -182,6 +182,6 @@ TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
     telemetry->battery = discharging;
     monitor->refresh();
     monitor->refresh();
-    EXPECT_DOUBLE_EQ(monitor->history().last().systemPower, 9);
-    EXPECT_DOUBLE_EQ(monitor->history().last().batteryPower, 9);
+    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 9);
+    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::batteryPower], 9);
 }

@@ -60,8 +60,8 @@ MetricSample sampleAt(const QDateTime& time, double cpu, double memory)
     MetricSample sample;
     sample.id = QUuid::createUuid();
     sample.time = time;
-    sample.cpu = cpu;
-    sample.memory = memory;
+    sample[Series::cpu] = cpu;
+    sample[Series::memory] = memory;
     return sample;
 }
 

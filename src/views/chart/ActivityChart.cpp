@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cstring>
 #include <mutex>
 
 namespace moravel {
@@ -26,9 +27,9 @@ constexpr double kPlotRightInset = 2;
 
 bool sameSample(const MetricSample& a, const MetricSample& b)
 {
-    return a.id == b.id && a.time == b.time && a.cpu == b.cpu && a.memory == b.memory && a.download == b.download &&
-           a.upload == b.upload && a.systemPower == b.systemPower && a.batteryPower == b.batteryPower &&
-           a.isCharging == b.isCharging;
+    // Bit for bit: an absent value (NaN) equals itself here.
+    return a.id == b.id && a.time == b.time && a.isCharging == b.isCharging
+           && std::memcmp(a.values.data(), b.values.data(), sizeof a.values) == 0;
 }
 
 bool sameHistory(const MetricHistory& a, const MetricHistory& b)

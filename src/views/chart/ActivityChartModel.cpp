@@ -32,7 +32,7 @@ double networkPeak(SampleWindow window)
 {
     double peak = 1.0;
     for (const MetricSample& sample : window) {
-        peak = std::max({peak, finiteOrZero(sample.download / 1000), finiteOrZero(sample.upload / 1000)});
+        peak = std::max({peak, finiteOrZero(sample[Series::download] / 1000), finiteOrZero(sample[Series::upload] / 1000)});
     }
     return peak;
 }
@@ -41,9 +41,9 @@ double powerPeak(SampleWindow window)
 {
     double peak = 1.0;
     for (const MetricSample& sample : window) {
-        peak = std::max(peak, finiteOrZero(sample.systemPower));
+        peak = std::max(peak, finiteOrZero(sample[Series::systemPower]));
         if (sample.isCharging)
-            peak = std::max(peak, finiteOrZero(sample.batteryPower));
+            peak = std::max(peak, finiteOrZero(sample[Series::batteryPower]));
     }
     return peak;
 }
@@ -67,8 +67,8 @@ SampleWindow chartWindow(const MetricHistory& history)
 
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric)
 {
-    const auto cpu = [](const MetricSample& s) { return s.cpu; };
-    const auto memory = [](const MetricSample& s) { return s.memory; };
+    const auto cpu = [](const MetricSample& s) { return s[Series::cpu]; };
+    const auto memory = [](const MetricSample& s) { return s[Series::memory]; };
     switch (metric) {
     case MetricKind::overview:
         return {{valuesOf(window, cpu), IslandPalette::mint(), false},
@@ -78,13 +78,13 @@ QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric)
     case MetricKind::memory:
         return {{valuesOf(window, memory), IslandPalette::cyan(), false}};
     case MetricKind::network:
-        return {{valuesOf(window, [](const MetricSample& s) { return s.download / 1000; }), IslandPalette::cyan(), false},
-                {valuesOf(window, [](const MetricSample& s) { return s.upload / 1000; }), IslandPalette::mint(), false}};
+        return {{valuesOf(window, [](const MetricSample& s) { return s[Series::download] / 1000; }), IslandPalette::cyan(), false},
+                {valuesOf(window, [](const MetricSample& s) { return s[Series::upload] / 1000; }), IslandPalette::mint(), false}};
     case MetricKind::power: {
         QList<ActivitySeries> series{
-            {valuesOf(window, [](const MetricSample& s) { return s.systemPower; }), IslandPalette::cyan(), false}};
+            {valuesOf(window, [](const MetricSample& s) { return s[Series::systemPower]; }), IslandPalette::cyan(), false}};
         if (!window.empty() && window.back().isCharging) {
-            series.append({valuesOf(window, [](const MetricSample& s) { return s.batteryPower; }),
+            series.append({valuesOf(window, [](const MetricSample& s) { return s[Series::batteryPower]; }),
                            IslandPalette::mint(), true});
         }
         return series;

@@ -26,16 +26,16 @@ MetricHistory historyOf(int count, const QDateTime& newest = kBase)
 MetricSample networkSample(double download, double upload)
 {
     MetricSample sample = sampleAt(kBase);
-    sample.download = download;
-    sample.upload = upload;
+    sample[Series::download] = download;
+    sample[Series::upload] = upload;
     return sample;
 }
 
 MetricSample powerSample(double system, double battery, bool charging)
 {
     MetricSample sample = sampleAt(kBase);
-    sample.systemPower = system;
-    sample.batteryPower = battery;
+    sample[Series::systemPower] = system;
+    sample[Series::batteryPower] = battery;
     sample.isCharging = charging;
     return sample;
 }
@@ -104,8 +104,8 @@ TEST(ActivityChartSeries, DashedBatterySeriesOnlyWhileNewestSampleCharges)
 TEST(ActivityChartWindow, UsesOnlyTheNewest300Samples)
 {
     MetricHistory history = historyOf(301);
-    history[0].cpu = 1e6;  // would stand out if the oldest sample were used
-    history[0].download = 1e12;
+    history[0][Series::cpu] = 1e6;  // would stand out if the oldest sample were used
+    history[0][Series::download] = 1e12;
     const auto window = Model::chartWindow(history);
     ASSERT_EQ(window.size(), 300u);
     EXPECT_EQ(window.front().id, history[1].id);

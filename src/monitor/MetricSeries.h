@@ -1,0 +1,24 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <array>
+
+namespace moravel {
+
+// What each series of the history is: its name in JSON output and stored
+// history, and how it is read off a snapshot.
+struct SeriesDescriptor {
+    Series series;
+    const char* jsonName;
+    double (*value)(const SystemSnapshot& snapshot);
+};
+
+// Every series, in the order of the enumeration.
+const std::array<SeriesDescriptor, seriesCount>& allSeries();
+const SeriesDescriptor& descriptor(Series series);
+
+// The history's point for a snapshot taken at `time`.
+MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time);
+
+}  // namespace moravel

@@ -1,29 +1,10 @@
 #include "island/CollapsedMetricConfiguration.h"
 
 #include "island/IslandJson.h"
+#include "monitor/ReadingTable.h"
 #include "support/DefaultsStore.h"
 
 namespace moravel {
-
-QString rawValue(CollapsedMetricKind kind)
-{
-    switch (kind) {
-    case CollapsedMetricKind::network: return QStringLiteral("network");
-    case CollapsedMetricKind::cpu: return QStringLiteral("cpu");
-    case CollapsedMetricKind::memory: return QStringLiteral("memory");
-    case CollapsedMetricKind::power: return QStringLiteral("power");
-    }
-    return {};
-}
-
-std::optional<CollapsedMetricKind> collapsedMetricKindFromRawValue(QStringView raw)
-{
-    for (CollapsedMetricKind kind : allCollapsedMetricKinds) {
-        if (raw == rawValue(kind))
-            return kind;
-    }
-    return std::nullopt;
-}
 
 namespace CollapsedMetricConfiguration {
 
@@ -31,8 +12,8 @@ const CollapsedMetricPreferences& defaultPreferences()
 {
     static const CollapsedMetricPreferences defaults = [] {
         CollapsedMetricPreferences list;
-        for (CollapsedMetricKind kind : allCollapsedMetricKinds)
-            list.append({kind, true});
+        for (MetricKind kind : ReadingTable::collapsedKinds())
+            list.append({kind, ReadingTable::of(kind).collapsed->addedVisible});
         return list;
     }();
     return defaults;
@@ -40,18 +21,20 @@ const CollapsedMetricPreferences& defaultPreferences()
 
 CollapsedMetricPreferences normalized(const CollapsedMetricPreferences& preferences)
 {
-    std::array<bool, allCollapsedMetricKinds.size()> seen{};
+    std::array<bool, metricKindCount> seen{};
     CollapsedMetricPreferences result;
-    result.reserve(allCollapsedMetricKinds.size());
+    result.reserve(ReadingTable::collapsedKinds().size());
     for (const CollapsedMetricPreference& preference : preferences) {
+        if (!ReadingTable::of(preference.kind).collapsed)
+            continue;  // a tab, not a collapsed reading
         bool& kindSeen = seen[static_cast<size_t>(preference.kind)];
         if (!kindSeen)
             result.append(preference);
         kindSeen = true;
     }
-    for (CollapsedMetricKind kind : allCollapsedMetricKinds) {
+    for (MetricKind kind : ReadingTable::collapsedKinds()) {
         if (!seen[static_cast<size_t>(kind)])
-            result.append({kind, true});
+            result.append({kind, ReadingTable::of(kind).collapsed->addedVisible});
     }
     const bool anyVisible = std::any_of(result.cbegin(), result.cend(),
                                         [](const CollapsedMetricPreference& p) { return p.isVisible; });
@@ -74,9 +57,9 @@ void save(const CollapsedMetricPreferences& preferences, DefaultsStore& defaults
     defaults.setData(QString::fromLatin1(storageKey), encodeCollapsedMetricPreferences(normalized(preferences)));
 }
 
-QList<CollapsedMetricKind> visibleKinds(const CollapsedMetricPreferences& preferences)
+QList<MetricKind> visibleKinds(const CollapsedMetricPreferences& preferences)
 {
-    QList<CollapsedMetricKind> kinds;
+    QList<MetricKind> kinds;
     kinds.reserve(preferences.size());
     for (const CollapsedMetricPreference& preference : preferences) {
         if (preference.isVisible)

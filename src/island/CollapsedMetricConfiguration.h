@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/MetricTypes.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -11,21 +13,9 @@ namespace moravel {
 
 class DefaultsStore;
 
-// The readings the collapsed island can show. Declaration order is also the
-// order in which missing kinds are appended to a user's list.
-enum class CollapsedMetricKind { network, cpu, memory, power };
-
-inline constexpr std::array<CollapsedMetricKind, 4> allCollapsedMetricKinds{
-    CollapsedMetricKind::network, CollapsedMetricKind::cpu, CollapsedMetricKind::memory, CollapsedMetricKind::power};
-
-// The stored form: "network", "cpu", "memory", "power".
-QString rawValue(CollapsedMetricKind kind);
-// Exact, case-sensitive match of the stored form; nothing for any other text.
-std::optional<CollapsedMetricKind> collapsedMetricKindFromRawValue(QStringView raw);
-
 // One entry of the user's ordered list of collapsed readings.
 struct CollapsedMetricPreference {
-    CollapsedMetricKind kind = CollapsedMetricKind::network;
+    MetricKind kind = MetricKind::network;  // one of ReadingTable::collapsedKinds()
     bool isVisible = true;
 
     friend bool operator==(const CollapsedMetricPreference&, const CollapsedMetricPreference&) = default;
@@ -42,11 +32,13 @@ namespace CollapsedMetricConfiguration {
 
 inline constexpr char storageKey[] = "collapsedMetricPreferences.v1";
 
-// network, cpu, memory, power, all visible.
+// Every collapsed reading in the table's order: network, cpu, memory and
+// power visible, later additions hidden.
 const CollapsedMetricPreferences& defaultPreferences();
 
-// Each kind exactly once (the first entry of a kind wins, user order first,
-// missing kinds appended visible) and at least one entry visible. Idempotent.
+// Each collapsed kind exactly once (the first entry of a kind wins, user order
+// first, missing kinds appended as the table says) and at least one entry
+// visible. Idempotent.
 CollapsedMetricPreferences normalized(const CollapsedMetricPreferences& preferences);
 
 // The stored list, normalised; the defaults when nothing readable is stored.
@@ -55,7 +47,7 @@ CollapsedMetricPreferences load(const DefaultsStore& defaults);
 void save(const CollapsedMetricPreferences& preferences, DefaultsStore& defaults);
 
 // The kinds of the visible entries, in list order.
-QList<CollapsedMetricKind> visibleKinds(const CollapsedMetricPreferences& preferences);
+QList<MetricKind> visibleKinds(const CollapsedMetricPreferences& preferences);
 
 }  // namespace CollapsedMetricConfiguration
 

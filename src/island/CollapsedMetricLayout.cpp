@@ -1,37 +1,34 @@
 #include "island/CollapsedMetricLayout.h"
 
+#include "monitor/ReadingTable.h"
+
 #include <algorithm>
 
 namespace moravel {
 
 namespace CollapsedMetricLayout {
 
-double rowWidth(CollapsedMetricKind kind)
+double rowWidth(MetricKind kind)
 {
-    switch (kind) {
-    case CollapsedMetricKind::network: return 90;
-    case CollapsedMetricKind::cpu: return 48;
-    case CollapsedMetricKind::memory: return 48;
-    case CollapsedMetricKind::power: return 94;
-    }
-    return 0;
+    const auto& collapsed = ReadingTable::of(kind).collapsed;
+    return collapsed ? collapsed->width : 0;
 }
 
 namespace {
 
-double rangeWidth(const CollapsedMetricKind* begin, const CollapsedMetricKind* end)
+double rangeWidth(const MetricKind* begin, const MetricKind* end)
 {
     if (begin == end)
         return 0;
     double width = spacing * static_cast<double>(end - begin - 1);
-    for (const CollapsedMetricKind* kind = begin; kind != end; ++kind)
+    for (const MetricKind* kind = begin; kind != end; ++kind)
         width += rowWidth(*kind);
     return width;
 }
 
 }  // namespace
 
-double rowWidth(const QList<CollapsedMetricKind>& kinds)
+double rowWidth(const QList<MetricKind>& kinds)
 {
     return rangeWidth(kinds.constData(), kinds.constData() + kinds.size());
 }
@@ -43,10 +40,10 @@ struct Cut {
     double widerSide;
 };
 
-Cut bestCut(const QList<CollapsedMetricKind>& kinds)
+Cut bestCut(const QList<MetricKind>& kinds)
 {
     const qsizetype count = kinds.size();
-    const CollapsedMetricKind* data = kinds.constData();
+    const MetricKind* data = kinds.constData();
     if (count < 2)
         return {count, rangeWidth(data, data + count)};
     Cut best{1, std::max(rangeWidth(data, data + 1), rangeWidth(data + 1, data + count))};
@@ -60,17 +57,17 @@ Cut bestCut(const QList<CollapsedMetricKind>& kinds)
 
 }  // namespace
 
-qsizetype notchCutPosition(const QList<CollapsedMetricKind>& kinds)
+qsizetype notchCutPosition(const QList<MetricKind>& kinds)
 {
     return bestCut(kinds).position;
 }
 
-double widerSideWidth(const QList<CollapsedMetricKind>& kinds)
+double widerSideWidth(const QList<MetricKind>& kinds)
 {
     return bestCut(kinds).widerSide;
 }
 
-Split splitAroundNotch(const QList<CollapsedMetricKind>& kinds)
+Split splitAroundNotch(const QList<MetricKind>& kinds)
 {
     const qsizetype cut = notchCutPosition(kinds);
     return Split{kinds.first(cut), kinds.sliced(cut)};
@@ -98,9 +95,9 @@ QString title(CollapsedMetricLayoutPreset preset)
     return {};
 }
 
-QList<CollapsedMetricKind> visibleKinds(CollapsedMetricLayoutPreset preset)
+QList<MetricKind> visibleKinds(CollapsedMetricLayoutPreset preset)
 {
-    using K = CollapsedMetricKind;
+    using K = MetricKind;
     switch (preset) {
     case CollapsedMetricLayoutPreset::minimal: return {K::cpu, K::memory};
     case CollapsedMetricLayoutPreset::balanced: return {K::network, K::cpu, K::memory, K::power};
@@ -111,11 +108,11 @@ QList<CollapsedMetricKind> visibleKinds(CollapsedMetricLayoutPreset preset)
 
 CollapsedMetricPreferences preferences(CollapsedMetricLayoutPreset preset)
 {
-    const QList<CollapsedMetricKind> shown = visibleKinds(preset);
+    const QList<MetricKind> shown = visibleKinds(preset);
     CollapsedMetricPreferences list;
-    for (CollapsedMetricKind kind : shown)
+    for (MetricKind kind : shown)
         list.append({kind, true});
-    for (CollapsedMetricKind kind : allCollapsedMetricKinds) {
+    for (MetricKind kind : ReadingTable::collapsedKinds()) {
         if (!shown.contains(kind))
             list.append({kind, false});
     }
@@ -124,7 +121,7 @@ CollapsedMetricPreferences preferences(CollapsedMetricLayoutPreset preset)
 
 std::optional<CollapsedMetricLayoutPreset> matchingLayoutPreset(const CollapsedMetricPreferences& preferences)
 {
-    const QList<CollapsedMetricKind> shown = CollapsedMetricConfiguration::visibleKinds(preferences);
+    const QList<MetricKind> shown = CollapsedMetricConfiguration::visibleKinds(preferences);
     for (CollapsedMetricLayoutPreset preset : allCollapsedMetricLayoutPresets) {
         if (visibleKinds(preset) == shown)
             return preset;

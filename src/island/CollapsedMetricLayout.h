@@ -10,24 +10,24 @@ namespace CollapsedMetricLayout {
 inline constexpr double spacing = 17;
 
 // Points reserved for one reading in the collapsed row.
-double rowWidth(CollapsedMetricKind kind);
+double rowWidth(MetricKind kind);
 // The kinds side by side with `spacing` between neighbours; 0 for none.
-double rowWidth(const QList<CollapsedMetricKind>& kinds);
+double rowWidth(const QList<MetricKind>& kinds);
 
 struct Split {
-    QList<CollapsedMetricKind> left;
-    QList<CollapsedMetricKind> right;
+    QList<MetricKind> left;
+    QList<MetricKind> right;
 
     friend bool operator==(const Split&, const Split&) = default;
 };
 
 // Cuts the kinds, order kept, into a left and a right run whose wider side is
 // as narrow as possible (the earliest such cut on ties). One kind goes left.
-Split splitAroundNotch(const QList<CollapsedMetricKind>& kinds);
+Split splitAroundNotch(const QList<MetricKind>& kinds);
 // The position of that cut: left = kinds[0..cut), right = kinds[cut..).
-qsizetype notchCutPosition(const QList<CollapsedMetricKind>& kinds);
+qsizetype notchCutPosition(const QList<MetricKind>& kinds);
 // The width of the wider run of that split; both sides of the notch get it.
-double widerSideWidth(const QList<CollapsedMetricKind>& kinds);
+double widerSideWidth(const QList<MetricKind>& kinds);
 
 }  // namespace CollapsedMetricLayout
 
@@ -42,7 +42,7 @@ QString rawValue(CollapsedMetricLayoutPreset preset);
 // "Minimal", "Balanced", "Power".
 QString title(CollapsedMetricLayoutPreset preset);
 // The kinds the preset shows, left to right.
-QList<CollapsedMetricKind> visibleKinds(CollapsedMetricLayoutPreset preset);
+QList<MetricKind> visibleKinds(CollapsedMetricLayoutPreset preset);
 // The full list the preset stands for: its kinds visible, every other kind hidden after them.
 CollapsedMetricPreferences preferences(CollapsedMetricLayoutPreset preset);
 // The first preset whose visible kinds equal, in order, the visible kinds of the list.

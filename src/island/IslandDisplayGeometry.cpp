@@ -38,7 +38,7 @@ double IslandDisplayGeometry::shoulderWidth() const
     return hasNotch() ? std::min(notchDepth / shoulderDivisor, shoulderMaximum) : 0;
 }
 
-QSizeF IslandDisplayGeometry::collapsedSize(const QList<CollapsedMetricKind>& visibleKinds) const
+QSizeF IslandDisplayGeometry::collapsedSize(const QList<MetricKind>& visibleKinds) const
 {
     if (hasNotch()) {
         // Both sides take the width of the wider one, so the notch stays centred.
@@ -51,7 +51,7 @@ QSizeF IslandDisplayGeometry::collapsedSize(const QList<CollapsedMetricKind>& vi
     return {std::max(width, plainMinimumCollapsedWidth), plainCollapsedHeight};
 }
 
-QSizeF IslandDisplayGeometry::panelSize(bool expanded, const QList<CollapsedMetricKind>& visibleKinds) const
+QSizeF IslandDisplayGeometry::panelSize(bool expanded, const QList<MetricKind>& visibleKinds) const
 {
     QSizeF size;
     if (expanded) {

@@ -37,9 +37,9 @@ struct IslandDisplayGeometry {
     double shoulderWidth() const;
 
     // The collapsed island for the visible kinds, in list order.
-    QSizeF collapsedSize(const QList<CollapsedMetricKind>& visibleKinds) const;
+    QSizeF collapsedSize(const QList<MetricKind>& visibleKinds) const;
     // The panel in either state, shoulders included.
-    QSizeF panelSize(bool expanded, const QList<CollapsedMetricKind>& visibleKinds) const;
+    QSizeF panelSize(bool expanded, const QList<MetricKind>& visibleKinds) const;
 
     friend bool operator==(const IslandDisplayGeometry&, const IslandDisplayGeometry&) = default;
 };

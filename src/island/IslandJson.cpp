@@ -1,5 +1,7 @@
 #include "island/IslandJson.h"
 
+#include "monitor/ReadingTable.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -28,7 +30,7 @@ void appendPreferences(QByteArray& out, const CollapsedMetricPreferences& prefer
         if (i > 0)
             out += ',';
         out += "{\"kind\":";
-        appendString(out, rawValue(preferences[i].kind));
+        appendString(out, QString::fromLatin1(ReadingTable::of(preferences[i].kind).key));
         out += ",\"isVisible\":";
         out += jsonBool(preferences[i].isVisible);
         out += '}';
@@ -63,7 +65,7 @@ std::optional<CollapsedMetricPreference> decodePreference(const QJsonValue& valu
     const QJsonValue kindValue = object.value(QLatin1StringView("kind"));
     if (!kindValue.isString())
         return std::nullopt;
-    const std::optional<CollapsedMetricKind> kind = collapsedMetricKindFromRawValue(kindValue.toString());
+    const std::optional<MetricKind> kind = ReadingTable::collapsedKindFromKey(kindValue.toString());
     const std::optional<bool> isVisible = boolMember(object, QLatin1StringView("isVisible"));
     if (!kind || !isVisible)
         return std::nullopt;
@@ -113,7 +115,7 @@ QByteArray encodeIslandPreferences(const IslandPreferences& preferences)
     out += ",\"expandOnHover\":";
     out += jsonBool(preferences.expandOnHover);
     out += ",\"selectedMetric\":";
-    appendString(out, rawValue(preferences.selectedMetric));
+    appendString(out, QString::fromLatin1(ReadingTable::of(preferences.selectedMetric).title));
     out += ",\"showPowerFlow\":";
     out += jsonBool(preferences.showPowerFlow);
     out += '}';
@@ -132,7 +134,7 @@ std::optional<IslandPreferences> decodeIslandPreferences(const QByteArray& json)
     const auto showPowerFlow = boolMember(object, QLatin1StringView("showPowerFlow"));
     const QJsonValue selectedValue = object.value(QLatin1StringView("selectedMetric"));
     const auto selectedMetric =
-        selectedValue.isString() ? metricKindFromRawValue(selectedValue.toString()) : std::nullopt;
+        selectedValue.isString() ? ReadingTable::tabFromTitle(selectedValue.toString()) : std::nullopt;
     if (!collapsedMetrics || !expandOnHover || !showPowerFlow || !selectedMetric)
         return std::nullopt;
     return IslandPreferences{*collapsedMetrics, *expandOnHover, *selectedMetric, *showPowerFlow};

@@ -1,13 +1,16 @@
 #include "island/IslandPreferences.h"
 
 #include "island/IslandJson.h"
+#include "monitor/ReadingTable.h"
 #include "support/DefaultsStore.h"
 
 namespace moravel::IslandPreferencesStore {
 
 IslandPreferences normalized(IslandPreferences preferences)
 {
-    // selectedMetric cannot hold anything but a valid tab, so only the list needs work.
+    // Only a tab can be stored as the selected one.
+    if (!ReadingTable::tabs().contains(preferences.selectedMetric))
+        preferences.selectedMetric = MetricKind::overview;
     preferences.collapsedMetrics = CollapsedMetricConfiguration::normalized(preferences.collapsedMetrics);
     return preferences;
 }

@@ -1,5 +1,6 @@
 #include "island/IslandState.h"
 
+#include "monitor/ReadingTable.h"
 #include "support/DefaultsStore.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,
     setLockedOpen(pinned);
 }
 
-QList<CollapsedMetricKind> IslandState::visibleCollapsedMetricKinds() const
+QList<MetricKind> IslandState::visibleCollapsedMetricKinds() const
 {
     return CollapsedMetricConfiguration::visibleKinds(collapsedMetricPreferences_);
 }
@@ -104,7 +105,7 @@ void IslandState::setExpandOnHover(bool expandOnHover)
 
 void IslandState::setSelectedMetric(MetricKind metric)
 {
-    if (selectedMetric_ == metric)
+    if (selectedMetric_ == metric || !ReadingTable::tabs().contains(metric))
         return;
     selectedMetric_ = metric;
     emit selectedMetricChanged(metric);
@@ -217,20 +218,20 @@ void IslandState::persistPreferences()
     emit preferencesSaveFailureChanged(preferencesSaveFailure_);
 }
 
-qsizetype IslandState::indexOfCollapsedMetric(CollapsedMetricKind kind) const
+qsizetype IslandState::indexOfCollapsedMetric(MetricKind kind) const
 {
     const auto found = std::find_if(collapsedMetricPreferences_.cbegin(), collapsedMetricPreferences_.cend(),
                                     [kind](const CollapsedMetricPreference& p) { return p.kind == kind; });
     return found == collapsedMetricPreferences_.cend() ? -1 : found - collapsedMetricPreferences_.cbegin();
 }
 
-bool IslandState::isCollapsedMetricVisible(CollapsedMetricKind kind) const
+bool IslandState::isCollapsedMetricVisible(MetricKind kind) const
 {
     const qsizetype index = indexOfCollapsedMetric(kind);
     return index >= 0 && collapsedMetricPreferences_[index].isVisible;
 }
 
-bool IslandState::canHideCollapsedMetric(CollapsedMetricKind kind) const
+bool IslandState::canHideCollapsedMetric(MetricKind kind) const
 {
     if (!isCollapsedMetricVisible(kind))
         return true;
@@ -239,7 +240,7 @@ bool IslandState::canHideCollapsedMetric(CollapsedMetricKind kind) const
     return visibleCount > 1;
 }
 
-void IslandState::setCollapsedMetric(CollapsedMetricKind kind, bool isVisible)
+void IslandState::setCollapsedMetric(MetricKind kind, bool isVisible)
 {
     const qsizetype index = indexOfCollapsedMetric(kind);
     if (index < 0 || collapsedMetricPreferences_[index].isVisible == isVisible)

@@ -58,7 +58,7 @@ public:
     const std::optional<QString>& preferencesSaveFailure() const { return preferencesSaveFailure_; }
 
     // The kinds shown in the collapsed island, in list order.
-    QList<CollapsedMetricKind> visibleCollapsedMetricKinds() const;
+    QList<MetricKind> visibleCollapsedMetricKinds() const;
 
     // Plain writes: they notify and do nothing else.
     void setLockedOpen(bool lockedOpen);
@@ -84,10 +84,10 @@ public:
     void beginInteraction();
     void endInteraction();
 
-    bool isCollapsedMetricVisible(CollapsedMetricKind kind) const;
+    bool isCollapsedMetricVisible(MetricKind kind) const;
     // False only for the last visible reading.
-    bool canHideCollapsedMetric(CollapsedMetricKind kind) const;
-    void setCollapsedMetric(CollapsedMetricKind kind, bool isVisible);
+    bool canHideCollapsedMetric(MetricKind kind) const;
+    void setCollapsedMetric(MetricKind kind, bool isVisible);
     void applyLayoutPreset(CollapsedMetricLayoutPreset preset);
     // Moves the entries at `fromOffsets` so they sit, in their relative order,
     // before the entry that was at `toOffset` (the end when it equals the size).
@@ -112,7 +112,7 @@ private:
     void setShowsExpandedContent(bool shows);
     void setMorphing(bool morphing);
     void finishCollapse(bool force);
-    qsizetype indexOfCollapsedMetric(CollapsedMetricKind kind) const;
+    qsizetype indexOfCollapsedMetric(MetricKind kind) const;
 
     DefaultsStore& preferencesDefaults_;
     Scheduler& scheduler_;

@@ -11,11 +11,6 @@ namespace {
 
 constexpr double absent = std::numeric_limits<double>::quiet_NaN();
 
-double swapPercent(const SystemSnapshot& s)
-{
-    return s.swapTotal > 0 ? static_cast<double>(s.swapUsed) / static_cast<double>(s.swapTotal) * 100.0 : absent;
-}
-
 // The busiest GPU that tells how busy it is.
 double gpuBusyPercent(const SystemSnapshot& s)
 {
@@ -38,7 +33,6 @@ const std::array<SeriesDescriptor, seriesCount>& allSeries()
         {Series::upload, "uploadBytesPerSecond", [](const SystemSnapshot& s) { return s.uploadBytesPerSecond; }},
         {Series::systemPower, "systemPowerWatts", [](const SystemSnapshot& s) { return systemPowerWatts(s); }},
         {Series::batteryPower, "batteryPowerWatts", [](const SystemSnapshot& s) { return s.batteryPowerWatts; }},
-        {Series::swap, "swapPercent", swapPercent},
         {Series::diskRead, "diskReadBytesPerSecond", [](const SystemSnapshot& s) { return s.diskReadBytesPerSecond; }},
         {Series::diskWrite, "diskWriteBytesPerSecond",
          [](const SystemSnapshot& s) { return s.diskWriteBytesPerSecond; }},

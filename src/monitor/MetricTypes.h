@@ -60,8 +60,6 @@ struct SystemSnapshot {
     double memoryPercent = 0;
     uint64_t memoryUsed = 0;
     uint64_t memoryTotal = 0;
-    uint64_t swapUsed = 0;   // bytes; both 0 on a machine without swap
-    uint64_t swapTotal = 0;
     QList<double> cpuCorePercents;  // busy share of each core, in core order
     std::optional<std::array<double, 3>> loadAverage;  // over 1, 5 and 15 minutes
     double downloadBytesPerSecond = 0;
@@ -101,7 +99,6 @@ enum class Series : uint8_t {
     upload,
     systemPower,
     batteryPower,
-    swap,
     diskRead,
     diskWrite,
     cpuTemperature,
@@ -122,14 +119,9 @@ struct MetricSample {
 
 using MetricHistory = QList<MetricSample>;
 
-// The tabs of the expanded dashboard. The title is also the stored form.
-enum class MetricKind { overview, cpu, memory, network, power };
-
-inline constexpr std::array<MetricKind, 5> allMetricKinds{MetricKind::overview, MetricKind::cpu, MetricKind::memory,
-                                                          MetricKind::network, MetricKind::power};
-
-QString rawValue(MetricKind kind);
-// Exact, case-sensitive match of the stored form; nothing for any other text.
-std::optional<MetricKind> metricKindFromRawValue(QStringView raw);
+// Every kind of reading, and the dashboard's overview. What each one is
+// called, shows and stores lives in the reading table (ReadingTable.h).
+enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power };
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::power) + 1;
 
 }  // namespace moravel

@@ -1,11 +1,12 @@
 #include "island/CollapsedMetricLayout.h"
 #include "island/IslandJson.h"
+#include "monitor/ReadingTable.h"
 #include "support/MemoryDefaultsStore.h"
 
 #include <gtest/gtest.h>
 
 using namespace moravel;
-using K = CollapsedMetricKind;
+using K = MetricKind;
 using P = CollapsedMetricPreference;
 using Preset = CollapsedMetricLayoutPreset;
 
@@ -22,8 +23,10 @@ bool isWellFormed(const CollapsedMetricPreferences& list)
         kinds.append(p.kind);
         anyVisible |= p.isVisible;
     }
+    QList<K> expected = ReadingTable::collapsedKinds();
     std::sort(kinds.begin(), kinds.end());
-    return anyVisible && kinds == QList<K>(allCollapsedMetricKinds.begin(), allCollapsedMetricKinds.end());
+    std::sort(expected.begin(), expected.end());
+    return anyVisible && kinds == expected;
 }
 
 }  // namespace
@@ -46,7 +49,7 @@ TEST(CollapsedMetricConfiguration, NormalizingAnyShortListIsWellFormedAndIdempot
         CollapsedMetricPreferences list;
         for (int c = code; c > 0; c /= 9) {
             if (const int digit = c % 9; digit != 0)
-                list.append({allCollapsedMetricKinds[static_cast<size_t>(digit - 1) / 2], digit % 2 == 0});
+                list.append({ReadingTable::collapsedKinds()[(digit - 1) / 2], digit % 2 == 0});
         }
         const CollapsedMetricPreferences once = CollapsedMetricConfiguration::normalized(list);
         ASSERT_TRUE(isWellFormed(once)) << code;

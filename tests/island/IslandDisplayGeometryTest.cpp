@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 using namespace moravel;
-using K = CollapsedMetricKind;
+using K = MetricKind;
 
 namespace {
 

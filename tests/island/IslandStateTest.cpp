@@ -1,5 +1,6 @@
 #include "island/IslandJson.h"
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
 
@@ -9,14 +10,14 @@
 #include <memory>
 
 using namespace moravel;
-using K = CollapsedMetricKind;
+using K = MetricKind;
 
 namespace {
 
 const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageKey);
 
 QString shown(bool v) { return v ? QStringLiteral("true") : QStringLiteral("false"); }
-QString shown(MetricKind v) { return rawValue(v); }
+QString shown(MetricKind v) { return QString::fromLatin1(ReadingTable::of(v).title); }
 QString shown(const CollapsedMetricPreferences& v) { return QString::fromLatin1(encodeCollapsedMetricPreferences(v)); }
 QString shown(const IslandDisplayGeometry& g) { return QStringLiteral("%1x%2").arg(g.notchWidth).arg(g.notchDepth); }
 

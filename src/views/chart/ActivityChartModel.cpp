@@ -1,6 +1,7 @@
 #include "views/chart/ActivityChartModel.h"
 
-#include "views/kit/IslandPalette.h"
+#include "monitor/ReadingTable.h"
+#include "views/kit/ReadingColors.h"
 
 #include <QLocale>
 
@@ -18,34 +19,39 @@ double finiteOrZero(double value)
     return std::isfinite(value) ? value : 0.0;
 }
 
-template <typename Pick>
-QList<double> valuesOf(SampleWindow window, Pick pick)
+QList<double> valuesOf(SampleWindow window, const ChartLine& line)
 {
     QList<double> values;
     values.reserve(static_cast<qsizetype>(window.size()));
     for (const MetricSample& sample : window)
-        values.append(finiteOrZero(pick(sample)));
+        values.append(finiteOrZero(sample[line.series] / line.divisor));
     return values;
 }
 
-double networkPeak(SampleWindow window)
+bool isShown(SampleWindow window, const ChartLine& line)
+{
+    return !line.whileCharging || (!window.empty() && window.back().isCharging);
+}
+
+// The highest value the tab's lines reach, at least 1; a line drawn only
+// while charging counts where its sample was taken while charging.
+double peakOf(SampleWindow window, const TabSpec& tab)
 {
     double peak = 1.0;
     for (const MetricSample& sample : window) {
-        peak = std::max({peak, finiteOrZero(sample[Series::download] / 1000), finiteOrZero(sample[Series::upload] / 1000)});
+        for (const ChartLine& line : tab.lines) {
+            if (!line.whileCharging || sample.isCharging)
+                peak = std::max(peak, finiteOrZero(sample[line.series] / line.divisor));
+        }
     }
     return peak;
 }
 
-double powerPeak(SampleWindow window)
+const TabSpec& tabOf(MetricKind metric)
 {
-    double peak = 1.0;
-    for (const MetricSample& sample : window) {
-        peak = std::max(peak, finiteOrZero(sample[Series::systemPower]));
-        if (sample.isCharging)
-            peak = std::max(peak, finiteOrZero(sample[Series::batteryPower]));
-    }
-    return peak;
+    static const TabSpec none;
+    const auto& tab = ReadingTable::of(metric).tab;
+    return tab ? *tab : none;
 }
 
 QDateTime truncatedToSecond(const QDateTime& time)
@@ -67,30 +73,12 @@ SampleWindow chartWindow(const MetricHistory& history)
 
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric)
 {
-    const auto cpu = [](const MetricSample& s) { return s[Series::cpu]; };
-    const auto memory = [](const MetricSample& s) { return s[Series::memory]; };
-    switch (metric) {
-    case MetricKind::overview:
-        return {{valuesOf(window, cpu), IslandPalette::mint(), false},
-                {valuesOf(window, memory), IslandPalette::cyan(), true}};
-    case MetricKind::cpu:
-        return {{valuesOf(window, cpu), IslandPalette::mint(), false}};
-    case MetricKind::memory:
-        return {{valuesOf(window, memory), IslandPalette::cyan(), false}};
-    case MetricKind::network:
-        return {{valuesOf(window, [](const MetricSample& s) { return s[Series::download] / 1000; }), IslandPalette::cyan(), false},
-                {valuesOf(window, [](const MetricSample& s) { return s[Series::upload] / 1000; }), IslandPalette::mint(), false}};
-    case MetricKind::power: {
-        QList<ActivitySeries> series{
-            {valuesOf(window, [](const MetricSample& s) { return s[Series::systemPower]; }), IslandPalette::cyan(), false}};
-        if (!window.empty() && window.back().isCharging) {
-            series.append({valuesOf(window, [](const MetricSample& s) { return s[Series::batteryPower]; }),
-                           IslandPalette::mint(), true});
-        }
-        return series;
+    QList<ActivitySeries> series;
+    for (const ChartLine& line : tabOf(metric).lines) {
+        if (isShown(window, line))
+            series.append({valuesOf(window, line), toneColor(line.tone), line.dashed});
     }
-    }
-    return {};
+    return series;
 }
 
 double roundUpToStep(double candidate)
@@ -110,17 +98,10 @@ double roundUpToStep(double candidate)
 
 YDomain yDomain(SampleWindow window, MetricKind metric)
 {
-    switch (metric) {
-    case MetricKind::overview:
-    case MetricKind::cpu:
-    case MetricKind::memory:
+    const TabSpec& tab = tabOf(metric);
+    if (tab.isPercent)
         return {0, 100};
-    case MetricKind::network:
-        return {0, roundUpToStep(std::max(networkPeak(window) * 1.12, 10.0))};
-    case MetricKind::power:
-        return {0, roundUpToStep(std::max(powerPeak(window) * 1.12, 20.0))};
-    }
-    return {0, 100};
+    return {0, roundUpToStep(std::max(peakOf(window, tab) * 1.12, tab.minimumTop))};
 }
 
 QDateTime windowEnd(SampleWindow window, const QDateTime& now)
@@ -132,14 +113,7 @@ QDateTime windowEnd(SampleWindow window, const QDateTime& now)
 
 QString unitSuffix(MetricKind metric)
 {
-    switch (metric) {
-    case MetricKind::network:
-        return QStringLiteral("K");
-    case MetricKind::power:
-        return QStringLiteral("W");
-    default:
-        return QStringLiteral("%");
-    }
+    return QString::fromLatin1(tabOf(metric).axisSuffix);
 }
 
 QString axisLabel(double value, MetricKind metric)
@@ -161,7 +135,7 @@ std::array<QString, 3> timeLabels(const QDateTime& windowEnd)
 
 QString accessibilityValue(MetricKind metric, qsizetype sampleCount)
 {
-    return rawValue(metric) + QStringLiteral(", ") + QString::number(sampleCount) + QStringLiteral(" samples");
+    return QString::fromLatin1(ReadingTable::of(metric).title) + QStringLiteral(", ") + QString::number(sampleCount) + QStringLiteral(" samples");
 }
 
 QRectF plotRect(const QSizeF& canvas)

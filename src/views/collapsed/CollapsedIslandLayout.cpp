@@ -10,7 +10,7 @@ enum class RowAlignment { leading, centre, trailing };
 
 // Lays one run of readings into `row` (a strip of the line's full height),
 // with a separator between neighbours.
-void placeRow(CollapsedIslandLayout& layout, const QList<CollapsedMetricKind>& kinds, const QRectF& row,
+void placeRow(CollapsedIslandLayout& layout, const QList<MetricKind>& kinds, const QRectF& row,
               RowAlignment alignment, double readingHeight)
 {
     if (kinds.isEmpty())
@@ -40,7 +40,7 @@ void placeRow(CollapsedIslandLayout& layout, const QList<CollapsedMetricKind>& k
 }  // namespace
 
 CollapsedIslandLayout CollapsedIslandLayout::make(const IslandDisplayGeometry& geometry,
-                                                  const QList<CollapsedMetricKind>& kinds, const QRectF& bounds,
+                                                  const QList<MetricKind>& kinds, const QRectF& bounds,
                                                   double readingHeight)
 {
     CollapsedIslandLayout layout;
@@ -67,7 +67,7 @@ CollapsedIslandLayout CollapsedIslandLayout::make(const IslandDisplayGeometry& g
     return layout;
 }
 
-std::optional<QRectF> CollapsedIslandLayout::readingRect(CollapsedMetricKind kind) const
+std::optional<QRectF> CollapsedIslandLayout::readingRect(MetricKind kind) const
 {
     for (const Reading& reading : readings) {
         if (reading.kind == kind)

@@ -15,7 +15,7 @@ namespace moravel {
 // to exactly what the display geometry gives the collapsed panel.
 struct CollapsedIslandLayout {
     struct Reading {
-        CollapsedMetricKind kind = CollapsedMetricKind::network;
+        MetricKind kind = MetricKind::network;
         QRectF rect;
     };
 
@@ -36,10 +36,10 @@ struct CollapsedIslandLayout {
     // Notched screen: the kinds split into a run left of the camera (hugging it
     // from the left) and a run right of it; otherwise one centred row.
     // `readingHeight` is the height of one line of readings.
-    static CollapsedIslandLayout make(const IslandDisplayGeometry& geometry, const QList<CollapsedMetricKind>& kinds,
+    static CollapsedIslandLayout make(const IslandDisplayGeometry& geometry, const QList<MetricKind>& kinds,
                                       const QRectF& bounds, double readingHeight);
 
-    std::optional<QRectF> readingRect(CollapsedMetricKind kind) const;
+    std::optional<QRectF> readingRect(MetricKind kind) const;
 };
 
 }  // namespace moravel

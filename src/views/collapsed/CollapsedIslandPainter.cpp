@@ -3,6 +3,7 @@
 #include "views/collapsed/CollapsedReadings.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/ReadingColors.h"
 #include "views/kit/SymbolIcons.h"
 
 #include <QFontMetricsF>
@@ -142,10 +143,16 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& s
             RunAlignment::centre);
 }
 
-void drawLoad(QPainter& painter, const QRectF& frame, const QString& iconName, double percent, const QColor& color)
+// An icon and a percentage in the colour of the reading's level; a dash
+// where the machine has no such reading.
+void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
 {
+    const ReadingDescriptor& reading = ReadingTable::of(kind);
+    const double percent = reading.percent(snapshot);
+    const QColor& color = std::isfinite(percent) ? readingColor(kind, percent) : IslandPalette::secondary();
     drawRun(painter, frame,
-            {icon(iconName, color), text(CollapsedReadings::percentText(percent), baseFont(), color, kLabelSpacing)},
+            {icon(QString::fromLatin1(reading.icon), color),
+             text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
             RunAlignment::trailing);
 }
 
@@ -171,19 +178,14 @@ void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& sna
 
 void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& reading, const SystemSnapshot& snapshot)
 {
-    switch (reading.kind) {
-    case CollapsedMetricKind::network:
+    switch (ReadingTable::of(reading.kind).collapsed->style) {
+    case CollapsedStyle::network:
         drawNetwork(painter, reading.rect, snapshot);
         return;
-    case CollapsedMetricKind::cpu:
-        drawLoad(painter, reading.rect, QStringLiteral("cpu"), snapshot.cpuPercent,
-                 CollapsedReadings::cpuColor(snapshot.cpuPercent));
+    case CollapsedStyle::load:
+        drawLoad(painter, reading.rect, reading.kind, snapshot);
         return;
-    case CollapsedMetricKind::memory:
-        drawLoad(painter, reading.rect, QStringLiteral("memorychip"), snapshot.memoryPercent,
-                 CollapsedReadings::memoryColor(snapshot.memoryPercent));
-        return;
-    case CollapsedMetricKind::power:
+    case CollapsedStyle::power:
         drawPower(painter, reading.rect, snapshot);
         return;
     }

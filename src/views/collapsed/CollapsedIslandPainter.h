@@ -15,7 +15,7 @@ namespace moravel {
 // Everything the collapsed island is drawn from.
 struct CollapsedContent {
     SystemSnapshot snapshot;
-    QList<CollapsedMetricKind> kinds;  // the visible kinds, in list order
+    QList<MetricKind> kinds;  // the visible kinds, in list order
     IslandDisplayGeometry geometry;
 };
 

@@ -3,6 +3,7 @@
 #include "island/IslandState.h"
 #include "monitor/SystemMonitor.h"
 #include "views/collapsed/CollapsedReadings.h"
+#include "views/kit/ReadingColors.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -87,17 +88,17 @@ QSize CollapsedIslandView::sizeHint() const
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
 }
 
-QString CollapsedIslandView::readingText(CollapsedMetricKind kind, const SystemSnapshot& snapshot)
+QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     using namespace CollapsedReadings;
-    switch (kind) {
-    case CollapsedMetricKind::network:
+    switch (ReadingTable::of(kind).collapsed->style) {
+    case CollapsedStyle::network:
         return downloadText(snapshot.downloadBytesPerSecond) + uploadText(snapshot.uploadBytesPerSecond);
-    case CollapsedMetricKind::cpu:
-        return percentText(snapshot.cpuPercent) + cpuColor(snapshot.cpuPercent).name();
-    case CollapsedMetricKind::memory:
-        return percentText(snapshot.memoryPercent) + memoryColor(snapshot.memoryPercent).name();
-    case CollapsedMetricKind::power: {
+    case CollapsedStyle::load: {
+        const double percent = ReadingTable::of(kind).percent(snapshot);
+        return ReadingTable::valueText(kind, snapshot) + readingColor(kind, percent).name();
+    }
+    case CollapsedStyle::power: {
         if (!hasBatteryReading(snapshot))
             return {};
         const PowerReadingTexts texts = powerReadingTexts(snapshot);
@@ -157,7 +158,7 @@ bool CollapsedIslandView::event(QEvent* event)
 bool CollapsedIslandView::showPowerToolTip(const QPoint& position, const QPoint& globalPosition)
 {
     const std::optional<QString> tip = CollapsedReadings::powerToolTip(monitor_.snapshot());
-    const std::optional<QRectF> reading = readingLayout().readingRect(CollapsedMetricKind::power);
+    const std::optional<QRectF> reading = readingLayout().readingRect(MetricKind::power);
     if (!tip || !reading || !reading->contains(position))
         return false;
     QToolTip::showText(globalPosition, *tip, this, reading->toAlignedRect());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "island/CollapsedMetricConfiguration.h"
 #include "monitor/MetricTypes.h"
 
 #include <QColor>
@@ -17,12 +16,6 @@ namespace CollapsedReadings {
 
 inline constexpr char accessibleName[] = "Moravel system monitor";
 
-// Colour by load, tested from the top on the unrounded value.
-QColor cpuColor(double cpuPercent);
-QColor memoryColor(double memoryPercent);
-
-// "%.0f%%": 42.6 reads "43%".
-QString percentText(double percent);
 // "↓" and "↑" written directly before the compact speed.
 QString downloadText(double bytesPerSecond);
 QString uploadText(double bytesPerSecond);
@@ -49,7 +42,7 @@ PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot);
 std::optional<QString> powerToolTip(const SystemSnapshot& snapshot);
 
 // One phrase per visible kind, in order, joined by ", "; empty for no kinds.
-QString accessibilitySummary(const QList<CollapsedMetricKind>& kinds, const SystemSnapshot& snapshot);
+QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot);
 
 }  // namespace CollapsedReadings
 

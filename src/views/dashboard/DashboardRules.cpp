@@ -1,6 +1,7 @@
 #include "views/dashboard/DashboardRules.h"
 
-#include "views/kit/IslandPalette.h"
+#include "monitor/ReadingTable.h"
+#include "views/kit/ReadingColors.h"
 
 namespace moravel {
 
@@ -17,29 +18,17 @@ QString headerMessage(const SystemSnapshot& snapshot)
 
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)
 {
-    const LegendEntry cpu{QStringLiteral("CPU"), IslandPalette::mint()};
-    const LegendEntry memory{QStringLiteral("Memory"), IslandPalette::cyan()};
-    switch (metric) {
-    case MetricKind::overview:
-        return {cpu, memory};
-    case MetricKind::cpu:
-        return {cpu};
-    case MetricKind::memory:
-        return {memory};
-    case MetricKind::network:
-        return {{QStringLiteral("Download"), IslandPalette::cyan()}, {QStringLiteral("Upload"), IslandPalette::mint()}};
-    case MetricKind::power: {
-        // Without a battery the chart shows what the power supply delivers.
-        if (!snapshot.hasBattery)
-            return {{QStringLiteral("Input"), IslandPalette::cyan()}};
-        QList<LegendEntry> entries{{snapshot.isExternalPowerConnected ? QStringLiteral("System") : QStringLiteral("Draw"),
-                                    IslandPalette::cyan()}};
-        if (snapshot.isCharging)
-            entries.append({QStringLiteral("Charging"), IslandPalette::mint()});
+    QList<LegendEntry> entries;
+    const auto& tab = ReadingTable::of(metric).tab;
+    if (!tab)
         return entries;
+    for (const ChartLine& line : tab->lines) {
+        if (line.whileCharging && !(snapshot.hasBattery && snapshot.isCharging))
+            continue;
+        entries.append({line.legendFor ? line.legendFor(snapshot) : QString::fromLatin1(line.legend),
+                        toneColor(line.tone)});
     }
-    }
-    return {};
+    return entries;
 }
 
 }  // namespace moravel

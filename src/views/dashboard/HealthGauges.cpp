@@ -1,52 +1,22 @@
 #include "views/dashboard/HealthGauges.h"
 
-#include "monitor/Formatters.h"
-#include "views/kit/IslandPalette.h"
+#include "monitor/ReadingTable.h"
+#include "views/kit/ReadingColors.h"
 
 namespace moravel {
 
-namespace {
-QString percentText(double percent)
-{
-    return MetricFormat::fixed(percent, 0) + QLatin1Char('%');
-}
-}  // namespace
-
-QColor cpuGaugeAccent(double cpuPercent)
-{
-    if (cpuPercent >= 95)
-        return IslandPalette::red();
-    if (cpuPercent >= 85)
-        return IslandPalette::amber();
-    if (cpuPercent >= 70)
-        return IslandPalette::yellow();
-    return IslandPalette::primary();
-}
-
-QColor memoryGaugeAccent(double memoryPercent)
-{
-    if (memoryPercent >= 93)
-        return IslandPalette::red();
-    if (memoryPercent >= 85)
-        return IslandPalette::amber();
-    if (memoryPercent >= 75)
-        return IslandPalette::yellow();
-    return IslandPalette::primary();
-}
-
 std::array<HealthMetric, 4> healthMetrics(const SystemSnapshot& snapshot)
 {
-    const QString network = QStringLiteral("↓") + MetricFormat::speed(snapshot.downloadBytesPerSecond) +
-                            QStringLiteral("  ↑") + MetricFormat::speed(snapshot.uploadBytesPerSecond);
-    return {{
-        {QStringLiteral("cpu"), QStringLiteral("CPU"), percentText(snapshot.cpuPercent),
-         cpuGaugeAccent(snapshot.cpuPercent)},
-        {QStringLiteral("memorychip"), QStringLiteral("MEM"), percentText(snapshot.memoryPercent),
-         memoryGaugeAccent(snapshot.memoryPercent)},
-        {QStringLiteral("wifi"), QStringLiteral("Network"), network, IslandPalette::cyan()},
-        {QStringLiteral("internaldrive"), QStringLiteral("Disk"), percentText(snapshot.diskPercent),
-         IslandPalette::primary()},
-    }};
+    std::array<HealthMetric, 4> gauges;
+    const QList<MetricKind>& kinds = ReadingTable::gaugeKinds();
+    for (size_t i = 0; i < gauges.size() && i < static_cast<size_t>(kinds.size()); ++i) {
+        const ReadingDescriptor& reading = ReadingTable::of(kinds[static_cast<qsizetype>(i)]);
+        // Colour by the reading before it is rounded for display.
+        const double percent = reading.percent ? reading.percent(snapshot) : 0;
+        gauges[i] = {QString::fromLatin1(reading.icon), QString::fromLatin1(reading.shortLabel),
+                     ReadingTable::valueText(reading.kind, snapshot), readingColor(reading.kind, percent)};
+    }
+    return gauges;
 }
 
 }  // namespace moravel

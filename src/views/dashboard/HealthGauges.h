@@ -19,12 +19,8 @@ struct HealthMetric {
     friend bool operator==(const HealthMetric&, const HealthMetric&) = default;
 };
 
-// Processor and memory warn at different loads; both decide on the reading
-// before it is rounded for display.
-QColor cpuGaugeAccent(double cpuPercent);
-QColor memoryGaugeAccent(double memoryPercent);
-
-// The rail's four gauges, left to right: processor, memory, network, disk.
+// The rail's four gauges, left to right, as the reading table lists them:
+// processor, memory, network, disk.
 std::array<HealthMetric, 4> healthMetrics(const SystemSnapshot& snapshot);
 
 }  // namespace moravel

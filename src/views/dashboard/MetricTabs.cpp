@@ -1,5 +1,6 @@
 #include "views/dashboard/MetricTabs.h"
 
+#include "monitor/ReadingTable.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 
@@ -30,7 +31,12 @@ QFont titleFont(bool selected)
 
 int indexOf(MetricKind kind)
 {
-    return static_cast<int>(std::find(allMetricKinds.begin(), allMetricKinds.end(), kind) - allMetricKinds.begin());
+    return static_cast<int>(ReadingTable::tabs().indexOf(kind));
+}
+
+QString titleOf(MetricKind kind)
+{
+    return QString::fromLatin1(ReadingTable::of(kind).title);
 }
 
 QRectF lerp(const QRectF& from, const QRectF& to, double t)
@@ -66,9 +72,9 @@ QSize MetricTabs::sizeHint() const
 QRectF MetricTabs::tabRect(MetricKind kind) const
 {
     double x = 0;
-    for (MetricKind each : allMetricKinds) {
+    for (MetricKind each : ReadingTable::tabs()) {
         const double width =
-            QFontMetricsF(titleFont(each == selected_)).horizontalAdvance(rawValue(each)) + 2 * kTabPadding;
+            QFontMetricsF(titleFont(each == selected_)).horizontalAdvance(titleOf(each)) + 2 * kTabPadding;
         if (each == kind)
             return {x, kVerticalPadding, std::ceil(width), kTabHeight};
         x += std::ceil(width) + kTabSpacing;
@@ -114,7 +120,7 @@ void MetricTabs::setHighlight(const QRectF& rect)
 
 int MetricTabs::tabAt(const QPointF& position) const
 {
-    for (MetricKind kind : allMetricKinds) {
+    for (MetricKind kind : ReadingTable::tabs()) {
         if (tabRect(kind).contains(position))
             return indexOf(kind);
     }
@@ -133,7 +139,7 @@ void MetricTabs::mouseReleaseEvent(QMouseEvent* event)
     const bool clicked = event->button() == Qt::LeftButton && released >= 0 && released == pressedTab_;
     pressedTab_ = -1;
     if (clicked)
-        emit tabClicked(allMetricKinds[static_cast<size_t>(released)]);
+        emit tabClicked(ReadingTable::tabs()[released]);
 }
 
 void MetricTabs::paintEvent(QPaintEvent*)
@@ -145,11 +151,11 @@ void MetricTabs::paintEvent(QPaintEvent*)
     const double radius = highlight_.height() / 2;
     painter.drawRoundedRect(highlight_, radius, radius);
 
-    for (MetricKind kind : allMetricKinds) {
+    for (MetricKind kind : ReadingTable::tabs()) {
         const bool selected = kind == selected_;
         painter.setFont(titleFont(selected));
         painter.setPen(selected ? IslandPalette::primary() : IslandPalette::secondary());
-        painter.drawText(tabRect(kind), Qt::AlignCenter, rawValue(kind));
+        painter.drawText(tabRect(kind), Qt::AlignCenter, titleOf(kind));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "BuildInfo.h"
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "support/LoginItem.h"
 #include "updates/UpdateCheckCoordinator.h"
 #include "updates/Updater.h"
@@ -198,7 +199,7 @@ QWidget* IslandSettingsView::buildLayoutSection()
     metricList_ = new SettingsMetricList(widget);
     metricList_->setObjectName(QStringLiteral("metricList"));
     connect(metricList_, &SettingsMetricList::visibilityToggled, this,
-            [this](CollapsedMetricKind kind, bool isVisible) { state_.setCollapsedMetric(kind, isVisible); });
+            [this](MetricKind kind, bool isVisible) { state_.setCollapsedMetric(kind, isVisible); });
     connect(metricList_, &SettingsMetricList::moveRequested, this,
             [this](const QList<int>& fromOffsets, int toOffset) { state_.moveCollapsedMetrics(fromOffsets, toOffset); });
     layout->addWidget(metricList_);
@@ -227,11 +228,11 @@ QWidget* IslandSettingsView::buildBehaviorSection()
                                             IslandPalette::primary(), widget));
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
-    for (MetricKind kind : allMetricKinds)
-        defaultTabPicker_->addItem(rawValue(kind));
+    for (MetricKind kind : ReadingTable::tabs())
+        defaultTabPicker_->addItem(QString::fromLatin1(ReadingTable::of(kind).title));
     connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
-        if (index >= 0 && index < static_cast<int>(allMetricKinds.size()))
-            state_.setSelectedMetric(allMetricKinds[static_cast<std::size_t>(index)]);
+        if (index >= 0 && index < ReadingTable::tabs().size())
+            state_.setSelectedMetric(ReadingTable::tabs()[index]);
     });
     tab->addWidget(defaultTabPicker_);
     layout->addLayout(tab);
@@ -349,8 +350,7 @@ void IslandSettingsView::refreshBehaviorSection()
     expandOnHoverSwitch_->setChecked(state_.expandOnHover());
     powerFlowSwitch_->setChecked(state_.showPowerFlow());
     launchAtLoginSwitch_->setChecked(launchAtLogin_);
-    const auto selected = std::find(allMetricKinds.begin(), allMetricKinds.end(), state_.selectedMetric());
-    defaultTabPicker_->setCurrentIndex(static_cast<int>(selected - allMetricKinds.begin()));
+    defaultTabPicker_->setCurrentIndex(static_cast<int>(ReadingTable::tabs().indexOf(state_.selectedMetric())));
     loginErrorLabel_->setVisible(loginError_.has_value());
     if (loginError_)
         loginErrorLabel_->setText(*loginError_);

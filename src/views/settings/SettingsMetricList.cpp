@@ -1,5 +1,6 @@
 #include "views/settings/SettingsMetricList.h"
 
+#include "monitor/ReadingTable.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/SettingsStyle.h"
@@ -32,38 +33,21 @@ QFont titleFont()
 }
 }  // namespace
 
-QString collapsedMetricTitle(CollapsedMetricKind kind)
-{
-    switch (kind) {
-    case CollapsedMetricKind::network: return QStringLiteral("Network");
-    case CollapsedMetricKind::cpu: return QStringLiteral("CPU");
-    case CollapsedMetricKind::memory: return QStringLiteral("Memory");
-    case CollapsedMetricKind::power: return QStringLiteral("Power");
-    }
-    return {};
-}
-
-QString collapsedMetricSymbol(CollapsedMetricKind kind)
-{
-    switch (kind) {
-    case CollapsedMetricKind::network: return QStringLiteral("wifi");
-    case CollapsedMetricKind::cpu: return QStringLiteral("cpu");
-    case CollapsedMetricKind::memory: return QStringLiteral("memorychip");
-    case CollapsedMetricKind::power: return QStringLiteral("bolt.fill");
-    }
-    return {};
-}
-
 SettingsMetricList::SettingsMetricList(QWidget* parent) : QWidget(parent)
 {
-    setFixedHeight(listHeight);
+    setFixedHeight(listHeight());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 
+int SettingsMetricList::listHeight()
+{
+    return static_cast<int>(2 * kVerticalInset) + static_cast<int>(ReadingTable::collapsedKinds().size()) * rowHeight;
+}
+
 QSize SettingsMetricList::sizeHint() const
 {
-    return {240, listHeight};
+    return {240, listHeight()};
 }
 
 void SettingsMetricList::setRows(const QList<SettingsMetricRow>& rows)
@@ -87,7 +71,7 @@ QRectF SettingsMetricList::toggleRect(int index) const
     const double left = kHorizontalInset + kSymbolFrameWidth + kSpacing;
     const double titleWidth =
         index >= 0 && index < rows_.size()
-            ? QFontMetrics(titleFont()).horizontalAdvance(collapsedMetricTitle(rows_[index].kind))
+            ? QFontMetrics(titleFont()).horizontalAdvance(QString::fromLatin1(ReadingTable::of(rows_[index].kind).title))
             : 0;
     return {left - 2, row.top(), kCheckboxSide + kCheckboxTitleSpacing + titleWidth + 6, row.height()};
 }
@@ -203,7 +187,7 @@ void SettingsMetricList::paintRow(QPainter& painter, int index, const QRectF& re
 
     const double textSize = 12;
     const QRectF symbolFrame(kHorizontalInset, rect.top(), kSymbolFrameWidth, rect.height());
-    SymbolFont::shared().draw(painter, collapsedMetricSymbol(row.kind), symbolFrame, textSize,
+    SymbolFont::shared().draw(painter, QString::fromLatin1(ReadingTable::of(row.kind).icon), symbolFrame, textSize,
                               IslandPalette::secondary());
 
     painter.save();
@@ -217,7 +201,7 @@ void SettingsMetricList::paintRow(QPainter& painter, int index, const QRectF& re
     painter.setPen(IslandPalette::primary());
     painter.drawText(QRectF(titleLeft, rect.top(), rect.width() - titleLeft - kHandleWidth - kHorizontalInset - 4,
                             rect.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, collapsedMetricTitle(row.kind));
+                     Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(ReadingTable::of(row.kind).title));
     painter.restore();
 
     const QRectF handle(rect.right() - kHorizontalInset - kHandleWidth, rect.top(), kHandleWidth, rect.height());

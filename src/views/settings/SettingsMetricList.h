@@ -9,18 +9,13 @@ namespace moravel {
 
 // One reading as the settings list shows it.
 struct SettingsMetricRow {
-    CollapsedMetricKind kind = CollapsedMetricKind::network;
+    MetricKind kind = MetricKind::network;
     bool isVisible = true;
     // False for the last visible reading: its checkbox cannot be unticked.
     bool canToggle = true;
 
     friend bool operator==(const SettingsMetricRow&, const SettingsMetricRow&) = default;
 };
-
-// "Network", "CPU", "Memory", "Power".
-QString collapsedMetricTitle(CollapsedMetricKind kind);
-// "wifi", "cpu", "memorychip", "bolt.fill".
-QString collapsedMetricSymbol(CollapsedMetricKind kind);
 
 // The collapsed readings in their order around the camera: one row per kind
 // with a checkbox and a drag handle. Rows are dragged with the pointer (from
@@ -30,8 +25,9 @@ class SettingsMetricList final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int listHeight = 128;
     static constexpr int rowHeight = 30;
+    // Room for every collapsed reading of the table, with an inset above and below.
+    static int listHeight();
 
     explicit SettingsMetricList(QWidget* parent = nullptr);
 
@@ -53,7 +49,7 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void visibilityToggled(moravel::CollapsedMetricKind kind, bool isVisible);
+    void visibilityToggled(moravel::MetricKind kind, bool isVisible);
     // Offsets and destination in the list's usual move meaning: the
     // destination counts positions before the move.
     void moveRequested(const QList<int>& fromOffsets, int toOffset);

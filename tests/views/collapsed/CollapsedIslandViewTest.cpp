@@ -28,7 +28,7 @@ using moravel::testing::ensureViewApplication;
 
 namespace {
 
-using Kind = CollapsedMetricKind;
+using Kind = MetricKind;
 
 const QString adapterTip =
     QStringLiteral("SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
@@ -52,30 +52,6 @@ SystemSnapshot onAdapter(int64_t percent)
 }
 
 }  // namespace
-
-// Thresholds are inclusive and judged on the unrounded value: 94.9 reads
-// "95%" but is still amber.
-TEST(CollapsedReadingsTest, LoadColoursUseTheUnroundedValueAndInclusiveThresholds)
-{
-    EXPECT_EQ(CollapsedReadings::percentText(94.9), QStringLiteral("95%"));
-    const struct {
-        QColor (*color)(double);
-        double value;
-        QColor expected;
-    } rows[] = {{CollapsedReadings::cpuColor, 94.9, IslandPalette::amber()},
-                {CollapsedReadings::cpuColor, 95, IslandPalette::red()},
-                {CollapsedReadings::cpuColor, 85, IslandPalette::amber()},
-                {CollapsedReadings::cpuColor, 70, IslandPalette::yellow()},
-                {CollapsedReadings::cpuColor, 69.99, IslandPalette::primary()},
-                {CollapsedReadings::memoryColor, 93, IslandPalette::red()},
-                {CollapsedReadings::memoryColor, 92.99, IslandPalette::amber()},
-                {CollapsedReadings::memoryColor, 75, IslandPalette::yellow()},
-                {CollapsedReadings::memoryColor, 74.99, IslandPalette::primary()}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.value);
-        EXPECT_EQ(row.color(row.value), row.expected);
-    }
-}
 
 TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
 {

@@ -45,22 +45,6 @@ TEST(ChartLegend, EntriesPerTab)
     EXPECT_EQ(labelsOf(MetricKind::power, true, false), QStringList{"Input"});
 }
 
-TEST(HealthGauges, ThresholdsAreInclusive)
-{
-    const struct {
-        QColor (*accent)(double);
-        double value;
-        QColor expected;
-    } rows[] = {{cpuGaugeAccent, 69.9, IslandPalette::primary()},    {cpuGaugeAccent, 70, IslandPalette::yellow()},
-                {cpuGaugeAccent, 85, IslandPalette::amber()},        {cpuGaugeAccent, 95, IslandPalette::red()},
-                {memoryGaugeAccent, 74.9, IslandPalette::primary()}, {memoryGaugeAccent, 75, IslandPalette::yellow()},
-                {memoryGaugeAccent, 92.9, IslandPalette::amber()},   {memoryGaugeAccent, 93, IslandPalette::red()}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.value);
-        EXPECT_EQ(row.accent(row.value), row.expected);
-    }
-}
-
 TEST(HealthGauges, FourGaugesFromASnapshot)
 {
     SystemSnapshot snapshot = loads(69.6, 99.6, 99);

@@ -129,15 +129,15 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
     c.updateFrame(false, false);
     // Notch, gap, both sides as wide as the wider one, paddings and the shoulders.
     const auto widthFor = [](double side) { return static_cast<int>(std::ceil(200 + 18 + 2 * side + 28 + 2 * 32 / 3.8)); };
-    c.state().setCollapsedMetric(CollapsedMetricKind::network, false);
+    c.state().setCollapsedMetric(MetricKind::network, false);
     EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // cpu, memory | power
     EXPECT_TRUE(c.isAnimatingFrame());
-    c.state().setCollapsedMetric(CollapsedMetricKind::power, false);
+    c.state().setCollapsedMetric(MetricKind::power, false);
     EXPECT_EQ(c.targetFrame().width(), widthFor(48));  // cpu | memory
 
     c.state().requestExpansion();
     const QRect expanded = c.targetFrame();
-    c.state().setCollapsedMetric(CollapsedMetricKind::network, true);
+    c.state().setCollapsedMetric(MetricKind::network, true);
     EXPECT_EQ(c.targetFrame(), expanded);  // nothing until the island collapses
     c.state().requestCollapse(true);
     scheduler.advance(1);

@@ -26,7 +26,7 @@
 namespace moravel {
 namespace {
 
-using Kind = CollapsedMetricKind;
+using Kind = MetricKind;
 using Status = UpdateCheckStatus;
 
 CollapsedMetricPreferences listOf(std::initializer_list<std::pair<Kind, bool>> entries)

@@ -1,0 +1,34 @@
+#include "views/kit/ReadingColors.h"
+
+#include "views/kit/IslandPalette.h"
+
+namespace moravel {
+
+const QColor& levelColor(Level level)
+{
+    switch (level) {
+    case Level::critical: return IslandPalette::red();
+    case Level::high: return IslandPalette::amber();
+    case Level::elevated: return IslandPalette::yellow();
+    case Level::normal: break;
+    }
+    return IslandPalette::primary();
+}
+
+const QColor& toneColor(Tone tone)
+{
+    switch (tone) {
+    case Tone::mint: return IslandPalette::mint();
+    case Tone::cyan: return IslandPalette::cyan();
+    case Tone::primary: break;
+    }
+    return IslandPalette::primary();
+}
+
+const QColor& readingColor(MetricKind kind, double value)
+{
+    const ReadingDescriptor& reading = ReadingTable::of(kind);
+    return reading.thresholds ? levelColor(levelFor(value, *reading.thresholds)) : toneColor(reading.tone);
+}
+
+}  // namespace moravel

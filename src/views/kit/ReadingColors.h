@@ -1,0 +1,17 @@
+#pragma once
+
+#include "monitor/ReadingTable.h"
+
+#include <QColor>
+
+namespace moravel {
+
+// The palette colours of the reading table's levels and tones.
+const QColor& levelColor(Level level);
+const QColor& toneColor(Tone tone);
+
+// A reading's colour at `value`: by its thresholds where it has them,
+// otherwise its tone.
+const QColor& readingColor(MetricKind kind, double value);
+
+}  // namespace moravel

@@ -18,6 +18,7 @@ namespace {
 constexpr int kContentWidth = 548;
 constexpr int kRowSpacing = 5;
 constexpr double kTitleGap = 8;
+constexpr double kDetailGap = 14;
 constexpr double kLegendFrame = 180;
 constexpr double kLegendItemWidth = 82;
 constexpr double kLegendSpacing = 8;
@@ -74,6 +75,19 @@ void ActivitySection::setLegend(const QList<LegendEntry>& entries)
     update(legendRect());
 }
 
+void ActivitySection::setDetail(const QString& detail)
+{
+    if (detail == detail_)
+        return;
+    detail_ = detail;
+    update(titleRowRect());
+}
+
+QRect ActivitySection::titleRowRect() const
+{
+    return QRect(0, verticalPadding, width(), titleRowHeight());
+}
+
 void ActivitySection::paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry)
 {
     const QRectF capsule(frame.left(), frame.center().y() - kCapsuleHeight / 2, kCapsuleWidth, kCapsuleHeight);
@@ -92,7 +106,7 @@ void ActivitySection::paintLegendItem(QPainter& painter, const QRectF& frame, co
 
 void ActivitySection::paintEvent(QPaintEvent* event)
 {
-    const QRect row(0, verticalPadding, width(), titleRowHeight());
+    const QRect row = titleRowRect();
     if (!event->rect().intersects(row))
         return;  // only the chart changed; it paints itself
     QPainter painter(this);
@@ -107,11 +121,19 @@ void ActivitySection::paintEvent(QPaintEvent* event)
     painter.drawText(QPointF(0, baseline), title);
     painter.setFont(spanFont());
     painter.setPen(IslandPalette::secondary());
-    painter.drawText(QPointF(titleMetrics.horizontalAdvance(title) + kTitleGap, baseline), QStringLiteral("5 min"));
+    const QString span = QStringLiteral("5 min");
+    const double spanLeft = titleMetrics.horizontalAdvance(title) + kTitleGap;
+    painter.drawText(QPointF(spanLeft, baseline), span);
 
     // Trailing-aligned inside its frame: the last entry ends at the right edge.
     const auto count = static_cast<double>(legend_.size());
     double x = width() - (count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+    if (!detail_.isEmpty()) {
+        const double left = spanLeft + QFontMetricsF(spanFont()).horizontalAdvance(span) + kDetailGap;
+        const double room = x - kDetailGap - left;
+        painter.drawText(QPointF(left, baseline),
+                         QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, std::max(room, 0.0)));
+    }
     for (const LegendEntry& entry : legend_) {
         paintLegendItem(painter, QRectF(x, row.top(), kLegendItemWidth, row.height()), entry);
         x += kLegendItemWidth + kLegendSpacing;

@@ -8,8 +8,9 @@ namespace moravel {
 
 class ActivityChart;
 
-// "Activity" and "5 min" over the live chart, with the legend that names the
-// chart's series on the right of the title row.
+// "Activity" and "5 min" over the live chart, then the tab's detail (the
+// swap in use on the Memory tab, say), and the legend that names the chart's
+// series on the right of the title row.
 class ActivitySection final : public QWidget {
     Q_OBJECT
 
@@ -21,6 +22,8 @@ public:
 
     void setLegend(const QList<LegendEntry>& entries);
     const QList<LegendEntry>& legend() const { return legend_; }
+    void setDetail(const QString& detail);
+    const QString& detail() const { return detail_; }
     ActivityChart* chart() const { return chart_; }
 
     QSize sizeHint() const override;
@@ -36,7 +39,10 @@ private:
     static int titleRowHeight();
     QRect legendRect() const;
 
+    QRect titleRowRect() const;
+
     QList<LegendEntry> legend_;
+    QString detail_;
     ActivityChart* chart_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "views/dashboard/ExpandedIslandView.h"
 
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "support/Scheduler.h"
 #include "views/chart/ActivityChart.h"
@@ -30,6 +31,7 @@ namespace {
 constexpr int kContentWidth = ExpandedIslandView::viewWidth - 2 * ExpandedIslandView::sidePadding;
 constexpr int kSectionPadding = 7;
 constexpr int kCardSpacing = 8;
+const QString detailSeparator = QStringLiteral("  ·  ");
 
 }  // namespace
 
@@ -241,6 +243,7 @@ void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
     snapshot_ = snapshot;
     header_->setStatus(headerMessage(snapshot));
     activity_->setLegend(chartLegend(services_.state.selectedMetric(), snapshot));
+    activity_->setDetail(ReadingTable::tabDetails(services_.state.selectedMetric(), snapshot).join(detailSeparator));
     rail_->setSnapshot(snapshot);
     power_->setSnapshot(snapshot);
     applyProcesses();
@@ -260,6 +263,7 @@ void ExpandedIslandView::selectMetric(MetricKind metric)
     tabs_->setSelected(metric, true);
     activity_->chart()->setMetric(metric);
     activity_->setLegend(chartLegend(metric, snapshot_));
+    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
 }
 
 // --- Settings --------------------------------------------------------------

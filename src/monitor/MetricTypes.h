@@ -60,6 +60,8 @@ struct SystemSnapshot {
     double memoryPercent = 0;
     uint64_t memoryUsed = 0;
     uint64_t memoryTotal = 0;
+    uint64_t swapUsed = 0;   // bytes; both 0 on a machine without swap
+    uint64_t swapTotal = 0;
     QList<double> cpuCorePercents;  // busy share of each core, in core order
     std::optional<std::array<double, 3>> loadAverage;  // over 1, 5 and 15 minutes
     double downloadBytesPerSecond = 0;
@@ -121,7 +123,7 @@ using MetricHistory = QList<MetricSample>;
 
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
-enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power };
-inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::power) + 1;
+enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap };
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::swap) + 1;
 
 }  // namespace moravel

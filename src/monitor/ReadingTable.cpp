@@ -56,6 +56,33 @@ QString systemPowerLegend(const SystemSnapshot& s)
     return s.isExternalPowerConnected ? QStringLiteral("System") : QStringLiteral("Draw");
 }
 
+double swapPercent(const SystemSnapshot& s)
+{
+    return s.swapTotal > 0 ? static_cast<double>(s.swapUsed) / static_cast<double>(s.swapTotal) * 100.0 : NAN;
+}
+
+QString swapDetail(const SystemSnapshot& s)
+{
+    if (s.swapTotal == 0)
+        return {};
+    return QStringLiteral("Swap ") + MetricFormat::bytes(s.swapUsed) + QStringLiteral(" of ")
+           + MetricFormat::bytes(s.swapTotal);
+}
+
+QString swapSpoken(const SystemSnapshot& s)
+{
+    if (s.swapTotal == 0)
+        return QStringLiteral("No swap");
+    return QStringLiteral("Swap ") + QString::number(static_cast<qint64>(swapPercent(s))) + QStringLiteral(" percent");
+}
+
+void writeSwap(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.unsignedInteger("swapUsed", s.swapUsed);
+    w.unsignedInteger("swapTotal", s.swapTotal);
+    w.number("swapPercent", swapPercent(s));
+}
+
 void writeCpu(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("cpuPercent", s.cpuPercent);
@@ -109,6 +136,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
         {MetricKind::network, "network", "Network", "Network", "wifi"},
         {MetricKind::disk, "disk", "Disk", "Disk", "internaldrive"},
         {MetricKind::power, "power", "Power", "Power", "bolt.fill"},
+        {MetricKind::swap, "swap", "Swap", "SWAP", "swap"},
     }};
     auto& overview = table[static_cast<size_t>(MetricKind::overview)];
     ChartLine dashedMemory = memoryLine;
@@ -150,6 +178,15 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
                          {Series::batteryPower, Tone::mint, true, 1, "Charging", nullptr, true}},
                         false, 20, "W"};
     power.writeJson = writePower;
+
+    auto& swap = table[static_cast<size_t>(MetricKind::swap)];
+    swap.thresholds = LevelThresholds{50, 75, 90};
+    swap.percent = swapPercent;
+    swap.spoken = swapSpoken;
+    swap.collapsed = CollapsedSpec{48, CollapsedStyle::load, false};
+    swap.detailTab = MetricKind::memory;
+    swap.detail = swapDetail;
+    swap.writeJson = writeSwap;
     return table;
 }
 
@@ -197,7 +234,8 @@ const QList<MetricKind>& tabs()
 
 const QList<MetricKind>& collapsedKinds()
 {
-    static const QList<MetricKind> kinds{MetricKind::network, MetricKind::cpu, MetricKind::memory, MetricKind::power};
+    static const QList<MetricKind> kinds{MetricKind::network, MetricKind::cpu, MetricKind::memory, MetricKind::power,
+                                         MetricKind::swap};
     return kinds;
 }
 

@@ -68,10 +68,12 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
                             "downloadBytesPerSecond", "uploadBytesPerSecond", "diskPercent", "diskUsed", "diskTotal",
                             "hasBattery", "batteryPercent", "isCharging", "isExternalPowerConnected", "isFullyCharged",
                             "minutesRemaining", "batteryPowerWatts", "systemInputWatts", "displayPowerWatts",
-                            "adapterWatts", "adapterVoltage", "adapterCurrent", "topProcesses"})
+                            "adapterWatts", "adapterVoltage", "adapterCurrent", "swapUsed", "swapTotal", "swapPercent",
+                            "topProcesses"})
         EXPECT_TRUE(object.contains(key)) << key;
     EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
     EXPECT_TRUE(object["minutesRemaining"].isNull());
+    EXPECT_TRUE(object["swapPercent"].isNull());  // the machine has no swap
     // Even the one line of --count 1 carries the disk and the processes.
     EXPECT_GT(object["diskTotal"].toInteger(), 0);
     EXPECT_EQ(object["topProcesses"].toArray().size(), 1);

@@ -14,6 +14,10 @@ namespace {
 
 const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
 
+// Readings added after people had stored their lists: appended, hidden.
+const CollapsedMetricPreferences laterReadings{{K::swap, false}};
+const QByteArray laterReadingsJson = R"(,{"kind":"swap","isVisible":false})";
+
 // Every kind exactly once, at least one of them visible.
 bool isWellFormed(const CollapsedMetricPreferences& list)
 {
@@ -36,9 +40,11 @@ TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWith)
     using CollapsedMetricConfiguration::normalized;
     EXPECT_EQ(normalized({}), CollapsedMetricConfiguration::defaultPreferences());
     EXPECT_EQ(normalized({{K::cpu, false}, {K::cpu, true}, {K::memory, false}}),
-              (CollapsedMetricPreferences{{K::cpu, false}, {K::memory, false}, {K::network, true}, {K::power, true}}));
+              (CollapsedMetricPreferences{{K::cpu, false}, {K::memory, false}, {K::network, true}, {K::power, true}}
+               + laterReadings));
     EXPECT_EQ(normalized({{K::power, false}, {K::memory, false}, {K::cpu, false}, {K::network, false}}),
-              (CollapsedMetricPreferences{{K::power, true}, {K::memory, false}, {K::cpu, false}, {K::network, false}}));
+              (CollapsedMetricPreferences{{K::power, true}, {K::memory, false}, {K::cpu, false}, {K::network, false}}
+               + laterReadings));
 }
 
 TEST(CollapsedMetricConfiguration, NormalizingAnyShortListIsWellFormedAndIdempotent)
@@ -64,9 +70,10 @@ TEST(CollapsedMetricConfiguration, LoadsTheStoredListOrFallsBackWithoutWriting)
 
     store.setData(listKey, R"([{"isVisible":false,"kind":"memory"},{"kind":"cpu","isVisible":true}])");
     EXPECT_EQ(CollapsedMetricConfiguration::load(store),
-              (CollapsedMetricPreferences{{K::memory, false}, {K::cpu, true}, {K::network, true}, {K::power, true}}));
+              (CollapsedMetricPreferences{{K::memory, false}, {K::cpu, true}, {K::network, true}, {K::power, true}}
+               + laterReadings));
 
-    const QByteArray unknownKind = R"([{"kind":"cpu","isVisible":false},{"kind":"gpu","isVisible":true}])";
+    const QByteArray unknownKind = R"([{"kind":"cpu","isVisible":false},{"kind":"toaster","isVisible":true}])";
     store.setData(listKey, unknownKind);
     const int writesBefore = store.writeCount();
     EXPECT_EQ(CollapsedMetricConfiguration::load(store), CollapsedMetricConfiguration::defaultPreferences());
@@ -79,7 +86,8 @@ TEST(CollapsedMetricConfiguration, SavesTheNormalizedListCompactly)
     MemoryDefaultsStore store;
     CollapsedMetricConfiguration::save({{K::cpu, true}, {K::cpu, false}}, store);
     EXPECT_EQ(store.data(listKey), QByteArray(R"([{"kind":"cpu","isVisible":true},{"kind":"network","isVisible":true},)"
-                                              R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true}])"));
+                                              R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true})")
+                                       + laterReadingsJson + ']');
 }
 
 TEST(CollapsedMetricLayout, RowWidthsAndSplitsAroundTheNotch)
@@ -105,10 +113,12 @@ TEST(CollapsedMetricLayout, RowWidthsAndSplitsAroundTheNotch)
 TEST(CollapsedMetricLayoutPreset, PresetsStandForFullListsAndAreRecognised)
 {
     EXPECT_EQ(preferences(Preset::minimal),
-              (CollapsedMetricPreferences{{K::cpu, true}, {K::memory, true}, {K::network, false}, {K::power, false}}));
+              (CollapsedMetricPreferences{{K::cpu, true}, {K::memory, true}, {K::network, false}, {K::power, false}}
+               + laterReadings));
     EXPECT_EQ(preferences(Preset::balanced), CollapsedMetricConfiguration::defaultPreferences());
     EXPECT_EQ(preferences(Preset::power),
-              (CollapsedMetricPreferences{{K::power, true}, {K::cpu, true}, {K::memory, true}, {K::network, false}}));
+              (CollapsedMetricPreferences{{K::power, true}, {K::cpu, true}, {K::memory, true}, {K::network, false}}
+               + laterReadings));
     for (Preset preset : allCollapsedMetricLayoutPresets)
         EXPECT_EQ(matchingLayoutPreset(preferences(preset)), preset);
 

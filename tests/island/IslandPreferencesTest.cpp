@@ -11,8 +11,11 @@ namespace {
 const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageKey);
 const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
 
+// Readings added after people had stored their lists: appended, hidden.
+const CollapsedMetricPreferences laterReadings{{K::swap, false}};
 const QByteArray defaultList = R"([{"kind":"network","isVisible":true},{"kind":"cpu","isVisible":true},)"
-                               R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true}])";
+                               R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true},)"
+                               R"({"kind":"swap","isVisible":false}])";
 const QByteArray defaultDocument = R"({"collapsedMetrics":)" + defaultList
                                    + R"(,"expandOnHover":true,"selectedMetric":"Overview","showPowerFlow":true})";
 
@@ -118,7 +121,9 @@ TEST(IslandPreferencesStore, OlderListIsKeptAndTheDocumentRebuiltWhenMissingOrUn
         if (document)
             store.setData(documentKey, *document);
         IslandPreferences expected;
-        expected.collapsedMetrics = {{K::power, true}, {K::cpu, true}, {K::network, true}, {K::memory, true}};
+        expected.collapsedMetrics =
+            CollapsedMetricPreferences{{K::power, true}, {K::cpu, true}, {K::network, true}, {K::memory, true}}
+            + laterReadings;
         EXPECT_EQ(IslandPreferencesStore::load(store), expected);
         EXPECT_EQ(store.data(documentKey), encodeIslandPreferences(expected));
         EXPECT_EQ(store.data(listKey), encodeCollapsedMetricPreferences(expected.collapsedMetrics));
@@ -132,8 +137,10 @@ TEST(IslandPreferencesStore, ReadableDocumentIsNormalizedButNotRewritten)
                               R"("expandOnHover":false,"selectedMetric":"Memory","showPowerFlow":false})";
     store.setData(documentKey, stored);
     EXPECT_EQ(IslandPreferencesStore::load(store),
-              (IslandPreferences{{{K::cpu, false}, {K::network, true}, {K::memory, true}, {K::power, true}}, false,
-                                 MetricKind::memory, false}));
+              (IslandPreferences{CollapsedMetricPreferences{{K::cpu, false}, {K::network, true}, {K::memory, true},
+                                                            {K::power, true}}
+                                     + laterReadings,
+                                 false, MetricKind::memory, false}));
     EXPECT_EQ(store.writeCount(), 1);  // only the setData above
     EXPECT_EQ(store.data(documentKey), stored);
     EXPECT_EQ(store.data(listKey), std::nullopt);

@@ -44,3 +44,17 @@ TEST(ReadingTable, StoredFormsMatchOnlyWhatTheyName)
     EXPECT_EQ(ReadingTable::tabs(), (QList<MetricKind>{MetricKind::overview, MetricKind::cpu, MetricKind::memory,
                                                        MetricKind::network, MetricKind::power}));
 }
+
+TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
+{
+    SystemSnapshot snapshot;
+    EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::memory, snapshot).isEmpty());
+    EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
+    snapshot.swapUsed = 1'500'000'000;
+    snapshot.swapTotal = 8'000'000'000;
+    EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
+    EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
+    EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
+    EXPECT_EQ(ReadingTable::level(MetricKind::swap, 18.75), Level::normal);
+}

@@ -53,6 +53,34 @@ void applyMemoryUsage(const MemoryUsage& usage, SystemSnapshot& next)
     next.memoryTotal = usage.total;
 }
 
+namespace {
+
+struct SwapUsage {
+    uint64_t used = 0;
+    uint64_t total = 0;
+};
+
+// SwapTotal - SwapFree; no swap at all when SwapTotal is missing or 0.
+SwapUsage parseSwap(std::string_view text)
+{
+    std::optional<uint64_t> total, free;
+    forEachLine(text, [&](std::string_view line) {
+        const size_t colon = line.find(':');
+        const std::string_view key = line.substr(0, colon);
+        if (colon == std::string_view::npos || (key != "SwapTotal" && key != "SwapFree"))
+            return true;
+        const auto kilobytes = parseUnsigned(line.substr(colon + 1));
+        if (kilobytes && *kilobytes <= UINT64_MAX / 1024)
+            (key == "SwapTotal" ? total : free) = *kilobytes * 1024;
+        return true;
+    });
+    if (!total || *total == 0)
+        return {};
+    return {*total - std::min(*total, free.value_or(*total)), *total};
+}
+
+}  // namespace
+
 MemoryReader::MemoryReader(const std::string& procRoot) : meminfo_(procRoot + "/meminfo") {}
 
 SnapshotUpdate MemoryReader::read()
@@ -61,7 +89,11 @@ SnapshotUpdate MemoryReader::read()
     const auto usage = text ? parseMeminfo(*text) : std::nullopt;
     if (!usage)
         return {};
-    return [usage = *usage](SystemSnapshot& next) { applyMemoryUsage(usage, next); };
+    return [usage = *usage, swap = parseSwap(*text)](SystemSnapshot& next) {
+        applyMemoryUsage(usage, next);
+        next.swapUsed = swap.used;
+        next.swapTotal = swap.total;
+    };
 }
 
 }  // namespace moravel

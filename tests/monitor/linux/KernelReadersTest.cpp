@@ -69,6 +69,30 @@ TEST(Meminfo, UsedIsTotalLessAvailableCappedAtTotal)
     }
 }
 
+TEST(Meminfo, SwapInUseIsTotalLessFreeAndNoneWithoutSwap)
+{
+    const struct {
+        const char* swap;
+        uint64_t usedKb;
+        uint64_t totalKb;
+    } rows[] = {
+        {"SwapTotal: 8000 kB\nSwapFree: 6000 kB\n", 2000, 8000},
+        {"SwapTotal: 8000 kB\n", 0, 8000},  // no SwapFree: nothing known to be used
+        {"SwapTotal: 0 kB\nSwapFree: 0 kB\n", 0, 0},
+        {"SwapTotal: 100 kB\nSwapFree: 900 kB\n", 0, 100},
+        {"", 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.swap);
+        fixtures::FixtureTree tree;
+        tree.write("proc/meminfo", std::string("MemTotal: 1000 kB\nMemAvailable: 500 kB\n") + row.swap);
+        SystemSnapshot snapshot;
+        MemoryReader(tree.procRoot().toStdString()).read()(snapshot);
+        EXPECT_EQ(snapshot.swapUsed, row.usedKb * 1024);
+        EXPECT_EQ(snapshot.swapTotal, row.totalKb * 1024);
+    }
+}
+
 TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
 {
     const auto interfaces = parseNetDev(

@@ -1,6 +1,7 @@
 #include "views/chart/ActivityChart.h"
 
 #include "views/chart/ActivityChartModel.h"
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 
@@ -19,7 +20,6 @@ namespace Model = ActivityChartModel;
 
 namespace {
 
-constexpr int kSectionWidth = 548;
 constexpr int kChartHeight = 96;
 constexpr double kTimeRowSpacing = 2;
 constexpr double kPlotLeft = 30;
@@ -149,7 +149,7 @@ void ActivityChart::notifyAccessibleValue()
 
 QSize ActivityChart::sizeHint() const
 {
-    return {kSectionWidth, kChartHeight};
+    return {DashboardLayout::contentWidth, kChartHeight};
 }
 
 QSize ActivityChart::minimumSizeHint() const

@@ -1,6 +1,7 @@
 #include "views/chart/ActivitySection.h"
 
 #include "views/chart/ActivityChart.h"
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 
@@ -15,7 +16,6 @@ namespace moravel {
 
 namespace {
 
-constexpr int kContentWidth = 548;
 constexpr int kRowSpacing = 5;
 constexpr double kTitleGap = 8;
 constexpr double kDetailGap = 14;
@@ -54,7 +54,7 @@ int ActivitySection::titleRowHeight()
 
 QSize ActivitySection::sizeHint() const
 {
-    return {kContentWidth, verticalPadding + titleRowHeight() + kRowSpacing + chartHeight + verticalPadding};
+    return {DashboardLayout::contentWidth, verticalPadding + titleRowHeight() + kRowSpacing + chartHeight + verticalPadding};
 }
 
 void ActivitySection::resizeEvent(QResizeEvent*)

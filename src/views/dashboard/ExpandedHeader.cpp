@@ -1,5 +1,6 @@
 #include "views/dashboard/ExpandedHeader.h"
 
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
@@ -13,7 +14,6 @@ namespace moravel {
 
 namespace {
 
-constexpr int kContentWidth = 548;
 constexpr int kSidePadding = 2;
 constexpr int kSpacing = 7;
 constexpr double kLiveSize = 9;
@@ -58,7 +58,7 @@ ExpandedHeader::ExpandedHeader(QWidget* parent)
 
 QSize ExpandedHeader::sizeHint() const
 {
-    return {kContentWidth, rowHeight};
+    return {DashboardLayout::contentWidth, rowHeight};
 }
 
 void ExpandedHeader::setStatus(const QString& status)

@@ -9,13 +9,14 @@
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
-#include "views/kit/IslandIconButton.h"
-#include "views/kit/IslandPalette.h"
 #include "views/dashboard/MetricTabs.h"
-#include "views/power/PowerFlowSection.h"
 #include "views/dashboard/ProcessLeaderboard.h"
 #include "views/dashboard/ProcessLoad.h"
 #include "views/dashboard/RevealColumn.h"
+#include "views/kit/DashboardLayout.h"
+#include "views/kit/IslandIconButton.h"
+#include "views/kit/IslandPalette.h"
+#include "views/power/PowerFlowSection.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsPopover.h"
 
@@ -28,7 +29,6 @@ namespace moravel {
 
 namespace {
 
-constexpr int kContentWidth = ExpandedIslandView::viewWidth - 2 * ExpandedIslandView::sidePadding;
 constexpr int kSectionPadding = 7;
 constexpr int kCardSpacing = 8;
 const QString detailSeparator = QStringLiteral("  ·  ");
@@ -176,12 +176,12 @@ void ExpandedIslandView::placeRows()
     const QSize cpuCard = cards_[0]->sizeHint();
     const QSize memoryCard = cards_[1]->sizeHint();
     cards_[0]->setGeometry(0, kSectionPadding, cpuCard.width(), cpuCard.height());
-    cards_[1]->setGeometry(kContentWidth - memoryCard.width(), kSectionPadding, memoryCard.width(),
+    cards_[1]->setGeometry(DashboardLayout::contentWidth - memoryCard.width(), kSectionPadding, memoryCard.width(),
                            memoryCard.height());
     const int processHeight = kSectionPadding + std::max(cpuCard.height(), memoryCard.height()) + kSectionPadding;
 
     const int top = static_cast<int>(std::lround(topPadding(services_.state.displayGeometry())));
-    const QRect content(sidePadding, top, kContentWidth, std::max(0, height() - bottomPadding - top));
+    const QRect content(sidePadding, top, DashboardLayout::contentWidth, std::max(0, height() - bottomPadding - top));
     int used = 0;
     column_->place(content, [&](QWidget* row) {
         // The power row takes the rest, so the diagram has room to open. Where
@@ -194,7 +194,7 @@ void ExpandedIslandView::placeRows()
         used += rowHeight + (row == powerRow_ ? 0 : 1);  // each other row is followed by a divider
         return rowHeight;
     });
-    power_->setGeometry(0, kSectionPadding, kContentWidth, std::max(0, powerRow_->height() - kSectionPadding));
+    power_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, std::max(0, powerRow_->height() - kSectionPadding));
 }
 
 void ExpandedIslandView::resizeEvent(QResizeEvent*)

@@ -2,6 +2,7 @@
 
 #include "island/IslandDisplayGeometry.h"
 #include "monitor/MetricTypes.h"
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/IslandViewServices.h"
 
 #include <QPointer>

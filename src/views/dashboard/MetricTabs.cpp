@@ -1,6 +1,7 @@
 #include "views/dashboard/MetricTabs.h"
 
 #include "monitor/ReadingTable.h"
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 
@@ -17,7 +18,6 @@ namespace moravel {
 
 namespace {
 
-constexpr int kContentWidth = 548;
 constexpr double kVerticalPadding = 4;
 constexpr double kTabHeight = 24;
 constexpr double kTabSpacing = 4;
@@ -66,7 +66,7 @@ MetricTabs::MetricTabs(QWidget* parent) : QWidget(parent), glide_(new QVariantAn
 
 QSize MetricTabs::sizeHint() const
 {
-    return {kContentWidth, rowHeight};
+    return {DashboardLayout::contentWidth, rowHeight};
 }
 
 QRectF MetricTabs::tabRect(MetricKind kind) const

@@ -1,11 +1,12 @@
 #include "views/power/PowerFlowSection.h"
 
+#include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/SymbolIcons.h"
 #include "views/power/PowerFlowDiagram.h"
 #include "views/power/PowerFlowRules.h"
-#include "views/kit/SymbolIcons.h"
 
 #include <QEasingCurve>
 #include <QFontMetricsF>
@@ -20,7 +21,6 @@ namespace moravel {
 
 namespace {
 
-constexpr int kSectionWidth = 548;
 constexpr int kSectionSpacing = 6;
 constexpr double kHeaderSpacing = 6;
 constexpr double kStatusFrame = 180;
@@ -61,7 +61,7 @@ int PowerFlowHeader::headerHeight()
 
 QSize PowerFlowHeader::sizeHint() const
 {
-    return {kSectionWidth, headerHeight()};
+    return {DashboardLayout::contentWidth, headerHeight()};
 }
 
 void PowerFlowHeader::setStatus(const QString& status)
@@ -183,7 +183,7 @@ QSize PowerFlowSection::sizeHint() const
     // The diagram keeps its room until it has faded out completely.
     const bool diagramPresent = showPowerFlow_ || progress_ > 0;
     const int diagram = diagramPresent ? kSectionSpacing + diagramHeight() : 0;
-    return {kSectionWidth, PowerFlowHeader::headerHeight() + diagram};
+    return {DashboardLayout::contentWidth, PowerFlowHeader::headerHeight() + diagram};
 }
 
 void PowerFlowSection::resizeEvent(QResizeEvent*)

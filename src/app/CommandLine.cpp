@@ -121,7 +121,7 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
         } else if (isOption(argument, QLatin1StringView("--since"))) {
             const std::optional<QString> value = optionValue(arguments, i, QLatin1StringView("--since"));
             if (!value)
-                return UsageError{QStringLiteral("moravel: --since needs a duration, such as 30m, 2h or 1d")};
+                return UsageError{QStringLiteral("moravel: --since needs a duration such as 30m, 2h or 1d")};
             options.sinceSeconds = durationSeconds(*value);
             if (!options.sinceSeconds)
                 return UsageError{QStringLiteral("moravel: --since needs a duration such as 90s, 30m, 2h, 1d or 1h30m, "

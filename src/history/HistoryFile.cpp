@@ -61,7 +61,7 @@ QString setAsidePath(const QString& path)
 
 QString defaultPath()
 {
-    // The base directory specification ignores a relative XDG_STATE_HOME.
+    // A relative XDG_STATE_HOME is ignored, as the XDG base directories have it.
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");

@@ -74,6 +74,8 @@ Loaded loadOrSetAside(const QString& path)
     if (!contents.problem)
         return {std::move(contents.buckets), std::nullopt};
     const QString aside = setAsidePath(path);
+    // A file that cannot be moved aside cannot be replaced by a write either
+    // (both are renames in its folder): it stays as it is.
     if (!QFile::rename(path, aside))
         return {{}, QStringLiteral("moravel: the history in %1 cannot be read (%2) nor set aside")
                         .arg(path, *contents.problem)};

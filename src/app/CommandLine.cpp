@@ -22,7 +22,53 @@ std::optional<int> countValue(const QString& value)
     return count;
 }
 
+// The value of `--name VALUE` or `--name=VALUE` at arguments[i]; moves i past it.
+std::optional<QString> optionValue(const QStringList& arguments, qsizetype& i, QLatin1StringView name)
+{
+    const QString& argument = arguments[i];
+    if (argument.startsWith(QString(name) + u'='))
+        return argument.mid(name.size() + 1);
+    if (i + 1 < arguments.size())
+        return arguments[++i];
+    return std::nullopt;
+}
+
+bool isOption(const QString& argument, QLatin1StringView name)
+{
+    return argument == name || argument.startsWith(QString(name) + u'=');
+}
+
 }  // namespace
+
+std::optional<qint64> durationSeconds(const QString& text)
+{
+    constexpr qint64 longest = 100LL * 365 * 24 * 3600;
+    qint64 total = 0;
+    qsizetype i = 0;
+    if (text.isEmpty())
+        return std::nullopt;
+    while (i < text.size()) {
+        qint64 amount = 0;
+        const qsizetype digits = i;
+        for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+            amount = amount * 10 + (text[i].unicode() - u'0');
+            if (amount > longest)
+                return std::nullopt;
+        }
+        if (i == digits || i == text.size())
+            return std::nullopt;
+        const char16_t unit = text[i++].unicode();
+        const qint64 scale = unit == u's' ? 1 : unit == u'm' ? 60 : unit == u'h' ? 3600 : unit == u'd' ? 86400 : 0;
+        if (scale == 0)
+            return std::nullopt;
+        total += amount * scale;
+        if (total > longest)
+            return std::nullopt;
+    }
+    if (total < 1)
+        return std::nullopt;
+    return total;
+}
 
 QString helpText()
 {
@@ -37,6 +83,10 @@ QString helpText()
         "  --count N       With --json: stop after N lines. The first comes about a\n"
         "                  second after start: rates need two readings.\n"
         "  --processes     With --json: also sample the top processes.\n"
+        "  --history       Print the kept history (the last 24 hours, one JSON object\n"
+        "                  per minute, oldest first) and exit.\n"
+        "  --since D       With --history: only the last D, such as 90s, 30m, 2h, 1d\n"
+        "                  or 1h30m.\n"
         "  -h, --help      Show this help and exit.\n"
         "  -v, --version   Show the version and exit.\n"
         "\n"
@@ -66,6 +116,17 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             options.json = true;
         } else if (argument == QLatin1String("--processes")) {
             options.processes = true;
+        } else if (argument == QLatin1String("--history")) {
+            options.history = true;
+        } else if (isOption(argument, QLatin1StringView("--since"))) {
+            const std::optional<QString> value = optionValue(arguments, i, QLatin1StringView("--since"));
+            if (!value)
+                return UsageError{QStringLiteral("moravel: --since needs a duration such as 30m, 2h or 1d")};
+            options.sinceSeconds = durationSeconds(*value);
+            if (!options.sinceSeconds)
+                return UsageError{QStringLiteral("moravel: --since needs a duration such as 90s, 30m, 2h, 1d or 1h30m, "
+                                                 "not \"%1\"")
+                                      .arg(printableExcerpt(*value))};
         } else if (argument == QLatin1String("--count") || argument.startsWith(QLatin1String("--count="))) {
             QString value;
             if (argument.startsWith(QLatin1String("--count="))) {
@@ -85,8 +146,12 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                   .arg(printableExcerpt(argument))};
         }
     }
+    if (options.history && options.json)
+        return UsageError{QStringLiteral("moravel: --history and --json cannot be combined")};
     if ((options.count || options.processes) && !options.json)
         return UsageError{QStringLiteral("moravel: --count and --processes only apply with --json")};
+    if (options.sinceSeconds && !options.history)
+        return UsageError{QStringLiteral("moravel: --since only applies with --history")};
     return options;
 }
 

@@ -12,6 +12,8 @@ struct RunOptions {
     bool json = false;
     std::optional<int> count;  // stop after this many printed lines
     bool processes = false;    // sample the process table in JSON mode
+    bool history = false;      // print the kept history instead of running
+    std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
 };
 
 struct ShowText {
@@ -25,6 +27,8 @@ struct UsageError {
 using CommandLineResult = std::variant<RunOptions, ShowText, UsageError>;
 
 CommandLineResult parseCommandLine(const QStringList& arguments);
+// "90s", "30m", "2h", "1d", or several of them ("1h30m"): seconds, at least 1.
+std::optional<qint64> durationSeconds(const QString& text);
 QString helpText();
 
 }  // namespace moravel

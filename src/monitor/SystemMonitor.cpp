@@ -109,6 +109,28 @@ void SystemMonitor::refreshTopProcessesNow()
         refreshTopProcessesInBackground();
 }
 
+void SystemMonitor::readTopProcessesOnce(double spacingSeconds,
+                                         std::function<void(const QList<ProcessMetric>&)> done)
+{
+    if (processTelemetryActive_) {
+        done(snapshot_.topProcesses);
+        return;
+    }
+    const auto rowsOf = [](const SourceReading& reading) {
+        SystemSnapshot scratch;
+        if (reading.apply)
+            reading.apply(scratch);
+        return scratch.topProcesses;
+    };
+    source_->readProcesses(onMainThread([this, spacingSeconds, rowsOf, done](const SourceReading&) {
+        const quint64 generation = generation_;
+        scheduler_.runAfter(spacingSeconds, this, [this, generation, rowsOf, done] {
+            if (generation == generation_)
+                source_->readProcesses(onMainThread([rowsOf, done](const SourceReading& r) { done(rowsOf(r)); }));
+        });
+    }));
+}
+
 void SystemMonitor::publish(SystemSnapshot next)
 {
     snapshot_ = std::move(next);

@@ -12,12 +12,12 @@
 namespace moravel {
 
 // The sampler: one refresh a second on the main thread, publishing a whole
-// new snapshot and appending one sample to a five-minute history.
+// new snapshot and appending one sample to a history of the last hour.
 class SystemMonitor final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int historyLimit = 300;
+    static constexpr int historyLimit = 3600;
 
     SystemMonitor(Scheduler& scheduler, std::shared_ptr<TelemetrySource> source, QObject* parent = nullptr);
     ~SystemMonitor() override;
@@ -39,6 +39,12 @@ public:
     // Reads the process table now, outside the regular cadence, while process
     // telemetry is active (nothing if a reading is already in flight).
     void refreshTopProcessesNow();
+    // The busiest processes once, for a message (an alert) while the dashboard
+    // may be closed: the published list while process telemetry is on, else two
+    // readings `spacingSeconds` apart, so that shares are measured rather than
+    // averaged over each process's life. `done` runs on the main thread, unless
+    // stop() intervenes.
+    void readTopProcessesOnce(double spacingSeconds, std::function<void(const QList<ProcessMetric>&)> done);
     // Takes one sample; the timer calls it once a second.
     void refresh();
 

@@ -1,14 +1,20 @@
 #include "app/AppDelegate.h"
+#include "alerts/AlertCenter.h"
+#include "history/HistoryFile.h"
+#include "island/IslandState.h"
 #include "views/panel/IslandPanel.h"
 #include "views/panel/IslandPanelController.h"
 #include "monitor/TelemetrySource.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/FakeAlertNotifier.h"
+#include "testsupport/FakeSource.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -40,13 +46,22 @@ public:
 };
 
 struct Launch {
-    explicit Launch(std::optional<QString> expanded)
-        : delegate(AppEnvironment{scheduler, defaults, loginItem, std::make_shared<TelemetrySource>(),
+    explicit Launch(std::optional<QString> expanded,
+                    std::shared_ptr<TelemetrySource> source = std::make_shared<TelemetrySource>())
+        : delegate(AppEnvironment{scheduler, defaults, loginItem, std::move(source),
                                   [] { return std::make_unique<OneScreen>(); },
                                   [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); },
-                                  std::move(expanded)})
+                                  std::move(expanded),
+                                  [this] {
+                                      auto fake = std::make_unique<fixtures::FakeAlertNotifier>();
+                                      notifier = fake.get();
+                                      return fake;
+                                  },
+                                  state.filePath("history.json")})
     {
     }
+    QTemporaryDir state;
+    fixtures::FakeAlertNotifier* notifier = nullptr;
     VirtualScheduler scheduler;
     MemoryDefaultsStore defaults;
     fixtures::StubLoginItem loginItem;
@@ -88,4 +103,33 @@ TEST(AppDelegate, StartingExpandedPlacesTheExpandedFrameAndEscapeWorks)
     QApplication::sendEvent(&controller.panel(), &escape);
     EXPECT_FALSE(controller.state().isLockedOpen());
     EXPECT_FALSE(controller.state().showsExpandedContent());
+}
+
+TEST(AppDelegate, AClickOnAnAlertOpensTheIslandPinnedOnItsTabAndQuitKeepsTheHistory)
+{
+    ensureApplication();
+    auto source = std::make_shared<fixtures::FakeSource>();
+    source->initial.memoryTotal = 100;
+    source->everySecond = [](SystemSnapshot& next) { next.memoryPercent = 97; };
+    Launch launch(std::nullopt, source);
+    launch.delegate.applicationDidFinishLaunching();
+    launch.scheduler.advance(300);
+    source->runPending();
+    launch.scheduler.advance(AlertCenter::processSampleSpacing);
+    source->runPending();
+    ASSERT_TRUE(launch.notifier);
+    ASSERT_EQ(launch.notifier->shown.size(), 1);
+    EXPECT_EQ(launch.notifier->shown[0].summary, "Memory at 97 % for 5 minutes");
+
+    launch.notifier->click(AlertRule::memory);
+    const IslandState& state = launch.delegate.panelController()->state();
+    EXPECT_EQ(state.selectedMetric(), MetricKind::memory);
+    EXPECT_TRUE(state.isLockedOpen());
+    EXPECT_TRUE(state.isExpanded());
+
+    launch.delegate.applicationWillTerminate();
+    const auto kept = HistoryFile::read(launch.state.filePath("history.json"));
+    ASSERT_TRUE(std::holds_alternative<QList<MinuteBucket>>(kept));
+    EXPECT_EQ(std::get<QList<MinuteBucket>>(kept).size(), 6);  // five whole minutes and the one begun
+    EXPECT_DOUBLE_EQ(std::get<QList<MinuteBucket>>(kept).last()[Series::memory].mean, 97);
 }

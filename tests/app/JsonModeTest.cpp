@@ -1,11 +1,15 @@
 // Runs the real program against a fixture tree, as a script or status bar would.
+#include "history/HistoryFormat.h"
 #include "testsupport/FixtureTree.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -147,4 +151,48 @@ TEST(JsonMode, AReaderThatWentAwayEndsTheRunWithStatusOne)
     ASSERT_TRUE(finished);
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_EQ(process.readAllStandardError(), "moravel: cannot write the readings to standard output: Broken pipe\n");
+}
+
+TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithoutTouchingIt)
+{
+    QTemporaryDir state;
+    ASSERT_TRUE(QDir(state.path()).mkpath("Moravel"));
+    const QString path = state.filePath("Moravel/history.json");
+    const qint64 now = QDateTime::currentSecsSinceEpoch() / 60 * 60;
+    QList<moravel::MinuteBucket> buckets;
+    for (const qint64 age : {2 * 86400, 7200, 600}) {
+        moravel::MinuteBucket bucket;
+        bucket.minute = now - age;
+        bucket.sampleCount = 60;
+        bucket[moravel::Series::cpu] = {1, 2.5, 4};
+        buckets.append(bucket);
+    }
+    const auto writeHistory = [&path](const QByteArray& contents) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+    };
+    ASSERT_TRUE(writeHistory(moravel::HistoryFormat::encode(buckets)));
+    const auto inState = [&](QProcess&, QProcessEnvironment& environment) {
+        environment.insert("XDG_STATE_HOME", state.path());
+    };
+
+    const ProgramRun all = runMoravel({"--history"}, nullptr, inState);
+    ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+    const QList<QByteArray> lines = all.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);  // the last day only
+    const QJsonObject oldest = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(oldest["time"].toString(), QDateTime::fromSecsSinceEpoch(now - 7200, Qt::UTC).toString(Qt::ISODate));
+    EXPECT_EQ(oldest["cpuPercent"].toDouble(), 2.5);
+    EXPECT_EQ(oldest["cpuPercentMin"].toDouble(), 1);
+    EXPECT_EQ(oldest["cpuPercentMax"].toDouble(), 4);
+    EXPECT_TRUE(oldest["memoryPercent"].isNull());
+    EXPECT_EQ(runMoravel({"--history", "--since", "1h"}, nullptr, inState).out.count('\n'), 1);
+
+    ASSERT_TRUE(writeHistory("{torn"));
+    const ProgramRun damaged = runMoravel({"--history"}, nullptr, inState);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is damaged\n");
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "{torn");
 }

@@ -79,13 +79,13 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
     }
 }
 
-TEST_F(SystemMonitorTest, HistoryKeepsTheNewest300)
+TEST_F(SystemMonitorTest, HistoryKeepsTheNewestHour)
 {
-    for (int i = 0; i < 301; ++i)
+    for (int i = 0; i < 3601; ++i)
         refreshAfter(1);
-    ASSERT_EQ(monitor->history().size(), 300);
+    ASSERT_EQ(monitor->history().size(), 3600);
     // The first sample was taken at t = 1 s; the oldest kept is the second one.
-    EXPECT_EQ(scheduler.currentDateTime().addSecs(-299), monitor->history().first().time);
+    EXPECT_EQ(scheduler.currentDateTime().addSecs(-3599), monitor->history().first().time);
 }
 
 TEST_F(SystemMonitorTest, StopThenStartContinuesTheCountAndKeepsTheHistory)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace moravel {
 
@@ -25,6 +26,25 @@ double gpuBusyPercent(const SystemSnapshot& s)
             busiest = *gpu.busyPercent;
     }
     return busiest;
+}
+
+// The group whose absence leaves a series without values.
+std::optional<ReadingGroup> groupOf(Series series)
+{
+    switch (series) {
+    case Series::cpu: return ReadingGroup::cpu;
+    case Series::memory: return ReadingGroup::memory;
+    case Series::download:
+    case Series::upload: return ReadingGroup::network;
+    case Series::systemPower:
+    case Series::batteryPower: return ReadingGroup::power;
+    case Series::swap: return ReadingGroup::swap;
+    case Series::diskRead:
+    case Series::diskWrite: return ReadingGroup::diskActivity;
+    case Series::cpuTemperature: return ReadingGroup::temperatures;
+    case Series::gpuBusy: return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -59,8 +79,11 @@ MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time)
     MetricSample sample;
     sample.id = QUuid::createUuid();
     sample.time = time;
-    for (const SeriesDescriptor& series : allSeries())
-        sample[series.series] = series.value(snapshot);
+    for (const SeriesDescriptor& series : allSeries()) {
+        const std::optional<ReadingGroup> group = groupOf(series.series);
+        const bool isAbsent = group && snapshot.absentReadings.contains(*group);
+        sample[series.series] = isAbsent ? absent : series.value(snapshot);
+    }
     sample.isCharging = snapshot.isCharging;
     return sample;
 }

@@ -2,6 +2,7 @@
 
 #include "BuildInfo.h"
 #include "island/NotchEnvironment.h"
+#include "monitor/remote/RemoteAddress.h"
 #include "support/PrintableExcerpt.h"
 
 #include <algorithm>
@@ -22,6 +23,22 @@ std::optional<int> countValue(const QString& value)
     return count;
 }
 
+// The value of `--name VALUE` or `--name=VALUE` at `arguments[i]`, moving `i`
+// past it: nothing when the argument is another option, an empty optional
+// when the value is missing.
+std::optional<std::optional<QString>> valueOf(const QStringList& arguments, qsizetype& i, const char* name)
+{
+    const QString& argument = arguments[i];
+    const QString prefix = QLatin1String(name) + u'=';
+    if (argument.startsWith(prefix))
+        return std::optional<QString>(argument.mid(prefix.size()));
+    if (argument != QLatin1String(name))
+        return std::nullopt;
+    if (i + 1 >= arguments.size())
+        return std::optional<QString>();
+    return std::optional<QString>(arguments[++i]);
+}
+
 }  // namespace
 
 QString helpText()
@@ -37,6 +54,14 @@ QString helpText()
         "  --count N       With --json: stop after N lines. The first comes about a\n"
         "                  second after start: rates need two readings.\n"
         "  --processes     With --json: also sample the top processes.\n"
+        "  --source URL    With --json: read another machine's Prometheus node\n"
+        "                  exporter (http://192.168.1.20:9100/metrics, say) instead\n"
+        "                  of this computer. Plain http only to this computer and\n"
+        "                  private network addresses; https anywhere. While it\n"
+        "                  cannot be read, no lines are printed and each failure\n"
+        "                  counts toward --count; the exit status is then 1.\n"
+        "  --source-credentials FILE  With --source: user:password for the exporter,\n"
+        "                  from a file only you may read (chmod 600).\n"
         "  -h, --help      Show this help and exit.\n"
         "  -v, --version   Show the version and exit.\n"
         "\n"
@@ -66,15 +91,21 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             options.json = true;
         } else if (argument == QLatin1String("--processes")) {
             options.processes = true;
-        } else if (argument == QLatin1String("--count") || argument.startsWith(QLatin1String("--count="))) {
-            QString value;
-            if (argument.startsWith(QLatin1String("--count="))) {
-                value = argument.mid(8);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            } else {
+        } else if (const auto source = valueOf(arguments, i, "--source")) {
+            if (!*source)
+                return UsageError{QStringLiteral("moravel: --source needs an exporter's address")};
+            const auto address = exporterAddress(**source);
+            if (const QString* problem = std::get_if<QString>(&address))
+                return UsageError{QStringLiteral("moravel: --source: ") + *problem};
+            options.source = std::get<QUrl>(address);
+        } else if (const auto credentials = valueOf(arguments, i, "--source-credentials")) {
+            if (!*credentials || (*credentials)->isEmpty())
+                return UsageError{QStringLiteral("moravel: --source-credentials needs a file")};
+            options.sourceCredentials = **credentials;
+        } else if (const auto countText = valueOf(arguments, i, "--count")) {
+            if (!*countText)
                 return UsageError{QStringLiteral("moravel: --count needs a number")};
-            }
+            const QString value = **countText;
             const std::optional<int> count = countValue(value);
             if (!count)
                 return UsageError{QStringLiteral("moravel: --count needs a whole number of at least 1, not \"%1\"")
@@ -85,8 +116,10 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                   .arg(printableExcerpt(argument))};
         }
     }
-    if ((options.count || options.processes) && !options.json)
-        return UsageError{QStringLiteral("moravel: --count and --processes only apply with --json")};
+    if ((options.count || options.processes || options.source) && !options.json)
+        return UsageError{QStringLiteral("moravel: --count, --processes and --source only apply with --json")};
+    if (!options.sourceCredentials.isEmpty() && !options.source)
+        return UsageError{QStringLiteral("moravel: --source-credentials only applies with --source")};
     return options;
 }
 

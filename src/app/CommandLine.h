@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 #include <variant>
@@ -12,6 +13,8 @@ struct RunOptions {
     bool json = false;
     std::optional<int> count;  // stop after this many printed lines
     bool processes = false;    // sample the process table in JSON mode
+    std::optional<QUrl> source;  // another machine's exporter, checked
+    QString sourceCredentials;   // a file with user:password for it
 };
 
 struct ShowText {

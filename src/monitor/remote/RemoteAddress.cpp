@@ -90,8 +90,7 @@ std::variant<QUrl, QString> exporterAddress(const QString& typed)
     if (!url.userInfo().isEmpty())
         return QStringLiteral("Keep the user name and password in a credentials file, not in the address.");
     if (scheme == u"http" && !isLocalNetworkHost(url.host()))
-        return QStringLiteral("Plain http is only for this computer and private network addresses (such as "
-                              "192.168.1.20); use https for %1.")
+        return QStringLiteral("Plain http is only for this computer and private addresses; use https for %1.")
             .arg(printableExcerpt(url.host()));
     url.setScheme(scheme);
     if (url.path().isEmpty() || url.path() == u"/")

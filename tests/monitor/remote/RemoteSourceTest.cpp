@@ -8,6 +8,9 @@
 #include "testsupport/FixtureTree.h"
 #include "testsupport/LocalHttpServer.h"
 
+#include <QFile>
+#include <QSslConfiguration>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -206,4 +209,46 @@ TEST(RemoteSourceRetry, BacksOffDoublingUpTo16Seconds)
     for (int failures = 0; failures < 8; ++failures)
         EXPECT_EQ(retryDelaySeconds(failures), expected[failures]) << failures;
     EXPECT_EQ(retryDelaySeconds(1000), 16);
+}
+
+// The exporter behind https and a password, as on a cloud machine: its
+// certificate must be trusted by the system, and its password come from the
+// user's file.
+TEST_F(RemoteSourceTest, HttpsVerifiesTheCertificateAndSendsTheCredentials)
+{
+    if (NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    const QString tls = QStringLiteral(MORAVEL_REMOTE_PAGES "/../tls/localhost");
+    FixtureTree tree;
+    writeMachine(tree);
+    tree.write("web.yml", ("tls_server_config:\n  cert_file: " + tls + ".crt\n  key_file: " + tls
+                           + ".key\nbasic_auth_users:\n"
+                             "  moravel: $2b$04$jCYk1bfMb1QiI.EjY7xUTeKgNLYypQqmuF88Q9ukUadTUX1mdPdGi\n")
+                              .toStdString());
+    NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start({"--web.config.file=" + tree.root() + "/web.yml"})) << exporter.failure().toStdString();
+    QUrl url = exporter.url();
+    url.setScheme("https");
+
+    const auto firstReading = [&](const char* password) {
+        tree.remove("credentials");
+        tree.write("credentials", std::string("moravel:") + password + "\n");
+        QFile::setPermissions(tree.root() + "/credentials", QFile::ReadOwner | QFile::WriteOwner);
+        RemoteSource source(std::get<RemoteEndpoint>(endpointWithCredentials(url, tree.root() + "/credentials")),
+                            scheduler);
+        std::optional<SourceReading> answer;
+        source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
+        processEventsUntil([&] { return answer.has_value(); });
+        return answer ? answer->failure.value_or(QStringLiteral("read")) : QStringLiteral("no answer");
+    };
+    EXPECT_TRUE(firstReading("s3cret").contains(QLatin1String("certificate"), Qt::CaseInsensitive));
+
+    // Trusted the way a user trusts a certificate: by the system, not by Moravel.
+    const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = system;
+    trusting.addCaCertificates(tls + ".crt");
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    EXPECT_EQ(firstReading("s3cret"), QStringLiteral("read"));
+    EXPECT_TRUE(firstReading("guess").contains(QLatin1String("refused the credentials")));
+    QSslConfiguration::setDefaultConfiguration(system);
 }

@@ -2,72 +2,17 @@
 
 #include "monitor/PowerRules.h"
 #include "monitor/linux/DiskReader.h"
-#include "monitor/linux/PowerSupplyReader.h"
+#include "monitor/remote/MetricFamilies.h"
+#include "monitor/remote/NodeExporterSensors.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <map>
-#include <unordered_map>
 
 namespace moravel {
 
 namespace {
-
-using Family = std::vector<const ExpositionSample*>;
-
-// The page's node_* samples by metric name.
-class Families {
-public:
-    explicit Families(const ExpositionPage& page)
-    {
-        for (const ExpositionSample& sample : page.samples) {
-            if (sample.name.starts_with("node_"))
-                byName_[sample.name].push_back(&sample);
-        }
-    }
-
-    const Family& operator[](const std::string& name) const
-    {
-        static const Family none;
-        const auto found = byName_.find(name);
-        return found == byName_.end() ? none : found->second;
-    }
-    std::optional<double> single(const std::string& name) const
-    {
-        const Family& family = (*this)[name];
-        return family.empty() ? std::nullopt : std::optional<double>(family.front()->value);
-    }
-    // Whether the exporter says the named collector ran, even if it found nothing.
-    bool collectorRan(std::string_view collector) const
-    {
-        const Family& family = (*this)["node_scrape_collector_success"];
-        return std::any_of(family.begin(), family.end(), [&](const ExpositionSample* sample) {
-            return sample->label("collector") == collector && sample->value == 1;
-        });
-    }
-    // Names starting with `prefix`, for the families named after a device's attribute.
-    template <typename Visit>
-    void forEachWithPrefix(std::string_view prefix, Visit visit) const
-    {
-        for (const auto& [name, family] : byName_) {
-            if (name.starts_with(prefix))
-                visit(std::string_view(name).substr(prefix.size()), family);
-        }
-    }
-
-private:
-    std::unordered_map<std::string, Family> byName_;
-};
-
-// A counter or size in whole units; nothing for NaN, infinity or below zero.
-std::optional<uint64_t> wholeAmount(double value, double scale = 1)
-{
-    const double scaled = value * scale;
-    if (!std::isfinite(scaled) || scaled < 0 || scaled >= 1.8e19)
-        return std::nullopt;
-    return static_cast<uint64_t>(std::llround(scaled));
-}
 
 std::optional<int> labelNumber(const ExpositionSample& sample, std::string_view key)
 {
@@ -80,7 +25,7 @@ std::optional<int> labelNumber(const ExpositionSample& sample, std::string_view 
 }
 
 // The same busy and idle split as this computer's /proc/stat reading.
-void readCpu(const Families& families, NodePage& page)
+void readCpu(const MetricFamilies& families, NodePage& page)
 {
     struct Seconds {
         double busy = 0;
@@ -101,17 +46,24 @@ void readCpu(const Families& families, NodePage& page)
     if (cores.empty())
         return;
     CpuTicks total;
-    for (const auto& [core, seconds] : cores) {
-        const uint64_t used = *wholeAmount(seconds.busy, 1000);
-        const CpuTicks ticks{used, used + *wholeAmount(seconds.idle, 1000)};
-        page.cores.push_back(ticks);
-        total.used += ticks.used;
-        total.total += ticks.total;
+    std::vector<CpuTicks> ticks;
+    for (const auto& [number, seconds] : cores) {
+        const auto used = wholeAmount(seconds.busy, 1000);
+        const auto idle = wholeAmount(seconds.idle, 1000);
+        CpuTicks core;
+        // Counters past 64 bits of milliseconds are no machine's: nothing is read.
+        if (!used || !idle || __builtin_add_overflow(*used, *idle, &core.total)
+            || __builtin_add_overflow(total.used, *used, &total.used)
+            || __builtin_add_overflow(total.total, core.total, &total.total))
+            return;
+        core.used = *used;
+        ticks.push_back(core);
     }
+    page.cores = std::move(ticks);
     page.cpu = total;
 }
 
-void readMemory(const Families& families, NodePage& page)
+void readMemory(const MetricFamilies& families, NodePage& page)
 {
     // Written out as /proc/meminfo, so that both machines are read alike.
     std::string meminfo;
@@ -152,7 +104,7 @@ std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first
     return devices;
 }
 
-void readNetwork(const Families& families, NodePage& page)
+void readNetwork(const MetricFamilies& families, NodePage& page)
 {
     std::map<std::string_view, unsigned> flags;
     for (const ExpositionSample* sample : families["node_network_flags"]) {
@@ -194,7 +146,7 @@ bool isWholeDisk(std::string_view name)
     return true;
 }
 
-void readDisks(const Families& families, NodePage& page)
+void readDisks(const MetricFamilies& families, NodePage& page)
 {
     const auto size = [&](const char* name) -> std::optional<uint64_t> {
         for (const ExpositionSample* sample : families[name]) {
@@ -211,113 +163,13 @@ void readDisks(const Families& families, NodePage& page)
                                        families["node_disk_written_bytes_total"], isWholeDisk);
 }
 
-void readLoad(const Families& families, NodePage& page)
+void readLoad(const MetricFamilies& families, NodePage& page)
 {
     const auto one = families.single("node_load1");
     const auto five = families.single("node_load5");
     const auto fifteen = families.single("node_load15");
     if (one && five && fifteen)
         page.load = std::array<double, 3>{*one, *five, *fifteen};
-}
-
-void readTemperatures(const Families& families, NodePage& page)
-{
-    const Family& readings = families["node_hwmon_temp_celsius"];
-    if (readings.empty() && !families.collectorRan("hwmon"))
-        return;
-    using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
-    const auto bySensor = [&](const std::string& name) {
-        std::map<Key, double> values;
-        for (const ExpositionSample* sample : families[name])
-            values[{sample->label("chip"), sample->label("sensor")}] = sample->value;
-        return values;
-    };
-    const auto critical = bySensor("node_hwmon_temp_crit_celsius");
-    const auto maximum = bySensor("node_hwmon_temp_max_celsius");
-    std::map<std::string_view, std::string_view> chipNames;
-    for (const ExpositionSample* sample : families["node_hwmon_chip_names"])
-        chipNames[sample->label("chip")] = sample->label("chip_name");
-    std::map<Key, std::string_view> labels;
-    for (const ExpositionSample* sample : families["node_hwmon_sensor_label"])
-        labels[{sample->label("chip"), sample->label("sensor")}] = sample->label("label");
-    const auto optionalOf = [](const std::map<Key, double>& values, const Key& key) {
-        const auto found = values.find(key);
-        return found != values.end() && std::isfinite(found->second) ? std::optional<double>(found->second)
-                                                                      : std::nullopt;
-    };
-
-    QList<TemperatureReading> sensors;
-    for (const ExpositionSample* sample : readings) {
-        const Key key{sample->label("chip"), sample->label("sensor")};
-        if (!std::isfinite(sample->value))
-            continue;
-        const auto chipName = chipNames.find(key.first);
-        const auto label = labels.find(key);
-        const std::string_view chip = chipName != chipNames.end() ? chipName->second : key.first;
-        const std::string_view shown = label != labels.end() && !label->second.empty() ? label->second : key.second;
-        sensors.append({QString::fromUtf8(chip.data(), static_cast<qsizetype>(chip.size())),
-                        QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())), sample->value,
-                        optionalOf(critical, key), optionalOf(maximum, key)});
-    }
-    page.temperatures = sensors;
-}
-
-// The exporter's power-supply figures in base units, back to the sysfs
-// attributes (micro-units) they were read from, so that the battery is read
-// exactly as this computer's.
-struct SupplyFigure {
-    std::string_view metric;
-    const char* attribute;
-    double scale;
-};
-constexpr std::array<SupplyFigure, 13> supplyFigures{{
-    {"online", "online", 1},
-    {"capacity", "capacity", 1},
-    {"current_ampere", "current_now", 1e6},
-    {"current_max", "current_max", 1e6},
-    {"voltage_volt", "voltage_now", 1e6},
-    {"voltage_max", "voltage_max", 1e6},
-    {"power_watt", "power_now", 1e6},
-    {"energy_watthour", "energy_now", 1e6},
-    {"energy_full", "energy_full", 1e6},
-    {"charge_ampere", "charge_now", 1e6},
-    {"charge_full", "charge_full", 1e6},
-    {"time_to_empty_seconds", "time_to_empty_now", 1},
-    {"time_to_full_seconds", "time_to_full_now", 1},
-}};
-
-void readPower(const Families& families, NodePage& page)
-{
-    std::map<std::string, PowerSupply, std::less<>> supplies;
-    const auto supply = [&](const ExpositionSample& sample) -> PowerSupply& {
-        const std::string name(sample.label("power_supply"));
-        PowerSupply& found = supplies[name];
-        found.name = name;
-        return found;
-    };
-    for (const ExpositionSample* sample : families["node_power_supply_info"]) {
-        PowerSupply& target = supply(*sample);
-        for (const auto& [key, value] : sample->labels) {
-            if (key != "power_supply")
-                target.attributes.insert_or_assign(key, value);
-        }
-    }
-    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, const Family& family) {
-        const auto figure = std::find_if(supplyFigures.begin(), supplyFigures.end(),
-                                         [&](const SupplyFigure& f) { return f.metric == metric; });
-        for (const ExpositionSample* sample : family) {
-            const double value = sample->value * (figure == supplyFigures.end() ? 1 : figure->scale);
-            if (figure == supplyFigures.end() || !std::isfinite(value) || std::fabs(value) > 9e18)
-                continue;
-            supply(*sample).attributes.insert_or_assign(figure->attribute, std::to_string(std::llround(value)));
-        }
-    });
-    if (supplies.empty() && !families.collectorRan("powersupplyclass"))
-        return;
-    std::vector<PowerSupply> list;
-    for (auto& [name, found] : supplies)
-        list.push_back(std::move(found));
-    page.power = batteryRegistryFromSupplies(std::move(list));
 }
 
 template <typename Value>
@@ -362,15 +214,15 @@ bool NodePage::hasReadings() const
 
 NodePage readNodePage(const ExpositionPage& exposition)
 {
-    const Families families(exposition);
+    const MetricFamilies families(exposition);
     NodePage page;
     readCpu(families, page);
     readMemory(families, page);
     readNetwork(families, page);
     readDisks(families, page);
     readLoad(families, page);
-    readTemperatures(families, page);
-    readPower(families, page);
+    page.temperatures = nodeTemperatures(families);
+    page.power = nodePowerSupplies(families);
     return page;
 }
 
@@ -430,34 +282,6 @@ void applyNodePage(const NodePage& page, const NodePage* previous, double second
         fresh.absentReadings.insert(ReadingGroup::adapter);
     fresh.absentReadings.insert(ReadingGroup::processes);
     next = std::move(fresh);
-}
-
-std::optional<TemperatureReading> cpuTemperature(const QList<TemperatureReading>& sensors)
-{
-    const auto find = [&](auto matches) -> std::optional<TemperatureReading> {
-        for (const TemperatureReading& sensor : sensors) {
-            if (matches(sensor))
-                return sensor;
-        }
-        return std::nullopt;
-    };
-    const auto isAmd = [](const TemperatureReading& s) { return s.chip == u"k10temp" || s.chip == u"zenpower"; };
-    if (auto package = find([](const TemperatureReading& s) {
-            return s.chip == u"coretemp" && s.label.startsWith(u"Package id");
-        }))
-        return package;
-    if (auto die = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tdie"; }))
-        return die;
-    if (auto control = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tctl"; }))
-        return control;
-    std::optional<TemperatureReading> hottest;
-    for (const TemperatureReading& sensor : sensors) {
-        const bool isCpuChip = sensor.chip == u"coretemp" || isAmd(sensor) || sensor.chip == u"k8temp"
-                               || sensor.chip == u"cpu_thermal" || sensor.chip == u"via_cputemp";
-        if (isCpuChip && (!hottest || sensor.celsius > hottest->celsius))
-            hottest = sensor;
-    }
-    return hottest;
 }
 
 }  // namespace moravel

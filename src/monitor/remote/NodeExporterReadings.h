@@ -41,9 +41,4 @@ NodePage readNodePage(const ExpositionPage& page);
 // absent and cleared.
 void applyNodePage(const NodePage& page, const NodePage* previous, double seconds, SystemSnapshot& next);
 
-// The CPU's own temperature among the sensors: the package sensor (coretemp's
-// "Package id N", k10temp's or zenpower's "Tdie", else "Tctl"), else the
-// hottest sensor of a CPU chip; nothing without one.
-std::optional<TemperatureReading> cpuTemperature(const QList<TemperatureReading>& sensors);
-
 }  // namespace moravel

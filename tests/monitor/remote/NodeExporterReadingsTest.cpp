@@ -1,4 +1,5 @@
 #include "monitor/remote/NodeExporterReadings.h"
+#include "monitor/remote/NodeExporterSensors.h"
 
 #include <QFile>
 
@@ -106,8 +107,9 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         applyNodePage(row.page, nullptr, 1, snapshot);
         EXPECT_EQ(snapshot.absentReadings, row.absent);
         EXPECT_TRUE(snapshot.topProcesses.isEmpty());
-        if (row.absent.contains(ReadingGroup::memory))
+        if (row.absent.contains(ReadingGroup::memory)) {
             EXPECT_EQ(snapshot.memoryTotal, 0u);
+        }
     }
     EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
 }

@@ -100,7 +100,10 @@ std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first
             continue;
         devices.push_back({std::string(device), *amount, *other->second});
     }
-    std::sort(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    // A device listed twice (a garbled page) counts once, as first listed.
+    std::stable_sort(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    devices.erase(std::unique(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name == b.name; }),
+                  devices.end());
     return devices;
 }
 

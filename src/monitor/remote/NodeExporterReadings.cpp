@@ -269,8 +269,10 @@ void applyNodePage(const NodePage& page, const NodePage* previous, double second
             fresh.cpuTemperatureCriticalCelsius = cpu->criticalCelsius;
         }
     }
-    if (page.power)
+    if (page.power) {
         applyBatteryRegistry(*page.power, fresh);
+        fresh.displayPowerWatts = next.displayPowerWatts;  // the monitor's to reconcile, every other second
+    }
 
     markAbsent(page.cpu, ReadingGroup::cpu, fresh);
     markAbsent(page.memory, ReadingGroup::memory, fresh);

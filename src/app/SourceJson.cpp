@@ -34,8 +34,8 @@ const GroupFields groupFields[] = {
 bool isAbsentField(const QByteArray& key, ReadingSet absent)
 {
     return std::any_of(std::begin(groupFields), std::end(groupFields), [&](const GroupFields& entry) {
-        return absent.contains(entry.group)
-               && std::any_of(entry.fields.begin(), entry.fields.end(), [&](const char* field) { return key == field; });
+        const auto named = [&](const char* field) { return key == field; };
+        return absent.contains(entry.group) && std::any_of(entry.fields.begin(), entry.fields.end(), named);
     });
 }
 

@@ -102,8 +102,8 @@ std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first
     }
     // A device listed twice (a garbled page) counts once, as first listed.
     std::stable_sort(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    devices.erase(std::unique(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name == b.name; }),
-                  devices.end());
+    const auto sameName = [](const auto& a, const auto& b) { return a.name == b.name; };
+    devices.erase(std::unique(devices.begin(), devices.end(), sameName), devices.end());
     return devices;
 }
 

@@ -25,7 +25,9 @@ bool isLoopbackHost(const QString& host)
 
 bool isPrivateIpv4(quint32 address)
 {
-    const auto within = [address](quint32 network, int bits) { return (address >> (32 - bits)) == (network >> (32 - bits)); };
+    const auto within = [address](quint32 network, int bits) {
+        return (address >> (32 - bits)) == (network >> (32 - bits));
+    };
     return within(0x0A000000, 8) || within(0xAC100000, 12) || within(0xC0A80000, 16) || within(0xA9FE0000, 16)
            || within(0x7F000000, 8);
 }
@@ -37,14 +39,16 @@ QString readFailure(const QString& path, const QString& why)
 
 std::variant<QByteArray, QString> readCredentials(const QString& path)
 {
-    // Never waits on a FIFO or a device put there; never follows a link to
-    // someone else's file (the owner is checked on what was opened).
+    // Never waits on a FIFO or a device put there; a link to someone else's
+    // file is refused like the file itself (the owner is checked on what was opened).
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return readFailure(path, QStringLiteral("cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return readFailure(path,
+                           QStringLiteral("cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     QFile file;
     struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return readFailure(path, QStringLiteral("is not a regular file"));
     }

@@ -114,21 +114,6 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
     EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
 }
 
-TEST(NodeExporterReadings, RecordedLaptopPageReadsAsItsFiles)
-{
-    SystemSnapshot s;
-    applyNodePage(recordedPage("laptop.prom"), nullptr, 1, s);
-    EXPECT_EQ(s.memoryUsed, 1500u * 1024);
-    EXPECT_EQ(s.swapTotal, 1000u * 1024);
-    EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
-    ASSERT_EQ(s.temperatures.size(), 2);
-    EXPECT_EQ(s.temperatures[0], (TemperatureReading{"coretemp", "Package id 0", 45, 100, std::nullopt}));
-    EXPECT_EQ(s.cpuTemperatureCelsius, 45);
-    EXPECT_EQ(s.batteryPercent, 80);
-    EXPECT_DOUBLE_EQ(s.batteryPowerWatts, 12);
-    EXPECT_FALSE(s.isExternalPowerConnected);
-}
-
 TEST(NodeExporterReadings, CpuTemperatureIsThePackageSensorElseTheHottestCpuSensor)
 {
     const auto sensor = [](const char* chip, const char* label, double celsius) {

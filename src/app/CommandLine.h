@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 #include <variant>
@@ -14,6 +15,8 @@ struct RunOptions {
     bool processes = false;    // sample the process table in JSON mode
     bool history = false;      // print the kept history instead of running
     std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
+    std::optional<QUrl> source;  // another machine's exporter, checked
+    QString sourceCredentials;   // a file with user:password for it
 };
 
 struct ShowText {

@@ -25,6 +25,8 @@ TEST(CommandLine, JsonWithCountAndProcesses)
     EXPECT_TRUE(history.history);
     EXPECT_EQ(history.sinceSeconds, 5400);
     EXPECT_EQ(std::get<RunOptions>(parse({"--history", "--since=2d"})).sinceSeconds, 2 * 86400);
+    const auto remote = std::get<RunOptions>(parse({"--json", "--source=http://127.0.0.1:9100"}));
+    EXPECT_EQ(remote.source, QUrl("http://127.0.0.1:9100/metrics"));
 }
 
 TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
@@ -43,7 +45,10 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
                                          QStringList{"--history", "--since="},
                                          QStringList{"--history", "--since", "99999999999999d"},
                                          QStringList{"--history", "--since"}, QStringList{"--since", "1h"},
-                                         QStringList{"--history", "--json"}}) {
+                                         QStringList{"--history", "--json"},
+                                         QStringList{"--json", "--source", "http://8.8.8.8:9100"},
+                                         QStringList{"--json", "--source"}, QStringList{"--source", "http://[::1]"},
+                                         QStringList{"--json", "--source-credentials", "/tmp/c"}}) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);
         ASSERT_TRUE(error) << arguments.join(' ').left(80).toStdString();

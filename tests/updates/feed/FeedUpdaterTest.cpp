@@ -1,4 +1,4 @@
-#include "feed/LocalHttpServer.h"
+#include "testsupport/LocalHttpServer.h"
 
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
@@ -14,8 +14,8 @@
 namespace moravel {
 namespace {
 
-using updatetest::LocalHttpServer;
-using updatetest::processEventsUntil;
+using fixtures::LocalHttpServer;
+using fixtures::processEventsUntil;
 
 QByteArray feedOffering(const QByteArray& version, const QByteArray& display)
 {
@@ -43,7 +43,7 @@ public:
 
 class FeedUpdaterTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { updatetest::ensureCoreApplication(); }
+    static void SetUpTestSuite() { fixtures::ensureCoreApplication(); }
 
     std::unique_ptr<FeedUpdater> makeUpdater(const QUrl& feedUrl, bool loopbackHttp = true)
     {

@@ -1,14 +1,14 @@
-#include "feed/LocalHttpServer.h"
+#include "testsupport/LocalHttpServer.h"
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 
-namespace moravel::updatetest {
+namespace moravel::fixtures {
 
 void ensureCoreApplication()
 {
     static int argc = 1;
-    static char name[] = "tests_updates";
+    static char name[] = "moravel_tests";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);
@@ -59,4 +59,4 @@ QUrl LocalHttpServer::url(const QString& path) const
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
 }
 
-}  // namespace moravel::updatetest
+}  // namespace moravel::fixtures

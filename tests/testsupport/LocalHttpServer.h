@@ -7,7 +7,7 @@
 
 #include <functional>
 
-namespace moravel::updatetest {
+namespace moravel::fixtures {
 
 // A QCoreApplication for tests that need Qt's event loop (sockets, network replies).
 void ensureCoreApplication();
@@ -34,4 +34,4 @@ private:
     int requestCount_ = 0;
 };
 
-}  // namespace moravel::updatetest
+}  // namespace moravel::fixtures

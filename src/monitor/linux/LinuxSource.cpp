@@ -15,7 +15,7 @@ LinuxSource::LinuxSource(const ReaderRoots& roots, Scheduler& scheduler, Backgro
                          QObject* parent)
     : QObject(parent), procRoot_(roots.proc.toStdString()), sysRoot_(roots.sys.toStdString()),
       scheduler_(scheduler), background_(background), cpu_(procRoot_), memory_(procRoot_),
-      network_(procRoot_, sysRoot_)
+      network_(procRoot_, sysRoot_), load_(procRoot_), diskIo_(procRoot_, sysRoot_)
 {
 }
 
@@ -33,9 +33,14 @@ SystemSnapshot LinuxSource::initialSnapshot()
 
 void LinuxSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 {
-    const SnapshotUpdate updates[] = {cpu_.read(), memory_.read(), network_.read(scheduler_.monotonicSeconds()),
+    const double now = scheduler_.monotonicSeconds();
+    const SnapshotUpdate updates[] = {cpu_.read(),
+                                      memory_.read(),
+                                      network_.read(now),
+                                      load_.read(),
+                                      diskIo_.read(now),
                                       withPower ? readPowerSupplies() : SnapshotUpdate{}};
-    const bool measured = cpu_.isMeasured() && network_.isMeasured();
+    const bool measured = cpu_.isMeasured() && network_.isMeasured() && diskIo_.isMeasured();
     deliver({[updates](SystemSnapshot& next) {
                  for (const SnapshotUpdate& update : updates) {
                      if (update)

@@ -2,6 +2,8 @@
 
 #include "monitor/TelemetrySource.h"
 #include "monitor/linux/CpuReader.h"
+#include "monitor/linux/DiskIoReader.h"
+#include "monitor/linux/LoadAverageReader.h"
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
 #include "monitor/linux/ProcessReader.h"
@@ -44,6 +46,8 @@ private:
     CpuReader cpu_;
     MemoryReader memory_;
     NetworkReader network_;
+    LoadAverageReader load_;
+    DiskIoReader diskIo_;
     // What the last process reading left for the next; travels with the one
     // reading in flight.
     ProcessHistory processHistory_;

@@ -31,6 +31,14 @@ void parseDiskstats(std::string_view text, const std::function<bool(std::string_
     });
 }
 
+void orderByName(std::vector<DiskCounters>& disks)
+{
+    const auto byName = [](const DiskCounters& a, const DiskCounters& b) { return a.name < b.name; };
+    std::stable_sort(disks.begin(), disks.end(), byName);
+    const auto sameName = [](const DiskCounters& a, const DiskCounters& b) { return a.name == b.name; };
+    disks.erase(std::unique(disks.begin(), disks.end(), sameName), disks.end());
+}
+
 DiskRates diskRatesBetween(const std::vector<DiskCounters>& previous, const std::vector<DiskCounters>& current,
                            double seconds)
 {
@@ -78,8 +86,7 @@ SnapshotUpdate DiskIoReader::read(double monotonicSeconds)
     parseDiskstats(*text, [this](std::string_view name) { return isWholeDisk(name); }, current_);
     // Forget devices that went away: a new one may take the name.
     std::erase_if(known_, [this](const auto& entry) { return entry.second.seenInReading != reading_; });
-    std::sort(current_.begin(), current_.end(),
-              [](const DiskCounters& a, const DiskCounters& b) { return a.name < b.name; });
+    orderByName(current_);
 
     DiskRates rates;
     isMeasured_ = previousTime_.has_value();

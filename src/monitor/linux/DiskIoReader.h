@@ -28,6 +28,10 @@ struct DiskCounters {
 void parseDiskstats(std::string_view text, const std::function<bool(std::string_view)>& counts,
                     std::vector<DiskCounters>& disks);
 
+// Sorts `disks` by name for diskRatesBetween, keeping the first of any name
+// listed twice (a garbled copy of the file).
+void orderByName(std::vector<DiskCounters>& disks);
+
 struct DiskRates {
     double read = 0;  // bytes per second
     double write = 0;

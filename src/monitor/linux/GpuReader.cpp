@@ -18,7 +18,7 @@ std::optional<KernelFile> fileIfPresent(const std::string& path)
 {
     if (!pathExists(path))
         return std::nullopt;
-    return std::optional<KernelFile>(std::in_place, path);
+    return std::optional<KernelFile>(std::in_place, path, KernelFile::Kind::attribute);
 }
 
 // A GPU's own temperature: the first temperature of its first hwmon chip.

@@ -103,7 +103,7 @@ HwmonReader::Chip HwmonReader::chipAt(const std::string& folder, const std::stri
         const bool keepOpen = keptOpen < keptOpenInputs;
         keptOpen += keepOpen ? 1 : 0;
         chip.sensors.push_back(Sensor{readLabel(base + "_label", "temp" + std::to_string(number)),
-                                      KernelFile(folder + file, keepOpen), readCelsius(base + "_crit"),
+                                      KernelFile(folder + file, KernelFile::Kind::attribute, keepOpen), readCelsius(base + "_crit"),
                                       readCelsius(base + "_max")});
     }
     return chip;

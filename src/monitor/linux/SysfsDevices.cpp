@@ -46,7 +46,7 @@ std::optional<std::vector<DeviceEntry>> DeviceDirectory::changedEntries(double m
 
 RuntimePower::RuntimePower(const std::string& devicePath)
 {
-    KernelFile status(devicePath + "/power/runtime_status");
+    KernelFile status(devicePath + "/power/runtime_status", KernelFile::Kind::attribute);
     const auto text = status.read();
     // "unsupported": the device never sleeps on its own, so it is never asked again.
     if (text && trimmed(*text) != "unsupported")

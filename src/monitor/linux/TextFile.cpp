@@ -99,8 +99,8 @@ KernelFile::~KernelFile()
 }
 
 KernelFile::KernelFile(KernelFile&& other) noexcept
-    : path_(std::move(other.path_)), keepOpen_(other.keepOpen_), fd_(other.fd_), buffer_(std::move(other.buffer_)),
-      length_(other.length_)
+    : path_(std::move(other.path_)), kind_(other.kind_), keepOpen_(other.keepOpen_), fd_(other.fd_),
+      buffer_(std::move(other.buffer_)), length_(other.length_)
 {
     other.fd_ = -1;
 }
@@ -110,6 +110,7 @@ KernelFile& KernelFile::operator=(KernelFile&& other) noexcept
     if (this != &other) {
         close();
         path_ = std::move(other.path_);
+        kind_ = other.kind_;
         keepOpen_ = other.keepOpen_;
         fd_ = std::exchange(other.fd_, -1);
         buffer_ = std::move(other.buffer_);
@@ -143,6 +144,8 @@ bool KernelFile::readOpen()
         if (count == 0)
             return true;
         length_ += static_cast<size_t>(count);
+        if (kind_ == Kind::attribute && length_ < buffer_.size())
+            return true;
     }
 }
 

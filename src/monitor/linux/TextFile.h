@@ -40,7 +40,20 @@ namespace moravel {
 // open: the others are opened for each read (`keepOpen` false).
 class KernelFile {
 public:
-    explicit KernelFile(std::string path, bool keepOpen = true) : path_(std::move(path)), keepOpen_(keepOpen) {}
+    enum class Kind {
+        // Read until the kernel reports the end: a /proc table may come in
+        // pieces of a page.
+        table,
+        // A sysfs attribute: one value of at most a page, given whole by one
+        // read, so a read that leaves room in the buffer has it all and no
+        // second call is made to hear that it ended.
+        attribute,
+    };
+
+    explicit KernelFile(std::string path, Kind kind = Kind::table, bool keepOpen = true)
+        : path_(std::move(path)), kind_(kind), keepOpen_(keepOpen)
+    {
+    }
     ~KernelFile();
     KernelFile(KernelFile&& other) noexcept;
     KernelFile& operator=(KernelFile&& other) noexcept;
@@ -56,6 +69,7 @@ private:
     void close();
 
     std::string path_;
+    Kind kind_ = Kind::table;
     bool keepOpen_ = true;
     int fd_ = -1;
     std::string buffer_;

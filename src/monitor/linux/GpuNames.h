@@ -18,9 +18,9 @@ struct PciId {
 
 // What a device's uevent file says of it.
 struct DeviceIdentity {
-    std::string driver;   // DRIVER: "amdgpu", "i915", "nvidia", ...
+    std::string driver;          // DRIVER: "amdgpu", "i915", "nvidia", ...
     std::optional<PciId> pciId;  // PCI_ID, for PCI devices
-    std::string pciSlot;  // PCI_SLOT_NAME: "0000:01:00.0"
+    std::string pciSlot;         // PCI_SLOT_NAME: "0000:01:00.0"
 
     friend bool operator==(const DeviceIdentity&, const DeviceIdentity&) = default;
 };

@@ -63,6 +63,17 @@ GpuReader::GpuReader(const std::string& sysRoot, std::vector<std::string> pciIds
 {
 }
 
+NvidiaDevices* GpuReader::nvidiaDevices()
+{
+    // Loaded once, and only once an NVIDIA GPU is awake: starting the library
+    // would wake a sleeping one.
+    if (!triedNvidia_) {
+        triedNvidia_ = true;
+        nvidia_ = loadNvidia_ ? loadNvidia_() : nullptr;
+    }
+    return nvidia_.get();
+}
+
 std::optional<GpuReader::Gpu> GpuReader::gpuAt(const std::string& card, const std::string& pciIds)
 {
     const std::string base = directory_.path() + '/' + card;
@@ -75,13 +86,9 @@ std::optional<GpuReader::Gpu> GpuReader::gpuAt(const std::string& card, const st
         return std::nullopt;
 
     Gpu gpu{{}, identity.pciSlot, identity.driver == "nvidia", RuntimePower(device), {}, {}, {}, {}, {}, {}};
-    if (gpu.isNvidia && !triedNvidia_) {
-        triedNvidia_ = true;
-        nvidia_ = loadNvidia_ ? loadNvidia_() : nullptr;
-    }
     std::optional<QString> name;
-    if (gpu.isNvidia && nvidia_ && !gpu.power.isSuspended())
-        name = nvidia_->name(gpu.pciSlot);
+    if (NvidiaDevices* nvidia = gpu.isNvidia && !gpu.power.isSuspended() ? nvidiaDevices() : nullptr)
+        name = nvidia->name(gpu.pciSlot);
     const auto listed = identity.pciId ? listedPciDevice(pciIds, *identity.pciId) : std::nullopt;
     gpu.name = name.value_or(gpuName(identity, listed, card));
 
@@ -117,8 +124,8 @@ GpuReading GpuReader::readGpu(Gpu& gpu, double monotonicSeconds)
         gpu.previousIdle.reset();  // its counter may not run while it sleeps
         return reading;
     }
-    if (gpu.isNvidia && nvidia_) {
-        const NvidiaFigures figures = nvidia_->figures(gpu.pciSlot);
+    if (NvidiaDevices* nvidia = gpu.isNvidia ? nvidiaDevices() : nullptr) {
+        const NvidiaFigures figures = nvidia->figures(gpu.pciSlot);
         reading.busyPercent = figures.busyPercent;
         reading.memoryUsed = figures.memoryUsed;
         reading.memoryTotal = figures.memoryTotal;

@@ -30,7 +30,8 @@ std::optional<double> busyPercentFromIdle(const std::optional<IdleResidency>& pr
 //   - AMD (amdgpu): gpu_busy_percent and mem_info_vram_used/_total.
 //   - Intel: busy from the idle-residency counter where the kernel has one
 //     (i915's RC6, xe's gtidle), else no load.
-//   - NVIDIA: through NVML when the driver installed it, else no load.
+//   - NVIDIA: through NVML when the driver installed it (opened once such a
+//     GPU is awake), else no load.
 //   - Any: temperature from the device's own hwmon temp1_input.
 // A GPU that sleeps is reported idle and not woken to ask.
 class GpuReader {
@@ -60,6 +61,7 @@ private:
     };
 
     void discover(const std::vector<DeviceEntry>& entries);
+    NvidiaDevices* nvidiaDevices();
     std::optional<Gpu> gpuAt(const std::string& card, const std::string& pciIds);
     GpuReading readGpu(Gpu& gpu, double monotonicSeconds);
 

@@ -103,8 +103,8 @@ HwmonReader::Chip HwmonReader::chipAt(const std::string& folder, const std::stri
         const bool keepOpen = keptOpen < keptOpenInputs;
         keptOpen += keepOpen ? 1 : 0;
         chip.sensors.push_back(Sensor{readLabel(base + "_label", "temp" + std::to_string(number)),
-                                      KernelFile(folder + file, KernelFile::Kind::attribute, keepOpen), readCelsius(base + "_crit"),
-                                      readCelsius(base + "_max")});
+                                      KernelFile(folder + file, KernelFile::Kind::attribute, keepOpen),
+                                      readCelsius(base + "_crit"), readCelsius(base + "_max")});
     }
     return chip;
 }

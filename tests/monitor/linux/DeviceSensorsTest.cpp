@@ -72,7 +72,8 @@ TEST(Hwmon, ProcessorTemperatureChoice)
     } rows[] = {
         {"Tdie over the offset Tctl", {sensor("k10temp", "Tctl", 70, std::nullopt, 95), sensor("k10temp", "Tdie", 60)},
          CpuTemperature{60, std::nullopt}},
-        {"Tctl alone, its maximum as the limit", {sensor("zenpower", "Tccd1", 75), sensor("zenpower", "Tctl", 70, {}, 95)},
+        {"Tctl alone, its maximum as the limit",
+         {sensor("zenpower", "Tccd1", 75), sensor("zenpower", "Tctl", 70, {}, 95)},
          CpuTemperature{70, 95}},
         {"hottest package of two sockets",
          {sensor("coretemp", "Package id 0", 50, 100), sensor("coretemp", "Package id 1", 58, 101)},
@@ -173,6 +174,24 @@ TEST(Gpus, EachCardByItsDriversFigures)
     EXPECT_EQ(reader.read(11)[1].busyPercent, 50);
     tree.write("sys/class/drm/card1/gt/gt0/rc6_residency_ms", "1400\n");
     EXPECT_EQ(reader.read(12)[1].busyPercent, 0);
+}
+
+// Starting NVML would wake a sleeping GPU.
+TEST(Gpus, NvidiaLibraryWaitsForAnAwakeGpu)
+{
+    FixtureTree tree;
+    writeCard(tree, "card1", "DRIVER=nvidia\nPCI_ID=10DE:2504\nPCI_SLOT_NAME=0000:01:00.0\n",
+              {{"device/power/runtime_status", "suspended"}});
+    int loads = 0;
+    GpuReader reader(tree.sysRoot().toStdString(), {}, [&] {
+        ++loads;
+        return std::make_unique<FakeNvidia>();
+    });
+    EXPECT_EQ(reader.read(0), (QList<GpuReading>{{"NVIDIA GPU", 0, {}, {}, {}}}));
+    EXPECT_EQ(loads, 0);
+    tree.write("sys/class/drm/card1/device/power/runtime_status", "active\n");
+    EXPECT_EQ(reader.read(1), (QList<GpuReading>{{"NVIDIA GPU", 37, 1u << 30, 12u << 30, 51}}));
+    EXPECT_EQ(loads, 1);
 }
 
 TEST(Gpus, NamesFromThePciListElseTheVendorElseTheDriver)

@@ -73,7 +73,7 @@ public:
     // The readings taken every second (processor, memory, network, ...) and,
     // with `withPower`, the battery and power ones. The monitor asks again
     // only once the previous request was answered.
-    virtual void readEverySecond(bool withPower, ReadingDelivery deliver) { deliver({}); }
+    virtual void readEverySecond([[maybe_unused]] bool withPower, ReadingDelivery deliver) { deliver({}); }
     // The battery and power readings alone, after a power-source change.
     virtual void readPower(ReadingDelivery deliver) { deliver({}); }
     // The startup volume's capacity.

@@ -1,17 +1,15 @@
 #pragma once
 
-#include "monitor/MetricTypes.h"
+#include "testsupport/Snapshots.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QImage>
 #include <QRect>
 
 class QWidget;
 
 namespace moravel::testing {
-
-// The widget tests share one offscreen application, created on first use.
-void ensureViewApplication();
 
 // Renders a widget and its children into an image of its size, over the
 // given backdrop (transparent by default; black as on the island).
@@ -22,6 +20,10 @@ QImage renderWidget(QWidget& widget, const QColor& backdrop = Qt::transparent);
 int countPixels(const QImage& image, const QColor& color, const QRect& area, int tolerance = 24);
 int countPixels(const QImage& image, const QColor& color, int tolerance = 24);
 
-MetricSample sampleAt(const QDateTime& time, double cpu = 0, double memory = 0);
+// A left-button press, move or release at `position` in the widget's frame.
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF position);
+// A left-button click: pressed at `press`, let go at `release`.
+void click(QWidget& widget, QPointF press, QPointF release);
+void click(QWidget& widget, QPointF at);
 
 }  // namespace moravel::testing

@@ -11,7 +11,7 @@ namespace moravel {
 namespace {
 
 namespace Model = ActivityChartModel;
-using testing::sampleAt;
+using fixtures::sampleAt;
 
 const QDateTime kBase = QDateTime::fromSecsSinceEpoch(1'700'000'000);
 

@@ -13,8 +13,6 @@
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QHelpEvent>
-#include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -23,8 +21,9 @@
 #include <cmath>
 
 using namespace moravel;
+using moravel::fixtures::onAdapter;
+using moravel::fixtures::onBattery;
 using moravel::testing::countPixels;
-using moravel::testing::ensureViewApplication;
 
 namespace {
 
@@ -34,22 +33,6 @@ const QString adapterTip =
     QStringLiteral("SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
 const QString batteryTip =
     QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
-
-SystemSnapshot onBattery(int64_t percent)
-{
-    SystemSnapshot snapshot;
-    snapshot.hasBattery = true;
-    snapshot.batteryPercent = percent;
-    snapshot.displayPowerWatts = 7.5;
-    return snapshot;
-}
-
-SystemSnapshot onAdapter(int64_t percent)
-{
-    SystemSnapshot snapshot = onBattery(percent);
-    snapshot.isExternalPowerConnected = true;
-    return snapshot;
-}
 
 }  // namespace
 
@@ -132,8 +115,6 @@ TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
 
 class CollapsedRenderTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureViewApplication(); }
-
     // Draws the content over the island's black body.
     QImage render(const CollapsedContent& content)
     {
@@ -201,7 +182,6 @@ class CollapsedIslandViewTest : public ::testing::Test {
 protected:
     CollapsedIslandViewTest()
     {
-        ensureViewApplication();
         monitor = std::make_unique<SystemMonitor>(scheduler, telemetry);
         state = std::make_unique<IslandState>(defaults, scheduler, std::nullopt);
         view = std::make_unique<CollapsedIslandView>(*monitor, *state);
@@ -225,16 +205,6 @@ protected:
         return help.isAccepted();
     }
 
-    void click(QPointF press, QPointF release)
-    {
-        QMouseEvent down(QEvent::MouseButtonPress, press, view->mapToGlobal(press), Qt::LeftButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(view.get(), &down);
-        QMouseEvent up(QEvent::MouseButtonRelease, release, view->mapToGlobal(release), Qt::LeftButton,
-                       Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(view.get(), &up);
-    }
-
     QRectF powerRect() const { return *view->readingLayout().readingRect(Kind::power); }
 
     MemoryDefaultsStore defaults;
@@ -247,13 +217,13 @@ protected:
 
 TEST_F(CollapsedIslandViewTest, ClickTogglesPinning)
 {
-    click({5, 5}, {6, 6});  // transparent corners count too
+    moravel::testing::click(*view, {5, 5}, {6, 6});  // transparent corners count too
     EXPECT_TRUE(state->isLockedOpen());
     EXPECT_TRUE(state->isExpanded());
-    click({300, 20}, {300, 20});
+    moravel::testing::click(*view, {300, 20});
     EXPECT_FALSE(state->isLockedOpen());
 
-    click({300, 20}, {900, 20});  // released outside: no click
+    moravel::testing::click(*view, {300, 20}, {900, 20});  // released outside: no click
     EXPECT_FALSE(state->isLockedOpen());
 }
 

@@ -24,14 +24,6 @@ using testing::renderWidget;
 
 const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'700'000'000);
 
-MetricHistory waveHistory(int count)
-{
-    MetricHistory history;
-    for (int i = 0; i < count; ++i)
-        history.append(testing::sampleAt(kNow.addSecs(i - count + 1), 20 + (i % 40), 60 + (i % 10)));
-    return history;
-}
-
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
 public:
@@ -46,16 +38,11 @@ protected:
     }
 };
 
-class ViewRender : public ::testing::Test {
-protected:
-    void SetUp() override { testing::ensureViewApplication(); }
-};
-
-TEST_F(ViewRender, ChartDrawsTheTabsSeriesColours)
+TEST(ViewRender, ChartDrawsTheTabsSeriesColours)
 {
     ActivityChart chart;
     chart.resize(chart.sizeHint());
-    chart.setHistory(waveHistory(300));
+    chart.setHistory(fixtures::busyHistory(kNow, 300));
     const QImage overview = renderWidget(chart, Qt::black);
     EXPECT_GT(countPixels(overview, IslandPalette::mint()), 50);
     EXPECT_GT(countPixels(overview, IslandPalette::cyan()), 50);
@@ -66,7 +53,7 @@ TEST_F(ViewRender, ChartDrawsTheTabsSeriesColours)
     EXPECT_EQ(countPixels(cpu, IslandPalette::cyan()), 0);
 }
 
-TEST_F(ViewRender, EmptyChartShowsOnlyGridAndLabels)
+TEST(ViewRender, EmptyChartShowsOnlyGridAndLabels)
 {
     ActivityChart chart;
     chart.resize(chart.sizeHint());
@@ -77,18 +64,18 @@ TEST_F(ViewRender, EmptyChartShowsOnlyGridAndLabels)
     EXPECT_GT(countPixels(image, QColor(148, 148, 148), QRect(0, 0, 28, 80), 90), 10);
 
     chart.setMetric(MetricKind::cpu);
-    chart.setHistory(waveHistory(301));
+    chart.setHistory(fixtures::busyHistory(kNow, 301));
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chart);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("CPU, 300 samples"));
     EXPECT_EQ(accessible->childCount(), 0);
 }
 
-TEST_F(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
+TEST(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
 {
     ActivityChart chart;
     chart.resize(chart.sizeHint());
-    const MetricHistory history = waveHistory(10);
+    const MetricHistory history = fixtures::busyHistory(kNow, 10);
     chart.setHistory(history);
     chart.show();
     QApplication::processEvents();
@@ -100,12 +87,12 @@ TEST_F(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);
 
-    chart.setHistory(waveHistory(11));
+    chart.setHistory(fixtures::busyHistory(kNow, 11));
     QApplication::processEvents();
     EXPECT_GE(counter.paints, 1);
 }
 
-TEST_F(ViewRender, HealthRailLayout)
+TEST(ViewRender, HealthRailLayout)
 {
     HealthRail rail;
     EXPECT_EQ(rail.sizeHint().width(), 547);
@@ -118,7 +105,7 @@ TEST_F(ViewRender, HealthRailLayout)
     EXPECT_EQ(countPixels(image, IslandPalette::red(), QRect(137, 0, 410, image.height())), 0);
 }
 
-TEST_F(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
+TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
 {
     ProcessLeaderboard card(ProcessLoadKind::cpu);
     EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
@@ -142,7 +129,7 @@ TEST_F(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
     EXPECT_GT(countPixels(one, IslandPalette::red()), 10);  // icon, reading and bar warn
 }
 
-TEST_F(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
+TEST(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
 {
     const QFontMetricsF metrics(Fonts::rounded(12.5, QFont::DemiBold));
     for (const auto& [cpu, memory, disk] : {std::tuple{95, 0, 0}, {0, 95, 0}, {0, 0, 95}, {0, 0, 0}}) {
@@ -155,20 +142,7 @@ TEST_F(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
     }
 }
 
-SystemSnapshot chargingFromAdapter()
-{
-    SystemSnapshot snapshot;
-    snapshot.hasBattery = true;
-    snapshot.isExternalPowerConnected = true;
-    snapshot.isCharging = true;
-    snapshot.systemInputWatts = 30;
-    snapshot.batteryPowerWatts = 18;
-    snapshot.batteryPercent = 55;
-    snapshot.adapterWatts = 96;
-    return snapshot;
-}
-
-TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
+TEST(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
 {
     PowerFlowSection section;
     int toggles = 0;
@@ -176,7 +150,7 @@ TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
     section.header()->click();
     EXPECT_EQ(toggles, 1);
     EXPECT_FALSE(section.showPowerFlow());  // the owner decides
-    section.setSnapshot(chargingFromAdapter());
+    section.setSnapshot(fixtures::busySnapshot());
     const int collapsed = section.sizeHint().height();
 
     section.setShowPowerFlow(true);
@@ -193,10 +167,10 @@ TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
     EXPECT_EQ(section.sizeHint().height(), collapsed);
 }
 
-TEST_F(ViewRender, ExternalPowerDiagramDrawsTheFork)
+TEST(ViewRender, ExternalPowerDiagramDrawsTheFork)
 {
     PowerFlowSection section;
-    section.setSnapshot(chargingFromAdapter());
+    section.setSnapshot(fixtures::busySnapshot());
     section.setShowPowerFlow(true, false);
     section.resize(section.sizeHint());
     const QImage image = renderWidget(section, Qt::black);
@@ -205,13 +179,13 @@ TEST_F(ViewRender, ExternalPowerDiagramDrawsTheFork)
     EXPECT_EQ(section.header()->status(), QStringLiteral("AC · 12 W draw · Charging 55%"));
 }
 
-TEST_F(ViewRender, WithoutABatteryTheDiagramIsOnlyPowerSourceToComputer)
+TEST(ViewRender, WithoutABatteryTheDiagramIsOnlyPowerSourceToComputer)
 {
     SystemSnapshot desktop;
     desktop.isExternalPowerConnected = true;
     desktop.systemInputWatts = 65;
     PowerFlowSection section;
-    section.setSnapshot(chargingFromAdapter());
+    section.setSnapshot(fixtures::busySnapshot());
     section.setShowPowerFlow(true, false);
     const int withFork = section.diagram()->sizeHint().width();
     section.setSnapshot(desktop);

@@ -56,11 +56,7 @@ PanelScreen notchedScreen(QRect frame, double width, double depth)
 
 class PanelControllerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        moravel::testing::ensureViewApplication();
-        updater.canCheck = false;
-    }
+    PanelControllerTest() { updater.canCheck = false; }
 
     IslandPanelController& make(std::optional<QString> expanded = std::nullopt)
     {

@@ -6,6 +6,8 @@
 #include "monitor/linux/TextFile.h"
 #include "testsupport/FixtureTree.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -108,12 +110,6 @@ TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
     EXPECT_EQ(interfaces[1].sent, 42u);
 }
 
-TEST(NetDev, InterfaceFlagsAreHexadecimal)
-{
-    EXPECT_EQ(parseInterfaceFlags("0x1003\n"), 0x1003u);
-    EXPECT_FALSE(parseInterfaceFlags("up"));
-}
-
 namespace {
 uint64_t receivedOfCounted(const std::map<std::string, InterfaceState>& states)
 {
@@ -152,15 +148,10 @@ TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
         EXPECT_EQ(receivedOfCounted(row.states), row.received) << row.name;
 }
 
-#include "monitor/linux/NetworkCounters.h"
-#include "testsupport/FixtureTree.h"
-
-#include <QDir>
-
 TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
 {
     using Counted = std::vector<InterfaceCounters>;
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
     tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
@@ -185,7 +176,7 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
 
 TEST(NetworkCounters, KeepNoFileOpenPerInterface)
 {
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     std::string rows = "h\nh\n";
     for (int i = 0; i < 50; ++i) {
         const std::string name = "veth" + std::to_string(i);
@@ -203,7 +194,7 @@ TEST(NetworkCounters, KeepNoFileOpenPerInterface)
 // A FIFO, socket or device in a copied tree would block a reader for good.
 TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
 {
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     tree.makeFifo("proc/stat");
     const std::string stat = (tree.procRoot() + "/stat").toStdString();
     EXPECT_EQ(readTextFile(stat), std::nullopt);

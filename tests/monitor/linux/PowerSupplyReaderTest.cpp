@@ -1,5 +1,4 @@
 #include "monitor/PowerRules.h"
-#include "monitor/PowerRules.h"
 #include "monitor/linux/PowerSupplyReader.h"
 #include "testsupport/FixtureTree.h"
 
@@ -97,8 +96,10 @@ TEST(PowerSupplyTimeRemaining, Cases)
         {"driver estimate wins", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "15000000"},
                                          {"time_to_empty_now", "60"}}, 1},
         {"charge over current", false, {{"status", "Discharging"}, {"charge_now", "2000000"}, {"current_now", "-1000000"}}, 120},
-        {"time to full", true, {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"},
-                                {"current_now", "1000000"}}, 180},
+        {"time to full from charge", true, {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"},
+                                            {"current_now", "1000000"}}, 180},
+        {"time to full from energy", true, {{"status", "Charging"}, {"energy_now", "20000000"}, {"energy_full", "50000000"},
+                                            {"power_now", "15000000"}}, 120},
         {"no rate", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "0"}}, std::nullopt},
         {"huge", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "1"}}, std::nullopt},
         {"65534", false, {{"status", "Discharging"}, {"time_to_empty_now", std::to_string(65534 * 60)}}, 65534},
@@ -214,6 +215,7 @@ TEST(SeveralBatteries, CountTogether)
 
 TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 {
+    EXPECT_FALSE(registry().hasBattery);  // no power_supply class at all
     supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
     supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
     const SystemSnapshot next = snapshot();
@@ -300,9 +302,4 @@ TEST_F(PowerSupplyTree, UeventSuppliesWhatTheSingleFilesLack)
     const SystemSnapshot next = snapshot();
     EXPECT_EQ(next.batteryPercent, 64);
     EXPECT_DOUBLE_EQ(next.batteryPowerWatts, 18.0);
-}
-
-TEST_F(PowerSupplyTree, NoPowerSupplyClassMeansNoBattery)
-{
-    EXPECT_FALSE(registry().hasBattery);
 }

@@ -39,10 +39,11 @@ TEST(IslandJson, EncodesTheExactCompactForms)
 {
     EXPECT_EQ(encodeIslandPreferences(IslandPreferences{}), defaultDocument);
     EXPECT_EQ(encodeCollapsedMetricPreferences({}), QByteArray("[]"));
-    const IslandPreferences custom{{{K::power, false}, {K::memory, true}}, false, MetricKind::network, false};
+    // The two switches set apart, so neither can take the other's place.
+    const IslandPreferences custom{{{K::power, false}, {K::memory, true}}, false, MetricKind::network, true};
     EXPECT_EQ(encodeIslandPreferences(custom),
               QByteArray(R"({"collapsedMetrics":[{"kind":"power","isVisible":false},{"kind":"memory","isVisible":true}],)"
-                         R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":false})"));
+                         R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":true})"));
     EXPECT_EQ(decodeIslandPreferences(encodeIslandPreferences(custom)), custom);
 }
 

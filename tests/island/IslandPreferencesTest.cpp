@@ -35,7 +35,7 @@ public:
 
 }  // namespace
 
-TEST(IslandJson, EncodesTheExactCompactForms)
+TEST(IslandJson, WritesTheExactCompactFormsAndReadsAnyKeyOrder)
 {
     EXPECT_EQ(encodeIslandPreferences(IslandPreferences{}), defaultDocument);
     EXPECT_EQ(encodeCollapsedMetricPreferences({}), QByteArray("[]"));
@@ -45,10 +45,8 @@ TEST(IslandJson, EncodesTheExactCompactForms)
               QByteArray(R"({"collapsedMetrics":[{"kind":"power","isVisible":false},{"kind":"memory","isVisible":true}],)"
                          R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":true})"));
     EXPECT_EQ(decodeIslandPreferences(encodeIslandPreferences(custom)), custom);
-}
 
-TEST(IslandJson, AcceptsAnyKeyOrderWhitespaceAndUnknownKeys)
-{
+    // Read back in any key order, with whitespace and unknown keys.
     const QByteArray reordered = R"( { "showPowerFlow" : false, "selectedMetric":"CPU", "note": [1, {}],
         "collapsedMetrics":[ {"isVisible":false,"kind":"memory"} ], "expandOnHover":true } )";
     EXPECT_EQ(decodeIslandPreferences(reordered),
@@ -56,7 +54,9 @@ TEST(IslandJson, AcceptsAnyKeyOrderWhitespaceAndUnknownKeys)
     EXPECT_EQ(decodeCollapsedMetricPreferences("[]"), CollapsedMetricPreferences{});
 }
 
-TEST(IslandJson, RejectsTheWholeListForAnyFaultyEntry)
+// One faulty entry rejects the whole list, one missing or wrong member the
+// whole document.
+TEST(IslandJson, RejectsAnyFaultyEntryOrMember)
 {
     const char* faulty[] = {
         R"([{"kind":"cpu"}])", R"([{"isVisible":true}])",                                 // a key missing
@@ -68,10 +68,7 @@ TEST(IslandJson, RejectsTheWholeListForAnyFaultyEntry)
     };
     for (const char* json : faulty)
         EXPECT_EQ(decodeCollapsedMetricPreferences(json), std::nullopt) << json;
-}
 
-TEST(IslandJson, RejectsTheWholeDocumentForAnyMissingOrWrongMember)
-{
     const std::pair<QByteArray, QByteArray> faults[] = {
         {R"(,"showPowerFlow":true)", ""}, {R"(,"expandOnHover":true)", ""}, {R"(,"selectedMetric":"Overview")", ""},
         {R"("Overview")", R"("overview")"}, {R"("Overview")", R"("Disk")"}, {R"("Overview")", "0"},

@@ -1,6 +1,7 @@
 #include "feed/LocalHttpServer.h"
 
 #include "support/MemoryDefaultsStore.h"
+#include "testsupport/Application.h"
 #include "support/VirtualScheduler.h"
 #include "updates/feed/FeedUpdater.h"
 
@@ -43,13 +44,13 @@ public:
 
 class FeedUpdaterTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { updatetest::ensureCoreApplication(); }
+    static void SetUpTestSuite() { fixtures::ensureApplication(); }
 
     std::unique_ptr<FeedUpdater> makeUpdater(const QUrl& feedUrl, bool loopbackHttp = true)
     {
         FeedUpdaterOptions options;
         options.feedUrl = feedUrl;
-        options.runningVersion = "1.3.2";
+        options.runningVersion = "1.9";  // 1.10 is newer: versions compare by number
         options.allowsLoopbackHttpForTesting = loopbackHttp;
         options.openUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
         auto updater = std::make_unique<FeedUpdater>(options, scheduler, *defaults);
@@ -84,14 +85,14 @@ TEST_F(FeedUpdaterTest, ProbeReportsWhatTheServerAnswered)
         QByteArray headers;
         std::string expected;
     } rows[] = {
-        {"/newer.xml", "200 OK", feedOffering("1.4.0", "1.4"), {}, "found 1.4; finished 2"},
-        {"/same.xml", "200 OK", feedOffering("1.3.2", "1.3.2"), {}, "not found; finished 2"},
+        {"/newer.xml", "200 OK", feedOffering("1.10", "1.10 (spring)"), {}, "found 1.10 (spring); finished 2"},
+        {"/same.xml", "200 OK", feedOffering("1.9.0", "1.9.0"), {}, "not found; finished 2"},
         {"/malformed.xml", "200 OK", "<rss><channel><item>", {},
          "finished 2 error: The update feed could not be read: "},
         {"/nothing-here.xml", nullptr, {}, {}, "finished 2 error: The update server answered 404 Not Found."},
         {"/huge.xml", "200 OK", QByteArray(FeedFetcher::maximumFeedBytes + 1, ' '), {},
          "finished 2 error: The update feed is larger than 1024 KiB."},
-        {"/moved.xml", "302 Found", {}, "Location: /newer.xml\r\n", "found 1.4; finished 2"},
+        {"/moved.xml", "302 Found", {}, "Location: /newer.xml\r\n", "found 1.10 (spring); finished 2"},
         {"/downgraded.xml", "302 Found", {}, "Location: http://example.org/feed.xml\r\n",
          "finished 2 error: The update server redirected to an address that is not https "
          "(http://example.org/feed.xml)."},
@@ -161,7 +162,7 @@ TEST_F(FeedUpdaterTest, StalledServerTimesOutAfterFifteenSeconds)
 
 TEST_F(FeedUpdaterTest, InteractiveFlowOpensOnlyANewerReleasePage)
 {
-    for (const char* version : {"1.4.0", "1.3.2"}) {
+    for (const char* version : {"1.10", "1.9"}) {
         SCOPED_TRACE(version);
         delegate = {};
         server.serve("/feed.xml", "200 OK", feedOffering(version, version));
@@ -170,12 +171,12 @@ TEST_F(FeedUpdaterTest, InteractiveFlowOpensOnlyANewerReleasePage)
         ASSERT_TRUE(cycleFinished());
         EXPECT_TRUE(delegate.events.ends_with("finished 0"));
     }
-    EXPECT_EQ(openedUrls, std::vector<QUrl>{QUrl("https://example.org/releases/1.4.0")});
+    EXPECT_EQ(openedUrls, std::vector<QUrl>{QUrl("https://example.org/releases/1.10")});
 }
 
 TEST_F(FeedUpdaterTest, OneCycleAtATime)
 {
-    server.serve("/feed.xml", "200 OK", feedOffering("1.4.0", "1.4"));
+    server.serve("/feed.xml", "200 OK", feedOffering("1.10", "1.10"));
     auto updater = makeUpdater(server.url("/feed.xml"));
     updater->checkForUpdateInformation();
     EXPECT_FALSE(updater->canCheckForUpdates());
@@ -184,7 +185,7 @@ TEST_F(FeedUpdaterTest, OneCycleAtATime)
     ASSERT_TRUE(cycleFinished());
     QCoreApplication::processEvents();
     EXPECT_EQ(server.requestCount(), 1);
-    EXPECT_EQ(delegate.events, "found 1.4; finished 2");
+    EXPECT_EQ(delegate.events, "found 1.10; finished 2");
     EXPECT_EQ(openedUrls.size(), 1u);
 }
 
@@ -229,7 +230,7 @@ protected:
     {
         QFile file(directory.filePath("feed.xml"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(feedOffering("1.3.2", "1.3.2"));
+        file.write(feedOffering("1.9", "1.9"));
         feedFile = QUrl::fromLocalFile(file.fileName());
     }
 

@@ -5,15 +5,6 @@
 
 namespace moravel::updatetest {
 
-void ensureCoreApplication()
-{
-    static int argc = 1;
-    static char name[] = "tests_updates";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
 bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs)
 {
     const QDeadlineTimer limit(safetyLimitMs);

@@ -1,11 +1,12 @@
 #include "app/AppDelegate.h"
-#include "views/panel/IslandPanel.h"
-#include "views/panel/IslandPanelController.h"
-#include "monitor/TelemetrySource.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/Application.h"
+#include "testsupport/FakeScreens.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -14,78 +15,39 @@
 
 using namespace moravel;
 
-namespace {
-
-void ensureApplication()
+// Launched open (as with MORAVEL_ISLAND_EXPANDED=1): the island is placed and
+// shown, sampling starts with one sample, the updater reports to the
+// coordinator, Escape reaches the island; quitting stops the sampling.
+TEST(AppDelegate, LaunchShowsThePlacedIslandStartsSamplingAndQuitStopsIt)
 {
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tests_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);  // outlives every test on purpose
-    (void)app;
-}
-
-class OneScreen final : public ScreenEnvironment {
-public:
-    QPoint pointerPosition() const override { return {}; }
-    QList<PanelScreen> screens() const override { return {screen()}; }
-    std::optional<PanelScreen> mainScreen() const override { return screen(); }
-    static PanelScreen screen()
-    {
-        return {QRect(0, 0, 1440, 900), ScreenDescription{QRectF(0, 0, 1440, 900), 0, {}, {}}, {}};
-    }
-};
-
-struct Launch {
-    explicit Launch(std::optional<QString> expanded)
-        : delegate(AppEnvironment{scheduler, defaults, loginItem, std::make_shared<TelemetrySource>(),
-                                  [] { return std::make_unique<OneScreen>(); },
-                                  [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); },
-                                  std::move(expanded)})
-    {
-    }
+    fixtures::ensureApplication<QApplication>();
     VirtualScheduler scheduler;
     MemoryDefaultsStore defaults;
     fixtures::StubLoginItem loginItem;
-    AppDelegate delegate;
-};
+    AppDelegate delegate(AppEnvironment{
+        scheduler, defaults, loginItem, std::make_shared<TelemetrySource>(), [] {
+            auto screens = std::make_unique<fixtures::FakeScreens>();
+            screens->list = {fixtures::FakeScreens::screen({0, 0, 1440, 900})};
+            return screens;
+        },
+        [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); }, QStringLiteral("1")});
+    delegate.applicationWillTerminate();  // before launch: nothing to stop
+    EXPECT_EQ(delegate.monitor(), nullptr);
 
-}  // namespace
-
-TEST(AppDelegate, LaunchShowsThePlacedIslandThenStartsSampling)
-{
-    ensureApplication();
-    Launch launch(std::nullopt);
-    launch.delegate.applicationWillTerminate();  // before launch: nothing to stop
-    EXPECT_EQ(launch.delegate.monitor(), nullptr);
-
-    launch.delegate.applicationDidFinishLaunching();
-    ASSERT_TRUE(launch.delegate.monitor());
-    EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);  // the first sample, before any tick
-    IslandPanel& panel = launch.delegate.panelController()->panel();
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.geometry(), QRect(720 - 180, 0, 361, 40));  // placed before it was shown
-    EXPECT_EQ(launch.delegate.updater()->delegate(), &launch.delegate.updateCheckCoordinator());
-
-    launch.delegate.applicationWillTerminate();
-    EXPECT_FALSE(launch.delegate.monitor()->isStarted());
-    launch.scheduler.advance(5);
-    EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);
-}
-
-TEST(AppDelegate, StartingExpandedPlacesTheExpandedFrameAndEscapeWorks)
-{
-    ensureApplication();
-    Launch launch(QStringLiteral("1"));
-    launch.delegate.applicationDidFinishLaunching();
-    IslandPanelController& controller = *launch.delegate.panelController();
+    delegate.applicationDidFinishLaunching();
+    ASSERT_TRUE(delegate.monitor());
+    EXPECT_EQ(delegate.monitor()->updateCount(), 1);  // the first sample, before any tick
+    IslandPanelController& controller = *delegate.panelController();
+    EXPECT_TRUE(controller.panel().isVisible());
     EXPECT_EQ(controller.panel().geometry(), QRect(720 - 290, 0, 580, 440));
-
+    EXPECT_EQ(delegate.updater()->delegate(), &delegate.updateCheckCoordinator());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&controller.panel(), &escape);
     EXPECT_FALSE(controller.state().isLockedOpen());
     EXPECT_FALSE(controller.state().showsExpandedContent());
+
+    delegate.applicationWillTerminate();
+    EXPECT_FALSE(delegate.monitor()->isStarted());
+    scheduler.advance(5);
+    EXPECT_EQ(delegate.monitor()->updateCount(), 1);
 }

@@ -9,6 +9,7 @@
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/panel/IslandRootView.h"
 #include "ViewTestSupport.h"
+#include "testsupport/FakeScreens.h"
 #include "testsupport/FakeWindowSystem.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
@@ -19,40 +20,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace moravel;
 
 namespace {
 
-class FakeScreens final : public ScreenEnvironment {
-public:
-    QPoint pointerPosition() const override { return pointer; }
-    QList<PanelScreen> screens() const override { return list; }
-    std::optional<PanelScreen> mainScreen() const override
-    {
-        return list.isEmpty() ? std::nullopt : std::optional<PanelScreen>(list.first());
-    }
-    void setChangeHandler(std::function<void()> handler) override { changed = std::move(handler); }
-
-    QPoint pointer;
-    QList<PanelScreen> list;
-    std::function<void()> changed;
-};
-
-PanelScreen plainScreen(QRect frame)
-{
-    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}, {}};
-}
-
-PanelScreen notchedScreen(QRect frame, double width, double depth)
-{
-    const QRectF f(frame);
-    const double gapLeft = f.center().x() - width / 2;
-    return PanelScreen{frame, ScreenDescription{f, depth, QRectF(f.left(), f.top(), gapLeft - f.left(), depth),
-                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)},
-                       {}};
-}
+using fixtures::FakeScreens;
 
 class PanelControllerTest : public ::testing::Test {
 protected:
@@ -62,7 +34,8 @@ protected:
     {
         auto fake = std::make_unique<FakeScreens>();
         screens = fake.get();
-        screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
+        screens->list = {FakeScreens::screen({0, 0, 1512, 982}, NotchDeclaration{200, 32}),
+                         FakeScreens::screen({1512, -200, 1920, 1080})};
         auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
         windows = fakeWindows.get();
         windows->active = {terminal, false, false, {}};
@@ -71,8 +44,6 @@ protected:
             std::move(fakeWindows), expanded);
         return *controller;
     }
-
-    void settle() { scheduler.advance(1); }
 
     VirtualScheduler scheduler;
     MemoryDefaultsStore defaults;
@@ -93,7 +64,7 @@ TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
 {
     FakeScreens screens;
     EXPECT_FALSE(preferredScreen(screens));
-    screens.list = {plainScreen(QRect(0, 0, 100, 100)), plainScreen(QRect(100, 0, 100, 100))};
+    screens.list = {FakeScreens::screen(QRect(0, 0, 100, 100)), FakeScreens::screen(QRect(100, 0, 100, 100))};
     screens.pointer = QPoint(150, 50);
     EXPECT_EQ(preferredScreen(screens)->frame.x(), 100);
     screens.pointer = QPoint(-50, 50);
@@ -123,13 +94,11 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
 {
     auto& c = make();
     c.updateFrame(false, false);
-    // Notch, gap, both sides as wide as the wider one, paddings and the shoulders.
-    const auto widthFor = [](double side) { return static_cast<int>(std::ceil(200 + 18 + 2 * side + 28 + 2 * 32 / 3.8)); };
     c.state().setCollapsedMetric(MetricKind::network, false);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // cpu, memory | power
+    EXPECT_EQ(c.targetFrame().width(), 489);  // cpu, memory | power: both sides 113 wide
     EXPECT_TRUE(c.isAnimatingFrame());
     c.state().setCollapsedMetric(MetricKind::power, false);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48));  // cpu | memory
+    EXPECT_EQ(c.targetFrame().width(), 359);  // cpu | memory
 
     c.state().requestExpansion();
     const QRect expanded = c.targetFrame();
@@ -137,7 +106,7 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
     EXPECT_EQ(c.targetFrame(), expanded);  // nothing until the island collapses
     c.state().requestCollapse(true);
     scheduler.advance(1);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // network | cpu, memory
+    EXPECT_EQ(c.targetFrame().width(), 489);  // network | cpu, memory
 }
 
 TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)

@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +39,7 @@ protected:
         windows = fakeWindows.get();
         windows->active = {terminal, false, false, {}};
         controller = std::make_unique<IslandPanelController>(
-            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
+            IslandPanelController::Services{monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
             std::move(fakeWindows), expanded);
         return *controller;
     }
@@ -49,8 +48,7 @@ protected:
     MemoryDefaultsStore defaults;
     fixtures::StubUpdater updater;
     UpdateCheckCoordinator coordinator{scheduler};
-    std::unique_ptr<SystemMonitor> monitor =
-        std::make_unique<SystemMonitor>(scheduler, std::make_shared<TelemetrySource>());
+    SystemMonitor monitor{scheduler, std::make_shared<TelemetrySource>()};
     fixtures::StubLoginItem loginItem;
     FakeScreens* screens = nullptr;
     fixtures::FakeWindowSystem* windows = nullptr;
@@ -71,19 +69,18 @@ TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
     EXPECT_EQ(preferredScreen(screens)->frame.x(), 0);
 }
 
-TEST_F(PanelControllerTest, PlacesTheCollapsedIslandOverTheNotch)
+// Collapsed over the notch of the main screen; started open, the expanded
+// frame, taller and wider below a notch, on the screen under the pointer.
+TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOrOnTheScreenUnderThePointer)
 {
-    auto& c = make();
-    c.updateFrame(false, false);
-    EXPECT_EQ(c.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
-    EXPECT_EQ(c.panel().geometry(), QRect(466, 0, 581, 32));
-}
+    auto& collapsed = make();
+    collapsed.updateFrame(false, false);
+    EXPECT_EQ(collapsed.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
+    EXPECT_EQ(collapsed.panel().geometry(), QRect(466, 0, 581, 32));
 
-TEST_F(PanelControllerTest, StartingExpandedPlacesTheExpandedFrameOnTheScreenUnderThePointer)
-{
     auto& c = make(QStringLiteral("1"));
     c.updateFrame(c.state().isExpanded(), false);
-    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));  // taller and wider below a notch
+    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));
     screens->pointer = QPoint(2000, 10);
     c.updateFrame(true, false);
     EXPECT_EQ(c.state().displayGeometry(), IslandDisplayGeometry{});
@@ -109,7 +106,10 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
     EXPECT_EQ(c.targetFrame().width(), 489);  // network | cpu, memory
 }
 
-TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
+// Escape anywhere unpins and closes the island, unless an interaction (the
+// settings) is presented; after a press gave the island the keyboard, it
+// goes back to the window that had it.
+TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresentedAndGivesTheKeyboardBack)
 {
     auto& c = make(QStringLiteral("1"));
     c.installEventMonitor();
@@ -119,13 +119,19 @@ TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
     QApplication::sendEvent(&target, &escape);
     EXPECT_TRUE(c.state().isLockedOpen());
     EXPECT_TRUE(c.state().showsExpandedContent());
-
     c.state().endInteraction();
     QApplication::sendEvent(&target, &escape);
     EXPECT_FALSE(c.state().isLockedOpen());
     EXPECT_FALSE(c.state().showsExpandedContent());
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
+
+    auto* root = c.panel().findChild<IslandRootView*>();
+    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    c.state().toggleLockedOpen();
+    windows->moravelFocused = true;
+    QApplication::sendEvent(&c.panel(), &escape);
+    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
 }
 
 TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)
@@ -145,22 +151,6 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
     EXPECT_TRUE(c.panel().isVisible());
 }
 
-TEST_F(PanelControllerTest, APressGivesTheIslandTheKeyboardAndEscapeGivesItBack)
-{
-    auto& c = make();
-    c.installEventMonitor();
-    c.updateFrame(false, false);
-    auto* root = c.panel().findChild<IslandRootView*>();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), root->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(root->collapsedLayer(), &press);
-    c.state().toggleLockedOpen();
-    windows->moravelFocused = true;
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&c.panel(), &escape);
-    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
-}
-
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
 {
     auto& c = make();
@@ -174,7 +164,7 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     ASSERT_TRUE(root->expandedLayer());
     EXPECT_EQ(root->currentExpandedLook(), (IslandRootView::LayerLook{0, -10}));
     EXPECT_TRUE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
-    EXPECT_TRUE(monitor->isProcessTelemetryActive());
+    EXPECT_TRUE(monitor.isProcessTelemetryActive());
 
     scheduler.advance(0.065);  // Expanded: only the dashboard takes the pointer
     EXPECT_FALSE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -183,5 +173,5 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     c.state().requestCollapse(true);
     scheduler.advance(0.055);  // removed at once when the panel starts shrinking
     EXPECT_FALSE(root->expandedLayer());
-    EXPECT_FALSE(monitor->isProcessTelemetryActive());
+    EXPECT_FALSE(monitor.isProcessTelemetryActive());
 }

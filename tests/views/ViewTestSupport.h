@@ -1,6 +1,13 @@
 #pragma once
 
+#include "monitor/SystemMonitor.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "testsupport/FakeSource.h"
 #include "testsupport/Snapshots.h"
+#include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
+#include "updates/UpdateCheckCoordinator.h"
 
 #include <QColor>
 #include <QEvent>
@@ -10,6 +17,19 @@
 class QWidget;
 
 namespace moravel::testing {
+
+// What the island's views work with: choices kept in memory, virtual time,
+// an updater and a login item that touch nothing, and a monitor reading a
+// fake source.
+struct ViewServices {
+    MemoryDefaultsStore defaults;
+    VirtualScheduler scheduler;
+    fixtures::StubUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    fixtures::StubLoginItem loginItem;
+    std::shared_ptr<fixtures::FakeSource> telemetry = std::make_shared<fixtures::FakeSource>();
+    SystemMonitor monitor{scheduler, telemetry};
+};
 
 // Renders a widget and its children into an image of its size, over the
 // given backdrop (transparent by default; black as on the island).

@@ -1,10 +1,6 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
-#include "monitor/SystemMonitor.h"
-#include "support/MemoryDefaultsStore.h"
-#include "support/VirtualScheduler.h"
-#include "testsupport/FakeSource.h"
 #include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/collapsed/CollapsedReadings.h"
@@ -157,7 +153,7 @@ TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
     EXPECT_EQ(countPixels(image, Qt::black, 0), image.width() * image.height());
 }
 
-class CollapsedIslandViewTest : public ::testing::Test {
+class CollapsedIslandViewTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
     CollapsedIslandViewTest() { view.resize(600, 40); }
 
@@ -179,10 +175,6 @@ protected:
         return help.isAccepted();
     }
 
-    MemoryDefaultsStore defaults;
-    VirtualScheduler scheduler;
-    std::shared_ptr<fixtures::FakeSource> telemetry = std::make_shared<fixtures::FakeSource>();
-    SystemMonitor monitor{scheduler, telemetry};
     IslandState state{defaults, scheduler, std::nullopt};
     CollapsedIslandView view{monitor, state};
 };

@@ -1,18 +1,12 @@
-#include "views/panel/IslandPanel.h"
-#include "views/panel/IslandPanelController.h"
-#include "monitor/SystemMonitor.h"
-#include "monitor/TelemetrySource.h"
-#include "support/MemoryDefaultsStore.h"
-#include "support/VirtualScheduler.h"
-#include "updates/UpdateCheckCoordinator.h"
-#include "views/collapsed/CollapsedIslandView.h"
-#include "views/dashboard/ExpandedIslandView.h"
-#include "views/panel/IslandRootView.h"
 #include "ViewTestSupport.h"
+
 #include "testsupport/FakeScreens.h"
 #include "testsupport/FakeWindowSystem.h"
-#include "testsupport/StubLoginItem.h"
-#include "testsupport/StubUpdater.h"
+#include "views/collapsed/CollapsedIslandView.h"
+#include "views/dashboard/ExpandedIslandView.h"
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
+#include "views/panel/IslandRootView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,7 +19,7 @@ namespace {
 
 using fixtures::FakeScreens;
 
-class PanelControllerTest : public ::testing::Test {
+class PanelControllerTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
     PanelControllerTest() { updater.canCheck = false; }
 
@@ -44,12 +38,6 @@ protected:
         return *controller;
     }
 
-    VirtualScheduler scheduler;
-    MemoryDefaultsStore defaults;
-    fixtures::StubUpdater updater;
-    UpdateCheckCoordinator coordinator{scheduler};
-    SystemMonitor monitor{scheduler, std::make_shared<TelemetrySource>()};
-    fixtures::StubLoginItem loginItem;
     FakeScreens* screens = nullptr;
     fixtures::FakeWindowSystem* windows = nullptr;
     std::unique_ptr<IslandPanelController> controller;

@@ -1,11 +1,6 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
-#include "testsupport/StubLoginItem.h"
-#include "testsupport/StubUpdater.h"
-#include "support/MemoryDefaultsStore.h"
-#include "support/VirtualScheduler.h"
-#include "updates/UpdateCheckCoordinator.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -37,7 +32,7 @@ void dragRow(SettingsMetricList& list, int row, double gapY)
     sendMouse(list, QEvent::MouseButtonRelease, QPointF(start.x(), gapY));
 }
 
-class IslandSettingsViewTest : public ::testing::Test {
+class IslandSettingsViewTest : public ::testing::Test, protected testing::ViewServices {
 protected:
     IslandSettingsViewTest() { updater.checks = true; }
 
@@ -75,12 +70,7 @@ protected:
         return selected;
     }
 
-    MemoryDefaultsStore defaults;
-    VirtualScheduler scheduler;
     IslandState state{defaults, scheduler, std::nullopt};
-    fixtures::StubUpdater updater;
-    UpdateCheckCoordinator coordinator{scheduler};
-    fixtures::StubLoginItem loginItem;
     std::unique_ptr<IslandSettingsView> view_;
 };
 

@@ -205,29 +205,6 @@ TEST(IslandState, ChoicesLoadWithoutWritingAndSaveOnlyWhenTheyChange)
     EXPECT_EQ(h.scheduler.pendingCount(), 0);
 }
 
-TEST(IslandState, TheLastVisibleReadingCannotBeHidden)
-{
-    StateHarness h;
-    h.state->applyLayoutPreset(CollapsedMetricLayoutPreset::minimal);
-    h.state->setCollapsedMetric(K::memory, false);
-    h.take();
-    const int writes = h.store.writeCount();
-
-    EXPECT_FALSE(h.state->canHideCollapsedMetric(K::cpu));
-    EXPECT_TRUE(h.state->canHideCollapsedMetric(K::power));
-    h.state->setCollapsedMetric(K::cpu, false);
-    h.state->setCollapsedMetric(K::power, false);
-    EXPECT_EQ(h.take(), QStringList{});
-    EXPECT_EQ(h.store.writeCount(), writes);
-    EXPECT_TRUE(h.state->isCollapsedMetricVisible(K::cpu));
-
-    h.state->setCollapsedMetric(K::power, true);
-    EXPECT_EQ(h.take().size(), 1);
-    EXPECT_EQ(h.state->visibleCollapsedMetricKinds(), (QList<K>{K::cpu, K::power}));
-    EXPECT_EQ(h.store.data(QString::fromLatin1(CollapsedMetricConfiguration::storageKey)),
-              encodeCollapsedMetricPreferences(h.state->collapsedMetricPreferences()));
-}
-
 TEST(IslandState, MovesFollowTheUsualListMoveMeaning)
 {
     const struct {

@@ -74,14 +74,19 @@ protected:
     std::unique_ptr<IslandSettingsView> view_;
 };
 
+// The last visible reading cannot be hidden: nothing changes, nothing is saved.
 TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
 {
     state.setCollapsedMetricPreferences(
         List({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, false}, {Kind::power, false}}));
     SettingsMetricList& rows = list();
     EXPECT_FALSE(rows.rows()[0].canToggle);
+    EXPECT_FALSE(state.canHideCollapsedMetric(Kind::cpu));
+    const int writes = defaults.writeCount();
     click(rows, rows.toggleRect(0).center());
+    state.setCollapsedMetric(Kind::cpu, false);  // refused however it is asked for
     EXPECT_TRUE(state.isCollapsedMetricVisible(Kind::cpu));
+    EXPECT_EQ(defaults.writeCount(), writes);
 
     // Ticking a second reading makes both untickable again.
     click(rows, rows.toggleRect(2).center());

@@ -84,7 +84,8 @@ TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAValidEntryAndOffRemovesIt)
     const QString contents = QString::fromUtf8(readAll(entry()));
     EXPECT_TRUE(contents.startsWith(QStringLiteral("[Desktop Entry]\n")));
     EXPECT_TRUE(contents.contains(QStringLiteral("\nType=Application\n")));
-    EXPECT_TRUE(contents.contains(u'\n' + QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/mo\\`ra\\$v\\\\el")") + u'\n'));
+    const QString exec = QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/mo\\`ra\\$v\\\\el")");
+    EXPECT_TRUE(contents.contains(u'\n' + exec + u'\n'));
     // Nothing but the entry is left behind by the atomic write.
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden), QStringList{"moravel.desktop"});
     if (const QString validator = QStandardPaths::findExecutable("desktop-file-validate"); !validator.isEmpty()) {

@@ -57,7 +57,8 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
     } rows[] = {
         {"MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n", 750, 0, 0},
         // Old kernels: available estimated from free and caches, less shared memory.
-        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n", 700, 0, 0},
+        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n",
+         700, 0, 0},
         {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000, 0, 0},
         {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt, 0, 0},
         {"MemTotal: lots kB\n", std::nullopt, 0, 0},

@@ -211,11 +211,12 @@ TEST(BatteryFigures, Cases)
         int64_t adapterWatts;
     } rows[] = {
         {"discharging at 1.5 A and 12 V", {{"current_now", "-1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
-        {"charging at 1.5 A and 12 V", {{"status", "Charging"}, {"current_now", "1500000"}, {"voltage_now", "12000000"}},
-         {}, 0, 18, 0},
+        {"charging at 1.5 A and 12 V",
+         {{"status", "Charging"}, {"current_now", "1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
         {"power_now in place of the current", {{"power_now", "18000000"}}, {}, 0, 18, 0},
-        {"uevent", {{"uevent", "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64"}, {"voltage_now", "12000000"}},
-         {}, 64, 18, 0},
+        {"uevent",
+         {{"uevent", "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64"}, {"voltage_now", "12000000"}}, {},
+         64, 18, 0},
         {"energy", {{"energy_now", "25000000"}, {"energy_full", "50000000"}}, {}, 50, 0, 0},
         {"a worn battery over its full charge", {{"charge_now", "3100000"}, {"charge_full", "3000000"}}, {}, 100, 0, 0},
         {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, 0, 0, 0},

@@ -105,7 +105,8 @@ TEST_F(FeedUpdaterTest, ProbeReportsWhatTheServerAnswered)
          "finished 2 error: The update server redirected to an address that is not https "
          "(http://example.org/feed.xml)."},
         {"/to-file.xml", "302 Found", {}, "Location: file:///etc/passwd\r\n", "finished 2 error: "},
-        {"refused", nullptr, {}, {}, "finished 2 error: The update feed could not be loaded: Connection refused.", refused},
+        {"refused", nullptr, {}, {}, "finished 2 error: The update feed could not be loaded: Connection refused.",
+         refused},
         {"FIFO", nullptr, {}, {}, "finished 2 error: The update feed " + fifo.toStdString() + " is not a regular file.",
          QUrl::fromLocalFile(fifo)},
         {"folder", nullptr, {}, {}, "finished 2 error: The update feed " + directory.path().toStdString()

@@ -132,7 +132,8 @@ TEST(ActivityChartPoints, ClampedPairedAndNeverEmpty)
         return Model::seriesPoints(Model::chartWindow(history), values, kBase, upper, plot);
     };
     const MetricHistory three{sampleAt(kBase.addSecs(-400)), sampleAt(kBase.addSecs(-150)), sampleAt(kBase)};
-    EXPECT_EQ(points(three, {50, 120, -5}), (QPolygonF{{30, 52}, {180, 2}, {330, 102}}));  // too old, too high, negative
+    // Too old, too high, negative.
+    EXPECT_EQ(points(three, {50, 120, -5}), (QPolygonF{{30, 52}, {180, 2}, {330, 102}}));
     EXPECT_EQ(points(three, {1, 2}).size(), 2);
     const QPolygonF zero = points(three, {0, 1, NAN}, 0);
     ASSERT_EQ(zero.size(), 3);

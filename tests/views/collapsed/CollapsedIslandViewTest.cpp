@@ -43,9 +43,10 @@ SystemSnapshot with(SystemSnapshot snapshot, bool charging, bool reportedFull)
 // charging. Without a battery reading there is no help text.
 TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
 {
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
+    using CollapsedReadings::powerReadingTexts;
+    EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
-    EXPECT_EQ(CollapsedReadings::powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
+    EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
     EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(0)), std::nullopt);
 
@@ -57,7 +58,7 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
         {with(onBattery(100), false, true), "100%"},
     };
     for (const auto& [snapshot, expected] : rows)
-        EXPECT_EQ(CollapsedReadings::powerReadingTexts(snapshot).battery, QString::fromLatin1(expected)) << expected;
+        EXPECT_EQ(powerReadingTexts(snapshot).battery, QString::fromLatin1(expected)) << expected;
 }
 
 TEST(CollapsedReadingsTest, AccessibilitySummary)

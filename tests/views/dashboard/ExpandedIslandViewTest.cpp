@@ -219,7 +219,8 @@ TEST_F(ExpandedIslandViewTest, SettingsOnAShortScreenRiseToTheHeaderThenScrollIn
     EXPECT_EQ(popover.geometry().x() + popover.width() / 2, origin.x() + view->width() / 2);
 
     const QImage image = renderWidget(popover, Qt::black);
-    const QRect bar(IslandSettingsView::fixedWidth, 0, popover.width() - IslandSettingsView::fixedWidth, image.height());
+    const int column = IslandSettingsView::fixedWidth;
+    const QRect bar(column, 0, popover.width() - column, image.height());
     EXPECT_EQ(countPixels(image, Qt::white, bar, 95), 0);                               // nothing light
     EXPECT_GT(bar.width() * bar.height() - countPixels(image, Qt::black, bar, 8), 100);  // the handle shows
 }

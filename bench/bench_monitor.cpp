@@ -47,7 +47,7 @@ void BM_RefreshMemoryGrowth(benchmark::State& state)
         VirtualScheduler scheduler;
         ManualRunner runner;
         SystemMonitor monitor(scheduler, std::make_shared<LinuxSource>(ReaderRoots{}, scheduler, runner));
-        for (int i = 0; i < 1000; ++i)
+        for (int i = 0; i < SystemMonitor::historyLimit + 100; ++i)
             monitor.refresh();  // warm up to a full history
         const double before = residentMegabytes();
         for (int i = 0; i < 100'000; ++i) {

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the /proc/stat parser. Whatever it accepts must be
-// a busy count within the total, so that shares stay between 0 and 100 %.
+// Feeds arbitrary bytes to the /proc/stat parsers. Whatever they accept must
+// be busy counts within their totals, so that shares stay between 0 and 100 %,
+// and cores in ascending order, one share each.
 #include "monitor/linux/CpuReader.h"
 
 #include <cstdint>
@@ -7,15 +8,35 @@
 
 using namespace moravel;
 
+namespace {
+bool isShare(double share)
+{
+    return share >= 0 && share <= 100;
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const auto ticks = parseProcStat(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!ticks)
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto ticks = parseProcStat(text);
+    if (ticks && (ticks->used > ticks->total || !isShare(cpuPercentBetween(CpuTicks{0, 0}, *ticks))))
+        std::abort();
+    std::vector<CoreTicks> cores;
+    if (!parseCoreTicks(text, cores))
         return 0;
-    if (ticks->used > ticks->total)
-        std::abort();
-    const double share = cpuPercentBetween(CpuTicks{0, 0}, *ticks);
-    if (!(share >= 0 && share <= 100))
-        std::abort();
+    for (size_t i = 0; i < cores.size(); ++i) {
+        if (cores[i].ticks.used > cores[i].ticks.total || (i > 0 && cores[i].core <= cores[i - 1].core))
+            std::abort();
+    }
+    // Against itself and against nothing: every share 0.
+    for (const auto& previous : {cores, std::vector<CoreTicks>{}}) {
+        const QList<double> shares = corePercentsBetween(previous, cores);
+        if (shares.size() != static_cast<qsizetype>(cores.size()))
+            std::abort();
+        for (const double share : shares) {
+            if (share != 0)
+                std::abort();
+        }
+    }
     return 0;
 }

@@ -3,7 +3,7 @@
 # colour, and a throw-away configuration folder.
 start_session() {
   work=$(mktemp -d)
-  export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config
+  export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   display=:$((200 + RANDOM % 100))
   Xvfb "$display" -screen 0 "${SCREEN_SIZE:-1440x900}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &

@@ -1,8 +1,13 @@
 #include "app/AppDelegate.h"
 
+#include "alerts/AlertCenter.h"
+#include "history/HistoryRecorder.h"
+#include "island/IslandState.h"
 #include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandPanelWindowSystem.h"
 #include "updates/Updater.h"
+
+#include <cstdio>
 
 namespace moravel {
 
@@ -22,6 +27,7 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     monitor_ = std::make_unique<SystemMonitor>(environment_.scheduler, environment_.source);
+    startHistory();
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
     panelController_ = std::make_unique<IslandPanelController>(
@@ -31,6 +37,7 @@ void AppDelegate::applicationDidFinishLaunching()
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->orderFront();
     panelController_->installEventMonitor();
+    startAlerts();
     monitor_->start();
 }
 
@@ -38,6 +45,34 @@ void AppDelegate::applicationWillTerminate()
 {
     if (monitor_)
         monitor_->stop();
+    if (history_)
+        history_->flush();
+}
+
+void AppDelegate::startHistory()
+{
+    history_ = std::make_unique<HistoryRecorder>(environment_.historyPath, environment_.scheduler,
+                                                 environment_.historyWriter);
+    if (const std::optional<QString> problem = history_->load())
+        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+    connect(monitor_.get(), &SystemMonitor::historyChanged, history_.get(),
+            [history = history_.get()](const MetricHistory& samples) { history->addSample(samples.last()); });
+}
+
+void AppDelegate::startAlerts()
+{
+    std::unique_ptr<AlertNotifier> notifier;
+    if (environment_.makeAlertNotifier)
+        notifier = environment_.makeAlertNotifier();
+    alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
+                                            std::move(notifier));
+    // A click on an alert opens the island pinned on the reading's tab.
+    IslandState& state = panelController_->state();
+    connect(alerts_.get(), &AlertCenter::openRequested, &state, [&state](MetricKind tab) {
+        state.setSelectedMetric(tab);
+        state.setLockedOpen(true);
+        state.requestExpansion();
+    });
 }
 
 }  // namespace moravel

@@ -11,7 +11,11 @@
 
 namespace moravel {
 
+class AlertCenter;
+class AlertNotifier;
+class BackgroundRunner;
 class DefaultsStore;
+class HistoryRecorder;
 class IslandPanelController;
 class LoginItem;
 class Scheduler;
@@ -26,6 +30,12 @@ struct AppEnvironment {
     std::function<std::unique_ptr<ScreenEnvironment>()> makeScreens;
     std::function<std::unique_ptr<Updater>(Scheduler&, DefaultsStore&)> makeUpdater;
     std::optional<QString> islandExpandedEnvironment;
+    // Shows alerts; empty, or returning nothing, shows none.
+    std::function<std::unique_ptr<AlertNotifier>()> makeAlertNotifier = {};
+    // The file of the day's history; empty keeps it in memory only.
+    QString historyPath = {};
+    // Where the history file is written; nothing writes it on the main thread.
+    BackgroundRunner* historyWriter = nullptr;
 };
 
 // Creates the long-lived objects in a fixed order, shows the island and starts
@@ -44,12 +54,19 @@ public:
     SystemMonitor* monitor() const { return monitor_.get(); }
     IslandPanelController* panelController() const { return panelController_.get(); }
     Updater* updater() const { return updater_.get(); }
+    AlertCenter* alerts() const { return alerts_.get(); }
+    HistoryRecorder* history() const { return history_.get(); }
 
 private:
+    void startHistory();
+    void startAlerts();
+
     AppEnvironment environment_;
     UpdateCheckCoordinator updateCheckCoordinator_;
     std::unique_ptr<Updater> updater_;
     std::unique_ptr<SystemMonitor> monitor_;
+    std::unique_ptr<HistoryRecorder> history_;
+    std::unique_ptr<AlertCenter> alerts_;
     std::unique_ptr<IslandPanelController> panelController_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "BuildInfo.h"
 #include "island/NotchEnvironment.h"
+#include "monitor/remote/RemoteAddress.h"
 #include "support/PrintableExcerpt.h"
 
 #include <algorithm>
@@ -22,7 +23,53 @@ std::optional<int> countValue(const QString& value)
     return count;
 }
 
+// The value of `--name VALUE` or `--name=VALUE` at `arguments[i]`, moving `i`
+// past it: nothing when the argument is another option, an empty optional
+// when the value is missing.
+std::optional<std::optional<QString>> valueOf(const QStringList& arguments, qsizetype& i, const char* name)
+{
+    const QString& argument = arguments[i];
+    const QString prefix = QLatin1String(name) + u'=';
+    if (argument.startsWith(prefix))
+        return std::optional<QString>(argument.mid(prefix.size()));
+    if (argument != QLatin1String(name))
+        return std::nullopt;
+    if (i + 1 >= arguments.size())
+        return std::optional<QString>();
+    return std::optional<QString>(arguments[++i]);
+}
+
 }  // namespace
+
+std::optional<qint64> durationSeconds(const QString& text)
+{
+    constexpr qint64 longest = 100LL * 365 * 24 * 3600;
+    qint64 total = 0;
+    qsizetype i = 0;
+    if (text.isEmpty())
+        return std::nullopt;
+    while (i < text.size()) {
+        qint64 amount = 0;
+        const qsizetype digits = i;
+        for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+            amount = amount * 10 + (text[i].unicode() - u'0');
+            if (amount > longest)
+                return std::nullopt;
+        }
+        if (i == digits || i == text.size())
+            return std::nullopt;
+        const char16_t unit = text[i++].unicode();
+        const qint64 scale = unit == u's' ? 1 : unit == u'm' ? 60 : unit == u'h' ? 3600 : unit == u'd' ? 86400 : 0;
+        if (scale == 0)
+            return std::nullopt;
+        total += amount * scale;
+        if (total > longest)
+            return std::nullopt;
+    }
+    if (total < 1)
+        return std::nullopt;
+    return total;
+}
 
 QString helpText()
 {
@@ -37,6 +84,18 @@ QString helpText()
         "  --count N       With --json: stop after N lines. The first comes about a\n"
         "                  second after start: rates need two readings.\n"
         "  --processes     With --json: also sample the top processes.\n"
+        "  --history       Print the kept history (the last 24 hours, one JSON object\n"
+        "                  per minute, oldest first) and exit.\n"
+        "  --since D       With --history: only the last D, such as 90s, 30m, 2h, 1d\n"
+        "                  or 1h30m.\n"
+        "  --source URL    With --json: read another machine's Prometheus node\n"
+        "                  exporter (http://192.168.1.20:9100/metrics, say) instead\n"
+        "                  of this computer. Plain http only to this computer and\n"
+        "                  private network addresses; https anywhere. While it\n"
+        "                  cannot be read, no lines are printed and each failure\n"
+        "                  counts toward --count; the exit status is then 1.\n"
+        "  --source-credentials FILE  With --source: user:password for the exporter,\n"
+        "                  from a file only you may read (chmod 600).\n"
         "  -h, --help      Show this help and exit.\n"
         "  -v, --version   Show the version and exit.\n"
         "\n"
@@ -66,15 +125,31 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             options.json = true;
         } else if (argument == QLatin1String("--processes")) {
             options.processes = true;
-        } else if (argument == QLatin1String("--count") || argument.startsWith(QLatin1String("--count="))) {
-            QString value;
-            if (argument.startsWith(QLatin1String("--count="))) {
-                value = argument.mid(8);
-            } else if (i + 1 < arguments.size()) {
-                value = arguments[++i];
-            } else {
+        } else if (argument == QLatin1String("--history")) {
+            options.history = true;
+        } else if (const auto since = valueOf(arguments, i, "--since")) {
+            if (!*since)
+                return UsageError{QStringLiteral("moravel: --since needs a duration such as 30m, 2h or 1d")};
+            options.sinceSeconds = durationSeconds(**since);
+            if (!options.sinceSeconds)
+                return UsageError{QStringLiteral("moravel: --since needs a duration such as 90s, 30m, 2h, 1d or 1h30m, "
+                                                 "not \"%1\"")
+                                      .arg(printableExcerpt(**since))};
+        } else if (const auto source = valueOf(arguments, i, "--source")) {
+            if (!*source)
+                return UsageError{QStringLiteral("moravel: --source needs an exporter's address")};
+            const auto address = exporterAddress(**source);
+            if (const QString* problem = std::get_if<QString>(&address))
+                return UsageError{QStringLiteral("moravel: --source: ") + *problem};
+            options.source = std::get<QUrl>(address);
+        } else if (const auto credentials = valueOf(arguments, i, "--source-credentials")) {
+            if (!*credentials || (*credentials)->isEmpty())
+                return UsageError{QStringLiteral("moravel: --source-credentials needs a file")};
+            options.sourceCredentials = **credentials;
+        } else if (const auto countText = valueOf(arguments, i, "--count")) {
+            if (!*countText)
                 return UsageError{QStringLiteral("moravel: --count needs a number")};
-            }
+            const QString value = **countText;
             const std::optional<int> count = countValue(value);
             if (!count)
                 return UsageError{QStringLiteral("moravel: --count needs a whole number of at least 1, not \"%1\"")
@@ -85,8 +160,14 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                   .arg(printableExcerpt(argument))};
         }
     }
-    if ((options.count || options.processes) && !options.json)
-        return UsageError{QStringLiteral("moravel: --count and --processes only apply with --json")};
+    if (options.history && options.json)
+        return UsageError{QStringLiteral("moravel: --history and --json cannot be combined")};
+    if ((options.count || options.processes || options.source) && !options.json)
+        return UsageError{QStringLiteral("moravel: --count, --processes and --source only apply with --json")};
+    if (!options.sourceCredentials.isEmpty() && !options.source)
+        return UsageError{QStringLiteral("moravel: --source-credentials only applies with --source")};
+    if (options.sinceSeconds && !options.history)
+        return UsageError{QStringLiteral("moravel: --since only applies with --history")};
     return options;
 }
 

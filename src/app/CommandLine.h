@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <optional>
 #include <variant>
@@ -12,6 +13,10 @@ struct RunOptions {
     bool json = false;
     std::optional<int> count;  // stop after this many printed lines
     bool processes = false;    // sample the process table in JSON mode
+    bool history = false;      // print the kept history instead of running
+    std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
+    std::optional<QUrl> source;  // another machine's exporter, checked
+    QString sourceCredentials;   // a file with user:password for it
 };
 
 struct ShowText {
@@ -25,6 +30,8 @@ struct UsageError {
 using CommandLineResult = std::variant<RunOptions, ShowText, UsageError>;
 
 CommandLineResult parseCommandLine(const QStringList& arguments);
+// "90s", "30m", "2h", "1d", or several of them ("1h30m"): seconds, at least 1.
+std::optional<qint64> durationSeconds(const QString& text);
 QString helpText();
 
 }  // namespace moravel

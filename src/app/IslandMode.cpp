@@ -6,6 +6,8 @@
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
+#include "alerts/DBusNotifier.h"
+#include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
 #include "support/BackgroundRunner.h"
@@ -81,7 +83,15 @@ int runIslandMode(int& argc, char** argv)
             options.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
             return std::make_unique<FeedUpdater>(std::move(options), s, store);
         },
-        IslandState::expandedEnvironmentFromProcess()});
+        IslandState::expandedEnvironmentFromProcess(),
+        []() -> std::unique_ptr<AlertNotifier> {
+            QString problem;
+            std::unique_ptr<AlertNotifier> notifier = DBusNotifier::forSessionBus(&problem);
+            if (!problem.isEmpty())
+                std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+            return notifier;
+        },
+        HistoryFile::defaultPath(), &background});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

@@ -1,9 +1,11 @@
 #include "app/JsonMode.h"
 
 #include "app/Platform.h"
+#include "app/SourceJson.h"
 #include "monitor/MeasuredReadings.h"
 #include "monitor/SnapshotJson.h"
 #include "monitor/SystemMonitor.h"
+#include "monitor/remote/RemoteSource.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
 
@@ -15,15 +17,42 @@
 
 namespace moravel {
 
+namespace {
+
+// This computer, or the exporter asked for; nothing (the reason told) when
+// its credentials cannot be used.
+std::shared_ptr<TelemetrySource> chosenSource(const RunOptions& options, Scheduler& scheduler,
+                                              BackgroundRunner& background)
+{
+    if (!options.source) {
+        const ReaderRoots roots = ReaderRoots::fromEnvironment();
+        reportUnreadableReaderRoots(roots);
+        return makeTelemetrySource(roots, scheduler, background);
+    }
+    auto endpoint = endpointWithCredentials(*options.source, options.sourceCredentials);
+    if (const QString* problem = std::get_if<QString>(&endpoint)) {
+        std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
+        return nullptr;
+    }
+    return std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler);
+}
+
+}  // namespace
+
 int runJsonMode(const RunOptions& options)
 {
     QtScheduler scheduler;
     ThreadPoolRunner background;
-    const ReaderRoots roots = ReaderRoots::fromEnvironment();
-    reportUnreadableReaderRoots(roots);
-    SystemMonitor monitor(scheduler, makeTelemetrySource(roots, scheduler, background));
+    std::shared_ptr<TelemetrySource> source = chosenSource(options, scheduler, background);
+    if (!source)
+        return 1;
+    SystemMonitor monitor(scheduler, source);
+    const QString sourceAddress = options.source ? options.source->toDisplayString() : QString();
 
     int printed = 0;
+    // Refreshes the source could not answer: each counts toward --count
+    // without a line, and makes the exit status 1.
+    int failed = 0;
     // Queued, so that it also works for the refresh taken before the event loop runs.
     const auto finish = [&monitor](int status) {
         monitor.stop();
@@ -35,7 +64,10 @@ int runJsonMode(const RunOptions& options)
     MeasuredReadings readings(monitor, options.processes);
     QObject::connect(&readings, &MeasuredReadings::readingReady, &monitor,
                      [&](const SystemSnapshot& snapshot, const QDateTime& time) {
-        const QByteArray line = snapshotJsonLine(snapshot, time) + '\n';
+        QByteArray line = snapshotJsonLine(snapshot, time);
+        if (options.source)
+            line = sourceJsonLine(line, sourceAddress, snapshot.absentReadings);
+        line += '\n';
         if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
             || std::fflush(stdout) != 0) {
             // A full disk or a reader that went away (a closed pipe): whoever
@@ -44,8 +76,18 @@ int runJsonMode(const RunOptions& options)
             finish(1);
             return;
         }
-        if (options.count && ++printed >= *options.count)
-            finish(0);
+        if (options.count && ++printed + failed >= *options.count)
+            finish(failed > 0 ? 1 : 0);
+    });
+    // One line for each spell the source cannot be read, not one a second.
+    QObject::connect(&monitor, &SystemMonitor::sourceReachabilityChanged, &monitor, [&](bool reachable) {
+        if (!reachable)
+            std::fprintf(stderr, "moravel: cannot read %s: %s\n", sourceAddress.toLocal8Bit().constData(),
+                         monitor.sourceFailure().toLocal8Bit().constData());
+    });
+    QObject::connect(&monitor, &SystemMonitor::refreshFailed, &monitor, [&] {
+        if (options.count && printed + ++failed >= *options.count)
+            finish(1);
     });
     monitor.start();
     const int status = QCoreApplication::exec();

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/HistoryMode.h"
 #include "app/IslandMode.h"
 #include "app/JsonMode.h"
 #include "app/SignalQuit.h"
@@ -24,6 +25,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     const moravel::RunOptions options = std::get<moravel::RunOptions>(parsed);
+    if (options.history) {
+        std::signal(SIGPIPE, SIG_IGN);
+        return moravel::runHistoryMode(options);
+    }
     if (!options.json)
         return moravel::runIslandMode(argc, argv);
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace moravel {
 
@@ -27,18 +28,24 @@ double gpuBusyPercent(const SystemSnapshot& s)
 const std::array<SeriesDescriptor, seriesCount>& allSeries()
 {
     static const std::array<SeriesDescriptor, seriesCount> table{{
-        {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return s.cpuPercent; }},
-        {Series::memory, "memoryPercent", [](const SystemSnapshot& s) { return s.memoryPercent; }},
-        {Series::download, "downloadBytesPerSecond", [](const SystemSnapshot& s) { return s.downloadBytesPerSecond; }},
-        {Series::upload, "uploadBytesPerSecond", [](const SystemSnapshot& s) { return s.uploadBytesPerSecond; }},
-        {Series::systemPower, "systemPowerWatts", [](const SystemSnapshot& s) { return systemPowerWatts(s); }},
-        {Series::batteryPower, "batteryPowerWatts", [](const SystemSnapshot& s) { return s.batteryPowerWatts; }},
-        {Series::diskRead, "diskReadBytesPerSecond", [](const SystemSnapshot& s) { return s.diskReadBytesPerSecond; }},
+        {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return s.cpuPercent; }, ReadingGroup::cpu},
+        {Series::memory, "memoryPercent", [](const SystemSnapshot& s) { return s.memoryPercent; },
+         ReadingGroup::memory},
+        {Series::download, "downloadBytesPerSecond", [](const SystemSnapshot& s) { return s.downloadBytesPerSecond; },
+         ReadingGroup::network},
+        {Series::upload, "uploadBytesPerSecond", [](const SystemSnapshot& s) { return s.uploadBytesPerSecond; },
+         ReadingGroup::network},
+        {Series::systemPower, "systemPowerWatts", [](const SystemSnapshot& s) { return systemPowerWatts(s); },
+         ReadingGroup::power},
+        {Series::batteryPower, "batteryPowerWatts", [](const SystemSnapshot& s) { return s.batteryPowerWatts; },
+         ReadingGroup::power},
+        {Series::diskRead, "diskReadBytesPerSecond", [](const SystemSnapshot& s) { return s.diskReadBytesPerSecond; },
+         ReadingGroup::diskActivity},
         {Series::diskWrite, "diskWriteBytesPerSecond",
-         [](const SystemSnapshot& s) { return s.diskWriteBytesPerSecond; }},
+         [](const SystemSnapshot& s) { return s.diskWriteBytesPerSecond; }, ReadingGroup::diskActivity},
         {Series::cpuTemperature, "cpuTemperatureCelsius",
-         [](const SystemSnapshot& s) { return s.cpuTemperatureCelsius.value_or(absent); }},
-        {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent},
+         [](const SystemSnapshot& s) { return s.cpuTemperatureCelsius.value_or(absent); }, ReadingGroup::temperatures},
+        {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent, std::nullopt},
     }};
     return table;
 }
@@ -53,8 +60,10 @@ MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time)
     MetricSample sample;
     sample.id = QUuid::createUuid();
     sample.time = time;
-    for (const SeriesDescriptor& series : allSeries())
-        sample[series.series] = series.value(snapshot);
+    for (const SeriesDescriptor& series : allSeries()) {
+        const bool isAbsent = series.group && snapshot.absentReadings.contains(*series.group);
+        sample[series.series] = isAbsent ? absent : series.value(snapshot);
+    }
     sample.isCharging = snapshot.isCharging;
     return sample;
 }

@@ -3,6 +3,7 @@
 #include "monitor/MetricTypes.h"
 
 #include <array>
+#include <optional>
 
 namespace moravel {
 
@@ -12,6 +13,9 @@ struct SeriesDescriptor {
     Series series;
     const char* jsonName;
     double (*value)(const SystemSnapshot& snapshot);
+    // The readings whose absence (another machine not publishing them) leaves
+    // the series without values.
+    std::optional<ReadingGroup> group;
 };
 
 // Every series, in the order of the enumeration.

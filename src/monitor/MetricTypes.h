@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
 
@@ -53,6 +54,46 @@ struct GpuReading {
     friend bool operator==(const GpuReading&, const GpuReading&) = default;
 };
 
+// The groups of readings a source may not have at all: another machine's
+// exporter publishes no process table, and may leave out any of its
+// collectors. An absent group's fields keep their defaults, and are shown as
+// absent, never as zeros.
+enum class ReadingGroup : uint8_t {
+    cpu,             // cpuPercent, cpuCorePercents
+    memory,          // memoryPercent, memoryUsed, memoryTotal
+    swap,            // swapUsed, swapTotal
+    network,         // download and upload
+    disk,            // the startup volume's capacity
+    diskActivity,    // disk read and write rates
+    load,            // loadAverage
+    temperatures,    // temperatures, cpuTemperature...
+    power,           // battery and power fields
+    adapter,         // adapterWatts, adapterVoltage, adapterCurrent
+    processes,       // topProcesses
+};
+
+// A set of reading groups.
+class ReadingSet {
+public:
+    constexpr ReadingSet() = default;
+    constexpr ReadingSet(std::initializer_list<ReadingGroup> groups)
+    {
+        for (ReadingGroup group : groups)
+            insert(group);
+    }
+
+    constexpr bool contains(ReadingGroup group) const { return bits_ & bit(group); }
+    constexpr bool isEmpty() const { return bits_ == 0; }
+    constexpr void insert(ReadingGroup group) { bits_ |= bit(group); }
+
+    friend bool operator==(const ReadingSet&, const ReadingSet&) = default;
+
+private:
+    static constexpr uint32_t bit(ReadingGroup group) { return uint32_t{1} << static_cast<unsigned>(group); }
+
+    uint32_t bits_ = 0;
+};
+
 // One full reading of the machine. The plain constructor leaves memoryTotal 0;
 // the monitor fills it from the machine before its first refresh.
 struct SystemSnapshot {
@@ -88,6 +129,8 @@ struct SystemSnapshot {
     double adapterVoltage = 0;
     double adapterCurrent = 0;
     QList<ProcessMetric> topProcesses;
+    // What the source does not publish; empty for this computer.
+    ReadingSet absentReadings;
 
     friend bool operator==(const SystemSnapshot&, const SystemSnapshot&) = default;
 };

@@ -40,6 +40,7 @@ void SystemMonitor::stop()
     ++generation_;
     diskInFlight_ = false;
     processInFlight_ = false;
+    secondInFlight_ = false;
     delayedPowerRefresh_.cancel();
     powerWatcher_.reset();
 }
@@ -58,9 +59,15 @@ void SystemMonitor::refresh()
 {
     ++updateCount_;
     const bool withPower = updateCount_ % 2 == 1;
-    source_->readEverySecond(withPower, onMainThread([this, withPower](const SourceReading& reading) {
-        finishRefresh(reading, withPower);
-    }));
+    // A slow source (another machine) may still be answering the last tick:
+    // this one then passes without a reading.
+    if (!secondInFlight_) {
+        secondInFlight_ = true;
+        source_->readEverySecond(withPower, onMainThread([this, withPower](const SourceReading& reading) {
+            secondInFlight_ = false;
+            finishRefresh(reading, withPower);
+        }));
+    }
     if (updateCount_ == 1 || updateCount_ % diskEvery == 0)
         refreshDiskInBackground();
     if (processTelemetryActive_ && updateCount_ % processesEvery == 0)
@@ -69,6 +76,9 @@ void SystemMonitor::refresh()
 
 void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
 {
+    noteSourceAnswered(reading.failure);
+    if (reading.failure)
+        return;
     SystemSnapshot next = snapshot_;
     if (reading.apply)
         reading.apply(next);
@@ -76,6 +86,16 @@ void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
         reconcileDisplayPower(snapshot_, next, scheduler_.monotonicSeconds(), lastValidDisplayPowerAt_);
     publish(std::move(next));
     appendSample();
+}
+
+void SystemMonitor::noteSourceAnswered(const std::optional<QString>& failure)
+{
+    const bool wasReachable = isSourceReachable();
+    sourceFailure_ = failure;
+    if (wasReachable != isSourceReachable())
+        emit sourceReachabilityChanged(isSourceReachable());
+    if (failure)
+        emit refreshFailed(*failure);
 }
 
 void SystemMonitor::appendSample()
@@ -107,6 +127,28 @@ void SystemMonitor::refreshTopProcessesNow()
 {
     if (processTelemetryActive_)
         refreshTopProcessesInBackground();
+}
+
+void SystemMonitor::readTopProcessesOnce(double spacingSeconds,
+                                         std::function<void(const QList<ProcessMetric>&)> done)
+{
+    if (processTelemetryActive_) {
+        done(snapshot_.topProcesses);
+        return;
+    }
+    const auto rowsOf = [](const SourceReading& reading) {
+        SystemSnapshot scratch;
+        if (reading.apply)
+            reading.apply(scratch);
+        return scratch.topProcesses;
+    };
+    source_->readProcesses(onMainThread([this, spacingSeconds, rowsOf, done](const SourceReading&) {
+        const quint64 generation = generation_;
+        scheduler_.runAfter(spacingSeconds, this, [this, generation, rowsOf, done] {
+            if (generation == generation_)
+                source_->readProcesses(onMainThread([rowsOf, done](const SourceReading& r) { done(rowsOf(r)); }));
+        });
+    }));
 }
 
 void SystemMonitor::publish(SystemSnapshot next)

@@ -12,12 +12,12 @@
 namespace moravel {
 
 // The sampler: one refresh a second on the main thread, publishing a whole
-// new snapshot and appending one sample to a five-minute history.
+// new snapshot and appending one sample to a history of the last hour.
 class SystemMonitor final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int historyLimit = 300;
+    static constexpr int historyLimit = 3600;
 
     SystemMonitor(Scheduler& scheduler, std::shared_ptr<TelemetrySource> source, QObject* parent = nullptr);
     ~SystemMonitor() override;
@@ -33,12 +33,27 @@ public:
     // of the table, rather than averaged over each process's life.
     bool areProcessSharesMeasured() const { return processSharesMeasured_; }
 
+    // Whether the source answered its last per-second reading. While it does
+    // not (another machine out of reach), no snapshot is published and the
+    // history gains no samples.
+    bool isSourceReachable() const { return !sourceFailure_; }
+    // Why the source did not answer, while it does not; empty otherwise.
+    QString sourceFailure() const { return sourceFailure_.value_or(QString()); }
+    // The machine the readings are of; empty for this computer.
+    QString machineName() const { return source_->machineName(); }
+
     void start();
     void stop();
     void setProcessTelemetryActive(bool active);
     // Reads the process table now, outside the regular cadence, while process
     // telemetry is active (nothing if a reading is already in flight).
     void refreshTopProcessesNow();
+    // The busiest processes once, for a message (an alert) while the dashboard
+    // may be closed: the published list while process telemetry is on, else two
+    // readings `spacingSeconds` apart, so that shares are measured rather than
+    // averaged over each process's life. `done` runs on the main thread, unless
+    // stop() intervenes.
+    void readTopProcessesOnce(double spacingSeconds, std::function<void(const QList<ProcessMetric>&)> done);
     // Takes one sample; the timer calls it once a second.
     void refresh();
 
@@ -48,12 +63,17 @@ public:
 signals:
     void snapshotChanged(const moravel::SystemSnapshot& snapshot);
     void historyChanged(const moravel::MetricHistory& history);
+    // Once for every per-second reading the source could not answer.
+    void refreshFailed(const QString& reason);
+    // When the source stops or starts answering.
+    void sourceReachabilityChanged(bool reachable);
 
 private:
     // Each request carries the generation it was made in: an answer applies
     // only if no stop() intervened since (stop moves the generation on).
     ReadingDelivery onMainThread(std::function<void(SourceReading)> handle);
     void finishRefresh(const SourceReading& reading, bool withPower);
+    void noteSourceAnswered(const std::optional<QString>& failure);
     void applyPower(const SourceReading& reading);
     void appendSample();
     void refreshDiskInBackground();
@@ -74,6 +94,8 @@ private:
     bool processSharesMeasured_ = false;
     bool diskInFlight_ = false;
     bool processInFlight_ = false;
+    bool secondInFlight_ = false;
+    std::optional<QString> sourceFailure_;
     std::unique_ptr<PowerSourceWatcher> powerWatcher_;
     TaskSlot delayedPowerRefresh_;
     std::optional<double> lastValidDisplayPowerAt_;

@@ -41,6 +41,12 @@ struct SourceReading {
     // False while a rate or share could not yet be measured over an interval
     // (the first reading after a start is only a baseline).
     bool isMeasured = true;
+    // Set, with the reason in words, when the source could not be read at all
+    // (another machine out of reach): nothing is applied, and the refresh adds
+    // no history sample, so the chart pauses rather than showing made-up values.
+    std::optional<QString> failure = std::nullopt;
+
+    static SourceReading failed(QString reason) { return {{}, false, std::move(reason)}; }
 };
 
 // Hands a reading back to the monitor, always on the main thread.
@@ -60,10 +66,13 @@ class TelemetrySource {
 public:
     virtual ~TelemetrySource() = default;
 
+    // The machine the readings are of, for people; empty for this computer.
+    virtual QString machineName() const { return {}; }
     // What is known before the first reading (the memory size, say).
     virtual SystemSnapshot initialSnapshot() { return {}; }
     // The readings taken every second (processor, memory, network, ...) and,
-    // with `withPower`, the battery and power ones.
+    // with `withPower`, the battery and power ones. The monitor asks again
+    // only once the previous request was answered.
     virtual void readEverySecond(bool withPower, ReadingDelivery deliver) { deliver({}); }
     // The battery and power readings alone, after a power-source change.
     virtual void readPower(ReadingDelivery deliver) { deliver({}); }

@@ -21,6 +21,12 @@ TEST(CommandLine, JsonWithCountAndProcesses)
     EXPECT_EQ(options->count, 3);
     EXPECT_TRUE(options->processes);
     EXPECT_EQ(std::get<RunOptions>(parse({"--json", "--count=7"})).count, 7);
+    const auto history = std::get<RunOptions>(parse({"--history", "--since", "1h30m"}));
+    EXPECT_TRUE(history.history);
+    EXPECT_EQ(history.sinceSeconds, 5400);
+    EXPECT_EQ(std::get<RunOptions>(parse({"--history", "--since=2d"})).sinceSeconds, 2 * 86400);
+    const auto remote = std::get<RunOptions>(parse({"--json", "--source=http://127.0.0.1:9100"}));
+    EXPECT_EQ(remote.source, QUrl("http://127.0.0.1:9100/metrics"));
 }
 
 TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
@@ -30,7 +36,19 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
                                          QStringList{"--json", "--count", "99999999999"}, QStringList{"--frobnicate"},
                                          QStringList{"--json", "--count", " 2"}, QStringList{"--json", "--count=+2"},
                                          QStringList{"extra"}, QStringList{QString(100'000, u'x')},
-                                         QStringList{"--json", "--count", QString(100'000, u'9')}}) {
+                                         QStringList{"--json", "--count", QString(100'000, u'9')},
+                                         QStringList{"--history", "--since", "5"},
+                                         QStringList{"--history", "--since", "0m"},
+                                         QStringList{"--history", "--since", "1.5h"},
+                                         QStringList{"--history", "--since", "h"},
+                                         QStringList{"--history", "--since", "2w"},
+                                         QStringList{"--history", "--since="},
+                                         QStringList{"--history", "--since", "99999999999999d"},
+                                         QStringList{"--history", "--since"}, QStringList{"--since", "1h"},
+                                         QStringList{"--history", "--json"},
+                                         QStringList{"--json", "--source", "http://8.8.8.8:9100"},
+                                         QStringList{"--json", "--source"}, QStringList{"--source", "http://[::1]"},
+                                         QStringList{"--json", "--source-credentials", "/tmp/c"}}) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);
         ASSERT_TRUE(error) << arguments.join(' ').left(80).toStdString();

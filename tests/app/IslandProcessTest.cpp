@@ -48,8 +48,9 @@ bool showsIslandWindow(const QString& display)
 }  // namespace
 
 // A lock file a crash left behind does not stop the island; a second copy
-// says it is running; SIGTERM ends the island at once with status 0 and
-// nothing on standard error (under the sanitizers: no leak reported either).
+// says it is running; SIGTERM ends the island at once with status 0, the
+// history kept, and nothing on standard error but that alerts cannot be shown
+// without a session bus (under the sanitizers: no leak reported either).
 TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 {
     for (const char* tool : {"Xvfb", "xwininfo"}) {
@@ -71,6 +72,7 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     environment.insert("DISPLAY", display.name());
     environment.insert("XDG_RUNTIME_DIR", runtime);
     environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_STATE_HOME", home.filePath("state"));
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("DBUS_SESSION_BUS_ADDRESS");  // as on a bare machine, and away from the user's bus
@@ -96,5 +98,8 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     ASSERT_TRUE(island.waitForFinished(20'000));
     EXPECT_EQ(island.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(island.exitCode(), 0);
-    EXPECT_EQ(island.readAllStandardError().toStdString(), std::string());
+    EXPECT_EQ(island.readAllStandardError().toStdString(), "moravel: no D-Bus session bus, so alerts are not shown\n");
+    struct stat history = {};
+    ASSERT_EQ(::stat(QFile::encodeName(home.filePath("state/Moravel/history.json")).constData(), &history), 0);
+    EXPECT_EQ(history.st_mode & 0777, 0600u);
 }

@@ -1,11 +1,18 @@
 // Runs the real program against a fixture tree, as a script or status bar would.
+#include "app/SourceJson.h"
+#include "history/HistoryFormat.h"
 #include "testsupport/FixtureTree.h"
+#include "testsupport/NodeExporterProcess.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -147,4 +154,106 @@ TEST(JsonMode, AReaderThatWentAwayEndsTheRunWithStatusOne)
     ASSERT_TRUE(finished);
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_EQ(process.readAllStandardError(), "moravel: cannot write the readings to standard output: Broken pipe\n");
+}
+
+TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithoutTouchingIt)
+{
+    QTemporaryDir state;
+    ASSERT_TRUE(QDir(state.path()).mkpath("Moravel"));
+    const QString path = state.filePath("Moravel/history.json");
+    const qint64 now = QDateTime::currentSecsSinceEpoch() / 60 * 60;
+    QList<moravel::MinuteBucket> buckets;
+    for (const qint64 age : {2 * 86400, 7200, 600}) {
+        moravel::MinuteBucket bucket;
+        bucket.minute = now - age;
+        bucket.sampleCount = 60;
+        bucket[moravel::Series::cpu] = {1, 2.5, 4};
+        buckets.append(bucket);
+    }
+    const auto writeHistory = [&path](const QByteArray& contents) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+    };
+    ASSERT_TRUE(writeHistory(moravel::HistoryFormat::encode(buckets)));
+    const auto inState = [&](QProcess&, QProcessEnvironment& environment) {
+        environment.insert("XDG_STATE_HOME", state.path());
+    };
+
+    const ProgramRun all = runMoravel({"--history"}, nullptr, inState);
+    ASSERT_EQ(all.exitCode, 0) << all.err.toStdString();
+    const QList<QByteArray> lines = all.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);  // the last day only
+    const QJsonObject oldest = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(oldest["time"].toString(), QDateTime::fromSecsSinceEpoch(now - 7200, Qt::UTC).toString(Qt::ISODate));
+    EXPECT_EQ(oldest["cpuPercent"].toDouble(), 2.5);
+    EXPECT_EQ(oldest["cpuPercentMin"].toDouble(), 1);
+    EXPECT_EQ(oldest["cpuPercentMax"].toDouble(), 4);
+    EXPECT_TRUE(oldest["memoryPercent"].isNull());
+    EXPECT_EQ(runMoravel({"--history", "--since", "1h"}, nullptr, inState).out.count('\n'), 1);
+
+    ASSERT_TRUE(writeHistory("{torn"));
+    const ProgramRun damaged = runMoravel({"--history"}, nullptr, inState);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is damaged\n");
+    QFile kept(path);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "{torn");
+}
+
+// Another machine through its real exporter: its readings, what it does not
+// publish as null, and where they came from.
+TEST(JsonMode, AnotherMachinesReadingsNameTheirSourceAndLeaveTheUnpublishedNull)
+{
+    if (moravel::fixtures::NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    FixtureTree tree;
+    writeMachine(tree);
+    tree.write("proc/1/mounts", "/dev/sda1 / ext4 rw 0 0\n");
+    tree.makeDirectory("rootfs");
+    moravel::fixtures::NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start()) << exporter.failure().toStdString();
+    const QString url = exporter.url().toString();
+
+    const ProgramRun run = runMoravel({"--json", "--count", "2", "--processes", "--source", url});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    const QJsonObject object = QJsonDocument::fromJson(lines[1]).object();
+    EXPECT_EQ(object["source"].toString(), url);
+    EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
+    EXPECT_GT(object["diskTotal"].toInteger(), 0);
+    for (const char* absent : {"topProcesses", "hasBattery", "batteryPercent", "adapterWatts"})
+        EXPECT_TRUE(object[absent].isNull()) << absent;
+}
+
+// A machine out of reach: no made-up lines, one line on standard error for the
+// spell, and status 1 once --count attempts have failed.
+TEST(JsonMode, AnUnreachableSourcePrintsNothingAndExitsOneAfterCountAttempts)
+{
+    const QString closed = QStringLiteral("http://127.0.0.1:%1/metrics").arg([] {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }());
+    const ProgramRun run = runMoravel({"--json", "--count", "2", "--source", closed});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    const QList<QByteArray> errors = run.err.trimmed().split('\n');
+    ASSERT_EQ(errors.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(errors[0].startsWith("moravel: cannot read " + closed.toUtf8() + ": ")) << errors[0].toStdString();
+
+    const ProgramRun mistyped = runMoravel({"--json", "--source", "http://203.0.113.7:9100"});
+    EXPECT_EQ(mistyped.exitCode, 2);
+    EXPECT_TRUE(mistyped.err.contains("https")) << mistyped.err.toStdString();
+}
+
+TEST(JsonMode, AbsentReadingsBecomeNullWhateverTheirValueLooksLike)
+{
+    const QByteArray line = R"({"time":"t","cpuPercent":5,"temperatures":[{"chip":"a,\"}]","celsius":1}],)"
+                            R"("topProcesses":[],"diskTotal":7})";
+    const QByteArray out = moravel::sourceJsonLine(line, QStringLiteral("https://h/\"m\""),
+                                                   {moravel::ReadingGroup::temperatures,
+                                                    moravel::ReadingGroup::processes});
+    EXPECT_EQ(out, R"({"time":"t","cpuPercent":5,"temperatures":null,"topProcesses":null,"diskTotal":7,)"
+                   R"("source":"https://h/\"m\""})");
 }

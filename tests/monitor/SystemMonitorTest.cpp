@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace moravel;
 using moravel::fixtures::FakeSource;
 
@@ -86,15 +88,15 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
     }
 }
 
-TEST_F(SystemMonitorTest, HistoryKeepsTheNewest300)
+TEST_F(SystemMonitorTest, HistoryKeepsTheNewestHour)
 {
-    for (int i = 0; i < 301; ++i) {
+    for (int i = 0; i < 3601; ++i) {
         scheduler.advance(1);
         monitor->refresh();
     }
-    ASSERT_EQ(monitor->history().size(), 300);
+    ASSERT_EQ(monitor->history().size(), 3600);
     // The first sample was taken at t = 1 s; the oldest kept is the second one.
-    EXPECT_EQ(scheduler.currentDateTime().addSecs(-299), monitor->history().first().time);
+    EXPECT_EQ(scheduler.currentDateTime().addSecs(-3599), monitor->history().first().time);
 }
 
 TEST_F(SystemMonitorTest, BatteryOnOddCountsDiskOnFirstAndEvery30thKeepingTheLastOnFailure)
@@ -218,4 +220,52 @@ TEST_F(SystemMonitorTest, WeakPowerReadingKeepsTheLastFigureForUnderTwoSeconds)
     EXPECT_EQ(monitor->snapshot().displayPowerWatts, 8.0);
     scheduler.advance(0.5);  // the third refresh, 2 s after the last valid figure, reads the battery
     EXPECT_EQ(monitor->snapshot().displayPowerWatts, std::nullopt);
+}
+
+// What a source does not publish leaves a gap in its series, not a line at zero.
+TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
+{
+    telemetry->everySecond = [](SystemSnapshot& next) {
+        next.cpuPercent = 40;
+        next.absentReadings = {ReadingGroup::power, ReadingGroup::diskActivity};
+    };
+    monitor->refresh();
+    const MetricSample& sample = monitor->history().last();
+    EXPECT_DOUBLE_EQ(sample[Series::cpu], 40);
+    EXPECT_DOUBLE_EQ(sample[Series::download], 0);
+    for (const Series absent : {Series::systemPower, Series::batteryPower, Series::diskRead, Series::diskWrite})
+        EXPECT_TRUE(std::isnan(sample[absent])) << static_cast<int>(absent);
+}
+
+// Another machine out of reach: the readings and the chart pause, the change is
+// told once each way, and a slow answer is never asked for twice.
+TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswersAgain)
+{
+    QList<bool> changes;
+    int failures = 0;
+    QObject::connect(monitor.get(), &SystemMonitor::sourceReachabilityChanged, [&](bool up) { changes.append(up); });
+    QObject::connect(monitor.get(), &SystemMonitor::refreshFailed, [&] { ++failures; });
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 25; };
+    monitor->refresh();
+
+    telemetry->failure = QStringLiteral("Connection refused");
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 0; };
+    monitor->refresh();
+    monitor->refresh();
+    EXPECT_EQ(monitor->history().size(), 1);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 25);
+    EXPECT_FALSE(monitor->isSourceReachable());
+    EXPECT_EQ(monitor->sourceFailure(), QStringLiteral("Connection refused"));
+    EXPECT_EQ(failures, 2);
+
+    telemetry->failure.reset();
+    telemetry->deferEverySecond = true;
+    const int asked = telemetry->secondReads;
+    for (int tick = 0; tick < 3; ++tick)
+        monitor->refresh();
+    EXPECT_EQ(telemetry->secondReads, asked + 1);
+    telemetry->runPending();
+    EXPECT_EQ(monitor->history().size(), 2);
+    EXPECT_TRUE(monitor->isSourceReachable());
+    EXPECT_EQ(changes, (QList<bool>{false, true}));
 }

@@ -24,13 +24,21 @@ SnapshotUpdate FakeSource::powerUpdate()
 void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 {
     ++secondReads;
+    if (failure) {
+        deliver(SourceReading::failed(*failure));
+        return;
+    }
     const SnapshotUpdate power = withPower ? powerUpdate() : SnapshotUpdate{};
-    deliver({[second = everySecond, power](SystemSnapshot& next) {
+    SourceReading reading{[second = everySecond, power](SystemSnapshot& next) {
         if (second)
             second(next);
         if (power)
             power(next);
-    }});
+    }};
+    if (deferEverySecond)
+        pending_.push_back([deliver, reading] { deliver(reading); });
+    else
+        deliver(reading);
 }
 
 void FakeSource::readPower(ReadingDelivery deliver)

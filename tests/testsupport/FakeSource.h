@@ -17,6 +17,10 @@ public:
     SystemSnapshot initial;
     // Applied by every per-second reading; empty reads nothing.
     SnapshotUpdate everySecond;
+    // Set: every per-second reading fails with this reason.
+    std::optional<QString> failure;
+    // Per-second readings wait in `pending` too, as another machine's would.
+    bool deferEverySecond = false;
     // The power readings; nothing means the battery could not be read.
     std::optional<BatteryRegistry> battery;
     std::optional<DiskMetric> disk;

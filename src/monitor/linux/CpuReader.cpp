@@ -2,34 +2,71 @@
 
 #include "monitor/linux/TextFields.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace moravel {
+
+namespace {
+
+// The numbers after a cpu line's name: user nice system idle iowait irq
+// softirq steal [guest guest_nice].
+std::optional<CpuTicks> ticksOfLine(FieldCursor fields)
+{
+    uint64_t value[8];
+    for (uint64_t& v : value) {
+        const auto parsed = fields.nextUnsigned();
+        if (!parsed)
+            return std::nullopt;
+        v = *parsed;
+    }
+    // Guest time is already inside user and nice.
+    const auto used = checkedSum({value[0], value[1], value[2], value[5], value[6], value[7]});
+    const auto idle = checkedSum({value[3], value[4]});
+    const auto total = used && idle ? checkedSum({*used, *idle}) : std::nullopt;
+    if (!total)
+        return std::nullopt;
+    return CpuTicks{*used, *total};
+}
+
+}  // namespace
 
 std::optional<CpuTicks> parseProcStat(std::string_view text)
 {
     std::optional<CpuTicks> result;
     forEachLine(text, [&](std::string_view line) {
-        const auto parts = splitFields(line);
-        if (parts.empty() || parts[0] != "cpu")
+        FieldCursor fields(line);
+        if (fields.next() != "cpu")
             return true;
-        // user nice system idle iowait irq softirq steal [guest guest_nice]
-        if (parts.size() < 9)
-            return false;
-        uint64_t value[8];
-        for (int i = 0; i < 8; ++i) {
-            const auto parsed = parseUnsigned(parts[static_cast<size_t>(i) + 1]);
-            if (!parsed)
-                return false;
-            value[i] = *parsed;
-        }
-        // Guest time is already inside user and nice.
-        const auto used = checkedSum({value[0], value[1], value[2], value[5], value[6], value[7]});
-        const auto idle = checkedSum({value[3], value[4]});
-        const auto total = used && idle ? checkedSum({*used, *idle}) : std::nullopt;
-        if (total)
-            result = CpuTicks{*used, *total};
+        result = ticksOfLine(fields);
         return false;
     });
     return result;
+}
+
+bool parseCoreTicks(std::string_view text, std::vector<CoreTicks>& cores)
+{
+    cores.clear();
+    bool sound = true;
+    forEachLine(text, [&](std::string_view line) {
+        FieldCursor fields(line);
+        const std::string_view name = fields.next();
+        if (name == "cpu")
+            return true;
+        // The core lines follow the aggregate one; the interrupt counts after
+        // them can be long, and are not read.
+        if (!name.starts_with("cpu"))
+            return cores.empty();
+        unsigned core = 0;
+        const auto [end, error] = std::from_chars(name.data() + 3, name.data() + name.size(), core);
+        const auto ticks = ticksOfLine(fields);
+        sound = error == std::errc() && end == name.data() + name.size() && name.size() > 3 && ticks
+                && (cores.empty() || core > cores.back().core);
+        if (sound)
+            cores.push_back({core, *ticks});
+        return sound;
+    });
+    return sound && !cores.empty();
 }
 
 double cpuPercentBetween(const std::optional<CpuTicks>& previous, const CpuTicks& current)
@@ -43,18 +80,51 @@ double cpuPercentBetween(const std::optional<CpuTicks>& previous, const CpuTicks
     return usedDelta / totalDelta * 100.0;
 }
 
+QList<double> corePercentsBetween(const std::vector<CoreTicks>& previous, const std::vector<CoreTicks>& current)
+{
+    QList<double> percents;
+    percents.reserve(static_cast<qsizetype>(current.size()));
+    auto before = previous.begin();
+    for (const CoreTicks& now : current) {
+        before = std::find_if(before, previous.end(), [&](const CoreTicks& c) { return c.core >= now.core; });
+        const bool seen = before != previous.end() && before->core == now.core;
+        percents.append(cpuPercentBetween(seen ? std::optional(before->ticks) : std::nullopt, now.ticks));
+    }
+    return percents;
+}
+
 CpuReader::CpuReader(const std::string& procRoot) : stat_(procRoot + "/stat") {}
+
+std::optional<QList<double>> CpuReader::readCores(std::string_view text)
+{
+    if (!parseCoreTicks(text, cores_))
+        return std::nullopt;
+    QList<double> percents = corePercentsBetween(previousCores_, cores_);
+    std::swap(previousCores_, cores_);
+    return percents;
+}
 
 SnapshotUpdate CpuReader::read()
 {
     const auto text = stat_.read();
-    const auto ticks = text ? parseProcStat(*text) : std::nullopt;
-    if (!ticks)
+    if (!text)
         return {};
-    const double percent = cpuPercentBetween(previous_, *ticks);
-    isMeasured_ = previous_.has_value();
-    previous_ = ticks;
-    return [percent](SystemSnapshot& next) { next.cpuPercent = percent; };
+    const auto ticks = parseProcStat(*text);
+    auto cores = readCores(*text);
+    if (!ticks && !cores)
+        return {};
+    std::optional<double> percent;
+    if (ticks) {
+        percent = cpuPercentBetween(previous_, *ticks);
+        isMeasured_ = previous_.has_value();
+        previous_ = ticks;
+    }
+    return [percent, cores = std::move(cores)](SystemSnapshot& next) {
+        if (percent)
+            next.cpuPercent = *percent;
+        if (cores)
+            next.cpuCorePercents = *cores;
+    };
 }
 
 }  // namespace moravel

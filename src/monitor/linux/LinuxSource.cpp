@@ -9,13 +9,16 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 namespace moravel {
 
 LinuxSource::LinuxSource(const ReaderRoots& roots, Scheduler& scheduler, BackgroundRunner& background,
                          QObject* parent)
     : QObject(parent), procRoot_(roots.proc.toStdString()), sysRoot_(roots.sys.toStdString()),
       scheduler_(scheduler), background_(background), cpu_(procRoot_), memory_(procRoot_),
-      network_(procRoot_, sysRoot_)
+      network_(procRoot_, sysRoot_), load_(procRoot_), diskIo_(procRoot_, sysRoot_),
+      devices_(std::make_shared<DeviceSensors>(sysRoot_))
 {
 }
 
@@ -33,9 +36,16 @@ SystemSnapshot LinuxSource::initialSnapshot()
 
 void LinuxSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 {
-    const SnapshotUpdate updates[] = {cpu_.read(), memory_.read(), network_.read(scheduler_.monotonicSeconds()),
+    const double now = scheduler_.monotonicSeconds();
+    const SnapshotUpdate updates[] = {cpu_.read(),
+                                      memory_.read(),
+                                      network_.read(now),
+                                      load_.read(),
+                                      diskIo_.read(now),
+                                      std::exchange(deviceReading_, {}),
                                       withPower ? readPowerSupplies() : SnapshotUpdate{}};
-    const bool measured = cpu_.isMeasured() && network_.isMeasured();
+    const bool measured = cpu_.isMeasured() && network_.isMeasured() && diskIo_.isMeasured();
+    readDeviceSensorsInBackground();
     deliver({[updates](SystemSnapshot& next) {
                  for (const SnapshotUpdate& update : updates) {
                      if (update)
@@ -43,6 +53,21 @@ void LinuxSource::readEverySecond(bool withPower, ReadingDelivery deliver)
                  }
              },
              measured});
+}
+
+void LinuxSource::readDeviceSensorsInBackground()
+{
+    const double now = scheduler_.monotonicSeconds();
+    if (devicesInFlight_ || !devices_->isDue(now))
+        return;
+    devicesInFlight_ = true;
+    background_.post(this, [this, devices = devices_, now]() -> BackgroundRunner::Continuation {
+        SnapshotUpdate reading = devices->read(now);
+        return [this, reading = std::move(reading)] {
+            devicesInFlight_ = false;
+            deviceReading_ = reading;
+        };
+    });
 }
 
 SnapshotUpdate LinuxSource::readPowerSupplies() const

@@ -2,6 +2,9 @@
 
 #include "monitor/TelemetrySource.h"
 #include "monitor/linux/CpuReader.h"
+#include "monitor/linux/DeviceSensors.h"
+#include "monitor/linux/DiskIoReader.h"
+#include "monitor/linux/LoadAverageReader.h"
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
 #include "monitor/linux/ProcessReader.h"
@@ -9,6 +12,7 @@
 
 #include <QObject>
 
+#include <memory>
 #include <string>
 
 namespace moravel {
@@ -19,7 +23,9 @@ class Scheduler;
 // The readings of this Linux machine, from the kernel's files below the given
 // roots, with udev for power-source changes. The per-second and power readings
 // are taken at once on the main thread; the disk and the process table are
-// read in the background and answer later.
+// read in the background and answer later. The temperature sensors and GPUs
+// are read in the background too, each second's result joining the next
+// second's reading.
 class LinuxSource final : public QObject, public TelemetrySource {
     Q_OBJECT
 
@@ -36,6 +42,7 @@ public:
 
 private:
     SnapshotUpdate readPowerSupplies() const;
+    void readDeviceSensorsInBackground();
 
     std::string procRoot_;
     std::string sysRoot_;
@@ -44,6 +51,13 @@ private:
     CpuReader cpu_;
     MemoryReader memory_;
     NetworkReader network_;
+    LoadAverageReader load_;
+    DiskIoReader diskIo_;
+    // Used by one background reading at a time; its latest result waits in
+    // deviceReading_ for the next per-second reading.
+    std::shared_ptr<DeviceSensors> devices_;
+    bool devicesInFlight_ = false;
+    SnapshotUpdate deviceReading_;
     // What the last process reading left for the next; travels with the one
     // reading in flight.
     ProcessHistory processHistory_;

@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <dirent.h>
 
 namespace moravel {
 
@@ -228,20 +227,6 @@ void readAdapter(const PowerSupply& adapter, BatteryRegistry& registry)
     details.voltageMillivolts = voltageNow ? static_cast<double>(*voltageNow) / 1000.0 : 0;
     details.currentMilliamps = currentNow ? static_cast<double>(*currentNow) / 1000.0 : 0;
     registry.adapterDetails = details;
-}
-
-std::vector<std::string> directoryEntries(const std::string& path)
-{
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir)
-        return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(dir);
-    return names;
 }
 
 void readSupplyAttributes(const std::string& folder, PowerSupply& supply)

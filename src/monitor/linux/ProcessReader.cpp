@@ -34,6 +34,11 @@ enum class FileEnd { atEndOfFile, atLineEnd };
 // Reads <pid>/<file> below the open <proc> directory into `buffer`. Nothing
 // when the process is gone, which it may be by now. A one-line file may stop
 // at its newline: that spares the read that would only report the end.
+//
+// This runs for every process, so it makes only the three calls it needs. It
+// does not first check for a regular file as the other readers do: opened
+// without waiting, a FIFO or device in a copied tree reads as empty or as
+// garbage, and a directory fails to read.
 std::optional<std::string_view> readProcessFile(int procFd, int32_t pid, const char* file, char* buffer,
                                                 size_t capacity, FileEnd fileEnd)
 {
@@ -44,7 +49,7 @@ std::optional<std::string_view> readProcessFile(int procFd, int32_t pid, const c
     end = std::copy(name.begin(), name.end(), end);
     *end = '\0';
 
-    const int fd = openRegularFile(procFd, path);
+    const int fd = ::openat(procFd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
     size_t length = 0;
@@ -71,11 +76,11 @@ double unboundedCpuPercentOf(int32_t pid, const ProcessStat& stat, const Process
 {
     const double elapsed = uptime - previous.takenAtSeconds;
     if (previous.isValid && elapsed > 0) {
-        const auto before = previous.entries.find(pid);
-        if (before != previous.entries.end() && before->second.startTime == stat.startTime) {
-            if (stat.cpuTicks < before->second.cpuTicks)
+        const ProcessHistory::Entry* before = previous.find(pid);
+        if (before && before->startTime == stat.startTime) {
+            if (stat.cpuTicks < before->cpuTicks)
                 return 0;  // a counter that went back: this reading becomes the baseline
-            const double ticks = static_cast<double>(stat.cpuTicks - before->second.cpuTicks);
+            const double ticks = static_cast<double>(stat.cpuTicks - before->cpuTicks);
             return ticks / clock.ticksPerSecond / elapsed * 100.0;
         }
     }
@@ -119,17 +124,28 @@ TableScan scanTable(DIR* dir, const ProcessHistory& previous, int32_t ownPid, co
         auto stat = text ? parseProcessStat(*text) : std::nullopt;
         if (!stat)
             continue;  // gone since the directory was listed
-        history.entries[*pid] = ProcessHistory::Entry{stat->startTime, stat->cpuTicks};
+        history.entries.push_back({*pid, stat->startTime, stat->cpuTicks});
         if (*pid == ownPid)
             continue;
         const double cpu = cpuPercentOf(*pid, *stat, previous, history.takenAtSeconds, clock);
         scan.rows.append(ProcessMetric{*pid, QString(), cpu, stat->residentPages * clock.pageSize});
         scan.shortNames.push_back(std::move(stat->comm));
     }
+    // The kernel lists processes by pid; a copied tree may not.
+    const auto byPid = [](const ProcessHistory::Entry& a, const ProcessHistory::Entry& b) { return a.pid < b.pid; };
+    if (!std::is_sorted(history.entries.begin(), history.entries.end(), byPid))
+        std::sort(history.entries.begin(), history.entries.end(), byPid);
     return scan;
 }
 
 }  // namespace
+
+const ProcessHistory::Entry* ProcessHistory::find(int32_t pid) const
+{
+    const auto found = std::lower_bound(entries.begin(), entries.end(), pid,
+                                        [](const Entry& entry, int32_t wanted) { return entry.pid < wanted; });
+    return found != entries.end() && found->pid == pid ? &*found : nullptr;
+}
 
 ProcessClock ProcessClock::ofThisMachine()
 {

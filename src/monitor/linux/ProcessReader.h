@@ -2,10 +2,9 @@
 
 #include "monitor/MetricTypes.h"
 
-#include <unordered_map>
-
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace moravel {
 
@@ -14,12 +13,15 @@ namespace moravel {
 // reading in flight and comes back with its result.
 struct ProcessHistory {
     struct Entry {
+        int32_t pid = 0;
         uint64_t startTime = 0;  // tells a reused pid from the process that had it before
         uint64_t cpuTicks = 0;
     };
-    std::unordered_map<int32_t, Entry> entries;
-    double takenAtSeconds = 0;  // monotonic
+    std::vector<Entry> entries;  // by ascending pid
+    double takenAtSeconds = 0;   // monotonic
     bool isValid = false;
+
+    const Entry* find(int32_t pid) const;
 };
 
 struct ProcessReading {

@@ -38,16 +38,21 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text)
     ProcessStat stat;
     stat.comm.assign(text.substr(open + 1, close - open - 1));
     std::optional<uint64_t> utime, stime, startTime, rss;
-    std::string_view rest = text.substr(close + 1);
+    // A plain loop: this runs for every process, and the searches for either
+    // of two characters cost a call per character.
+    const std::string_view rest = text.substr(close + 1);
+    const auto separator = [](char c) { return c == ' ' || c == '\n'; };
+    size_t at = 0;
     int position = 0;
     while (position <= rssPosition) {
-        const size_t start = rest.find_first_not_of(" \n");
-        if (start == std::string_view::npos)
+        while (at < rest.size() && separator(rest[at]))
+            ++at;
+        if (at == rest.size())
             break;
-        rest.remove_prefix(start);
-        const size_t end = std::min(rest.find_first_of(" \n"), rest.size());
-        const std::string_view field = rest.substr(0, end);
-        rest.remove_prefix(end);
+        const size_t start = at;
+        while (at < rest.size() && !separator(rest[at]))
+            ++at;
+        const std::string_view field = rest.substr(start, at - start);
         switch (position++) {
         case utimePosition: utime = wholeUnsigned(field); break;
         case stimePosition: stime = wholeUnsigned(field); break;

@@ -1,9 +1,11 @@
 #include "monitor/linux/TextFile.h"
 
 #include <charconv>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace moravel {
 
@@ -52,6 +54,20 @@ bool pathExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
+std::vector<std::string> directoryEntries(const std::string& path)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
 std::string_view trimmed(std::string_view text)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
@@ -83,9 +99,24 @@ KernelFile::~KernelFile()
 }
 
 KernelFile::KernelFile(KernelFile&& other) noexcept
-    : path_(std::move(other.path_)), fd_(other.fd_), buffer_(std::move(other.buffer_)), length_(other.length_)
+    : path_(std::move(other.path_)), kind_(other.kind_), keepOpen_(other.keepOpen_), fd_(other.fd_),
+      buffer_(std::move(other.buffer_)), length_(other.length_)
 {
     other.fd_ = -1;
+}
+
+KernelFile& KernelFile::operator=(KernelFile&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        path_ = std::move(other.path_);
+        kind_ = other.kind_;
+        keepOpen_ = other.keepOpen_;
+        fd_ = std::exchange(other.fd_, -1);
+        buffer_ = std::move(other.buffer_);
+        length_ = other.length_;
+    }
+    return *this;
 }
 
 void KernelFile::close()
@@ -98,7 +129,7 @@ void KernelFile::close()
 bool KernelFile::readOpen()
 {
     if (buffer_.empty())
-        buffer_.resize(4096);
+        buffer_.resize(512);  // most are a line; the first read grows it to fit
     length_ = 0;
     for (;;) {
         if (length_ == buffer_.size()) {
@@ -113,6 +144,8 @@ bool KernelFile::readOpen()
         if (count == 0)
             return true;
         length_ += static_cast<size_t>(count);
+        if (kind_ == Kind::attribute && length_ < buffer_.size())
+            return true;
     }
 }
 
@@ -124,8 +157,11 @@ std::optional<std::string_view> KernelFile::read()
             if (fd_ < 0)
                 return std::nullopt;
         }
-        if (readOpen())
+        if (readOpen()) {
+            if (!keepOpen_)
+                close();
             return std::string_view(buffer_.data(), length_);
+        }
         // The file went away under the open descriptor (an interface was removed): start over.
         close();
     }

@@ -1,4 +1,6 @@
 #include "monitor/linux/CpuReader.h"
+#include "monitor/linux/DiskIoReader.h"
+#include "monitor/linux/LoadAverageReader.h"
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
 #include "monitor/linux/PowerSupplyReader.h"
@@ -203,4 +205,111 @@ TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
     const BatteryRegistry battery = readBatteryRegistry(tree.sysRoot().toStdString());
     ASSERT_TRUE(battery.hasBattery);
     EXPECT_EQ(battery.currentCapacity, 61);  // from the single files
+}
+
+namespace {
+std::string cpuLine(const std::string& name, uint64_t used, uint64_t idle)
+{
+    return name + " " + std::to_string(used) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
+}
+}  // namespace
+
+TEST(ProcStat, CoreLinesInOrderOrNothingWhenAnyIsGarbled)
+{
+    const std::string total = cpuLine("cpu ", 10, 10);
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<CoreTicks> cores;  // empty: nothing
+    } rows[] = {
+        {"an offline core has no line",
+         total + cpuLine("cpu0", 1, 2) + cpuLine("cpu2", 3, 4) + "intr 1 2 3\ncpu9 garbage after the cores\n",
+         {{0, {1, 3}}, {2, {3, 7}}}},
+        {"garbled numbers", total + cpuLine("cpu0", 1, 2) + "cpu1 1 2 x 4 5 6 7 8\n", {}},
+        {"short line", total + "cpu0 1 2 3\n", {}},
+        {"no number", total + cpuLine("cpu", 1, 2), {}},
+        {"out of order", total + cpuLine("cpu1", 1, 2) + cpuLine("cpu0", 1, 2), {}},
+        {"no core lines", total + "intr 5\n", {}},
+    };
+    for (const auto& row : rows) {
+        std::vector<CoreTicks> cores;
+        const bool parsed = parseCoreTicks(row.text, cores);
+        EXPECT_EQ(parsed, !row.cores.empty()) << row.name;
+        if (parsed)
+            EXPECT_EQ(cores, row.cores) << row.name;
+    }
+}
+
+// Each core follows the total's rules on its own, matched by core number.
+TEST(CpuReader, PerCoreSharesFromOneReadOfTheFile)
+{
+    moravel::fixtures::FixtureTree tree;
+    CpuReader reader(tree.procRoot().toStdString());
+    SystemSnapshot snapshot;
+    const auto readStat = [&](const std::string& text) {
+        tree.write("proc/stat", text);
+        if (const SnapshotUpdate update = reader.read())
+            update(snapshot);
+        return snapshot.cpuCorePercents;
+    };
+    EXPECT_EQ(readStat(cpuLine("cpu ", 150, 150) + cpuLine("cpu0", 50, 50) + cpuLine("cpu1", 100, 100)),
+              (QList<double>{0, 0}));
+    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 0);
+    // cpu1 went back; cpu3 came online.
+    EXPECT_EQ(readStat(cpuLine("cpu ", 225, 225) + cpuLine("cpu0", 80, 120) + cpuLine("cpu1", 90, 90)
+                       + cpuLine("cpu3", 55, 15)),
+              (QList<double>{30, 0, 0}));
+    // A garbled core line keeps the shares and baselines, not the total.
+    EXPECT_EQ(readStat(cpuLine("cpu ", 275, 275) + cpuLine("cpu0", 80, 120) + "cpu1 x\n"), (QList<double>{30, 0, 0}));
+    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 50);
+    EXPECT_EQ(readStat(cpuLine("cpu ", 300, 300) + cpuLine("cpu0", 80, 220) + cpuLine("cpu1", 150, 110)
+                       + cpuLine("cpu3", 65, 25)),
+              (QList<double>{0, 75, 50}));
+}
+
+TEST(LoadAverage, ThreePlainFiguresOrNothing)
+{
+    EXPECT_EQ(parseLoadAverage("0.52 10.58 1.00 1/467 12345\n"), (std::array<double, 3>{0.52, 10.58, 1.0}));
+    for (const char* bad : {"", "0.52 0.58\n", "0,52 0,58 0,59 1/4 5\n", "-1.00 0.58 0.59\n", "inf 1 1\n",
+                            "1e3 1 1\n", "\n0.52 0.58 0.59\n"})
+        EXPECT_FALSE(parseLoadAverage(bad)) << bad;
+}
+
+namespace {
+std::string diskLine(const std::string& name, uint64_t sectorsRead, uint64_t sectorsWritten)
+{
+    return "   8       0 " + name + " 10 0 " + std::to_string(sectorsRead) + " 5 20 0 "
+           + std::to_string(sectorsWritten) + " 7 0 9 12 0 0 0 0 0 0\n";
+}
+}  // namespace
+
+// Whole physical disks have a `device` entry in <sys>/block; partitions are
+// not listed there, and loop, dm, md and zram devices have none.
+TEST(DiskIoReader, CountsWholePhysicalDisksDiskByDisk)
+{
+    moravel::fixtures::FixtureTree tree;
+    for (const char* disk : {"sda", "nvme0n1", "cciss!c0d0"})
+        tree.makeDirectory(QStringLiteral("sys/block/%1/device").arg(QLatin1String(disk)));
+    for (const char* other : {"loop0", "dm-0", "zram0"})
+        tree.makeDirectory(QStringLiteral("sys/block/%1").arg(QLatin1String(other)));
+    DiskIoReader reader(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    SystemSnapshot snapshot;
+    const auto readAt = [&](double seconds, const std::string& text) {
+        tree.write("proc/diskstats", text);
+        if (const SnapshotUpdate update = reader.read(seconds))
+            update(snapshot);
+        return std::pair(snapshot.diskReadBytesPerSecond, snapshot.diskWriteBytesPerSecond);
+    };
+    const std::string others = diskLine("sda1", 900, 900) + diskLine("loop0", 900, 900) + diskLine("dm-0", 900, 900)
+                               + diskLine("zram0", 900, 900) + "   8 0 sdz 1 2\n";
+    EXPECT_EQ(readAt(10, diskLine("sda", 100, 1000) + diskLine("nvme0n1", 0, 0) + others), std::pair(0.0, 0.0));
+    EXPECT_FALSE(reader.isMeasured());
+    EXPECT_EQ(readAt(12, diskLine("sda", 104, 1002) + diskLine("nvme0n1", 4, 0) + diskLine("cciss/c0d0", 1, 1)
+                             + others),
+              std::pair(4.0 * 512, 1.0 * 512));  // 8 sectors read and 2 written in 2 s; cciss only just appeared
+    EXPECT_TRUE(reader.isMeasured());
+    // sda's counters went back (the disk was replaced) and the NVMe drive left: only cciss counts.
+    EXPECT_EQ(readAt(13, diskLine("sda", 50, 50) + diskLine("cciss/c0d0", 3, 11) + others),
+              std::pair(2.0 * 512, 10.0 * 512));
+    EXPECT_FALSE(DiskIoReader(tree.root().toStdString() + "/none", tree.sysRoot().toStdString()).read(14));
 }

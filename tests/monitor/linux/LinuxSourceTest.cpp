@@ -167,3 +167,31 @@ TEST_F(LinuxSourceTest, NetworkRateAcrossAChangeOfTheCountedInterfaces)
         EXPECT_DOUBLE_EQ(fresh->snapshot().uploadBytesPerSecond, row.download / 10);
     }
 }
+
+// The sensors are read in the background, each result joining the next
+// second's reading; a machine without them is not even asked again for a minute.
+TEST_F(LinuxSourceTest, SensorsJoinTheNextSecondAndCostNothingWhenAbsent)
+{
+    tree.write("proc/loadavg", "0.50 1.25 2.00 1/100 999\n");
+    tree.write("proc/stat", statLine(0, 0) + "cpu0 0 0 0 0 0 0 0 0 0 0\n");
+    monitor->refresh();
+    runner.runAll();
+    refreshAfter(1);
+    EXPECT_EQ(runner.pendingCount(), 0);
+    EXPECT_EQ(monitor->snapshot().loadAverage, (std::array<double, 3>{0.5, 1.25, 2}));
+    EXPECT_EQ(monitor->snapshot().cpuCorePercents, QList<double>{0});
+
+    tree.write("sys/class/hwmon/hwmon1/name", "coretemp\n");
+    tree.write("sys/class/hwmon/hwmon1/temp1_input", "50000\n");
+    tree.write("sys/class/hwmon/hwmon1/temp1_label", "Package id 0\n");
+    refreshAfter(58);
+    EXPECT_EQ(runner.pendingCount(), 0);
+    refreshAfter(1);
+    ASSERT_EQ(runner.pendingCount(), 1);
+    runner.runAll();
+    EXPECT_FALSE(monitor->snapshot().cpuTemperatureCelsius);
+    refreshAfter(1);
+    EXPECT_EQ(monitor->snapshot().cpuTemperatureCelsius, 50);
+    EXPECT_EQ(monitor->snapshot().temperatures.size(), 1);
+    EXPECT_EQ(runner.pendingCount(), 1);  // found: read every second from now on
+}

@@ -157,7 +157,8 @@ TEST_F(ProcessTree, LaterReadingsMeasureSinceThePreviousOneWithinBounds)
         process(10, "p", row.ticksAfter, row.startAfter);
         const ProcessReading second = read(std::move(first.history));
         EXPECT_DOUBLE_EQ(second.top[0].cpuPercent, row.percent);
-        EXPECT_EQ(second.history.entries.at(10).cpuTicks, row.ticksAfter);
+        ASSERT_TRUE(second.history.find(10));
+        EXPECT_EQ(second.history.find(10)->cpuTicks, row.ticksAfter);
     }
 }
 
@@ -167,7 +168,7 @@ TEST_F(ProcessTree, UnreadableTableGivesNoRowsAndKeepsTheHistory)
     ProcessHistory previous;
     previous.isValid = true;
     previous.takenAtSeconds = 50;
-    previous.entries[10] = {0, 5};
+    previous.entries.push_back({10, 0, 5});
     const ProcessReading reading = read(previous);
     EXPECT_TRUE(reading.top.isEmpty());
     EXPECT_EQ(reading.history.entries.size(), 1u);

@@ -1,4 +1,4 @@
-#include "feed/LocalHttpServer.h"
+#include "testsupport/LocalHttpServer.h"
 
 #include "support/MemoryDefaultsStore.h"
 #include "testsupport/Application.h"
@@ -15,8 +15,8 @@
 namespace moravel {
 namespace {
 
-using updatetest::LocalHttpServer;
-using updatetest::processEventsUntil;
+using fixtures::LocalHttpServer;
+using fixtures::processEventsUntil;
 
 QByteArray feedOffering(const QByteArray& version, const QByteArray& display)
 {

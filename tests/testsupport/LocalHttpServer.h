@@ -7,7 +7,7 @@
 
 #include <functional>
 
-namespace moravel::updatetest {
+namespace moravel::fixtures {
 
 // Runs the event loop until `done` holds. The limit only ends a test that has
 // already failed; passing tests never reach it.
@@ -31,4 +31,4 @@ private:
     int requestCount_ = 0;
 };
 
-}  // namespace moravel::updatetest
+}  // namespace moravel::fixtures

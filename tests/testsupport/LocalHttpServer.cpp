@@ -1,9 +1,9 @@
-#include "feed/LocalHttpServer.h"
+#include "testsupport/LocalHttpServer.h"
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 
-namespace moravel::updatetest {
+namespace moravel::fixtures {
 
 bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs)
 {
@@ -50,4 +50,4 @@ QUrl LocalHttpServer::url(const QString& path) const
     return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
 }
 
-}  // namespace moravel::updatetest
+}  // namespace moravel::fixtures

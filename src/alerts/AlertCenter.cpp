@@ -1,0 +1,59 @@
+#include "alerts/AlertCenter.h"
+
+#include "alerts/AlertPreferencesStore.h"
+#include "monitor/SystemMonitor.h"
+#include "support/DefaultsStore.h"
+
+#include <QPointer>
+
+namespace moravel {
+
+AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsStore& defaults,
+                         std::unique_ptr<AlertNotifier> notifier, QObject* parent)
+    : QObject(parent),
+      systemMonitor_(monitor),
+      defaults_(defaults),
+      monitor_(scheduler, AlertPreferencesStore::load(defaults)),
+      notifier_(std::move(notifier))
+{
+    connect(&systemMonitor_, &SystemMonitor::snapshotChanged, &monitor_, &AlertMonitor::evaluate);
+    connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
+    if (notifier_) {
+        connect(notifier_.get(), &AlertNotifier::activated, this,
+                [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+    }
+}
+
+AlertCenter::~AlertCenter() = default;
+
+void AlertCenter::setRuleSetting(AlertRule rule, const AlertRuleSetting& setting)
+{
+    if (monitor_.preferences()[static_cast<size_t>(rule)] == setting)
+        return;
+    monitor_.setRuleSetting(rule, setting);
+    emit preferencesChanged(monitor_.preferences());
+    std::optional<QString> failure;
+    if (!AlertPreferencesStore::save(monitor_.preferences(), defaults_))
+        failure = defaults_.lastWriteFailure();
+    if (failure != saveFailure_) {
+        saveFailure_ = failure;
+        emit preferencesSaveFailureChanged(saveFailure_);
+    }
+}
+
+void AlertCenter::deliver(const Alert& alert)
+{
+    if (!notifier_)
+        return;
+    if (!alertNamesBusiestProcess(alert.rule)) {
+        notifier_->show(alertNotification(alert, std::nullopt));
+        return;
+    }
+    QPointer<AlertCenter> self(this);
+    systemMonitor_.readTopProcessesOnce(processSampleSpacing, [self, alert](const QList<ProcessMetric>& processes) {
+        if (self && self->notifier_)
+            self->notifier_->show(alertNotification(alert, busiestProcessFor(alert.rule, processes)));
+    });
+}
+
+}  // namespace moravel

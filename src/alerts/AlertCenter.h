@@ -1,0 +1,58 @@
+#pragma once
+
+#include "alerts/AlertMonitor.h"
+#include "alerts/AlertNotifier.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+namespace moravel {
+
+class DefaultsStore;
+class SystemMonitor;
+
+// Alerts in the running application: watches the monitor's snapshots, shows
+// each alert through the notifier (naming the busiest process where it
+// applies) and turns a click on one into a request to open its tab. Keeps the
+// rules' settings in the defaults store.
+class AlertCenter final : public QObject {
+    Q_OBJECT
+
+public:
+    // Seconds between the two process readings that measure the busiest
+    // process for a message while the dashboard is closed.
+    static constexpr double processSampleSpacing = 2.0;
+
+    // Without a notifier, rules are still kept and watched, and nothing is shown.
+    AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsStore& defaults,
+                std::unique_ptr<AlertNotifier> notifier, QObject* parent = nullptr);
+    ~AlertCenter() override;
+
+    const AlertPreferences& preferences() const { return monitor_.preferences(); }
+    bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
+    bool canShowAlerts() const { return notifier_ != nullptr; }
+    // Stores the setting and starts the rule over.
+    void setRuleSetting(AlertRule rule, const AlertRuleSetting& setting);
+    // Why the latest change of a rule could not be saved (it holds for this
+    // run only); nothing once a save succeeds.
+    const std::optional<QString>& preferencesSaveFailure() const { return saveFailure_; }
+
+signals:
+    void preferencesChanged(const moravel::AlertPreferences& preferences);
+    void preferencesSaveFailureChanged(const std::optional<QString>& failure);
+    // The user clicked an alert: open the island on this tab.
+    void openRequested(moravel::MetricKind tab);
+
+private:
+    void deliver(const Alert& alert);
+
+    SystemMonitor& systemMonitor_;
+    DefaultsStore& defaults_;
+    AlertMonitor monitor_;
+    std::unique_ptr<AlertNotifier> notifier_;
+    std::optional<QString> saveFailure_;
+};
+
+}  // namespace moravel

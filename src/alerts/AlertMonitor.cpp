@@ -1,0 +1,109 @@
+#include "alerts/AlertMonitor.h"
+
+namespace moravel {
+
+namespace {
+
+bool isPast(const AlertRuleDescriptor& d, double reading, double level)
+{
+    return d.firesBelow ? reading <= level : reading >= level;
+}
+
+bool isSettled(const AlertRuleDescriptor& d, double reading, double level)
+{
+    return d.firesBelow ? reading > level + d.rearmMargin : reading < level - d.rearmMargin;
+}
+
+}  // namespace
+
+AlertMonitor::AlertMonitor(Scheduler& scheduler, const AlertPreferences& preferences, QObject* parent)
+    : QObject(parent), scheduler_(scheduler), preferences_(preferences)
+{
+}
+
+void AlertMonitor::setRuleSetting(AlertRule rule, const AlertRuleSetting& setting)
+{
+    const auto index = static_cast<size_t>(rule);
+    if (preferences_[index] == setting)
+        return;
+    preferences_[index] = setting;
+    episodes_[index] = {};
+}
+
+bool AlertMonitor::isActive(AlertRule rule) const
+{
+    for (const Episode& episode : episodes_[static_cast<size_t>(rule)]) {
+        if (episode.fired)
+            return true;
+    }
+    return false;
+}
+
+void AlertMonitor::evaluate(const SystemSnapshot& snapshot)
+{
+    const double now = scheduler_.monotonicSeconds();
+    for (AlertRule rule : allAlertRules)
+        evaluateRule(rule, snapshot, now);
+}
+
+void AlertMonitor::evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, double now)
+{
+    const auto index = static_cast<size_t>(rule);
+    if (!preferences_[index].enabled)
+        return;
+    auto& episodes = episodes_[index];
+    const std::optional<double> reading = alertReading(rule, snapshot);
+    if (!reading) {
+        // A reading that went missing neither holds nor settles.
+        for (Episode& episode : episodes) {
+            episode.heldSince.reset();
+            episode.settledSince.reset();
+        }
+        return;
+    }
+    const double threshold = effectiveThreshold(rule, preferences_[index], snapshot);
+    std::array<double, maximumLevels> levels{threshold, 0};
+    size_t levelCount = 1;
+    if (rule == AlertRule::battery && batteryFinalWarningPercent < threshold)
+        levels[levelCount++] = batteryFinalWarningPercent;
+
+    // Deepest level first: a battery first seen at 4 % says so once, not
+    // "10 %" and "5 %" together.
+    const bool canFire = alertCanFire(rule, snapshot);
+    std::optional<Alert> raised;
+    for (size_t level = levelCount; level-- > 0;) {
+        if (advanceEpisode(episodes[level], rule, *reading, levels[level], canFire, now) && !raised)
+            raised = Alert{rule, *reading, levels[level], level > 0, snapshot};
+    }
+    if (raised)
+        emit alertRaised(*raised);
+}
+
+// True when this observation completes the hold time and the episode warns.
+bool AlertMonitor::advanceEpisode(Episode& episode, AlertRule rule, double reading, double level, bool canFire,
+                                  double now)
+{
+    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
+    if (episode.fired) {
+        if (!isSettled(d, reading, level)) {
+            episode.settledSince.reset();
+        } else if (!episode.settledSince) {
+            episode.settledSince = now;
+        }
+        if (episode.settledSince && now - *episode.settledSince >= alertRearmSeconds)
+            episode = {};
+        return false;
+    }
+    if (!canFire || !isPast(d, reading, level)) {
+        episode.heldSince.reset();
+        return false;
+    }
+    if (!episode.heldSince)
+        episode.heldSince = now;
+    if (now - *episode.heldSince < d.holdSeconds)
+        return false;
+    episode = {true, std::nullopt, std::nullopt};
+    return true;
+}
+
+}  // namespace moravel

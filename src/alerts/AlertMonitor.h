@@ -1,0 +1,60 @@
+#pragma once
+
+#include "alerts/AlertRules.h"
+#include "support/Scheduler.h"
+
+#include <QObject>
+
+#include <optional>
+
+namespace moravel {
+
+// One warning: the reading that raised it, the level it crossed and the
+// snapshot it was seen in (for the message).
+struct Alert {
+    AlertRule rule = AlertRule::cpu;
+    double reading = 0;
+    double threshold = 0;
+    bool isFinalWarning = false;  // the battery's second, lower level
+    SystemSnapshot snapshot;
+};
+
+// Watches the published snapshots for the alert rules, on the scheduler's
+// clock. A rule warns once when its reading has stayed past the threshold for
+// the rule's hold time; it can warn again only after the reading has stayed on
+// the safe side of the threshold, by the rule's margin, for a minute. A rule
+// switched off, or given a new threshold, starts over.
+class AlertMonitor final : public QObject {
+    Q_OBJECT
+
+public:
+    AlertMonitor(Scheduler& scheduler, const AlertPreferences& preferences, QObject* parent = nullptr);
+
+    const AlertPreferences& preferences() const { return preferences_; }
+    void setRuleSetting(AlertRule rule, const AlertRuleSetting& setting);
+
+    void evaluate(const SystemSnapshot& snapshot);
+    // Whether the rule has warned and its reading has not yet settled back.
+    bool isActive(AlertRule rule) const;
+
+signals:
+    void alertRaised(const moravel::Alert& alert);
+
+private:
+    // One level of one rule: the CPU has one, the battery two.
+    struct Episode {
+        bool fired = false;
+        std::optional<double> heldSince;   // the reading has been past the level since then
+        std::optional<double> settledSince;  // after a warning: back on the safe side since then
+    };
+    static constexpr size_t maximumLevels = 2;
+
+    void evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, double now);
+    bool advanceEpisode(Episode& episode, AlertRule rule, double reading, double level, bool canFire, double now);
+
+    Scheduler& scheduler_;
+    AlertPreferences preferences_;
+    std::array<std::array<Episode, maximumLevels>, alertRuleCount> episodes_{};
+};
+
+}  // namespace moravel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace moravel {
+
+// What Moravel warns about when it stays wrong.
+enum class AlertRule : uint8_t { cpu, memory, disk, battery, cpuTemperature };
+inline constexpr size_t alertRuleCount = static_cast<size_t>(AlertRule::cpuTemperature) + 1;
+inline constexpr std::array<AlertRule, alertRuleCount> allAlertRules{
+    AlertRule::cpu, AlertRule::memory, AlertRule::disk, AlertRule::battery, AlertRule::cpuTemperature};
+
+struct AlertRuleDescriptor {
+    AlertRule rule;
+    const char* key;           // the stored form
+    bool firesBelow;           // the battery warns when it falls to the threshold, the others when they rise to it
+    double defaultThreshold;   // the CPU temperature's is its sensor's critical figure, when that is sane
+    double minimumThreshold;   // the settings offer, and stored files may hold, this range
+    double maximumThreshold;
+    double holdSeconds;        // how long the reading must stay past the threshold
+    double rearmMargin;        // how far back it must go before another episode can warn
+    MetricKind tab;            // where the notification's default action opens the island
+};
+
+const AlertRuleDescriptor& alertRuleDescriptor(AlertRule rule);
+std::optional<AlertRule> alertRuleFromKey(QStringView key);
+
+// A reading must stay on the safe side of threshold and margin this long
+// before the rule can warn again: one notification per episode, however the
+// reading wavers around the threshold.
+inline constexpr double alertRearmSeconds = 60;
+// A discharging battery warns at the threshold and once more at this level.
+inline constexpr double batteryFinalWarningPercent = 5;
+inline constexpr double fallbackCpuCriticalCelsius = 95;
+
+// One rule as the user set it. No threshold means the rule's default.
+struct AlertRuleSetting {
+    bool enabled = true;
+    std::optional<double> threshold;
+
+    friend bool operator==(const AlertRuleSetting&, const AlertRuleSetting&) = default;
+};
+using AlertPreferences = std::array<AlertRuleSetting, alertRuleCount>;
+
+// The reading a rule watches; nothing when this machine does not have it (no
+// battery, no CPU sensor, the disk not read yet).
+std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& snapshot);
+// Whether the machine's state lets the rule warn at all: the battery only
+// while it discharges.
+bool alertCanFire(AlertRule rule, const SystemSnapshot& snapshot);
+// The threshold in force for `setting`.
+double effectiveThreshold(AlertRule rule, const AlertRuleSetting& setting, const SystemSnapshot& snapshot);
+
+}  // namespace moravel

@@ -1,0 +1,100 @@
+#include "alerts/AlertText.h"
+
+#include "monitor/Formatters.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+QString whole(double value)
+{
+    return MetricFormat::fixed(std::round(value), 0);
+}
+
+QString holdTime(AlertRule rule)
+{
+    const int minutes = static_cast<int>(alertRuleDescriptor(rule).holdSeconds / 60);
+    return minutes == 1 ? QStringLiteral("1 minute") : QStringLiteral("%1 minutes").arg(minutes);
+}
+
+QString processPart(AlertRule rule, const std::optional<ProcessMetric>& busiest)
+{
+    if (!busiest)
+        return {};
+    if (rule == AlertRule::memory)
+        return QStringLiteral(" Most memory: %1 (%2).").arg(busiest->name, MetricFormat::bytes(busiest->memoryBytes));
+    return QStringLiteral(" Busiest process: %1 (%2 %).").arg(busiest->name, whole(busiest->cpuPercent));
+}
+
+QString batteryBody(const SystemSnapshot& s)
+{
+    if (s.minutesRemaining)
+        return QStringLiteral("About %1 left. Connect the charger.")
+            .arg(*s.minutesRemaining >= 60 ? QStringLiteral("%1 h %2 min")
+                                                 .arg(*s.minutesRemaining / 60)
+                                                 .arg(*s.minutesRemaining % 60)
+                                           : QStringLiteral("%1 minutes").arg(*s.minutesRemaining));
+    return QStringLiteral("On battery. Connect the charger.");
+}
+
+}  // namespace
+
+bool alertNamesBusiestProcess(AlertRule rule)
+{
+    return rule == AlertRule::cpu || rule == AlertRule::memory || rule == AlertRule::cpuTemperature;
+}
+
+std::optional<ProcessMetric> busiestProcessFor(AlertRule rule, const QList<ProcessMetric>& processes)
+{
+    if (!alertNamesBusiestProcess(rule))
+        return std::nullopt;
+    std::optional<ProcessMetric> busiest;
+    for (const ProcessMetric& process : processes) {
+        const bool busier = rule == AlertRule::memory ? !busiest || process.memoryBytes > busiest->memoryBytes
+                                                      : !busiest || process.cpuPercent > busiest->cpuPercent;
+        if (busier)
+            busiest = process;
+    }
+    return busiest;
+}
+
+AlertNotification alertNotification(const Alert& alert, const std::optional<ProcessMetric>& busiest)
+{
+    const SystemSnapshot& s = alert.snapshot;
+    const QString process = processPart(alert.rule, busiest);
+    AlertNotification n{alert.rule, {}, {}, false};
+    switch (alert.rule) {
+    case AlertRule::cpu:
+        n.summary = QStringLiteral("CPU busy for %1").arg(holdTime(alert.rule));
+        n.body = QStringLiteral("CPU at %1 %.").arg(whole(alert.reading)) + process;
+        break;
+    case AlertRule::memory:
+        n.summary = QStringLiteral("Memory at %1 % for %2").arg(whole(alert.reading), holdTime(alert.rule));
+        n.body = QStringLiteral("%1 of %2 in use.").arg(MetricFormat::bytes(s.memoryUsed),
+                                                       MetricFormat::bytes(s.memoryTotal))
+                 + process;
+        break;
+    case AlertRule::disk:
+        n.summary = QStringLiteral("Disk %1 % full").arg(whole(alert.reading));
+        n.body = QStringLiteral("%1 free of %2.")
+                     .arg(MetricFormat::bytes(s.diskTotal - std::min(s.diskUsed, s.diskTotal)),
+                          MetricFormat::bytes(s.diskTotal));
+        break;
+    case AlertRule::battery:
+        n.summary = QStringLiteral("Battery at %1 %").arg(whole(alert.reading));
+        n.body = batteryBody(s);
+        n.isUrgent = alert.isFinalWarning;
+        break;
+    case AlertRule::cpuTemperature:
+        n.summary = QStringLiteral("CPU at %1 °C for %2").arg(whole(alert.reading), holdTime(alert.rule));
+        n.body = QStringLiteral("At or above %1 °C.").arg(whole(alert.threshold)) + process;
+        n.isUrgent = true;
+        break;
+    }
+    return n;
+}
+
+}  // namespace moravel

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "alerts/AlertNotifier.h"
+
+#include <QDBusConnection>
+#include <QHash>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace moravel {
+
+// Freedesktop desktop notifications (org.freedesktop.Notifications) on a
+// D-Bus connection. A rule's new notification replaces its previous one if
+// that is still on screen (the battery's 5 % warning replaces its 10 %), and
+// a click on one (its default action) reports the rule.
+class DBusNotifier final : public AlertNotifier {
+    Q_OBJECT
+
+public:
+    static constexpr char service[] = "org.freedesktop.Notifications";
+    static constexpr char path[] = "/org/freedesktop/Notifications";
+    static constexpr char interface[] = "org.freedesktop.Notifications";
+
+    explicit DBusNotifier(QDBusConnection connection, QObject* parent = nullptr);
+
+    // The notifier on the user's session bus; nothing without a session bus.
+    // `problem` gets one line for standard error when notifications cannot be
+    // shown (no bus, or no notification service on it yet).
+    static std::unique_ptr<DBusNotifier> forSessionBus(QString* problem);
+    // Why `connection` cannot show notifications, if it cannot: no bus, or no
+    // service that owns or can be started for the notifications' name.
+    static std::optional<QString> notificationProblem(const QDBusConnection& connection);
+
+    void show(const AlertNotification& notification) override;
+
+private slots:
+    void onActionInvoked(uint id, const QString& action);
+    void onNotificationClosed(uint id, uint reason);
+
+private:
+    QDBusConnection connection_;
+    QHash<uint, AlertRule> shown_;
+    std::array<uint, alertRuleCount> lastIdOfRule_{};
+};
+
+}  // namespace moravel

@@ -1,0 +1,30 @@
+#include "monitor/linux/DeviceSensors.h"
+
+namespace moravel {
+
+std::vector<std::string> DeviceSensors::systemPciIds()
+{
+    // Debian's pci.ids package, then the hwdata layout of other distributions.
+    return {"/usr/share/misc/pci.ids", "/usr/share/hwdata/pci.ids"};
+}
+
+DeviceSensors::DeviceSensors(const std::string& sysRoot, std::vector<std::string> pciIds,
+                             GpuReader::NvidiaLoader loadNvidia)
+    : hwmon_(sysRoot), gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
+{
+}
+
+SnapshotUpdate DeviceSensors::read(double monotonicSeconds)
+{
+    QList<TemperatureReading> temperatures = hwmon_.read(monotonicSeconds);
+    const std::optional<CpuTemperature> cpu = cpuTemperatureOf(temperatures);
+    QList<GpuReading> gpus = gpus_.read(monotonicSeconds);
+    return [temperatures = std::move(temperatures), cpu, gpus = std::move(gpus)](SystemSnapshot& next) {
+        next.temperatures = temperatures;
+        next.cpuTemperatureCelsius = cpu ? std::optional(cpu->celsius) : std::nullopt;
+        next.cpuTemperatureCriticalCelsius = cpu ? cpu->criticalCelsius : std::nullopt;
+        next.gpus = gpus;
+    };
+}
+
+}  // namespace moravel

@@ -1,0 +1,154 @@
+#include "monitor/linux/HwmonReader.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace moravel {
+
+namespace {
+
+// The K of a "tempK_input" file name.
+std::optional<unsigned> temperatureInputNumber(std::string_view file)
+{
+    constexpr std::string_view prefix = "temp";
+    constexpr std::string_view suffix = "_input";
+    if (!file.starts_with(prefix) || !file.ends_with(suffix) || file.size() <= prefix.size() + suffix.size())
+        return std::nullopt;
+    unsigned number = 0;
+    const char* end = file.data() + file.size() - suffix.size();
+    const auto [stop, error] = std::from_chars(file.data() + prefix.size(), end, number);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<double> readCelsius(const std::string& path)
+{
+    const auto text = readTextFile(path, 64);
+    return text ? parseMillidegrees(*text) : std::nullopt;
+}
+
+QString readLabel(const std::string& path, const std::string& fallback)
+{
+    const auto text = readTextFile(path, 256);
+    const std::string_view label = text ? trimmed(*text) : std::string_view();
+    return QString::fromUtf8(label.empty() ? std::string_view(fallback) : label);
+}
+
+// Package sensors first, Tdie before Tctl (which may carry an offset).
+int packageRank(const TemperatureReading& sensor)
+{
+    if (sensor.chip == QLatin1String("coretemp") && sensor.label.startsWith(QLatin1String("Package id ")))
+        return 2;
+    if (sensor.chip != QLatin1String("k10temp") && sensor.chip != QLatin1String("zenpower"))
+        return 0;
+    return sensor.label == QLatin1String("Tdie") ? 2 : sensor.label == QLatin1String("Tctl") ? 1 : 0;
+}
+
+}  // namespace
+
+std::optional<double> parseMillidegrees(std::string_view text)
+{
+    text = trimmed(text);
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return static_cast<double>(value) / 1000.0;
+}
+
+bool isCpuChip(QStringView chip)
+{
+    static constexpr std::array<QLatin1String, 5> cpuChips{
+        QLatin1String("coretemp"), QLatin1String("k10temp"), QLatin1String("zenpower"), QLatin1String("k8temp"),
+        QLatin1String("via_cputemp")};
+    // Processor thermal zones of other architectures: cpu_thermal, cpu0_thermal, ...
+    return std::find(cpuChips.begin(), cpuChips.end(), chip) != cpuChips.end() || chip.startsWith(u"cpu");
+}
+
+std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors)
+{
+    const TemperatureReading* chosen = nullptr;
+    int chosenRank = -1;
+    for (const TemperatureReading& sensor : sensors) {
+        if (!isCpuChip(sensor.chip))
+            continue;
+        const int rank = packageRank(sensor);
+        if (rank > chosenRank || (rank == chosenRank && sensor.celsius > chosen->celsius)) {
+            chosen = &sensor;
+            chosenRank = rank;
+        }
+    }
+    if (!chosen)
+        return std::nullopt;
+    return CpuTemperature{chosen->celsius,
+                          chosen->criticalCelsius ? chosen->criticalCelsius : chosen->maximumCelsius};
+}
+
+HwmonReader::HwmonReader(const std::string& sysRoot) : directory_(sysRoot + "/class/hwmon", "hwmon") {}
+
+HwmonReader::Chip HwmonReader::chipAt(const std::string& folder, const std::string& entry, size_t& keptOpen) const
+{
+    Chip chip{readLabel(folder + "name", entry), RuntimePower(folder + "device"), {}, false, {}, {}};
+    chip.isDiskDrive = chip.name == QLatin1String("drivetemp");
+    std::vector<std::pair<unsigned, std::string>> inputs;
+    for (std::string& file : directoryEntries(folder)) {
+        if (const auto number = temperatureInputNumber(file))
+            inputs.emplace_back(*number, std::move(file));
+    }
+    std::sort(inputs.begin(), inputs.end());
+    for (const auto& [number, file] : inputs) {
+        const std::string base = folder + "temp" + std::to_string(number);
+        const bool keepOpen = keptOpen < keptOpenInputs;
+        keptOpen += keepOpen ? 1 : 0;
+        chip.sensors.push_back(Sensor{readLabel(base + "_label", "temp" + std::to_string(number)),
+                                      KernelFile(folder + file, KernelFile::Kind::attribute, keepOpen),
+                                      readCelsius(base + "_crit"), readCelsius(base + "_max")});
+    }
+    return chip;
+}
+
+void HwmonReader::discover(const std::vector<DeviceEntry>& entries)
+{
+    chips_.clear();
+    size_t keptOpen = 0;
+    for (const DeviceEntry& entry : entries) {
+        Chip chip = chipAt(directory_.path() + '/' + entry.name + '/', entry.name, keptOpen);
+        if (!chip.sensors.empty())
+            chips_.push_back(std::move(chip));
+    }
+}
+
+void HwmonReader::readChip(Chip& chip, double monotonicSeconds, QList<TemperatureReading>& readings)
+{
+    if (chip.isDiskDrive && chip.lastReadAt && monotonicSeconds >= *chip.lastReadAt
+        && monotonicSeconds - *chip.lastReadAt < DeviceDirectory::lookAgainSeconds) {
+        readings.append(chip.lastReadings);
+        return;
+    }
+    if (chip.power.isSuspended())
+        return;
+    const qsizetype first = readings.size();
+    for (Sensor& sensor : chip.sensors) {
+        const auto text = sensor.input.read();
+        if (const auto celsius = text ? parseMillidegrees(*text) : std::nullopt)
+            readings.append({chip.name, sensor.label, *celsius, sensor.criticalCelsius, sensor.maximumCelsius});
+    }
+    if (chip.isDiskDrive) {
+        chip.lastReadAt = monotonicSeconds;
+        chip.lastReadings = readings.mid(first);
+    }
+}
+
+QList<TemperatureReading> HwmonReader::read(double monotonicSeconds)
+{
+    if (auto entries = directory_.changedEntries(monotonicSeconds))
+        discover(*entries);
+    QList<TemperatureReading> readings;
+    for (Chip& chip : chips_)
+        readChip(chip, monotonicSeconds, readings);
+    return readings;
+}
+
+}  // namespace moravel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace moravel {
+
+// One sample of a metrics page: `name{label="value",...} value [timestamp]`.
+struct ExpositionSample {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> labels;  // in page order, unescaped
+    double value = 0;                                         // NaN and ±infinity included
+    std::optional<int64_t> timestampMilliseconds;
+
+    // The value of label `key`; empty when the sample has none.
+    std::string_view label(std::string_view key) const;
+};
+
+// The samples of a page, in page order.
+struct ExpositionPage {
+    std::vector<ExpositionSample> samples;
+};
+
+struct ExpositionError {
+    size_t line = 0;  // 1-based; 0 for the page as a whole
+    std::string reason;
+};
+
+// An exporter's page is tens of kilobytes; anything this large is not one.
+inline constexpr size_t largestExpositionPage = 4 * 1024 * 1024;
+
+// The Prometheus text exposition format: samples, HELP and TYPE lines,
+// comments and blank lines. A page larger than largestExpositionPage, or any
+// line that is none of these, fails the whole page: a garbled page must not
+// be read as half a machine.
+std::variant<ExpositionPage, ExpositionError> parseExposition(std::string_view text);
+
+}  // namespace moravel

@@ -1,0 +1,292 @@
+#include "monitor/remote/NodeExporterReadings.h"
+
+#include "monitor/PowerRules.h"
+#include "monitor/linux/DiskReader.h"
+#include "monitor/remote/MetricFamilies.h"
+#include "monitor/remote/NodeExporterSensors.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+
+namespace moravel {
+
+namespace {
+
+std::optional<int> labelNumber(const ExpositionSample& sample, std::string_view key)
+{
+    const std::string_view text = sample.label(key);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// The same busy and idle split as this computer's /proc/stat reading.
+void readCpu(const MetricFamilies& families, NodePage& page)
+{
+    struct Seconds {
+        double busy = 0;
+        double idle = 0;
+    };
+    std::map<int, Seconds> cores;
+    for (const ExpositionSample* sample : families["node_cpu_seconds_total"]) {
+        const std::optional<int> core = labelNumber(*sample, "cpu");
+        const std::string_view mode = sample->label("mode");
+        if (!core || !std::isfinite(sample->value) || sample->value < 0)
+            return;
+        if (mode == "idle" || mode == "iowait")
+            cores[*core].idle += sample->value;
+        else if (mode == "user" || mode == "nice" || mode == "system" || mode == "irq" || mode == "softirq"
+                 || mode == "steal")
+            cores[*core].busy += sample->value;
+    }
+    if (cores.empty())
+        return;
+    CpuTicks total;
+    std::vector<CpuTicks> ticks;
+    for (const auto& [number, seconds] : cores) {
+        const auto used = wholeAmount(seconds.busy, 1000);
+        const auto idle = wholeAmount(seconds.idle, 1000);
+        CpuTicks core;
+        // Counters past 64 bits of milliseconds are no machine's: nothing is read.
+        if (!used || !idle || __builtin_add_overflow(*used, *idle, &core.total)
+            || __builtin_add_overflow(total.used, *used, &total.used)
+            || __builtin_add_overflow(total.total, core.total, &total.total))
+            return;
+        core.used = *used;
+        ticks.push_back(core);
+    }
+    page.cores = std::move(ticks);
+    page.cpu = total;
+}
+
+void readMemory(const MetricFamilies& families, NodePage& page)
+{
+    // Written out as /proc/meminfo, so that both machines are read alike.
+    std::string meminfo;
+    for (const char* key : {"MemTotal", "MemAvailable", "MemFree", "Buffers", "Cached", "SReclaimable", "Shmem"}) {
+        const std::optional<double> bytes = families.single(std::string("node_memory_") + key + "_bytes");
+        if (const auto kilobytes = bytes ? wholeAmount(*bytes, 1.0 / 1024) : std::nullopt)
+            meminfo += std::string(key) + ": " + std::to_string(*kilobytes) + " kB\n";
+    }
+    page.memory = parseMeminfo(meminfo);
+    const auto total = families.single("node_memory_SwapTotal_bytes");
+    const auto free = families.single("node_memory_SwapFree_bytes");
+    const auto totalBytes = total ? wholeAmount(*total) : std::nullopt;
+    const auto freeBytes = free ? wholeAmount(*free) : std::nullopt;
+    if (totalBytes && freeBytes)
+        page.swap = std::array<uint64_t, 2>{*totalBytes - std::min(*totalBytes, *freeBytes), *totalBytes};
+}
+
+// Two counters per device (received and sent, read and written), by name;
+// devices `counts` turns down are left out.
+template <typename Counts>
+std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first, const Family& second, Counts counts)
+{
+    if (first.empty())
+        return std::nullopt;
+    std::map<std::string_view, std::optional<uint64_t>> seconds;
+    for (const ExpositionSample* sample : second)
+        seconds[sample->label("device")] = wholeAmount(sample->value);
+    std::vector<InterfaceCounters> devices;
+    for (const ExpositionSample* sample : first) {
+        const std::string_view device = sample->label("device");
+        const auto other = seconds.find(device);
+        const std::optional<uint64_t> amount = wholeAmount(sample->value);
+        if (device.empty() || other == seconds.end() || !other->second || !amount || !counts(device))
+            continue;
+        devices.push_back({std::string(device), *amount, *other->second});
+    }
+    // A device listed twice (a garbled page) counts once, as first listed.
+    std::stable_sort(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    const auto sameName = [](const auto& a, const auto& b) { return a.name == b.name; };
+    devices.erase(std::unique(devices.begin(), devices.end(), sameName), devices.end());
+    return devices;
+}
+
+void readNetwork(const MetricFamilies& families, NodePage& page)
+{
+    std::map<std::string_view, unsigned> flags;
+    for (const ExpositionSample* sample : families["node_network_flags"]) {
+        if (const auto value = wholeAmount(sample->value))
+            flags[sample->label("device")] = static_cast<unsigned>(*value);
+    }
+    page.network = deviceCounters(families["node_network_receive_bytes_total"],
+                                  families["node_network_transmit_bytes_total"], [&](std::string_view device) {
+                                      const auto known = flags.find(device);
+                                      if (known == flags.end())
+                                          return device != "lo";
+                                      return (known->second & interfaceUpFlag)
+                                             && !(known->second & interfaceLoopbackFlag);
+                                  });
+}
+
+bool endsInDigit(std::string_view name)
+{
+    return !name.empty() && name.back() >= '0' && name.back() <= '9';
+}
+
+// Whole physical disks only, so nothing is counted twice: no partitions
+// (sda1, nvme0n1p2, mmcblk0p1), device-mapper, RAID, swap in memory, loop or
+// optical devices.
+bool isWholeDisk(std::string_view name)
+{
+    for (std::string_view layered : {"dm-", "md", "zram", "loop", "ram", "sr", "fd", "nbd"}) {
+        if (name.starts_with(layered))
+            return false;
+    }
+    for (std::string_view lettered : {"sd", "hd", "vd", "xvd"}) {
+        if (name.starts_with(lettered))
+            return !endsInDigit(name);
+    }
+    const size_t p = name.rfind('p');
+    if (p != std::string_view::npos && p > 0 && endsInDigit(name.substr(0, p)) && endsInDigit(name)
+        && name.find_first_not_of("0123456789", p + 1) == std::string_view::npos)
+        return false;
+    return true;
+}
+
+void readDisks(const MetricFamilies& families, NodePage& page)
+{
+    const auto size = [&](const char* name) -> std::optional<uint64_t> {
+        for (const ExpositionSample* sample : families[name]) {
+            if (sample->label("mountpoint") == "/")
+                return wholeAmount(sample->value);
+        }
+        return std::nullopt;
+    };
+    const auto total = size("node_filesystem_size_bytes");
+    const auto available = size("node_filesystem_avail_bytes");
+    if (total && available)
+        page.disk = diskMetricFrom(*total, *available);
+    page.diskActivity = deviceCounters(families["node_disk_read_bytes_total"],
+                                       families["node_disk_written_bytes_total"], isWholeDisk);
+}
+
+void readLoad(const MetricFamilies& families, NodePage& page)
+{
+    const auto one = families.single("node_load1");
+    const auto five = families.single("node_load5");
+    const auto fifteen = families.single("node_load15");
+    if (one && five && fifteen)
+        page.load = std::array<double, 3>{*one, *five, *fifteen};
+}
+
+template <typename Value>
+void markAbsent(const std::optional<Value>& value, ReadingGroup group, SystemSnapshot& next)
+{
+    if (!value)
+        next.absentReadings.insert(group);
+}
+
+void applyRates(const NodePage& page, const NodePage* previous, double seconds, SystemSnapshot& next)
+{
+    if (!previous)
+        return;
+    if (page.cpu && previous->cpu) {
+        next.cpuPercent = cpuPercentBetween(previous->cpu, *page.cpu);
+        next.cpuCorePercents.clear();
+        for (size_t core = 0; core < page.cores.size(); ++core) {
+            // A core brought on line since has no earlier reading.
+            const bool known = page.cores.size() == previous->cores.size();
+            next.cpuCorePercents.append(known ? cpuPercentBetween(previous->cores[core], page.cores[core]) : 0);
+        }
+    }
+    seconds = std::max(seconds, 0.001);
+    if (page.network && previous->network) {
+        const NetworkRates rates = networkRatesBetween(*previous->network, *page.network, seconds);
+        next.downloadBytesPerSecond = rates.download;
+        next.uploadBytesPerSecond = rates.upload;
+    }
+    if (page.diskActivity && previous->diskActivity) {
+        const NetworkRates rates = networkRatesBetween(*previous->diskActivity, *page.diskActivity, seconds);
+        next.diskReadBytesPerSecond = rates.download;
+        next.diskWriteBytesPerSecond = rates.upload;
+    }
+}
+
+}  // namespace
+
+bool NodePage::hasReadings() const
+{
+    return cpu || memory || swap || network || disk || diskActivity || load || temperatures || power;
+}
+
+NodePage readNodePage(const ExpositionPage& exposition)
+{
+    const MetricFamilies families(exposition);
+    NodePage page;
+    readCpu(families, page);
+    readMemory(families, page);
+    readNetwork(families, page);
+    readDisks(families, page);
+    readLoad(families, page);
+    page.temperatures = nodeTemperatures(families);
+    page.power = nodePowerSupplies(families);
+    return page;
+}
+
+void applyNodePage(const NodePage& page, const NodePage* previous, double seconds, SystemSnapshot& next)
+{
+    // Rebuilt from the page alone, so that a group gone missing leaves nothing
+    // stale behind; only the rates that cannot be measured this time are kept.
+    SystemSnapshot fresh;
+    if (page.cpu) {
+        fresh.cpuPercent = next.cpuPercent;
+        fresh.cpuCorePercents = next.cpuCorePercents;
+    }
+    if (page.network) {
+        fresh.downloadBytesPerSecond = next.downloadBytesPerSecond;
+        fresh.uploadBytesPerSecond = next.uploadBytesPerSecond;
+    }
+    if (page.diskActivity) {
+        fresh.diskReadBytesPerSecond = next.diskReadBytesPerSecond;
+        fresh.diskWriteBytesPerSecond = next.diskWriteBytesPerSecond;
+    }
+    applyRates(page, previous, seconds, fresh);
+    if (page.cpu && fresh.cpuCorePercents.size() != static_cast<qsizetype>(page.cores.size()))
+        fresh.cpuCorePercents = QList<double>(static_cast<qsizetype>(page.cores.size()), 0.0);
+
+    if (page.memory)
+        applyMemoryUsage(*page.memory, fresh);
+    if (page.swap) {
+        fresh.swapUsed = (*page.swap)[0];
+        fresh.swapTotal = (*page.swap)[1];
+    }
+    if (page.disk) {
+        fresh.diskPercent = page.disk->percent;
+        fresh.diskUsed = page.disk->used;
+        fresh.diskTotal = page.disk->total;
+    }
+    fresh.loadAverage = page.load;
+    if (page.temperatures) {
+        fresh.temperatures = *page.temperatures;
+        if (const auto cpu = cpuTemperature(*page.temperatures)) {
+            fresh.cpuTemperatureCelsius = cpu->celsius;
+            fresh.cpuTemperatureCriticalCelsius = cpu->criticalCelsius;
+        }
+    }
+    if (page.power) {
+        applyBatteryRegistry(*page.power, fresh);
+        fresh.displayPowerWatts = next.displayPowerWatts;  // the monitor's to reconcile, every other second
+    }
+
+    markAbsent(page.cpu, ReadingGroup::cpu, fresh);
+    markAbsent(page.memory, ReadingGroup::memory, fresh);
+    markAbsent(page.swap, ReadingGroup::swap, fresh);
+    markAbsent(page.network, ReadingGroup::network, fresh);
+    markAbsent(page.disk, ReadingGroup::disk, fresh);
+    markAbsent(page.diskActivity, ReadingGroup::diskActivity, fresh);
+    markAbsent(page.load, ReadingGroup::load, fresh);
+    markAbsent(page.temperatures, ReadingGroup::temperatures, fresh);
+    markAbsent(page.power, ReadingGroup::power, fresh);
+    if (!page.power || !page.power->adapterDetails)
+        fresh.absentReadings.insert(ReadingGroup::adapter);
+    fresh.absentReadings.insert(ReadingGroup::processes);
+    next = std::move(fresh);
+}
+
+}  // namespace moravel

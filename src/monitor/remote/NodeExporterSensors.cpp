@@ -1,0 +1,143 @@
+#include "monitor/remote/NodeExporterSensors.h"
+
+#include "monitor/linux/PowerSupplyReader.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+
+namespace moravel {
+
+namespace {
+
+// The exporter's power-supply figures in base units, back to the sysfs
+// attributes (micro-units) they were read from, so that the battery is read
+// exactly as this computer's.
+struct SupplyFigure {
+    std::string_view metric;
+    const char* attribute;
+    double scale;
+};
+constexpr std::array<SupplyFigure, 13> supplyFigures{{
+    {"online", "online", 1},
+    {"capacity", "capacity", 1},
+    {"current_ampere", "current_now", 1e6},
+    {"current_max", "current_max", 1e6},
+    {"voltage_volt", "voltage_now", 1e6},
+    {"voltage_max", "voltage_max", 1e6},
+    {"power_watt", "power_now", 1e6},
+    {"energy_watthour", "energy_now", 1e6},
+    {"energy_full", "energy_full", 1e6},
+    {"charge_ampere", "charge_now", 1e6},
+    {"charge_full", "charge_full", 1e6},
+    {"time_to_empty_seconds", "time_to_empty_now", 1},
+    {"time_to_full_seconds", "time_to_full_now", 1},
+}};
+
+}  // namespace
+
+std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& families)
+{
+    const Family& readings = families["node_hwmon_temp_celsius"];
+    if (readings.empty() && !families.collectorRan("hwmon"))
+        return std::nullopt;
+    using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
+    const auto bySensor = [&](const std::string& name) {
+        std::map<Key, double> values;
+        for (const ExpositionSample* sample : families[name])
+            values[{sample->label("chip"), sample->label("sensor")}] = sample->value;
+        return values;
+    };
+    const auto critical = bySensor("node_hwmon_temp_crit_celsius");
+    const auto maximum = bySensor("node_hwmon_temp_max_celsius");
+    std::map<std::string_view, std::string_view> chipNames;
+    for (const ExpositionSample* sample : families["node_hwmon_chip_names"])
+        chipNames[sample->label("chip")] = sample->label("chip_name");
+    std::map<Key, std::string_view> labels;
+    for (const ExpositionSample* sample : families["node_hwmon_sensor_label"])
+        labels[{sample->label("chip"), sample->label("sensor")}] = sample->label("label");
+    const auto optionalOf = [](const std::map<Key, double>& values, const Key& key) {
+        const auto found = values.find(key);
+        return found != values.end() && std::isfinite(found->second) ? std::optional<double>(found->second)
+                                                                      : std::nullopt;
+    };
+
+    QList<TemperatureReading> sensors;
+    for (const ExpositionSample* sample : readings) {
+        const Key key{sample->label("chip"), sample->label("sensor")};
+        if (!std::isfinite(sample->value))
+            continue;
+        const auto chipName = chipNames.find(key.first);
+        const auto label = labels.find(key);
+        const std::string_view chip = chipName != chipNames.end() ? chipName->second : key.first;
+        const std::string_view shown = label != labels.end() && !label->second.empty() ? label->second : key.second;
+        sensors.append({QString::fromUtf8(chip.data(), static_cast<qsizetype>(chip.size())),
+                        QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())), sample->value,
+                        optionalOf(critical, key), optionalOf(maximum, key)});
+    }
+    return sensors;
+}
+
+std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families)
+{
+    std::map<std::string, PowerSupply, std::less<>> supplies;
+    const auto supply = [&](const ExpositionSample& sample) -> PowerSupply& {
+        const std::string name(sample.label("power_supply"));
+        PowerSupply& found = supplies[name];
+        found.name = name;
+        return found;
+    };
+    for (const ExpositionSample* sample : families["node_power_supply_info"]) {
+        PowerSupply& target = supply(*sample);
+        for (const auto& [key, value] : sample->labels) {
+            if (key != "power_supply")
+                target.attributes.insert_or_assign(key, value);
+        }
+    }
+    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, const Family& family) {
+        const auto figure = std::find_if(supplyFigures.begin(), supplyFigures.end(),
+                                         [&](const SupplyFigure& f) { return f.metric == metric; });
+        for (const ExpositionSample* sample : family) {
+            const double value = sample->value * (figure == supplyFigures.end() ? 1 : figure->scale);
+            if (figure == supplyFigures.end() || !std::isfinite(value) || std::fabs(value) > 9e18)
+                continue;
+            supply(*sample).attributes.insert_or_assign(figure->attribute, std::to_string(std::llround(value)));
+        }
+    });
+    if (supplies.empty() && !families.collectorRan("powersupplyclass"))
+        return std::nullopt;
+    std::vector<PowerSupply> list;
+    for (auto& [name, found] : supplies)
+        list.push_back(std::move(found));
+    return batteryRegistryFromSupplies(std::move(list));
+}
+
+std::optional<TemperatureReading> cpuTemperature(const QList<TemperatureReading>& sensors)
+{
+    const auto find = [&](auto matches) -> std::optional<TemperatureReading> {
+        for (const TemperatureReading& sensor : sensors) {
+            if (matches(sensor))
+                return sensor;
+        }
+        return std::nullopt;
+    };
+    const auto isAmd = [](const TemperatureReading& s) { return s.chip == u"k10temp" || s.chip == u"zenpower"; };
+    if (auto package = find([](const TemperatureReading& s) {
+            return s.chip == u"coretemp" && s.label.startsWith(u"Package id");
+        }))
+        return package;
+    if (auto die = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tdie"; }))
+        return die;
+    if (auto control = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tctl"; }))
+        return control;
+    std::optional<TemperatureReading> hottest;
+    for (const TemperatureReading& sensor : sensors) {
+        const bool isCpuChip = sensor.chip == u"coretemp" || isAmd(sensor) || sensor.chip == u"k8temp"
+                               || sensor.chip == u"cpu_thermal" || sensor.chip == u"via_cputemp";
+        if (isCpuChip && (!hottest || sensor.celsius > hottest->celsius))
+            hottest = sensor;
+    }
+    return hottest;
+}
+
+}  // namespace moravel

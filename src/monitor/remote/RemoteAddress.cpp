@@ -1,0 +1,119 @@
+#include "monitor/remote/RemoteAddress.h"
+
+#include "support/PrintableExcerpt.h"
+
+#include <QFile>
+#include <QHostAddress>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace moravel {
+
+namespace {
+
+constexpr qsizetype largestCredentialsFile = 4096;
+
+bool isLoopbackHost(const QString& host)
+{
+    const QHostAddress address(host);
+    return host.compare(u"localhost", Qt::CaseInsensitive) == 0 || (!address.isNull() && address.isLoopback());
+}
+
+bool isPrivateIpv4(quint32 address)
+{
+    const auto within = [address](quint32 network, int bits) {
+        return (address >> (32 - bits)) == (network >> (32 - bits));
+    };
+    return within(0x0A000000, 8) || within(0xAC100000, 12) || within(0xC0A80000, 16) || within(0xA9FE0000, 16)
+           || within(0x7F000000, 8);
+}
+
+QString readFailure(const QString& path, const QString& why)
+{
+    return QStringLiteral("The credentials file %1 %2.").arg(printableExcerpt(path), why);
+}
+
+std::variant<QByteArray, QString> readCredentials(const QString& path)
+{
+    // Never waits on a FIFO or a device put there; a link to someone else's
+    // file is refused like the file itself (the owner is checked on what was opened).
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return readFailure(path,
+                           QStringLiteral("cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    QFile file;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return readFailure(path, QStringLiteral("is not a regular file"));
+    }
+    if (info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
+        return readFailure(path, QStringLiteral("must be yours and readable by you alone (chmod 600)"));
+    const QByteArray contents = file.read(largestCredentialsFile + 1);
+    QByteArray line = contents.left(contents.indexOf('\n'));
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (contents.size() > largestCredentialsFile || line.indexOf(':') < 1)
+        return readFailure(path, QStringLiteral("must hold user:password on its first line"));
+    return line;
+}
+
+}  // namespace
+
+bool isLocalNetworkHost(const QString& host)
+{
+    if (isLoopbackHost(host))
+        return true;
+    const QHostAddress address(host);
+    if (address.isNull())
+        return false;
+    bool isMappedIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isMappedIpv4);
+    if (isMappedIpv4)
+        return isPrivateIpv4(ipv4);
+    // Unique local (fc00::/7) and link-local (fe80::/10) addresses.
+    return address.isUniqueLocalUnicast() || address.isLinkLocal();
+}
+
+std::variant<QUrl, QString> exporterAddress(const QString& typed)
+{
+    const QString trimmed = typed.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
+    QUrl url(trimmed, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https"))
+        return QStringLiteral("The exporter's address must start with http:// or https://.");
+    if (url.host().isEmpty())
+        return QStringLiteral("The exporter's address names no machine.");
+    if (!url.userInfo().isEmpty())
+        return QStringLiteral("Keep the user name and password in a credentials file, not in the address.");
+    if (scheme == u"http" && !isLocalNetworkHost(url.host()))
+        return QStringLiteral("Plain http is only for this computer and private addresses; use https for %1.")
+            .arg(printableExcerpt(url.host()));
+    url.setScheme(scheme);
+    if (url.path().isEmpty() || url.path() == u"/")
+        url.setPath(QStringLiteral("/metrics"));
+    url.setFragment({});
+    return url;
+}
+
+std::variant<RemoteEndpoint, QString> endpointWithCredentials(const QUrl& address, const QString& credentialsFile)
+{
+    if (credentialsFile.isEmpty())
+        return RemoteEndpoint{address, std::nullopt};
+    if (address.scheme() != u"https" && !isLoopbackHost(address.host()))
+        return QStringLiteral("Credentials are only sent over https; %1 is plain http.")
+            .arg(printableExcerpt(address.toDisplayString()));
+    auto credentials = readCredentials(credentialsFile);
+    if (const QString* failure = std::get_if<QString>(&credentials))
+        return *failure;
+    return RemoteEndpoint{address, "Basic " + std::get<QByteArray>(credentials).toBase64()};
+}
+
+}  // namespace moravel

@@ -1,0 +1,142 @@
+#include "alerts/AlertCenter.h"
+#include "alerts/AlertPreferencesStore.h"
+#include "monitor/SystemMonitor.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "testsupport/FakeAlertNotifier.h"
+#include "testsupport/FakeSource.h"
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+using fixtures::FakeAlertNotifier;
+
+namespace {
+
+AlertPreferences withCpu(AlertRuleSetting cpu)
+{
+    AlertPreferences preferences{};
+    preferences[static_cast<size_t>(AlertRule::cpu)] = cpu;
+    return preferences;
+}
+
+}  // namespace
+
+TEST(AlertPreferencesStore, StoredDocumentsLoadStrictlyAndRulesTheyDoNotNameKeepTheirDefaults)
+{
+    const AlertPreferences defaults{};
+    const struct {
+        const char* stored;  // nullptr: nothing stored
+        AlertPreferences expected;
+    } rows[] = {
+        {nullptr, defaults},
+        {"garbage", defaults},
+        {"[]", defaults},
+        {R"({"cpu":{"enabled":false,"threshold":80}})", withCpu({false, 80})},
+        {R"({"fan":{"on":1},"cpu":{"threshold":null,"enabled":true}})", defaults},  // unknown keys are ignored
+        {R"({"cpu":{"enabled":"no","threshold":80}})", defaults},
+        {R"({"cpu":{"enabled":false}})", defaults},
+        {R"({"cpu":{"enabled":false,"threshold":20}})", defaults},  // outside the rule's range
+        {R"({"cpu":{"enabled":false,"threshold":"90"}})", defaults},
+        {R"({"cpu":{"enabled":false,"threshold":80},"memory":7})", defaults},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.stored ? row.stored : "(nothing)");
+        MemoryDefaultsStore store;
+        if (row.stored)
+            store.setData(AlertPreferencesStore::storageKey, row.stored);
+        EXPECT_EQ(AlertPreferencesStore::load(store), row.expected);
+    }
+    AlertPreferences mixed = withCpu({false, 72.5});
+    mixed[static_cast<size_t>(AlertRule::cpuTemperature)] = {true, 85};
+    EXPECT_EQ(AlertPreferencesStore::decode(AlertPreferencesStore::encode(mixed)), mixed);
+}
+
+class AlertCenterTest : public ::testing::Test {
+protected:
+    AlertCenterTest()
+    {
+        source->initial.memoryTotal = 16'000'000'000;
+        source->processes = {{7, "worker", 180, 1'000'000'000}, {8, "database", 20, 9'000'000'000}};
+        auto fake = std::make_unique<FakeAlertNotifier>();
+        notifier = fake.get();
+        center = std::make_unique<AlertCenter>(monitor, scheduler, store, std::move(fake));
+    }
+
+    VirtualScheduler scheduler;
+    std::shared_ptr<fixtures::FakeSource> source = std::make_shared<fixtures::FakeSource>();
+    SystemMonitor monitor{scheduler, source};
+    FailingDefaultsStore store;
+    FakeAlertNotifier* notifier = nullptr;
+    std::unique_ptr<AlertCenter> center;
+};
+
+TEST_F(AlertCenterTest, AnAlertNamesTheBusiestProcessMeasuredWhileTheDashboardIsClosedAndAClickOpensItsTab)
+{
+    source->everySecond = [](SystemSnapshot& next) {
+        next.cpuPercent = 96.4;
+        next.memoryPercent = 40;
+    };
+    monitor.start();
+    scheduler.advance(300);
+    source->runPending();  // the disk; then the first process reading, a baseline
+    EXPECT_TRUE(notifier->shown.isEmpty());
+    scheduler.advance(AlertCenter::processSampleSpacing);
+    source->runPending();
+    ASSERT_EQ(notifier->shown.size(), 1);
+    EXPECT_EQ(notifier->shown[0],
+              (AlertNotification{AlertRule::cpu, "CPU busy for 5 minutes",
+                                 "CPU at 96 %. Busiest process: worker (180 %).", false}));
+    EXPECT_EQ(source->processReads, 2);
+
+    QList<MetricKind> opened;
+    QObject::connect(center.get(), &AlertCenter::openRequested, [&](MetricKind tab) { opened.append(tab); });
+    notifier->click(AlertRule::cpu);
+    EXPECT_EQ(opened, QList<MetricKind>{MetricKind::cpu});
+}
+
+TEST_F(AlertCenterTest, ARuleChangeHoldsForTheRunWhenItCannotBeSavedAndTheFailureIsToldOnce)
+{
+    QList<std::optional<QString>> told;
+    QObject::connect(center.get(), &AlertCenter::preferencesSaveFailureChanged,
+                     [&](const std::optional<QString>& failure) { told.append(failure); });
+    center->setRuleSetting(AlertRule::disk, {false, std::nullopt});
+    center->setRuleSetting(AlertRule::disk, {false, 99});
+    EXPECT_EQ(told, QList<std::optional<QString>>{FailingDefaultsStore::failure});
+    EXPECT_FALSE(center->preferences()[static_cast<size_t>(AlertRule::disk)].enabled);
+
+    store.failsWrites = false;
+    center->setRuleSetting(AlertRule::disk, {true, 99});
+    EXPECT_EQ(told.size(), 2);
+    EXPECT_FALSE(center->preferencesSaveFailure());
+    const auto stored = AlertPreferencesStore::load(store);
+    EXPECT_EQ(stored[static_cast<size_t>(AlertRule::disk)], (AlertRuleSetting{true, 99}));
+}
+
+TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProcess)
+{
+    SystemSnapshot s;
+    s.memoryUsed = 15'100'000'000;
+    s.memoryTotal = 16'000'000'000;
+    s.diskUsed = 490'000'000'000;
+    s.diskTotal = 500'000'000'000;
+    s.minutesRemaining = 25;
+    const ProcessMetric browser{3, "browser", 35, 3'200'000'000};
+    const struct {
+        Alert alert;
+        std::optional<ProcessMetric> busiest;
+        AlertNotification expected;
+    } rows[] = {
+        {{AlertRule::memory, 94.4, 90, false, s}, browser,
+         {AlertRule::memory, "Memory at 94 % for 5 minutes",
+          "15.1 GB of 16.0 GB in use. Most memory: browser (3.2 GB).", false}},
+        {{AlertRule::disk, 98, 95, false, s}, std::nullopt,
+         {AlertRule::disk, "Disk 98 % full", "10.0 GB free of 500 GB.", false}},
+        {{AlertRule::battery, 5, 5, true, s}, std::nullopt,
+         {AlertRule::battery, "Battery at 5 %", "About 25 minutes left. Connect the charger.", true}},
+        {{AlertRule::cpuTemperature, 97.2, 95, false, s}, std::nullopt,
+         {AlertRule::cpuTemperature, "CPU at 97 °C for 1 minute", "At or above 95 °C.", true}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(alertNotification(row.alert, row.busiest), row.expected);
+}

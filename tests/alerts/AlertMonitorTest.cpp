@@ -1,0 +1,168 @@
+#include "alerts/AlertMonitor.h"
+#include "support/VirtualScheduler.h"
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+
+namespace {
+
+struct RuleCase {
+    const char* name;
+    AlertRule rule;
+    void (*set)(SystemSnapshot&, double reading);
+    double past;      // past the default threshold
+    double inMargin;  // back on the safe side, but not by the margin
+    double settled;   // back by more than the margin
+};
+
+const RuleCase ruleCases[] = {
+    {"cpu", AlertRule::cpu, [](SystemSnapshot& s, double v) { s.cpuPercent = v; }, 95, 85, 75},
+    {"memory", AlertRule::memory, [](SystemSnapshot& s, double v) { s.memoryPercent = v; }, 95, 87, 80},
+    {"disk", AlertRule::disk, [](SystemSnapshot& s, double v) { s.diskPercent = v; }, 97, 94, 90},
+    {"battery", AlertRule::battery, [](SystemSnapshot& s, double v) { s.batteryPercent = static_cast<int64_t>(v); },
+     8, 14, 20},
+    // Its sensor's own critical figure, 90 °C, is the threshold.
+    {"cpu temperature", AlertRule::cpuTemperature, [](SystemSnapshot& s, double v) { s.cpuTemperatureCelsius = v; },
+     92, 87, 80},
+};
+
+class AlertMonitorTest : public ::testing::Test {
+protected:
+    AlertMonitorTest()
+    {
+        QObject::connect(&monitor, &AlertMonitor::alertRaised, [this](const Alert& alert) { raised.append(alert); });
+        snapshot.memoryTotal = 16;
+        snapshot.diskTotal = 100;
+        snapshot.hasBattery = true;  // discharging
+        snapshot.batteryPercent = 80;
+        snapshot.cpuTemperatureCriticalCelsius = 90;
+    }
+
+    // One snapshot a second for `seconds` seconds with this reading.
+    void observe(const RuleCase& row, double reading, int seconds)
+    {
+        for (int i = 0; i < seconds; ++i) {
+            row.set(snapshot, reading);
+            monitor.evaluate(snapshot);
+            scheduler.advance(1);
+        }
+    }
+    void observe(AlertRule rule, double reading, int seconds)
+    {
+        for (const RuleCase& row : ruleCases) {
+            if (row.rule == rule)
+                observe(row, reading, seconds);
+        }
+    }
+
+    VirtualScheduler scheduler;
+    AlertMonitor monitor{scheduler, AlertPreferences{}};
+    SystemSnapshot snapshot;
+    QList<Alert> raised;
+};
+
+}  // namespace
+
+TEST_F(AlertMonitorTest, EachRuleWarnsOnceAfterItsHoldAndAgainOnlyAfterSettlingForAMinute)
+{
+    for (const RuleCase& row : ruleCases) {
+        SCOPED_TRACE(row.name);
+        raised.clear();
+        const int hold = static_cast<int>(alertRuleDescriptor(row.rule).holdSeconds);
+        observe(row, row.past, hold);
+        EXPECT_EQ(raised.size(), 0);
+        observe(row, row.past, 600);  // the hold completes on the first of these; then nothing more
+        ASSERT_EQ(raised.size(), 1);
+        EXPECT_EQ(raised[0].rule, row.rule);
+        EXPECT_DOUBLE_EQ(raised[0].reading, row.past);
+        EXPECT_TRUE(monitor.isActive(row.rule));
+
+        observe(row, row.inMargin, 120);  // wavering just past the threshold is the same episode
+        observe(row, row.past, hold + 1);
+        observe(row, row.settled, 59);  // not yet a minute
+        observe(row, row.past, hold + 1);
+        EXPECT_EQ(raised.size(), 1);
+
+        observe(row, row.settled, 61);
+        EXPECT_FALSE(monitor.isActive(row.rule));
+        observe(row, row.past, hold + 1);
+        EXPECT_EQ(raised.size(), 2);
+        observe(row, row.settled, 61);
+    }
+}
+
+TEST_F(AlertMonitorTest, AReadingThatDipsRestartsTheHold)
+{
+    observe(AlertRule::cpu, 95, 299);
+    observe(AlertRule::cpu, 89, 1);
+    observe(AlertRule::cpu, 95, 300);
+    EXPECT_EQ(raised.size(), 0);
+    observe(AlertRule::cpu, 95, 1);
+    EXPECT_EQ(raised.size(), 1);
+}
+
+TEST_F(AlertMonitorTest, SwitchedOffOrGivenANewThresholdARuleStartsOver)
+{
+    monitor.setRuleSetting(AlertRule::cpu, {false, std::nullopt});
+    observe(AlertRule::cpu, 95, 400);
+    EXPECT_EQ(raised.size(), 0);
+    monitor.setRuleSetting(AlertRule::cpu, {true, std::nullopt});  // counts from now, not from the first 95 %
+    observe(AlertRule::cpu, 95, 300);
+    EXPECT_EQ(raised.size(), 0);
+    observe(AlertRule::cpu, 95, 1);
+    ASSERT_EQ(raised.size(), 1);
+
+    // A lower threshold warns about a reading the old one let pass, from the change on.
+    monitor.setRuleSetting(AlertRule::memory, {true, 80});
+    observe(AlertRule::memory, 85, 301);
+    ASSERT_EQ(raised.size(), 2);
+    EXPECT_DOUBLE_EQ(raised[1].threshold, 80);
+    monitor.setRuleSetting(AlertRule::memory, {true, 80});  // the same setting: the episode goes on
+    observe(AlertRule::memory, 85, 301);
+    EXPECT_EQ(raised.size(), 2);
+    monitor.setRuleSetting(AlertRule::memory, {true, 90});
+    observe(AlertRule::memory, 85, 400);
+    EXPECT_EQ(raised.size(), 2);
+}
+
+TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreAtFivePercent)
+{
+    snapshot.isExternalPowerConnected = true;
+    snapshot.isCharging = true;
+    observe(AlertRule::battery, 3, 10);  // charging: nothing to warn about
+    EXPECT_EQ(raised.size(), 0);
+
+    snapshot.isExternalPowerConnected = false;
+    snapshot.isCharging = false;
+    observe(AlertRule::battery, 4, 10);  // first seen below both levels: one warning, the lower
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_TRUE(raised[0].isFinalWarning);
+    observe(AlertRule::battery, 30, 61);
+
+    observe(AlertRule::battery, 10, 1);
+    observe(AlertRule::battery, 7, 30);
+    observe(AlertRule::battery, 5, 30);
+    ASSERT_EQ(raised.size(), 3);
+    EXPECT_FALSE(raised[1].isFinalWarning);
+    EXPECT_DOUBLE_EQ(raised[1].reading, 10);
+    EXPECT_TRUE(raised[2].isFinalWarning);
+    EXPECT_DOUBLE_EQ(raised[2].threshold, 5);
+}
+
+TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseThePlausibleCriticalFigureElse95)
+{
+    const struct {
+        std::optional<double> setting;
+        std::optional<double> critical;
+        double expected;
+    } rows[] = {
+        {std::nullopt, std::nullopt, 95}, {std::nullopt, 100, 100}, {std::nullopt, 0, 95},
+        {std::nullopt, 255, 95},          {80, 100, 80},
+    };
+    for (const auto& row : rows) {
+        SystemSnapshot snapshot;
+        snapshot.cpuTemperatureCriticalCelsius = row.critical;
+        EXPECT_DOUBLE_EQ(effectiveThreshold(AlertRule::cpuTemperature, {true, row.setting}, snapshot), row.expected);
+    }
+}

@@ -1,0 +1,221 @@
+#include "history/HistoryFile.h"
+#include "history/HistoryFormat.h"
+#include "history/HistoryRecorder.h"
+#include "support/BackgroundRunner.h"
+#include "support/VirtualScheduler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace moravel;
+
+namespace {
+
+constexpr double absent = std::numeric_limits<double>::quiet_NaN();
+// 2026-01-01 12:00:00 UTC, where the virtual clock starts.
+constexpr qint64 noon = 1767268800;
+
+MetricSample sampleAt(qint64 seconds, double cpu, double gpu = absent)
+{
+    MetricSample sample;
+    sample.time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    sample.values.fill(absent);
+    sample[Series::cpu] = cpu;
+    sample[Series::gpuBusy] = gpu;
+    return sample;
+}
+
+MinuteBucket bucketAt(qint64 minute, double cpu)
+{
+    MinuteBucket bucket;
+    bucket.minute = minute;
+    bucket.sampleCount = 60;
+    bucket[Series::cpu] = {cpu - 1, cpu, cpu + 1};
+    return bucket;
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info = {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+class HistoryRecorderTest : public ::testing::Test {
+protected:
+    QString path() const { return root.filePath("state/Moravel/history.json"); }
+    // One sample a second from the scheduler's clock on, for `seconds` seconds.
+    void feed(HistoryRecorder& recorder, int seconds, double cpu)
+    {
+        for (int i = 0; i < seconds; ++i) {
+            recorder.addSample(sampleAt(scheduler.currentDateTime().toSecsSinceEpoch(), cpu));
+            scheduler.advance(1);
+        }
+    }
+
+    QTemporaryDir root;
+    VirtualScheduler scheduler;
+};
+
+}  // namespace
+
+TEST(MinuteAggregator, SummarisesEachMinuteLeavingOutAbsentValues)
+{
+    MinuteAggregator aggregator;
+    EXPECT_FALSE(aggregator.add(sampleAt(noon + 0, 10)));
+    EXPECT_FALSE(aggregator.add(sampleAt(noon + 30, 40, 5)));
+    EXPECT_FALSE(aggregator.add(sampleAt(noon + 59, absent)));
+    const std::optional<MinuteBucket> finished = aggregator.add(sampleAt(noon + 60, 70));
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(finished->minute, noon);
+    EXPECT_EQ(finished->sampleCount, 3);
+    EXPECT_DOUBLE_EQ((*finished)[Series::cpu].minimum, 10);
+    EXPECT_DOUBLE_EQ((*finished)[Series::cpu].mean, 25);
+    EXPECT_DOUBLE_EQ((*finished)[Series::cpu].maximum, 40);
+    EXPECT_DOUBLE_EQ((*finished)[Series::gpuBusy].mean, 5);
+    EXPECT_FALSE((*finished)[Series::memory].isPresent());
+    EXPECT_EQ(aggregator.current()->minute, noon + 60);
+}
+
+TEST(HistoryFormat, ReadsWhatItWroteAndFilesOfOtherSeriesButRejectsAnythingMalformed)
+{
+    MinuteBucket full = bucketAt(noon, 12.3456);
+    full[Series::download] = {0, 123456.7, 98765432.1};
+    const auto decoded = HistoryFormat::decode(HistoryFormat::encode({bucketAt(noon + 60, 50), full}));
+    const auto& buckets = std::get<QList<MinuteBucket>>(decoded);
+    ASSERT_EQ(buckets.size(), 2);
+    EXPECT_EQ(buckets[0].minute, noon);  // oldest first
+    EXPECT_DOUBLE_EQ(buckets[0][Series::cpu].mean, 12.35);
+    EXPECT_DOUBLE_EQ(buckets[0][Series::download].maximum, 98765432);
+    EXPECT_FALSE(buckets[0][Series::memory].isPresent());
+
+    // A file from a version with other series: unknown ones are left out, missing ones absent.
+    const auto other = HistoryFormat::decode(
+        R"({"format":"moravel-history","version":1,"series":["fanRpm","cpuPercent"],)"
+        R"("minutes":[[60,60,[1,2,3],[4,5,6]]]})");
+    ASSERT_TRUE(std::holds_alternative<QList<MinuteBucket>>(other));
+    EXPECT_DOUBLE_EQ(std::get<QList<MinuteBucket>>(other)[0][Series::cpu].mean, 5);
+
+    const QByteArray good = HistoryFormat::encode({full});
+    const struct {
+        QByteArray json;
+        HistoryFormat::Unreadable why;
+    } rows[] = {
+        {good.left(good.size() / 2), HistoryFormat::Unreadable::corrupt},  // torn
+        {"", HistoryFormat::Unreadable::corrupt},
+        {R"({"format":"moravel-history","version":2,"whatever":1})", HistoryFormat::Unreadable::newerVersion},
+        {R"({"format":"other","version":1,"series":[],"minutes":[]})", HistoryFormat::Unreadable::corrupt},
+        {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[60,60]]})",
+         HistoryFormat::Unreadable::corrupt},
+        {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[61,60,null]]})",
+         HistoryFormat::Unreadable::corrupt},
+        {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[60,60,[1,"2",3]]]})",
+         HistoryFormat::Unreadable::corrupt},
+        {R"({"format":"moravel-history","version":1,"series":["cpuPercent","cpuPercent"],"minutes":[]})",
+         HistoryFormat::Unreadable::corrupt},
+    };
+    for (const auto& row : rows) {
+        const auto result = HistoryFormat::decode(row.json);
+        ASSERT_TRUE(std::holds_alternative<HistoryFormat::Unreadable>(result)) << row.json.left(80).constData();
+        EXPECT_EQ(std::get<HistoryFormat::Unreadable>(result), row.why);
+    }
+}
+
+TEST(HistoryFormat, AFullDayOfEverySeriesStaysWellUnder1MB)
+{
+    QList<MinuteBucket> day;
+    for (qint64 m = 0; m < 1440; ++m) {
+        MinuteBucket bucket;
+        bucket.minute = noon + 60 * m;
+        bucket.sampleCount = 60;
+        bucket.series.fill({12345678.9, 23456789.1, 987654321.2});  // the widest figures: byte rates
+        day.append(bucket);
+    }
+    EXPECT_LT(HistoryFormat::encode(day).size(), 600'000);
+}
+
+TEST_F(HistoryRecorderTest, KeepsTheLastDayAcrossARestartWithTheMinuteSoFarMerged)
+{
+    writeFile(path(), HistoryFormat::encode({bucketAt(noon - secondsPerDay - 60, 1), bucketAt(noon - 120, 2)}));
+    {
+        HistoryRecorder recorder(path(), scheduler, nullptr);
+        EXPECT_EQ(recorder.load(), std::nullopt);
+        feed(recorder, 90, 30);  // a minute, then half of the next
+        recorder.flush();        // at quit
+    }
+    HistoryRecorder again(path(), scheduler, nullptr);
+    again.load();
+    feed(again, 30, 90);  // the rest of the interrupted minute, after a restart
+    feed(again, 1, 0);
+    const QList<MinuteBucket> buckets = std::get<QList<MinuteBucket>>(HistoryFile::read(path()));
+    ASSERT_EQ(buckets.size(), 3);  // the day-old minute trimmed
+    EXPECT_EQ(buckets[0].minute, noon - 120);
+    EXPECT_EQ(buckets[1].minute, noon);
+    EXPECT_EQ(buckets[2].minute, noon + 60);
+    EXPECT_EQ(buckets[2].sampleCount, 60);
+    EXPECT_DOUBLE_EQ(buckets[2][Series::cpu].mean, 60);  // 30 seconds at 30 %, 30 at 90 %
+    EXPECT_DOUBLE_EQ(buckets[2][Series::cpu].maximum, 90);
+}
+
+TEST_F(HistoryRecorderTest, AnUnreadableFileIsSetAsideNotDeleted)
+{
+    for (const QByteArray& contents : {QByteArray("{\"format\":\"moravel-history\",\"vers"),
+                                       QByteArray(R"({"format":"moravel-history","version":9})")}) {
+        writeFile(path(), contents);
+        HistoryRecorder recorder(path(), scheduler, nullptr);
+        const std::optional<QString> problem = recorder.load();
+        ASSERT_TRUE(problem);
+        EXPECT_TRUE(recorder.buckets().isEmpty());
+        const QStringList aside = QDir(QFileInfo(path()).path()).entryList({"history.json.unreadable-*"});
+        ASSERT_EQ(aside.size(), 1) << problem->toStdString();
+        EXPECT_TRUE(problem->contains(aside[0]));
+        EXPECT_EQ(contentsOf(QFileInfo(path()).path() + '/' + aside[0]), contents);
+        EXPECT_FALSE(QFile::exists(path()));
+        QFile::remove(QFileInfo(path()).path() + '/' + aside[0]);
+    }
+}
+
+TEST_F(HistoryRecorderTest, AFailedWriteIsToldOnceAndAWriteOvertakenByANewerOneIsDropped)
+{
+    ManualRunner writer;
+    HistoryRecorder recorder(path(), scheduler, &writer);
+    QList<std::optional<QString>> told;
+    QObject::connect(&recorder, &HistoryRecorder::writeFailureChanged,
+                     [&](const std::optional<QString>& failure) { told.append(failure); });
+    writeFile(root.filePath("state"), "a file where the folder should be");
+    feed(recorder, 181, 10);
+    writer.runAll();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].value_or("").contains("cannot be created")) << told[0].value_or("").toStdString();
+
+    QFile::remove(root.filePath("state"));
+    feed(recorder, 60, 20);  // a write is posted...
+    const mode_t umask = ::umask(0);
+    recorder.flush();  // ...and overtaken by the one at quit
+    ::umask(umask);
+    writer.runAll();
+    EXPECT_EQ(told.size(), 2);
+    EXPECT_FALSE(recorder.writeFailure());
+    for (const auto& [file, mode] :
+         {std::pair{"state", 0700u}, {"state/Moravel", 0700u}, {"state/Moravel/history.json", 0600u}})
+        EXPECT_EQ(modeOf(root.filePath(file)), mode) << file;
+    EXPECT_EQ(std::get<QList<MinuteBucket>>(HistoryFile::read(path())).size(), 5);  // the minute so far included
+}

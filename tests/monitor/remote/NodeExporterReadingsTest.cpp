@@ -1,0 +1,137 @@
+#include "monitor/remote/NodeExporterReadings.h"
+#include "monitor/remote/NodeExporterSensors.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace moravel;
+
+namespace {
+
+NodePage pageOf(std::string_view text)
+{
+    auto parsed = parseExposition(text);
+    EXPECT_TRUE(std::holds_alternative<ExpositionPage>(parsed)) << text;
+    return std::holds_alternative<ExpositionPage>(parsed) ? readNodePage(std::get<ExpositionPage>(parsed)) : NodePage{};
+}
+
+NodePage recordedPage(const char* name)
+{
+    QFile file(QStringLiteral(MORAVEL_REMOTE_PAGES "/") + name);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    const QByteArray text = file.readAll();
+    return pageOf(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+}
+
+// Counters of a small machine: two cores, three network devices, five disks.
+std::string counters(int step)
+{
+    const auto cpu = [&](int core, double user, double idle) {
+        const std::string prefix = "node_cpu_seconds_total{cpu=\"" + std::to_string(core) + "\",mode=\"";
+        return prefix + "user\"} " + std::to_string(user * step) + "\n" + prefix + "idle\"} "
+               + std::to_string(idle * step) + "\n" + prefix + "guest\"} " + std::to_string(99 * step) + "\n";
+    };
+    std::string page = cpu(0, 0.25, 0.75) + cpu(1, 1.0, 0.0);
+    for (const char* device : {"lo", "eth0", "docker0"}) {
+        const int bytes = std::string(device) == "lo" ? 1 << 20 : 1000;
+        page += std::string("node_network_receive_bytes_total{device=\"") + device + "\"} "
+                + std::to_string(bytes * step) + "\nnode_network_transmit_bytes_total{device=\"" + device + "\"} "
+                + std::to_string(bytes * step / 2) + "\n";
+    }
+    page += "node_network_flags{device=\"lo\"} 9\nnode_network_flags{device=\"eth0\"} 4099\n"
+            "node_network_flags{device=\"docker0\"} 4098\n";  // docker0 is down
+    for (const char* disk : {"sda", "sda1", "nvme0n1", "nvme0n1p2", "dm-0"}) {
+        page += std::string("node_disk_read_bytes_total{device=\"") + disk + "\"} " + std::to_string(512 * step)
+                + "\nnode_disk_written_bytes_total{device=\"" + disk + "\"} " + std::to_string(1024 * step) + "\n";
+    }
+    return page;
+}
+
+}  // namespace
+
+TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
+{
+    const NodePage first = pageOf(counters(1));
+    const NodePage second = pageOf(counters(3));
+    SystemSnapshot snapshot;
+    snapshot.cpuPercent = 12;  // a first page measures nothing: the rates stay as they were
+    applyNodePage(first, nullptr, 0, snapshot);
+    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 12);
+    EXPECT_EQ(snapshot.cpuCorePercents, (QList<double>{0, 0}));
+
+    applyNodePage(second, &first, 2, snapshot);
+    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 62.5);  // guest time is inside user already
+    EXPECT_EQ(snapshot.cpuCorePercents, (QList<double>{25, 100}));
+    EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, 1000);  // eth0 only: lo is loopback, docker0 down
+    EXPECT_DOUBLE_EQ(snapshot.uploadBytesPerSecond, 500);
+    EXPECT_DOUBLE_EQ(snapshot.diskReadBytesPerSecond, 2 * 512);  // sda and nvme0n1, not their parts again
+    EXPECT_DOUBLE_EQ(snapshot.diskWriteBytesPerSecond, 2 * 1024);
+
+    // A machine restarted: counters back at their start give no burst.
+    applyNodePage(first, &second, 1, snapshot);
+    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 0);
+    EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, 0);
+}
+
+// What a page lacks is absent, never zero; a collector that ran and found
+// nothing (no sensors, no battery) is an answer.
+TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
+{
+    const ReadingSet everythingButLoad{ReadingGroup::cpu, ReadingGroup::memory, ReadingGroup::swap,
+                                       ReadingGroup::network, ReadingGroup::disk, ReadingGroup::diskActivity,
+                                       ReadingGroup::temperatures, ReadingGroup::power, ReadingGroup::adapter,
+                                       ReadingGroup::processes};
+    const struct {
+        const char* name;
+        NodePage page;
+        ReadingSet absent;
+    } rows[] = {
+        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::adapter, ReadingGroup::processes}},
+        // No sensors could be read there (the hwmon collector failed); no battery was found.
+        {"desktop", recordedPage("desktop.prom"),
+         {ReadingGroup::temperatures, ReadingGroup::adapter, ReadingGroup::processes}},
+        {"load only", pageOf("node_load1 1\nnode_load5 2\nnode_load15 3\n"), everythingButLoad},
+        {"bad cpu counter", pageOf("node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n"),
+         [&] {
+             ReadingSet all = everythingButLoad;
+             all.insert(ReadingGroup::load);
+             return all;
+         }()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        SystemSnapshot snapshot;
+        snapshot.topProcesses = {{1, QStringLiteral("stale"), 1, 1}};
+        snapshot.memoryTotal = 77;
+        applyNodePage(row.page, nullptr, 1, snapshot);
+        EXPECT_EQ(snapshot.absentReadings, row.absent);
+        EXPECT_TRUE(snapshot.topProcesses.isEmpty());
+        if (row.absent.contains(ReadingGroup::memory)) {
+            EXPECT_EQ(snapshot.memoryTotal, 0u);
+        }
+    }
+    EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
+}
+
+TEST(NodeExporterReadings, CpuTemperatureIsThePackageSensorElseTheHottestCpuSensor)
+{
+    const auto sensor = [](const char* chip, const char* label, double celsius) {
+        return TemperatureReading{chip, label, celsius, std::nullopt, std::nullopt};
+    };
+    const struct {
+        QList<TemperatureReading> sensors;
+        std::optional<double> expected;
+    } rows[] = {
+        {{sensor("coretemp", "Core 0", 70), sensor("coretemp", "Package id 0", 60)}, 60},
+        {{sensor("k10temp", "Tctl", 75), sensor("k10temp", "Tdie", 65)}, 65},
+        {{sensor("k10temp", "Tccd1", 80), sensor("zenpower", "Tctl", 66)}, 66},
+        {{sensor("nvme", "Composite", 90), sensor("cpu_thermal", "temp1", 50), sensor("cpu_thermal", "temp2", 55)},
+         55},
+        {{sensor("nvme", "Composite", 40), sensor("acpitz", "temp1", 30)}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const auto chosen = cpuTemperature(row.sensors);
+        EXPECT_EQ(chosen ? std::optional(chosen->celsius) : std::nullopt, row.expected);
+    }
+}

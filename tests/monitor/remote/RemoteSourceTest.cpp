@@ -1,0 +1,255 @@
+// Another machine's readings from a real node exporter over a fixture tree,
+// read the way this computer reads the same files.
+#include "testsupport/NodeExporterProcess.h"
+#include "monitor/SystemMonitor.h"
+#include "monitor/linux/DiskReader.h"
+#include "monitor/remote/RemoteSource.h"
+#include "support/VirtualScheduler.h"
+#include "testsupport/FixtureTree.h"
+#include "testsupport/LocalHttpServer.h"
+
+#include <QFile>
+#include <QSslConfiguration>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace moravel;
+using moravel::fixtures::FixtureTree;
+using moravel::fixtures::NodeExporterProcess;
+using moravel::fixtures::processEventsUntil;
+
+namespace {
+
+// Two cores; `busy` and `idle` ticks each, half of the idle ones waiting for I/O.
+std::string procStat(uint64_t busy, uint64_t idle)
+{
+    const auto core = [&](const std::string& name, uint64_t factor) {
+        return name + " " + std::to_string(busy * factor / 2) + " 0 " + std::to_string(busy * factor / 2) + " "
+               + std::to_string(idle * factor / 2) + " " + std::to_string(idle * factor / 2) + " 0 0 0 0 0\n";
+    };
+    return core("cpu ", 2) + core("cpu0", 1) + core("cpu1", 1) + "intr 0\nctxt 0\nbtime 0\nprocesses 1\n";
+}
+
+std::string netDev(uint64_t received)
+{
+    const auto row = [](const std::string& name, uint64_t bytes) {
+        return name + ": " + std::to_string(bytes) + " 1 0 0 0 0 0 0 " + std::to_string(bytes / 2)
+               + " 1 0 0 0 0 0 0\n";
+    };
+    return "Inter-| Receive | Transmit\n face |bytes packets|bytes packets\n" + row("lo", received * 9)
+           + row("eth0", received);
+}
+
+std::string diskStats(uint64_t sectorsRead)
+{
+    const auto row = [&](const std::string& name) {
+        return "8 0 " + name + " 1 0 " + std::to_string(sectorsRead) + " 0 1 0 " + std::to_string(sectorsRead * 2)
+               + " 0 0 0 0 0 0 0 0 0 0\n";
+    };
+    return row("sda") + row("sda1") + row("dm-0");
+}
+
+void writeMachine(FixtureTree& tree)
+{
+    tree.write("proc/stat", procStat(100, 300));
+    tree.write("proc/meminfo", "MemTotal: 2000 kB\nMemFree: 100 kB\nMemAvailable: 500 kB\nSwapTotal: 1000 kB\n"
+                               "SwapFree: 250 kB\n");
+    tree.write("proc/net/dev", netDev(1000));
+    tree.write("proc/loadavg", "0.50 0.25 0.10 1/100 42\n");
+    tree.write("proc/diskstats", diskStats(0));
+    tree.write("proc/1/mounts", "/dev/sda1 / ext4 rw,relatime 0 0\n");
+    tree.makeDirectory("rootfs");
+    tree.write("sys/class/hwmon/hwmon0/name", "coretemp\n");
+    tree.write("sys/class/hwmon/hwmon0/temp1_input", "45000\n");
+    tree.write("sys/class/hwmon/hwmon0/temp1_label", "Package id 0\n");
+    tree.write("sys/class/hwmon/hwmon0/temp1_crit", "100000\n");
+    tree.write("sys/class/hwmon/hwmon0/temp2_input", "38500\n");
+    for (const auto& [file, value] : {std::pair{"type", "Battery"}, {"status", "Discharging"}, {"capacity", "80"},
+                                      {"voltage_now", "12000000"}, {"current_now", "1000000"}})
+        tree.write(QStringLiteral("sys/class/power_supply/BAT0/") + file, std::string(value) + "\n");
+    tree.write("sys/class/power_supply/AC/type", "Mains\n");
+    tree.write("sys/class/power_supply/AC/online", "0\n");
+}
+
+class RemoteSourceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { fixtures::ensureCoreApplication(); }
+
+    std::unique_ptr<SystemMonitor> monitorOf(const QUrl& url)
+    {
+        return std::make_unique<SystemMonitor>(
+            scheduler, std::make_shared<RemoteSource>(RemoteEndpoint{url, std::nullopt}, scheduler));
+    }
+
+    // One tick (or start) of the monitor, then waits, bounded, for the page or
+    // the failure of the request it made. True for a new sample.
+    bool tick(SystemMonitor& monitor, double seconds = 1)
+    {
+        const int before = monitor.history().size();
+        if (monitor.isStarted())
+            scheduler.advance(seconds);  // ticks that fall within the backoff fail at once
+        else
+            monitor.start();
+        int failures = 0;
+        const auto connection = QObject::connect(&monitor, &SystemMonitor::refreshFailed, [&] { ++failures; });
+        processEventsUntil([&] { return failures > 0 || monitor.history().size() > before; });
+        QObject::disconnect(connection);
+        return monitor.history().size() > before;
+    }
+
+    VirtualScheduler scheduler;
+};
+
+}  // namespace
+
+TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecoversWhenItComesBack)
+{
+    if (NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    FixtureTree tree;
+    writeMachine(tree);
+    NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start()) << exporter.failure().toStdString();
+    auto monitor = monitorOf(exporter.url());
+    EXPECT_EQ(monitor->machineName(), QStringLiteral("127.0.0.1"));
+
+    ASSERT_TRUE(tick(*monitor));
+    tree.write("proc/stat", procStat(100 + 60, 300 + 140));
+    tree.write("proc/net/dev", netDev(1000 + 4096));
+    tree.write("proc/diskstats", diskStats(8));
+    ASSERT_TRUE(tick(*monitor));
+
+    const SystemSnapshot& s = monitor->snapshot();
+    EXPECT_DOUBLE_EQ(s.cpuPercent, 30);  // iowait counts as idle, as here
+    EXPECT_EQ(s.cpuCorePercents, (QList<double>{30, 30}));
+    EXPECT_EQ(s.memoryTotal, 2000u * 1024);
+    EXPECT_EQ(s.memoryUsed, 1500u * 1024);
+    EXPECT_EQ(s.swapUsed, 750u * 1024);
+    EXPECT_DOUBLE_EQ(s.downloadBytesPerSecond, 4096);  // one second apart; loopback left out
+    EXPECT_DOUBLE_EQ(s.uploadBytesPerSecond, 2048);
+    EXPECT_DOUBLE_EQ(s.diskReadBytesPerSecond, 8 * 512);  // the whole disk, not its partition or mapper again
+    EXPECT_DOUBLE_EQ(s.diskWriteBytesPerSecond, 16 * 512);
+    EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
+    EXPECT_EQ(s.diskTotal, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
+    ASSERT_EQ(s.temperatures.size(), 2);
+    EXPECT_EQ(s.temperatures[0].chip, QStringLiteral("coretemp"));
+    EXPECT_EQ(s.temperatures[0].label, QStringLiteral("Package id 0"));
+    EXPECT_EQ(s.temperatures[1].label, QStringLiteral("temp2"));
+    EXPECT_EQ(s.cpuTemperatureCelsius, 45);
+    EXPECT_EQ(s.cpuTemperatureCriticalCelsius, 100);
+    EXPECT_TRUE(s.hasBattery);
+    EXPECT_EQ(s.batteryPercent, 80);
+    EXPECT_FALSE(s.isExternalPowerConnected);
+    EXPECT_DOUBLE_EQ(s.batteryPowerWatts, 12);
+    EXPECT_EQ(s.displayPowerWatts, 12);  // reconciled on the first refresh, kept on the second
+    EXPECT_EQ(s.absentReadings, (ReadingSet{ReadingGroup::adapter, ReadingGroup::processes}));
+
+    // Gone: told, the readings and the chart pause. Back: read again by itself.
+    exporter.stop();
+    const int samples = monitor->history().size();
+    EXPECT_FALSE(tick(*monitor));
+    EXPECT_FALSE(monitor->isSourceReachable());
+    EXPECT_FALSE(monitor->sourceFailure().isEmpty());
+    EXPECT_FALSE(tick(*monitor));  // still gone
+    EXPECT_EQ(monitor->history().size(), samples);
+    ASSERT_TRUE(exporter.start()) << exporter.failure().toStdString();
+    tree.write("proc/stat", procStat(160 + 10, 440 + 30));
+    EXPECT_TRUE(tick(*monitor, retryDelaySeconds(2)));
+    EXPECT_TRUE(monitor->isSourceReachable());
+    EXPECT_EQ(monitor->history().size(), samples + 1);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 25);  // measured across the gap
+}
+
+// Every way a page can fail to arrive is a failure in words, never a reading.
+TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
+{
+    fixtures::LocalHttpServer server;
+    server.serve("/missing", "404 Not Found", "");
+    server.serve("/garbled", "200 OK", "node_load1 0.5\nnode_load5 {\n");
+    server.serve("/other", "200 OK", "# TYPE up gauge\nup 1\n");
+    server.serve("/huge", "200 OK", QByteArray(5 << 20, '#'));
+    server.serve("/locked", "401 Unauthorized", "");
+    server.stall("/stalled");
+    const struct {
+        const char* path;
+        const char* failure;
+    } rows[] = {
+        {"/missing", "HTTP 404 Not Found"},
+        {"/garbled", "line 2"},
+        {"/other", "no node exporter readings"},
+        {"/huge", "larger than 4 MB"},
+        {"/locked", "refused the credentials"},
+        {"/stalled", "no answer within 2 seconds"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        RemoteSource source({server.url(row.path), std::nullopt}, scheduler);
+        std::optional<SourceReading> answer;
+        source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
+        processEventsUntil([&] { return answer.has_value() || server.requestCount() > 0; });
+        if (QLatin1String(row.path) == QLatin1String("/stalled"))
+            scheduler.advance(RemoteSource::timeoutSeconds);
+        ASSERT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
+        ASSERT_TRUE(answer->failure);
+        EXPECT_TRUE(answer->failure->contains(QLatin1String(row.failure))) << answer->failure->toStdString();
+
+        // Backing off: the next tick fails at once, without asking again.
+        const int asked = server.requestCount();
+        answer.reset();
+        source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
+        ASSERT_TRUE(answer && answer->failure);
+        EXPECT_EQ(server.requestCount(), asked);
+    }
+}
+
+TEST(RemoteSourceRetry, BacksOffDoublingUpTo16Seconds)
+{
+    const double expected[] = {0, 1, 2, 4, 8, 16, 16, 16};
+    for (int failures = 0; failures < 8; ++failures)
+        EXPECT_EQ(retryDelaySeconds(failures), expected[failures]) << failures;
+    EXPECT_EQ(retryDelaySeconds(1000), 16);
+}
+
+// The exporter behind https and a password, as on a cloud machine: its
+// certificate must be trusted by the system, and its password come from the
+// user's file.
+TEST_F(RemoteSourceTest, HttpsVerifiesTheCertificateAndSendsTheCredentials)
+{
+    if (NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    const QString tls = QStringLiteral(MORAVEL_REMOTE_PAGES "/../tls/localhost");
+    FixtureTree tree;
+    writeMachine(tree);
+    tree.write("web.yml", ("tls_server_config:\n  cert_file: " + tls + ".crt\n  key_file: " + tls
+                           + ".key\nbasic_auth_users:\n"
+                             "  moravel: $2b$04$jCYk1bfMb1QiI.EjY7xUTeKgNLYypQqmuF88Q9ukUadTUX1mdPdGi\n")
+                              .toStdString());
+    NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start({"--web.config.file=" + tree.root() + "/web.yml"})) << exporter.failure().toStdString();
+    QUrl url = exporter.url();
+    url.setScheme("https");
+
+    const auto firstReading = [&](const char* password) {
+        tree.remove("credentials");
+        tree.write("credentials", std::string("moravel:") + password + "\n");
+        QFile::setPermissions(tree.root() + "/credentials", QFile::ReadOwner | QFile::WriteOwner);
+        RemoteSource source(std::get<RemoteEndpoint>(endpointWithCredentials(url, tree.root() + "/credentials")),
+                            scheduler);
+        std::optional<SourceReading> answer;
+        source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
+        processEventsUntil([&] { return answer.has_value(); });
+        return answer ? answer->failure.value_or(QStringLiteral("read")) : QStringLiteral("no answer");
+    };
+    EXPECT_TRUE(firstReading("s3cret").contains(QLatin1String("certificate"), Qt::CaseInsensitive));
+
+    // Trusted the way a user trusts a certificate: by the system, not by Moravel.
+    const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = system;
+    trusting.addCaCertificates(tls + ".crt");
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    EXPECT_EQ(firstReading("s3cret"), QStringLiteral("read"));
+    EXPECT_TRUE(firstReading("guess").contains(QLatin1String("refused the credentials")));
+    QSslConfiguration::setDefaultConfiguration(system);
+}

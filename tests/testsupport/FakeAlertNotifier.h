@@ -1,0 +1,16 @@
+#pragma once
+
+#include "alerts/AlertNotifier.h"
+
+namespace moravel::fixtures {
+
+// Records what would have been shown; `click` plays the user choosing one.
+class FakeAlertNotifier final : public AlertNotifier {
+public:
+    void show(const AlertNotification& notification) override { shown.append(notification); }
+    void click(AlertRule rule) { emit activated(rule); }
+
+    QList<AlertNotification> shown;
+};
+
+}  // namespace moravel::fixtures

@@ -2,15 +2,16 @@
 #include "alerts/AlertCenter.h"
 #include "history/HistoryFile.h"
 #include "island/IslandState.h"
-#include "views/panel/IslandPanel.h"
-#include "views/panel/IslandPanelController.h"
-#include "monitor/TelemetrySource.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/Application.h"
 #include "testsupport/FakeAlertNotifier.h"
+#include "testsupport/FakeScreens.h"
 #include "testsupport/FakeSource.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -22,34 +23,16 @@ using namespace moravel;
 
 namespace {
 
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tests_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);  // outlives every test on purpose
-    (void)app;
-}
-
-class OneScreen final : public ScreenEnvironment {
-public:
-    QPoint pointerPosition() const override { return {}; }
-    QList<PanelScreen> screens() const override { return {screen()}; }
-    std::optional<PanelScreen> mainScreen() const override { return screen(); }
-    static PanelScreen screen()
-    {
-        return {QRect(0, 0, 1440, 900), ScreenDescription{QRectF(0, 0, 1440, 900), 0, {}, {}}, {}};
-    }
-};
-
+// The application on one 1440x900 screen, its history kept in a private folder.
 struct Launch {
     explicit Launch(std::optional<QString> expanded,
                     std::shared_ptr<TelemetrySource> source = std::make_shared<TelemetrySource>())
         : delegate(AppEnvironment{scheduler, defaults, loginItem, std::move(source),
-                                  [] { return std::make_unique<OneScreen>(); },
+                                  [] {
+                                      auto screens = std::make_unique<fixtures::FakeScreens>();
+                                      screens->list = {fixtures::FakeScreens::screen({0, 0, 1440, 900})};
+                                      return screens;
+                                  },
                                   [](Scheduler&, DefaultsStore&) { return std::make_unique<fixtures::StubUpdater>(); },
                                   std::move(expanded),
                                   [this] {
@@ -60,6 +43,7 @@ struct Launch {
                                   state.filePath("history.json")})
     {
     }
+    const bool hasApplication = (fixtures::ensureApplication<QApplication>(), true);  // before anything below
     QTemporaryDir state;
     fixtures::FakeAlertNotifier* notifier = nullptr;
     VirtualScheduler scheduler;
@@ -70,20 +54,26 @@ struct Launch {
 
 }  // namespace
 
-TEST(AppDelegate, LaunchShowsThePlacedIslandThenStartsSampling)
+// Launched open (as with MORAVEL_ISLAND_EXPANDED=1): the island is placed and
+// shown, sampling starts with one sample, the updater reports to the
+// coordinator, Escape reaches the island; quitting stops the sampling.
+TEST(AppDelegate, LaunchShowsThePlacedIslandStartsSamplingAndQuitStopsIt)
 {
-    ensureApplication();
-    Launch launch(std::nullopt);
+    Launch launch(QStringLiteral("1"));
     launch.delegate.applicationWillTerminate();  // before launch: nothing to stop
     EXPECT_EQ(launch.delegate.monitor(), nullptr);
 
     launch.delegate.applicationDidFinishLaunching();
     ASSERT_TRUE(launch.delegate.monitor());
     EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);  // the first sample, before any tick
-    IslandPanel& panel = launch.delegate.panelController()->panel();
-    EXPECT_TRUE(panel.isVisible());
-    EXPECT_EQ(panel.geometry(), QRect(720 - 180, 0, 361, 40));  // placed before it was shown
+    IslandPanelController& controller = *launch.delegate.panelController();
+    EXPECT_TRUE(controller.panel().isVisible());
+    EXPECT_EQ(controller.panel().geometry(), QRect(720 - 290, 0, 580, 440));
     EXPECT_EQ(launch.delegate.updater()->delegate(), &launch.delegate.updateCheckCoordinator());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&controller.panel(), &escape);
+    EXPECT_FALSE(controller.state().isLockedOpen());
+    EXPECT_FALSE(controller.state().showsExpandedContent());
 
     launch.delegate.applicationWillTerminate();
     EXPECT_FALSE(launch.delegate.monitor()->isStarted());
@@ -91,23 +81,8 @@ TEST(AppDelegate, LaunchShowsThePlacedIslandThenStartsSampling)
     EXPECT_EQ(launch.delegate.monitor()->updateCount(), 1);
 }
 
-TEST(AppDelegate, StartingExpandedPlacesTheExpandedFrameAndEscapeWorks)
-{
-    ensureApplication();
-    Launch launch(QStringLiteral("1"));
-    launch.delegate.applicationDidFinishLaunching();
-    IslandPanelController& controller = *launch.delegate.panelController();
-    EXPECT_EQ(controller.panel().geometry(), QRect(720 - 290, 0, 580, 440));
-
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&controller.panel(), &escape);
-    EXPECT_FALSE(controller.state().isLockedOpen());
-    EXPECT_FALSE(controller.state().showsExpandedContent());
-}
-
 TEST(AppDelegate, AClickOnAnAlertOpensTheIslandPinnedOnItsTabAndQuitKeepsTheHistory)
 {
-    ensureApplication();
     auto source = std::make_shared<fixtures::FakeSource>();
     source->initial.memoryTotal = 100;
     source->everySecond = [](SystemSnapshot& next) { next.memoryPercent = 97; };

@@ -57,10 +57,3 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
     }
 }
 
-TEST(CommandLine, HelpDocumentsTheEnvironmentAndVersionNamesTheProgram)
-{
-    const QString help = std::get<ShowText>(parse({"--help"})).text;
-    EXPECT_TRUE(help.contains("MORAVEL_PROC_ROOT"));
-    EXPECT_TRUE(help.contains("MORAVEL_SYS_ROOT"));
-    EXPECT_TRUE(std::get<ShowText>(parse({"--version"})).text.startsWith("moravel "));
-}

@@ -35,19 +35,18 @@ public:
 
 }  // namespace
 
-TEST(IslandJson, EncodesTheExactCompactForms)
+TEST(IslandJson, WritesTheExactCompactFormsAndReadsAnyKeyOrder)
 {
     EXPECT_EQ(encodeIslandPreferences(IslandPreferences{}), defaultDocument);
     EXPECT_EQ(encodeCollapsedMetricPreferences({}), QByteArray("[]"));
-    const IslandPreferences custom{{{K::power, false}, {K::memory, true}}, false, MetricKind::network, false};
+    // The two switches set apart, so neither can take the other's place.
+    const IslandPreferences custom{{{K::power, false}, {K::memory, true}}, false, MetricKind::network, true};
     EXPECT_EQ(encodeIslandPreferences(custom),
               QByteArray(R"({"collapsedMetrics":[{"kind":"power","isVisible":false},{"kind":"memory","isVisible":true}],)"
-                         R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":false})"));
+                         R"("expandOnHover":false,"selectedMetric":"Network","showPowerFlow":true})"));
     EXPECT_EQ(decodeIslandPreferences(encodeIslandPreferences(custom)), custom);
-}
 
-TEST(IslandJson, AcceptsAnyKeyOrderWhitespaceAndUnknownKeys)
-{
+    // Read back in any key order, with whitespace and unknown keys.
     const QByteArray reordered = R"( { "showPowerFlow" : false, "selectedMetric":"CPU", "note": [1, {}],
         "collapsedMetrics":[ {"isVisible":false,"kind":"memory"} ], "expandOnHover":true } )";
     EXPECT_EQ(decodeIslandPreferences(reordered),
@@ -55,7 +54,9 @@ TEST(IslandJson, AcceptsAnyKeyOrderWhitespaceAndUnknownKeys)
     EXPECT_EQ(decodeCollapsedMetricPreferences("[]"), CollapsedMetricPreferences{});
 }
 
-TEST(IslandJson, RejectsTheWholeListForAnyFaultyEntry)
+// One faulty entry rejects the whole list, one missing or wrong member the
+// whole document.
+TEST(IslandJson, RejectsAnyFaultyEntryOrMember)
 {
     const char* faulty[] = {
         R"([{"kind":"cpu"}])", R"([{"isVisible":true}])",                                 // a key missing
@@ -67,10 +68,7 @@ TEST(IslandJson, RejectsTheWholeListForAnyFaultyEntry)
     };
     for (const char* json : faulty)
         EXPECT_EQ(decodeCollapsedMetricPreferences(json), std::nullopt) << json;
-}
 
-TEST(IslandJson, RejectsTheWholeDocumentForAnyMissingOrWrongMember)
-{
     const std::pair<QByteArray, QByteArray> faults[] = {
         {R"(,"showPowerFlow":true)", ""}, {R"(,"expandOnHover":true)", ""}, {R"(,"selectedMetric":"Overview")", ""},
         {R"("Overview")", R"("overview")"}, {R"("Overview")", R"("Disk")"}, {R"("Overview")", "0"},

@@ -26,9 +26,12 @@ QString shown(const IslandDisplayGeometry& g) { return QStringLiteral("%1x%2").a
 // of each change, not just where the island ends up.
 class StateHarness {
 public:
-    explicit StateHarness(std::optional<QString> environment = std::nullopt)
-        : state(std::make_unique<IslandState>(store, scheduler, std::move(environment)))
+    // `stored`: the preferences document found in the store at start.
+    explicit StateHarness(std::optional<QString> environment = std::nullopt, const QByteArray& stored = {})
     {
+        if (!stored.isEmpty())
+            store.setData(documentKey, stored);
+        state = std::make_unique<IslandState>(store, scheduler, std::move(environment));
         watch(&IslandState::isExpandedChanged, "isExpanded");
         watch(&IslandState::showsExpandedContentChanged, "content");
         watch(&IslandState::isLockedOpenChanged, "lockedOpen");
@@ -83,15 +86,17 @@ private:
 
 }  // namespace
 
+// MORAVEL_ISLAND_EXPANDED: "1" starts open and pinned, "hover" open until
+// the pointer leaves; anything else, even a near miss, is ignored. The older
+// KORVEL_ISLAND_EXPANDED counts only where the new name is unset.
 TEST(IslandState, StartUpOverrideFromTheEnvironment)
 {
     const struct {
         std::optional<QString> value;
         bool expanded;
         bool locked;
-    } cases[] = {{"1", true, true},       {"hover", true, false},  {std::nullopt, false, false},
-                 {"Hover", false, false}, {"HOVER", false, false}, {"hover ", false, false},
-                 {"true", false, false},  {"01", false, false},    {QString(), false, false}};
+    } cases[] = {{"1", true, true},        {"hover", true, false}, {std::nullopt, false, false},
+                 {"Hover", false, false}, {"01", false, false},   {QString(), false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value.value_or("<absent>").toStdString());
         StateHarness h(c.value);
@@ -101,28 +106,21 @@ TEST(IslandState, StartUpOverrideFromTheEnvironment)
         EXPECT_FALSE(h.state->isMorphing());
         EXPECT_EQ(h.scheduler.pendingCount(), 0);
     }
-}
 
-TEST(IslandState, StartUpOverrideReadsTheMoravelNameFirst)
-{
     const struct {
         const char* moravel;
         const char* korvel;
         std::optional<QString> read;
-    } cases[] = {{nullptr, nullptr, std::nullopt}, {"1", nullptr, "1"}, {nullptr, "hover", "hover"},
+    } names[] = {{nullptr, nullptr, std::nullopt}, {"1", nullptr, "1"}, {nullptr, "hover", "hover"},
                  {"hover", "1", "hover"}, {"", "1", ""}};
-    for (const auto& c : cases) {
-        for (auto [name, value] : {std::pair{IslandState::expandedEnvironmentVariable, c.moravel},
-                                   std::pair{IslandState::legacyExpandedEnvironmentVariable, c.korvel}}) {
-            if (value)
-                qputenv(name, value);
-            else
-                qunsetenv(name);
-        }
+    const auto set = [](const char* name, const char* value) { value ? qputenv(name, value) : qunsetenv(name); };
+    for (const auto& c : names) {
+        set(IslandState::expandedEnvironmentVariable, c.moravel);
+        set(IslandState::legacyExpandedEnvironmentVariable, c.korvel);
         EXPECT_EQ(IslandState::expandedEnvironmentFromProcess(), c.read);
     }
-    qunsetenv(IslandState::expandedEnvironmentVariable);
-    qunsetenv(IslandState::legacyExpandedEnvironmentVariable);
+    set(IslandState::expandedEnvironmentVariable, nullptr);
+    set(IslandState::legacyExpandedEnvironmentVariable, nullptr);
 }
 
 // Each row scripts pointer moves, requests and time, and lists every
@@ -178,85 +176,33 @@ TEST(IslandState, TransitionSequences)
     }
 }
 
-TEST(IslandState, LoadsStoredChoicesWithoutSavingThem)
+// Stored choices load without a write; a choice is saved, and told, only
+// when it changes. A state destroyed midway leaves no work behind.
+TEST(IslandState, ChoicesLoadWithoutWritingAndSaveOnlyWhenTheyChange)
 {
-    MemoryDefaultsStore store;
-    store.setData(documentKey, R"({"collapsedMetrics":[{"kind":"cpu","isVisible":true}],"expandOnHover":false,)"
-                               R"("selectedMetric":"Power","showPowerFlow":false})");
-    VirtualScheduler scheduler;
-    IslandState state(store, scheduler, std::nullopt);
-    EXPECT_FALSE(state.expandOnHover());
-    EXPECT_EQ(state.selectedMetric(), MetricKind::power);
-    EXPECT_FALSE(state.showPowerFlow());
-    EXPECT_EQ(state.visibleCollapsedMetricKinds(), (QList<K>{K::cpu, K::network, K::memory, K::power}));
-    EXPECT_EQ(store.writeCount(), 1);  // only the setData above
-}
+    StateHarness h(std::nullopt, R"({"collapsedMetrics":[{"kind":"cpu","isVisible":true}],"expandOnHover":false,)"
+                                 R"("selectedMetric":"Power","showPowerFlow":true})");
+    EXPECT_FALSE(h.state->expandOnHover());
+    EXPECT_EQ(h.state->selectedMetric(), MetricKind::power);
+    EXPECT_EQ(h.state->visibleCollapsedMetricKinds(), (QList<K>{K::cpu, K::network, K::memory, K::power}));
+    EXPECT_EQ(h.store.writeCount(), 1);  // only the document put there
 
-TEST(IslandState, PendingWorkDiesWithTheState)
-{
-    StateHarness h;
+    h.state->setSelectedMetric(MetricKind::power);
+    h.state->setExpandOnHover(false);
+    h.state->setShowPowerFlow(true);
+    EXPECT_EQ(h.store.writeCount(), 1);
+    h.state->setSelectedMetric(MetricKind::network);
+    EXPECT_EQ(h.store.writeCount(), 3);  // one save: the document and the older list
+    h.state->setShowPowerFlow(false);
+    EXPECT_EQ(h.take(), (QStringList{"0 selectedMetric=Network", "0 powerFlow=false"}));
+    const IslandPreferences expected{CollapsedMetricConfiguration::normalized({{K::cpu, true}}), false,
+                                     MetricKind::network, false};
+    EXPECT_EQ(h.store.data(documentKey), encodeIslandPreferences(expected));
+
     h.run("expand out");
     h.state.reset();
     h.scheduler.advance(2);
     EXPECT_EQ(h.scheduler.pendingCount(), 0);
-}
-
-TEST(IslandState, PersistedChoicesSaveOnlyWhenTheyChange)
-{
-    StateHarness h;
-    const int writesAfterLoad = h.store.writeCount();
-    h.state->setSelectedMetric(MetricKind::overview);
-    h.state->setExpandOnHover(true);
-    h.state->setShowPowerFlow(true);
-    EXPECT_EQ(h.store.writeCount(), writesAfterLoad);
-
-    h.state->setSelectedMetric(MetricKind::network);
-    EXPECT_EQ(h.store.writeCount(), writesAfterLoad + 2);  // one save: the document and the older list
-    h.state->setShowPowerFlow(false);
-    EXPECT_EQ(h.take(), (QStringList{"0 selectedMetric=Network", "0 powerFlow=false"}));
-    IslandPreferences expected;
-    expected.selectedMetric = MetricKind::network;
-    expected.showPowerFlow = false;
-    EXPECT_EQ(h.store.data(documentKey), encodeIslandPreferences(expected));
-}
-
-TEST(IslandState, ListWritesAlwaysNotifyButPlainWritesDoNotSave)
-{
-    StateHarness h;
-    const int writes = h.store.writeCount();
-    const CollapsedMetricPreferences same = h.state->collapsedMetricPreferences();
-    h.state->setCollapsedMetricPreferences(same);
-    h.state->setCollapsedMetricPreferences(same);
-    h.state->setLockedOpen(true);
-    h.state->setDisplayGeometry({200, 32});
-    h.state->setDisplayGeometry({200, 32});
-    const QString list = shown(same);
-    EXPECT_EQ(h.take(), (QStringList{"0 metrics=" + list, "0 metrics=" + list, "0 lockedOpen=true",
-                                     "0 geometry=200x32"}));
-    EXPECT_EQ(h.store.writeCount(), writes);
-}
-
-TEST(IslandState, TheLastVisibleReadingCannotBeHidden)
-{
-    StateHarness h;
-    h.state->applyLayoutPreset(CollapsedMetricLayoutPreset::minimal);
-    h.state->setCollapsedMetric(K::memory, false);
-    h.take();
-    const int writes = h.store.writeCount();
-
-    EXPECT_FALSE(h.state->canHideCollapsedMetric(K::cpu));
-    EXPECT_TRUE(h.state->canHideCollapsedMetric(K::power));
-    h.state->setCollapsedMetric(K::cpu, false);
-    h.state->setCollapsedMetric(K::power, false);
-    EXPECT_EQ(h.take(), QStringList{});
-    EXPECT_EQ(h.store.writeCount(), writes);
-    EXPECT_TRUE(h.state->isCollapsedMetricVisible(K::cpu));
-
-    h.state->setCollapsedMetric(K::power, true);
-    EXPECT_EQ(h.take().size(), 1);
-    EXPECT_EQ(h.state->visibleCollapsedMetricKinds(), (QList<K>{K::cpu, K::power}));
-    EXPECT_EQ(h.store.data(QString::fromLatin1(CollapsedMetricConfiguration::storageKey)),
-              encodeCollapsedMetricPreferences(h.state->collapsedMetricPreferences()));
 }
 
 TEST(IslandState, MovesFollowTheUsualListMoveMeaning)
@@ -282,13 +228,3 @@ TEST(IslandState, MovesFollowTheUsualListMoveMeaning)
     }
 }
 
-TEST(IslandState, PersistingKeepsTheListAsItIsInMemory)
-{
-    StateHarness h;
-    const CollapsedMetricPreferences duplicated{{K::cpu, true}, {K::cpu, false}};
-    h.state->setCollapsedMetricPreferences(duplicated);
-    h.state->persistPreferences();
-    EXPECT_EQ(h.state->collapsedMetricPreferences(), duplicated);
-    EXPECT_EQ(decodeIslandPreferences(*h.store.data(documentKey))->collapsedMetrics,
-              CollapsedMetricConfiguration::normalized(duplicated));
-}

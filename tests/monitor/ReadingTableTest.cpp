@@ -19,30 +19,13 @@ TEST(ReadingTable, LevelsAreInclusiveAndJudgedOnTheUnroundedValue)
         {MetricKind::memory, 74.9, Level::normal}, {MetricKind::memory, 75, Level::elevated},
         {MetricKind::memory, 84.9, Level::elevated}, {MetricKind::memory, 85, Level::high},
         {MetricKind::memory, 92.9, Level::high},   {MetricKind::memory, 93, Level::critical},
+        {MetricKind::swap, 49.9, Level::normal},   {MetricKind::swap, 90, Level::critical},
         {MetricKind::cpu, NAN, Level::normal},     {MetricKind::network, 1e12, Level::normal},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << ReadingTable::of(row.kind).key << ' ' << row.value);
         EXPECT_EQ(ReadingTable::level(row.kind, row.value), row.expected);
     }
-}
-
-// The stored forms are exact: a tab by its title, a collapsed reading by its
-// key, and nothing that is neither.
-TEST(ReadingTable, StoredFormsMatchOnlyWhatTheyName)
-{
-    for (MetricKind tab : ReadingTable::tabs())
-        EXPECT_EQ(ReadingTable::tabFromTitle(QString::fromLatin1(ReadingTable::of(tab).title)), tab);
-    for (MetricKind kind : ReadingTable::collapsedKinds()) {
-        ASSERT_TRUE(ReadingTable::of(kind).collapsed) << ReadingTable::of(kind).key;
-        EXPECT_EQ(ReadingTable::collapsedKindFromKey(QString::fromLatin1(ReadingTable::of(kind).key)), kind);
-    }
-    for (const char* text : {"cpu", "Disk", "overview", "", "CPU "})
-        EXPECT_EQ(ReadingTable::tabFromTitle(QString::fromLatin1(text)), std::nullopt) << text;
-    for (const char* text : {"CPU", "overview", "disk", "Network"})
-        EXPECT_EQ(ReadingTable::collapsedKindFromKey(QString::fromLatin1(text)), std::nullopt) << text;
-    EXPECT_EQ(ReadingTable::tabs(), (QList<MetricKind>{MetricKind::overview, MetricKind::cpu, MetricKind::memory,
-                                                       MetricKind::network, MetricKind::power}));
 }
 
 TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)

@@ -12,18 +12,20 @@ using moravel::fixtures::FakeSource;
 
 namespace {
 
+BatteryRegistry dischargingAt(double watts)
+{
+    BatteryRegistry registry;
+    registry.amperageMilliamps = -watts * 100;
+    registry.voltageMillivolts = 10'000;
+    return registry;
+}
+
 class SystemMonitorTest : public ::testing::Test {
 protected:
     SystemMonitorTest()
     {
         telemetry->initial.memoryTotal = 1000 * 1024;
         monitor = std::make_unique<SystemMonitor>(scheduler, telemetry);
-    }
-
-    void refreshAfter(double seconds)
-    {
-        scheduler.advance(seconds);
-        monitor->refresh();
     }
 
     VirtualScheduler scheduler;
@@ -33,7 +35,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SystemMonitorTest, StartTakesOneSampleBeforeTheFirstTickAndOnlyOnce)
+TEST_F(SystemMonitorTest, OneSampleAtStartThenOneTimerAndStopKeepsCountAndHistory)
 {
     EXPECT_EQ(monitor->snapshot().memoryTotal, 1000u * 1024);  // the source's, before any reading
     int snapshots = 0;
@@ -46,7 +48,12 @@ TEST_F(SystemMonitorTest, StartTakesOneSampleBeforeTheFirstTickAndOnlyOnce)
     scheduler.advance(10.01);
     EXPECT_EQ(monitor->updateCount(), 12);  // one timer, not two
     EXPECT_EQ(snapshots, 12);
-    EXPECT_EQ(monitor->history().size(), 12);
+
+    monitor->stop();
+    scheduler.advance(5);
+    monitor->start();
+    EXPECT_EQ(monitor->updateCount(), 13);
+    EXPECT_EQ(monitor->history().size(), 13);
 }
 
 // The headless mode's lines: never the first refresh (rates need two), and
@@ -83,23 +90,13 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
 
 TEST_F(SystemMonitorTest, HistoryKeepsTheNewestHour)
 {
-    for (int i = 0; i < 3601; ++i)
-        refreshAfter(1);
+    for (int i = 0; i < 3601; ++i) {
+        scheduler.advance(1);
+        monitor->refresh();
+    }
     ASSERT_EQ(monitor->history().size(), 3600);
     // The first sample was taken at t = 1 s; the oldest kept is the second one.
     EXPECT_EQ(scheduler.currentDateTime().addSecs(-3599), monitor->history().first().time);
-}
-
-TEST_F(SystemMonitorTest, StopThenStartContinuesTheCountAndKeepsTheHistory)
-{
-    monitor->start();
-    scheduler.advance(2);
-    monitor->stop();
-    scheduler.advance(5);
-    EXPECT_EQ(monitor->updateCount(), 3);
-    monitor->start();
-    EXPECT_EQ(monitor->updateCount(), 4);
-    EXPECT_EQ(monitor->history().size(), 4);
 }
 
 TEST_F(SystemMonitorTest, BatteryOnOddCountsDiskOnFirstAndEvery30thKeepingTheLastOnFailure)
@@ -178,14 +175,51 @@ TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
     monitor->refresh();
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 0);
 
-    BatteryRegistry discharging;
-    discharging.amperageMilliamps = -750;
-    discharging.voltageMillivolts = 12'000;  // 9 W
-    telemetry->battery = discharging;
+    telemetry->battery = dischargingAt(9);
     monitor->refresh();
     monitor->refresh();
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 9);
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::batteryPower], 9);
+}
+
+// A burst of power-source changes: one read each, then one trailing read
+// 0.18 s after the last; stopping cancels the trailing one.
+TEST_F(SystemMonitorTest, PowerChangeBurstGivesOneReadEachAndOneTrailingRead)
+{
+    telemetry->battery = dischargingAt(8);
+    monitor->start();
+    ASSERT_TRUE(telemetry->notifyPowerChange);
+    int published = 0;
+    QObject::connect(monitor.get(), &SystemMonitor::snapshotChanged, [&] { ++published; });
+    EXPECT_EQ(telemetry->powerReads, 1);
+    for (int i = 0; i < 3; ++i) {
+        scheduler.advance(0.1);
+        telemetry->notifyPowerChange();
+        EXPECT_EQ(telemetry->powerReads, 2 + i);
+    }
+    scheduler.advance(0.17);  // 0.47 s
+    EXPECT_EQ(telemetry->powerReads, 4);
+    scheduler.advance(0.02);  // past 0.18 s after the third
+    EXPECT_EQ(telemetry->powerReads, 5);
+    EXPECT_EQ(published, 4);
+
+    telemetry->notifyPowerChange();
+    monitor->stop();
+    scheduler.advance(0.5);
+    EXPECT_EQ(telemetry->powerReads, 6);
+}
+
+TEST_F(SystemMonitorTest, WeakPowerReadingKeepsTheLastFigureForUnderTwoSeconds)
+{
+    telemetry->battery = dischargingAt(8);
+    monitor->start();
+    EXPECT_EQ(monitor->snapshot().displayPowerWatts, 8.0);
+    telemetry->battery = dischargingAt(0.03);
+    scheduler.advance(1.5);
+    telemetry->notifyPowerChange();
+    EXPECT_EQ(monitor->snapshot().displayPowerWatts, 8.0);
+    scheduler.advance(0.5);  // the third refresh, 2 s after the last valid figure, reads the battery
+    EXPECT_EQ(monitor->snapshot().displayPowerWatts, std::nullopt);
 }
 
 // What a source does not publish leaves a gap in its series, not a line at zero.

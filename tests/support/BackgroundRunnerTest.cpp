@@ -1,4 +1,5 @@
 #include "support/BackgroundRunner.h"
+#include "testsupport/Application.h"
 
 #include <QCoreApplication>
 
@@ -14,12 +15,7 @@ using namespace moravel;
 // it finds after the runner is gone goes nowhere.
 TEST(ThreadPoolRunner, QuitsWithoutWaitingForAStuckJobAndDropsItsResult)
 {
-    static int argc = 1;
-    static char name[] = "tests_support";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
-
+    fixtures::ensureApplication();
     std::binary_semaphore started(0), release(0), dropped(0);
     bool applied = false;
     QObject owner;

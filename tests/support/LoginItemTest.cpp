@@ -72,47 +72,35 @@ protected:
     QTemporaryDir root;
 };
 
-TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAnEntryThatStartsTheExecutable)
+// On writes an entry that starts the executable, whatever its path holds,
+// and passes the freedesktop validator; off removes it. An entry hidden by
+// the user counts as off, and switching on replaces it.
+TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAValidEntryAndOffRemovesIt)
 {
-    auto item = makeItem(QStringLiteral("/opt/Moravel 2/100% \"real\"/moravel"));
+    auto item = makeItem(QStringLiteral("/opt/Moravel 2/100% \"real\"/mo`ra$v\\el"));
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));  // creates the missing directories too
     EXPECT_TRUE(item.isEnabled());
     const QString contents = QString::fromUtf8(readAll(entry()));
     EXPECT_TRUE(contents.startsWith(QStringLiteral("[Desktop Entry]\n")));
     EXPECT_TRUE(contents.contains(QStringLiteral("\nType=Application\n")));
-    EXPECT_TRUE(contents.contains(u'\n' + QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/moravel")") + u'\n'));
+    const QString exec = QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/mo\\`ra\\$v\\\\el")");
+    EXPECT_TRUE(contents.contains(u'\n' + exec + u'\n'));
     // Nothing but the entry is left behind by the atomic write.
     EXPECT_EQ(QDir(autostart()).entryList(QDir::Files | QDir::Hidden), QStringList{"moravel.desktop"});
-}
+    if (const QString validator = QStandardPaths::findExecutable("desktop-file-validate"); !validator.isEmpty()) {
+        QProcess process;
+        process.start(validator, {entry()});
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().constData();
+    }
 
-TEST_F(XdgAutostartLoginItemTest, WrittenEntryPassesTheDesktopFileValidator)
-{
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (validator.isEmpty())
-        GTEST_SKIP() << "desktop-file-validate is not installed";
-    ASSERT_TRUE(makeItem(QStringLiteral("/opt/My $Apps/mo`ra\\vel 100%")).setEnabled(true));
-    QProcess process;
-    process.start(validator, {entry()});
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardOutput().constData();
-}
-
-TEST_F(XdgAutostartLoginItemTest, SwitchingOffRemovesTheEntry)
-{
-    auto item = makeItem();
-    ASSERT_TRUE(item.setEnabled(true));
     ASSERT_TRUE(item.setEnabled(false));
     EXPECT_FALSE(QFileInfo::exists(entry()));
     EXPECT_FALSE(item.isEnabled());
     EXPECT_TRUE(item.setEnabled(false));  // already off
-}
 
-TEST_F(XdgAutostartLoginItemTest, HiddenEntryIsOffAndSwitchingOnReplacesIt)
-{
-    ASSERT_TRUE(QDir().mkpath(autostart()));
     ASSERT_TRUE(writeFile(entry(), "[Desktop Entry]\nType=Application\nExec=moravel\nHidden=true\n"));
-    auto item = makeItem();
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));
     EXPECT_TRUE(item.isEnabled());

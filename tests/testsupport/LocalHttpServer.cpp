@@ -5,15 +5,6 @@
 
 namespace moravel::fixtures {
 
-void ensureCoreApplication()
-{
-    static int argc = 1;
-    static char name[] = "moravel_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
 bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs)
 {
     const QDeadlineTimer limit(safetyLimitMs);

@@ -9,9 +9,6 @@
 
 namespace moravel::fixtures {
 
-// A QCoreApplication for tests that need Qt's event loop (sockets, network replies).
-void ensureCoreApplication();
-
 // Runs the event loop until `done` holds. The limit only ends a test that has
 // already failed; passing tests never reach it.
 bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs = 5000);

@@ -1,28 +1,25 @@
 #include "ViewTestSupport.h"
 
+#include "testsupport/Application.h"
+
 #include <QApplication>
-#include <QPainter>
+#include <QMouseEvent>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
-#include <memory>
 
 namespace moravel::testing {
 
-void ensureViewApplication()
-{
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tests_views";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt's font caches down from a static destructor
-    // crashes, since their thread storage is already gone by then.
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
-}
+namespace {
+// Every widget test runs in the one offscreen application.
+class ViewApplication final : public ::testing::Environment {
+public:
+    void SetUp() override { fixtures::ensureApplication<QApplication>(); }
+};
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new ViewApplication);
+}  // namespace
 
 QImage renderWidget(QWidget& widget, const QColor& backdrop)
 {
@@ -55,14 +52,22 @@ int countPixels(const QImage& image, const QColor& color, int tolerance)
     return countPixels(image, color, image.rect(), tolerance);
 }
 
-MetricSample sampleAt(const QDateTime& time, double cpu, double memory)
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF position)
 {
-    MetricSample sample;
-    sample.id = QUuid::createUuid();
-    sample.time = time;
-    sample[Series::cpu] = cpu;
-    sample[Series::memory] = memory;
-    return sample;
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, position, widget.mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void click(QWidget& widget, QPointF press, QPointF release)
+{
+    sendMouse(widget, QEvent::MouseButtonPress, press);
+    sendMouse(widget, QEvent::MouseButtonRelease, release);
+}
+
+void click(QWidget& widget, QPointF at)
+{
+    click(widget, at, at);
 }
 
 }  // namespace moravel::testing

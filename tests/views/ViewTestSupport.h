@@ -1,8 +1,16 @@
 #pragma once
 
-#include "monitor/MetricTypes.h"
+#include "monitor/SystemMonitor.h"
+#include "support/MemoryDefaultsStore.h"
+#include "support/VirtualScheduler.h"
+#include "testsupport/FakeSource.h"
+#include "testsupport/Snapshots.h"
+#include "testsupport/StubLoginItem.h"
+#include "testsupport/StubUpdater.h"
+#include "updates/UpdateCheckCoordinator.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QImage>
 #include <QRect>
 
@@ -10,8 +18,18 @@ class QWidget;
 
 namespace moravel::testing {
 
-// The widget tests share one offscreen application, created on first use.
-void ensureViewApplication();
+// What the island's views work with: choices kept in memory, virtual time,
+// an updater and a login item that touch nothing, and a monitor reading a
+// fake source.
+struct ViewServices {
+    MemoryDefaultsStore defaults;
+    VirtualScheduler scheduler;
+    fixtures::StubUpdater updater;
+    UpdateCheckCoordinator coordinator{scheduler};
+    fixtures::StubLoginItem loginItem;
+    std::shared_ptr<fixtures::FakeSource> telemetry = std::make_shared<fixtures::FakeSource>();
+    SystemMonitor monitor{scheduler, telemetry};
+};
 
 // Renders a widget and its children into an image of its size, over the
 // given backdrop (transparent by default; black as on the island).
@@ -22,6 +40,10 @@ QImage renderWidget(QWidget& widget, const QColor& backdrop = Qt::transparent);
 int countPixels(const QImage& image, const QColor& color, const QRect& area, int tolerance = 24);
 int countPixels(const QImage& image, const QColor& color, int tolerance = 24);
 
-MetricSample sampleAt(const QDateTime& time, double cpu = 0, double memory = 0);
+// A left-button press, move or release at `position` in the widget's frame.
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF position);
+// A left-button click: pressed at `press`, let go at `release`.
+void click(QWidget& widget, QPointF press, QPointF release);
+void click(QWidget& widget, QPointF at);
 
 }  // namespace moravel::testing

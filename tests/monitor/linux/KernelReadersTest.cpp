@@ -8,6 +8,8 @@
 #include "monitor/linux/TextFile.h"
 #include "testsupport/FixtureTree.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,10 +26,8 @@ TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
     for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n",
                             "cpu  18446744073709551615 1 0 0 0 0 0 0 0\n"})
         EXPECT_FALSE(parseProcStat(bad)) << bad;
-}
 
-TEST(ProcStat, BusyShareBetweenTwoReadingsStaysWithin0And100)
-{
+    // The busy share between two readings stays within 0 and 100.
     EXPECT_EQ(cpuPercentBetween(std::nullopt, {50, 100}), 0);
     const struct {
         const char* name;
@@ -45,53 +45,45 @@ TEST(ProcStat, BusyShareBetweenTwoReadingsStaysWithin0And100)
         EXPECT_DOUBLE_EQ(cpuPercentBetween(CpuTicks{50, 100}, row.current), row.percent) << row.name;
 }
 
-// Used memory in kB; nothing when the total is missing or garbled.
-TEST(Meminfo, UsedIsTotalLessAvailableCappedAtTotal)
+// Used memory is the total less what is available, capped at the total;
+// nothing when the total is missing or garbled. Swap in use is its total
+// less what is free; none without swap.
+TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
 {
+    const std::string memory = "MemTotal: 1000 kB\nMemAvailable: 500 kB\n";
     const struct {
-        const char* text;
+        std::string text;
         std::optional<uint64_t> usedKb;
+        uint64_t swapUsedKb;
+        uint64_t swapTotalKb;
     } rows[] = {
-        {"MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n", 750},
+        {"MemTotal:       1000 kB\nMemFree:  100 kB\nMemAvailable:   250 kB\n", 750, 0, 0},
         // Old kernels: available estimated from free and caches, less shared memory.
-        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n", 700},
-        {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000},
-        {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt},
-        {"MemTotal: lots kB\n", std::nullopt},
+        {"MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 200 kB\nSReclaimable: 50 kB\nShmem: 100 kB\n",
+         700, 0, 0},
+        {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000, 0, 0},
+        {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt, 0, 0},
+        {"MemTotal: lots kB\n", std::nullopt, 0, 0},
+        {memory + "SwapTotal: 8000 kB\nSwapFree: 6000 kB\n", 500, 2000, 8000},
+        {memory + "SwapTotal: 8000 kB\n", 500, 0, 8000},  // no SwapFree: nothing known to be used
+        {memory + "SwapTotal: 0 kB\nSwapFree: 0 kB\n", 500, 0, 0},
+        {memory + "SwapTotal: 100 kB\nSwapFree: 900 kB\n", 500, 0, 100},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
-        const auto usage = parseMeminfo(row.text);
-        ASSERT_EQ(usage.has_value(), row.usedKb.has_value());
-        if (usage) {
-            EXPECT_EQ(usage->total, 1000u * 1024);
-            EXPECT_EQ(usage->used, *row.usedKb * 1024);
-            EXPECT_DOUBLE_EQ(usage->percent, *row.usedKb / 10.0);
-        }
-    }
-}
-
-TEST(Meminfo, SwapInUseIsTotalLessFreeAndNoneWithoutSwap)
-{
-    const struct {
-        const char* swap;
-        uint64_t usedKb;
-        uint64_t totalKb;
-    } rows[] = {
-        {"SwapTotal: 8000 kB\nSwapFree: 6000 kB\n", 2000, 8000},
-        {"SwapTotal: 8000 kB\n", 0, 8000},  // no SwapFree: nothing known to be used
-        {"SwapTotal: 0 kB\nSwapFree: 0 kB\n", 0, 0},
-        {"SwapTotal: 100 kB\nSwapFree: 900 kB\n", 0, 100},
-        {"", 0, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.swap);
         fixtures::FixtureTree tree;
-        tree.write("proc/meminfo", std::string("MemTotal: 1000 kB\nMemAvailable: 500 kB\n") + row.swap);
+        tree.write("proc/meminfo", row.text);
+        const SnapshotUpdate update = MemoryReader(tree.procRoot().toStdString()).read();
+        ASSERT_EQ(static_cast<bool>(update), row.usedKb.has_value());
+        if (!update)
+            continue;
         SystemSnapshot snapshot;
-        MemoryReader(tree.procRoot().toStdString()).read()(snapshot);
-        EXPECT_EQ(snapshot.swapUsed, row.usedKb * 1024);
-        EXPECT_EQ(snapshot.swapTotal, row.totalKb * 1024);
+        update(snapshot);
+        EXPECT_EQ(snapshot.memoryTotal, 1000u * 1024);
+        EXPECT_EQ(snapshot.memoryUsed, *row.usedKb * 1024);
+        EXPECT_DOUBLE_EQ(snapshot.memoryPercent, *row.usedKb / 10.0);
+        EXPECT_EQ(snapshot.swapUsed, row.swapUsedKb * 1024);
+        EXPECT_EQ(snapshot.swapTotal, row.swapTotalKb * 1024);
     }
 }
 
@@ -108,12 +100,6 @@ TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
     EXPECT_EQ(interfaces[1].name, "eth0");
     EXPECT_EQ(interfaces[1].received, 18446744073709551615ull);  // full 64-bit counters
     EXPECT_EQ(interfaces[1].sent, 42u);
-}
-
-TEST(NetDev, InterfaceFlagsAreHexadecimal)
-{
-    EXPECT_EQ(parseInterfaceFlags("0x1003\n"), 0x1003u);
-    EXPECT_FALSE(parseInterfaceFlags("up"));
 }
 
 namespace {
@@ -154,15 +140,10 @@ TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
         EXPECT_EQ(receivedOfCounted(row.states), row.received) << row.name;
 }
 
-#include "monitor/linux/NetworkCounters.h"
-#include "testsupport/FixtureTree.h"
-
-#include <QDir>
-
 TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
 {
     using Counted = std::vector<InterfaceCounters>;
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
     tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
@@ -187,7 +168,7 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
 
 TEST(NetworkCounters, KeepNoFileOpenPerInterface)
 {
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     std::string rows = "h\nh\n";
     for (int i = 0; i < 50; ++i) {
         const std::string name = "veth" + std::to_string(i);
@@ -205,7 +186,7 @@ TEST(NetworkCounters, KeepNoFileOpenPerInterface)
 // A FIFO, socket or device in a copied tree would block a reader for good.
 TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
 {
-    moravel::fixtures::FixtureTree tree;
+    fixtures::FixtureTree tree;
     tree.makeFifo("proc/stat");
     const std::string stat = (tree.procRoot() + "/stat").toStdString();
     EXPECT_EQ(readTextFile(stat), std::nullopt);

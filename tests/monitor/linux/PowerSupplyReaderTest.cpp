@@ -1,5 +1,4 @@
 #include "monitor/PowerRules.h"
-#include "monitor/PowerRules.h"
 #include "monitor/linux/PowerSupplyReader.h"
 #include "testsupport/FixtureTree.h"
 
@@ -64,83 +63,56 @@ TEST(SupplyNumber, AcceptsOnlyWholeSoundIntegers)
     EXPECT_EQ(attributes.size(), 3u);
 }
 
-TEST_F(PowerSupplyTree, DischargingAndChargingAt1500mAAnd12VBothGive18W)
-{
-    mains(false);
-    laptopBattery({{"status", "Discharging"}, {"current_now", "-1500000"}, {"voltage_now", "12000000"}});
-    EXPECT_DOUBLE_EQ(snapshot().batteryPowerWatts, 18.0);
-    EXPECT_FALSE(snapshot().isExternalPowerConnected);
-
-    mains(true);
-    laptopBattery({{"status", "Charging"}, {"current_now", "1500000"}});
-    const SystemSnapshot charging = snapshot();
-    EXPECT_DOUBLE_EQ(charging.batteryPowerWatts, 18.0);
-    EXPECT_TRUE(charging.isExternalPowerConnected);
-    EXPECT_TRUE(charging.isCharging);
-
-    tree.remove("sys/class/power_supply/BAT0");  // power_now stands in for the current
-    laptopBattery({{"status", "Discharging"}, {"power_now", "18000000"}});
-    EXPECT_DOUBLE_EQ(snapshot().batteryPowerWatts, 18.0);
-}
-
-// Minutes from the driver's own estimate, else from energy or charge over the rate;
-// nothing without a rate, past 65534 minutes, or when full.
-TEST(PowerSupplyTimeRemaining, Cases)
-{
-    const struct {
-        const char* name;
-        bool onMains;
-        Attributes battery;
-        std::optional<int64_t> minutes;
-    } rows[] = {
-        {"energy over power", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "15000000"}}, 120},
-        {"driver estimate wins", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "15000000"},
-                                         {"time_to_empty_now", "60"}}, 1},
-        {"charge over current", false, {{"status", "Discharging"}, {"charge_now", "2000000"}, {"current_now", "-1000000"}}, 120},
-        {"time to full", true, {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"},
-                                {"current_now", "1000000"}}, 180},
-        {"no rate", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "0"}}, std::nullopt},
-        {"huge", false, {{"status", "Discharging"}, {"energy_now", "30000000"}, {"power_now", "1"}}, std::nullopt},
-        {"65534", false, {{"status", "Discharging"}, {"time_to_empty_now", std::to_string(65534 * 60)}}, 65534},
-        {"full", true, {{"status", "Full"}, {"energy_now", "30000000"}, {"power_now", "15000000"}}, std::nullopt},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        PowerSupplies supplies;
-        supplies.mains(row.onMains);
-        supplies.laptopBattery(row.battery);
-        EXPECT_EQ(supplies.snapshot().minutesRemaining, row.minutes);
-    }
-}
-
-// Which supply tells whether the computer is on external power and charging.
+// Which supply tells whether the computer is on external power, charging or
+// full; minutes from the driver's own estimate, else from energy or charge
+// over the rate (to empty, or to full while charging), nothing without a rate,
+// past 65534 minutes, or when full.
 TEST(PowerSupplyStatus, Cases)
 {
+    enum { external = 1, charging = 2, full = 4 };
+    const auto discharging = [](Attributes attributes) {
+        attributes.emplace("status", "Discharging");
+        return attributes;
+    };
     const struct {
         const char* name;
-        std::optional<bool> mainsOnline;
-        const char* status;
-        bool external;
-        bool charging;
-        bool full;
+        std::optional<bool> mains;
+        Attributes battery;
+        int state;
+        std::optional<int64_t> minutes;
     } rows[] = {
-        {"on battery, Charging is ignored", false, "Charging", false, false, false},
-        {"on battery, Full is ignored", false, "Full", false, false, false},
-        {"no adapter supply, Charging", std::nullopt, "Charging", true, true, false},
-        {"no adapter supply, Not charging", std::nullopt, "Not charging", true, false, false},
-        {"no adapter supply, Discharging", std::nullopt, "Discharging", false, false, false},
-        {"mains, Full", true, "Full", true, false, true},
+        {"on battery, Charging is ignored", false, {{"status", "Charging"}}, 0, std::nullopt},
+        {"on battery, Full is ignored", false, {{"status", "Full"}}, 0, std::nullopt},
+        {"no adapter supply, Charging", {}, {{"status", "Charging"}}, external | charging, std::nullopt},
+        {"no adapter supply, Not charging", {}, {{"status", "Not charging"}}, external, std::nullopt},
+        {"no adapter supply, Discharging", {}, {{"status", "Discharging"}}, 0, std::nullopt},
+        {"full", true, {{"status", "Full"}, {"energy_now", "30000000"}, {"power_now", "15000000"}}, external | full,
+         std::nullopt},
+        {"energy over power", false, discharging({{"energy_now", "30000000"}, {"power_now", "15000000"}}), 0, 120},
+        {"driver estimate wins", false,
+         discharging({{"energy_now", "30000000"}, {"power_now", "15000000"}, {"time_to_empty_now", "60"}}), 0, 1},
+        {"charge over current", false, discharging({{"charge_now", "2000000"}, {"current_now", "-1000000"}}), 0, 120},
+        {"no rate", false, discharging({{"energy_now", "30000000"}, {"power_now", "0"}}), 0, std::nullopt},
+        {"huge", false, discharging({{"energy_now", "30000000"}, {"power_now", "1"}}), 0, std::nullopt},
+        {"65534", false, discharging({{"time_to_empty_now", std::to_string(65534 * 60)}}), 0, 65534},
+        {"time to full from charge", true,
+         {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"}, {"current_now", "1000000"}},
+         external | charging, 180},
+        {"time to full from energy", true,
+         {{"status", "Charging"}, {"energy_now", "20000000"}, {"energy_full", "50000000"}, {"power_now", "15000000"}},
+         external | charging, 120},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         PowerSupplies supplies;
-        if (row.mainsOnline)
-            supplies.mains(*row.mainsOnline);
-        supplies.laptopBattery({{"status", row.status}});
+        if (row.mains)
+            supplies.mains(*row.mains);
+        supplies.laptopBattery(row.battery);
         const SystemSnapshot next = supplies.snapshot();
-        EXPECT_EQ(next.isExternalPowerConnected, row.external);
-        EXPECT_EQ(next.isCharging, row.charging);
-        EXPECT_EQ(next.isFullyCharged, row.full);
+        EXPECT_EQ(next.isExternalPowerConnected, (row.state & external) != 0);
+        EXPECT_EQ(next.isCharging, (row.state & charging) != 0);
+        EXPECT_EQ(next.isFullyCharged, (row.state & full) != 0);
+        EXPECT_EQ(next.minutesRemaining, row.minutes);
         EXPECT_DOUBLE_EQ(next.systemInputWatts, 0.0);  // no measurements, no input power
     }
 }
@@ -214,6 +186,7 @@ TEST(SeveralBatteries, CountTogether)
 
 TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 {
+    EXPECT_FALSE(registry().hasBattery);  // no power_supply class at all
     supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
     supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
     const SystemSnapshot next = snapshot();
@@ -223,8 +196,11 @@ TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
     EXPECT_DOUBLE_EQ(next.systemInputWatts, 0);
 }
 
-// Figures no battery or adapter of a computer can give are clamped or dropped.
-TEST(PowerSupplyOutOfRange, Cases)
+// The battery's power whatever the sign of its current, or from power_now;
+// its charge from capacity, else energy, else charge; the uevent fills in
+// what single files lack. Figures no battery or adapter of a computer can
+// give are clamped or dropped.
+TEST(BatteryFigures, Cases)
 {
     const struct {
         const char* name;
@@ -234,6 +210,16 @@ TEST(PowerSupplyOutOfRange, Cases)
         double batteryWatts;
         int64_t adapterWatts;
     } rows[] = {
+        {"discharging at 1.5 A and 12 V", {{"current_now", "-1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
+        {"charging at 1.5 A and 12 V",
+         {{"status", "Charging"}, {"current_now", "1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
+        {"power_now in place of the current", {{"power_now", "18000000"}}, {}, 0, 18, 0},
+        {"uevent",
+         {{"uevent", "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64"}, {"voltage_now", "12000000"}}, {},
+         64, 18, 0},
+        {"energy", {{"energy_now", "25000000"}, {"energy_full", "50000000"}}, {}, 50, 0, 0},
+        {"a worn battery over its full charge", {{"charge_now", "3100000"}, {"charge_full", "3000000"}}, {}, 100, 0, 0},
+        {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, 0, 0, 0},
         {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
         {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
          {}, 50, 0, 0},
@@ -263,27 +249,11 @@ TEST(PowerSupplyOutOfRange, Cases)
     EXPECT_EQ(next.batteryPercent, 0);
 }
 
-TEST_F(PowerSupplyTree, CapacityFallsBackToEnergyThenCharge)
-{
-    laptopBattery({{"energy_now", "25000000"}, {"energy_full", "50000000"}});
-    EXPECT_EQ(snapshot().batteryPercent, 50);
-
-    tree.remove("sys/class/power_supply/BAT0");
-    laptopBattery({{"charge_now", "3100000"}, {"charge_full", "3000000"}});  // a worn battery over its "full"
-    EXPECT_EQ(snapshot().batteryPercent, 100);
-
-    laptopBattery({{"charge_full", "0"}});
-    EXPECT_EQ(snapshot().batteryPercent, 0);
-}
-
 TEST_F(PowerSupplyTree, GarbageAttributesTakeTheDefaults)
 {
     supply("AC", {{"type", "Mains"}, {"online", "yes"}});
-    laptopBattery({{"capacity", "full"},
-                   {"status", ""},
-                   {"current_now", "99999999999999999999"},
-                   {"voltage_now", "12V"},
-                   {"time_to_empty_now", "-5"}});
+    laptopBattery({{"capacity", "full"}, {"status", ""}, {"current_now", "99999999999999999999"},
+                   {"voltage_now", "12V"}, {"time_to_empty_now", "-5"}});
     const BatteryRegistry read = registry();
     EXPECT_EQ(read.currentCapacity, 0);
     EXPECT_FALSE(read.externalConnected);
@@ -291,18 +261,3 @@ TEST_F(PowerSupplyTree, GarbageAttributesTakeTheDefaults)
     EXPECT_EQ(read.timeRemainingMinutes, 0);
 }
 
-TEST_F(PowerSupplyTree, UeventSuppliesWhatTheSingleFilesLack)
-{
-    tree.write("sys/class/power_supply/BAT0/uevent",
-               "POWER_SUPPLY_NAME=BAT0\nPOWER_SUPPLY_TYPE=Battery\nPOWER_SUPPLY_STATUS=Discharging\n"
-               "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64\n");
-    supply("BAT0", {{"voltage_now", "12000000"}});
-    const SystemSnapshot next = snapshot();
-    EXPECT_EQ(next.batteryPercent, 64);
-    EXPECT_DOUBLE_EQ(next.batteryPowerWatts, 18.0);
-}
-
-TEST_F(PowerSupplyTree, NoPowerSupplyClassMeansNoBattery)
-{
-    EXPECT_FALSE(registry().hasBattery);
-}

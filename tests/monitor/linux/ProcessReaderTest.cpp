@@ -97,17 +97,16 @@ TEST(ProcessName, Cases)
     }
 }
 
-TEST(TopProcesses, TwentyRowsWithTwoInBothListsGiveTen)
+// Six by processor, then six by memory without those already in.
+TEST(TopProcesses, SixByProcessorThenSixByMemoryEachOnce)
 {
     QList<ProcessMetric> rows;
     for (int32_t id = 1; id <= 20; ++id)
         rows.append(row(id, id <= 6 ? 100.0 - id : 1.0, id >= 5 && id <= 10 ? 1000u - id : 10u));
     // Processor order 1..6, then memory order 5..10 without 5 and 6.
     EXPECT_EQ(ids(selectTopProcesses(rows)), (QList<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-}
 
-TEST(TopProcesses, FewRowsEachOnceAndTiesKeepTheTableOrder)
-{
+    // Few rows each once; ties keep the table order.
     const QList<ProcessMetric> few{row(1, 1, 400), row(2, 9, 100), row(3, 5, 300), row(4, 7, 200)};
     EXPECT_EQ(ids(selectTopProcesses(few)), (QList<int32_t>{2, 4, 3, 1}));
     QList<ProcessMetric> ties;
@@ -130,21 +129,11 @@ TEST_F(ProcessTree, FirstReadingAveragesOverEachProcesssLifeLeavingOutItself)
     EXPECT_DOUBLE_EQ(reading.history.takenAtSeconds, 100);
 }
 
-TEST_F(ProcessTree, LaterReadingsMeasureSinceThePreviousOne)
-{
-    uptime(100);
-    process(10, "spinner", 100, 0);  // nearly idle over its life
-    ProcessReading first = read();
-    EXPECT_DOUBLE_EQ(first.top[0].cpuPercent, 1.0);
-
-    uptime(105);
-    process(10, "spinner", 100 + 750, 0);  // 7.5 s of CPU in 5 s: one and a half cores
-    EXPECT_DOUBLE_EQ(read(std::move(first.history)).top[0].cpuPercent, 150.0);
-}
-
-// Counters that go back or jump never give a share below 0 or above all
-// processors busy; either way the new reading is the next one's baseline.
-TEST_F(ProcessTree, SharesStayBetweenIdleAndEveryProcessorBusy)
+// A later reading measures since the previous one; a reused pid over its
+// own life. Counters that go back or jump never give a share below 0 or
+// above all processors busy; either way the new reading is the next one's
+// baseline.
+TEST_F(ProcessTree, LaterReadingsMeasureSinceThePreviousOneWithinBounds)
 {
     const struct {
         const char* name;
@@ -153,6 +142,8 @@ TEST_F(ProcessTree, SharesStayBetweenIdleAndEveryProcessorBusy)
         uint64_t startAfter;  // a pid reused since gives a lifetime average
         double percent;
     } rows[] = {
+        {"one and a half cores", 100, 250, 0, 150},
+        {"a reused pid", 9000, 100, 10'000, 100},  // started at 100 s, 1 s of CPU since
         {"went back", 5000, 4000, 0, 0},
         {"jumped", 100, 1'000'000'000, 0, 400},
         {"lifetime past every processor", 100, 10'000, 9950, 400},
@@ -169,20 +160,6 @@ TEST_F(ProcessTree, SharesStayBetweenIdleAndEveryProcessorBusy)
         ASSERT_TRUE(second.history.find(10));
         EXPECT_EQ(second.history.find(10)->cpuTicks, row.ticksAfter);
     }
-}
-
-TEST_F(ProcessTree, AReusedPidIsNotMixedWithItsPredecessor)
-{
-    uptime(100);
-    process(10, "old", 9000, 0);
-    ProcessReading first = read();
-
-    uptime(105);
-    process(10, "new", 200, 10'300);  // started at 103 s, 2 s of CPU since
-    const ProcessReading second = read(std::move(first.history));
-    ASSERT_EQ(second.top.size(), 1);
-    EXPECT_EQ(second.top[0].name, "new");
-    EXPECT_DOUBLE_EQ(second.top[0].cpuPercent, 100.0);
 }
 
 TEST_F(ProcessTree, UnreadableTableGivesNoRowsAndKeepsTheHistory)

@@ -6,6 +6,7 @@
 #include "monitor/remote/RemoteSource.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/FixtureTree.h"
+#include "testsupport/Application.h"
 #include "testsupport/LocalHttpServer.h"
 
 #include <QFile>
@@ -75,7 +76,7 @@ void writeMachine(FixtureTree& tree)
 
 class RemoteSourceTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { fixtures::ensureCoreApplication(); }
+    static void SetUpTestSuite() { fixtures::ensureApplication(); }
 
     std::unique_ptr<SystemMonitor> monitorOf(const QUrl& url)
     {

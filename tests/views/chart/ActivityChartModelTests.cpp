@@ -11,38 +11,27 @@ namespace moravel {
 namespace {
 
 namespace Model = ActivityChartModel;
-using testing::sampleAt;
+using fixtures::sampleAt;
 
 const QDateTime kBase = QDateTime::fromSecsSinceEpoch(1'700'000'000);
 
-MetricHistory historyOf(int count, const QDateTime& newest = kBase)
-{
-    MetricHistory history;
-    for (int i = 0; i < count; ++i)
-        history.append(sampleAt(newest.addSecs(i - count + 1), i, i / 2.0));
-    return history;
-}
-
-MetricSample networkSample(double download, double upload)
+MetricSample sampleOf(std::initializer_list<std::pair<Series, double>> values, bool charging = false)
 {
     MetricSample sample = sampleAt(kBase);
-    sample[Series::download] = download;
-    sample[Series::upload] = upload;
-    return sample;
-}
-
-MetricSample powerSample(double system, double battery, bool charging)
-{
-    MetricSample sample = sampleAt(kBase);
-    sample[Series::systemPower] = system;
-    sample[Series::batteryPower] = battery;
+    for (const auto& [series, value] : values)
+        sample[series] = value;
     sample.isCharging = charging;
     return sample;
 }
 
-double upper(const MetricHistory& history, MetricKind kind)
+MetricSample network(double download, double upload)
 {
-    return Model::yDomain(Model::chartWindow(history), kind).upper;
+    return sampleOf({{Series::download, download}, {Series::upload, upload}});
+}
+
+MetricSample power(double system, double battery, bool charging)
+{
+    return sampleOf({{Series::systemPower, system}, {Series::batteryPower, battery}}, charging);
 }
 
 TEST(ActivityChartScale, FloorsAndRoundSteps)
@@ -55,55 +44,52 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
     } rows[] = {
         {"empty network", {}, MetricKind::network, 10},
         {"empty power", {}, MetricKind::power, 20},
-        {"2345 K", {networkSample(2'345'000, 10)}, MetricKind::network, 5000},
-        {"small network", {networkSample(500, 300)}, MetricKind::network, 10},
-        {"23 W", {powerSample(23, 0, false)}, MetricKind::power, 50},
-        {"battery only while charging", {powerSample(5, 40, false)}, MetricKind::power, 20},
-        {"an older charging sample counts", {powerSample(5, 40, true), powerSample(5, 40, false)}, MetricKind::power, 50},
-        {"not numbers", {networkSample(NAN, INFINITY)}, MetricKind::network, 10},
-        {"infinite power", {powerSample(INFINITY, 0, false)}, MetricKind::power, 20},
+        {"2345 K", {network(2'345'000, 10)}, MetricKind::network, 5000},
+        {"small network", {network(500, 300)}, MetricKind::network, 10},
+        {"23 W", {power(23, 0, false)}, MetricKind::power, 50},
+        {"battery only while charging", {power(5, 40, false)}, MetricKind::power, 20},
+        {"an older charging sample counts", {power(5, 40, true), power(5, 40, false)}, MetricKind::power, 50},
+        {"not numbers", {network(NAN, INFINITY)}, MetricKind::network, 10},
+        {"infinite power", {power(INFINITY, 0, false)}, MetricKind::power, 20},
         {"percentages", {sampleAt(kBase, 250, 400)}, MetricKind::memory, 100},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(upper(row.history, row.kind), row.upper);
+        EXPECT_EQ(Model::yDomain(Model::chartWindow(row.history), row.kind).upper, row.upper);
     }
     for (const auto& [value, step] : {std::pair{20.0, 20.0}, {10.0, 10.0}, {1e6, 1e6}, {2626.4, 5000.0}, {50.1, 100.0},
                                       {11.0, 20.0}})
         EXPECT_EQ(Model::roundUpToStep(value), step) << value;
 }
 
+// The network in kilobytes; the battery's dashed line only while the
+// newest sample charges.
 TEST(ActivityChartSeries, ChoicePerTab)
 {
-    const MetricHistory history{networkSample(3000, 1500)};
-    const auto window = Model::chartWindow(history);
-    const auto overview = Model::chartSeries(window, MetricKind::overview);
+    const MetricHistory history{network(3000, 1500)};
+    const auto overview = Model::chartSeries(Model::chartWindow(history), MetricKind::overview);
     ASSERT_EQ(overview.size(), 2);
     EXPECT_EQ(overview[0].color, IslandPalette::mint());
     EXPECT_TRUE(overview[1].dashed);
+    const auto speeds = Model::chartSeries(Model::chartWindow(history), MetricKind::network);
+    ASSERT_EQ(speeds.size(), 2);
+    EXPECT_EQ(speeds[0].values, QList<double>{3});
+    EXPECT_EQ(speeds[1].values, QList<double>{1.5});
 
-    const auto network = Model::chartSeries(window, MetricKind::network);
-    ASSERT_EQ(network.size(), 2);
-    EXPECT_EQ(network[0].values, QList<double>{3});
-    EXPECT_EQ(network[1].values, QList<double>{1.5});
-}
-
-TEST(ActivityChartSeries, DashedBatterySeriesOnlyWhileNewestSampleCharges)
-{
-    const MetricHistory charging{powerSample(5, 10, false), powerSample(6, 12, true)};
+    const MetricHistory charging{power(5, 10, false), power(6, 12, true)};
     const auto withBattery = Model::chartSeries(Model::chartWindow(charging), MetricKind::power);
     ASSERT_EQ(withBattery.size(), 2);
     EXPECT_TRUE(withBattery[1].dashed);
     EXPECT_EQ(withBattery[1].values, (QList<double>{10, 12}));
-
-    const MetricHistory stopped{powerSample(6, 12, true), powerSample(5, 10, false)};
+    const MetricHistory stopped{power(6, 12, true), power(5, 10, false)};
     EXPECT_EQ(Model::chartSeries(Model::chartWindow(stopped), MetricKind::power).size(), 1);
-
 }
 
-TEST(ActivityChartWindow, UsesOnlyTheNewest300Samples)
+TEST(ActivityChartWindow, UsesOnlyTheNewest300SamplesAndEndsAtTheNewestOrNow)
 {
-    MetricHistory history = historyOf(301);
+    MetricHistory history;
+    for (int i = 0; i < 301; ++i)
+        history.append(sampleAt(kBase.addSecs(i - 300), i));
     history[0][Series::cpu] = 1e6;  // would stand out if the oldest sample were used
     history[0][Series::download] = 1e12;
     const auto window = Model::chartWindow(history);
@@ -113,82 +99,49 @@ TEST(ActivityChartWindow, UsesOnlyTheNewest300Samples)
     EXPECT_EQ(Model::yDomain(window, MetricKind::network).upper, 10);
     EXPECT_EQ(Model::accessibilityValue(MetricKind::cpu, static_cast<qsizetype>(window.size())),
               QStringLiteral("CPU, 300 samples"));
-}
 
-TEST(ActivityChartWindow, EndIsNewestSampleOrNowTruncatedToTheSecond)
-{
-    const MetricHistory history{sampleAt(kBase.addMSecs(999))};
-    EXPECT_EQ(Model::windowEnd(Model::chartWindow(history), QDateTime()), kBase);
+    const MetricHistory late{sampleAt(kBase.addMSecs(999))};
+    EXPECT_EQ(Model::windowEnd(Model::chartWindow(late), QDateTime()), kBase);  // truncated to the second
     const MetricHistory empty;
     EXPECT_EQ(Model::windowEnd(Model::chartWindow(empty), kBase.addMSecs(1500)), kBase.addSecs(1));
 }
 
-TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnit)
+TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnitTimesAreLocal)
 {
     const struct {
         double value;
         MetricKind kind;
         const char* label;
-    } rows[] = {{50, MetricKind::cpu, "50%"},        {0, MetricKind::overview, "0%"},   {12500, MetricKind::network, "12500K"},
-                {10, MetricKind::power, "10W"},      {2.5, MetricKind::power, "2W"},    {-0.9, MetricKind::memory, "0%"}};
+    } rows[] = {{50, MetricKind::cpu, "50%"},   {0, MetricKind::overview, "0%"}, {12500, MetricKind::network, "12500K"},
+                {10, MetricKind::power, "10W"}, {2.5, MetricKind::power, "2W"},  {-0.9, MetricKind::memory, "0%"}};
     for (const auto& row : rows)
         EXPECT_EQ(Model::axisLabel(row.value, row.kind), QString::fromLatin1(row.label)) << row.value;
-}
 
-TEST(ActivityChartLabels, TimeLabelsUseLocalClockTime)
-{
-    const QDateTime end(QDate(2024, 5, 1), QTime(13, 4, 5));
-    const auto labels = Model::timeLabels(end);
+    const auto labels = Model::timeLabels(QDateTime(QDate(2024, 5, 1), QTime(13, 4, 5)));
     EXPECT_EQ(labels[0], QStringLiteral("12:59:05"));
     EXPECT_EQ(labels[1], QStringLiteral("13:01:35"));
     EXPECT_EQ(Model::timeLabel(QDateTime(QDate(2024, 5, 1), QTime(0, 0, 9))), QStringLiteral("00:00:09"));
 }
 
-TEST(ActivityChartPoints, MapsTimeAndValueAndClamps)
+// Points are clamped into the plot; a lone sample still shows as a stub;
+// values and samples pair up to the shorter list; a zero scale draws.
+TEST(ActivityChartPoints, ClampedPairedAndNeverEmpty)
 {
     const QRectF plot(30, 2, 300, 100);
-    const MetricHistory history{sampleAt(kBase.addSecs(-400)), sampleAt(kBase.addSecs(-150)), sampleAt(kBase)};
-    const QPolygonF points =
-        Model::seriesPoints(Model::chartWindow(history), {50, 120, -5}, kBase, 100, plot);
-    ASSERT_EQ(points.size(), 3);
-    EXPECT_EQ(points[0], QPointF(30, 52));    // too old: left edge
-    EXPECT_EQ(points[1], QPointF(180, 2));    // above the scale: top line
-    EXPECT_EQ(points[2], QPointF(330, 102));  // negative: bottom line
-}
-
-TEST(ActivityChartPoints, LoneSampleBecomesAHalfPixelStub)
-{
-    const QRectF plot(30, 2, 300, 100);
-    const MetricHistory middle{sampleAt(kBase.addSecs(-150))};
-    const QPolygonF stub = Model::seriesPoints(Model::chartWindow(middle), {25}, kBase, 100, plot);
-    ASSERT_EQ(stub.size(), 2);
-    EXPECT_EQ(stub[0], QPointF(180, 77));
-    EXPECT_EQ(stub[1], QPointF(180.5, 77));
-
-    const MetricHistory lone{sampleAt(kBase)};
-    const QPolygonF clamped = Model::seriesPoints(Model::chartWindow(lone), {25}, kBase, 100, plot);
-    EXPECT_EQ(clamped.value(1).x(), plot.right());
-}
-
-TEST(ActivityChartPoints, PairsUpToTheShorterListAndSurvivesZeroScale)
-{
-    const QRectF plot(30, 2, 300, 100);
-    const MetricHistory history = historyOf(3);
-    EXPECT_EQ(Model::seriesPoints(Model::chartWindow(history), {1, 2}, kBase, 100, plot).size(), 2);
-    const QPolygonF zero = Model::seriesPoints(Model::chartWindow(history), {0, 1, NAN}, kBase, 0, plot);
+    const auto points = [&](const MetricHistory& history, const QList<double>& values, double upper = 100) {
+        return Model::seriesPoints(Model::chartWindow(history), values, kBase, upper, plot);
+    };
+    const MetricHistory three{sampleAt(kBase.addSecs(-400)), sampleAt(kBase.addSecs(-150)), sampleAt(kBase)};
+    // Too old, too high, negative.
+    EXPECT_EQ(points(three, {50, 120, -5}), (QPolygonF{{30, 52}, {180, 2}, {330, 102}}));
+    EXPECT_EQ(points(three, {1, 2}).size(), 2);
+    const QPolygonF zero = points(three, {0, 1, NAN}, 0);
     ASSERT_EQ(zero.size(), 3);
     EXPECT_EQ(zero[1].y(), plot.top());
     EXPECT_EQ(zero[2].y(), plot.bottom());
-}
 
-TEST(ActivityChartStroke, DashesRunOnAcrossCorners)
-{
-    // 5 on, 4 off: the second dash starts at 9 and turns the corner at 10.
-    const QPolygonF points{{0, 0}, {10, 0}, {10, 20}};
-    const QList<QLineF> dashes = Model::strokeSegments(points, true);
-    EXPECT_EQ(dashes, (QList<QLineF>{{0, 0, 5, 0}, {9, 0, 10, 0}, {10, 0, 10, 4}, {10, 8, 10, 13},
-                                     {10, 17, 10, 20}}));  // the last cut short by the path's end
-    EXPECT_EQ(Model::strokeSegments(points, false), (QList<QLineF>{{0, 0, 10, 0}, {10, 0, 10, 20}}));
+    EXPECT_EQ(points({sampleAt(kBase.addSecs(-150))}, {25}), (QPolygonF{{180, 77}, {180.5, 77}}));
+    EXPECT_EQ(points({sampleAt(kBase)}, {25}).value(1).x(), plot.right());
 }
 
 }  // namespace

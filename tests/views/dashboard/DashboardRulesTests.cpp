@@ -1,21 +1,16 @@
+#include "testsupport/Snapshots.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/HealthGauges.h"
-#include "views/kit/IslandPalette.h"
 #include "views/dashboard/ProcessLoad.h"
+#include "views/kit/IslandPalette.h"
+#include "views/kit/ReadingColors.h"
 
 #include <gtest/gtest.h>
 
 namespace moravel {
 namespace {
 
-SystemSnapshot loads(double cpu, double memory, double disk)
-{
-    SystemSnapshot snapshot;
-    snapshot.cpuPercent = cpu;
-    snapshot.memoryPercent = memory;
-    snapshot.diskPercent = disk;
-    return snapshot;
-}
+using fixtures::loads;
 
 TEST(HeaderMessage, FirstMatchWins)
 {
@@ -45,6 +40,21 @@ TEST(ChartLegend, EntriesPerTab)
     EXPECT_EQ(labelsOf(MetricKind::power, true, false), QStringList{"Input"});
 }
 
+// Where each level's threshold lies is the reading table's; its colour is
+// chosen here, once for every reading.
+TEST(ReadingColors, EachLevelHasItsPaletteColour)
+{
+    const std::pair<Level, QColor> levels[] = {{Level::normal, IslandPalette::primary()},
+                                               {Level::elevated, IslandPalette::yellow()},
+                                               {Level::high, IslandPalette::amber()},
+                                               {Level::critical, IslandPalette::red()}};
+    for (const auto& [level, color] : levels)
+        EXPECT_EQ(levelColor(level), color) << static_cast<int>(level);
+    EXPECT_EQ(readingColor(MetricKind::memory, 85), IslandPalette::amber());
+    EXPECT_EQ(readingColor(MetricKind::network, 99), IslandPalette::cyan());  // no thresholds: its tone
+}
+
+// Coloured by the unrounded value: 69.6 shows 70% but stays below yellow.
 TEST(HealthGauges, FourGaugesFromASnapshot)
 {
     SystemSnapshot snapshot = loads(69.6, 99.6, 99);
@@ -54,13 +64,15 @@ TEST(HealthGauges, FourGaugesFromASnapshot)
     EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red()}));
     EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan()}));
     EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary()}));
+    EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
 }
 
-ProcessMetric process(double cpu, uint64_t memory = 0, int32_t id = 1)
+ProcessMetric process(double cpu, uint64_t memory = 0)
 {
-    return {id, QStringLiteral("p%1").arg(id), cpu, memory};
+    return {1, QStringLiteral("p1"), cpu, memory};
 }
 
+// Each band from its threshold up; just below it, the band beneath.
 TEST(ProcessColor, ProcessorAndMemoryShareBands)
 {
     const struct {
@@ -70,11 +82,15 @@ TEST(ProcessColor, ProcessorAndMemoryShareBands)
         QColor expected;
     } rows[] = {{ProcessLoadKind::cpu, process(24.9), 0, IslandPalette::mint()},
                 {ProcessLoadKind::cpu, process(25), 0, IslandPalette::yellow()},
+                {ProcessLoadKind::cpu, process(54.9), 0, IslandPalette::yellow()},
                 {ProcessLoadKind::cpu, process(55), 0, IslandPalette::amber()},
+                {ProcessLoadKind::cpu, process(89.9), 0, IslandPalette::amber()},
                 {ProcessLoadKind::cpu, process(90), 0, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 59), 1000, IslandPalette::cyan()},
                 {ProcessLoadKind::memory, process(0, 60), 1000, IslandPalette::yellow()},
+                {ProcessLoadKind::memory, process(0, 119), 1000, IslandPalette::yellow()},
                 {ProcessLoadKind::memory, process(0, 120), 1000, IslandPalette::amber()},
+                {ProcessLoadKind::memory, process(0, 199), 1000, IslandPalette::amber()},
                 {ProcessLoadKind::memory, process(0, 200), 1000, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 900), 0, IslandPalette::cyan()}};
     for (const auto& row : rows) {
@@ -90,20 +106,6 @@ TEST(ProcessLoad, FractionsAndReadings)
     EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::memory, process(0, 250), 0), 0.0);
     EXPECT_EQ(processReading(ProcessLoadKind::cpu, process(12.34)), QStringLiteral("12.3%"));
     EXPECT_EQ(processReading(ProcessLoadKind::memory, process(0, 1'240'000'000)), QStringLiteral("1.2 GB"));
-}
-
-TEST(ProcessLoad, TopThreeIsStableAndCut)
-{
-    const QList<ProcessMetric> all{process(5, 400, 1), process(50, 100, 2), process(5, 900, 3), process(50, 400, 4),
-                                   process(1, 50, 5)};
-    const auto ids = [&](ProcessLoadKind kind) {
-        QList<int32_t> out;
-        for (const ProcessMetric& p : topProcesses(all, kind))
-            out.append(p.id);
-        return out;
-    };
-    EXPECT_EQ(ids(ProcessLoadKind::cpu), (QList<int32_t>{2, 4, 1}));
-    EXPECT_EQ(ids(ProcessLoadKind::memory), (QList<int32_t>{3, 1, 4}));
 }
 
 }  // namespace

@@ -1,36 +1,30 @@
+#include "ViewTestSupport.h"
+
 #include "views/chart/ActivityChart.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
-#include "views/kit/Fonts.h"
 #include "views/dashboard/HealthRail.h"
+#include "views/dashboard/ProcessLeaderboard.h"
+#include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/power/PowerFlowDiagram.h"
 #include "views/power/PowerFlowSection.h"
-#include "views/dashboard/ProcessLeaderboard.h"
-
-#include "ViewTestSupport.h"
 
 #include <QAccessible>
-#include <QFontMetricsF>
 #include <QApplication>
+#include <QFontMetricsF>
 
 #include <gtest/gtest.h>
 
 namespace moravel {
 namespace {
 
+using fixtures::busyHistory;
 using testing::countPixels;
 using testing::renderWidget;
 
 const QDateTime kNow = QDateTime::fromSecsSinceEpoch(1'700'000'000);
-
-MetricHistory waveHistory(int count)
-{
-    MetricHistory history;
-    for (int i = 0; i < count; ++i)
-        history.append(testing::sampleAt(kNow.addSecs(i - count + 1), 20 + (i % 40), 60 + (i % 10)));
-    return history;
-}
+const QColor grey(148, 148, 148);
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
@@ -40,55 +34,42 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            ++paints;
+        paints += event->type() == QEvent::Paint;
         return false;
     }
 };
 
-class ViewRender : public ::testing::Test {
-protected:
-    void SetUp() override { testing::ensureViewApplication(); }
-};
-
-TEST_F(ViewRender, ChartDrawsTheTabsSeriesColours)
-{
-    ActivityChart chart;
-    chart.resize(chart.sizeHint());
-    chart.setHistory(waveHistory(300));
-    const QImage overview = renderWidget(chart, Qt::black);
-    EXPECT_GT(countPixels(overview, IslandPalette::mint()), 50);
-    EXPECT_GT(countPixels(overview, IslandPalette::cyan()), 50);
-
-    chart.setMetric(MetricKind::cpu);
-    const QImage cpu = renderWidget(chart, Qt::black);
-    EXPECT_GT(countPixels(cpu, IslandPalette::mint()), 50);
-    EXPECT_EQ(countPixels(cpu, IslandPalette::cyan()), 0);
-}
-
-TEST_F(ViewRender, EmptyChartShowsOnlyGridAndLabels)
+// Empty, the chart shows its grid and labels alone; with a history, the
+// tab's lines in their colours. One accessible element tells what it shows.
+TEST(ViewRender, ChartDrawsTheTabsLinesOverItsGrid)
 {
     ActivityChart chart;
     chart.resize(chart.sizeHint());
     chart.setClock([] { return kNow; });
-    const QImage image = renderWidget(chart, Qt::black);
-    EXPECT_EQ(countPixels(image, IslandPalette::mint()), 0);
-    // Value labels sit left of the plot; the grid runs inside it.
-    EXPECT_GT(countPixels(image, QColor(148, 148, 148), QRect(0, 0, 28, 80), 90), 10);
+    const QImage empty = renderWidget(chart, Qt::black);
+    EXPECT_EQ(countPixels(empty, IslandPalette::mint()), 0);
+    EXPECT_GT(countPixels(empty, grey, QRect(0, 0, 28, 80), 90), 10);  // value labels left of the plot
 
+    chart.setHistory(busyHistory(kNow, 301));
+    const QImage overview = renderWidget(chart, Qt::black);
+    EXPECT_GT(countPixels(overview, IslandPalette::mint()), 50);
+    EXPECT_GT(countPixels(overview, IslandPalette::cyan()), 50);
     chart.setMetric(MetricKind::cpu);
-    chart.setHistory(waveHistory(301));
+    const QImage cpu = renderWidget(chart, Qt::black);
+    EXPECT_GT(countPixels(cpu, IslandPalette::mint()), 50);
+    EXPECT_EQ(countPixels(cpu, IslandPalette::cyan()), 0);
+
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chart);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("CPU, 300 samples"));
     EXPECT_EQ(accessible->childCount(), 0);
 }
 
-TEST_F(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
+TEST(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
 {
     ActivityChart chart;
     chart.resize(chart.sizeHint());
-    const MetricHistory history = waveHistory(10);
+    const MetricHistory history = busyHistory(kNow, 10);
     chart.setHistory(history);
     chart.show();
     QApplication::processEvents();
@@ -99,76 +80,50 @@ TEST_F(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
     chart.setMetric(MetricKind::overview);
     QApplication::processEvents();
     EXPECT_EQ(counter.paints, 0);
-
-    chart.setHistory(waveHistory(11));
+    chart.setHistory(busyHistory(kNow, 11));
     QApplication::processEvents();
     EXPECT_GE(counter.paints, 1);
 }
 
-TEST_F(ViewRender, HealthRailLayout)
+// Each gauge in its own colour, in its own quarter of the rail.
+TEST(ViewRender, HealthRailColoursOnlyTheLoadedGauge)
 {
     HealthRail rail;
-    EXPECT_EQ(rail.sizeHint().width(), 547);
-    SystemSnapshot snapshot;
-    snapshot.cpuPercent = 96;
-    rail.setSnapshot(snapshot);
+    rail.setSnapshot(fixtures::loads(96, 0));
     rail.resize(rail.sizeHint());
     const QImage image = renderWidget(rail, Qt::black);
     EXPECT_GT(countPixels(image, IslandPalette::red(), QRect(0, 0, 136, image.height())), 5);
     EXPECT_EQ(countPixels(image, IslandPalette::red(), QRect(137, 0, 410, image.height())), 0);
 }
 
-TEST_F(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
+TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
 {
     ProcessLeaderboard card(ProcessLoadKind::cpu);
     EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
     card.resize(card.sizeHint());
-    const QImage empty = renderWidget(card, Qt::black);
-    const QRect body(4, 24, card.width() - 8, 69);
-    EXPECT_GT(countPixels(empty, QColor(148, 148, 148), body, 90), 10);
+    EXPECT_GT(countPixels(renderWidget(card, Qt::black), grey, QRect(4, 24, card.width() - 8, 69), 90), 10);
 
-    QList<ProcessMetric> many;
-    for (int i = 0; i < 5; ++i)
-        many.append({i, QStringLiteral("p%1").arg(i), 0, 100});
-    card.setProcesses(many, 1000);
+    card.setProcesses(fixtures::busySnapshot().topProcesses, 1000);
     EXPECT_EQ(card.rowCount(), 3);
     EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
-
     card.setProcesses({{1, QStringLiteral("compiler"), 95, 1000}}, 10000);
     EXPECT_EQ(card.rowCount(), 1);
     EXPECT_LT(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
     card.resize(card.sizeHint());
-    const QImage one = renderWidget(card, Qt::black);
-    EXPECT_GT(countPixels(one, IslandPalette::red()), 10);  // icon, reading and bar warn
+    EXPECT_GT(countPixels(renderWidget(card, Qt::black), IslandPalette::red()), 10);  // icon, reading and bar warn
 }
 
-TEST_F(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
+TEST(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
 {
     const QFontMetricsF metrics(Fonts::rounded(12.5, QFont::DemiBold));
-    for (const auto& [cpu, memory, disk] : {std::tuple{95, 0, 0}, {0, 95, 0}, {0, 0, 95}, {0, 0, 0}}) {
-        SystemSnapshot snapshot;
-        snapshot.cpuPercent = cpu;
-        snapshot.memoryPercent = memory;
-        snapshot.diskPercent = disk;
+    for (const SystemSnapshot& snapshot : {fixtures::loads(95, 0, 0), fixtures::loads(0, 95, 0),
+                                           fixtures::loads(0, 0, 95), fixtures::loads(0, 0, 0)}) {
         const QString verdict = headerMessage(snapshot);
         EXPECT_LE(metrics.horizontalAdvance(verdict), ExpandedHeader::statusWidth) << verdict.toStdString();
     }
 }
 
-SystemSnapshot chargingFromAdapter()
-{
-    SystemSnapshot snapshot;
-    snapshot.hasBattery = true;
-    snapshot.isExternalPowerConnected = true;
-    snapshot.isCharging = true;
-    snapshot.systemInputWatts = 30;
-    snapshot.batteryPowerWatts = 18;
-    snapshot.batteryPercent = 55;
-    snapshot.adapterWatts = 96;
-    return snapshot;
-}
-
-TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
+TEST(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
 {
     PowerFlowSection section;
     int toggles = 0;
@@ -176,7 +131,7 @@ TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
     section.header()->click();
     EXPECT_EQ(toggles, 1);
     EXPECT_FALSE(section.showPowerFlow());  // the owner decides
-    section.setSnapshot(chargingFromAdapter());
+    section.setSnapshot(fixtures::busySnapshot());
     const int collapsed = section.sizeHint().height();
 
     section.setShowPowerFlow(true);
@@ -184,7 +139,6 @@ TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
     EXPECT_GT(section.sizeHint().height(), collapsed);
     section.finishTransition();
     EXPECT_TRUE(section.diagram()->isVisibleTo(&section));
-
     section.setShowPowerFlow(false);
     EXPECT_TRUE(section.diagram()->isVisibleTo(&section));  // still fading out
     EXPECT_GT(section.sizeHint().height(), collapsed);
@@ -193,39 +147,28 @@ TEST_F(ViewRender, PowerHeaderAsksForTheToggleAndTheDiagramFadesInAndOut)
     EXPECT_EQ(section.sizeHint().height(), collapsed);
 }
 
-TEST_F(ViewRender, ExternalPowerDiagramDrawsTheFork)
+// Charging from the adapter, the diagram forks to the battery; without a
+// battery it is only power source -> computer, and nothing is drawn after.
+TEST(ViewRender, PowerDiagramForksOnlyWhereThereIsABattery)
 {
     PowerFlowSection section;
-    section.setSnapshot(chargingFromAdapter());
+    section.setSnapshot(fixtures::busySnapshot());
     section.setShowPowerFlow(true, false);
     section.resize(section.sizeHint());
-    const QImage image = renderWidget(section, Qt::black);
-    const QRect diagramArea(0, section.header()->height(), image.width(), image.height() - section.header()->height());
-    EXPECT_GT(countPixels(image, IslandPalette::mint(), diagramArea), 20);
+    const int top = section.header()->height();
+    const QImage fork = renderWidget(section, Qt::black);
+    EXPECT_GT(countPixels(fork, IslandPalette::mint(), QRect(0, top, fork.width(), fork.height() - top)), 20);
     EXPECT_EQ(section.header()->status(), QStringLiteral("AC · 12 W draw · Charging 55%"));
-}
-
-TEST_F(ViewRender, WithoutABatteryTheDiagramIsOnlyPowerSourceToComputer)
-{
-    SystemSnapshot desktop;
-    desktop.isExternalPowerConnected = true;
-    desktop.systemInputWatts = 65;
-    PowerFlowSection section;
-    section.setSnapshot(chargingFromAdapter());
-    section.setShowPowerFlow(true, false);
     const int withFork = section.diagram()->sizeHint().width();
-    section.setSnapshot(desktop);
+
+    section.setSnapshot(fixtures::withoutBattery(65));
     section.resize(section.sizeHint());
     EXPECT_EQ(section.header()->status(), QStringLiteral("No battery · 65 W draw"));
-
-    // Two nodes and the arrow, then nothing: no fork, no battery.
     const int end = section.diagram()->sizeHint().width();
     EXPECT_LT(end, withFork - 100);
     const QImage image = renderWidget(section, Qt::black);
-    const int top = section.header()->height();
-    const QRect nodes(0, top, end, image.height() - top);
     const QRect rest(end + 1, top, image.width() - end - 1, image.height() - top);
-    EXPECT_GT(countPixels(image, IslandPalette::primary(), nodes), 100);
+    EXPECT_GT(countPixels(image, IslandPalette::primary(), QRect(0, top, end, image.height() - top)), 100);
     EXPECT_EQ(countPixels(image, Qt::black, rest, 0), rest.width() * rest.height());
 }
 

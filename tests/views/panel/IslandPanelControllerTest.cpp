@@ -1,90 +1,43 @@
-#include "views/panel/IslandPanel.h"
-#include "views/panel/IslandPanelController.h"
-#include "monitor/SystemMonitor.h"
-#include "monitor/TelemetrySource.h"
-#include "support/MemoryDefaultsStore.h"
-#include "support/VirtualScheduler.h"
-#include "updates/UpdateCheckCoordinator.h"
+#include "ViewTestSupport.h"
+
+#include "testsupport/FakeScreens.h"
+#include "testsupport/FakeWindowSystem.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
+#include "views/panel/IslandPanel.h"
+#include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandRootView.h"
-#include "ViewTestSupport.h"
-#include "testsupport/FakeWindowSystem.h"
-#include "testsupport/StubLoginItem.h"
-#include "testsupport/StubUpdater.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 using namespace moravel;
 
 namespace {
 
-class FakeScreens final : public ScreenEnvironment {
-public:
-    QPoint pointerPosition() const override { return pointer; }
-    QList<PanelScreen> screens() const override { return list; }
-    std::optional<PanelScreen> mainScreen() const override
-    {
-        return list.isEmpty() ? std::nullopt : std::optional<PanelScreen>(list.first());
-    }
-    void setChangeHandler(std::function<void()> handler) override { changed = std::move(handler); }
+using fixtures::FakeScreens;
 
-    QPoint pointer;
-    QList<PanelScreen> list;
-    std::function<void()> changed;
-};
-
-PanelScreen plainScreen(QRect frame)
-{
-    return PanelScreen{frame, ScreenDescription{QRectF(frame), 0, {}, {}}, {}};
-}
-
-PanelScreen notchedScreen(QRect frame, double width, double depth)
-{
-    const QRectF f(frame);
-    const double gapLeft = f.center().x() - width / 2;
-    return PanelScreen{frame, ScreenDescription{f, depth, QRectF(f.left(), f.top(), gapLeft - f.left(), depth),
-                                                QRectF(gapLeft + width, f.top(), f.right() - gapLeft - width, depth)},
-                       {}};
-}
-
-class PanelControllerTest : public ::testing::Test {
+class PanelControllerTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
-    void SetUp() override
-    {
-        moravel::testing::ensureViewApplication();
-        updater.canCheck = false;
-    }
+    PanelControllerTest() { updater.canCheck = false; }
 
     IslandPanelController& make(std::optional<QString> expanded = std::nullopt)
     {
         auto fake = std::make_unique<FakeScreens>();
         screens = fake.get();
-        screens->list = {notchedScreen(QRect(0, 0, 1512, 982), 200, 32), plainScreen(QRect(1512, -200, 1920, 1080))};
+        screens->list = {FakeScreens::screen({0, 0, 1512, 982}, NotchDeclaration{200, 32}),
+                         FakeScreens::screen({1512, -200, 1920, 1080})};
         auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
         windows = fakeWindows.get();
         windows->active = {terminal, false, false, {}};
         controller = std::make_unique<IslandPanelController>(
-            IslandPanelController::Services{*monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
+            IslandPanelController::Services{monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
             std::move(fakeWindows), expanded);
         return *controller;
     }
 
-    void settle() { scheduler.advance(1); }
-
-    VirtualScheduler scheduler;
-    MemoryDefaultsStore defaults;
-    fixtures::StubUpdater updater;
-    UpdateCheckCoordinator coordinator{scheduler};
-    std::unique_ptr<SystemMonitor> monitor =
-        std::make_unique<SystemMonitor>(scheduler, std::make_shared<TelemetrySource>());
-    fixtures::StubLoginItem loginItem;
     FakeScreens* screens = nullptr;
     fixtures::FakeWindowSystem* windows = nullptr;
     std::unique_ptr<IslandPanelController> controller;
@@ -97,26 +50,25 @@ TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
 {
     FakeScreens screens;
     EXPECT_FALSE(preferredScreen(screens));
-    screens.list = {plainScreen(QRect(0, 0, 100, 100)), plainScreen(QRect(100, 0, 100, 100))};
+    screens.list = {FakeScreens::screen(QRect(0, 0, 100, 100)), FakeScreens::screen(QRect(100, 0, 100, 100))};
     screens.pointer = QPoint(150, 50);
     EXPECT_EQ(preferredScreen(screens)->frame.x(), 100);
     screens.pointer = QPoint(-50, 50);
     EXPECT_EQ(preferredScreen(screens)->frame.x(), 0);
 }
 
-TEST_F(PanelControllerTest, PlacesTheCollapsedIslandOverTheNotch)
+// Collapsed over the notch of the main screen; started open, the expanded
+// frame, taller and wider below a notch, on the screen under the pointer.
+TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOrOnTheScreenUnderThePointer)
 {
-    auto& c = make();
-    c.updateFrame(false, false);
-    EXPECT_EQ(c.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
-    EXPECT_EQ(c.panel().geometry(), QRect(466, 0, 581, 32));
-}
+    auto& collapsed = make();
+    collapsed.updateFrame(false, false);
+    EXPECT_EQ(collapsed.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
+    EXPECT_EQ(collapsed.panel().geometry(), QRect(466, 0, 581, 32));
 
-TEST_F(PanelControllerTest, StartingExpandedPlacesTheExpandedFrameOnTheScreenUnderThePointer)
-{
     auto& c = make(QStringLiteral("1"));
     c.updateFrame(c.state().isExpanded(), false);
-    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));  // taller and wider below a notch
+    EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));
     screens->pointer = QPoint(2000, 10);
     c.updateFrame(true, false);
     EXPECT_EQ(c.state().displayGeometry(), IslandDisplayGeometry{});
@@ -127,13 +79,11 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
 {
     auto& c = make();
     c.updateFrame(false, false);
-    // Notch, gap, both sides as wide as the wider one, paddings and the shoulders.
-    const auto widthFor = [](double side) { return static_cast<int>(std::ceil(200 + 18 + 2 * side + 28 + 2 * 32 / 3.8)); };
     c.state().setCollapsedMetric(MetricKind::network, false);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // cpu, memory | power
+    EXPECT_EQ(c.targetFrame().width(), 489);  // cpu, memory | power: both sides 113 wide
     EXPECT_TRUE(c.isAnimatingFrame());
     c.state().setCollapsedMetric(MetricKind::power, false);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48));  // cpu | memory
+    EXPECT_EQ(c.targetFrame().width(), 359);  // cpu | memory
 
     c.state().requestExpansion();
     const QRect expanded = c.targetFrame();
@@ -141,10 +91,13 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
     EXPECT_EQ(c.targetFrame(), expanded);  // nothing until the island collapses
     c.state().requestCollapse(true);
     scheduler.advance(1);
-    EXPECT_EQ(c.targetFrame().width(), widthFor(48 + 17 + 48));  // network | cpu, memory
+    EXPECT_EQ(c.targetFrame().width(), 489);  // network | cpu, memory
 }
 
-TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
+// Escape anywhere unpins and closes the island, unless an interaction (the
+// settings) is presented; after a press gave the island the keyboard, it
+// goes back to the window that had it.
+TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresentedAndGivesTheKeyboardBack)
 {
     auto& c = make(QStringLiteral("1"));
     c.installEventMonitor();
@@ -154,13 +107,19 @@ TEST_F(PanelControllerTest, EscapeUnpinsAndClosesUnlessAnInteractionIsPresented)
     QApplication::sendEvent(&target, &escape);
     EXPECT_TRUE(c.state().isLockedOpen());
     EXPECT_TRUE(c.state().showsExpandedContent());
-
     c.state().endInteraction();
     QApplication::sendEvent(&target, &escape);
     EXPECT_FALSE(c.state().isLockedOpen());
     EXPECT_FALSE(c.state().showsExpandedContent());
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
+
+    auto* root = c.panel().findChild<IslandRootView*>();
+    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    c.state().toggleLockedOpen();
+    windows->moravelFocused = true;
+    QApplication::sendEvent(&c.panel(), &escape);
+    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
 }
 
 TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)
@@ -180,22 +139,6 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
     EXPECT_TRUE(c.panel().isVisible());
 }
 
-TEST_F(PanelControllerTest, APressGivesTheIslandTheKeyboardAndEscapeGivesItBack)
-{
-    auto& c = make();
-    c.installEventMonitor();
-    c.updateFrame(false, false);
-    auto* root = c.panel().findChild<IslandRootView*>();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), root->mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(root->collapsedLayer(), &press);
-    c.state().toggleLockedOpen();
-    windows->moravelFocused = true;
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(&c.panel(), &escape);
-    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
-}
-
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
 {
     auto& c = make();
@@ -209,7 +152,7 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     ASSERT_TRUE(root->expandedLayer());
     EXPECT_EQ(root->currentExpandedLook(), (IslandRootView::LayerLook{0, -10}));
     EXPECT_TRUE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
-    EXPECT_TRUE(monitor->isProcessTelemetryActive());
+    EXPECT_TRUE(monitor.isProcessTelemetryActive());
 
     scheduler.advance(0.065);  // Expanded: only the dashboard takes the pointer
     EXPECT_FALSE(root->expandedLayer()->testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -218,5 +161,5 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     c.state().requestCollapse(true);
     scheduler.advance(0.055);  // removed at once when the panel starts shrinking
     EXPECT_FALSE(root->expandedLayer());
-    EXPECT_FALSE(monitor->isProcessTelemetryActive());
+    EXPECT_FALSE(monitor.isProcessTelemetryActive());
 }

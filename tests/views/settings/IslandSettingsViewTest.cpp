@@ -1,11 +1,6 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
-#include "testsupport/StubLoginItem.h"
-#include "testsupport/StubUpdater.h"
-#include "support/MemoryDefaultsStore.h"
-#include "support/VirtualScheduler.h"
-#include "updates/UpdateCheckCoordinator.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -14,41 +9,18 @@
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLayout>
-#include <QMouseEvent>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace moravel {
 namespace {
 
 using Kind = MetricKind;
-using Status = UpdateCheckStatus;
-
-CollapsedMetricPreferences listOf(std::initializer_list<std::pair<Kind, bool>> entries)
-{
-    CollapsedMetricPreferences list;
-    for (const auto& [kind, visible] : entries)
-        list.append({kind, visible});
-    return list;
-}
-
-void sendMouse(QWidget& widget, QEvent::Type type, QPointF position)
-{
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, position, widget.mapToGlobal(position), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &event);
-}
-
-void click(QWidget& widget, QPointF position)
-{
-    sendMouse(widget, QEvent::MouseButtonPress, position);
-    sendMouse(widget, QEvent::MouseButtonRelease, position);
-}
+using List = CollapsedMetricPreferences;
+using testing::click;
+using testing::sendMouse;
 
 // Drags a row by its handle, in steps, and lets go over `gapY`.
 void dragRow(SettingsMetricList& list, int row, double gapY)
@@ -60,13 +32,9 @@ void dragRow(SettingsMetricList& list, int row, double gapY)
     sendMouse(list, QEvent::MouseButtonRelease, QPointF(start.x(), gapY));
 }
 
-class IslandSettingsViewTest : public ::testing::Test {
+class IslandSettingsViewTest : public ::testing::Test, protected testing::ViewServices {
 protected:
-    IslandSettingsViewTest()
-    {
-        moravel::testing::ensureViewApplication();
-        updater.checks = true;
-    }
+    IslandSettingsViewTest() { updater.checks = true; }
 
     IslandSettingsView& view()
     {
@@ -102,23 +70,23 @@ protected:
         return selected;
     }
 
-    MemoryDefaultsStore defaults;
-    VirtualScheduler scheduler;
     IslandState state{defaults, scheduler, std::nullopt};
-    fixtures::StubUpdater updater;
-    UpdateCheckCoordinator coordinator{scheduler};
-    fixtures::StubLoginItem loginItem;
     std::unique_ptr<IslandSettingsView> view_;
 };
 
+// The last visible reading cannot be hidden: nothing changes, nothing is saved.
 TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
 {
     state.setCollapsedMetricPreferences(
-        listOf({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, false}, {Kind::power, false}}));
+        List({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, false}, {Kind::power, false}}));
     SettingsMetricList& rows = list();
     EXPECT_FALSE(rows.rows()[0].canToggle);
+    EXPECT_FALSE(state.canHideCollapsedMetric(Kind::cpu));
+    const int writes = defaults.writeCount();
     click(rows, rows.toggleRect(0).center());
+    state.setCollapsedMetric(Kind::cpu, false);  // refused however it is asked for
     EXPECT_TRUE(state.isCollapsedMetricVisible(Kind::cpu));
+    EXPECT_EQ(defaults.writeCount(), writes);
 
     // Ticking a second reading makes both untickable again.
     click(rows, rows.toggleRect(2).center());
@@ -129,45 +97,34 @@ TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
     EXPECT_FALSE(state.isCollapsedMetricVisible(Kind::cpu));
 }
 
-TEST_F(IslandSettingsViewTest, DraggingToCpuThenMemorySelectsMinimal)
+// The preset chips follow the list: a custom order selects none, dragging
+// cpu above memory gives Minimal, resetting Balanced.
+TEST_F(IslandSettingsViewTest, DraggingAndResettingSelectTheMatchingPreset)
 {
     state.setCollapsedMetricPreferences(
-        listOf({{Kind::memory, true}, {Kind::network, false}, {Kind::cpu, true}, {Kind::power, false}}));
+        List({{Kind::memory, true}, {Kind::network, false}, {Kind::cpu, true}, {Kind::power, false}}));
     QLabel& custom = child<QLabel>("customLabel");
     EXPECT_TRUE(isShown(custom));
     EXPECT_TRUE(selectedChips().isEmpty());
 
-    // cpu, third row, dropped above the first.
-    dragRow(list(), 2, list().rowRect(0).top() + 2);
+    dragRow(list(), 2, list().rowRect(0).top() + 2);  // cpu, third row, dropped above the first
     EXPECT_EQ(state.collapsedMetricPreferences(),
-              listOf({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, false}, {Kind::power, false}}));
+              List({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, false}, {Kind::power, false}}));
     EXPECT_EQ(selectedChips(), QStringList{"Minimal"});
     EXPECT_FALSE(isShown(custom));
-}
 
-TEST_F(IslandSettingsViewTest, DropUsesTheDestinationBeforeTheMove)
-{
-    list().dropRow(0, 4);  // network to the end of the balanced list
+    list().dropRow(0, 4);  // cpu to the end, by the destination before the move
     EXPECT_EQ(CollapsedMetricConfiguration::visibleKinds(state.collapsedMetricPreferences()),
-              (QList<Kind>{Kind::cpu, Kind::memory, Kind::power, Kind::network}));
-    EXPECT_TRUE(selectedChips().isEmpty());
-
-    // Dropping a row right where it is changes and saves nothing.
+              (QList<Kind>{Kind::memory, Kind::cpu}));
+    EXPECT_TRUE(isShown(custom));
     const int writes = defaults.writeCount();
-    list().dropRow(1, 1);
+    list().dropRow(1, 1);  // right where it is: nothing changes, nothing is saved
     list().dropRow(1, 2);
     EXPECT_EQ(defaults.writeCount(), writes);
-}
 
-TEST_F(IslandSettingsViewTest, ResetGivesTheBalancedFour)
-{
-    state.setCollapsedMetricPreferences(
-        listOf({{Kind::power, true}, {Kind::memory, false}, {Kind::network, false}, {Kind::cpu, true}}));
-    EXPECT_TRUE(isShown(child<QLabel>("customLabel")));
     child<SettingsTextButton>("resetButton").click();
     EXPECT_EQ(state.collapsedMetricPreferences(), CollapsedMetricConfiguration::defaultPreferences());
     EXPECT_EQ(selectedChips(), QStringList{"Balanced"});
-    EXPECT_FALSE(isShown(child<QLabel>("customLabel")));
 }
 
 TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
@@ -207,27 +164,14 @@ TEST_F(IslandSettingsViewTest, DownloadSwitchKeepsItsValueWhileAutomaticChecksAr
     EXPECT_EQ(updater.downloadWrites, 1);
 }
 
-TEST_F(IslandSettingsViewTest, CheckButtonIsDisabledWhileCheckingAndWhenTheUpdaterCannotCheck)
+TEST_F(IslandSettingsViewTest, CheckButtonAndStatusLineFollowTheCheck)
 {
     SettingsTextButton& check = child<SettingsTextButton>("checkForUpdatesButton");
+    auto& line = child<SettingsUpdateStatusLine>("updateStatusLine");
+    EXPECT_FALSE(isShown(line));  // idle: no line at all
     check.click();
     EXPECT_EQ(updater.informationChecks, 1);
     EXPECT_FALSE(check.isEnabled());
-
-    coordinator.updaterDidNotFindUpdate(updater);
-    EXPECT_TRUE(check.isEnabled());
-    updater.changeCanCheck(false);
-    EXPECT_FALSE(check.isEnabled());
-    updater.changeCanCheck(true);
-    EXPECT_TRUE(check.isEnabled());
-}
-
-TEST_F(IslandSettingsViewTest, StatusLineShowsEachOutcome)
-{
-    auto& line = child<SettingsUpdateStatusLine>("updateStatusLine");
-    EXPECT_FALSE(isShown(line));  // idle: no line at all
-
-    coordinator.beginManualCheck(updater);
     EXPECT_TRUE(isShown(line));
     EXPECT_EQ(line.text(), "Checking for updates…");
 
@@ -242,6 +186,11 @@ TEST_F(IslandSettingsViewTest, StatusLineShowsEachOutcome)
     coordinator.beginManualCheck(updater);
     coordinator.updaterDidNotFindUpdate(updater);
     EXPECT_EQ(line.text(), QStringLiteral("You\u2019re up to date"));
+    EXPECT_TRUE(check.isEnabled());
+    updater.changeCanCheck(false);
+    EXPECT_FALSE(check.isEnabled());
+    updater.changeCanCheck(true);
+    EXPECT_TRUE(check.isEnabled());
 }
 
 TEST_F(IslandSettingsViewTest, FailedLoginChangeShowsTheMessageAndLeavesTheSwitchOffEitherWay)
@@ -321,16 +270,12 @@ TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)
     EXPECT_EQ(ended, 2);
 }
 
-TEST_F(IslandSettingsViewTest, LayoutCaptionSpeaksOfTheCameraOnlyAroundANotch)
+TEST_F(IslandSettingsViewTest, CaptionSpeaksOfTheCameraOnlyAroundANotchAndTheVersionDashesUnknownParts)
 {
     QLabel& caption = child<QLabel>("layoutCaption");
     EXPECT_TRUE(caption.text().endsWith("Drag rows to arrange them left to right.")) << caption.text().toStdString();
     state.setDisplayGeometry({200, 32});
     EXPECT_TRUE(caption.text().endsWith("left to right around the camera.")) << caption.text().toStdString();
-}
-
-TEST_F(IslandSettingsViewTest, VersionLineShowsADashForUnknownParts)
-{
     EXPECT_EQ(appVersionText("1.4", "27"), "Version 1.4 (27)");
     EXPECT_EQ(appVersionText("1.4", ""), QStringLiteral("Version 1.4 (\u2014)"));
 }

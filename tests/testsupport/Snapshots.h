@@ -1,0 +1,27 @@
+#pragma once
+
+#include "monitor/MetricTypes.h"
+
+#include <QDateTime>
+
+namespace moravel::fixtures {
+
+// Readings for the views, the rules and the benchmarks: snapshots of a few
+// typical machines and histories to chart.
+
+SystemSnapshot loads(double cpu, double memory, double disk = 0);
+// A laptop running on its battery at `percent`, drawing `watts` from it.
+SystemSnapshot onBattery(int64_t percent, double watts = 7.5);
+// A laptop on its adapter at `percent`: `input` watts come in, `intoBattery`
+// of them go to the battery while `charging`.
+SystemSnapshot onAdapter(int64_t percent, double input = 7.5, double intoBattery = 0, bool charging = false);
+// A computer without a battery, taking `input` watts from its power supply.
+SystemSnapshot withoutBattery(double input);
+// Hard at work: high loads, charging from a 96 W adapter, twelve processes.
+SystemSnapshot busySnapshot();
+
+MetricSample sampleAt(const QDateTime& time, double cpu = 0, double memory = 0);
+// `count` one-second samples up to `newest`, every series in waves, charging.
+MetricHistory busyHistory(const QDateTime& newest, int count = 300);
+
+}  // namespace moravel::fixtures

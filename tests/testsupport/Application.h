@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <functional>
 
 namespace moravel::fixtures {
 
@@ -18,6 +21,16 @@ void ensureApplication()
     static char name[] = "moravel-tests";
     static char* argv[] = {name, nullptr};
     new Application(argc, argv);
+}
+
+// Runs the event loop until `done` holds. The limit only ends a test that has
+// already failed; passing tests never reach it.
+inline bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs = 5000)
+{
+    const QDeadlineTimer limit(safetyLimitMs);
+    while (!done() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
 }
 
 }  // namespace moravel::fixtures

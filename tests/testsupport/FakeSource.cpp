@@ -48,7 +48,6 @@ void FakeSource::readPower(ReadingDelivery deliver)
 
 void FakeSource::readDisk(ReadingDelivery deliver)
 {
-    ++diskReads;
     pending_.push_back([this, deliver] {
         if (!disk) {
             deliver({});

@@ -28,7 +28,6 @@ public:
 
     int secondReads = 0;
     int powerReads = 0;
-    int diskReads = 0;
     int processReads = 0;
     // Set by the monitor when it watches power-source changes.
     std::function<void()> notifyPowerChange;

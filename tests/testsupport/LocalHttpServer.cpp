@@ -1,17 +1,8 @@
 #include "testsupport/LocalHttpServer.h"
 
-#include <QDeadlineTimer>
 #include <QTcpSocket>
 
 namespace moravel::fixtures {
-
-bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs)
-{
-    const QDeadlineTimer limit(safetyLimitMs);
-    while (!done() && !limit.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
 
 LocalHttpServer::LocalHttpServer()
 {

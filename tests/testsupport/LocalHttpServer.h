@@ -1,17 +1,12 @@
 #pragma once
 
-#include <QCoreApplication>
+#include "testsupport/Application.h"
+
 #include <QHash>
 #include <QTcpServer>
 #include <QUrl>
 
-#include <functional>
-
 namespace moravel::fixtures {
-
-// Runs the event loop until `done` holds. The limit only ends a test that has
-// already failed; passing tests never reach it.
-bool processEventsUntil(const std::function<bool()>& done, int safetyLimitMs = 5000);
 
 // A plain HTTP/1.0 server on 127.0.0.1 that answers each path with a fixed
 // reply, 404 for paths it was not given, and never for a stalled path.

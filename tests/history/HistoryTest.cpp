@@ -3,16 +3,14 @@
 #include "history/HistoryRecorder.h"
 #include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace moravel;
+using namespace moravel::fixtures;
 
 namespace {
 
@@ -37,26 +35,6 @@ MinuteBucket bucketAt(qint64 minute, double cpu)
     bucket.sampleCount = 60;
     bucket[Series::cpu] = {cpu - 1, cpu, cpu + 1};
     return bucket;
-}
-
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& contents)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info = {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 class HistoryRecorderTest : public ::testing::Test {
@@ -139,22 +117,10 @@ TEST(HistoryFormat, ReadsWhatItWroteAndFilesOfOtherSeriesButRejectsAnythingMalfo
     }
 }
 
-TEST(HistoryFormat, AFullDayOfEverySeriesStaysWellUnder1MB)
-{
-    QList<MinuteBucket> day;
-    for (qint64 m = 0; m < 1440; ++m) {
-        MinuteBucket bucket;
-        bucket.minute = noon + 60 * m;
-        bucket.sampleCount = 60;
-        bucket.series.fill({12345678.9, 23456789.1, 987654321.2});  // the widest figures: byte rates
-        day.append(bucket);
-    }
-    EXPECT_LT(HistoryFormat::encode(day).size(), 600'000);
-}
-
 TEST_F(HistoryRecorderTest, KeepsTheLastDayAcrossARestartWithTheMinuteSoFarMerged)
 {
-    writeFile(path(), HistoryFormat::encode({bucketAt(noon - secondsPerDay - 60, 1), bucketAt(noon - 120, 2)}));
+    ASSERT_TRUE(
+        writeFile(path(), HistoryFormat::encode({bucketAt(noon - secondsPerDay - 60, 1), bucketAt(noon - 120, 2)})));
     {
         HistoryRecorder recorder(path(), scheduler, nullptr);
         EXPECT_EQ(recorder.load(), std::nullopt);
@@ -179,7 +145,7 @@ TEST_F(HistoryRecorderTest, AnUnreadableFileIsSetAsideNotDeleted)
 {
     for (const QByteArray& contents : {QByteArray("{\"format\":\"moravel-history\",\"vers"),
                                        QByteArray(R"({"format":"moravel-history","version":9})")}) {
-        writeFile(path(), contents);
+        ASSERT_TRUE(writeFile(path(), contents));
         HistoryRecorder recorder(path(), scheduler, nullptr);
         const std::optional<QString> problem = recorder.load();
         ASSERT_TRUE(problem);
@@ -187,7 +153,7 @@ TEST_F(HistoryRecorderTest, AnUnreadableFileIsSetAsideNotDeleted)
         const QStringList aside = QDir(QFileInfo(path()).path()).entryList({"history.json.unreadable-*"});
         ASSERT_EQ(aside.size(), 1) << problem->toStdString();
         EXPECT_TRUE(problem->contains(aside[0]));
-        EXPECT_EQ(contentsOf(QFileInfo(path()).path() + '/' + aside[0]), contents);
+        EXPECT_EQ(readFile(QFileInfo(path()).path() + '/' + aside[0]), contents);
         EXPECT_FALSE(QFile::exists(path()));
         QFile::remove(QFileInfo(path()).path() + '/' + aside[0]);
     }
@@ -200,7 +166,7 @@ TEST_F(HistoryRecorderTest, AFailedWriteIsToldOnceAndAWriteOvertakenByANewerOneI
     QList<std::optional<QString>> told;
     QObject::connect(&recorder, &HistoryRecorder::writeFailureChanged,
                      [&](const std::optional<QString>& failure) { told.append(failure); });
-    writeFile(root.filePath("state"), "a file where the folder should be");
+    ASSERT_TRUE(writeFile(root.filePath("state"), "a file where the folder should be"));
     feed(recorder, 181, 10);
     writer.runAll();
     ASSERT_EQ(told.size(), 1);

@@ -1,8 +1,7 @@
+#include "support/SettingsDefaultsStore.h"
 #include "support/XdgAutostartLoginItem.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,17 +11,8 @@
 namespace moravel {
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
+using fixtures::readFile;
+using fixtures::writeFile;
 
 TEST(DesktopExecArgument, QuotesAndEscapesForBothParsingStepsAndDoublesPercentSigns)
 {
@@ -77,11 +67,12 @@ protected:
 // the user counts as off, and switching on replaces it.
 TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAValidEntryAndOffRemovesIt)
 {
+    EXPECT_FALSE(makeItem(QStringLiteral("moravel")).setEnabled(true));  // a relative path is refused
     auto item = makeItem(QStringLiteral("/opt/Moravel 2/100% \"real\"/mo`ra$v\\el"));
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));  // creates the missing directories too
     EXPECT_TRUE(item.isEnabled());
-    const QString contents = QString::fromUtf8(readAll(entry()));
+    const QString contents = QString::fromUtf8(readFile(entry()));
     EXPECT_TRUE(contents.startsWith(QStringLiteral("[Desktop Entry]\n")));
     EXPECT_TRUE(contents.contains(QStringLiteral("\nType=Application\n")));
     const QString exec = QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/mo\\`ra\\$v\\\\el")");
@@ -117,7 +108,7 @@ TEST_F(XdgAutostartLoginItemTest, UnwritableDirectoryFailsAndLeavesItOff)
     EXPECT_EQ(item.failureMessage(),
               "The autostart entry " + entry() + " could not be written: its folder cannot be created.");
     EXPECT_FALSE(item.isEnabled());
-    EXPECT_EQ(readAll(blocker), "not a directory");
+    EXPECT_EQ(readFile(blocker), "not a directory");
 }
 
 TEST_F(XdgAutostartLoginItemTest, EntryThatCannotBeRemovedFailsSwitchingOff)
@@ -131,20 +122,21 @@ TEST_F(XdgAutostartLoginItemTest, EntryThatCannotBeRemovedFailsSwitchingOff)
     EXPECT_TRUE(item.failureMessage().contains(" could not be written: ")) << item.failureMessage().toStdString();
 }
 
-TEST_F(XdgAutostartLoginItemTest, RelativeExecutablePathIsRefused)
-{
-    EXPECT_FALSE(makeItem(QStringLiteral("moravel")).setEnabled(true));
-    EXPECT_FALSE(QFileInfo::exists(entry()));
-}
-
-TEST(XdgAutostartDirectory, FollowsAnAbsoluteConfigHomeAndIgnoresARelativeOne)
+// The settings and the autostart entry follow an absolute XDG_CONFIG_HOME;
+// the autostart entry ignores a relative one.
+TEST(ConfigHome, SettingsAndAutostartEntryFollowAnAbsoluteXdgConfigHome)
 {
     const std::optional<QByteArray> saved =
         qEnvironmentVariableIsSet("XDG_CONFIG_HOME") ? std::optional(qgetenv("XDG_CONFIG_HOME")) : std::nullopt;
-    qputenv("XDG_CONFIG_HOME", "/tmp/moravel-config");
-    EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), "/tmp/moravel-config/autostart");
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), QDir::homePath() + "/.config/autostart");
+    const QString home = QDir::homePath() + "/.config";
+    for (const auto& [value, config] : {std::pair<const char*, QString>{"/tmp/moravel-config", "/tmp/moravel-config"},
+                                        {"relative/config", home}, {nullptr, home}}) {
+        value ? qputenv("XDG_CONFIG_HOME", value) : qunsetenv("XDG_CONFIG_HOME");
+        if (!value || QDir::isAbsolutePath(value)) {
+            EXPECT_EQ(SettingsDefaultsStore::defaultFilePath(), config + "/Moravel/Moravel.conf") << value;
+        }
+        EXPECT_EQ(XdgAutostartLoginItem::defaultAutostartDirectory(), config + "/autostart") << value;
+    }
     saved ? qputenv("XDG_CONFIG_HOME", *saved) : qunsetenv("XDG_CONFIG_HOME");
 }
 

@@ -2,25 +2,19 @@
 // full disk, written through the real stores.
 #include "support/SettingsDefaultsStore.h"
 #include "support/XdgAutostartLoginItem.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace moravel {
 namespace {
 
-mode_t modeOf(const QString& path)
-{
-    struct stat info = {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
-}
+using fixtures::modeOf;
 
 // For one scope every write to a regular file fails as on a full disk, the
 // kernel's own way: a file size limit of 0.

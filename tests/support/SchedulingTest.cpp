@@ -1,12 +1,16 @@
+#include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/Application.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <memory>
+#include <semaphore>
 #include <vector>
 
-using moravel::VirtualScheduler;
+using namespace moravel;
 
 namespace {
 
@@ -26,6 +30,8 @@ protected:
 
 }  // namespace
 
+// Work scheduled by work runs in the same advance when due, despite
+// floating-point sums (0.055 + 0.065 is 0.12).
 TEST_F(VirtualSchedulerTest, RunsDueItemsInTimeOrderThenSchedulingOrderAtTheirOwnTime)
 {
     scheduler.runAfter(0.3, &owner, mark(3));
@@ -33,20 +39,16 @@ TEST_F(VirtualSchedulerTest, RunsDueItemsInTimeOrderThenSchedulingOrderAtTheirOw
     scheduler.runAfter(0.2, &owner, mark(2));
     scheduler.runAfter(0.2, &owner, mark(4));
     scheduler.runAfter(0.2, &owner, mark(5));
-    scheduler.advance(0.25);
-    EXPECT_EQ(runs, (Runs{{100, 1}, {200, 2}, {200, 4}, {200, 5}}));
+    scheduler.runAfter(0.055, &owner, [&] { scheduler.runAfter(0.065, &owner, mark(7)); });
+    scheduler.advance(0.12);
+    EXPECT_EQ(runs, (Runs{{100, 1}, {120, 7}}));
+    scheduler.advance(0.13);
+    EXPECT_EQ(runs, (Runs{{100, 1}, {120, 7}, {200, 2}, {200, 4}, {200, 5}}));
     EXPECT_DOUBLE_EQ(scheduler.monotonicSeconds(), 0.25);
     const QDateTime wallClock = scheduler.currentDateTime();
     scheduler.advance(1);
     EXPECT_EQ(runs.back(), (std::pair<long, int>{300, 3}));
     EXPECT_EQ(wallClock.msecsTo(scheduler.currentDateTime()), 1000);  // the wall clock moves with virtual time
-}
-
-TEST_F(VirtualSchedulerTest, WorkScheduledByWorkRunsInTheSameAdvanceWhenDue)
-{
-    scheduler.runAfter(0.055, &owner, [&] { scheduler.runAfter(0.065, &owner, mark(7)); });
-    scheduler.advance(0.12);  // 0.055 + 0.065, despite floating-point sums
-    EXPECT_EQ(runs, (Runs{{120, 7}}));
 }
 
 TEST_F(VirtualSchedulerTest, CancelledItemAndItemOfADestroyedOwnerNeverRun)
@@ -64,3 +66,28 @@ TEST_F(VirtualSchedulerTest, CancelledItemAndItemOfADestroyedOwnerNeverRun)
     EXPECT_EQ(scheduler.pendingCount(), 0);
 }
 
+// A reading stuck in the kernel must not keep Moravel from quitting, and what
+// it finds after the runner is gone goes nowhere.
+TEST(ThreadPoolRunner, QuitsWithoutWaitingForAStuckJobAndDropsItsResult)
+{
+    fixtures::ensureApplication();
+    std::binary_semaphore started(0), release(0), dropped(0);
+    bool applied = false;
+    QObject owner;
+    {
+        ThreadPoolRunner runner(std::chrono::milliseconds(0));
+        runner.post(&owner, [&]() -> BackgroundRunner::Continuation {
+            started.release();
+            release.acquire();
+            // Signals when the result is thrown away instead of handed over.
+            auto token = std::shared_ptr<void>(nullptr, [&](void*) { dropped.release(); });
+            return [&applied, token] { applied = true; };
+        });
+        started.acquire();
+    }  // gives up on the job at once
+
+    release.release();
+    ASSERT_TRUE(dropped.try_acquire_for(std::chrono::seconds(20)));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(applied);
+}

@@ -1,7 +1,6 @@
 #include "support/SettingsDefaultsStore.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using moravel::SettingsDefaultsStore;
+using namespace moravel;
 
 namespace {
 
@@ -32,12 +31,6 @@ protected:
         const QString alias = root.path() + QStringLiteral("/alias");
         QFile::link(dir(), alias);
         return SettingsDefaultsStore(alias + QStringLiteral("/Moravel.conf"));
-    }
-
-    QByteArray rawFile() const
-    {
-        QFile f(file());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     // Runs `body` in a child process that, like an ordinary user, cannot write
@@ -73,21 +66,10 @@ TEST_F(SettingsDefaultsStoreTest, RoundTripsAnyBytesAndReportsAbsentKeys)
     EXPECT_EQ(fromDisk().data(key), awkward);
 }
 
-TEST(SettingsDefaultsStore, DefaultPathFollowsXdgConfigHome)
-{
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/somewhere/config");
-    EXPECT_EQ(SettingsDefaultsStore::defaultFilePath(), QStringLiteral("/somewhere/config/Moravel/Moravel.conf"));
-    qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(SettingsDefaultsStore::defaultFilePath(), QDir::homePath() + QStringLiteral("/.config/Moravel/Moravel.conf"));
-    if (!saved.isNull())
-        qputenv("XDG_CONFIG_HOME", saved);
-}
-
 TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValueAndFile)
 {
     ASSERT_TRUE(SettingsDefaultsStore(file()).setData(key, "old"));
-    const QByteArray fileBefore = rawFile();
+    const QByteArray fileBefore = fixtures::readFile(file());
     const QString other = QStringLiteral("collapsedMetricPreferences.v1");
     // The file itself stays writable: only an in-place rewrite could succeed,
     // and that could leave it truncated, so the write must fail instead.
@@ -104,7 +86,7 @@ TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValue
             return 1;
         if (!store.lastWriteFailure().endsWith(QStringLiteral("/Moravel is read-only")))
             return 4;
-        if (rawFile() != fileBefore || filesInDir() != QStringList{QStringLiteral("Moravel.conf")})
+        if (fixtures::readFile(file()) != fileBefore || filesInDir() != QStringList{QStringLiteral("Moravel.conf")})
             return 2;
         // Storage is back: the next save must not carry the failed value with it.
         if (chmodPath(dir(), 0777) != 0)

@@ -1,11 +1,10 @@
 // Desktop notifications through a real, private D-Bus session bus and a
 // small notification service on it.
 #include "alerts/DBusNotifier.h"
+#include "testsupport/Application.h"
 
-#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,26 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace moravel;
+using moravel::fixtures::processEventsUntil;
 
 namespace {
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "tests_alerts";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);  // outlives every test on purpose
-}
-
-// Spins the event loop until `done` or ten seconds have passed.
-bool waitFor(const std::function<bool()>& done)
-{
-    const QDeadlineTimer deadline(10'000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
 
 // A bus daemon of its own for the test, that starts no services.
 class PrivateBus {
@@ -99,7 +81,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
 {
     if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
         GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
-    ensureApplication();
+    fixtures::ensureApplication();
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
     QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("moravel-client"));
@@ -116,7 +98,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(DBusNotifier::notificationProblem(client), std::nullopt);
 
     notifier.show({AlertRule::battery, "Battery at 10 %", "On battery. Connect the charger.", false});
-    ASSERT_TRUE(waitFor([&] { return service.calls.size() == 1; }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.calls.size() == 1; }));
     const NotifyCall first = service.calls[0];
     EXPECT_EQ(first.appName, "Moravel");
     EXPECT_EQ(first.icon, "moravel");
@@ -133,7 +115,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
                                                "GetId"));
     QCoreApplication::processEvents();
     notifier.show({AlertRule::battery, "Battery at 5 %", "On battery. Connect the charger.", true});
-    ASSERT_TRUE(waitFor([&] { return service.calls.size() == 2; }));
+    ASSERT_TRUE(processEventsUntil([&] { return service.calls.size() == 2; }));
     EXPECT_EQ(service.calls[1].replacesId, 41u);
     EXPECT_EQ(service.calls[1].hints.value("urgency").toInt(), 2);
 
@@ -146,7 +128,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     };
     emitSignal("ActionInvoked", {999u, "default"});  // somebody else's notification
     emitSignal("ActionInvoked", {41u, "default"});
-    ASSERT_TRUE(waitFor([&] { return !clicked.isEmpty(); }));
+    ASSERT_TRUE(processEventsUntil([&] { return !clicked.isEmpty(); }));
     EXPECT_EQ(clicked, QList<AlertRule>{AlertRule::battery});
 
     QDBusConnection::disconnectFromBus(QStringLiteral("moravel-client"));

@@ -91,33 +91,27 @@ private:
 // KORVEL_ISLAND_EXPANDED counts only where the new name is unset.
 TEST(IslandState, StartUpOverrideFromTheEnvironment)
 {
-    const struct {
-        std::optional<QString> value;
-        bool expanded;
-        bool locked;
-    } cases[] = {{"1", true, true},        {"hover", true, false}, {std::nullopt, false, false},
-                 {"Hover", false, false}, {"01", false, false},   {QString(), false, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value.value_or("<absent>").toStdString());
-        StateHarness h(c.value);
-        EXPECT_EQ(h.state->isExpanded(), c.expanded);
-        EXPECT_EQ(h.state->showsExpandedContent(), c.expanded);
-        EXPECT_EQ(h.state->isLockedOpen(), c.locked);
+    const std::tuple<std::optional<QString>, bool, bool> cases[] = {
+        {"1", true, true}, {"hover", true, false}, {std::nullopt, false, false},
+        {"Hover", false, false}, {"01", false, false}, {QString(), false, false}};
+    for (const auto& [value, expanded, locked] : cases) {
+        SCOPED_TRACE(value.value_or("<absent>").toStdString());
+        StateHarness h(value);
+        EXPECT_EQ(h.state->isExpanded(), expanded);
+        EXPECT_EQ(h.state->showsExpandedContent(), expanded);
+        EXPECT_EQ(h.state->isLockedOpen(), locked);
         EXPECT_FALSE(h.state->isMorphing());
         EXPECT_EQ(h.scheduler.pendingCount(), 0);
     }
 
-    const struct {
-        const char* moravel;
-        const char* korvel;
-        std::optional<QString> read;
-    } names[] = {{nullptr, nullptr, std::nullopt}, {"1", nullptr, "1"}, {nullptr, "hover", "hover"},
-                 {"hover", "1", "hover"}, {"", "1", ""}};
+    const std::tuple<const char*, const char*, std::optional<QString>> names[] = {
+        {nullptr, nullptr, std::nullopt}, {"1", nullptr, "1"}, {nullptr, "hover", "hover"}, {"hover", "1", "hover"},
+        {"", "1", ""}};
     const auto set = [](const char* name, const char* value) { value ? qputenv(name, value) : qunsetenv(name); };
-    for (const auto& c : names) {
-        set(IslandState::expandedEnvironmentVariable, c.moravel);
-        set(IslandState::legacyExpandedEnvironmentVariable, c.korvel);
-        EXPECT_EQ(IslandState::expandedEnvironmentFromProcess(), c.read);
+    for (const auto& [moravel, korvel, read] : names) {
+        set(IslandState::expandedEnvironmentVariable, moravel);
+        set(IslandState::legacyExpandedEnvironmentVariable, korvel);
+        EXPECT_EQ(IslandState::expandedEnvironmentFromProcess(), read);
     }
     set(IslandState::expandedEnvironmentVariable, nullptr);
     set(IslandState::legacyExpandedEnvironmentVariable, nullptr);

@@ -49,27 +49,6 @@ TEST(IslandPlacement, HangsFromTheWorkAreaUnlessDrawnAroundANotch)
     }
 }
 
-TEST(IslandPlacement, StepsAsideOnlyForAFullscreenActiveWindowOnItsScreen)
-{
-    const struct {
-        ActiveWindow active;
-        QRect islandScreen;
-        bool stepsAside;
-    } rows[] = {
-        {{}, screen, false},
-        {window(terminal), screen, false},
-        {window(terminal, true), screen, true},
-        {window(terminal, true, secondScreen), screen, false},
-        {window(terminal, true, secondScreen), secondScreen, true},
-        {window(terminal, true, {}), screen, true},  // where it is unknown
-        {window(island, true), screen, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.active.id);
-        EXPECT_EQ(islandStepsAside(row.active, row.islandScreen), row.stepsAside);
-    }
-}
-
 class IslandWindowPolicyTest : public ::testing::Test {
 protected:
     IslandWindowPolicyTest() { windows.setActive(window(terminal)); }
@@ -141,6 +120,7 @@ TEST_F(IslandWindowPolicyTest, LeavesTheKeyboardWhereTheUserPutItMeanwhile)
     EXPECT_EQ(windows.activated, QList<WindowId>{browser});
 }
 
+// Only for a fullscreen active window on its own screen (or one whose place is unknown).
 TEST_F(IslandWindowPolicyTest, StepsAsideWhileTheActiveWindowIsFullscreen)
 {
     policy.setIslandScreen(screen);
@@ -152,9 +132,15 @@ TEST_F(IslandWindowPolicyTest, StepsAsideWhileTheActiveWindowIsFullscreen)
     EXPECT_FALSE(state.isPointerInside());  // an island opened by hovering closes
     windows.setActive(window(terminal));     // leaves fullscreen
     EXPECT_FALSE(policy.stepsAside());
+    windows.setActive(window(island, true));
+    EXPECT_FALSE(policy.stepsAside());
     windows.setActive(window(browser, true, secondScreen));
     EXPECT_FALSE(policy.stepsAside());
     policy.setIslandScreen(secondScreen);  // the island moved to that screen
     EXPECT_TRUE(policy.stepsAside());
-    EXPECT_EQ(changes, 3);
+    windows.setActive(window(browser, true, {}));
+    EXPECT_TRUE(policy.stepsAside());
+    windows.setActive({});
+    EXPECT_FALSE(policy.stepsAside());
+    EXPECT_EQ(changes, 4);
 }

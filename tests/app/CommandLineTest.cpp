@@ -14,12 +14,9 @@ CommandLineResult parse(QStringList arguments)
 
 TEST(CommandLine, JsonWithCountAndProcesses)
 {
-    const auto result = parse({"--json", "--count", "3", "--processes"});
-    const auto* options = std::get_if<RunOptions>(&result);
-    ASSERT_TRUE(options);
-    EXPECT_TRUE(options->json);
-    EXPECT_EQ(options->count, 3);
-    EXPECT_TRUE(options->processes);
+    const auto options = std::get<RunOptions>(parse({"--json", "--count", "3", "--processes"}));
+    EXPECT_TRUE(options.json && options.processes && !options.history);
+    EXPECT_EQ(options.count, 3);
     EXPECT_EQ(std::get<RunOptions>(parse({"--json", "--count=7"})).count, 7);
     const auto history = std::get<RunOptions>(parse({"--history", "--since", "1h30m"}));
     EXPECT_TRUE(history.history);
@@ -31,24 +28,16 @@ TEST(CommandLine, JsonWithCountAndProcesses)
 
 TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
 {
-    for (const QStringList& arguments : {QStringList{"--json", "--count", "x"}, QStringList{"--json", "--count", "0"},
-                                         QStringList{"--json", "--count", "-2"}, QStringList{"--json", "--count"},
-                                         QStringList{"--json", "--count", "99999999999"}, QStringList{"--frobnicate"},
-                                         QStringList{"--json", "--count", " 2"}, QStringList{"--json", "--count=+2"},
-                                         QStringList{"extra"}, QStringList{QString(100'000, u'x')},
-                                         QStringList{"--json", "--count", QString(100'000, u'9')},
-                                         QStringList{"--history", "--since", "5"},
-                                         QStringList{"--history", "--since", "0m"},
-                                         QStringList{"--history", "--since", "1.5h"},
-                                         QStringList{"--history", "--since", "h"},
-                                         QStringList{"--history", "--since", "2w"},
-                                         QStringList{"--history", "--since="},
-                                         QStringList{"--history", "--since", "99999999999999d"},
-                                         QStringList{"--history", "--since"}, QStringList{"--since", "1h"},
-                                         QStringList{"--history", "--json"},
-                                         QStringList{"--json", "--source", "http://8.8.8.8:9100"},
-                                         QStringList{"--json", "--source"}, QStringList{"--source", "http://[::1]"},
-                                         QStringList{"--json", "--source-credentials", "/tmp/c"}}) {
+    const QStringList rows[] = {
+        {"--json", "--count", "x"}, {"--json", "--count", "0"}, {"--json", "--count", "-2"}, {"--json", "--count"},
+        {"--json", "--count", "99999999999"}, {"--frobnicate"}, {"--json", "--count", " 2"}, {"--json", "--count=+2"},
+        {"extra"}, {QString(100'000, u'x')}, {"--json", "--count", QString(100'000, u'9')},
+        {"--history", "--since", "5"}, {"--history", "--since", "0m"}, {"--history", "--since", "1.5h"},
+        {"--history", "--since", "h"}, {"--history", "--since", "2w"}, {"--history", "--since="},
+        {"--history", "--since", "99999999999999d"}, {"--history", "--since"}, {"--since", "1h"},
+        {"--history", "--json"}, {"--json", "--source", "http://8.8.8.8:9100"}, {"--json", "--source"},
+        {"--source", "http://[::1]"}, {"--json", "--source-credentials", "/tmp/c"}};
+    for (const QStringList& arguments : rows) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);
         ASSERT_TRUE(error) << arguments.join(' ').left(80).toStdString();

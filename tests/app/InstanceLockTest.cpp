@@ -1,32 +1,20 @@
 #include "app/InstanceLock.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
 using moravel::InstanceLock;
 using Outcome = InstanceLock::Outcome;
+using moravel::fixtures::modeOf;
+using moravel::fixtures::writeFile;
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-mode_t modeOf(const QString& path)
-{
-    struct stat info = {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 07777;
-}
 
 class InstanceLockTest : public ::testing::Test {
 protected:

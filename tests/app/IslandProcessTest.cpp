@@ -1,8 +1,7 @@
 // The island as a user starts it: the real program on a private X server.
 #include "app/InstanceLock.h"
+#include "testsupport/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -11,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <sys/stat.h>
+
+using namespace moravel::fixtures;
 
 namespace {
 
@@ -64,9 +64,7 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     ASSERT_TRUE(QDir().mkdir(runtime));
     ::chmod(QFile::encodeName(runtime).constData(), 0700);
     const QString lockPath = runtime + u'/' + QLatin1String(moravel::InstanceLock::fileName);
-    QFile stale(lockPath);
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly) && stale.write("99999\nmoravel\n\xff") > 0);
-    stale.close();
+    ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", display.name());
@@ -83,9 +81,7 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name()); ++wait) {
     }
     ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
-    QFile lock(lockPath);
-    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
-    EXPECT_EQ(lock.readAll(), QByteArray::number(island.processId()) + '\n');
+    EXPECT_EQ(readFile(lockPath), QByteArray::number(island.processId()) + '\n');
 
     QProcess second;
     second.setProcessEnvironment(environment);
@@ -99,7 +95,5 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     EXPECT_EQ(island.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(island.exitCode(), 0);
     EXPECT_EQ(island.readAllStandardError().toStdString(), "moravel: no D-Bus session bus, so alerts are not shown\n");
-    struct stat history = {};
-    ASSERT_EQ(::stat(QFile::encodeName(home.filePath("state/Moravel/history.json")).constData(), &history), 0);
-    EXPECT_EQ(history.st_mode & 0777, 0600u);
+    EXPECT_EQ(modeOf(home.filePath("state/Moravel/history.json")), 0600u);
 }

@@ -1,9 +1,9 @@
 #include "monitor/linux/CpuReader.h"
 #include "monitor/linux/DiskIoReader.h"
+#include "monitor/linux/DiskReader.h"
 #include "monitor/linux/LoadAverageReader.h"
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
-#include "monitor/linux/PowerSupplyReader.h"
 #include "monitor/linux/ProcessReader.h"
 #include "monitor/linux/TextFile.h"
 #include "testsupport/FixtureTree.h"
@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 using namespace moravel;
 
@@ -66,7 +65,6 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
         {"MemTotal: lots kB\n", std::nullopt, 0, 0},
         {memory + "SwapTotal: 8000 kB\nSwapFree: 6000 kB\n", 500, 2000, 8000},
         {memory + "SwapTotal: 8000 kB\n", 500, 0, 8000},  // no SwapFree: nothing known to be used
-        {memory + "SwapTotal: 0 kB\nSwapFree: 0 kB\n", 500, 0, 0},
         {memory + "SwapTotal: 100 kB\nSwapFree: 900 kB\n", 500, 0, 100},
     };
     for (const auto& row : rows) {
@@ -95,56 +93,17 @@ TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
         "    lo: 5000 10 0 0 0 0 0 0 5000 10 0 0 0 0 0 0\n"
         "  eth0:18446744073709551615 1 0 0 0 0 0 0 42 1 0 0 0 0 0 0\n"
         "broken: 1 2 3\n");
-    ASSERT_EQ(interfaces.size(), 2u);
-    EXPECT_EQ(interfaces[0].name, "lo");
-    EXPECT_EQ(interfaces[1].name, "eth0");
-    EXPECT_EQ(interfaces[1].received, 18446744073709551615ull);  // full 64-bit counters
-    EXPECT_EQ(interfaces[1].sent, 42u);
+    // Full 64-bit counters; a broken line is left out.
+    EXPECT_EQ(interfaces, (std::vector<InterfaceCounters>{{"lo", 5000, 5000}, {"eth0", 18446744073709551615ull, 42}}));
 }
 
-namespace {
-uint64_t receivedOfCounted(const std::map<std::string, InterfaceState>& states)
-{
-    std::vector<InterfaceCounters> interfaces;
-    uint64_t base = 1;
-    for (const auto& [name, state] : states) {
-        interfaces.push_back({name, base, base * 10});
-        base *= 100;
-    }
-    uint64_t received = 0;
-    for (const InterfaceCounters& counted :
-         countedInterfaces(interfaces, [&](const std::string& name) { return std::optional(states.at(name)); }))
-        received += counted.received;
-    return received;
-}
-}  // namespace
-
-// Each interface's counters are 100 times the previous one's (names sort in
-// table order), so the total tells exactly which interfaces were counted.
-TEST(NetworkTotals, CountOnlyUpNonLoopbackInterfacesPreferringDevices)
-{
-    const struct {
-        const char* name;
-        std::map<std::string, InterfaceState> states;
-        uint64_t received;
-    } rows[] = {
-        {"device-backed only, down and loopback skipped",
-         {{"a-eth", {0x1003, true}}, {"b-lo", {0x9, true}}, {"c-down", {0x1002, true}}, {"d-bridge", {0x1003, false}}},
-         1},
-        {"without any device every up interface",
-         {{"a-veth", {0x1003, false}}, {"b-lo", {0x9, false}}, {"c-tun", {0x1091, false}}},
-         1 + 10000},
-        {"loopback alone", {{"lo", {0x9, false}}}, 0},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(receivedOfCounted(row.states), row.received) << row.name;
-}
-
-TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
+// Up interfaces backed by a device count, else every up one; loopback never.
+TEST(NetworkCounters, CountUpInterfacesPreferringDevicesAndFollowThemAsTheyComeAndGo)
 {
     using Counted = std::vector<InterfaceCounters>;
     fixtures::FixtureTree tree;
-    const auto netDev = [](const std::string& rows) { return "h\nh\n" + rows; };
+    const auto netDev = [](const std::string& rows) { return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\n" + rows; };
+    tree.write("sys/class/net/lo/flags", "0x9\n");
     tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/eth0/device");
@@ -155,13 +114,17 @@ TEST(NetworkCounters, FollowInterfacesThatComeAndGo)
     tree.write("sys/class/net/eth0/flags", "0x1002\n");
     EXPECT_EQ(counters.read(), Counted{});
 
-    // It is replaced by a new interface of the same name without a device, next to a device-backed one.
+    // It is replaced by a new interface of the same name without a device, next to a device-backed one,
+    // which alone counts while it is there.
     tree.remove("sys/class/net/eth0");
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.write("sys/class/net/wlan0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/wlan0/device");
     tree.write("proc/net/dev", netDev(" wlan0: 7 0 0 0 0 0 0 0 3 0 0 0 0 0 0 0\n"));
     EXPECT_EQ(counters.read(), (Counted{{"wlan0", 7, 3}}));
+    tree.remove("sys/class/net/wlan0");
+    tree.write("proc/net/dev", netDev("  eth0: 5 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n"));
+    EXPECT_EQ(counters.read(), (Counted{{"eth0", 5, 1}}));
     tree.write("proc/net/dev", "h\nh\n");
     EXPECT_FALSE(counters.read());
 }
@@ -198,13 +161,6 @@ TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
     const ProcessReading reading = readProcessTable(tree.procRoot().toStdString(), {}, 1);
     ASSERT_EQ(reading.top.size(), 1);
     EXPECT_EQ(reading.top[0].name, "worker");  // named without its command line
-
-    tree.write("sys/class/power_supply/BAT0/type", "Battery\n");
-    tree.write("sys/class/power_supply/BAT0/capacity", "61\n");
-    tree.makeFifo("sys/class/power_supply/BAT0/uevent");
-    const BatteryRegistry battery = readBatteryRegistry(tree.sysRoot().toStdString());
-    ASSERT_TRUE(battery.hasBattery);
-    EXPECT_EQ(battery.currentCapacity, 61);  // from the single files
 }
 
 namespace {
@@ -235,8 +191,7 @@ TEST(ProcStat, CoreLinesInOrderOrNothingWhenAnyIsGarbled)
         std::vector<CoreTicks> cores;
         const bool parsed = parseCoreTicks(row.text, cores);
         EXPECT_EQ(parsed, !row.cores.empty()) << row.name;
-        if (parsed)
-            EXPECT_EQ(cores, row.cores) << row.name;
+        EXPECT_EQ(parsed ? cores : std::vector<CoreTicks>{}, row.cores) << row.name;
     }
 }
 
@@ -312,4 +267,13 @@ TEST(DiskIoReader, CountsWholePhysicalDisksDiskByDisk)
     EXPECT_EQ(readAt(13, diskLine("sda", 50, 50) + diskLine("cciss/c0d0", 3, 11) + others),
               std::pair(2.0 * 512, 10.0 * 512));
     EXPECT_FALSE(DiskIoReader(tree.root().toStdString() + "/none", tree.sysRoot().toStdString()).read(14));
+}
+
+TEST(DiskReader, UsedIsTotalLessAvailableNeverBelowZeroAndAnUnknownVolumeGivesNothing)
+{
+    EXPECT_EQ(diskMetricFrom(1000, 250), (DiskMetric{75.0, 750, 1000}));
+    EXPECT_EQ(diskMetricFrom(1000, 1500), (DiskMetric{0, 0, 1000}));
+    EXPECT_EQ(diskMetricFrom(0, 0), (DiskMetric{0, 0, 0}));
+    EXPECT_EQ(readDiskUsage("/no/such/volume/here"), std::nullopt);
+    EXPECT_LE(readDiskUsage("/").value().used, readDiskUsage("/").value().total);
 }

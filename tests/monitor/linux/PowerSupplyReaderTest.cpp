@@ -95,6 +95,7 @@ TEST(PowerSupplyStatus, Cases)
         {"no rate", false, discharging({{"energy_now", "30000000"}, {"power_now", "0"}}), 0, std::nullopt},
         {"huge", false, discharging({{"energy_now", "30000000"}, {"power_now", "1"}}), 0, std::nullopt},
         {"65534", false, discharging({{"time_to_empty_now", std::to_string(65534 * 60)}}), 0, 65534},
+        {"negative estimate", false, discharging({{"time_to_empty_now", "-5"}}), 0, std::nullopt},
         {"time to full from charge", true,
          {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"}, {"current_now", "1000000"}},
          external | charging, 180},
@@ -221,6 +222,7 @@ TEST(BatteryFigures, Cases)
         {"a worn battery over its full charge", {{"charge_now", "3100000"}, {"charge_full", "3000000"}}, {}, 100, 0, 0},
         {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, 0, 0, 0},
         {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
+        {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, 0, 0, 0},
         {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
          {}, 50, 0, 0},
         {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
@@ -248,16 +250,3 @@ TEST(BatteryFigures, Cases)
     applyBatteryRegistry(registry, next);
     EXPECT_EQ(next.batteryPercent, 0);
 }
-
-TEST_F(PowerSupplyTree, GarbageAttributesTakeTheDefaults)
-{
-    supply("AC", {{"type", "Mains"}, {"online", "yes"}});
-    laptopBattery({{"capacity", "full"}, {"status", ""}, {"current_now", "99999999999999999999"},
-                   {"voltage_now", "12V"}, {"time_to_empty_now", "-5"}});
-    const BatteryRegistry read = registry();
-    EXPECT_EQ(read.currentCapacity, 0);
-    EXPECT_FALSE(read.externalConnected);
-    EXPECT_EQ(read.amperageMilliamps, 0);
-    EXPECT_EQ(read.timeRemainingMinutes, 0);
-}
-

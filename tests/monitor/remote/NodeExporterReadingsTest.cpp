@@ -1,7 +1,7 @@
 #include "monitor/remote/NodeExporterReadings.h"
 #include "monitor/remote/NodeExporterSensors.h"
+#include "testsupport/Files.h"
 
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,7 @@ NodePage pageOf(std::string_view text)
 
 NodePage recordedPage(const char* name)
 {
-    QFile file(QStringLiteral(MORAVEL_REMOTE_PAGES "/") + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    const QByteArray text = file.readAll();
+    const QByteArray text = fixtures::readFile(QStringLiteral(MORAVEL_REMOTE_PAGES "/") + name);
     return pageOf(std::string_view(text.constData(), static_cast<size_t>(text.size())));
 }
 

@@ -102,7 +102,9 @@ TEST(NetworkCounters, CountUpInterfacesPreferringDevicesAndFollowThemAsTheyComeA
 {
     using Counted = std::vector<InterfaceCounters>;
     fixtures::FixtureTree tree;
-    const auto netDev = [](const std::string& rows) { return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\n" + rows; };
+    const auto netDev = [](const std::string& rows) {
+        return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\n" + rows;
+    };
     tree.write("sys/class/net/lo/flags", "0x9\n");
     tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");

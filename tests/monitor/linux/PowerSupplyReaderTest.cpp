@@ -45,8 +45,6 @@ public:
     FixtureTree tree;
 };
 
-class PowerSupplyTree : public ::testing::Test, public PowerSupplies {};
-
 }  // namespace
 
 TEST(SupplyNumber, AcceptsOnlyWholeSoundIntegers)
@@ -118,22 +116,6 @@ TEST(PowerSupplyStatus, Cases)
     }
 }
 
-TEST_F(PowerSupplyTree, AdapterInputFromAnOnlineUsbPdSupplyUpTo400W)
-{
-    supply("ucsi-source-psy-USBC000:001",
-           {{"type", "USB"}, {"online", "1"}, {"voltage_now", "20000000"}, {"current_now", "3000000"},
-            {"voltage_max", "20000000"}, {"current_max", "3250000"}});
-    laptopBattery({{"status", "Charging"}});
-    const SystemSnapshot next = snapshot();
-    EXPECT_DOUBLE_EQ(next.systemInputWatts, 60.0);
-    EXPECT_EQ(next.adapterWatts, 65);
-    EXPECT_DOUBLE_EQ(next.adapterVoltage, 20.0);
-    EXPECT_DOUBLE_EQ(next.adapterCurrent, 3.0);
-
-    supply("ucsi-source-psy-USBC000:001", {{"current_now", "22500000"}});  // 450 W
-    EXPECT_DOUBLE_EQ(snapshot().systemInputWatts, 0.0);
-}
-
 // Several batteries of the computer count as one; peripherals' stay out.
 TEST(SeveralBatteries, CountTogether)
 {
@@ -185,12 +167,13 @@ TEST(SeveralBatteries, CountTogether)
     }
 }
 
-TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
+TEST(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 {
-    EXPECT_FALSE(registry().hasBattery);  // no power_supply class at all
-    supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
-    supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
-    const SystemSnapshot next = snapshot();
+    PowerSupplies supplies;
+    EXPECT_FALSE(supplies.registry().hasBattery);  // no power_supply class at all
+    supplies.supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
+    supplies.supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
+    const SystemSnapshot next = supplies.snapshot();
     EXPECT_FALSE(next.hasBattery);
     EXPECT_TRUE(next.isExternalPowerConnected);
     EXPECT_EQ(next.batteryPercent, 0);
@@ -199,8 +182,8 @@ TEST_F(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 
 // The battery's power whatever the sign of its current, or from power_now;
 // its charge from capacity, else energy, else charge; the uevent fills in
-// what single files lack. Figures no battery or adapter of a computer can
-// give are clamped or dropped.
+// what single files lack; an online USB PD supply gives the input. Figures no
+// battery or adapter of a computer can give (over 400 W in) are clamped or dropped.
 TEST(BatteryFigures, Cases)
 {
     const struct {
@@ -210,6 +193,7 @@ TEST(BatteryFigures, Cases)
         int64_t percent;
         double batteryWatts;
         int64_t adapterWatts;
+        double inputWatts = 0;
     } rows[] = {
         {"discharging at 1.5 A and 12 V", {{"current_now", "-1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
         {"charging at 1.5 A and 12 V",
@@ -222,7 +206,8 @@ TEST(BatteryFigures, Cases)
         {"a worn battery over its full charge", {{"charge_now", "3100000"}, {"charge_full", "3000000"}}, {}, 100, 0, 0},
         {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, 0, 0, 0},
         {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
-        {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, 0, 0, 0},
+        {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, 0, 0,
+         0},
         {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
          {}, 50, 0, 0},
         {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
@@ -230,6 +215,11 @@ TEST(BatteryFigures, Cases)
         {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, 0, 0, 0},
         {"sound figures pass", {{"capacity", "64"}, {"power_now", "999000000"}},
          {{"voltage_max", "20000000"}, {"current_max", "5000000"}}, 64, 999, 100},
+        {"USB PD at 20 V and 3 A, rated 65 W", {{"status", "Charging"}},
+         {{"voltage_now", "20000000"}, {"current_now", "3000000"}, {"voltage_max", "20000000"},
+          {"current_max", "3250000"}},
+         0, 0, 65, 60},
+        {"450 W coming in", {}, {{"voltage_now", "20000000"}, {"current_now", "22500000"}}, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -242,6 +232,7 @@ TEST(BatteryFigures, Cases)
         EXPECT_EQ(next.batteryPercent, row.percent);
         EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.batteryWatts);
         EXPECT_EQ(next.adapterWatts, row.adapterWatts);
+        EXPECT_DOUBLE_EQ(next.systemInputWatts, row.inputWatts);
     }
     // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
     BatteryRegistry registry;

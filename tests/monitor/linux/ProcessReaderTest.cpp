@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 using namespace moravel;
 using namespace std::string_literals;
@@ -61,12 +62,9 @@ QList<int32_t> ids(const QList<ProcessMetric>& rows)
 TEST(ProcessStat, NameRunsToTheLastParenthesisAndBrokenLinesGiveNothing)
 {
     const std::string whole = statLine(42, "my (odd) app)", 150, 50, 3000, 25);
-    const auto stat = parseProcessStat(whole);
-    ASSERT_TRUE(stat);
-    EXPECT_EQ(stat->comm, "my (odd) app)");
-    EXPECT_EQ(stat->cpuTicks, 200u);
-    EXPECT_EQ(stat->startTime, 3000u);
-    EXPECT_EQ(stat->residentPages, 25u);
+    const ProcessStat stat = parseProcessStat(whole).value();
+    EXPECT_EQ(std::tie(stat.comm, stat.cpuTicks, stat.startTime, stat.residentPages),
+              std::tuple("my (odd) app)"s, 200u, 3000u, 25u));
 
     std::string garbled = whole;
     garbled.replace(garbled.find(" 3000 1000000"), 5, " x");

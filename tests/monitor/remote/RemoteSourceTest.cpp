@@ -76,12 +76,6 @@ class RemoteSourceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { fixtures::ensureApplication(); }
 
-    std::unique_ptr<SystemMonitor> monitorOf(const QUrl& url)
-    {
-        return std::make_unique<SystemMonitor>(
-            scheduler, std::make_shared<RemoteSource>(RemoteEndpoint{url, std::nullopt}, scheduler));
-    }
-
     // One tick (or start) of the monitor, then waits, bounded, for the page or
     // the failure of the request it made. True for a new sample.
     bool tick(SystemMonitor& monitor, double seconds = 1)
@@ -111,7 +105,8 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     writeMachine(tree);
     NodeExporterProcess exporter(tree.root());
     ASSERT_TRUE(exporter.start()) << exporter.failure().toStdString();
-    auto monitor = monitorOf(exporter.url());
+    auto monitor = std::make_unique<SystemMonitor>(
+        scheduler, std::make_shared<RemoteSource>(RemoteEndpoint{exporter.url(), std::nullopt}, scheduler));
     EXPECT_EQ(monitor->machineName(), QStringLiteral("127.0.0.1"));
 
     ASSERT_TRUE(tick(*monitor));
@@ -163,30 +158,28 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
 TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
 {
     fixtures::LocalHttpServer server;
-    server.serve("/missing", "404 Not Found", "");
-    server.serve("/garbled", "200 OK", "node_load1 0.5\nnode_load5 {\n");
-    server.serve("/other", "200 OK", "# TYPE up gauge\nup 1\n");
-    server.serve("/huge", "200 OK", QByteArray(5 << 20, '#'));
-    server.serve("/locked", "401 Unauthorized", "");
-    server.stall("/stalled");
     const struct {
         const char* path;
+        const char* status;  // nothing: never answers
+        QByteArray body;
         const char* failure;
     } rows[] = {
-        {"/missing", "HTTP 404 Not Found"},
-        {"/garbled", "line 2"},
-        {"/other", "no node exporter readings"},
-        {"/huge", "larger than 4 MB"},
-        {"/locked", "refused the credentials"},
-        {"/stalled", "no answer within 2 seconds"},
+        {"/missing", "404 Not Found", "", "HTTP 404 Not Found"},
+        {"/garbled", "200 OK", "node_load1 0.5\nnode_load5 {\n", "line 2"},
+        {"/other", "200 OK", "# TYPE up gauge\nup 1\n", "no node exporter readings"},
+        {"/huge", "200 OK", QByteArray(5 << 20, '#'), "larger than 4 MB"},
+        {"/locked", "401 Unauthorized", "", "refused the credentials"},
+        {"/stalled", nullptr, "", "no answer within 2 seconds"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
+        row.status ? server.serve(row.path, row.status, row.body) : server.stall(row.path);
+        const int before = server.requestCount();
         RemoteSource source({server.url(row.path), std::nullopt}, scheduler);
         std::optional<SourceReading> answer;
         source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
-        processEventsUntil([&] { return answer.has_value() || server.requestCount() > 0; });
-        if (QLatin1String(row.path) == QLatin1String("/stalled"))
+        processEventsUntil([&] { return answer.has_value() || server.requestCount() > before; });
+        if (!row.status)
             scheduler.advance(RemoteSource::timeoutSeconds);
         ASSERT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
         ASSERT_TRUE(answer->failure);

@@ -2,7 +2,6 @@
 #include "monitor/remote/NodeExporterSensors.h"
 #include "testsupport/Files.h"
 
-
 #include <gtest/gtest.h>
 
 using namespace moravel;

@@ -15,7 +15,7 @@ static const CollapsedMetricPreferences laterReadings{{K::swap, false}};
 // The first entry of a kind wins, missing kinds follow in the default order,
 // and a list with nothing visible shows its first reading. (That any list
 // normalizes to every kind once, one visible, is what the fuzz target checks.)
-TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWith)
+TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWithAndFallsBackFromAnUnknownKind)
 {
     using CollapsedMetricConfiguration::normalized;
     EXPECT_EQ(normalized({}), CollapsedMetricConfiguration::defaultPreferences());
@@ -25,12 +25,9 @@ TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWith)
     EXPECT_EQ(normalized({{K::power, false}, {K::memory, false}, {K::cpu, false}, {K::network, false}}),
               (CollapsedMetricPreferences{{K::power, true}, {K::memory, false}, {K::cpu, false}, {K::network, false}}
                + laterReadings));
-}
 
-// An unknown kind makes the stored list unreadable: the defaults stand in,
-// and the stored text stays as it was.
-TEST(CollapsedMetricConfiguration, AStoredListWithAnUnknownKindFallsBackWithoutWriting)
-{
+    // An unknown kind makes a stored list unreadable: the defaults stand in,
+    // and the stored text stays as it was.
     MemoryDefaultsStore store;
     const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
     const QByteArray unknownKind = R"([{"kind":"cpu","isVisible":false},{"kind":"toaster","isVisible":true}])";

@@ -96,14 +96,6 @@ TEST(IslandJson, PathologicalInputIsRejectedWithoutCrashing)
     }
 }
 
-TEST(IslandPreferencesStore, EmptyStoreLoadsDefaultsAndWritesBothKeys)
-{
-    MemoryDefaultsStore store;
-    EXPECT_EQ(IslandPreferencesStore::load(store), IslandPreferences{});
-    EXPECT_EQ(store.data(documentKey), defaultDocument);
-    EXPECT_EQ(store.data(listKey), defaultList);
-}
-
 TEST(IslandPreferencesStore, OlderListIsKeptAndTheDocumentRebuiltWhenMissingOrUnreadable)
 {
     const QByteArray unreadable = R"({"collapsedMetrics":[],"expandOnHover":false,"selectedMetric":"Power"})";
@@ -139,8 +131,14 @@ TEST(IslandPreferencesStore, ReadableDocumentIsNormalizedButNotRewritten)
     EXPECT_EQ(store.data(listKey), std::nullopt);
 }
 
-TEST(IslandPreferencesStore, FailedSavesLeaveWhatWasStored)
+// An empty store is given the defaults under both keys; failed saves leave what was stored.
+TEST(IslandPreferencesStore, EmptyStoreGetsTheDefaultsAndFailedSavesLeaveWhatWasStored)
 {
+    MemoryDefaultsStore store;
+    EXPECT_EQ(IslandPreferencesStore::load(store), IslandPreferences{});
+    EXPECT_EQ(store.data(documentKey), defaultDocument);
+    EXPECT_EQ(store.data(listKey), defaultList);
+
     FailingDefaultsStore failing;
     failing.preset(listKey, "[]");
     EXPECT_EQ(IslandPreferencesStore::load(failing), IslandPreferences{});

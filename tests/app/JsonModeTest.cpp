@@ -89,8 +89,8 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
 }
 
 // What cannot be done is said in one line on standard error, with a status
-// that tells it (2 for a usage error). Every run reads a tree whose /proc/stat is a FIFO that never
-// answers: nothing may wait for it.
+// that tells it (2 for a usage error). Every run reads a tree whose /proc/stat
+// is a FIFO that never answers: nothing may wait for it.
 TEST(JsonMode, FailuresAreToldNotFakedAndNothingHangs)
 {
     using Prepare = std::function<void(QProcess&, QProcessEnvironment&)>;

@@ -233,6 +233,9 @@ TEST(BatteryFigures, Cases)
         EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.batteryWatts);
         EXPECT_EQ(next.adapterWatts, row.adapterWatts);
         EXPECT_DOUBLE_EQ(next.systemInputWatts, row.inputWatts);
+        if (row.inputWatts > 0) {  // the adapter's own voltage and current, as measured
+            EXPECT_EQ(std::pair(next.adapterVoltage, next.adapterCurrent), std::pair(20.0, 3.0));
+        }
     }
     // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
     BatteryRegistry registry;

@@ -2,6 +2,7 @@
 
 #include "history/HistoryFormat.h"
 #include "support/PrivateFiles.h"
+#include "support/XdgDirectories.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -61,11 +62,7 @@ QString setAsidePath(const QString& path)
 
 QString defaultPath()
 {
-    // A relative XDG_STATE_HOME is ignored, as the XDG base directories have it.
-    QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(state))
-        state = QDir::homePath() + QStringLiteral("/.local/state");
-    return state + QStringLiteral("/Moravel/history.json");
+    return xdgStateHome() + QStringLiteral("/Moravel/history.json");
 }
 
 Loaded loadOrSetAside(const QString& path)

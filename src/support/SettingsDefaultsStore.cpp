@@ -1,11 +1,11 @@
 #include "support/SettingsDefaultsStore.h"
 
 #include "support/PrivateFiles.h"
+#include "support/XdgDirectories.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,9 +40,7 @@ SettingsDefaultsStore::SettingsDefaultsStore(QString filePath) : filePath_(std::
 
 QString SettingsDefaultsStore::defaultFilePath()
 {
-    // GenericConfigLocation honours an absolute $XDG_CONFIG_HOME and falls back to ~/.config.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Moravel/Moravel.conf");
+    return xdgConfigHome() + QStringLiteral("/Moravel/Moravel.conf");
 }
 
 std::optional<QByteArray> SettingsDefaultsStore::data(const QString& key) const

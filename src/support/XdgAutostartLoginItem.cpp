@@ -1,6 +1,7 @@
 #include "support/XdgAutostartLoginItem.h"
 
 #include "support/PrivateFiles.h"
+#include "support/XdgDirectories.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -123,10 +124,7 @@ XdgAutostartLoginItem XdgAutostartLoginItem::forRunningApplication()
 
 QString XdgAutostartLoginItem::defaultAutostartDirectory()
 {
-    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base =
-        QDir::isAbsolutePath(configHome) ? configHome : QDir::homePath() + QStringLiteral("/.config");
-    return QDir::cleanPath(base + QStringLiteral("/autostart"));
+    return xdgConfigHome() + QStringLiteral("/autostart");
 }
 
 QString XdgAutostartLoginItem::entryPath() const

@@ -113,25 +113,3 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
     }
     EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
 }
-
-TEST(NodeExporterReadings, CpuTemperatureIsThePackageSensorElseTheHottestCpuSensor)
-{
-    const auto sensor = [](const char* chip, const char* label, double celsius) {
-        return TemperatureReading{chip, label, celsius, std::nullopt, std::nullopt};
-    };
-    const struct {
-        QList<TemperatureReading> sensors;
-        std::optional<double> expected;
-    } rows[] = {
-        {{sensor("coretemp", "Core 0", 70), sensor("coretemp", "Package id 0", 60)}, 60},
-        {{sensor("k10temp", "Tctl", 75), sensor("k10temp", "Tdie", 65)}, 65},
-        {{sensor("k10temp", "Tccd1", 80), sensor("zenpower", "Tctl", 66)}, 66},
-        {{sensor("nvme", "Composite", 90), sensor("cpu_thermal", "temp1", 50), sensor("cpu_thermal", "temp2", 55)},
-         55},
-        {{sensor("nvme", "Composite", 40), sensor("acpitz", "temp1", 30)}, std::nullopt},
-    };
-    for (const auto& row : rows) {
-        const auto chosen = cpuTemperature(row.sensors);
-        EXPECT_EQ(chosen ? std::optional(chosen->celsius) : std::nullopt, row.expected);
-    }
-}

@@ -15,7 +15,8 @@ namespace {
 const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
 
 // Readings added after people had stored their lists: appended, hidden.
-const CollapsedMetricPreferences laterReadings{{K::swap, false}};
+const CollapsedMetricPreferences laterReadings{
+    {K::swap, false}, {K::disk, false}, {K::temperature, false}, {K::gpu, false}};
 
 // Every kind exactly once, at least one of them visible.
 bool isWellFormed(const CollapsedMetricPreferences& list)

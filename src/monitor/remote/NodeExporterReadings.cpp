@@ -286,6 +286,7 @@ void applyNodePage(const NodePage& page, const NodePage* previous, double second
     markAbsent(page.power, ReadingGroup::power, fresh);
     if (!page.power || !page.power->adapterDetails)
         fresh.absentReadings.insert(ReadingGroup::adapter);
+    fresh.absentReadings.insert(ReadingGroup::gpus);  // the exporter's pages carry no GPU load
     fresh.absentReadings.insert(ReadingGroup::processes);
     next = std::move(fresh);
 }

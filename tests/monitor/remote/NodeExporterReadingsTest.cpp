@@ -80,17 +80,17 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
 {
     const ReadingSet everythingButLoad{ReadingGroup::cpu, ReadingGroup::memory, ReadingGroup::swap,
                                        ReadingGroup::network, ReadingGroup::disk, ReadingGroup::diskActivity,
-                                       ReadingGroup::temperatures, ReadingGroup::power, ReadingGroup::adapter,
-                                       ReadingGroup::processes};
+                                       ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::power,
+                                       ReadingGroup::adapter, ReadingGroup::processes};
     const struct {
         const char* name;
         NodePage page;
         ReadingSet absent;
     } rows[] = {
-        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::adapter, ReadingGroup::processes}},
+        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
         // No sensors could be read there (the hwmon collector failed); no battery was found.
         {"desktop", recordedPage("desktop.prom"),
-         {ReadingGroup::temperatures, ReadingGroup::adapter, ReadingGroup::processes}},
+         {ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
         {"load only", pageOf("node_load1 1\nnode_load5 2\nnode_load15 3\n"), everythingButLoad},
         {"bad cpu counter", pageOf("node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n"),
          [&] {

@@ -314,7 +314,8 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     temperature.valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); };
     temperature.spoken = cpuTemperatureSpoken;
     temperature.collapsed = CollapsedSpec{56, CollapsedStyle::load, false};
-    temperature.tab = TabSpec{{{Series::cpuTemperature, Tone::mint, false, 1, "CPU"}}, false, 100, "°", "Sensors",
+    // The axis suffix is Latin-1: a degree sign.
+    temperature.tab = TabSpec{{{Series::cpuTemperature, Tone::mint, false, 1, "CPU"}}, false, 100, "\xB0", "Sensors",
                               [](const SystemSnapshot& s) { return !s.temperatures.isEmpty(); }};
     temperature.writeJson = writeTemperatures;
 

@@ -15,7 +15,7 @@ class CpuCoreStrip final : public QWidget {
 public:
     static constexpr int barsPerRow = 64;
     static constexpr int barHeight = 12;
-    static constexpr int padding = 5;
+    static constexpr int padding = 4;
 
     explicit CpuCoreStrip(QWidget* parent = nullptr);
 

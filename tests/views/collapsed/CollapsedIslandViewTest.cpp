@@ -1,8 +1,7 @@
 #include "ViewTestSupport.h"
 
-#include "monitor/ReadingTable.h"
-
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/collapsed/CollapsedReadings.h"

@@ -284,7 +284,9 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     network.writeJson = writeNetwork;
 
     auto& disk = table[static_cast<size_t>(MetricKind::disk)];
-    disk.value = [](const SystemSnapshot& s) { return s.diskPercent; };
+    disk.value = [](const SystemSnapshot& s) {
+        return s.absentReadings.contains(ReadingGroup::disk) ? NAN : s.diskPercent;
+    };
     disk.gaugeDetail = diskRates;
     disk.collapsed = CollapsedSpec{124, CollapsedStyle::disk, false};
     disk.writeJson = writeDisk;

@@ -66,8 +66,9 @@ TEST(HealthGauges, FourGaugesFromASnapshot)
     EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan()}));
     EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B"}));
     EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
-    snapshot.absentReadings.insert(ReadingGroup::diskActivity);  // another machine's exporter without the rates
-    EXPECT_EQ(healthMetrics(snapshot)[3].detail, QStringLiteral("R —  W —"));
+    // Another machine's exporter without the filesystem and disk collectors.
+    snapshot.absentReadings = {ReadingGroup::disk, ReadingGroup::diskActivity};
+    EXPECT_EQ(healthMetrics(snapshot)[3], (HealthMetric{"internaldrive", "Disk", "—", IslandPalette::secondary(), "R —  W —"}));
 }
 
 ProcessMetric process(double cpu, uint64_t memory = 0)

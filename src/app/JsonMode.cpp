@@ -1,7 +1,6 @@
 #include "app/JsonMode.h"
 
 #include "app/Platform.h"
-#include "app/SourceJson.h"
 #include "monitor/MeasuredReadings.h"
 #include "monitor/SnapshotJson.h"
 #include "monitor/SystemMonitor.h"
@@ -64,9 +63,7 @@ int runJsonMode(const RunOptions& options)
     MeasuredReadings readings(monitor, options.processes);
     QObject::connect(&readings, &MeasuredReadings::readingReady, &monitor,
                      [&](const SystemSnapshot& snapshot, const QDateTime& time) {
-        QByteArray line = snapshotJsonLine(snapshot, time);
-        if (options.source)
-            line = sourceJsonLine(line, sourceAddress, snapshot.absentReadings);
+        QByteArray line = snapshotJsonLine(snapshot, time, sourceAddress);
         line += '\n';
         if (std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) != static_cast<size_t>(line.size())
             || std::fflush(stdout) != 0) {

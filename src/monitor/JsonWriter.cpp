@@ -8,7 +8,7 @@
 
 namespace moravel {
 
-JsonWriter::JsonWriter(QByteArray& out) : out_(out)
+JsonWriter::JsonWriter(QByteArray& out, ReadingSet absent) : out_(out), absent_(absent)
 {
     out_.append('{');
 }
@@ -26,6 +26,20 @@ void JsonWriter::key(const char* name)
     out_.append('"').append(name).append("\":");
 }
 
+bool JsonWriter::writesNull(const char* name)
+{
+    if (!isGroupAbsent_)
+        return false;
+    key(name);
+    out_.append("null");
+    return true;
+}
+
+void JsonWriter::group(std::optional<ReadingGroup> group)
+{
+    isGroupAbsent_ = group && absent_.contains(*group);
+}
+
 void JsonWriter::appendNumber(double value)
 {
     if (!std::isfinite(value)) {
@@ -39,6 +53,8 @@ void JsonWriter::appendNumber(double value)
 
 void JsonWriter::number(const char* name, double value)
 {
+    if (writesNull(name))
+        return;
     key(name);
     appendNumber(value);
 }
@@ -50,6 +66,8 @@ void JsonWriter::number(const char* name, std::optional<double> value)
 
 void JsonWriter::integer(const char* name, long long value)
 {
+    if (writesNull(name))
+        return;
     key(name);
     out_.append(QByteArray::number(value));
 }
@@ -64,6 +82,8 @@ void JsonWriter::integer(const char* name, std::optional<long long> value)
 
 void JsonWriter::unsignedInteger(const char* name, unsigned long long value)
 {
+    if (writesNull(name))
+        return;
     key(name);
     out_.append(QByteArray::number(value));
 }
@@ -78,12 +98,16 @@ void JsonWriter::unsignedInteger(const char* name, std::optional<unsigned long l
 
 void JsonWriter::boolean(const char* name, bool value)
 {
+    if (writesNull(name))
+        return;
     key(name);
     out_.append(value ? "true" : "false");
 }
 
 void JsonWriter::string(const char* name, const QString& value)
 {
+    if (writesNull(name))
+        return;
     key(name);
     // QJsonDocument does the escaping; strip the array brackets around the one value.
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
@@ -98,6 +122,8 @@ void JsonWriter::null(const char* name)
 
 void JsonWriter::numbers(const char* name, const QList<double>& values)
 {
+    if (writesNull(name))
+        return;
     key(name);
     out_.append('[');
     for (qsizetype i = 0; i < values.size(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/MetricTypes.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -13,7 +15,8 @@ namespace moravel {
 // finite, or an absent optional, is null.
 class JsonWriter {
 public:
-    explicit JsonWriter(QByteArray& out);
+    // The fields of the `absent` groups are written, but as null.
+    explicit JsonWriter(QByteArray& out, ReadingSet absent = {});
     // Closes the object.
     void finish();
 
@@ -28,10 +31,15 @@ public:
     void null(const char* name);
     void numbers(const char* name, const QList<double>& values);
 
+    // The fields written from here on belong to `group` (to none: always written).
+    void group(std::optional<ReadingGroup> group);
+
     // An array of objects, one per item, each written by `write(JsonWriter&, item)`.
     template <typename Item, typename Write>
     void objects(const char* name, const QList<Item>& items, Write write)
     {
+        if (writesNull(name))
+            return;
         key(name);
         out_.append('[');
         for (qsizetype i = 0; i < items.size(); ++i) {
@@ -46,10 +54,14 @@ public:
 
 private:
     void key(const char* name);
+    // Writes `name` as null, and says so, while its group is absent.
+    bool writesNull(const char* name);
     void appendNumber(double value);
 
     QByteArray& out_;
     bool first_ = true;
+    ReadingSet absent_;
+    bool isGroupAbsent_ = false;
 };
 
 }  // namespace moravel

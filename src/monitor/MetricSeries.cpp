@@ -45,7 +45,7 @@ const std::array<SeriesDescriptor, seriesCount>& allSeries()
          [](const SystemSnapshot& s) { return s.diskWriteBytesPerSecond; }, ReadingGroup::diskActivity},
         {Series::cpuTemperature, "cpuTemperatureCelsius",
          [](const SystemSnapshot& s) { return s.cpuTemperatureCelsius.value_or(absent); }, ReadingGroup::temperatures},
-        {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent, std::nullopt},
+        {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent, ReadingGroup::gpus},
     }};
     return table;
 }

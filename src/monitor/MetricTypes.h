@@ -67,6 +67,7 @@ enum class ReadingGroup : uint8_t {
     diskActivity,    // disk read and write rates
     load,            // loadAverage
     temperatures,    // temperatures, cpuTemperature...
+    gpus,            // gpus
     power,           // battery and power fields
     adapter,         // adapterWatts, adapterVoltage, adapterCurrent
     processes,       // topProcesses
@@ -166,7 +167,7 @@ using MetricHistory = QList<MetricSample>;
 
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
-enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap };
-inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::swap) + 1;
+enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu };
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::gpu) + 1;
 
 }  // namespace moravel

@@ -2,6 +2,7 @@
 
 #include "monitor/Formatters.h"
 #include "monitor/JsonWriter.h"
+#include "monitor/MetricSeries.h"
 
 #include <QStringList>
 
@@ -78,6 +79,7 @@ QString swapSpoken(const SystemSnapshot& s)
 
 void writeSwap(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::swap);
     w.unsignedInteger("swapUsed", s.swapUsed);
     w.unsignedInteger("swapTotal", s.swapTotal);
     w.number("swapPercent", swapPercent(s));
@@ -85,11 +87,19 @@ void writeSwap(JsonWriter& w, const SystemSnapshot& s)
 
 void writeCpu(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::cpu);
     w.number("cpuPercent", s.cpuPercent);
+    w.numbers("cpuCorePercents", s.cpuCorePercents);
+    w.group(ReadingGroup::load);
+    if (s.loadAverage)
+        w.numbers("loadAverage", {(*s.loadAverage)[0], (*s.loadAverage)[1], (*s.loadAverage)[2]});
+    else
+        w.null("loadAverage");
 }
 
 void writeMemory(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::memory);
     w.number("memoryPercent", s.memoryPercent);
     w.unsignedInteger("memoryUsed", s.memoryUsed);
     w.unsignedInteger("memoryTotal", s.memoryTotal);
@@ -97,19 +107,120 @@ void writeMemory(JsonWriter& w, const SystemSnapshot& s)
 
 void writeNetwork(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::network);
     w.number("downloadBytesPerSecond", s.downloadBytesPerSecond);
     w.number("uploadBytesPerSecond", s.uploadBytesPerSecond);
 }
 
 void writeDisk(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::disk);
     w.number("diskPercent", s.diskPercent);
     w.unsignedInteger("diskUsed", s.diskUsed);
     w.unsignedInteger("diskTotal", s.diskTotal);
+    w.group(ReadingGroup::diskActivity);
+    w.number("diskReadBytesPerSecond", s.diskReadBytesPerSecond);
+    w.number("diskWriteBytesPerSecond", s.diskWriteBytesPerSecond);
+}
+
+// "R 1.2M  W 300K"; a dash where the source does not publish the rates.
+QString diskRates(const SystemSnapshot& s)
+{
+    if (s.absentReadings.contains(ReadingGroup::diskActivity))
+        return QStringLiteral("R —  W —");
+    return QStringLiteral("R ") + MetricFormat::speed(s.diskReadBytesPerSecond) + QStringLiteral("  W ")
+           + MetricFormat::speed(s.diskWriteBytesPerSecond);
+}
+
+QString loadDetail(const SystemSnapshot& s)
+{
+    if (!s.loadAverage)
+        return {};
+    const auto& load = *s.loadAverage;
+    return QStringLiteral("Load ") + MetricFormat::fixed(load[0], 2) + QStringLiteral(" · ")
+           + MetricFormat::fixed(load[1], 2) + QStringLiteral(" · ") + MetricFormat::fixed(load[2], 2);
+}
+
+QString temperatureText(double celsius)
+{
+    return std::isfinite(celsius) ? MetricFormat::fixed(celsius, 0) + QStringLiteral("°C") : QStringLiteral("—");
+}
+
+double cpuTemperature(const SystemSnapshot& s)
+{
+    return s.cpuTemperatureCelsius.value_or(NAN);
+}
+
+QString cpuTemperatureSpoken(const SystemSnapshot& s)
+{
+    if (!s.cpuTemperatureCelsius)
+        return QStringLiteral("No CPU temperature");
+    return QStringLiteral("CPU temperature ") + wholePercent(*s.cpuTemperatureCelsius) + QStringLiteral(" degrees");
+}
+
+void writeTemperatures(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.group(ReadingGroup::temperatures);
+    w.number("cpuTemperatureCelsius", s.cpuTemperatureCelsius);
+    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
+        row.string("chip", t.chip);
+        row.string("label", t.label);
+        row.number("celsius", t.celsius);
+    });
+}
+
+double gpuBusy(const SystemSnapshot& s)
+{
+    return descriptor(Series::gpuBusy).value(s);
+}
+
+bool hasGpuLoad(const SystemSnapshot& s)
+{
+    return std::isfinite(gpuBusy(s));
+}
+
+QString gpuSpoken(const SystemSnapshot& s)
+{
+    if (!hasGpuLoad(s))
+        return QStringLiteral("No GPU load");
+    return QStringLiteral("GPU ") + wholePercent(gpuBusy(s)) + QStringLiteral(" percent");
+}
+
+// Each GPU: its name, load, memory and temperature, as far as its driver tells.
+QString gpuDetail(const SystemSnapshot& s)
+{
+    QStringList gpus;
+    for (const GpuReading& gpu : s.gpus) {
+        QStringList parts{gpu.name};
+        if (gpu.busyPercent)
+            parts.append(percentText(*gpu.busyPercent));
+        if (gpu.memoryUsed && gpu.memoryTotal)
+            parts.append(MetricFormat::bytes(*gpu.memoryUsed) + QStringLiteral(" of ")
+                         + MetricFormat::bytes(*gpu.memoryTotal));
+        if (gpu.temperatureCelsius)
+            parts.append(temperatureText(*gpu.temperatureCelsius));
+        gpus.append(parts.join(QStringLiteral(" ")));
+    }
+    return gpus.join(QStringLiteral("  ·  "));
+}
+
+void writeGpus(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.group(ReadingGroup::gpus);
+    w.objects("gpus", s.gpus, [](JsonWriter& row, const GpuReading& gpu) {
+        row.string("name", gpu.name);
+        row.number("busyPercent", gpu.busyPercent);
+        row.unsignedInteger("memoryUsed", gpu.memoryUsed ? std::optional<unsigned long long>(*gpu.memoryUsed)
+                                                         : std::nullopt);
+        row.unsignedInteger("memoryTotal", gpu.memoryTotal ? std::optional<unsigned long long>(*gpu.memoryTotal)
+                                                           : std::nullopt);
+        row.number("temperatureCelsius", gpu.temperatureCelsius);
+    });
 }
 
 void writePower(JsonWriter& w, const SystemSnapshot& s)
 {
+    w.group(ReadingGroup::power);
     w.boolean("hasBattery", s.hasBattery);
     w.integer("batteryPercent", s.batteryPercent);
     w.boolean("isCharging", s.isCharging);
@@ -119,6 +230,7 @@ void writePower(JsonWriter& w, const SystemSnapshot& s)
     w.number("batteryPowerWatts", s.batteryPowerWatts);
     w.number("systemInputWatts", s.systemInputWatts);
     w.number("displayPowerWatts", s.displayPowerWatts);
+    w.group(ReadingGroup::adapter);
     w.integer("adapterWatts", s.adapterWatts);
     w.number("adapterVoltage", s.adapterVoltage);
     w.number("adapterCurrent", s.adapterCurrent);
@@ -137,6 +249,8 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
         {MetricKind::disk, "disk", "Disk", "Disk", "internaldrive"},
         {MetricKind::power, "power", "Power", "Power", "bolt.fill"},
         {MetricKind::swap, "swap", "Swap", "SWAP", "swap"},
+        {MetricKind::temperature, "temperature", "Temperature", "TEMP", "thermometer"},
+        {MetricKind::gpu, "gpu", "GPU", "GPU", "gpu"},
     }};
     auto& overview = table[static_cast<size_t>(MetricKind::overview)];
     ChartLine dashedMemory = memoryLine;
@@ -145,14 +259,16 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
 
     auto& cpu = table[static_cast<size_t>(MetricKind::cpu)];
     cpu.thresholds = LevelThresholds{70, 85, 95};
-    cpu.percent = [](const SystemSnapshot& s) { return s.cpuPercent; };
+    cpu.value = [](const SystemSnapshot& s) { return s.cpuPercent; };
     cpu.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     cpu.tab = TabSpec{{cpuLine}};
+    cpu.detailTab = MetricKind::cpu;
+    cpu.detail = loadDetail;
     cpu.writeJson = writeCpu;
 
     auto& memory = table[static_cast<size_t>(MetricKind::memory)];
     memory.thresholds = LevelThresholds{75, 85, 93};
-    memory.percent = [](const SystemSnapshot& s) { return s.memoryPercent; };
+    memory.value = [](const SystemSnapshot& s) { return s.memoryPercent; };
     memory.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     memory.tab = TabSpec{{memoryLine}};
     memory.writeJson = writeMemory;
@@ -168,7 +284,11 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     network.writeJson = writeNetwork;
 
     auto& disk = table[static_cast<size_t>(MetricKind::disk)];
-    disk.percent = [](const SystemSnapshot& s) { return s.diskPercent; };
+    disk.value = [](const SystemSnapshot& s) {
+        return s.absentReadings.contains(ReadingGroup::disk) ? NAN : s.diskPercent;
+    };
+    disk.gaugeDetail = diskRates;
+    disk.collapsed = CollapsedSpec{124, CollapsedStyle::disk, false};
     disk.writeJson = writeDisk;
 
     auto& power = table[static_cast<size_t>(MetricKind::power)];
@@ -181,12 +301,35 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
 
     auto& swap = table[static_cast<size_t>(MetricKind::swap)];
     swap.thresholds = LevelThresholds{50, 75, 90};
-    swap.percent = swapPercent;
+    swap.value = swapPercent;
     swap.spoken = swapSpoken;
     swap.collapsed = CollapsedSpec{48, CollapsedStyle::load, false};
     swap.detailTab = MetricKind::memory;
     swap.detail = swapDetail;
     swap.writeJson = writeSwap;
+
+    auto& temperature = table[static_cast<size_t>(MetricKind::temperature)];
+    temperature.thresholdsFor = [](const SystemSnapshot& s) {
+        return temperatureThresholds(s.cpuTemperatureCriticalCelsius);
+    };
+    temperature.value = cpuTemperature;
+    temperature.valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); };
+    temperature.spoken = cpuTemperatureSpoken;
+    temperature.collapsed = CollapsedSpec{56, CollapsedStyle::load, false};
+    // The axis suffix is Latin-1: a degree sign.
+    temperature.tab = TabSpec{{{Series::cpuTemperature, Tone::mint, false, 1, "CPU"}}, false, 100, "\xB0", "Sensors",
+                              [](const SystemSnapshot& s) { return !s.temperatures.isEmpty(); }};
+    temperature.writeJson = writeTemperatures;
+
+    auto& gpu = table[static_cast<size_t>(MetricKind::gpu)];
+    gpu.thresholds = cpu.thresholds;
+    gpu.value = gpuBusy;
+    gpu.spoken = gpuSpoken;
+    gpu.collapsed = CollapsedSpec{48, CollapsedStyle::load, false};
+    gpu.tab = TabSpec{{{Series::gpuBusy, Tone::mint, false, 1, "GPU"}}, true, 0, "%", nullptr, hasGpuLoad};
+    gpu.detailTab = MetricKind::gpu;
+    gpu.detail = gpuDetail;
+    gpu.writeJson = writeGpus;
     return table;
 }
 
@@ -201,6 +344,15 @@ QList<MetricKind> kindsWhere(bool (*has)(const ReadingDescriptor&))
 }
 
 }  // namespace
+
+LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius)
+{
+    // Some sensors report a critical figure of 0 or 255: only a plausible one counts.
+    const bool plausible = criticalCelsius && *criticalCelsius >= 50 && *criticalCelsius <= 130;
+    const double critical = plausible ? *criticalCelsius : 95;
+    const double high = std::min(80.0, critical);
+    return {high, high, critical};
+}
 
 Level levelFor(double value, const LevelThresholds& thresholds)
 {
@@ -234,8 +386,9 @@ const QList<MetricKind>& tabs()
 
 const QList<MetricKind>& collapsedKinds()
 {
-    static const QList<MetricKind> kinds{MetricKind::network, MetricKind::cpu, MetricKind::memory, MetricKind::power,
-                                         MetricKind::swap};
+    static const QList<MetricKind> kinds{MetricKind::network, MetricKind::cpu,  MetricKind::memory,
+                                         MetricKind::power,   MetricKind::swap, MetricKind::disk,
+                                         MetricKind::temperature, MetricKind::gpu};
     return kinds;
 }
 
@@ -243,6 +396,23 @@ const QList<MetricKind>& gaugeKinds()
 {
     static const QList<MetricKind> kinds{MetricKind::cpu, MetricKind::memory, MetricKind::network, MetricKind::disk};
     return kinds;
+}
+
+QList<MetricKind> availableTabs(const SystemSnapshot& snapshot)
+{
+    QList<MetricKind> kinds;
+    for (MetricKind kind : tabs()) {
+        const auto isAvailable = of(kind).tab->isAvailable;
+        if (!isAvailable || isAvailable(snapshot))
+            kinds.append(kind);
+    }
+    return kinds;
+}
+
+QString tabTitle(MetricKind tab)
+{
+    const ReadingDescriptor& reading = of(tab);
+    return QLatin1String(reading.tab && reading.tab->title ? reading.tab->title : reading.title);
 }
 
 std::optional<MetricKind> tabFromTitle(QStringView title)
@@ -269,12 +439,21 @@ Level level(MetricKind kind, double value)
     return reading.thresholds ? levelFor(value, *reading.thresholds) : Level::normal;
 }
 
+Level level(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = of(kind);
+    const double value = reading.value ? reading.value(snapshot) : NAN;
+    if (reading.thresholdsFor)
+        return levelFor(value, reading.thresholdsFor(snapshot));
+    return level(kind, value);
+}
+
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
     if (reading.valueText)
         return reading.valueText(snapshot);
-    return reading.percent ? percentText(reading.percent(snapshot)) : QString();
+    return reading.value ? percentText(reading.value(snapshot)) : QString();
 }
 
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
@@ -282,7 +461,7 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
     const ReadingDescriptor& reading = of(kind);
     if (reading.spoken)
         return reading.spoken(snapshot);
-    const double percent = reading.percent ? reading.percent(snapshot) : 0;
+    const double percent = reading.value ? reading.value(snapshot) : 0;
     return QLatin1String(reading.title) + QLatin1Char(' ') + wholePercent(percent) + QStringLiteral(" percent");
 }
 

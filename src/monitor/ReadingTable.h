@@ -25,9 +25,10 @@ struct LevelThresholds {
 // The colour of a reading that has no thresholds, and of chart lines.
 enum class Tone { primary, mint, cyan };
 
-// How the collapsed island draws a reading: an icon and a percentage in its
-// level's colour; the two network speeds; or the power group.
-enum class CollapsedStyle { load, network, power };
+// How the collapsed island draws a reading: an icon and its value in its
+// level's colour; the two network speeds; the power group; or the disk's
+// capacity in use and its read and write rates.
+enum class CollapsedStyle { load, network, power, disk };
 
 struct CollapsedSpec {
     double width = 0;  // points reserved in the collapsed row
@@ -58,6 +59,11 @@ struct TabSpec {
     bool isPercent = true;   // a fixed 0-100 scale
     double minimumTop = 0;   // otherwise: the scale's top is at least this
     const char* axisSuffix = "%";
+    // The tab's title where it differs from the reading's.
+    const char* title = nullptr;
+    // Whether the machine has what the tab shows (a GPU that tells its load);
+    // without this, always.
+    bool (*isAvailable)(const SystemSnapshot& snapshot) = nullptr;
 };
 
 // Everything Moravel knows about one kind of reading, in one place.
@@ -69,10 +75,16 @@ struct ReadingDescriptor {
     const char* icon;        // symbol name
     Tone tone = Tone::primary;
     std::optional<LevelThresholds> thresholds;
-    // The reading as a percentage, where it is one (NaN when the machine has none).
-    double (*percent)(const SystemSnapshot& snapshot) = nullptr;
-    // The reading as a gauge shows it; by default its percentage.
+    // Thresholds that depend on the machine (a sensor's own critical figure);
+    // they take the place of `thresholds`.
+    LevelThresholds (*thresholdsFor)(const SystemSnapshot& snapshot) = nullptr;
+    // The reading's figure in its own unit, a percentage or degrees Celsius
+    // (NaN when the machine has no such reading).
+    double (*value)(const SystemSnapshot& snapshot) = nullptr;
+    // The reading as a gauge shows it; by default its value as a percentage.
     QString (*valueText)(const SystemSnapshot& snapshot) = nullptr;
+    // A second line under the gauge's value (the disk's read and write rates).
+    QString (*gaugeDetail)(const SystemSnapshot& snapshot) = nullptr;
     // What a screen reader says; by default "<title> <whole percent> percent".
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
     std::optional<CollapsedSpec> collapsed;
@@ -93,6 +105,9 @@ const ReadingDescriptor& of(MetricKind kind);
 
 // The dashboard's tabs, left to right.
 const QList<MetricKind>& tabs();
+// The tabs the machine has readings for.
+QList<MetricKind> availableTabs(const SystemSnapshot& snapshot);
+QString tabTitle(MetricKind tab);
 // The readings the collapsed island can show, in their default order; a
 // stored list missing some gets them appended in this order.
 const QList<MetricKind>& collapsedKinds();
@@ -105,6 +120,8 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// The level of the reading's own value, by the machine's thresholds.
+Level level(MetricKind kind, const SystemSnapshot& snapshot);
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot);
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 // The detail lines of a tab, in table order, leaving out the empty ones.
@@ -114,5 +131,10 @@ QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot);
 
 // The level of `value` for `thresholds`; a value that is not a number is normal.
 Level levelFor(double value, const LevelThresholds& thresholds);
+
+// A temperature sensor's thresholds: amber from 80 °C, red from 95 °C, or
+// from the sensor's own critical figure (else its maximum) where it has a
+// plausible one.
+LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius);
 
 }  // namespace moravel

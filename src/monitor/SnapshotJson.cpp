@@ -5,22 +5,27 @@
 
 namespace moravel {
 
-QByteArray snapshotJsonLine(const SystemSnapshot& s, const QDateTime& time)
+QByteArray snapshotJsonLine(const SystemSnapshot& s, const QDateTime& time, const QString& source)
 {
     QByteArray out;
     out.reserve(1024);
-    JsonWriter w(out);
+    JsonWriter w(out, s.absentReadings);
     w.string("time", time.toUTC().toString(Qt::ISODateWithMs));
     for (const ReadingDescriptor& reading : ReadingTable::all()) {
         if (reading.writeJson)
             reading.writeJson(w, s);
     }
+    w.group(ReadingGroup::processes);
     w.objects("topProcesses", s.topProcesses, [](JsonWriter& row, const ProcessMetric& p) {
         row.integer("id", p.id);
         row.string("name", p.name);
         row.number("cpuPercent", p.cpuPercent);
         row.unsignedInteger("memoryBytes", p.memoryBytes);
     });
+    if (!source.isEmpty()) {
+        w.group(std::nullopt);
+        w.string("source", source);
+    }
     w.finish();
     return out;
 }

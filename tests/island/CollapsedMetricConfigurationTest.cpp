@@ -10,7 +10,8 @@ using K = MetricKind;
 using Preset = CollapsedMetricLayoutPreset;
 
 // Readings added after people had stored their lists: appended, hidden.
-static const CollapsedMetricPreferences laterReadings{{K::swap, false}};
+static const CollapsedMetricPreferences laterReadings{
+    {K::swap, false}, {K::disk, false}, {K::temperature, false}, {K::gpu, false}};
 
 // The first entry of a kind wins, missing kinds follow in the default order,
 // and a list with nothing visible shows its first reading. (That any list

@@ -12,10 +12,12 @@ const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageK
 const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
 
 // Readings added after people had stored their lists: appended, hidden.
-const CollapsedMetricPreferences laterReadings{{K::swap, false}};
+const CollapsedMetricPreferences laterReadings{
+    {K::swap, false}, {K::disk, false}, {K::temperature, false}, {K::gpu, false}};
 const QByteArray defaultList = R"([{"kind":"network","isVisible":true},{"kind":"cpu","isVisible":true},)"
                                R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true},)"
-                               R"({"kind":"swap","isVisible":false}])";
+                               R"({"kind":"swap","isVisible":false},{"kind":"disk","isVisible":false},)"
+                               R"({"kind":"temperature","isVisible":false},{"kind":"gpu","isVisible":false}])";
 const QByteArray defaultDocument = R"({"collapsedMetrics":)" + defaultList
                                    + R"(,"expandOnHover":true,"selectedMetric":"Overview","showPowerFlow":true})";
 

@@ -1,5 +1,6 @@
 #include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
+#include "monitor/SnapshotJson.h"
 #include "testsupport/FixtureTree.h"
 
 #include <gtest/gtest.h>
@@ -80,4 +81,52 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
     EXPECT_EQ(ReadingTable::level(MetricKind::swap, 18.75), Level::normal);
+}
+
+// What --json prints of the newer readings: measured, not on this machine,
+// and not published by the source (every group null, whatever its fields hold).
+TEST(SnapshotJson, NewerReadingsAndTheirNulls)
+{
+    SystemSnapshot measured;
+    measured.cpuCorePercents = {12.5, 100};
+    measured.loadAverage = std::array<double, 3>{1.5, 0.75, 0.25};
+    measured.diskReadBytesPerSecond = 4096;
+    measured.diskWriteBytesPerSecond = 512;
+    measured.cpuTemperatureCelsius = 52;
+    measured.temperatures = {{"coretemp", "Package id 0", 52, 100, 80}, {"nvme", "temp1", 38.85, {}, {}}};
+    measured.gpus = {{"Radeon RX 6600", 30, 1'000'000, 8'000'000, 54}, {"Intel UHD 630", {}, {}, {}, {}}};
+    SystemSnapshot bare;  // no sensor, no GPU, no load average
+    SystemSnapshot unpublished = measured;
+    for (int group = 0; group <= static_cast<int>(ReadingGroup::processes); ++group)
+        unpublished.absentReadings.insert(static_cast<ReadingGroup>(group));
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
+    const struct {
+        const char* name;
+        QByteArray line;
+        QList<QByteArray> contains;
+    } rows[] = {
+        {"measured", snapshotJsonLine(measured, time),
+         {R"("cpuPercent":0,"cpuCorePercents":[12.5,100],"loadAverage":[1.5,0.75,0.25],"memoryPercent")",
+          R"("diskTotal":0,"diskReadBytesPerSecond":4096,"diskWriteBytesPerSecond":512,"hasBattery")",
+          R"("swapPercent":null,"cpuTemperatureCelsius":52,"temperatures":[{"chip":"coretemp",)"
+          R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
+          R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
+          R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
+          R"("memoryTotal":null,"temperatureCelsius":null}],"topProcesses":[]})"}},
+        {"not on this machine", snapshotJsonLine(bare, time),
+         {R"("cpuCorePercents":[],"loadAverage":null,)",
+          R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"topProcesses":[]})"}},
+        {"not published", snapshotJsonLine(unpublished, time, "https://h/\"m\""),
+         {R"({"time":"1970-01-01T00:00:00.000Z","cpuPercent":null,"cpuCorePercents":null,"loadAverage":null,)"
+          R"("memoryPercent":null,"memoryUsed":null,"memoryTotal":null,"downloadBytesPerSecond":null,)",
+          R"("diskReadBytesPerSecond":null,"diskWriteBytesPerSecond":null,"hasBattery":null,)",
+          R"("adapterCurrent":null,"swapUsed":null,"swapTotal":null,"swapPercent":null,)"
+          R"("cpuTemperatureCelsius":null,"temperatures":null,"gpus":null,"topProcesses":null,)"
+          R"("source":"https://h/\"m\""})"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const QByteArray& part : row.contains)
+            EXPECT_TRUE(row.line.contains(part)) << row.line.toStdString() << "\nlacks\n" << part.toStdString();
+    }
 }

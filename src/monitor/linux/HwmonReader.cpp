@@ -1,7 +1,6 @@
 #include "monitor/linux/HwmonReader.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 
 namespace moravel {
@@ -36,16 +35,6 @@ QString readLabel(const std::string& path, const std::string& fallback)
     return QString::fromUtf8(label.empty() ? std::string_view(fallback) : label);
 }
 
-// Package sensors first, Tdie before Tctl (which may carry an offset).
-int packageRank(const TemperatureReading& sensor)
-{
-    if (sensor.chip == QLatin1String("coretemp") && sensor.label.startsWith(QLatin1String("Package id ")))
-        return 2;
-    if (sensor.chip != QLatin1String("k10temp") && sensor.chip != QLatin1String("zenpower"))
-        return 0;
-    return sensor.label == QLatin1String("Tdie") ? 2 : sensor.label == QLatin1String("Tctl") ? 1 : 0;
-}
-
 }  // namespace
 
 std::optional<double> parseMillidegrees(std::string_view text)
@@ -56,34 +45,6 @@ std::optional<double> parseMillidegrees(std::string_view text)
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return static_cast<double>(value) / 1000.0;
-}
-
-bool isCpuChip(QStringView chip)
-{
-    static constexpr std::array<QLatin1String, 5> cpuChips{
-        QLatin1String("coretemp"), QLatin1String("k10temp"), QLatin1String("zenpower"), QLatin1String("k8temp"),
-        QLatin1String("via_cputemp")};
-    // Processor thermal zones of other architectures: cpu_thermal, cpu0_thermal, ...
-    return std::find(cpuChips.begin(), cpuChips.end(), chip) != cpuChips.end() || chip.startsWith(u"cpu");
-}
-
-std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors)
-{
-    const TemperatureReading* chosen = nullptr;
-    int chosenRank = -1;
-    for (const TemperatureReading& sensor : sensors) {
-        if (!isCpuChip(sensor.chip))
-            continue;
-        const int rank = packageRank(sensor);
-        if (rank > chosenRank || (rank == chosenRank && sensor.celsius > chosen->celsius)) {
-            chosen = &sensor;
-            chosenRank = rank;
-        }
-    }
-    if (!chosen)
-        return std::nullopt;
-    return CpuTemperature{chosen->celsius,
-                          chosen->criticalCelsius ? chosen->criticalCelsius : chosen->maximumCelsius};
 }
 
 HwmonReader::HwmonReader(const std::string& sysRoot) : directory_(sysRoot + "/class/hwmon", "hwmon") {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/CpuTemperature.h"
 #include "monitor/MetricTypes.h"
 #include "monitor/linux/SysfsDevices.h"
 #include "monitor/linux/TextFile.h"
@@ -14,22 +15,6 @@ namespace moravel {
 // A hwmon temperature file's figure: a signed whole number of millidegrees
 // Celsius. Nothing for anything else (empty, "N/A", decimals, junk).
 std::optional<double> parseMillidegrees(std::string_view text);
-
-// Whether a hwmon chip, by its name, measures the processor itself.
-bool isCpuChip(QStringView chip);
-
-struct CpuTemperature {
-    double celsius = 0;
-    std::optional<double> criticalCelsius;  // the sensor's critical figure, else its maximum
-
-    friend bool operator==(const CpuTemperature&, const CpuTemperature&) = default;
-};
-
-// The processor's temperature among `sensors`: its package sensor (coretemp
-// "Package id N"; k10temp and zenpower "Tdie", else "Tctl", which some models
-// offset upwards), the hottest where there are several sockets; without one,
-// the hottest sensor of a processor chip; else nothing.
-std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors);
 
 // Every temperature sensor of <sys>/class/hwmon. The chips and their sensors
 // are found once (and again when the class directory changes); each reading

@@ -1,5 +1,6 @@
 #include "monitor/remote/NodeExporterReadings.h"
 
+#include "monitor/CpuTemperature.h"
 #include "monitor/PowerRules.h"
 #include "monitor/linux/DiskReader.h"
 #include "monitor/remote/MetricFamilies.h"
@@ -264,7 +265,7 @@ void applyNodePage(const NodePage& page, const NodePage* previous, double second
     fresh.loadAverage = page.load;
     if (page.temperatures) {
         fresh.temperatures = *page.temperatures;
-        if (const auto cpu = cpuTemperature(*page.temperatures)) {
+        if (const auto cpu = cpuTemperatureOf(*page.temperatures)) {
             fresh.cpuTemperatureCelsius = cpu->celsius;
             fresh.cpuTemperatureCriticalCelsius = cpu->criticalCelsius;
         }
@@ -285,6 +286,7 @@ void applyNodePage(const NodePage& page, const NodePage* previous, double second
     markAbsent(page.power, ReadingGroup::power, fresh);
     if (!page.power || !page.power->adapterDetails)
         fresh.absentReadings.insert(ReadingGroup::adapter);
+    fresh.absentReadings.insert(ReadingGroup::gpus);  // the exporter's pages carry no GPU load
     fresh.absentReadings.insert(ReadingGroup::processes);
     next = std::move(fresh);
 }

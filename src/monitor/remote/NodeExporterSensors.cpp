@@ -112,32 +112,4 @@ std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families)
     return batteryRegistryFromSupplies(std::move(list));
 }
 
-std::optional<TemperatureReading> cpuTemperature(const QList<TemperatureReading>& sensors)
-{
-    const auto find = [&](auto matches) -> std::optional<TemperatureReading> {
-        for (const TemperatureReading& sensor : sensors) {
-            if (matches(sensor))
-                return sensor;
-        }
-        return std::nullopt;
-    };
-    const auto isAmd = [](const TemperatureReading& s) { return s.chip == u"k10temp" || s.chip == u"zenpower"; };
-    if (auto package = find([](const TemperatureReading& s) {
-            return s.chip == u"coretemp" && s.label.startsWith(u"Package id");
-        }))
-        return package;
-    if (auto die = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tdie"; }))
-        return die;
-    if (auto control = find([&](const TemperatureReading& s) { return isAmd(s) && s.label == u"Tctl"; }))
-        return control;
-    std::optional<TemperatureReading> hottest;
-    for (const TemperatureReading& sensor : sensors) {
-        const bool isCpuChip = sensor.chip == u"coretemp" || isAmd(sensor) || sensor.chip == u"k8temp"
-                               || sensor.chip == u"cpu_thermal" || sensor.chip == u"via_cputemp";
-        if (isCpuChip && (!hottest || sensor.celsius > hottest->celsius))
-            hottest = sensor;
-    }
-    return hottest;
-}
-
 }  // namespace moravel

@@ -17,9 +17,4 @@ std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& 
 // nothing when the power-supply collector neither ran nor reported one.
 std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families);
 
-// The CPU's own temperature among the sensors: the package sensor (coretemp's
-// "Package id N", k10temp's or zenpower's "Tdie", else "Tctl"), else the
-// hottest sensor of a CPU chip; nothing without one.
-std::optional<TemperatureReading> cpuTemperature(const QList<TemperatureReading>& sensors);
-
 }  // namespace moravel

@@ -1,5 +1,6 @@
 #include "views/collapsed/CollapsedIslandPainter.h"
 
+#include "monitor/Formatters.h"
 #include "views/collapsed/CollapsedReadings.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
@@ -143,17 +144,33 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& s
             RunAlignment::centre);
 }
 
-// An icon and a percentage in the colour of the reading's level; a dash
-// where the machine has no such reading.
+// An icon and a value in the colour of the reading's level; a dash where
+// the machine has no such reading.
 void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
-    const double percent = reading.percent(snapshot);
-    const QColor& color = std::isfinite(percent) ? readingColor(kind, percent) : IslandPalette::secondary();
+    const QColor& color = readingColor(kind, snapshot);
     drawRun(painter, frame,
             {icon(QString::fromLatin1(reading.icon), color),
              text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
             RunAlignment::trailing);
+}
+
+// The capacity in use, then what is read and written each second.
+void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
+{
+    const QColor& color = readingColor(MetricKind::disk, snapshot);
+    const QColor& rates = IslandPalette::secondary();
+    const bool hasRates = !snapshot.absentReadings.contains(ReadingGroup::diskActivity);
+    const auto rate = [&](const char* prefix, double bytesPerSecond) {
+        return QLatin1String(prefix) + (hasRates ? MetricFormat::speed(bytesPerSecond) : QStringLiteral("—"));
+    };
+    drawRun(painter, frame,
+            {icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
+             text(ReadingTable::valueText(MetricKind::disk, snapshot), baseFont(), color, kLabelSpacing),
+             fixedText(rate("R", snapshot.diskReadBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
+             fixedText(rate("W", snapshot.diskWriteBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth)},
+            RunAlignment::centre);
 }
 
 void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
@@ -187,6 +204,9 @@ void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& readin
         return;
     case CollapsedStyle::power:
         drawPower(painter, reading.rect, snapshot);
+        return;
+    case CollapsedStyle::disk:
+        drawDisk(painter, reading.rect, snapshot);
         return;
     }
 }

@@ -94,10 +94,10 @@ QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& 
     switch (ReadingTable::of(kind).collapsed->style) {
     case CollapsedStyle::network:
         return downloadText(snapshot.downloadBytesPerSecond) + uploadText(snapshot.uploadBytesPerSecond);
-    case CollapsedStyle::load: {
-        const double percent = ReadingTable::of(kind).percent(snapshot);
-        return ReadingTable::valueText(kind, snapshot) + readingColor(kind, percent).name();
-    }
+    case CollapsedStyle::load:
+        return ReadingTable::valueText(kind, snapshot) + readingColor(kind, snapshot).name();
+    case CollapsedStyle::disk:
+        return ReadingTable::valueText(kind, snapshot) + ReadingTable::of(kind).gaugeDetail(snapshot);
     case CollapsedStyle::power: {
         if (!hasBatteryReading(snapshot))
             return {};

@@ -6,6 +6,7 @@
 #include "support/Scheduler.h"
 #include "views/chart/ActivityChart.h"
 #include "views/chart/ActivitySection.h"
+#include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
@@ -13,6 +14,7 @@
 #include "views/dashboard/ProcessLeaderboard.h"
 #include "views/dashboard/ProcessLoad.h"
 #include "views/dashboard/RevealColumn.h"
+#include "views/dashboard/SensorList.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
@@ -91,15 +93,17 @@ void ExpandedIslandView::buildRows()
     header_ = new ExpandedHeader(this);
     header_->setPinned(state.isLockedOpen());
     tabs_ = new MetricTabs(this);
-    tabs_->setSelected(state.selectedMetric(), false);
     activity_ = new ActivitySection(this);
-    activity_->chart()->setMetric(state.selectedMetric());
     Scheduler& scheduler = services_.scheduler;
     activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
+    coreStrip_ = new CpuCoreStrip(this);
     rail_ = new HealthRail(this);
     processRow_ = new QWidget(this);
     cards_ = {new ProcessLeaderboard(ProcessLoadKind::cpu, processRow_),
               new ProcessLeaderboard(ProcessLoadKind::memory, processRow_)};
+    // The Sensors tab lists its sensors where the process cards are.
+    sensorList_ = new SensorList(processRow_);
+    sensorList_->hide();
     powerRow_ = new QWidget(this);
     power_ = new PowerFlowSection(powerRow_);
     power_->setShowPowerFlow(state.showPowerFlow(), false);
@@ -112,12 +116,14 @@ void ExpandedIslandView::buildRows()
     column_->addRow(tabs_, 2, true);
     column_->addDivider(2);
     column_->addRow(activity_, 2, false);
+    column_->addRow(coreStrip_, 2, false);
     column_->addDivider(3);
     column_->addRow(rail_, 3, true);
     column_->addDivider(3);
     column_->addRow(processRow_, 3, false);
     column_->addDivider(4);
     column_->addRow(powerRow_, 4, true);
+    showTab(false);
 }
 
 int ExpandedIslandView::revealPhase() const
@@ -190,10 +196,13 @@ void ExpandedIslandView::placeRows()
         // at the view's edge.
         const int rowHeight = row == processRow_ ? processHeight
                               : row == powerRow_ ? std::max(0, height() - top - used)
-                                                 : row->sizeHint().height();
-        used += rowHeight + (row == powerRow_ ? 0 : 1);  // each other row is followed by a divider
+                              : row == coreStrip_ ? (shownTab() == MetricKind::cpu ? row->sizeHint().height() : 0)
+                                                  : row->sizeHint().height();
+        // Each other row is followed by a divider; the core strip belongs to the chart above it.
+        used += rowHeight + (row == powerRow_ || row == coreStrip_ ? 0 : 1);
         return rowHeight;
     });
+    sensorList_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, processHeight - 2 * kSectionPadding);
     power_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, std::max(0, powerRow_->height() - kSectionPadding));
 }
 
@@ -242,8 +251,7 @@ void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
 {
     snapshot_ = snapshot;
     header_->setStatus(headerMessage(snapshot));
-    activity_->setLegend(chartLegend(services_.state.selectedMetric(), snapshot));
-    activity_->setDetail(ReadingTable::tabDetails(services_.state.selectedMetric(), snapshot).join(detailSeparator));
+    showTab(true);
     rail_->setSnapshot(snapshot);
     power_->setSnapshot(snapshot);
     applyProcesses();
@@ -258,12 +266,35 @@ void ExpandedIslandView::applyProcesses()
         placeRows();
 }
 
-void ExpandedIslandView::selectMetric(MetricKind metric)
+void ExpandedIslandView::selectMetric(MetricKind)
 {
-    tabs_->setSelected(metric, true);
+    showTab(true);
+}
+
+MetricKind ExpandedIslandView::shownTab() const
+{
+    const MetricKind selected = services_.state.selectedMetric();
+    return ReadingTable::availableTabs(snapshot_).contains(selected) ? selected : MetricKind::overview;
+}
+
+void ExpandedIslandView::showTab(bool animated)
+{
+    const MetricKind metric = shownTab();
+    const int coreRows = coreStrip_->sizeHint().height();
+    const bool wasCpu = tabs_->selected() == MetricKind::cpu;
+    tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
+    tabs_->setSelected(metric, animated);
     activity_->chart()->setMetric(metric);
     activity_->setLegend(chartLegend(metric, snapshot_));
     activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
+    coreStrip_->setCores(snapshot_.cpuCorePercents);
+    const bool showsSensors = metric == MetricKind::temperature;
+    sensorList_->setSensors(snapshot_.temperatures);
+    sensorList_->setVisible(showsSensors);
+    for (ProcessLeaderboard* card : cards_)
+        card->setVisible(!showsSensors);
+    if (wasCpu != (metric == MetricKind::cpu) || coreRows != coreStrip_->sizeHint().height())
+        placeRows();
 }
 
 // --- Settings --------------------------------------------------------------

@@ -13,12 +13,14 @@
 namespace moravel {
 
 class ActivitySection;
+class CpuCoreStrip;
 class ExpandedHeader;
 class HealthRail;
 class MetricTabs;
 class PowerFlowSection;
 class ProcessLeaderboard;
 class RevealColumn;
+class SensorList;
 class SettingsPopover;
 enum class ProcessLoadKind;
 
@@ -57,6 +59,10 @@ public:
     ExpandedHeader* header() const { return header_; }
     MetricTabs* tabs() const { return tabs_; }
     ActivitySection* activitySection() const { return activity_; }
+    CpuCoreStrip* coreStrip() const { return coreStrip_; }
+    SensorList* sensorList() const { return sensorList_; }
+    // The selected tab, or the overview while the machine lacks its readings.
+    MetricKind shownTab() const;
     HealthRail* healthRail() const { return rail_; }
     ProcessLeaderboard* leaderboard(ProcessLoadKind kind) const;
     PowerFlowSection* powerSection() const { return power_; }
@@ -79,6 +85,7 @@ private:
     void applySnapshot(const SystemSnapshot& snapshot);
     void applyProcesses();
     void selectMetric(MetricKind metric);
+    void showTab(bool animated);
     void setShowSettings(bool show);
     QWidget* makeSettingsContent();
 
@@ -91,6 +98,8 @@ private:
     ExpandedHeader* header_ = nullptr;
     MetricTabs* tabs_ = nullptr;
     ActivitySection* activity_ = nullptr;
+    CpuCoreStrip* coreStrip_ = nullptr;
+    SensorList* sensorList_ = nullptr;
     HealthRail* rail_ = nullptr;
     QWidget* processRow_ = nullptr;
     std::array<ProcessLeaderboard*, 2> cards_{};

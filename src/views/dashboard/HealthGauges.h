@@ -15,6 +15,7 @@ struct HealthMetric {
     QString label;
     QString value;
     QColor accent;
+    QString detail;  // a second, smaller line under the value
 
     friend bool operator==(const HealthMetric&, const HealthMetric&) = default;
 };

@@ -41,7 +41,8 @@ HealthMetricView::HealthMetricView(QWidget* parent) : QWidget(parent)
 
 int HealthMetricView::contentHeight()
 {
-    const double text = QFontMetricsF(labelFont()).height() + QFontMetricsF(valueFont()).height();
+    // Room for a detail line under the value, in the label's font.
+    const double text = 2 * QFontMetricsF(labelFont()).height() + QFontMetricsF(valueFont()).height();
     return static_cast<int>(std::ceil(std::max<double>(text, symbolPixelSize(15))));
 }
 
@@ -68,7 +69,8 @@ void HealthMetricView::paintEvent(QPaintEvent*)
 
     const QFontMetricsF labelMetrics(labelFont());
     const QFontMetricsF valueMetrics(valueFont());
-    const double stackHeight = labelMetrics.height() + valueMetrics.height();
+    const double detailHeight = metric_.detail.isEmpty() ? 0 : labelMetrics.height();
+    const double stackHeight = labelMetrics.height() + valueMetrics.height() + detailHeight;
     const double x = iconRect.right() + kSpacing;
     const double top = (rowHeight - stackHeight) / 2;
 
@@ -83,6 +85,13 @@ void HealthMetricView::paintEvent(QPaintEvent*)
     const QRectF valueRect(x, labelRect.bottom(), kValueFrame, valueMetrics.height());
     painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignVCenter,
                      valueMetrics.elidedText(metric_.value, Qt::ElideRight, kValueFrame));
+    if (detailHeight > 0) {
+        painter.setFont(labelFont());
+        painter.setPen(IslandPalette::secondary());
+        const double detailWidth = width() - x - kHorizontalPadding;
+        painter.drawText(QRectF(x, valueRect.bottom(), detailWidth, detailHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                         labelMetrics.elidedText(metric_.detail, Qt::ElideRight, detailWidth));
+    }
 }
 
 HealthRail::HealthRail(QWidget* parent) : QWidget(parent)

@@ -29,14 +29,9 @@ QFont titleFont(bool selected)
     return Fonts::monospaced(kTitleSize, selected ? QFont::DemiBold : QFont::Medium);
 }
 
-int indexOf(MetricKind kind)
-{
-    return static_cast<int>(ReadingTable::tabs().indexOf(kind));
-}
-
 QString titleOf(MetricKind kind)
 {
-    return QString::fromLatin1(ReadingTable::of(kind).title);
+    return ReadingTable::tabTitle(kind);
 }
 
 QRectF lerp(const QRectF& from, const QRectF& to, double t)
@@ -48,7 +43,8 @@ QRectF lerp(const QRectF& from, const QRectF& to, double t)
 
 }  // namespace
 
-MetricTabs::MetricTabs(QWidget* parent) : QWidget(parent), glide_(new QVariantAnimation(this))
+MetricTabs::MetricTabs(QWidget* parent)
+    : QWidget(parent), available_(ReadingTable::tabs()), glide_(new QVariantAnimation(this))
 {
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(QStringLiteral("Chart tabs"));
@@ -72,7 +68,7 @@ QSize MetricTabs::sizeHint() const
 QRectF MetricTabs::tabRect(MetricKind kind) const
 {
     double x = 0;
-    for (MetricKind each : ReadingTable::tabs()) {
+    for (MetricKind each : available_) {
         const double width =
             QFontMetricsF(titleFont(each == selected_)).horizontalAdvance(titleOf(each)) + 2 * kTabPadding;
         if (each == kind)
@@ -80,6 +76,16 @@ QRectF MetricTabs::tabRect(MetricKind kind) const
         x += std::ceil(width) + kTabSpacing;
     }
     return {};
+}
+
+void MetricTabs::setAvailable(const QList<MetricKind>& kinds)
+{
+    if (kinds == available_)
+        return;
+    available_ = kinds;
+    pressedTab_ = -1;
+    finishAnimation();
+    update();
 }
 
 void MetricTabs::setSelected(MetricKind kind, bool animated)
@@ -120,9 +126,9 @@ void MetricTabs::setHighlight(const QRectF& rect)
 
 int MetricTabs::tabAt(const QPointF& position) const
 {
-    for (MetricKind kind : ReadingTable::tabs()) {
-        if (tabRect(kind).contains(position))
-            return indexOf(kind);
+    for (qsizetype i = 0; i < available_.size(); ++i) {
+        if (tabRect(available_[i]).contains(position))
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -139,7 +145,7 @@ void MetricTabs::mouseReleaseEvent(QMouseEvent* event)
     const bool clicked = event->button() == Qt::LeftButton && released >= 0 && released == pressedTab_;
     pressedTab_ = -1;
     if (clicked)
-        emit tabClicked(ReadingTable::tabs()[released]);
+        emit tabClicked(available_[released]);
 }
 
 void MetricTabs::paintEvent(QPaintEvent*)
@@ -151,7 +157,7 @@ void MetricTabs::paintEvent(QPaintEvent*)
     const double radius = highlight_.height() / 2;
     painter.drawRoundedRect(highlight_, radius, radius);
 
-    for (MetricKind kind : ReadingTable::tabs()) {
+    for (MetricKind kind : available_) {
         const bool selected = kind == selected_;
         painter.setFont(titleFont(selected));
         painter.setPen(selected ? IslandPalette::primary() : IslandPalette::secondary());

@@ -22,6 +22,10 @@ public:
 
     explicit MetricTabs(QWidget* parent = nullptr);
 
+    // The tabs the machine has readings for (no GPU tab without a GPU's load).
+    void setAvailable(const QList<MetricKind>& kinds);
+    const QList<MetricKind>& available() const { return available_; }
+
     void setSelected(MetricKind kind, bool animated = true);
     MetricKind selected() const { return selected_; }
 
@@ -45,6 +49,7 @@ private:
     int tabAt(const QPointF& position) const;
     void setHighlight(const QRectF& rect);
 
+    QList<MetricKind> available_;
     MetricKind selected_ = MetricKind::overview;
     QRectF highlight_;
     QRectF glideFrom_;

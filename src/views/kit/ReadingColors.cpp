@@ -2,6 +2,8 @@
 
 #include "views/kit/IslandPalette.h"
 
+#include <cmath>
+
 namespace moravel {
 
 const QColor& levelColor(Level level)
@@ -29,6 +31,16 @@ const QColor& readingColor(MetricKind kind, double value)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
     return reading.thresholds ? levelColor(levelFor(value, *reading.thresholds)) : toneColor(reading.tone);
+}
+
+const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = ReadingTable::of(kind);
+    if (reading.value && !std::isfinite(reading.value(snapshot)))
+        return IslandPalette::secondary();
+    if (reading.thresholds || reading.thresholdsFor)
+        return levelColor(ReadingTable::level(kind, snapshot));
+    return toneColor(reading.tone);
 }
 
 }  // namespace moravel

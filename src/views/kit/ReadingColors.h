@@ -13,5 +13,8 @@ const QColor& toneColor(Tone tone);
 // A reading's colour at `value`: by its thresholds where it has them,
 // otherwise its tone.
 const QColor& readingColor(MetricKind kind, double value);
+// A reading's colour in `snapshot`, by the machine's own thresholds where it
+// has them; the secondary colour where the machine has no such reading.
+const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot);
 
 }  // namespace moravel

@@ -24,7 +24,7 @@ struct SymbolEntry {
 // state strokes the filled glyph. Its batteries stand upright; the island's
 // lie on their side with the terminal to the right.
 constexpr double kLying = 90;
-const std::array<SymbolEntry, 24> kSymbols{{
+const std::array<SymbolEntry, 26> kSymbols{{
     {u"wifi", {0xe63e}},
     {u"cpu", {0xe322}},                      // memory (a processor chip)
     {u"memorychip", {0xe30d}},               // developer_board
@@ -49,6 +49,8 @@ const std::array<SymbolEntry, 24> kSymbols{{
     {u"checkmark.circle.fill", {0xe86c}},    // check_circle
     {u"line.3.horizontal", {0xe5d2}},        // menu
     {u"swap", {0xe8d4}},                     // swap_horiz
+    {u"thermometer", {0xe1ff}},              // device_thermostat
+    {u"gpu", {0xe338}},                      // videogame_asset
 }};
 
 QString loadFamily(const QString& fontPath)

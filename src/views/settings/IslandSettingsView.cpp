@@ -229,7 +229,7 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
     for (MetricKind kind : ReadingTable::tabs())
-        defaultTabPicker_->addItem(QString::fromLatin1(ReadingTable::of(kind).title));
+        defaultTabPicker_->addItem(ReadingTable::tabTitle(kind));
     connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && index < ReadingTable::tabs().size())
             state_.setSelectedMetric(ReadingTable::tabs()[index]);

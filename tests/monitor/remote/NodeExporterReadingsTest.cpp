@@ -77,17 +77,17 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
 {
     const ReadingSet everythingButLoad{ReadingGroup::cpu, ReadingGroup::memory, ReadingGroup::swap,
                                        ReadingGroup::network, ReadingGroup::disk, ReadingGroup::diskActivity,
-                                       ReadingGroup::temperatures, ReadingGroup::power, ReadingGroup::adapter,
-                                       ReadingGroup::processes};
+                                       ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::power,
+                                       ReadingGroup::adapter, ReadingGroup::processes};
     const struct {
         const char* name;
         NodePage page;
         ReadingSet absent;
     } rows[] = {
-        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::adapter, ReadingGroup::processes}},
+        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
         // No sensors could be read there (the hwmon collector failed); no battery was found.
         {"desktop", recordedPage("desktop.prom"),
-         {ReadingGroup::temperatures, ReadingGroup::adapter, ReadingGroup::processes}},
+         {ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
         {"load only", pageOf("node_load1 1\nnode_load5 2\nnode_load15 3\n"), everythingButLoad},
         {"bad cpu counter", pageOf("node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n"),
          [&] {
@@ -109,26 +109,4 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         }
     }
     EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
-}
-
-TEST(NodeExporterReadings, CpuTemperatureIsThePackageSensorElseTheHottestCpuSensor)
-{
-    const auto sensor = [](const char* chip, const char* label, double celsius) {
-        return TemperatureReading{chip, label, celsius, std::nullopt, std::nullopt};
-    };
-    const struct {
-        QList<TemperatureReading> sensors;
-        std::optional<double> expected;
-    } rows[] = {
-        {{sensor("coretemp", "Core 0", 70), sensor("coretemp", "Package id 0", 60)}, 60},
-        {{sensor("k10temp", "Tctl", 75), sensor("k10temp", "Tdie", 65)}, 65},
-        {{sensor("k10temp", "Tccd1", 80), sensor("zenpower", "Tctl", 66)}, 66},
-        {{sensor("nvme", "Composite", 90), sensor("cpu_thermal", "temp1", 50), sensor("cpu_thermal", "temp2", 55)},
-         55},
-        {{sensor("nvme", "Composite", 40), sensor("acpitz", "temp1", 30)}, std::nullopt},
-    };
-    for (const auto& row : rows) {
-        const auto chosen = cpuTemperature(row.sensors);
-        EXPECT_EQ(chosen ? std::optional(chosen->celsius) : std::nullopt, row.expected);
-    }
 }

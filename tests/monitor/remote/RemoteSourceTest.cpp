@@ -136,7 +136,7 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_FALSE(s.isExternalPowerConnected);
     EXPECT_DOUBLE_EQ(s.batteryPowerWatts, 12);
     EXPECT_EQ(s.displayPowerWatts, 12);  // reconciled on the first refresh, kept on the second
-    EXPECT_EQ(s.absentReadings, (ReadingSet{ReadingGroup::adapter, ReadingGroup::processes}));
+    EXPECT_EQ(s.absentReadings, (ReadingSet{ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}));
 
     // Gone: told, the readings and the chart pause. Back: read again by itself.
     exporter.stop();

@@ -1,6 +1,7 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/collapsed/CollapsedReadings.h"
@@ -74,6 +75,8 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({}, snapshot), QString());
     snapshot.cpuPercent = std::nan("");
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),
+              QStringLiteral("No CPU temperature, No GPU load"));
 }
 
 TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
@@ -135,14 +138,23 @@ TEST_F(CollapsedRenderTest, ReadingsAreDrawnInTheirColours)
     const QImage dash = render(power);
     EXPECT_EQ(countPixels(dash, IslandPalette::mint(), area(power, Kind::power), 8), 0);
     EXPECT_GT(countPixels(dash, QColor(148, 148, 148), area(power, Kind::power), 8), 5);
+
+    // Hot without a limit of its own: red from 95 °C. No GPU: a grey dash, not 0 %.
+    CollapsedContent newer{{}, {Kind::temperature, Kind::gpu}, {}};
+    newer.snapshot.cpuTemperatureCelsius = 96;
+    const QImage hot = render(newer);
+    EXPECT_GT(countPixels(hot, IslandPalette::red(), area(newer, Kind::temperature), 8), 10);
+    EXPECT_GT(countPixels(hot, QColor(148, 148, 148), area(newer, Kind::gpu), 8), 5);
+    EXPECT_EQ(ReadingTable::valueText(Kind::gpu, newer.snapshot), QStringLiteral("—"));
 }
 
 TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
 {
     // A huge transfer rate and wattage must be elided, not spill over neighbours.
-    CollapsedContent content{onAdapter(100, 123456.0), {Kind::network, Kind::power}, {}};
+    CollapsedContent content{onAdapter(100, 123456.0), {Kind::network, Kind::power, Kind::disk}, {}};
     content.snapshot.downloadBytesPerSecond = 999'999;
     content.snapshot.uploadBytesPerSecond = 1e15;
+    content.snapshot.diskWriteBytesPerSecond = 1e15;
     QImage image = render(content);
     const auto layout = CollapsedIslandPainter::layout(content, bounds);
     QPainter eraser(&image);

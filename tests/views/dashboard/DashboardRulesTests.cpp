@@ -59,12 +59,16 @@ TEST(HealthGauges, FourGaugesFromASnapshot)
 {
     SystemSnapshot snapshot = loads(69.6, 99.6, 99);
     snapshot.downloadBytesPerSecond = 1'500'000;
+    snapshot.diskReadBytesPerSecond = 2'500'000;
     const auto gauges = healthMetrics(snapshot);
     EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary()}));
     EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red()}));
     EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan()}));
-    EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary()}));
+    EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B"}));
     EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
+    // Another machine's exporter without the filesystem and disk collectors.
+    snapshot.absentReadings = {ReadingGroup::disk, ReadingGroup::diskActivity};
+    EXPECT_EQ(healthMetrics(snapshot)[3], (HealthMetric{"internaldrive", "Disk", "—", IslandPalette::secondary(), "R —  W —"}));
 }
 
 ProcessMetric process(double cpu, uint64_t memory = 0)

@@ -3,11 +3,13 @@
 #include "island/IslandState.h"
 #include "views/chart/ActivityChart.h"
 #include "views/chart/ActivitySection.h"
+#include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/dashboard/HealthRail.h"
 #include "views/dashboard/MetricTabs.h"
 #include "views/dashboard/ProcessLeaderboard.h"
+#include "views/dashboard/SensorList.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/power/PowerFlowSection.h"
 #include "views/settings/IslandSettingsView.h"
@@ -117,6 +119,42 @@ TEST_F(ExpandedIslandViewTest, ChartHistoryIsHeldWhileThePanelMorphs)
     EXPECT_EQ(view->renderedHistory().size(), 2);
     monitor.refresh();
     EXPECT_EQ(view->activitySection()->chart()->history().size(), 3);
+}
+
+// Tabs come and go with the machine's readings, the chosen one kept; the CPU
+// tab brings its core strip, the Sensors tab lists the sensors in place of
+// the process cards.
+TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
+{
+    using K = MetricKind;
+    open();
+    scheduler.advance(1);
+    view->finishTransitions();
+    SystemSnapshot snapshot = fixtures::busySnapshot();
+    emit monitor.snapshotChanged(snapshot);
+    EXPECT_EQ(view->tabs()->available(), (QList<K>{K::overview, K::cpu, K::memory, K::network, K::power}));
+    state->setSelectedMetric(K::gpu);
+    EXPECT_EQ(view->shownTab(), K::overview);
+
+    snapshot.cpuCorePercents = QList<double>(16, 60.0);
+    snapshot.loadAverage = std::array<double, 3>{2.5, 1.25, 0.5};
+    snapshot.temperatures = {{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
+    snapshot.cpuTemperatureCelsius = 81;
+    snapshot.gpus = {{"Radeon RX 6600", 42, 1'000'000'000, 8'000'000'000, 54}};
+    emit monitor.snapshotChanged(snapshot);
+    EXPECT_EQ(view->tabs()->available(),
+              (QList<K>{K::overview, K::cpu, K::memory, K::network, K::power, K::temperature, K::gpu}));
+    EXPECT_EQ(view->shownTab(), K::gpu);
+    EXPECT_EQ(view->activitySection()->detail(), QStringLiteral("Radeon RX 6600 42% 1.0 GB of 8.0 GB 54°C"));
+    EXPECT_EQ(view->coreStrip()->height(), 0);
+
+    state->setSelectedMetric(K::cpu);
+    EXPECT_GT(view->coreStrip()->height(), 10);
+    EXPECT_EQ(view->activitySection()->detail(), QStringLiteral("Load 2.50 · 1.25 · 0.50"));
+    state->setSelectedMetric(K::temperature);
+    EXPECT_TRUE(shows(view->sensorList()));
+    EXPECT_FALSE(shows(view->leaderboard(ProcessLoadKind::cpu)));
+    EXPECT_EQ(view->sensorList()->lines().size(), 4);
 }
 
 // The header, the chart and its legend, and both process cards follow each

@@ -1,10 +1,12 @@
 #include "ViewTestSupport.h"
 
 #include "views/chart/ActivityChart.h"
+#include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
 #include "views/dashboard/ProcessLeaderboard.h"
+#include "views/dashboard/SensorList.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/power/PowerFlowDiagram.h"
@@ -170,6 +172,63 @@ TEST(ViewRender, PowerDiagramForksOnlyWhereThereIsABattery)
     const QRect rest(end + 1, top, image.width() - end - 1, image.height() - top);
     EXPECT_GT(countPixels(image, IslandPalette::primary(), QRect(0, top, end, image.height() - top)), 100);
     EXPECT_EQ(countPixels(image, Qt::black, rest, 0), rest.width() * rest.height());
+}
+
+// One bar per core in the CPU thresholds' colours; 128 cores wrap onto a
+// second row, every bar inside the strip and apart from its neighbours.
+TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
+{
+    CpuCoreStrip strip;
+    strip.setCores({40, 100, 72, 90});
+    strip.resize(strip.sizeHint());
+    const QImage four = renderWidget(strip, Qt::black);
+    const struct {
+        qsizetype core;
+        QColor color;
+    } bars[] = {{0, IslandPalette::primary()}, {1, IslandPalette::red()}, {2, IslandPalette::yellow()},
+                {3, IslandPalette::amber()}};
+    for (const auto& bar : bars)
+        EXPECT_GT(countPixels(four, bar.color, strip.barRect(bar.core).toAlignedRect()), 20) << bar.core;
+
+    QList<double> many(128, 50.0);
+    strip.setCores(many);
+    strip.resize(strip.sizeHint());
+    const int oneRow = four.height();
+    EXPECT_GT(strip.height(), oneRow);
+    for (qsizetype core = 1; core < many.size(); ++core) {
+        const QRectF bar = strip.barRect(core);
+        ASSERT_TRUE(QRectF(strip.rect()).contains(bar)) << core;
+        ASSERT_GE(bar.width(), 4) << core;
+        if (core % CpuCoreStrip::barsPerRow != 0)
+            ASSERT_GE(bar.left(), strip.barRect(core - 1).right() + 1) << core;
+    }
+    EXPECT_GT(countPixels(renderWidget(strip, Qt::black), IslandPalette::primary()), 128 * 4);
+}
+
+// Sensors grouped under their chips, each coloured by its own limits.
+TEST(ViewRender, SensorListGroupsByChip)
+{
+    const QList<TemperatureReading> sensors{{"coretemp", "Package id 0", 81, 100, 80},
+                                            {"nvme", "Composite", 38.85, 84.85, {}},
+                                            {"coretemp", "Core 0", 99.6, 100, 80},
+                                            {"acpitz", "temp1", 96, {}, {}}};
+    const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
+                                     {false, "Package id 0", "81°C", Level::high},
+                                     {false, "Core 0", "100°C", Level::high},
+                                     {true, "nvme", {}, Level::normal},
+                                     {false, "Composite", "39°C", Level::normal},
+                                     {true, "acpitz", {}, Level::normal},
+                                     {false, "temp1", "96°C", Level::critical}};
+    EXPECT_EQ(sensorLines(sensors), expected);
+
+    SensorList list;
+    list.setSensors(sensors);
+    list.resize(548, 5 * SensorList::lineHeight());
+    const QImage image = renderWidget(list, Qt::black);
+    // Thin antialiased digits: near the colour is enough.
+    EXPECT_GT(countPixels(image, IslandPalette::amber(), 70), 10);
+    EXPECT_GT(countPixels(image, IslandPalette::red(), 70), 5);
+    EXPECT_TRUE(list.accessibleDescription().startsWith("coretemp: Package id 0 81°C Core 0 100°C nvme:"));
 }
 
 }  // namespace

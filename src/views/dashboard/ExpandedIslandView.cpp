@@ -276,7 +276,7 @@ SettingsPopover* ExpandedIslandView::settingsPopover() const
 QWidget* ExpandedIslandView::makeSettingsContent()
 {
     return new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
-                                  services_.loginItem);
+                                  services_.loginItem, services_.alerts, services_.history);
 }
 
 void ExpandedIslandView::setShowSettings(bool show)

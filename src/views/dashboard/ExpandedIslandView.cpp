@@ -6,6 +6,7 @@
 #include "support/Scheduler.h"
 #include "views/chart/ActivityChart.h"
 #include "views/chart/ActivitySection.h"
+#include "history/HistoryRecorder.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
@@ -165,6 +166,13 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(activity_, &ActivitySection::rangeChosen, activity_, &ActivitySection::setRange);
+    if (HistoryRecorder* history = services_.history) {
+        // The day's chart follows the minutes as they are completed.
+        const auto feed = [this, history] { activity_->chart()->setMinuteBuckets(history->buckets()); };
+        connect(history, &HistoryRecorder::bucketsChanged, this, feed);
+        connect(activity_, &ActivitySection::rangeChosen, this, feed);
+    }
     connect(power_, &PowerFlowSection::toggled, this,
             [this] { services_.state.setShowPowerFlow(!services_.state.showPowerFlow()); });
 }

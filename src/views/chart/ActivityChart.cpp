@@ -1,5 +1,6 @@
 #include "views/chart/ActivityChart.h"
 
+#include "monitor/ReadingTable.h"
 #include "views/chart/ActivityChartModel.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
@@ -138,6 +139,9 @@ void ActivityChart::setClock(Clock clock)
 
 QString ActivityChart::accessibleValue() const
 {
+    if (range_ != ChartRange::fiveMinutes)
+        return QString::fromLatin1(ReadingTable::of(metric_).title)
+               + (range_ == ChartRange::hour ? QStringLiteral(", last hour") : QStringLiteral(", last 24 hours"));
     return Model::accessibilityValue(metric_, static_cast<qsizetype>(Model::chartWindow(history_).size()));
 }
 
@@ -234,6 +238,7 @@ void ActivityChart::setRange(ChartRange range)
     if (range == range_)
         return;
     range_ = range;
+    notifyAccessibleValue();
     update();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/MinuteBuckets.h"
+#include "island/ChartRange.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -13,7 +14,6 @@ namespace moravel {
 // history, the last day from the minute buckets. Each is cut into equal bins
 // of wall-clock time; a line shows each bin's average, a faint band its
 // minimum to maximum. A bin without data leaves a gap.
-enum class ChartRange : uint8_t { fiveMinutes, hour, day };
 
 namespace RangeChartModel {
 

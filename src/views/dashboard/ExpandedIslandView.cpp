@@ -95,6 +95,7 @@ void ExpandedIslandView::buildRows()
     tabs_->setSelected(state.selectedMetric(), false);
     activity_ = new ActivitySection(this);
     activity_->chart()->setMetric(state.selectedMetric());
+    activity_->setRange(state.chartRange());
     Scheduler& scheduler = services_.scheduler;
     activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
     rail_ = new HealthRail(this);
@@ -166,12 +167,14 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
-    connect(activity_, &ActivitySection::rangeChosen, activity_, &ActivitySection::setRange);
+    connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
+    connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
     if (HistoryRecorder* history = services_.history) {
         // The day's chart follows the minutes as they are completed.
         const auto feed = [this, history] { activity_->chart()->setMinuteBuckets(history->buckets()); };
         connect(history, &HistoryRecorder::bucketsChanged, this, feed);
-        connect(activity_, &ActivitySection::rangeChosen, this, feed);
+        connect(&state, &IslandState::chartRangeChanged, this, feed);
+        feed();
     }
     connect(power_, &PowerFlowSection::toggled, this,
             [this] { services_.state.setShowPowerFlow(!services_.state.showPowerFlow()); });

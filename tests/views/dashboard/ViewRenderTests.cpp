@@ -86,6 +86,7 @@ TEST(ViewRender, DayRangeDrawsTheBucketsAsABandAndFiveMinutesStaysAsItWas)
     chart.setMinuteBuckets(buckets);
     chart.setRange(ChartRange::day);
     const QImage day = renderWidget(chart, Qt::black);
+    EXPECT_EQ(chart.accessibleValue(), "CPU, last 24 hours");
     const QColor band = IslandPalette::withOpacity(IslandPalette::mint(), 0.18);
     const QColor faint(qRound(band.red() * 0.18), qRound(band.green() * 0.18), qRound(band.blue() * 0.18));
     const int middle = chart.width() / 2;

@@ -277,12 +277,12 @@ std::array<QString, 3> ActivityChart::paintRange(QPainter& painter, const QSizeF
             QPolygonF outline;
             QPolygonF line;
             for (qsizetype bin = start; bin < stop; ++bin) {
-                const double x = Range::binX(frame, bin, count, plot);
+                const double x = Range::binX(bin, count, plot);
                 outline.append({x, y(band.maximum[bin])});
                 line.append({x, y(band.mean[bin])});
             }
             for (qsizetype bin = stop - 1; bin >= start; --bin)
-                outline.append({Range::binX(frame, bin, count, plot), y(band.minimum[bin])});
+                outline.append({Range::binX(bin, count, plot), y(band.minimum[bin])});
             painter.setPen(Qt::NoPen);
             painter.setBrush(IslandPalette::withOpacity(band.color, 0.18));
             painter.drawPolygon(outline);

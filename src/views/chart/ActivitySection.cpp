@@ -154,7 +154,8 @@ void ActivitySection::paintEvent(QPaintEvent* event)
     painter.setFont(spanFont());
     for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
         painter.setPen(range == range_ ? IslandPalette::primary() : IslandPalette::secondary());
-        painter.drawText(QPointF(rangeRect(range).left(), baseline), QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]));
+        const QString text = QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]);
+        painter.drawText(QPointF(rangeRect(range).left(), baseline), text);
     }
     painter.setPen(IslandPalette::secondary());
 

@@ -72,7 +72,10 @@ Frame finish(const QList<ChartLine>& lines, QList<Accumulator>& sums, MetricKind
         frame.bands.append(band);
     }
     const auto& tab = ReadingTable::of(metric).tab;
-    frame.upper = !tab || tab->isPercent ? 100 : ActivityChartModel::roundUpToStep(std::max(peak * 1.12, tab->minimumTop));
+    // The scale of the five-minute chart, over the bands' maxima.
+    frame.upper = !tab || tab->isPercent
+                      ? 100
+                      : ActivityChartModel::roundUpToStep(std::max(peak * 1.12, tab->minimumTop));
     return frame;
 }
 
@@ -123,12 +126,14 @@ Frame fromBuckets(const QList<MinuteBucket>& buckets, MetricKind metric, ChartRa
 
 std::array<QString, 3> timeLabels(const Frame& frame)
 {
-    const auto label = [](const QDateTime& t) { return QLocale::c().toString(t.toLocalTime(), QStringLiteral("HH:mm")); };
+    const auto label = [](const QDateTime& t) {
+        return QLocale::c().toString(t.toLocalTime(), QStringLiteral("HH:mm"));
+    };
     const auto span = static_cast<qint64>(frame.spanSeconds);
     return {label(frame.end.addSecs(-span)), label(frame.end.addSecs(-span / 2)), label(frame.end)};
 }
 
-double binX(const Frame&, qsizetype bin, qsizetype binCount, const QRectF& plot)
+double binX(qsizetype bin, qsizetype binCount, const QRectF& plot)
 {
     return plot.left() + (static_cast<double>(bin) + 0.5) / static_cast<double>(binCount) * plot.width();
 }

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QRectF>
 
+#include <array>
+
 namespace moravel {
 
 // The activity chart's longer ranges: the last hour from the one-second
@@ -42,7 +44,7 @@ Frame fromBuckets(const QList<MinuteBucket>& buckets, MetricKind metric, ChartRa
 // "HH:mm" at the start, middle and end of the axis, in local time.
 std::array<QString, 3> timeLabels(const Frame& frame);
 // The x of each bin's centre inside the plot.
-double binX(const Frame& frame, qsizetype bin, qsizetype binCount, const QRectF& plot);
+double binX(qsizetype bin, qsizetype binCount, const QRectF& plot);
 
 }  // namespace RangeChartModel
 

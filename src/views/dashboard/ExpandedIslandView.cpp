@@ -1,12 +1,12 @@
 #include "views/dashboard/ExpandedIslandView.h"
 
+#include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "support/Scheduler.h"
 #include "views/chart/ActivityChart.h"
 #include "views/chart/ActivitySection.h"
-#include "history/HistoryRecorder.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"

@@ -26,6 +26,11 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
 
 AlertCenter::~AlertCenter() = default;
 
+double AlertCenter::threshold(AlertRule rule) const
+{
+    return effectiveThreshold(rule, monitor_.preferences()[static_cast<size_t>(rule)], systemMonitor_.snapshot());
+}
+
 void AlertCenter::setRuleSetting(AlertRule rule, const AlertRuleSetting& setting)
 {
     if (monitor_.preferences()[static_cast<size_t>(rule)] == setting)

@@ -33,6 +33,9 @@ public:
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
     bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
     bool canShowAlerts() const { return notifier_ != nullptr; }
+    // The threshold the rule watches now (its default may come from the
+    // latest snapshot: the CPU sensor's critical temperature).
+    double threshold(AlertRule rule) const;
     // Stores the setting and starts the rule over.
     void setRuleSetting(AlertRule rule, const AlertRuleSetting& setting);
     // Why the latest change of a rule could not be saved (it holds for this

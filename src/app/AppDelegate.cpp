@@ -30,14 +30,16 @@ void AppDelegate::applicationDidFinishLaunching()
     startHistory();
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
+    startAlerts();
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
-                                        environment_.scheduler, environment_.loginItem},
+                                        environment_.scheduler, environment_.loginItem, alerts_.get(),
+                                        history_.get()},
         environment_.makeScreens(), makeWindowSystem(), environment_.islandExpandedEnvironment);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->orderFront();
     panelController_->installEventMonitor();
-    startAlerts();
+    openAlertsOnClick();
     monitor_->start();
 }
 
@@ -66,6 +68,10 @@ void AppDelegate::startAlerts()
         notifier = environment_.makeAlertNotifier();
     alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
                                             std::move(notifier));
+}
+
+void AppDelegate::openAlertsOnClick()
+{
     // A click on an alert opens the island pinned on the reading's tab.
     IslandState& state = panelController_->state();
     connect(alerts_.get(), &AlertCenter::openRequested, &state, [&state](MetricKind tab) {

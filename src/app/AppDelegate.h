@@ -60,6 +60,7 @@ public:
 private:
     void startHistory();
     void startAlerts();
+    void openAlertsOnClick();
 
     AppEnvironment environment_;
     UpdateCheckCoordinator updateCheckCoordinator_;

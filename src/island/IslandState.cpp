@@ -94,6 +94,14 @@ void IslandState::setDisplayGeometry(const IslandDisplayGeometry& geometry)
     emit displayGeometryChanged(displayGeometry_);
 }
 
+void IslandState::setChartRange(ChartRange range)
+{
+    if (chartRange_ == range)
+        return;
+    chartRange_ = range;
+    emit chartRangeChanged(chartRange_);
+}
+
 void IslandState::setExpandOnHover(bool expandOnHover)
 {
     if (expandOnHover_ == expandOnHover)

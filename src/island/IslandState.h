@@ -1,5 +1,6 @@
 #pragma once
 
+#include "island/ChartRange.h"
 #include "island/CollapsedMetricLayout.h"
 #include "island/IslandDisplayGeometry.h"
 #include "island/IslandPreferences.h"
@@ -53,6 +54,8 @@ public:
     bool isInteractionPresented() const { return isInteractionPresented_; }
     bool isMorphing() const { return isMorphing_; }
     bool isPointerInside() const { return isPointerInside_; }
+    // Kept while Moravel runs, across openings of the island; each start shows five minutes.
+    ChartRange chartRange() const { return chartRange_; }
     // Why the latest change of a persisted choice could not be saved (the
     // choice holds for this run only); nothing once a save succeeds.
     const std::optional<QString>& preferencesSaveFailure() const { return preferencesSaveFailure_; }
@@ -65,6 +68,7 @@ public:
     void setInteractionPresented(bool presented);
     void setCollapsedMetricPreferences(const CollapsedMetricPreferences& preferences);
     void setDisplayGeometry(const IslandDisplayGeometry& geometry);
+    void setChartRange(ChartRange range);
     // Persisted choices: a different value is saved with the other three.
     void setExpandOnHover(bool expandOnHover);
     void setSelectedMetric(MetricKind metric);
@@ -105,6 +109,7 @@ signals:
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
     void isMorphingChanged(bool isMorphing);
+    void chartRangeChanged(moravel::ChartRange range);
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
 
 private:
@@ -128,6 +133,7 @@ private:
     bool isInteractionPresented_ = false;
     bool isMorphing_ = false;
     bool isPointerInside_ = false;
+    ChartRange chartRange_ = ChartRange::fiveMinutes;
     std::optional<QString> preferencesSaveFailure_;
 
     TaskSlot collapseTask_;

@@ -1,5 +1,6 @@
 #include "views/chart/ActivityChart.h"
 
+#include "monitor/ReadingTable.h"
 #include "views/chart/ActivityChartModel.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
@@ -11,6 +12,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -136,6 +139,9 @@ void ActivityChart::setClock(Clock clock)
 
 QString ActivityChart::accessibleValue() const
 {
+    if (range_ != ChartRange::fiveMinutes)
+        return QString::fromLatin1(ReadingTable::of(metric_).title)
+               + (range_ == ChartRange::hour ? QStringLiteral(", last hour") : QStringLiteral(", last 24 hours"));
     return Model::accessibilityValue(metric_, static_cast<qsizetype>(Model::chartWindow(history_).size()));
 }
 
@@ -172,7 +178,20 @@ void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const Met
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
+    drawGrid(painter, plot, upper, metric);
 
+    for (const Model::ActivitySeries& series : Model::chartSeries(window, metric)) {
+        const QPolygonF points = Model::seriesPoints(window, series.values, windowEnd, upper, plot);
+        if (points.isEmpty())
+            continue;
+        painter.setPen(seriesPen(series.color));
+        painter.drawLines(Model::strokeSegments(points, series.dashed));
+    }
+    painter.restore();
+}
+
+void ActivityChart::drawGrid(QPainter& painter, const QRectF& plot, double upper, MetricKind metric)
+{
     const QFont labelFont = Fonts::monospaced(7, QFont::Normal);
     const QFontMetricsF labelMetrics(labelFont);
     painter.setFont(labelFont);
@@ -190,15 +209,6 @@ void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const Met
     painter.setPen(gridPen(0.07));
     for (const double x : {plot.left(), plot.left() + 0.5 * plot.width(), plot.right()})
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-
-    for (const Model::ActivitySeries& series : Model::chartSeries(window, metric)) {
-        const QPolygonF points = Model::seriesPoints(window, series.values, windowEnd, upper, plot);
-        if (points.isEmpty())
-            continue;
-        painter.setPen(seriesPen(series.color));
-        painter.drawLines(Model::strokeSegments(points, series.dashed));
-    }
-    painter.restore();
 }
 
 void ActivityChart::paintEvent(QPaintEvent*)
@@ -207,15 +217,84 @@ void ActivityChart::paintEvent(QPaintEvent*)
     const double rowHeight = timeRowHeight();
     const QSizeF canvas(width(), std::max(0.0, height() - kTimeRowSpacing - rowHeight));
     const QDateTime end = Model::windowEnd(Model::chartWindow(history_), clock_());
-    drawChart(painter, canvas, history_, metric_, end);
+    std::array<QString, 3> labels;
+    if (range_ == ChartRange::fiveMinutes) {
+        drawChart(painter, canvas, history_, metric_, end);
+        labels = Model::timeLabels(end);
+    } else {
+        labels = paintRange(painter, canvas, end);
+    }
 
-    const std::array<QString, 3> labels = Model::timeLabels(end);
     const QRectF row(kPlotLeft, height() - rowHeight, std::max(0.0, width() - kPlotLeft - kPlotRightInset), rowHeight);
     painter.setFont(timeFont());
     painter.setPen(IslandPalette::secondary());
     painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, labels[0]);
     painter.drawText(row, Qt::AlignHCenter | Qt::AlignVCenter, labels[1]);
     painter.drawText(row, Qt::AlignRight | Qt::AlignVCenter, labels[2]);
+}
+
+void ActivityChart::setRange(ChartRange range)
+{
+    if (range == range_)
+        return;
+    range_ = range;
+    notifyAccessibleValue();
+    update();
+}
+
+void ActivityChart::setMinuteBuckets(const QList<MinuteBucket>& buckets)
+{
+    buckets_ = buckets;
+    if (range_ == ChartRange::day)
+        update();
+}
+
+std::array<QString, 3> ActivityChart::paintRange(QPainter& painter, const QSizeF& canvas, const QDateTime& end)
+{
+    namespace Range = RangeChartModel;
+    const bool charging = !history_.isEmpty() && history_.last().isCharging;
+    const Range::Frame frame = range_ == ChartRange::day
+                                   ? Range::fromBuckets(buckets_, metric_, range_, end, charging)
+                                   : Range::fromSamples(history_, metric_, range_, end);
+    const QRectF plot = Model::plotRect(canvas);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawGrid(painter, plot, frame.upper, metric_);
+    const auto y = [&](double value) {
+        return plot.bottom() - std::clamp(value / std::max(frame.upper, 0.001), 0.0, 1.0) * plot.height();
+    };
+    for (const Range::Band& band : frame.bands) {
+        const qsizetype count = band.mean.size();
+        // Each run of bins with data is one band and one line; a gap breaks both.
+        for (qsizetype start = 0; start < count;) {
+            if (std::isnan(band.mean[start])) {
+                ++start;
+                continue;
+            }
+            qsizetype stop = start;
+            while (stop < count && !std::isnan(band.mean[stop]))
+                ++stop;
+            QPolygonF outline;
+            QPolygonF line;
+            for (qsizetype bin = start; bin < stop; ++bin) {
+                const double x = Range::binX(bin, count, plot);
+                outline.append({x, y(band.maximum[bin])});
+                line.append({x, y(band.mean[bin])});
+            }
+            for (qsizetype bin = stop - 1; bin >= start; --bin)
+                outline.append({Range::binX(bin, count, plot), y(band.minimum[bin])});
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(IslandPalette::withOpacity(band.color, 0.18));
+            painter.drawPolygon(outline);
+            if (line.size() == 1)
+                line.append(line[0] + QPointF(0.5, 0));
+            painter.setPen(seriesPen(band.color));
+            painter.drawLines(Model::strokeSegments(line, band.dashed));
+            start = stop;
+        }
+    }
+    painter.restore();
+    return Range::timeLabels(frame);
 }
 
 }  // namespace moravel

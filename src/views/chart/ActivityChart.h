@@ -1,6 +1,8 @@
 #pragma once
 
+#include "history/MinuteBuckets.h"
 #include "monitor/MetricTypes.h"
+#include "views/chart/RangeChartModel.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -26,6 +28,11 @@ public:
     void setMetric(MetricKind metric);
     // The time the axis ends at while there is no sample yet.
     void setClock(Clock clock);
+    // Five minutes draws the history sample by sample; the hour and the day
+    // draw averages with their min-max band, the day from `buckets`.
+    void setRange(ChartRange range);
+    void setMinuteBuckets(const QList<MinuteBucket>& buckets);
+    ChartRange range() const { return range_; }
 
     const MetricHistory& history() const { return history_; }
     MetricKind metric() const { return metric_; }
@@ -37,6 +44,8 @@ public:
     // Grid, value labels and series inside a canvas of the given size.
     static void drawChart(QPainter& painter, const QSizeF& canvas, const MetricHistory& history, MetricKind metric,
                           const QDateTime& windowEnd);
+    // The dashed grid and its value labels, up to `upper`.
+    static void drawGrid(QPainter& painter, const QRectF& plot, double upper, MetricKind metric);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,10 +53,13 @@ protected:
 private:
     double timeRowHeight() const;
     void notifyAccessibleValue();
+    std::array<QString, 3> paintRange(QPainter& painter, const QSizeF& canvas, const QDateTime& end);
 
     MetricHistory history_;
     MetricKind metric_ = MetricKind::overview;
     Clock clock_;
+    ChartRange range_ = ChartRange::fiveMinutes;
+    QList<MinuteBucket> buckets_;
 };
 
 }  // namespace moravel

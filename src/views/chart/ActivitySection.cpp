@@ -6,6 +6,7 @@
 #include "views/kit/IslandPalette.h"
 
 #include <QFontMetricsF>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -35,6 +36,9 @@ QFont spanFont()
 {
     return Fonts::monospaced(9, QFont::Medium);
 }
+
+constexpr std::array<const char*, 3> kRangeTitles{"5 min", "1 h", "24 h"};
+constexpr double kRangeGap = 10;
 
 QFont legendFont()
 {
@@ -83,6 +87,34 @@ void ActivitySection::setDetail(const QString& detail)
     update(titleRowRect());
 }
 
+void ActivitySection::setRange(ChartRange range)
+{
+    if (range == range_)
+        return;
+    range_ = range;
+    chart_->setRange(range);
+    update(titleRowRect());
+}
+
+QRect ActivitySection::rangeRect(ChartRange range) const
+{
+    const QFontMetricsF metrics(spanFont());
+    double left = QFontMetricsF(titleFont()).horizontalAdvance(QStringLiteral("Activity")) + kTitleGap;
+    for (size_t i = 0; i < static_cast<size_t>(range); ++i)
+        left += metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[i])) + kRangeGap;
+    const double width = metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]));
+    return QRectF(left, verticalPadding, width, titleRowHeight()).toAlignedRect();
+}
+
+void ActivitySection::mousePressEvent(QMouseEvent* event)
+{
+    for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
+        // A little slack around the short titles, so they are easy to hit.
+        if (rangeRect(range).adjusted(-4, -4, 4, 4).contains(event->position().toPoint()))
+            emit rangeChosen(range);
+    }
+}
+
 QRect ActivitySection::titleRowRect() const
 {
     return QRect(0, verticalPadding, width(), titleRowHeight());
@@ -112,7 +144,7 @@ void ActivitySection::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    // "Activity" and "5 min" share a baseline.
+    // "Activity" and the ranges share a baseline; the chosen range reads in the title's colour.
     const QFontMetricsF titleMetrics(titleFont());
     const double baseline = row.top() + (row.height() + titleMetrics.ascent() - titleMetrics.descent()) / 2;
     const QString title = QStringLiteral("Activity");
@@ -120,16 +152,18 @@ void ActivitySection::paintEvent(QPaintEvent* event)
     painter.setPen(IslandPalette::primary());
     painter.drawText(QPointF(0, baseline), title);
     painter.setFont(spanFont());
+    for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
+        painter.setPen(range == range_ ? IslandPalette::primary() : IslandPalette::secondary());
+        const QString text = QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]);
+        painter.drawText(QPointF(rangeRect(range).left(), baseline), text);
+    }
     painter.setPen(IslandPalette::secondary());
-    const QString span = QStringLiteral("5 min");
-    const double spanLeft = titleMetrics.horizontalAdvance(title) + kTitleGap;
-    painter.drawText(QPointF(spanLeft, baseline), span);
 
     // Trailing-aligned inside its frame: the last entry ends at the right edge.
     const auto count = static_cast<double>(legend_.size());
     double x = width() - (count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
     if (!detail_.isEmpty()) {
-        const double left = spanLeft + QFontMetricsF(spanFont()).horizontalAdvance(span) + kDetailGap;
+        const double left = rangeRect(ChartRange::day).right() + 1 + kDetailGap;
         const double room = x - kDetailGap - left;
         painter.drawText(QPointF(left, baseline),
                          QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, std::max(room, 0.0)));

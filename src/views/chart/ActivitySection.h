@@ -1,5 +1,6 @@
 #pragma once
 
+#include "views/chart/RangeChartModel.h"
 #include "views/dashboard/DashboardRules.h"
 
 #include <QWidget>
@@ -8,7 +9,7 @@ namespace moravel {
 
 class ActivityChart;
 
-// "Activity" and "5 min" over the live chart, then the tab's detail (the
+// "Activity" and its range choice ("5 min", "1 h", "24 h") over the chart, then the tab's detail (the
 // swap in use on the Memory tab, say), and the legend that names the chart's
 // series on the right of the title row.
 class ActivitySection final : public QWidget {
@@ -23,6 +24,9 @@ public:
     void setLegend(const QList<LegendEntry>& entries);
     const QList<LegendEntry>& legend() const { return legend_; }
     void setDetail(const QString& detail);
+    void setRange(ChartRange range);
+    // Where each range's choice sits in the title row, in ChartRange order.
+    QRect rangeRect(ChartRange range) const;
     const QString& detail() const { return detail_; }
     ActivityChart* chart() const { return chart_; }
 
@@ -31,8 +35,12 @@ public:
     // One legend entry: a short coloured capsule, then its label.
     static void paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry);
 
+signals:
+    void rangeChosen(moravel::ChartRange range);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -43,6 +51,7 @@ private:
 
     QList<LegendEntry> legend_;
     QString detail_;
+    ChartRange range_ = ChartRange::fiveMinutes;
     ActivityChart* chart_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "views/dashboard/ExpandedIslandView.h"
 
+#include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
@@ -94,6 +95,7 @@ void ExpandedIslandView::buildRows()
     header_->setPinned(state.isLockedOpen());
     tabs_ = new MetricTabs(this);
     activity_ = new ActivitySection(this);
+    activity_->setRange(state.chartRange());
     Scheduler& scheduler = services_.scheduler;
     activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
     coreStrip_ = new CpuCoreStrip(this);
@@ -171,6 +173,15 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
+    connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
+    if (HistoryRecorder* history = services_.history) {
+        // The day's chart follows the minutes as they are completed.
+        const auto feed = [this, history] { activity_->chart()->setMinuteBuckets(history->buckets()); };
+        connect(history, &HistoryRecorder::bucketsChanged, this, feed);
+        connect(&state, &IslandState::chartRangeChanged, this, feed);
+        feed();
+    }
     connect(power_, &PowerFlowSection::toggled, this,
             [this] { services_.state.setShowPowerFlow(!services_.state.showPowerFlow()); });
 }
@@ -307,7 +318,7 @@ SettingsPopover* ExpandedIslandView::settingsPopover() const
 QWidget* ExpandedIslandView::makeSettingsContent()
 {
     return new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
-                                  services_.loginItem);
+                                  services_.loginItem, services_.alerts, services_.history);
 }
 
 void ExpandedIslandView::setShowSettings(bool show)

@@ -2,6 +2,8 @@
 
 namespace moravel {
 
+class AlertCenter;
+class HistoryRecorder;
 class IslandState;
 class LoginItem;
 class Scheduler;
@@ -17,6 +19,10 @@ struct IslandViewServices {
     UpdateCheckCoordinator& updateCheckCoordinator;
     Scheduler& scheduler;
     LoginItem& loginItem;
+    // The alert rules and the day's history; without them the settings offer
+    // no alerts and the chart's day range stays empty.
+    AlertCenter* alerts = nullptr;
+    HistoryRecorder* history = nullptr;
 };
 
 }  // namespace moravel

@@ -15,7 +15,9 @@ class QVariantAnimation;
 
 namespace moravel {
 
+class AlertCenter;
 class DefaultsStore;
+class HistoryRecorder;
 class IslandPanel;
 class IslandRootView;
 class LoginItem;
@@ -39,6 +41,8 @@ public:
         DefaultsStore& defaults;
         Scheduler& scheduler;
         LoginItem& loginItem;
+        AlertCenter* alerts = nullptr;
+        HistoryRecorder* history = nullptr;
     };
 
     IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,

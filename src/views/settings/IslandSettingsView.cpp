@@ -1,6 +1,8 @@
 #include "views/settings/IslandSettingsView.h"
 
 #include "BuildInfo.h"
+#include "alerts/AlertCenter.h"
+#include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "monitor/ReadingTable.h"
 #include "support/LoginItem.h"
@@ -8,6 +10,7 @@
 #include "updates/Updater.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/settings/SettingsAlertsSection.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
 #include "views/settings/SettingsMetricList.h"
@@ -99,6 +102,11 @@ QString IslandSettingsView::preferencesSaveFailureText(const QString& reason)
     return QStringLiteral("Your choices could not be saved: %1.").arg(reason);
 }
 
+QString IslandSettingsView::historyWriteFailureText(const QString& reason)
+{
+    return QStringLiteral("The history cannot be written: %1. It is kept in memory meanwhile.").arg(reason);
+}
+
 QString appVersionText(const QString& version, const QString& buildNumber)
 {
     const QString unknown = QStringLiteral("—");
@@ -107,12 +115,15 @@ QString appVersionText(const QString& version, const QString& buildNumber)
 }
 
 IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, UpdateCheckCoordinator& coordinator,
-                                       LoginItem& loginItem, QWidget* parent)
+                                       LoginItem& loginItem, AlertCenter* alerts, HistoryRecorder* history,
+                                       QWidget* parent)
     : QWidget(parent),
       state_(state),
       updater_(updater),
       coordinator_(coordinator),
       loginItem_(loginItem),
+      alerts_(alerts),
+      history_(history),
       launchAtLogin_(loginItem.isEnabled()),
       canCheckForUpdates_(updater.canCheckForUpdates()),
       automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates()),
@@ -132,9 +143,17 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
                                                  this, true);
     saveFailureLabel_->setObjectName(QStringLiteral("saveFailureLabel"));
     root->addWidget(saveFailureLabel_);
+    historyFailureLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                    this, true);
+    historyFailureLabel_->setObjectName(QStringLiteral("historyFailureLabel"));
+    root->addWidget(historyFailureLabel_);
     root->addWidget(buildLayoutSection());
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildBehaviorSection());
+    if (alerts_) {
+        root->addWidget(new SettingsDivider(this));
+        root->addWidget(new SettingsAlertsSection(*alerts_, this));
+    }
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildUpdatesSection());
     root->addWidget(new SettingsDivider(this));
@@ -310,6 +329,10 @@ QWidget* IslandSettingsView::buildAboutSection()
 void IslandSettingsView::connectModel()
 {
     connect(&state_, &IslandState::preferencesSaveFailureChanged, this, &IslandSettingsView::refreshSaveFailure);
+    if (alerts_)
+        connect(alerts_, &AlertCenter::preferencesSaveFailureChanged, this, &IslandSettingsView::refreshSaveFailure);
+    if (history_)
+        connect(history_, &HistoryRecorder::writeFailureChanged, this, &IslandSettingsView::refreshSaveFailure);
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this,
             &IslandSettingsView::refreshLayoutSection);
     connect(&state_, &IslandState::expandOnHoverChanged, this, &IslandSettingsView::refreshBehaviorSection);
@@ -324,10 +347,18 @@ void IslandSettingsView::connectModel()
 
 void IslandSettingsView::refreshSaveFailure()
 {
-    const std::optional<QString>& failure = state_.preferencesSaveFailure();
+    // The island's choices and the alert rules are kept in the same store.
+    std::optional<QString> failure = state_.preferencesSaveFailure();
+    if (!failure && alerts_)
+        failure = alerts_->preferencesSaveFailure();
     saveFailureLabel_->setVisible(failure.has_value());
     if (failure)
         saveFailureLabel_->setText(preferencesSaveFailureText(*failure));
+
+    const std::optional<QString> historyFailure = history_ ? history_->writeFailure() : std::nullopt;
+    historyFailureLabel_->setVisible(historyFailure.has_value());
+    if (historyFailure)
+        historyFailureLabel_->setText(historyWriteFailureText(*historyFailure));
 }
 
 void IslandSettingsView::refreshLayoutSection()

@@ -12,6 +12,8 @@ class QLabel;
 
 namespace moravel {
 
+class AlertCenter;
+class HistoryRecorder;
 class IslandState;
 class LoginItem;
 class SettingsCapsuleButton;
@@ -28,7 +30,7 @@ QString appVersionText(const QString& version, const QString& buildNumber);
 
 // Moravel's one settings surface, a narrow dark column shown from the
 // expanded island: the collapsed readings and their order, behaviour, launch
-// at login, software updates (or, in a build without an update feed, one line
+// at login, alerts, software updates (or, in a build without an update feed, one line
 // saying that the package manager brings them), the version and "Quit Moravel".
 //
 // While it is on screen the island stays open: showing it begins an
@@ -48,8 +50,14 @@ public:
     // The line under the title while the island's choices cannot be saved.
     static QString preferencesSaveFailureText(const QString& reason);
 
+    // The line under the title while the day's history cannot be written.
+    static QString historyWriteFailureText(const QString& reason);
+
+    // Without `alerts` there is no Alerts section; without `history`, no
+    // history line.
     IslandSettingsView(IslandState& state, Updater& updater, UpdateCheckCoordinator& coordinator,
-                       LoginItem& loginItem, QWidget* parent = nullptr);
+                       LoginItem& loginItem, AlertCenter* alerts = nullptr, HistoryRecorder* history = nullptr,
+                       QWidget* parent = nullptr);
     ~IslandSettingsView() override;
 
     // What the launch-at-login switch does when flipped: registers or removes
@@ -81,6 +89,8 @@ private:
     Updater& updater_;
     UpdateCheckCoordinator& coordinator_;
     LoginItem& loginItem_;
+    AlertCenter* alerts_;
+    HistoryRecorder* history_;
 
     // Read once when the view is built; afterwards changed only by its own
     // controls, except canCheckForUpdates, which follows the updater.
@@ -92,6 +102,7 @@ private:
     bool isInteractionBegun_ = false;
 
     QLabel* saveFailureLabel_ = nullptr;
+    QLabel* historyFailureLabel_ = nullptr;
     std::array<SettingsCapsuleButton*, 3> presetButtons_{};
     QLabel* customLabel_ = nullptr;
     SettingsMetricList* metricList_ = nullptr;

@@ -238,6 +238,18 @@ TEST_F(ExpandedIslandViewTest, HeaderButtonsPinToggleThePowerFlowAndTheSettings)
     EXPECT_FALSE(state->isInteractionPresented());
 }
 
+// A range chosen beside the chart's title holds when the island opens again.
+TEST_F(ExpandedIslandViewTest, ChosenChartRangeOutlivesTheDashboard)
+{
+    ActivitySection& section = *view->activitySection();
+    click(section, section.rangeRect(ChartRange::day).center());
+    EXPECT_EQ(state->chartRange(), ChartRange::day);
+    EXPECT_EQ(section.chart()->range(), ChartRange::day);
+    view = std::make_unique<ExpandedIslandView>(
+        ExpandedIslandView::Services{monitor, *state, updater, coordinator, scheduler, loginItem});
+    EXPECT_EQ(view->activitySection()->chart()->range(), ChartRange::day);
+}
+
 // With 200 px left below the dashboard, the settings rise to just under its
 // header, centred under it with their scroll bar, which is drawn in the
 // island's dark colours.

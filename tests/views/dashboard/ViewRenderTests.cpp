@@ -67,6 +67,41 @@ TEST(ViewRender, ChartDrawsTheTabsLinesOverItsGrid)
     EXPECT_EQ(accessible->childCount(), 0);
 }
 
+// The day's range draws the minute buckets: a faint band from each minute's
+// minimum to its maximum under the average line, and nothing where no minute
+// was kept; back on five minutes the chart is drawn as before.
+TEST(ViewRender, DayRangeDrawsTheBucketsAsABandAndFiveMinutesStaysAsItWas)
+{
+    ActivityChart chart;
+    chart.resize(chart.sizeHint());
+    chart.setClock([] { return kNow; });
+    chart.setMetric(MetricKind::cpu);
+    chart.setHistory(busyHistory(kNow, 301));
+    const QImage fiveMinutes = renderWidget(chart, Qt::black);
+
+    QList<MinuteBucket> buckets;
+    for (qint64 minute = kNow.toSecsSinceEpoch() / 60 - 12 * 60; minute < kNow.toSecsSinceEpoch() / 60; ++minute) {
+        MinuteBucket bucket{minute * 60, 60, {}};
+        bucket[Series::cpu] = {10, 40, 80};
+        buckets.append(bucket);
+    }
+    chart.setMinuteBuckets(buckets);
+    chart.setRange(ChartRange::day);
+    const QImage day = renderWidget(chart, Qt::black);
+    EXPECT_EQ(chart.accessibleValue(), "CPU, last 24 hours");
+    const QColor band = IslandPalette::withOpacity(IslandPalette::mint(), 0.18);
+    const QColor faint(qRound(band.red() * 0.18), qRound(band.green() * 0.18), qRound(band.blue() * 0.18));
+    const int middle = chart.width() / 2;
+    const QRect earlierHalf(30, 0, middle - 40, chart.height());
+    const QRect laterHalf(middle + 10, 0, chart.width() - middle - 12, chart.height());
+    EXPECT_EQ(countPixels(day, IslandPalette::mint(), earlierHalf, 40), 0);  // no minutes kept then
+    EXPECT_GT(countPixels(day, faint, laterHalf, 6), 2000);
+    EXPECT_GT(countPixels(day, IslandPalette::mint(), laterHalf, 40), 200);
+
+    chart.setRange(ChartRange::fiveMinutes);
+    EXPECT_EQ(renderWidget(chart, Qt::black), fiveMinutes);
+}
+
 TEST(ViewRender, ChartRepaintsOnlyWhenItsInputsChange)
 {
     ActivityChart chart;

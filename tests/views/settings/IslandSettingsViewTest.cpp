@@ -1,11 +1,15 @@
 #include "ViewTestSupport.h"
 
+#include "alerts/AlertCenter.h"
+#include "alerts/AlertPreferencesStore.h"
+#include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
 #include "views/settings/SettingsMetricList.h"
+#include "views/settings/SettingsStepper.h"
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
@@ -249,6 +253,65 @@ TEST_F(IslandSettingsViewTest, ChoicesThatCannotBeSavedAreToldInOneSecondaryLine
     full.failsWrites = false;
     settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
     EXPECT_FALSE(line.isVisibleTo(&settings));
+}
+
+// Each control of the Alerts section changes the running rule at once and is
+// stored; the steps stop at the rule's bounds, and Reset brings the defaults back.
+TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
+{
+    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const auto stepper = [&](const char* name) { return settings.findChild<SettingsStepper*>(name); };
+    const struct {
+        const char* control;  // a switch, or a stepper's end
+        int clicks;
+        AlertRule rule;
+        bool enabled;
+        std::optional<double> threshold;
+        const char* shown;
+    } rows[] = {
+        {"cpuThreshold+", 1, AlertRule::cpu, true, 95, "95 %"},
+        {"cpuAlert", 1, AlertRule::cpu, false, 95, "95 %"},
+        {"diskThreshold-", 2, AlertRule::disk, true, 93, "93 %"},
+        {"batteryThreshold-", 3, AlertRule::battery, true, 1, "1 %"},  // 10, 5, then its floor
+        {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 120, "120 \u00B0C"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.control);
+        const QString control = QString::fromLatin1(row.control);
+        for (int i = 0; i < row.clicks; ++i) {
+            if (control.endsWith("Alert")) {
+                settings.findChild<SettingsSwitch*>(control)->click();
+                continue;
+            }
+            SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
+            click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
+        }
+        const AlertRuleSetting expected{row.enabled, row.threshold};
+        EXPECT_EQ(alerts.preferences()[static_cast<size_t>(row.rule)], expected);
+        EXPECT_EQ(AlertPreferencesStore::load(defaults)[static_cast<size_t>(row.rule)], expected);
+        const QString key = QString::fromLatin1(alertRuleDescriptor(row.rule).key);
+        EXPECT_EQ(stepper((key + "Threshold").toLatin1().constData())->valueText(), QString::fromUtf8(row.shown));
+    }
+    EXPECT_FALSE(stepper("cpuThreshold")->isEnabled());  // a rule switched off keeps its threshold
+    settings.findChild<SettingsTextButton*>("alertsResetButton")->click();
+    EXPECT_EQ(alerts.preferences(), AlertPreferences{});
+    EXPECT_EQ(stepper("diskThreshold")->valueText(), "95 %");
+}
+
+// A state folder that cannot be written is told in one secondary line under
+// the title, which goes once a write succeeds.
+TEST_F(IslandSettingsViewTest, HistoryThatCannotBeWrittenIsToldInOneSecondaryLine)
+{
+    HistoryRecorder history(QStringLiteral("/dev/null/Moravel/history.json"), scheduler, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, nullptr, &history);
+    QLabel& line = *settings.findChild<QLabel*>("historyFailureLabel");
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+    history.flush();
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_EQ(line.text(), "The history cannot be written: the folder /dev/null/Moravel cannot be created. "
+                           "It is kept in memory meanwhile.");
+    EXPECT_EQ(line.palette().color(QPalette::WindowText), IslandPalette::secondary());
 }
 
 TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)

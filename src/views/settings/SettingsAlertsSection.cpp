@@ -1,0 +1,143 @@
+#include "views/settings/SettingsAlertsSection.h"
+
+#include "alerts/AlertCenter.h"
+#include "views/kit/IslandPalette.h"
+#include "views/settings/SettingsButtons.h"
+#include "views/settings/SettingsStepper.h"
+#include "views/settings/SettingsStyle.h"
+#include "views/settings/SettingsSwitch.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+struct RuleRow {
+    const char* label;
+    const char* unit;
+    double step;  // the disk fills slowly and matters near full: whole percents
+};
+
+// In the order of allAlertRules.
+constexpr std::array<RuleRow, alertRuleCount> rows{{
+    {"CPU busy", "%", 5},
+    {"Memory full", "%", 5},
+    {"Disk full", "%", 1},
+    {"Battery low", "%", 5},
+    {"CPU hot", "\u00B0C", 5},
+}};
+
+const RuleRow& rowOf(AlertRule rule)
+{
+    return rows[static_cast<size_t>(rule)];
+}
+
+}  // namespace
+
+double SettingsAlertsSection::steppedThreshold(AlertRule rule, double value, int direction)
+{
+    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
+    const double step = rowOf(rule).step;
+    // A value off the grid (a sensor's 86 °C) goes to the neighbouring multiple first.
+    const double next = direction > 0 ? (std::floor(value / step) + 1) * step : (std::ceil(value / step) - 1) * step;
+    return std::clamp(next, d.minimumThreshold, d.maximumThreshold);
+}
+
+QString SettingsAlertsSection::thresholdText(AlertRule rule, double value)
+{
+    return QStringLiteral("%1 %2").arg(QString::number(value, 'f', 0), QString::fromUtf8(rowOf(rule).unit));
+}
+
+SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* parent) : QWidget(parent), alerts_(alerts)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+
+    auto* header = new QHBoxLayout;
+    header->addWidget(SettingsStyle::makeLabel(QStringLiteral("Alerts"), SettingsStyle::sectionTitleFont(),
+                                               IslandPalette::primary(), this));
+    header->addStretch();
+    auto* reset = new SettingsTextButton(QStringLiteral("Reset"), SettingsStyle::captionFont(), IslandPalette::mint(),
+                                         this);
+    reset->setObjectName(QStringLiteral("alertsResetButton"));
+    connect(reset, &QAbstractButton::clicked, this, [this] {
+        for (AlertRule rule : allAlertRules)
+            alerts_.setRuleSetting(rule, AlertRuleSetting{});
+    });
+    header->addWidget(reset);
+    layout->addLayout(header);
+    if (!alerts_.canShowAlerts()) {
+        layout->addWidget(SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
+                                                   SettingsStyle::captionFont(), IslandPalette::secondary(), this,
+                                                   true));
+    }
+
+    auto* grid = new QGridLayout;
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(6);
+    grid->setColumnStretch(0, 1);
+    for (AlertRule rule : allAlertRules) {
+        const auto index = static_cast<int>(rule);
+        const QString label = QString::fromUtf8(rowOf(rule).label);
+        const QString key = QString::fromLatin1(alertRuleDescriptor(rule).key);
+        grid->addWidget(SettingsStyle::makeLabel(label, SettingsStyle::toggleLabelFont(), IslandPalette::primary(),
+                                                 this),
+                        index, 0);
+
+        auto* stepper = new SettingsStepper(this);
+        stepper->setObjectName(key + QStringLiteral("Threshold"));
+        stepper->setAccessibleName(label + QStringLiteral(" threshold"));
+        connect(stepper, &SettingsStepper::stepped, this, [this, rule](int direction) { step(rule, direction); });
+        grid->addWidget(stepper, index, 1);
+
+        auto* toggle = new SettingsSwitch(QString(), this);
+        toggle->setObjectName(key + QStringLiteral("Alert"));
+        toggle->setAccessibleName(label);
+        toggle->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        connect(toggle, &QAbstractButton::clicked, this, [this, rule](bool on) {
+            AlertRuleSetting setting = alerts_.preferences()[static_cast<size_t>(rule)];
+            setting.enabled = on;
+            alerts_.setRuleSetting(rule, setting);
+        });
+        grid->addWidget(toggle, index, 2);
+        steppers_[static_cast<size_t>(index)] = stepper;
+        switches_[static_cast<size_t>(index)] = toggle;
+    }
+    layout->addLayout(grid);
+
+    connect(&alerts_, &AlertCenter::preferencesChanged, this, &SettingsAlertsSection::refresh);
+    refresh();
+}
+
+void SettingsAlertsSection::step(AlertRule rule, int direction)
+{
+    AlertRuleSetting setting = alerts_.preferences()[static_cast<size_t>(rule)];
+    setting.threshold = steppedThreshold(rule, alerts_.threshold(rule), direction);
+    alerts_.setRuleSetting(rule, setting);
+}
+
+void SettingsAlertsSection::refresh()
+{
+    for (AlertRule rule : allAlertRules) {
+        const auto index = static_cast<size_t>(rule);
+        const AlertRuleSetting& setting = alerts_.preferences()[index];
+        const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
+        const double threshold = alerts_.threshold(rule);
+        switches_[index]->setChecked(setting.enabled);
+        steppers_[index]->setEnabled(setting.enabled);
+        steppers_[index]->setValueText(thresholdText(rule, threshold));
+        steppers_[index]->setLimits(threshold > d.minimumThreshold, threshold < d.maximumThreshold);
+    }
+}
+
+}  // namespace moravel

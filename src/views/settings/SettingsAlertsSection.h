@@ -1,0 +1,38 @@
+#pragma once
+
+#include "alerts/AlertRules.h"
+
+#include <QWidget>
+
+#include <array>
+
+namespace moravel {
+
+class AlertCenter;
+class SettingsStepper;
+class SettingsSwitch;
+
+// The settings' "Alerts" section: one row per rule with its threshold
+// stepper and on/off switch, and "Reset" for the rules' defaults. Every
+// change goes straight to the running rules, which keep it.
+class SettingsAlertsSection final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SettingsAlertsSection(AlertCenter& alerts, QWidget* parent = nullptr);
+
+    // The threshold one step down (-1) or up (+1) from `value`: onto the
+    // next multiple of the rule's step, within the rule's range.
+    static double steppedThreshold(AlertRule rule, double value, int direction);
+    static QString thresholdText(AlertRule rule, double value);
+
+private:
+    void step(AlertRule rule, int direction);
+    void refresh();
+
+    AlertCenter& alerts_;
+    std::array<SettingsSwitch*, alertRuleCount> switches_{};
+    std::array<SettingsStepper*, alertRuleCount> steppers_{};
+};
+
+}  // namespace moravel

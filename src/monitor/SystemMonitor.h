@@ -44,6 +44,11 @@ public:
 
     void start();
     void stop();
+    // Reads another machine, or this one again, from now on: what was read so
+    // far (snapshot, history, reachability) is of the old machine and goes,
+    // so the chart never joins two machines. A running monitor keeps its
+    // cadence and reads the new source at once.
+    void replaceSource(std::shared_ptr<TelemetrySource> source);
     void setProcessTelemetryActive(bool active);
     // Reads the process table now, outside the regular cadence, while process
     // telemetry is active (nothing if a reading is already in flight).
@@ -67,6 +72,8 @@ signals:
     void refreshFailed(const QString& reason);
     // When the source stops or starts answering.
     void sourceReachabilityChanged(bool reachable);
+    // After replaceSource, once the old machine's readings are gone.
+    void sourceChanged();
 
 private:
     // Each request carries the generation it was made in: an answer applies
@@ -80,6 +87,7 @@ private:
     void refreshTopProcessesInBackground();
     void startPowerSourceNotifications();
     void publish(SystemSnapshot next);
+    void forgetReadings();
 
     Scheduler& scheduler_;
     std::shared_ptr<TelemetrySource> source_;

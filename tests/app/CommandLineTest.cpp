@@ -27,6 +27,8 @@ TEST(CommandLine, JsonWithCountAndProcesses)
     EXPECT_EQ(std::get<RunOptions>(parse({"--history", "--since=2d"})).sinceSeconds, 2 * 86400);
     const auto remote = std::get<RunOptions>(parse({"--json", "--source=http://127.0.0.1:9100"}));
     EXPECT_EQ(remote.source, QUrl("http://127.0.0.1:9100/metrics"));
+    // The island reads it too, for this run.
+    EXPECT_EQ(std::get<RunOptions>(parse({"--source", "http://[::1]"})).source, QUrl("http://[::1]/metrics"));
 }
 
 TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
@@ -47,7 +49,8 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
                                          QStringList{"--history", "--since"}, QStringList{"--since", "1h"},
                                          QStringList{"--history", "--json"},
                                          QStringList{"--json", "--source", "http://8.8.8.8:9100"},
-                                         QStringList{"--json", "--source"}, QStringList{"--source", "http://[::1]"},
+                                         QStringList{"--json", "--source"},
+                                         QStringList{"--history", "--source", "http://[::1]"},
                                          QStringList{"--json", "--source-credentials", "/tmp/c"}}) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);

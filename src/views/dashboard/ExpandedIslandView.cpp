@@ -275,8 +275,11 @@ SettingsPopover* ExpandedIslandView::settingsPopover() const
 
 QWidget* ExpandedIslandView::makeSettingsContent()
 {
-    return new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
-                                  services_.loginItem);
+    auto* settings = new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
+                                            services_.loginItem);
+    if (services_.sourceSelector)
+        settings->addSourceSection(*services_.sourceSelector);
+    return settings;
 }
 
 void ExpandedIslandView::setShowSettings(bool show)

@@ -5,6 +5,7 @@ namespace moravel {
 class IslandState;
 class LoginItem;
 class Scheduler;
+class SourceSelector;
 class SystemMonitor;
 class UpdateCheckCoordinator;
 class Updater;
@@ -17,6 +18,8 @@ struct IslandViewServices {
     UpdateCheckCoordinator& updateCheckCoordinator;
     Scheduler& scheduler;
     LoginItem& loginItem;
+    // Where the settings switch the machine watched; none: no "Source" section.
+    SourceSelector* sourceSelector = nullptr;
 };
 
 }  // namespace moravel

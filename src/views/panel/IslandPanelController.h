@@ -20,6 +20,7 @@ class IslandPanel;
 class IslandRootView;
 class LoginItem;
 class Scheduler;
+class SourceSelector;
 class SystemMonitor;
 class UpdateCheckCoordinator;
 class Updater;
@@ -39,6 +40,7 @@ public:
         DefaultsStore& defaults;
         Scheduler& scheduler;
         LoginItem& loginItem;
+        SourceSelector* sourceSelector = nullptr;
     };
 
     IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,

@@ -20,6 +20,7 @@ class SettingsMetricList;
 class SettingsSwitch;
 class SettingsTextButton;
 class SettingsUpdateStatusLine;
+class SourceSelector;
 class UpdateCheckCoordinator;
 class Updater;
 
@@ -57,6 +58,8 @@ public:
     void updateLaunchAtLogin(bool enabled);
     bool launchAtLogin() const { return launchAtLogin_; }
     const std::optional<QString>& loginError() const { return loginError_; }
+    // Adds the "Source" section, above the version.
+    void addSourceSection(SourceSelector& selector);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -92,6 +95,7 @@ private:
     bool isInteractionBegun_ = false;
 
     QLabel* saveFailureLabel_ = nullptr;
+    QWidget* aboutSection_ = nullptr;
     std::array<SettingsCapsuleButton*, 3> presetButtons_{};
     QLabel* customLabel_ = nullptr;
     SettingsMetricList* metricList_ = nullptr;

@@ -78,6 +78,7 @@ private:
     void setRenderedHistory(const MetricHistory& history);
     void applySnapshot(const SystemSnapshot& snapshot);
     void applyProcesses();
+    void applySourceState();
     void selectMetric(MetricKind metric);
     void setShowSettings(bool show);
     QWidget* makeSettingsContent();

@@ -6,6 +6,7 @@
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsStyle.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,6 +87,8 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     connect(address_, &QLineEdit::returnPressed, this, watchTyped);
     connect(credentials_, &QLineEdit::returnPressed, this, watchTyped);
     layout->addWidget(fields_);
+    address_->installEventFilter(this);
+    credentials_->installEventFilter(this);
 
     problemLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
                                              this, true);
@@ -94,6 +97,15 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
 
     connect(&selector_, &SourceSelector::choiceChanged, this, &SettingsSourceSection::showChoice);
     showChoice(selector_.choice());
+}
+
+bool SettingsSourceSection::eventFilter(QObject* watched, QEvent* event)
+{
+    // The settings' window shows without taking the keyboard, which stays
+    // with the island: a press on a field asks for it, so that typing lands there.
+    if (event->type() == QEvent::MouseButtonPress && !window()->isActiveWindow())
+        window()->activateWindow();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SettingsSourceSection::watch(const QString& address, const QString& credentialsFile)

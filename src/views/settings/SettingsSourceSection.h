@@ -29,6 +29,9 @@ public:
     void watchThisComputer();
     const std::optional<QString>& problem() const { return problem_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showChoice(const SourceChoice& choice);
     void setEditing(bool editing);

@@ -148,6 +148,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     cpu.percent = [](const SystemSnapshot& s) { return s.cpuPercent; };
     cpu.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     cpu.tab = TabSpec{{cpuLine}};
+    cpu.group = ReadingGroup::cpu;
     cpu.writeJson = writeCpu;
 
     auto& memory = table[static_cast<size_t>(MetricKind::memory)];
@@ -155,6 +156,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     memory.percent = [](const SystemSnapshot& s) { return s.memoryPercent; };
     memory.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     memory.tab = TabSpec{{memoryLine}};
+    memory.group = ReadingGroup::memory;
     memory.writeJson = writeMemory;
 
     auto& network = table[static_cast<size_t>(MetricKind::network)];
@@ -165,10 +167,12 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     network.tab = TabSpec{{{Series::download, Tone::cyan, false, 1000, "Download"},
                            {Series::upload, Tone::mint, false, 1000, "Upload"}},
                           false, 10, "K"};
+    network.group = ReadingGroup::network;
     network.writeJson = writeNetwork;
 
     auto& disk = table[static_cast<size_t>(MetricKind::disk)];
     disk.percent = [](const SystemSnapshot& s) { return s.diskPercent; };
+    disk.group = ReadingGroup::disk;
     disk.writeJson = writeDisk;
 
     auto& power = table[static_cast<size_t>(MetricKind::power)];
@@ -177,6 +181,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     power.tab = TabSpec{{{Series::systemPower, Tone::cyan, false, 1, "", systemPowerLegend},
                          {Series::batteryPower, Tone::mint, true, 1, "Charging", nullptr, true}},
                         false, 20, "W"};
+    power.group = ReadingGroup::power;
     power.writeJson = writePower;
 
     auto& swap = table[static_cast<size_t>(MetricKind::swap)];
@@ -186,6 +191,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     swap.collapsed = CollapsedSpec{48, CollapsedStyle::load, false};
     swap.detailTab = MetricKind::memory;
     swap.detail = swapDetail;
+    swap.group = ReadingGroup::swap;
     swap.writeJson = writeSwap;
     return table;
 }
@@ -269,9 +275,23 @@ Level level(MetricKind kind, double value)
     return reading.thresholds ? levelFor(value, *reading.thresholds) : Level::normal;
 }
 
+bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = of(kind);
+    return reading.group && snapshot.absentReadings.contains(*reading.group);
+}
+
+double percent(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = of(kind);
+    return reading.percent && !isAbsent(kind, snapshot) ? reading.percent(snapshot) : NAN;
+}
+
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
+    if (isAbsent(kind, snapshot))
+        return QStringLiteral("—");
     if (reading.valueText)
         return reading.valueText(snapshot);
     return reading.percent ? percentText(reading.percent(snapshot)) : QString();
@@ -280,6 +300,8 @@ QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
+    if (isAbsent(kind, snapshot))
+        return QLatin1String(reading.title) + QStringLiteral(" not available");
     if (reading.spoken)
         return reading.spoken(snapshot);
     const double percent = reading.percent ? reading.percent(snapshot) : 0;

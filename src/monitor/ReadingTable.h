@@ -83,6 +83,9 @@ struct ReadingDescriptor {
     QString (*detail)(const SystemSnapshot& snapshot) = nullptr;
     // The reading's fields in a JSON line.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
+    // The group a source may not publish; while it is absent the reading shows
+    // as not available, never as zero.
+    std::optional<ReadingGroup> group;
 };
 
 namespace ReadingTable {
@@ -105,6 +108,10 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// Whether the source does not publish the reading.
+bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
+// The reading as a percentage; NaN where it is none, or absent.
+double percent(MetricKind kind, const SystemSnapshot& snapshot);
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot);
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 // The detail lines of a tab, in table order, leaving out the empty ones.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace moravel;
 
@@ -40,4 +41,19 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
     EXPECT_EQ(ReadingTable::level(MetricKind::swap, 18.75), Level::normal);
+}
+
+// What another machine does not publish reads as absent, never as zero.
+TEST(ReadingTable, AbsentReadingsShowADash)
+{
+    SystemSnapshot snapshot;
+    snapshot.cpuPercent = 12;
+    snapshot.absentReadings = {ReadingGroup::memory, ReadingGroup::network};
+    for (const auto& [kind, text, spoken] :
+         {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
+          {MetricKind::cpu, "12%", "CPU 12 percent"}}) {
+        EXPECT_EQ(ReadingTable::valueText(kind, snapshot), QString::fromUtf8(text));
+        EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
+        EXPECT_EQ(std::isnan(ReadingTable::percent(kind, snapshot)), kind != MetricKind::cpu);
+    }
 }

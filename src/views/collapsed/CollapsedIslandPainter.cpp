@@ -148,7 +148,7 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& s
 void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
-    const double percent = reading.percent(snapshot);
+    const double percent = ReadingTable::percent(kind, snapshot);
     const QColor& color = std::isfinite(percent) ? readingColor(kind, percent) : IslandPalette::secondary();
     drawRun(painter, frame,
             {icon(QString::fromLatin1(reading.icon), color),
@@ -178,6 +178,11 @@ void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& sna
 
 void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& reading, const SystemSnapshot& snapshot)
 {
+    // A reading the source does not publish: its icon and a dash, whatever its style.
+    if (ReadingTable::isAbsent(reading.kind, snapshot)) {
+        drawLoad(painter, reading.rect, reading.kind, snapshot);
+        return;
+    }
     switch (ReadingTable::of(reading.kind).collapsed->style) {
     case CollapsedStyle::network:
         drawNetwork(painter, reading.rect, snapshot);

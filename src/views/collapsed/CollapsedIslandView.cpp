@@ -96,7 +96,7 @@ QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& 
     case CollapsedStyle::network:
         return downloadText(snapshot.downloadBytesPerSecond) + uploadText(snapshot.uploadBytesPerSecond);
     case CollapsedStyle::load: {
-        const double percent = ReadingTable::of(kind).percent(snapshot);
+        const double percent = ReadingTable::percent(kind, snapshot);
         return ReadingTable::valueText(kind, snapshot) + readingColor(kind, percent).name();
     }
     case CollapsedStyle::power: {

@@ -12,7 +12,7 @@ std::array<HealthMetric, 4> healthMetrics(const SystemSnapshot& snapshot)
     for (size_t i = 0; i < gauges.size() && i < static_cast<size_t>(kinds.size()); ++i) {
         const ReadingDescriptor& reading = ReadingTable::of(kinds[static_cast<qsizetype>(i)]);
         // Colour by the reading before it is rounded for display.
-        const double percent = reading.percent ? reading.percent(snapshot) : 0;
+        const double percent = ReadingTable::percent(reading.kind, snapshot);
         gauges[i] = {QString::fromLatin1(reading.icon), QString::fromLatin1(reading.shortLabel),
                      ReadingTable::valueText(reading.kind, snapshot), readingColor(reading.kind, percent)};
     }

@@ -73,7 +73,7 @@ void AppDelegate::chooseSource()
                                                ? sourceSelector_->useForThisRun(*environment_.sourceForThisRun)
                                                : sourceSelector_->useStored();
     if (problem)
-        std::fprintf(stderr, "moravel: the chosen source cannot be read, so this computer is: %s\n",
+        std::fprintf(stderr, "moravel: watching this computer instead of the chosen machine: %s\n",
                      problem->toLocal8Bit().constData());
 }
 

@@ -63,7 +63,6 @@ void SystemMonitor::replaceSource(std::shared_ptr<TelemetrySource> source)
     sourceFailure_.reset();
     history_.clear();
     snapshot_ = source_->initialSnapshot();
-    emit sourceChanged();
     if (!wasReachable)
         emit sourceReachabilityChanged(true);
     emit snapshotChanged(snapshot_);

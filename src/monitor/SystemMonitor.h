@@ -72,8 +72,6 @@ signals:
     void refreshFailed(const QString& reason);
     // When the source stops or starts answering.
     void sourceReachabilityChanged(bool reachable);
-    // After replaceSource, once the old machine's readings are gone.
-    void sourceChanged();
 
 private:
     // Each request carries the generation it was made in: an answer applies

@@ -18,7 +18,7 @@ AppDelegate::AppDelegate(AppEnvironment environment, QObject* parent)
 
 AppDelegate::~AppDelegate()
 {
-    // The panel's views hold the updater and monitor: they go first.
+    // The panel's views hold the updater, monitor and source selector: they go first.
     panelController_.reset();
     if (updater_)
         updater_->setDelegate(nullptr);
@@ -27,6 +27,7 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching()
 {
     monitor_ = std::make_unique<SystemMonitor>(environment_.scheduler, environment_.source);
+    chooseSource();
     startHistory();
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
@@ -34,7 +35,7 @@ void AppDelegate::applicationDidFinishLaunching()
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
                                         environment_.scheduler, environment_.loginItem, alerts_.get(),
-                                        history_.get()},
+                                        history_.get(), sourceSelector_.get()},
         environment_.makeScreens(), makeWindowSystem(), environment_.islandExpandedEnvironment);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->orderFront();
@@ -57,8 +58,25 @@ void AppDelegate::startHistory()
                                                  environment_.historyWriter);
     if (const std::optional<QString> problem = history_->load())
         std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+    // The kept history is this computer's: another machine's samples stay out of it.
     connect(monitor_.get(), &SystemMonitor::historyChanged, history_.get(),
-            [history = history_.get()](const MetricHistory& samples) { history->addSample(samples.last()); });
+            [history = history_.get(), monitor = monitor_.get()](const MetricHistory& samples) {
+                if (!samples.isEmpty() && monitor->machineName().isEmpty())
+                    history->addSample(samples.last());
+            });
+}
+
+void AppDelegate::chooseSource()
+{
+    if (!environment_.makeSource)
+        return;
+    sourceSelector_ = std::make_unique<SourceSelector>(*monitor_, environment_.defaults, environment_.makeSource);
+    const std::optional<QString> problem = environment_.sourceForThisRun
+                                               ? sourceSelector_->useForThisRun(*environment_.sourceForThisRun)
+                                               : sourceSelector_->useStored();
+    if (problem)
+        std::fprintf(stderr, "moravel: watching this computer instead of the chosen machine: %s\n",
+                     problem->toLocal8Bit().constData());
 }
 
 void AppDelegate::startAlerts()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "views/panel/IslandPanelScreens.h"
+#include "monitor/SourceSelector.h"
 #include "monitor/SystemMonitor.h"
 #include "updates/UpdateCheckCoordinator.h"
 
@@ -36,6 +37,11 @@ struct AppEnvironment {
     QString historyPath = {};
     // Where the history file is written; nothing writes it on the main thread.
     BackgroundRunner* historyWriter = nullptr;
+    // Makes the source of a choice in the settings; empty offers no choice
+    // and reads `source` throughout.
+    SourceFactory makeSource = {};
+    // The machine to read this run instead of the stored choice (--source).
+    std::optional<SourceChoice> sourceForThisRun = {};
 };
 
 // Creates the long-lived objects in a fixed order, shows the island and starts
@@ -56,16 +62,19 @@ public:
     Updater* updater() const { return updater_.get(); }
     AlertCenter* alerts() const { return alerts_.get(); }
     HistoryRecorder* history() const { return history_.get(); }
+    SourceSelector* sourceSelector() const { return sourceSelector_.get(); }
 
 private:
     void startHistory();
     void startAlerts();
     void openAlertsOnClick();
+    void chooseSource();
 
     AppEnvironment environment_;
     UpdateCheckCoordinator updateCheckCoordinator_;
     std::unique_ptr<Updater> updater_;
     std::unique_ptr<SystemMonitor> monitor_;
+    std::unique_ptr<SourceSelector> sourceSelector_;
     std::unique_ptr<HistoryRecorder> history_;
     std::unique_ptr<AlertCenter> alerts_;
     std::unique_ptr<IslandPanelController> panelController_;

@@ -88,12 +88,14 @@ QString helpText()
         "                  per minute, oldest first) and exit.\n"
         "  --since D       With --history: only the last D, such as 90s, 30m, 2h, 1d\n"
         "                  or 1h30m.\n"
-        "  --source URL    With --json: read another machine's Prometheus node\n"
-        "                  exporter (http://192.168.1.20:9100/metrics, say) instead\n"
-        "                  of this computer. Plain http only to this computer and\n"
-        "                  private network addresses; https anywhere. While it\n"
-        "                  cannot be read, no lines are printed and each failure\n"
-        "                  counts toward --count; the exit status is then 1.\n"
+        "  --source URL    Read another machine's Prometheus node exporter\n"
+        "                  (http://192.168.1.20:9100/metrics, say) instead of this\n"
+        "                  computer: in the island for this run only (the choice in\n"
+        "                  the settings is kept), or with --json. Plain http only to\n"
+        "                  this computer and private network addresses; https\n"
+        "                  anywhere. With --json, while it cannot be read, no lines\n"
+        "                  are printed and each failure counts toward --count; the\n"
+        "                  exit status is then 1.\n"
         "  --source-credentials FILE  With --source: user:password for the exporter,\n"
         "                  from a file only you may read (chmod 600).\n"
         "  -h, --help      Show this help and exit.\n"
@@ -162,8 +164,10 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
     }
     if (options.history && options.json)
         return UsageError{QStringLiteral("moravel: --history and --json cannot be combined")};
-    if ((options.count || options.processes || options.source) && !options.json)
-        return UsageError{QStringLiteral("moravel: --count, --processes and --source only apply with --json")};
+    if ((options.count || options.processes) && !options.json)
+        return UsageError{QStringLiteral("moravel: --count and --processes only apply with --json")};
+    if (options.source && options.history)
+        return UsageError{QStringLiteral("moravel: --source does not apply with --history")};
     if (!options.sourceCredentials.isEmpty() && !options.source)
         return UsageError{QStringLiteral("moravel: --source-credentials only applies with --source")};
     if (options.sinceSeconds && !options.history)

@@ -2,6 +2,7 @@
 
 #include "BuildInfo.h"
 #include "app/AppDelegate.h"
+#include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
@@ -10,6 +11,8 @@
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "monitor/remote/ChoiceSources.h"
+#include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
 #include "support/SettingsDefaultsStore.h"
@@ -30,10 +33,27 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// The machine named on the command line; nothing (the reason told) when its
+// credentials cannot be used, as that run would otherwise watch the wrong machine.
+std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& options)
+{
+    if (!options.source)
+        return std::optional<SourceChoice>();
+    const auto endpoint = endpointWithCredentials(*options.source, options.sourceCredentials);
+    if (const QString* problem = std::get_if<QString>(&endpoint)) {
+        std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
+        return std::nullopt;
+    }
+    return std::optional<SourceChoice>(SourceChoice{options.source->toString(), options.sourceCredentials});
+}
+
 }  // namespace
 
-int runIslandMode(int& argc, char** argv)
+int runIslandMode(int& argc, char** argv, const RunOptions& options)
 {
+    const std::optional<std::optional<SourceChoice>> sourceForThisRun = commandLineSource(options);
+    if (!sourceForThisRun)
+        return 1;
     if (!hasDisplay()) {
         std::fputs("moravel: no display to show the island on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
                    "moravel --json prints the readings instead\n",
@@ -73,8 +93,11 @@ int runIslandMode(int& argc, char** argv)
     XdgAutostartLoginItem loginItem = XdgAutostartLoginItem::forRunningApplication();
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
     reportUnreadableReaderRoots(roots);
+    const auto thisComputer = [&roots, &scheduler, &background] {
+        return makeTelemetrySource(roots, scheduler, background);
+    };
     AppDelegate delegate(AppEnvironment{
-        scheduler, defaults, loginItem, makeTelemetrySource(roots, scheduler, background),
+        scheduler, defaults, loginItem, thisComputer(),
         [] { return makeQtScreenEnvironment(); },
         [](Scheduler& s, DefaultsStore& store) -> std::unique_ptr<Updater> {
             FeedUpdaterOptions options;
@@ -91,7 +114,7 @@ int runIslandMode(int& argc, char** argv)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background});
+        HistoryFile::defaultPath(), &background, choiceSources(scheduler, thisComputer), *sourceForThisRun});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
         return moravel::runHistoryMode(options);
     }
     if (!options.json)
-        return moravel::runIslandMode(argc, argv);
+        return moravel::runIslandMode(argc, argv, options);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Moravel"));

@@ -14,6 +14,12 @@ MeasuredReadings::MeasuredReadings(SystemMonitor& monitor, bool withProcesses, Q
 
 void MeasuredReadings::refreshed(const MetricHistory& history)
 {
+    if (history.isEmpty()) {
+        // Another source: its first sample is a baseline again.
+        hasBaseline_ = false;
+        waiting_.reset();
+        return;
+    }
     if (!hasBaseline_) {
         hasBaseline_ = true;
         return;

@@ -264,6 +264,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     cpu.tab = TabSpec{{cpuLine}};
     cpu.detailTab = MetricKind::cpu;
     cpu.detail = loadDetail;
+    cpu.group = ReadingGroup::cpu;
     cpu.writeJson = writeCpu;
 
     auto& memory = table[static_cast<size_t>(MetricKind::memory)];
@@ -271,6 +272,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     memory.value = [](const SystemSnapshot& s) { return s.memoryPercent; };
     memory.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     memory.tab = TabSpec{{memoryLine}};
+    memory.group = ReadingGroup::memory;
     memory.writeJson = writeMemory;
 
     auto& network = table[static_cast<size_t>(MetricKind::network)];
@@ -281,14 +283,14 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     network.tab = TabSpec{{{Series::download, Tone::cyan, false, 1000, "Download"},
                            {Series::upload, Tone::mint, false, 1000, "Upload"}},
                           false, 10, "K"};
+    network.group = ReadingGroup::network;
     network.writeJson = writeNetwork;
 
     auto& disk = table[static_cast<size_t>(MetricKind::disk)];
-    disk.value = [](const SystemSnapshot& s) {
-        return s.absentReadings.contains(ReadingGroup::disk) ? NAN : s.diskPercent;
-    };
+    disk.value = [](const SystemSnapshot& s) { return s.diskPercent; };
     disk.gaugeDetail = diskRates;
     disk.collapsed = CollapsedSpec{124, CollapsedStyle::disk, false};
+    disk.group = ReadingGroup::disk;
     disk.writeJson = writeDisk;
 
     auto& power = table[static_cast<size_t>(MetricKind::power)];
@@ -297,6 +299,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     power.tab = TabSpec{{{Series::systemPower, Tone::cyan, false, 1, "", systemPowerLegend},
                          {Series::batteryPower, Tone::mint, true, 1, "Charging", nullptr, true}},
                         false, 20, "W"};
+    power.group = ReadingGroup::power;
     power.writeJson = writePower;
 
     auto& swap = table[static_cast<size_t>(MetricKind::swap)];
@@ -306,6 +309,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     swap.collapsed = CollapsedSpec{48, CollapsedStyle::load, false};
     swap.detailTab = MetricKind::memory;
     swap.detail = swapDetail;
+    swap.group = ReadingGroup::swap;
     swap.writeJson = writeSwap;
 
     auto& temperature = table[static_cast<size_t>(MetricKind::temperature)];
@@ -319,6 +323,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     // The axis suffix is Latin-1: a degree sign.
     temperature.tab = TabSpec{{{Series::cpuTemperature, Tone::mint, false, 1, "CPU"}}, false, 100, "\xB0", "Sensors",
                               [](const SystemSnapshot& s) { return !s.temperatures.isEmpty(); }};
+    temperature.group = ReadingGroup::temperatures;
     temperature.writeJson = writeTemperatures;
 
     auto& gpu = table[static_cast<size_t>(MetricKind::gpu)];
@@ -329,6 +334,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     gpu.tab = TabSpec{{{Series::gpuBusy, Tone::mint, false, 1, "GPU"}}, true, 0, "%", nullptr, hasGpuLoad};
     gpu.detailTab = MetricKind::gpu;
     gpu.detail = gpuDetail;
+    gpu.group = ReadingGroup::gpus;
     gpu.writeJson = writeGpus;
     return table;
 }
@@ -439,18 +445,31 @@ Level level(MetricKind kind, double value)
     return reading.thresholds ? levelFor(value, *reading.thresholds) : Level::normal;
 }
 
+bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = of(kind);
+    return reading.group && snapshot.absentReadings.contains(*reading.group);
+}
+
+double value(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const ReadingDescriptor& reading = of(kind);
+    return reading.value && !isAbsent(kind, snapshot) ? reading.value(snapshot) : NAN;
+}
+
 Level level(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
-    const double value = reading.value ? reading.value(snapshot) : NAN;
     if (reading.thresholdsFor)
-        return levelFor(value, reading.thresholdsFor(snapshot));
-    return level(kind, value);
+        return levelFor(value(kind, snapshot), reading.thresholdsFor(snapshot));
+    return level(kind, value(kind, snapshot));
 }
 
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
+    if (isAbsent(kind, snapshot))
+        return QStringLiteral("—");
     if (reading.valueText)
         return reading.valueText(snapshot);
     return reading.value ? percentText(reading.value(snapshot)) : QString();
@@ -459,6 +478,8 @@ QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
+    if (isAbsent(kind, snapshot))
+        return QLatin1String(reading.title) + QStringLiteral(" not available");
     if (reading.spoken)
         return reading.spoken(snapshot);
     const double percent = reading.value ? reading.value(snapshot) : 0;

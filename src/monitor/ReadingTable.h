@@ -95,6 +95,9 @@ struct ReadingDescriptor {
     QString (*detail)(const SystemSnapshot& snapshot) = nullptr;
     // The reading's fields in a JSON line.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
+    // The group a source may not publish; while it is absent the reading shows
+    // as not available, never as zero.
+    std::optional<ReadingGroup> group;
 };
 
 namespace ReadingTable {
@@ -120,6 +123,10 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// Whether the source does not publish the reading.
+bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
+// The reading's own value; NaN where there is none, or it is absent.
+double value(MetricKind kind, const SystemSnapshot& snapshot);
 // The level of the reading's own value, by the machine's thresholds.
 Level level(MetricKind kind, const SystemSnapshot& snapshot);
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot);

@@ -37,12 +37,40 @@ void SystemMonitor::stop()
 {
     timer_.cancel();
     timer_ = {};
+    forgetReadings();
+}
+
+void SystemMonitor::forgetReadings()
+{
     ++generation_;
     diskInFlight_ = false;
     processInFlight_ = false;
     secondInFlight_ = false;
     delayedPowerRefresh_.cancel();
     powerWatcher_.reset();
+}
+
+void SystemMonitor::replaceSource(std::shared_ptr<TelemetrySource> source)
+{
+    const bool wasReachable = isSourceReachable();
+    // Answers the old source still owes are dropped by the generation moving on.
+    forgetReadings();
+    source_ = std::move(source);
+    updateCount_ = 0;
+    hasReadDisk_ = false;
+    processSharesMeasured_ = false;
+    lastValidDisplayPowerAt_.reset();
+    sourceFailure_.reset();
+    history_.clear();
+    snapshot_ = source_->initialSnapshot();
+    if (!wasReachable)
+        emit sourceReachabilityChanged(true);
+    emit snapshotChanged(snapshot_);
+    emit historyChanged(history_);
+    if (timer_.isPending()) {
+        refresh();
+        startPowerSourceNotifications();
+    }
 }
 
 ReadingDelivery SystemMonitor::onMainThread(std::function<void(SourceReading)> handle)

@@ -44,6 +44,11 @@ public:
 
     void start();
     void stop();
+    // Reads another machine, or this one again, from now on: what was read so
+    // far (snapshot, history, reachability) is of the old machine and goes,
+    // so the chart never joins two machines. A running monitor keeps its
+    // cadence and reads the new source at once.
+    void replaceSource(std::shared_ptr<TelemetrySource> source);
     void setProcessTelemetryActive(bool active);
     // Reads the process table now, outside the regular cadence, while process
     // telemetry is active (nothing if a reading is already in flight).
@@ -80,6 +85,7 @@ private:
     void refreshTopProcessesInBackground();
     void startPowerSourceNotifications();
     void publish(SystemSnapshot next);
+    void forgetReadings();
 
     Scheduler& scheduler_;
     std::shared_ptr<TelemetrySource> source_;

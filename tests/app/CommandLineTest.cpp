@@ -24,6 +24,8 @@ TEST(CommandLine, JsonWithCountAndProcesses)
     EXPECT_EQ(std::get<RunOptions>(parse({"--history", "--since=2d"})).sinceSeconds, 2 * 86400);
     const auto remote = std::get<RunOptions>(parse({"--json", "--source=http://127.0.0.1:9100"}));
     EXPECT_EQ(remote.source, QUrl("http://127.0.0.1:9100/metrics"));
+    // The island reads it too, for this run.
+    EXPECT_EQ(std::get<RunOptions>(parse({"--source", "http://[::1]"})).source, QUrl("http://[::1]/metrics"));
 }
 
 TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
@@ -36,7 +38,7 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
         {"--history", "--since", "h"}, {"--history", "--since", "2w"}, {"--history", "--since="},
         {"--history", "--since", "99999999999999d"}, {"--history", "--since"}, {"--since", "1h"},
         {"--history", "--json"}, {"--json", "--source", "http://8.8.8.8:9100"}, {"--json", "--source"},
-        {"--source", "http://[::1]"}, {"--json", "--source-credentials", "/tmp/c"}};
+        {"--history", "--source", "http://[::1]"}, {"--json", "--source-credentials", "/tmp/c"}};
     for (const QStringList& arguments : rows) {
         const auto result = parse(arguments);
         const auto* error = std::get_if<UsageError>(&result);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <limits>
 
@@ -128,5 +130,20 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
         SCOPED_TRACE(row.name);
         for (const QByteArray& part : row.contains)
             EXPECT_TRUE(row.line.contains(part)) << row.line.toStdString() << "\nlacks\n" << part.toStdString();
+    }
+}
+
+// What another machine does not publish reads as absent, never as zero.
+TEST(ReadingTable, AbsentReadingsShowADash)
+{
+    SystemSnapshot snapshot;
+    snapshot.cpuPercent = 12;
+    snapshot.absentReadings = {ReadingGroup::memory, ReadingGroup::network};
+    for (const auto& [kind, text, spoken] :
+         {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
+          {MetricKind::cpu, "12%", "CPU 12 percent"}}) {
+        EXPECT_EQ(ReadingTable::valueText(kind, snapshot), QString::fromUtf8(text));
+        EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
+        EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
 }

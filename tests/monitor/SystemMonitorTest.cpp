@@ -262,3 +262,31 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
     EXPECT_TRUE(monitor->isSourceReachable());
     EXPECT_EQ(changes, (QList<bool>{false, true}));
 }
+
+// Another machine from now on: the old one's samples and late answers are
+// gone, the cadence stays, and an unreachable spell ends with the old source.
+TEST_F(SystemMonitorTest, ReplacingTheSourceStartsAFreshHistoryAtTheSameCadence)
+{
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 25; };
+    monitor->start();
+    scheduler.advance(2);
+    telemetry->failure = QStringLiteral("Connection refused");
+    telemetry->deferEverySecond = true;
+    scheduler.advance(1);
+    QList<bool> changes;
+    QObject::connect(monitor.get(), &SystemMonitor::sourceReachabilityChanged, [&](bool up) { changes.append(up); });
+
+    auto other = std::make_shared<FakeSource>();
+    other->initial.memoryTotal = 42;
+    other->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 60; };
+    monitor->replaceSource(other);
+    telemetry->failure.reset();
+    telemetry->runPending();  // the old machine's late answer
+    EXPECT_EQ(changes, QList<bool>{true});
+    EXPECT_EQ(monitor->history().size(), 1);  // read at once, nothing of the old machine
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 60);
+    EXPECT_EQ(monitor->snapshot().memoryTotal, 42u);
+    scheduler.advance(3);
+    EXPECT_EQ(monitor->history().size(), 4);
+    EXPECT_EQ(other->secondReads, 4);
+}

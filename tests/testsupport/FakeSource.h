@@ -15,6 +15,8 @@ namespace moravel::fixtures {
 class FakeSource : public TelemetrySource {
 public:
     SystemSnapshot initial;
+    // Another machine's name; empty for this computer.
+    QString machine;
     // Applied by every per-second reading; empty reads nothing.
     SnapshotUpdate everySecond;
     // Set: every per-second reading fails with this reason.
@@ -36,6 +38,7 @@ public:
     // Answers the waiting disk and process readings, oldest first.
     void runPending();
 
+    QString machineName() const override { return machine; }
     SystemSnapshot initialSnapshot() override { return initial; }
     void readEverySecond(bool withPower, ReadingDelivery deliver) override;
     void readPower(ReadingDelivery deliver) override;

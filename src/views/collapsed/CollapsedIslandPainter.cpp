@@ -195,6 +195,11 @@ void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& sna
 
 void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& reading, const SystemSnapshot& snapshot)
 {
+    // A reading the source does not publish: its icon and a dash, whatever its style.
+    if (ReadingTable::isAbsent(reading.kind, snapshot)) {
+        drawLoad(painter, reading.rect, reading.kind, snapshot);
+        return;
+    }
     switch (ReadingTable::of(reading.kind).collapsed->style) {
     case CollapsedStyle::network:
         drawNetwork(painter, reading.rect, snapshot);

@@ -63,6 +63,7 @@ CollapsedIslandView::CollapsedIslandView(SystemMonitor& monitor, IslandState& st
 {
     installAccessibleFactory();
     connect(&monitor_, &SystemMonitor::snapshotChanged, this, &CollapsedIslandView::contentChanged);
+    connect(&monitor_, &SystemMonitor::sourceReachabilityChanged, this, qOverload<>(&QWidget::update));
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, &CollapsedIslandView::layoutChanged);
     connect(&state_, &IslandState::displayGeometryChanged, this, &CollapsedIslandView::layoutChanged);
 }
@@ -168,6 +169,9 @@ bool CollapsedIslandView::showPowerToolTip(const QPoint& position, const QPoint&
 void CollapsedIslandView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Another machine out of reach: its last readings, greyed.
+    if (!monitor_.isSourceReachable())
+        painter.setOpacity(dimmedOpacity);
     CollapsedIslandPainter::paint(painter, QRectF(rect()), content());
 }
 

@@ -19,6 +19,9 @@ class CollapsedIslandView : public QWidget {
     Q_OBJECT
 
 public:
+    // The readings' opacity while the machine they are of is out of reach.
+    static constexpr double dimmedOpacity = 0.4;
+
     CollapsedIslandView(SystemMonitor& monitor, IslandState& state, QWidget* parent = nullptr);
 
     // What is drawn right now.

@@ -10,6 +10,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace moravel {
 
 namespace {
@@ -70,6 +72,19 @@ void ExpandedHeader::setStatus(const QString& status)
     update(statusRect());
 }
 
+void ExpandedHeader::setMachineName(const QString& name)
+{
+    if (name == machineName_)
+        return;
+    machineName_ = name;
+    update();
+}
+
+QString ExpandedHeader::badgeText() const
+{
+    return machineName_.isEmpty() ? QStringLiteral("Live") : machineName_;
+}
+
 void ExpandedHeader::setPinned(bool pinned)
 {
     pin_->setSymbol(pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin"));
@@ -103,9 +118,10 @@ void ExpandedHeader::paintEvent(QPaintEvent* event)
                          QFontMetricsF(font).elidedText(status_, Qt::ElideRight, status.width()));
     }
 
-    // The "Live" badge never changes; it is only drawn again when something
-    // over it asks for it.
-    const QRectF live(status.right() + 1 + kSpacing, 0, 60, height());
+    // The badge changes only with the machine watched; it is otherwise only
+    // drawn again when something over it asks for it.
+    const double liveLeft = status.right() + 1 + kSpacing;
+    const QRectF live(liveLeft, 0, std::max(60.0, pin_->x() - kSpacing - liveLeft), height());
     if (!event->rect().intersects(live.toAlignedRect()))
         return;
     const double icon = symbolPixelSize(kLiveSize);
@@ -113,8 +129,9 @@ void ExpandedHeader::paintEvent(QPaintEvent* event)
                               IslandPalette::secondary());
     painter.setFont(liveFont());
     painter.setPen(IslandPalette::secondary());
-    painter.drawText(QRectF(live.left() + icon + kLiveIconGap, 0, live.width() - icon - kLiveIconGap, height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Live"));
+    const QRectF text(live.left() + icon + kLiveIconGap, 0, live.width() - icon - kLiveIconGap, height());
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(liveFont()).elidedText(badgeText(), Qt::ElideMiddle, text.width()));
 }
 
 }  // namespace moravel

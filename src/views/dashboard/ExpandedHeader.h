@@ -21,6 +21,9 @@ public:
 
     void setStatus(const QString& status);
     QString status() const { return status_; }
+    // The machine watched, named in place of "Live"; empty for this computer.
+    void setMachineName(const QString& name);
+    QString badgeText() const;
     // Swaps the pin's symbol and tooltip.
     void setPinned(bool pinned);
 
@@ -37,6 +40,7 @@ private:
     QRect statusRect() const;
 
     QString status_;
+    QString machineName_;
     IslandIconButton* pin_ = nullptr;
     IslandIconButton* settings_ = nullptr;
 };

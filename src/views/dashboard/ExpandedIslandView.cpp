@@ -138,6 +138,7 @@ void ExpandedIslandView::connectSources()
     SystemMonitor& monitor = services_.monitor;
     IslandState& state = services_.state;
     connect(&monitor, &SystemMonitor::snapshotChanged, this, &ExpandedIslandView::applySnapshot);
+    connect(&monitor, &SystemMonitor::sourceReachabilityChanged, this, &ExpandedIslandView::applySourceState);
     connect(&monitor, &SystemMonitor::historyChanged, this, [this](const MetricHistory& history) {
         latestHistory_ = history;
         // The chart keeps its data while the panel is changing size.
@@ -261,11 +262,28 @@ void ExpandedIslandView::setRenderedHistory(const MetricHistory& history)
 void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
 {
     snapshot_ = snapshot;
-    header_->setStatus(headerMessage(snapshot));
+    applySourceState();
     showTab(true);
     rail_->setSnapshot(snapshot);
     power_->setSnapshot(snapshot);
     applyProcesses();
+}
+
+void ExpandedIslandView::applySourceState()
+{
+    const SystemMonitor& monitor = services_.monitor;
+    const QString machine = monitor.machineName();
+    const bool reachable = monitor.isSourceReachable();
+    header_->setMachineName(machine);
+    // While the machine is out of reach the readings are its last ones: the
+    // header says so, the rest is greyed, and the chart waits for new samples.
+    header_->setStatus(reachable ? headerMessage(snapshot_) : QStringLiteral("Can't reach %1").arg(machine));
+    column_->setDimmed(!reachable);
+    const QString processes = snapshot_.absentReadings.contains(ReadingGroup::processes)
+                                  ? QStringLiteral("Not available from %1").arg(machine)
+                                  : QStringLiteral("Collecting…");
+    for (ProcessLeaderboard* card : cards_)
+        card->setEmptyText(processes);
 }
 
 void ExpandedIslandView::applyProcesses()
@@ -317,8 +335,11 @@ SettingsPopover* ExpandedIslandView::settingsPopover() const
 
 QWidget* ExpandedIslandView::makeSettingsContent()
 {
-    return new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
-                                  services_.loginItem, services_.alerts, services_.history);
+    auto* settings = new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
+                                            services_.loginItem, services_.alerts, services_.history);
+    if (services_.sourceSelector)
+        settings->addSourceSection(*services_.sourceSelector);
+    return settings;
 }
 
 void ExpandedIslandView::setShowSettings(bool show)

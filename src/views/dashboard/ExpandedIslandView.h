@@ -84,6 +84,7 @@ private:
     void setRenderedHistory(const MetricHistory& history);
     void applySnapshot(const SystemSnapshot& snapshot);
     void applyProcesses();
+    void applySourceState();
     void selectMetric(MetricKind metric);
     void showTab(bool animated);
     void setShowSettings(bool show);

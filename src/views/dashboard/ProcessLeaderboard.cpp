@@ -176,7 +176,16 @@ void ProcessLeaderboard::paintEvent(QPaintEvent*)
     const QRectF body(kCardPadding, header.bottom() + kStackSpacing, width() - 2 * kCardPadding, kEmptyHeight);
     painter.setFont(Fonts::monospaced(9, QFont::Normal));
     painter.setPen(IslandPalette::secondary());
-    painter.drawText(body, Qt::AlignCenter, QStringLiteral("Collecting…"));
+    painter.drawText(body, Qt::AlignCenter,
+                     QFontMetricsF(painter.font()).elidedText(emptyText_, Qt::ElideRight, body.width()));
+}
+
+void ProcessLeaderboard::setEmptyText(const QString& text)
+{
+    if (text == emptyText_)
+        return;
+    emptyText_ = text;
+    update();
 }
 
 }  // namespace moravel

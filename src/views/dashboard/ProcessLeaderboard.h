@@ -42,6 +42,9 @@ public:
     // At most three rows are shown; callers pass the sorted top three.
     void setProcesses(const QList<ProcessMetric>& processes, uint64_t memoryTotal);
     qsizetype rowCount() const { return rowCount_; }
+    // What the card says while it has no rows: "Collecting…" by default.
+    void setEmptyText(const QString& text);
+    const QString& emptyText() const { return emptyText_; }
 
     QSize sizeHint() const override;
     static int heightFor(qsizetype rowCount);
@@ -56,6 +59,7 @@ private:
     ProcessLoadKind kind_;
     std::array<ProcessLeaderRow*, 3> rows_{};
     qsizetype rowCount_ = 0;
+    QString emptyText_ = QStringLiteral("Collecting…");
 };
 
 }  // namespace moravel

@@ -104,8 +104,10 @@ void RevealColumn::applyLook(Row& row)
     const double slide = row.slides ? -slideDistance * (1 - progress) : 0;
     row.widget->setGeometry(row.frame.translated(0, static_cast<int>(std::lround(slide))));
     row.widget->setVisible(progress > 0);
-    // A fade costs an offscreen pass, so a row only has an effect while it fades.
-    const bool fading = progress > 0 && progress < 1;
+    const double opacity = progress * (dimmed_ && row.step > 1 ? dimmedOpacity : 1);
+    // A fade costs an offscreen pass, so a row only has an effect while it
+    // fades, or stays dimmed.
+    const bool fading = opacity > 0 && opacity < 1;
     if (fading && !row.fade) {
         row.fade = new QGraphicsOpacityEffect(row.widget);
         row.widget->setGraphicsEffect(row.fade);
@@ -114,7 +116,16 @@ void RevealColumn::applyLook(Row& row)
         row.fade = nullptr;
     }
     if (row.fade)
-        row.fade->setOpacity(progress);
+        row.fade->setOpacity(opacity);
+}
+
+void RevealColumn::setDimmed(bool dimmed)
+{
+    if (dimmed == dimmed_)
+        return;
+    dimmed_ = dimmed;
+    for (Row& row : rows_)
+        applyLook(row);
 }
 
 void RevealColumn::paintDividers(QPainter& painter) const

@@ -41,6 +41,11 @@ public:
     double stepProgress(int step) const;
     // Jumps running fades to their ends.
     void finish();
+    // Greys every row but the first step's (the header, which says why),
+    // while the readings are stale.
+    void setDimmed(bool dimmed);
+    bool isDimmed() const { return dimmed_; }
+    static constexpr double dimmedOpacity = 0.4;
 
     void paintDividers(QPainter& painter) const;
 
@@ -58,6 +63,7 @@ private:
 
     QWidget* host_;
     int phase_ = 0;
+    bool dimmed_ = false;
     std::vector<Row> rows_;
     std::vector<double> progress_;
     std::vector<QVariantAnimation*> animations_;

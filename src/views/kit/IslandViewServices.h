@@ -7,6 +7,7 @@ class HistoryRecorder;
 class IslandState;
 class LoginItem;
 class Scheduler;
+class SourceSelector;
 class SystemMonitor;
 class UpdateCheckCoordinator;
 class Updater;
@@ -23,6 +24,8 @@ struct IslandViewServices {
     // no alerts and the chart's day range stays empty.
     AlertCenter* alerts = nullptr;
     HistoryRecorder* history = nullptr;
+    // Where the settings switch the machine watched; none: no "Source" section.
+    SourceSelector* sourceSelector = nullptr;
 };
 
 }  // namespace moravel

@@ -36,7 +36,7 @@ const QColor& readingColor(MetricKind kind, double value)
 const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
-    if (reading.value && !std::isfinite(reading.value(snapshot)))
+    if (reading.value && !std::isfinite(ReadingTable::value(kind, snapshot)))
         return IslandPalette::secondary();
     if (reading.thresholds || reading.thresholdsFor)
         return levelColor(ReadingTable::level(kind, snapshot));

@@ -28,7 +28,8 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
     layout->setContentsMargins(0, 0, 0, 0);
     rootView_ = new IslandRootView(
         IslandRootView::Services{services.monitor, state_, services.updater, services.updateCheckCoordinator,
-                                 services.scheduler, services.loginItem, services.alerts, services.history},
+                                 services.scheduler, services.loginItem, services.alerts, services.history,
+                                 services.sourceSelector},
         panel_.get());
     layout->addWidget(rootView_);
     observeState();

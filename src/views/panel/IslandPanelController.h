@@ -22,6 +22,7 @@ class IslandPanel;
 class IslandRootView;
 class LoginItem;
 class Scheduler;
+class SourceSelector;
 class SystemMonitor;
 class UpdateCheckCoordinator;
 class Updater;
@@ -43,6 +44,7 @@ public:
         LoginItem& loginItem;
         AlertCenter* alerts = nullptr;
         HistoryRecorder* history = nullptr;
+        SourceSelector* sourceSelector = nullptr;
     };
 
     IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,

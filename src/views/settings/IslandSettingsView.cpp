@@ -14,6 +14,7 @@
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
 #include "views/settings/SettingsMetricList.h"
+#include "views/settings/SettingsSourceSection.h"
 #include "views/settings/SettingsStyle.h"
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
@@ -157,7 +158,7 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildUpdatesSection());
     root->addWidget(new SettingsDivider(this));
-    root->addWidget(buildAboutSection());
+    root->addWidget(aboutSection_ = buildAboutSection());
 
     connectModel();
     refreshSaveFailure();
@@ -324,6 +325,14 @@ QWidget* IslandSettingsView::buildAboutSection()
     connect(quit, &QAbstractButton::clicked, this, [] { QCoreApplication::quit(); });
     layout->addWidget(quit, 0, Qt::AlignLeft);
     return widget;
+}
+
+void IslandSettingsView::addSourceSection(SourceSelector& selector)
+{
+    auto* root = static_cast<QVBoxLayout*>(layout());
+    const int dividerAboveAbout = root->indexOf(aboutSection_) - 1;
+    root->insertWidget(dividerAboveAbout, new SettingsDivider(this));
+    root->insertWidget(dividerAboveAbout + 1, new SettingsSourceSection(selector, this));
 }
 
 void IslandSettingsView::connectModel()

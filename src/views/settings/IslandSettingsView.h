@@ -22,6 +22,7 @@ class SettingsMetricList;
 class SettingsSwitch;
 class SettingsTextButton;
 class SettingsUpdateStatusLine;
+class SourceSelector;
 class UpdateCheckCoordinator;
 class Updater;
 
@@ -65,6 +66,8 @@ public:
     void updateLaunchAtLogin(bool enabled);
     bool launchAtLogin() const { return launchAtLogin_; }
     const std::optional<QString>& loginError() const { return loginError_; }
+    // Adds the "Source" section, above the version.
+    void addSourceSection(SourceSelector& selector);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,6 +106,7 @@ private:
 
     QLabel* saveFailureLabel_ = nullptr;
     QLabel* historyFailureLabel_ = nullptr;
+    QWidget* aboutSection_ = nullptr;
     std::array<SettingsCapsuleButton*, 3> presetButtons_{};
     QLabel* customLabel_ = nullptr;
     SettingsMetricList* metricList_ = nullptr;

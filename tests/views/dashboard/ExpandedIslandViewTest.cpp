@@ -2,6 +2,7 @@
 
 #include "island/IslandState.h"
 #include "views/chart/ActivityChart.h"
+#include "views/collapsed/CollapsedIslandView.h"
 #include "views/chart/ActivitySection.h"
 #include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/ExpandedHeader.h"
@@ -16,6 +17,7 @@
 #include "views/settings/SettingsPopover.h"
 
 #include <QApplication>
+#include <QGraphicsOpacityEffect>
 #include <QKeyEvent>
 #include <QScreen>
 
@@ -183,6 +185,38 @@ TEST_F(ExpandedIslandViewTest, EveryPartFollowsTheSnapshotAndTab)
     EXPECT_EQ(view->activitySection()->legend().size(), 1);  // the draw alone
     emit monitor.snapshotChanged(fixtures::onAdapter(50, 30, 18, true));
     EXPECT_EQ(view->activitySection()->legend().size(), 2);  // the system and the charging
+}
+
+// Another machine is named in the header; out of reach, the header says so
+// and its last readings are greyed, collapsed and expanded, until it answers.
+TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
+{
+    auto remote = std::make_shared<fixtures::FakeSource>();
+    remote->machine = QStringLiteral("nas.lan");
+    remote->initial.absentReadings = {ReadingGroup::processes};
+    remote->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 20; };
+    monitor.replaceSource(remote);
+    open();
+    scheduler.advance(1);
+    view->finishTransitions();
+    CollapsedIslandView collapsed(monitor, *state);
+    collapsed.resize(400, 40);
+    const auto fadeOf = [](QWidget* row) {
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(row->graphicsEffect());
+        return fade ? fade->opacity() : 1.0;
+    };
+    const auto brightPixels = [&] { return countPixels(renderWidget(collapsed, Qt::black), Qt::white, 40); };
+
+    for (const bool reachable : {true, false, true}) {
+        remote->failure = reachable ? std::nullopt : std::optional<QString>("Connection refused");
+        monitor.refresh();
+        EXPECT_EQ(view->header()->badgeText(), "nas.lan");
+        EXPECT_EQ(view->header()->status(), reachable ? "Your computer is running well" : "Can't reach nas.lan");
+        EXPECT_EQ(view->leaderboard(ProcessLoadKind::cpu)->emptyText(), "Not available from nas.lan");
+        EXPECT_DOUBLE_EQ(fadeOf(view->activitySection()), reachable ? 1.0 : 0.4);
+        EXPECT_DOUBLE_EQ(fadeOf(view->header()), 1.0);
+        EXPECT_EQ(brightPixels() > 0, reachable) << reachable;
+    }
 }
 
 TEST_F(ExpandedIslandViewTest, ATabClickSavesOnlyAChange)

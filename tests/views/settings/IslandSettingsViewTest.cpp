@@ -4,17 +4,22 @@
 #include "alerts/AlertPreferencesStore.h"
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
+#include "monitor/SourceSelector.h"
+#include "monitor/remote/ChoiceSources.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
 #include "views/settings/SettingsMetricList.h"
 #include "views/settings/SettingsStepper.h"
+#include "views/settings/SettingsSourceSection.h"
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLayout>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -312,6 +317,63 @@ TEST_F(IslandSettingsViewTest, HistoryThatCannotBeWrittenIsToldInOneSecondaryLin
     EXPECT_EQ(line.text(), "The history cannot be written: the folder /dev/null/Moravel cannot be created. "
                            "It is kept in memory meanwhile.");
     EXPECT_EQ(line.palette().color(QPalette::WindowText), IslandPalette::secondary());
+}
+
+// An address the rules refuse changes nothing and is kept nowhere; one they
+// allow switches the monitor at once and is kept, written out in full.
+TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRest)
+{
+    QTemporaryDir dir;
+    const auto credentials = [&](const char* name, QFile::Permissions permissions) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("me:secret\n");
+        file.setPermissions(permissions);
+        return file.fileName();
+    };
+    const QString privateFile = credentials("private", QFile::ReadOwner | QFile::WriteOwner);
+    const QString sharedFile = credentials("shared", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    int thisComputerSources = 0;
+    SourceSelector selector(monitor, defaults, choiceSources(scheduler, [&] {
+        ++thisComputerSources;
+        return std::make_shared<fixtures::FakeSource>();
+    }));
+    view().addSourceSection(selector);
+    auto& section = child<SettingsSourceSection>("sourceSection");
+    QLabel& problem = child<QLabel>("sourceProblemLabel");
+
+    const struct {
+        const char* address;
+        QString credentialsFile;
+        const char* kept;  // the stored address; nullptr: refused, the previous one stays
+        const char* machine;
+    } rows[] = {
+        {"http://192.168.1.20:9100", {}, "http://192.168.1.20:9100/metrics", "192.168.1.20"},
+        {"http://203.0.113.9:9100/metrics", {}, nullptr, "192.168.1.20"},
+        {"ftp://10.0.0.1/", {}, nullptr, "192.168.1.20"},
+        {"https://user:pw@nas.example/metrics", {}, nullptr, "192.168.1.20"},
+        {" https://nas.example:9100/x ", {}, "https://nas.example:9100/x", "nas.example"},
+        {"https://nas.example", sharedFile, nullptr, "nas.example"},
+        {"https://nas.example", privateFile, "https://nas.example/metrics", "nas.example"},
+        {"", {}, nullptr, "nas.example"},
+    };
+    for (const auto& row : rows) {
+        section.watch(QString::fromLatin1(row.address), row.credentialsFile);
+        const SourceChoice stored = SourceChoiceStore::load(defaults);
+        EXPECT_EQ(problem.isVisibleTo(&view()), row.kept == nullptr) << row.address;
+        if (row.kept) {
+            EXPECT_EQ(stored, (SourceChoice{QString::fromLatin1(row.kept), row.credentialsFile})) << row.address;
+        }
+        EXPECT_EQ(monitor.machineName(), QString::fromLatin1(row.machine)) << row.address;
+    }
+    EXPECT_EQ(problem.palette().color(QPalette::WindowText), IslandPalette::secondary());
+    EXPECT_TRUE(problem.text().contains("chmod 600") || problem.text().contains("Enter")) << problem.text().toStdString();
+
+    child<SettingsCapsuleButton>("sourceThisComputer").click();
+    EXPECT_TRUE(SourceChoiceStore::load(defaults).isThisComputer());
+    EXPECT_TRUE(monitor.machineName().isEmpty());
+    EXPECT_EQ(thisComputerSources, 1);
+    EXPECT_FALSE(child<QWidget>("sourceAddress").isVisibleTo(&view()));
 }
 
 TEST_F(IslandSettingsViewTest, ShowingBeginsAndHidingEndsOneInteraction)

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+
+namespace moravel {
+
+class SettingsCapsuleButton;
+class SettingsTextButton;
+class SourceSelector;
+struct SourceChoice;
+
+// The settings' "Source": this computer, or another machine's exporter at an
+// address the user types, with an optional credentials file. "Watch" switches
+// the island to it and keeps the choice; an address or file the rules refuse
+// leaves everything as it was and says why on one line.
+class SettingsSourceSection final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SettingsSourceSection(SourceSelector& selector, QWidget* parent = nullptr);
+
+    // Types an address (and credentials file) and presses "Watch".
+    void watch(const QString& address, const QString& credentialsFile);
+    void watchThisComputer();
+    const std::optional<QString>& problem() const { return problem_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void showChoice(const SourceChoice& choice);
+    void setEditing(bool editing);
+    void applyResult(std::optional<QString> problem);
+    void refresh();
+
+    SourceSelector& selector_;
+    bool editing_ = false;
+    std::optional<QString> problem_;
+    SettingsCapsuleButton* thisComputerChip_ = nullptr;
+    SettingsCapsuleButton* anotherMachineChip_ = nullptr;
+    QWidget* fields_ = nullptr;
+    QLineEdit* address_ = nullptr;
+    QLineEdit* credentials_ = nullptr;
+    QLabel* problemLabel_ = nullptr;
+};
+
+}  // namespace moravel

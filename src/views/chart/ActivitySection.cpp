@@ -63,7 +63,10 @@ QSize ActivitySection::sizeHint() const
 
 void ActivitySection::resizeEvent(QResizeEvent*)
 {
-    chart_->setGeometry(0, verticalPadding + titleRowHeight() + kRowSpacing, width(), chartHeight);
+    // The chart gives up what the section is made shorter by (the CPU tab's
+    // core strip below it), so the island keeps its height.
+    const int chartTop = verticalPadding + titleRowHeight() + kRowSpacing;
+    chart_->setGeometry(0, chartTop, width(), std::clamp(height() - chartTop - verticalPadding, 0, chartHeight));
 }
 
 QRect ActivitySection::legendRect() const

@@ -5,15 +5,16 @@
 
 namespace moravel {
 
-QString headerMessage(const SystemSnapshot& snapshot)
+QString headerMessage(const SystemSnapshot& snapshot, const QString& machine)
 {
+    const QString subject = machine.isEmpty() ? QStringLiteral("Your computer") : machine;
     if (snapshot.memoryPercent >= 90)
         return QStringLiteral("Memory pressure is high");
     if (snapshot.cpuPercent >= 90)
-        return QStringLiteral("Your computer is working hard");
+        return subject + QStringLiteral(" is working hard");
     if (snapshot.diskPercent >= 92)
         return QStringLiteral("Disk space is running low");
-    return QStringLiteral("Your computer is running well");
+    return subject + QStringLiteral(" is running well");
 }
 
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)

@@ -9,8 +9,8 @@
 namespace moravel {
 
 // The expanded dashboard's one-line verdict, memory first, then processor,
-// then disk.
-QString headerMessage(const SystemSnapshot& snapshot);
+// then disk; about `machine` where another machine is watched.
+QString headerMessage(const SystemSnapshot& snapshot, const QString& machine = {});
 
 // One entry of the chart legend: a short coloured bar and its label.
 struct LegendEntry {

@@ -206,9 +206,13 @@ void ExpandedIslandView::placeRows()
         // the desktop's fonts make the column taller than the frame, it runs on
         // into the bottom padding, as an overflowing column would, and is cut
         // at the view's edge.
+        // The core strip takes its room from the chart above it, so the power
+        // row below keeps its height on every tab.
+        const int strip = shownTab() == MetricKind::cpu ? coreStrip_->sizeHint().height() : 0;
         const int rowHeight = row == processRow_ ? processHeight
                               : row == powerRow_ ? std::max(0, height() - top - used)
-                              : row == coreStrip_ ? (shownTab() == MetricKind::cpu ? row->sizeHint().height() : 0)
+                              : row == coreStrip_ ? strip
+                              : row == activity_  ? row->sizeHint().height() - strip
                                                   : row->sizeHint().height();
         // Each other row is followed by a divider; the core strip belongs to the chart above it.
         used += rowHeight + (row == powerRow_ || row == coreStrip_ ? 0 : 1);
@@ -277,7 +281,7 @@ void ExpandedIslandView::applySourceState()
     header_->setMachineName(machine);
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
-    header_->setStatus(reachable ? headerMessage(snapshot_) : QStringLiteral("Can't reach %1").arg(machine));
+    header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
     column_->setDimmed(!reachable);
     const QString processes = snapshot_.absentReadings.contains(ReadingGroup::processes)
                                   ? QStringLiteral("Not available from %1").arg(machine)

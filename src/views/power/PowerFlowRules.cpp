@@ -46,6 +46,8 @@ std::optional<double> systemDraw(const SystemSnapshot& snapshot)
 
 QString powerStatus(const SystemSnapshot& snapshot)
 {
+    if (snapshot.absentReadings.contains(ReadingGroup::power))
+        return QStringLiteral("Not available");
     if (!snapshot.hasBattery) {
         const std::optional<double> draw = systemDraw(snapshot);
         return draw ? QStringLiteral("No battery · ") + MetricFormat::power(draw) + QStringLiteral(" draw")
@@ -80,6 +82,9 @@ QString batteryFlowLabel(const SystemSnapshot& snapshot)
 
 QString adapterValue(const SystemSnapshot& snapshot)
 {
+    // Another machine's exporter may not say whether anything is plugged in.
+    if (snapshot.absentReadings.contains(ReadingGroup::power))
+        return QStringLiteral("—");
     if (snapshot.adapterWatts >= 1)
         return QString::number(snapshot.adapterWatts) + QStringLiteral(" W max");
     return QStringLiteral("Connected");

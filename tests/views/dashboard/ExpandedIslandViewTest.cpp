@@ -211,7 +211,7 @@ TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
         remote->failure = reachable ? std::nullopt : std::optional<QString>("Connection refused");
         monitor.refresh();
         EXPECT_EQ(view->header()->badgeText(), "nas.lan");
-        EXPECT_EQ(view->header()->status(), reachable ? "Your computer is running well" : "Can't reach nas.lan");
+        EXPECT_EQ(view->header()->status(), reachable ? "nas.lan is running well" : "Can't reach nas.lan");
         EXPECT_EQ(view->leaderboard(ProcessLoadKind::cpu)->emptyText(), "Not available from nas.lan");
         EXPECT_DOUBLE_EQ(fadeOf(view->activitySection()), reachable ? 1.0 : 0.4);
         EXPECT_DOUBLE_EQ(fadeOf(view->header()), 1.0);

@@ -16,6 +16,8 @@ TEST(PowerStatus, Sentences)
 {
     SystemSnapshot reportedFull = onAdapter(97, 20, 3, true);
     reportedFull.isFullyCharged = true;
+    SystemSnapshot unpublished = withoutBattery(0);  // another machine's exporter says nothing of power
+    unpublished.absentReadings.insert(ReadingGroup::power);
     const std::pair<SystemSnapshot, const char*> rows[] = {
         {onBattery(76, 8.4), "Battery · 8.4 W draw · 76%"},
         {onAdapter(55, 30, 18, true), "AC · 12 W draw · Charging 55%"},
@@ -27,9 +29,11 @@ TEST(PowerStatus, Sentences)
         {reportedFull, "AC · 17 W draw · Full"},
         {withoutBattery(0), "No battery"},
         {withoutBattery(65.4), "No battery · 65 W draw"},
+        {unpublished, "Not available"},
     };
     for (const auto& [snapshot, sentence] : rows)
         EXPECT_EQ(powerStatus(snapshot), QString::fromUtf8(sentence));
+    EXPECT_EQ(diagram(unpublished).source.value, QStringLiteral("—"));
 
     SystemSnapshot unplugged = onBattery(100, 5);  // a full battery means nothing while running on it
     unplugged.isFullyCharged = true;
@@ -47,6 +51,8 @@ TEST(PowerStatus, DrawAndBatteryFlow)
 
     SystemSnapshot reportedFull = onAdapter(97, 20, 3, true);
     reportedFull.isFullyCharged = true;
+    SystemSnapshot unpublished = withoutBattery(0);  // another machine's exporter says nothing of power
+    unpublished.absentReadings.insert(ReadingGroup::power);
     const std::pair<SystemSnapshot, const char*> values[] = {
         {reportedFull, "Full"}, {onAdapter(80, 30), "80%"}, {onAdapter(55, 30, 18, true), "+18 W"},
         {onAdapter(55, 30, 0.05, true), "+— W"}};

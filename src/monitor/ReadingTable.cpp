@@ -1,7 +1,7 @@
 #include "monitor/ReadingTable.h"
 
 #include "monitor/Formatters.h"
-#include "monitor/JsonWriter.h"
+#include "monitor/ReadingJson.h"
 #include "monitor/MetricSeries.h"
 
 #include <QStringList>
@@ -77,52 +77,6 @@ QString swapSpoken(const SystemSnapshot& s)
     return QStringLiteral("Swap ") + QString::number(static_cast<qint64>(swapPercent(s))) + QStringLiteral(" percent");
 }
 
-void writeSwap(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::swap);
-    w.unsignedInteger("swapUsed", s.swapUsed);
-    w.unsignedInteger("swapTotal", s.swapTotal);
-    w.number("swapPercent", swapPercent(s));
-}
-
-void writeCpu(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::cpu);
-    w.number("cpuPercent", s.cpuPercent);
-    w.numbers("cpuCorePercents", s.cpuCorePercents);
-    w.group(ReadingGroup::load);
-    if (s.loadAverage)
-        w.numbers("loadAverage", {(*s.loadAverage)[0], (*s.loadAverage)[1], (*s.loadAverage)[2]});
-    else
-        w.null("loadAverage");
-}
-
-void writeMemory(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::memory);
-    w.number("memoryPercent", s.memoryPercent);
-    w.unsignedInteger("memoryUsed", s.memoryUsed);
-    w.unsignedInteger("memoryTotal", s.memoryTotal);
-}
-
-void writeNetwork(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::network);
-    w.number("downloadBytesPerSecond", s.downloadBytesPerSecond);
-    w.number("uploadBytesPerSecond", s.uploadBytesPerSecond);
-}
-
-void writeDisk(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::disk);
-    w.number("diskPercent", s.diskPercent);
-    w.unsignedInteger("diskUsed", s.diskUsed);
-    w.unsignedInteger("diskTotal", s.diskTotal);
-    w.group(ReadingGroup::diskActivity);
-    w.number("diskReadBytesPerSecond", s.diskReadBytesPerSecond);
-    w.number("diskWriteBytesPerSecond", s.diskWriteBytesPerSecond);
-}
-
 // "R 1.2M  W 300K"; a dash where the source does not publish the rates.
 QString diskRates(const SystemSnapshot& s)
 {
@@ -156,17 +110,6 @@ QString cpuTemperatureSpoken(const SystemSnapshot& s)
     if (!s.cpuTemperatureCelsius)
         return QStringLiteral("No CPU temperature");
     return QStringLiteral("CPU temperature ") + wholePercent(*s.cpuTemperatureCelsius) + QStringLiteral(" degrees");
-}
-
-void writeTemperatures(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::temperatures);
-    w.number("cpuTemperatureCelsius", s.cpuTemperatureCelsius);
-    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
-        row.string("chip", t.chip);
-        row.string("label", t.label);
-        row.number("celsius", t.celsius);
-    });
 }
 
 double gpuBusy(const SystemSnapshot& s)
@@ -204,38 +147,6 @@ QString gpuDetail(const SystemSnapshot& s)
     return gpus.join(QStringLiteral("  ·  "));
 }
 
-void writeGpus(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::gpus);
-    w.objects("gpus", s.gpus, [](JsonWriter& row, const GpuReading& gpu) {
-        row.string("name", gpu.name);
-        row.number("busyPercent", gpu.busyPercent);
-        row.unsignedInteger("memoryUsed", gpu.memoryUsed ? std::optional<unsigned long long>(*gpu.memoryUsed)
-                                                         : std::nullopt);
-        row.unsignedInteger("memoryTotal", gpu.memoryTotal ? std::optional<unsigned long long>(*gpu.memoryTotal)
-                                                           : std::nullopt);
-        row.number("temperatureCelsius", gpu.temperatureCelsius);
-    });
-}
-
-void writePower(JsonWriter& w, const SystemSnapshot& s)
-{
-    w.group(ReadingGroup::power);
-    w.boolean("hasBattery", s.hasBattery);
-    w.integer("batteryPercent", s.batteryPercent);
-    w.boolean("isCharging", s.isCharging);
-    w.boolean("isExternalPowerConnected", s.isExternalPowerConnected);
-    w.boolean("isFullyCharged", s.isFullyCharged);
-    w.integer("minutesRemaining", s.minutesRemaining ? std::optional<long long>(*s.minutesRemaining) : std::nullopt);
-    w.number("batteryPowerWatts", s.batteryPowerWatts);
-    w.number("systemInputWatts", s.systemInputWatts);
-    w.number("displayPowerWatts", s.displayPowerWatts);
-    w.group(ReadingGroup::adapter);
-    w.integer("adapterWatts", s.adapterWatts);
-    w.number("adapterVoltage", s.adapterVoltage);
-    w.number("adapterCurrent", s.adapterCurrent);
-}
-
 const ChartLine cpuLine{Series::cpu, Tone::mint, false, 1, "CPU"};
 const ChartLine memoryLine{Series::memory, Tone::cyan, false, 1, "Memory"};
 
@@ -265,7 +176,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     cpu.detailTab = MetricKind::cpu;
     cpu.detail = loadDetail;
     cpu.group = ReadingGroup::cpu;
-    cpu.writeJson = writeCpu;
+    cpu.writeJson = ReadingJson::cpu;
 
     auto& memory = table[static_cast<size_t>(MetricKind::memory)];
     memory.thresholds = LevelThresholds{75, 85, 93};
@@ -273,7 +184,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     memory.collapsed = CollapsedSpec{48, CollapsedStyle::load, true};
     memory.tab = TabSpec{{memoryLine}};
     memory.group = ReadingGroup::memory;
-    memory.writeJson = writeMemory;
+    memory.writeJson = ReadingJson::memory;
 
     auto& network = table[static_cast<size_t>(MetricKind::network)];
     network.tone = Tone::cyan;
@@ -284,14 +195,14 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
                            {Series::upload, Tone::mint, false, 1000, "Upload"}},
                           false, 10, "K"};
     network.group = ReadingGroup::network;
-    network.writeJson = writeNetwork;
+    network.writeJson = ReadingJson::network;
 
     auto& disk = table[static_cast<size_t>(MetricKind::disk)];
     disk.value = [](const SystemSnapshot& s) { return s.diskPercent; };
     disk.gaugeDetail = diskRates;
     disk.collapsed = CollapsedSpec{124, CollapsedStyle::disk, false};
     disk.group = ReadingGroup::disk;
-    disk.writeJson = writeDisk;
+    disk.writeJson = ReadingJson::disk;
 
     auto& power = table[static_cast<size_t>(MetricKind::power)];
     power.spoken = powerSpoken;
@@ -300,7 +211,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
                          {Series::batteryPower, Tone::mint, true, 1, "Charging", nullptr, true}},
                         false, 20, "W"};
     power.group = ReadingGroup::power;
-    power.writeJson = writePower;
+    power.writeJson = ReadingJson::power;
 
     auto& swap = table[static_cast<size_t>(MetricKind::swap)];
     swap.thresholds = LevelThresholds{50, 75, 90};
@@ -310,7 +221,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     swap.detailTab = MetricKind::memory;
     swap.detail = swapDetail;
     swap.group = ReadingGroup::swap;
-    swap.writeJson = writeSwap;
+    swap.writeJson = ReadingJson::swap;
 
     auto& temperature = table[static_cast<size_t>(MetricKind::temperature)];
     temperature.thresholdsFor = [](const SystemSnapshot& s) {
@@ -324,7 +235,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     temperature.tab = TabSpec{{{Series::cpuTemperature, Tone::mint, false, 1, "CPU"}}, false, 100, "\xB0", "Sensors",
                               [](const SystemSnapshot& s) { return !s.temperatures.isEmpty(); }};
     temperature.group = ReadingGroup::temperatures;
-    temperature.writeJson = writeTemperatures;
+    temperature.writeJson = ReadingJson::temperatures;
 
     auto& gpu = table[static_cast<size_t>(MetricKind::gpu)];
     gpu.thresholds = cpu.thresholds;
@@ -335,7 +246,7 @@ std::array<ReadingDescriptor, metricKindCount> makeTable()
     gpu.detailTab = MetricKind::gpu;
     gpu.detail = gpuDetail;
     gpu.group = ReadingGroup::gpus;
-    gpu.writeJson = writeGpus;
+    gpu.writeJson = ReadingJson::gpus;
     return table;
 }
 

@@ -355,6 +355,7 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
         EXPECT_EQ(monitor.machineName(), QString::fromLatin1(row.machine)) << row.address;
     }
     EXPECT_EQ(problem.palette().color(QPalette::WindowText), IslandPalette::secondary());
+    EXPECT_EQ(problem.text(), "Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
 
     child<SettingsCapsuleButton>("sourceThisComputer").click();
     EXPECT_TRUE(SourceChoiceStore::load(defaults).isThisComputer());

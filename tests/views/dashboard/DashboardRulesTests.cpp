@@ -61,7 +61,7 @@ ProcessMetric process(double cpu, uint64_t memory = 0)
     return {1, QStringLiteral("p1"), cpu, memory};
 }
 
-// Each band from its threshold up; just below it, the band beneath.
+// Each band from its threshold up; just below the first, the base colour.
 TEST(ProcessColor, ProcessorAndMemoryShareBands)
 {
     const struct {

@@ -95,8 +95,9 @@ TEST_F(PanelControllerTest, ChangingTheReadingsResizesOnlyWhileCollapsed)
 }
 
 // Escape anywhere unpins and closes the island, unless an interaction (the
-// settings) is presented.
-TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresented)
+// settings) is presented; after a press gave the island the keyboard, it
+// goes back to the window that had it.
+TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresentedAndGivesTheKeyboardBack)
 {
     auto& c = make(QStringLiteral("1"));
     c.installEventMonitor();
@@ -112,6 +113,13 @@ TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresented)
     EXPECT_FALSE(c.state().showsExpandedContent());
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
+
+    auto* root = c.panel().findChild<IslandRootView*>();
+    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    c.state().toggleLockedOpen();
+    windows->moravelFocused = true;
+    QApplication::sendEvent(&c.panel(), &escape);
+    EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
 }
 
 TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)

@@ -47,9 +47,6 @@ TEST(AlertPreferencesStore, StoredDocumentsLoadStrictlyAndRulesTheyDoNotNameKeep
             store.setData(AlertPreferencesStore::storageKey, row.stored);
         EXPECT_EQ(AlertPreferencesStore::load(store), row.expected);
     }
-    AlertPreferences mixed = withCpu({false, 72.5});
-    mixed[static_cast<size_t>(AlertRule::cpuTemperature)] = {true, 85};
-    EXPECT_EQ(AlertPreferencesStore::decode(AlertPreferencesStore::encode(mixed)), mixed);
 }
 
 class AlertCenterTest : public ::testing::Test {

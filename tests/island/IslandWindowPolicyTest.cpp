@@ -29,11 +29,8 @@ TEST(IslandPlacement, HangsFromTheWorkAreaUnlessDrawnAroundANotch)
         QSizeF size;
         QRect frame;
     } rows[] = {
-        // midX 756 - 580.84 / 2 = 465.58 -> 466; the width keeps whole pixels.
-        {QRect(0, 0, 1512, 982), {}, true, {580.84, 32}, {466, 0, 581, 32}},
-        // A secondary screen above and to the right of the first; no work area known.
-        {QRect(1512, -200, 1920, 1080), {}, false, {580, 440}, {1512 + 670, -200, 580, 440}},
-        // Halves round away from zero.
+        // Halves round away from zero. A notched screen (a width rounded to whole
+        // pixels) and one above and right of it: see the panel controller's test.
         {QRect(0, 0, 101, 50), {}, false, {100, 10}, {1, 0, 100, 10}},
         // GNOME's 32 px top bar: below it; a declared notch stays at the very top.
         {screen, {0, 32, 1920, 1048}, false, {361, 40}, {780, 32, 361, 40}},

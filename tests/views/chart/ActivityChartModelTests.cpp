@@ -97,8 +97,6 @@ TEST(ActivityChartWindow, UsesOnlyTheNewest300SamplesAndEndsAtTheNewestOrNow)
     EXPECT_EQ(window.front().id, history[1].id);
     EXPECT_EQ(Model::chartSeries(window, MetricKind::cpu)[0].values.size(), 300);
     EXPECT_EQ(Model::yDomain(window, MetricKind::network).upper, 10);
-    EXPECT_EQ(Model::accessibilityValue(MetricKind::cpu, static_cast<qsizetype>(window.size())),
-              QStringLiteral("CPU, 300 samples"));
 
     const MetricHistory late{sampleAt(kBase.addMSecs(999))};
     EXPECT_EQ(Model::windowEnd(Model::chartWindow(late), QDateTime()), kBase);  // truncated to the second

@@ -3,7 +3,6 @@
 #include "views/dashboard/HealthGauges.h"
 #include "views/dashboard/ProcessLoad.h"
 #include "views/kit/IslandPalette.h"
-#include "views/kit/ReadingColors.h"
 
 #include <gtest/gtest.h>
 
@@ -40,20 +39,6 @@ TEST(ChartLegend, EntriesPerTab)
     EXPECT_EQ(labelsOf(MetricKind::power, true, false), QStringList{"Input"});
 }
 
-// Where each level's threshold lies is the reading table's; its colour is
-// chosen here, once for every reading.
-TEST(ReadingColors, EachLevelHasItsPaletteColour)
-{
-    const std::pair<Level, QColor> levels[] = {{Level::normal, IslandPalette::primary()},
-                                               {Level::elevated, IslandPalette::yellow()},
-                                               {Level::high, IslandPalette::amber()},
-                                               {Level::critical, IslandPalette::red()}};
-    for (const auto& [level, color] : levels)
-        EXPECT_EQ(levelColor(level), color) << static_cast<int>(level);
-    EXPECT_EQ(readingColor(MetricKind::memory, 85), IslandPalette::amber());
-    EXPECT_EQ(readingColor(MetricKind::network, 99), IslandPalette::cyan());  // no thresholds: its tone
-}
-
 // Coloured by the unrounded value: 69.6 shows 70% but stays below yellow.
 TEST(HealthGauges, FourGaugesFromASnapshot)
 {
@@ -76,7 +61,7 @@ ProcessMetric process(double cpu, uint64_t memory = 0)
     return {1, QStringLiteral("p1"), cpu, memory};
 }
 
-// Each band from its threshold up; just below it, the band beneath.
+// Each band from its threshold up; just below the first, the base colour.
 TEST(ProcessColor, ProcessorAndMemoryShareBands)
 {
     const struct {
@@ -86,15 +71,11 @@ TEST(ProcessColor, ProcessorAndMemoryShareBands)
         QColor expected;
     } rows[] = {{ProcessLoadKind::cpu, process(24.9), 0, IslandPalette::mint()},
                 {ProcessLoadKind::cpu, process(25), 0, IslandPalette::yellow()},
-                {ProcessLoadKind::cpu, process(54.9), 0, IslandPalette::yellow()},
                 {ProcessLoadKind::cpu, process(55), 0, IslandPalette::amber()},
-                {ProcessLoadKind::cpu, process(89.9), 0, IslandPalette::amber()},
                 {ProcessLoadKind::cpu, process(90), 0, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 59), 1000, IslandPalette::cyan()},
                 {ProcessLoadKind::memory, process(0, 60), 1000, IslandPalette::yellow()},
-                {ProcessLoadKind::memory, process(0, 119), 1000, IslandPalette::yellow()},
                 {ProcessLoadKind::memory, process(0, 120), 1000, IslandPalette::amber()},
-                {ProcessLoadKind::memory, process(0, 199), 1000, IslandPalette::amber()},
                 {ProcessLoadKind::memory, process(0, 200), 1000, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 900), 0, IslandPalette::cyan()}};
     for (const auto& row : rows) {

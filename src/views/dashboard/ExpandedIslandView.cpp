@@ -177,8 +177,12 @@ void ExpandedIslandView::connectSources()
     connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
     connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
     if (HistoryRecorder* history = services_.history) {
-        // The day's chart follows the minutes as they are completed.
-        const auto feed = [this, history] { activity_->chart()->setMinuteBuckets(history->buckets()); };
+        // The day's chart follows the minutes as they are completed; the
+        // shorter ranges draw from the monitor's seconds and need no copy.
+        const auto feed = [this, history] {
+            if (services_.state.chartRange() == ChartRange::day)
+                activity_->chart()->setMinuteBuckets(history->buckets());
+        };
         connect(history, &HistoryRecorder::bucketsChanged, this, feed);
         connect(&state, &IslandState::chartRangeChanged, this, feed);
         feed();

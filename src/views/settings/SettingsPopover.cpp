@@ -2,6 +2,7 @@
 
 #include "views/kit/IslandPalette.h"
 #include "views/settings/PointerPressWatcher.h"
+#include "views/settings/SettingsStyle.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -16,14 +17,7 @@ namespace moravel {
 
 namespace {
 
-QString rgba(const QColor& color)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
-}
+using SettingsStyle::styleSheetColor;
 
 // A thin bar in the island's colours, not the style's light default: a black
 // track and a handle of the secondary text colour, without arrows.
@@ -34,7 +28,8 @@ QString darkScrollBarStyle()
                           " margin: 1px; }"
                           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
                           "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-        .arg(rgba(IslandPalette::background()), rgba(IslandPalette::withOpacity(IslandPalette::secondary(), 0.6)));
+        .arg(styleSheetColor(IslandPalette::background()),
+             styleSheetColor(IslandPalette::withOpacity(IslandPalette::secondary(), 0.6)));
 }
 
 }  // namespace

@@ -16,14 +16,7 @@ namespace moravel {
 
 namespace {
 
-QString rgba(const QColor& color)
-{
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF());
-}
+using SettingsStyle::styleSheetColor;
 
 QLineEdit* field(const QString& placeholder, const char* name, QWidget* parent)
 {
@@ -34,8 +27,8 @@ QLineEdit* field(const QString& placeholder, const char* name, QWidget* parent)
     edit->setFixedHeight(26);
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border: none; border-radius: 7px;"
                                        " padding: 0 8px; selection-background-color: %3; }")
-                            .arg(rgba(IslandPalette::surface()), rgba(IslandPalette::primary()),
-                                 rgba(IslandPalette::divider())));
+                            .arg(styleSheetColor(IslandPalette::surface()), styleSheetColor(IslandPalette::primary()),
+                                 styleSheetColor(IslandPalette::divider())));
     QPalette palette = edit->palette();
     palette.setColor(QPalette::PlaceholderText, IslandPalette::secondary());
     edit->setPalette(palette);

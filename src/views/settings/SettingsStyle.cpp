@@ -66,4 +66,13 @@ QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, Q
     return label;
 }
 
+QString styleSheetColor(const QColor& color)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(color.alphaF(), 0, 'f', 3);
+}
+
 }  // namespace moravel::SettingsStyle

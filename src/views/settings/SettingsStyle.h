@@ -30,6 +30,9 @@ inline constexpr double disabledOpacity = 0.4;
 QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent, bool wraps = false);
 void setLabelColor(QLabel& label, const QColor& color);
 
+// A colour as a style sheet writes it: "rgba(r, g, b, alpha)".
+QString styleSheetColor(const QColor& color);
+
 }  // namespace SettingsStyle
 
 }  // namespace moravel

@@ -50,7 +50,6 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
         {"battery only while charging", {power(5, 40, false)}, MetricKind::power, 20},
         {"an older charging sample counts", {power(5, 40, true), power(5, 40, false)}, MetricKind::power, 50},
         {"not numbers", {network(NAN, INFINITY)}, MetricKind::network, 10},
-        {"infinite power", {power(INFINITY, 0, false)}, MetricKind::power, 20},
         {"percentages", {sampleAt(kBase, 250, 400)}, MetricKind::memory, 100},
     };
     for (const auto& row : rows) {

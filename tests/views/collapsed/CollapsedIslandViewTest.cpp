@@ -72,7 +72,6 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
               QStringLiteral("Download 1.5M, upload 2K, Battery 80 percent"));
     // Truncated, unlike the rounded 38% on screen.
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({}, snapshot), QString());
     snapshot.cpuPercent = std::nan("");
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),

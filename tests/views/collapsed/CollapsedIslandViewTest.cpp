@@ -41,15 +41,13 @@ SystemSnapshot with(SystemSnapshot snapshot, bool charging, bool reportedFull)
 }  // namespace
 
 // "Full" only on the adapter: resting at 100 % or reported full while not
-// charging. Without a battery reading there is no help text.
+// charging.
 TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
 {
     using CollapsedReadings::powerReadingTexts;
     EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
     EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
-    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
-    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(0)), std::nullopt);
 
     const std::pair<SystemSnapshot, const char*> rows[] = {
         {onAdapter(100), "Full"},

@@ -56,8 +56,7 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Model::yDomain(Model::chartWindow(row.history), row.kind).upper, row.upper);
     }
-    for (const auto& [value, step] : {std::pair{20.0, 20.0}, {10.0, 10.0}, {1e6, 1e6}, {2626.4, 5000.0}, {50.1, 100.0},
-                                      {11.0, 20.0}})
+    for (const auto& [value, step] : {std::pair{20.0, 20.0}, {2626.4, 5000.0}, {50.1, 100.0}, {11.0, 20.0}})
         EXPECT_EQ(Model::roundUpToStep(value), step) << value;
 }
 

@@ -72,6 +72,7 @@ TEST(ProcessColor, ProcessorAndMemoryShareBands)
                 {ProcessLoadKind::cpu, process(25), 0, IslandPalette::yellow()},
                 {ProcessLoadKind::cpu, process(90), 0, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 59), 1000, IslandPalette::cyan()},
+                {ProcessLoadKind::memory, process(0, 120), 1000, IslandPalette::amber()},
                 {ProcessLoadKind::memory, process(0, 200), 1000, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 900), 0, IslandPalette::cyan()}};
     for (const auto& row : rows) {

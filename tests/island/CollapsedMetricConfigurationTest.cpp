@@ -44,7 +44,6 @@ TEST(CollapsedMetricLayout, SplitsAroundTheNotch)
     using namespace CollapsedMetricLayout;
     EXPECT_EQ(splitAroundNotch({}), (Split{{}, {}}));
     EXPECT_EQ(splitAroundNotch({K::power}), (Split{{K::power}, {}}));
-    EXPECT_EQ(splitAroundNotch({K::memory, K::network}), (Split{{K::memory}, {K::network}}));
     EXPECT_EQ(splitAroundNotch({K::network, K::cpu, K::memory, K::power}),
               (Split{{K::network, K::cpu}, {K::memory, K::power}}));
     EXPECT_EQ(widerSideWidth({K::network, K::cpu, K::memory, K::power}), 159);

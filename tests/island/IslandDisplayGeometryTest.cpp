@@ -45,7 +45,7 @@ TEST(IslandDisplayGeometry, PanelSizes)
     } rows[] = {
         {notch, false, allFour, {580.84, 32}}, {notch, true, allFour, {596.84, 458}},
         {none, false, {}, {112, 40}},          {none, false, {K::power}, {124, 40}},
-        {none, false, {K::cpu}, {112, 40}},    {none, false, allFour, {361, 40}},  // one row: 331 + 30
+        {none, false, allFour, {361, 40}},  // one row: 331 + 30
         {none, true, allFour, {580, 440}},     {{200, 0}, true, {}, {580, 440}},   // no depth, no notch
         {shallow, true, allFour, {585.26, 440}}, {deep, true, {}, {600, 476}},
         {deep, false, {K::power}, {434, 50}},  // one reading on the left, an empty but equally wide right

@@ -72,7 +72,6 @@ protected:
 TEST_F(IslandWindowPolicyTest, GivesTheKeyboardBackWhenTheIslandUnpinsOrCloses)
 {
     const std::function<void(IslandState&)> closings[] = {
-        [](IslandState& s) { s.setLockedOpen(false); },  // Escape
         [](IslandState& s) { s.toggleLockedOpen(); },    // the pin button
         [](IslandState& s) { s.requestCollapse(true); },
     };

@@ -50,15 +50,13 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
         {"battery only while charging", {power(5, 40, false)}, MetricKind::power, 20},
         {"an older charging sample counts", {power(5, 40, true), power(5, 40, false)}, MetricKind::power, 50},
         {"not numbers", {network(NAN, INFINITY)}, MetricKind::network, 10},
-        {"infinite power", {power(INFINITY, 0, false)}, MetricKind::power, 20},
         {"percentages", {sampleAt(kBase, 250, 400)}, MetricKind::memory, 100},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Model::yDomain(Model::chartWindow(row.history), row.kind).upper, row.upper);
     }
-    for (const auto& [value, step] : {std::pair{20.0, 20.0}, {10.0, 10.0}, {1e6, 1e6}, {2626.4, 5000.0}, {50.1, 100.0},
-                                      {11.0, 20.0}})
+    for (const auto& [value, step] : {std::pair{20.0, 20.0}, {2626.4, 5000.0}, {50.1, 100.0}, {11.0, 20.0}})
         EXPECT_EQ(Model::roundUpToStep(value), step) << value;
 }
 

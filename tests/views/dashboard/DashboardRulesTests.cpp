@@ -32,7 +32,6 @@ TEST(ChartLegend, EntriesPerTab)
         return labels;
     };
     EXPECT_EQ(labelsOf(MetricKind::overview, false), (QStringList{"CPU", "Memory"}));
-    EXPECT_EQ(labelsOf(MetricKind::memory, false), QStringList{"Memory"});
     EXPECT_EQ(labelsOf(MetricKind::network, false), (QStringList{"Download", "Upload"}));
     EXPECT_EQ(labelsOf(MetricKind::power, true), (QStringList{"System", "Charging"}));
     EXPECT_EQ(labelsOf(MetricKind::power, false), QStringList{"Draw"});
@@ -71,10 +70,8 @@ TEST(ProcessColor, ProcessorAndMemoryShareBands)
         QColor expected;
     } rows[] = {{ProcessLoadKind::cpu, process(24.9), 0, IslandPalette::mint()},
                 {ProcessLoadKind::cpu, process(25), 0, IslandPalette::yellow()},
-                {ProcessLoadKind::cpu, process(55), 0, IslandPalette::amber()},
                 {ProcessLoadKind::cpu, process(90), 0, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 59), 1000, IslandPalette::cyan()},
-                {ProcessLoadKind::memory, process(0, 60), 1000, IslandPalette::yellow()},
                 {ProcessLoadKind::memory, process(0, 120), 1000, IslandPalette::amber()},
                 {ProcessLoadKind::memory, process(0, 200), 1000, IslandPalette::red()},
                 {ProcessLoadKind::memory, process(0, 900), 0, IslandPalette::cyan()}};

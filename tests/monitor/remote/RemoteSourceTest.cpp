@@ -117,8 +117,6 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
 
     const SystemSnapshot& s = monitor->snapshot();
     EXPECT_DOUBLE_EQ(s.cpuPercent, 30);  // iowait counts as idle, as here
-    EXPECT_EQ(s.cpuCorePercents, (QList<double>{30, 30}));
-    EXPECT_EQ(s.memoryTotal, 2000u * 1024);
     EXPECT_EQ(s.memoryUsed, 1500u * 1024);
     EXPECT_EQ(s.swapUsed, 750u * 1024);
     EXPECT_DOUBLE_EQ(s.downloadBytesPerSecond, 4096);  // one second apart; loopback left out
@@ -188,14 +186,6 @@ TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
         ASSERT_TRUE(answer && answer->failure);
         EXPECT_EQ(server.requestCount(), asked);
     }
-}
-
-TEST(RemoteSourceRetry, BacksOffDoublingUpTo16Seconds)
-{
-    QList<double> delays;
-    for (const int failures : {0, 1, 2, 3, 4, 5, 6, 1000})
-        delays.append(retryDelaySeconds(failures));
-    EXPECT_EQ(delays, (QList<double>{0, 1, 2, 4, 8, 16, 16, 16}));
 }
 
 // The exporter behind https and a password, as on a cloud machine: its

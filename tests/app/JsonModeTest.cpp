@@ -2,7 +2,6 @@
 #include "history/HistoryFormat.h"
 #include "testsupport/Files.h"
 #include "testsupport/FixtureTree.h"
-#include "testsupport/NodeExporterProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -169,31 +168,6 @@ TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithout
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_EQ(damaged.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is damaged\n");
     EXPECT_EQ(readFile(path), "{torn");
-}
-
-// Another machine through its real exporter: its readings, what it does not
-// publish as null, and where they came from.
-TEST(JsonMode, AnotherMachinesReadingsNameTheirSourceAndLeaveTheUnpublishedNull)
-{
-    if (moravel::fixtures::NodeExporterProcess::program().isEmpty())
-        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
-    FixtureTree tree;
-    writeMachine(tree);
-    tree.write("proc/1/mounts", "/dev/sda1 / ext4 rw 0 0\n");
-    tree.makeDirectory("rootfs");
-    moravel::fixtures::NodeExporterProcess exporter(tree.root());
-    ASSERT_TRUE(exporter.start()) << exporter.failure().toStdString();
-    const QString url = exporter.url().toString();
-
-    const ProgramRun run = runMoravel({"--json", "--count", "2", "--processes", "--source", url});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QList<QByteArray> lines = run.out.trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 2);
-    const QJsonObject object = QJsonDocument::fromJson(lines[1]).object();
-    EXPECT_EQ(object["source"].toString(), url);
-    EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
-    for (const char* absent : {"topProcesses", "hasBattery", "batteryPercent", "adapterWatts"})
-        EXPECT_TRUE(object[absent].isNull()) << absent;
 }
 
 // A machine out of reach: no made-up lines, one line on standard error for the

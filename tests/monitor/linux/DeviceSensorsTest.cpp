@@ -197,7 +197,6 @@ TEST(Gpus, NamesFromThePciListElseTheVendorElseTheDriver)
         QString name;
     } rows[] = {
         {"PCI_ID=8086:46A6\nDRIVER=i915\n", "Alder Lake-P GT2 [Iris Xe Graphics]", "Intel Iris Xe Graphics"},
-        {"PCI_ID=1AF4:1050\nDRIVER=virtio-pci\n", "Virtio 1.0 GPU", "Virtio 1.0 GPU"},
         {"PCI_ID=10DE:1C82\n", std::nullopt, "NVIDIA GPU"},
         {"DRIVER=vc4-drm\nOF_NAME=gpu\n", std::nullopt, "vc4-drm"},
         {"PCI_ID=zz\n", std::nullopt, "card7"},

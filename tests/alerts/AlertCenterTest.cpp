@@ -65,7 +65,7 @@ protected:
     std::unique_ptr<AlertCenter> center;
 };
 
-// A click on the alert opening its tab is the application's test.
+// The click that opens the alert's tab is checked with the whole application.
 TEST_F(AlertCenterTest, AnAlertNamesTheBusiestProcessMeasuredWhileTheDashboardIsClosed)
 {
     source->everySecond = [](SystemSnapshot& next) {

@@ -69,7 +69,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);
     const QJsonObject object = QJsonDocument::fromJson(lines[0]).object();
-    // Each field's form is pinned by the snapshot line tests; here the program prints them all.
+    // The snapshot line tests pin each field's form; here the program prints the whole line.
     for (const char* key : {"time", "cpuPercent", "downloadBytesPerSecond", "batteryPercent", "displayPowerWatts",
                             "swapPercent", "loadAverage", "diskReadBytesPerSecond", "temperatures", "gpus"})
         EXPECT_TRUE(object.contains(key)) << key;

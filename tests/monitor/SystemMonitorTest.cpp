@@ -162,12 +162,6 @@ TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 18);
     EXPECT_TRUE(monitor->history().last().isCharging);
 
-    charging.systemPowerInMilliwatts = 0;
-    telemetry->battery = charging;
-    monitor->refresh();  // even count: battery carried over
-    monitor->refresh();
-    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 0);
-
     telemetry->battery = dischargingAt(9);
     monitor->refresh();
     monitor->refresh();

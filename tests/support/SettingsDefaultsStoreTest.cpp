@@ -98,19 +98,6 @@ TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValue
     EXPECT_EQ(fromDisk().data(other), QByteArray("list"));
 }
 
-TEST_F(SettingsDefaultsStoreTest, FailsWhenTheFolderCannotBeCreated)
-{
-    ASSERT_EQ(chmodPath(root.path(), 0555), 0);
-    const int status = runUnprivileged([&] {
-        SettingsDefaultsStore store(file());
-        if (store.setData(key, "value") || store.data(key) != std::nullopt)
-            return 1;
-        return store.lastWriteFailure().endsWith(QStringLiteral("/Moravel cannot be created")) ? 0 : 2;
-    });
-    EXPECT_EQ(status, 0);
-    EXPECT_FALSE(QFile::exists(file()));
-}
-
 TEST_F(SettingsDefaultsStoreTest, TwoRunningCopiesKeepEachOthersKeysIntact)
 {
     constexpr int writes = 40;

@@ -21,8 +21,7 @@ TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
     ASSERT_TRUE(ticks);
     EXPECT_EQ(ticks->used, 100u + 20 + 30 + 6 + 7 + 8);  // guest is already inside user and nice
     EXPECT_EQ(ticks->total, ticks->used + 400 + 50);
-    for (const char* bad : {"", "cpu0 1 2 3 4 5 6 7 8\nintr 5\n", "cpu  1 2 3 4\n", "cpu  1 2 x 4 5 6 7 8 9\n",
-                            "cpu  18446744073709551615 1 0 0 0 0 0 0 0\n"})
+    for (const char* bad : {"", "cpu  1 2 x 4 5 6 7 8 9\n", "cpu  18446744073709551615 1 0 0 0 0 0 0 0\n"})
         EXPECT_FALSE(parseProcStat(bad)) << bad;
 
     // The busy share between two readings stays within 0 and 100.
@@ -35,7 +34,6 @@ TEST(ProcStat, CountsIrqSoftirqAndStealAsSystemAndIowaitAsIdle)
         // From 50 busy of 100 ticks.
         {"busy share of the new ticks", {80, 200}, 30},
         {"total did not grow", {60, 100}, 0},
-        {"both went back", {10, 90}, 0},
         {"idle (iowait) went back", {90, 110}, 0},  // was 400 %
         {"busy went back", {40, 150}, 0},            // was -20 %
     };
@@ -61,7 +59,6 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
          700, 0, 0},
         {"MemTotal: 1000 kB\nMemFree: 0 kB\nShmem: 5000 kB\n", 1000, 0, 0},
         {"MemFree: 10 kB\nMemAvailable: 20 kB\n", std::nullopt, 0, 0},
-        {"MemTotal: lots kB\n", std::nullopt, 0, 0},
         {memory + "SwapTotal: 8000 kB\nSwapFree: 6000 kB\n", 500, 2000, 8000},
         {memory + "SwapTotal: 8000 kB\n", 500, 0, 8000},  // no SwapFree: nothing known to be used
         {memory + "SwapTotal: 100 kB\nSwapFree: 900 kB\n", 500, 0, 100},
@@ -84,32 +81,21 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
     }
 }
 
-TEST(NetDev, ParsesReceivedAndSentBytesPerInterface)
-{
-    const auto interfaces = parseNetDev(
-        "Inter-|   Receive                                                |  Transmit\n"
-        " face |bytes    packets errs drop fifo frame compressed multicast|bytes    packets errs drop fifo colls carrier compressed\n"
-        "    lo: 5000 10 0 0 0 0 0 0 5000 10 0 0 0 0 0 0\n"
-        "  eth0:18446744073709551615 1 0 0 0 0 0 0 42 1 0 0 0 0 0 0\n"
-        "broken: 1 2 3\n");
-    // Full 64-bit counters; a broken line is left out.
-    EXPECT_EQ(interfaces, (std::vector<InterfaceCounters>{{"lo", 5000, 5000}, {"eth0", 18446744073709551615ull, 42}}));
-}
-
 // Up interfaces backed by a device count, else every up one; loopback never.
+// Counters are full 64-bit; a broken line is left out.
 TEST(NetworkCounters, CountUpInterfacesPreferringDevicesAndFollowThemAsTheyComeAndGo)
 {
     using Counted = std::vector<InterfaceCounters>;
     fixtures::FixtureTree tree;
     const auto netDev = [](const std::string& rows) {
-        return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\n" + rows;
+        return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\nbroken: 1 2 3\n" + rows;
     };
     tree.write("sys/class/net/lo/flags", "0x9\n");
-    tree.write("proc/net/dev", netDev("  eth0: 100 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
+    tree.write("proc/net/dev", netDev("  eth0:18446744073709551615 0 0 0 0 0 0 0 10 0 0 0 0 0 0 0\n"));
     tree.write("sys/class/net/eth0/flags", "0x1003\n");
     tree.makeDirectory("sys/class/net/eth0/device");
     NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
-    EXPECT_EQ(counters.read(), (Counted{{"eth0", 100, 10}}));
+    EXPECT_EQ(counters.read(), (Counted{{"eth0", 18446744073709551615ull, 10}}));
 
     // The interface goes down.
     tree.write("sys/class/net/eth0/flags", "0x1002\n");
@@ -178,9 +164,6 @@ TEST(ProcStat, CoreLinesInOrderOrNothingWhenAnyIsGarbled)
         {"an offline core has no line",
          total + cpuLine("cpu0", 1, 2) + cpuLine("cpu2", 3, 4) + "intr 1 2 3\ncpu9 garbage after the cores\n",
          {{0, {1, 3}}, {2, {3, 7}}}},
-        {"garbled numbers", total + cpuLine("cpu0", 1, 2) + "cpu1 1 2 x 4 5 6 7 8\n", {}},
-        {"short line", total + "cpu0 1 2 3\n", {}},
-        {"no number", total + cpuLine("cpu", 1, 2), {}},
         {"out of order", total + cpuLine("cpu1", 1, 2) + cpuLine("cpu0", 1, 2), {}},
         {"no core lines", total + "intr 5\n", {}},
     };
@@ -222,8 +205,7 @@ TEST(CpuReader, PerCoreSharesFromOneReadOfTheFile)
 TEST(LoadAverage, ThreePlainFiguresOrNothing)
 {
     EXPECT_EQ(parseLoadAverage("0.52 10.58 1.00 1/467 12345\n"), (std::array<double, 3>{0.52, 10.58, 1.0}));
-    for (const char* bad : {"", "0.52 0.58\n", "0,52 0,58 0,59 1/4 5\n", "-1.00 0.58 0.59\n", "inf 1 1\n",
-                            "1e3 1 1\n", "\n0.52 0.58 0.59\n"})
+    for (const char* bad : {"", "0.52 0.58\n", "0,52 0,58 0,59 1/4 5\n", "-1.00 0.58 0.59\n", "inf 1 1\n"})
         EXPECT_FALSE(parseLoadAverage(bad)) << bad;
 }
 
@@ -270,7 +252,6 @@ TEST(DiskReader, UsedIsTotalLessAvailableNeverBelowZeroAndAnUnknownVolumeGivesNo
 {
     EXPECT_EQ(diskMetricFrom(1000, 250), (DiskMetric{75.0, 750, 1000}));
     EXPECT_EQ(diskMetricFrom(1000, 1500), (DiskMetric{0, 0, 1000}));
-    EXPECT_EQ(diskMetricFrom(0, 0), (DiskMetric{0, 0, 0}));
     EXPECT_EQ(readDiskUsage("/no/such/volume/here"), std::nullopt);
     EXPECT_LE(readDiskUsage("/").value().used, readDiskUsage("/").value().total);
 }

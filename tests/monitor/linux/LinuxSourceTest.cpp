@@ -83,7 +83,6 @@ protected:
 TEST_F(LinuxSourceTest, FailedReadsRepeatTheLastValues)
 {
     EXPECT_EQ(monitor->snapshot().memoryTotal, 1000u * 1024);  // known before any reading
-    EXPECT_EQ(monitor->snapshot().memoryUsed, 0u);
     tree.write("proc/stat", statLine(100, 900));
     monitor->refresh();
     tree.write("proc/stat", statLine(130, 970));
@@ -145,8 +144,6 @@ TEST_F(LinuxSourceTest, NetworkRateAcrossAChangeOfTheCountedInterfaces)
         // Summed totals gave 52 GB/s.
         {"link back up with counters that grew", {{"eth0", true, true, 1 * GB}, {"wlan0", false, true, 2 * GB}},
          {{"eth0", true, true, 1 * GB + 500}, {"wlan0", true, true, 52 * GB}}, 500},
-        {"one counter reset", {{"eth0", true, true, 1 * GB}, {"wlan0", true, true, 2 * GB}},
-         {{"eth0", true, true, 100}, {"wlan0", true, true, 2 * GB + 700}}, 700},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -55,8 +55,10 @@ TEST(ReadingTable, LevelsAreInclusiveAndJudgedOnTheUnroundedValue)
         double value;
         Level expected;
     } rows[] = {
-        {MetricKind::cpu, 69.9, Level::normal},  {MetricKind::cpu, 70, Level::elevated},
-        {MetricKind::memory, 92.9, Level::high}, {MetricKind::memory, 93, Level::critical},
+        {MetricKind::cpu, 69.9, Level::normal},       {MetricKind::cpu, 70, Level::elevated},
+        {MetricKind::cpu, 84.9, Level::elevated},     {MetricKind::cpu, 85, Level::high},
+        {MetricKind::memory, 84.9, Level::elevated},  {MetricKind::memory, 85, Level::high},
+        {MetricKind::memory, 92.9, Level::high},      {MetricKind::memory, 93, Level::critical},
         {MetricKind::swap, 49.9, Level::normal}, {MetricKind::swap, 90, Level::critical},
         {MetricKind::cpu, NAN, Level::normal},   {MetricKind::network, 1e12, Level::normal},
     };

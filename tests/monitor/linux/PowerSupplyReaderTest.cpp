@@ -94,6 +94,9 @@ TEST(PowerSupplyStatus, Cases)
         {"time to full from charge", true,
          {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "5000000"}, {"current_now", "1000000"}},
          external | charging, 180},
+        {"time to full from energy", true,
+         {{"status", "Charging"}, {"energy_now", "20000000"}, {"energy_full", "50000000"}, {"power_now", "15000000"}},
+         external | charging, 120},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -129,6 +132,12 @@ TEST(SeveralBatteries, CountTogether)
           {"power_now", "10000000"}},
          {{"status", "Not charging"}, {"energy_now", "10000000"}, {"energy_full", "30000000"}, {"power_now", "0"}},
          50, 10, 240, false, false},
+        {"charge sums where energy is absent", true,
+         {{"status", "Charging"}, {"charge_now", "2000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         {{"status", "Charging"}, {"charge_now", "1000000"}, {"charge_full", "4000000"}, {"current_now", "1000000"},
+          {"voltage_now", "12000000"}},
+         38, 24, 150, true, false},
         {"capacities weighted by full energy, one charging one discharging", true,
          {{"status", "Charging"}, {"capacity", "100"}, {"energy_full", "60000000"}},
          {{"status", "Discharging"}, {"capacity", "40"}, {"energy_full", "20000000"}},
@@ -196,7 +205,10 @@ TEST(BatteryFigures, Cases)
         {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
         {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, 0, 0,
          0},
+        {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
+         {}, 50, 0, 0},
         {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
+        {"1.2 kW power figure", {{"power_now", "1200000000"}}, {}, 0, 0, 0},
         {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, 0, 0, 0},
         {"sound figures pass", {{"capacity", "64"}, {"power_now", "999000000"}},
          {{"voltage_max", "20000000"}, {"current_max", "5000000"}}, 64, 999, 100},
@@ -222,4 +234,10 @@ TEST(BatteryFigures, Cases)
             EXPECT_EQ(std::pair(next.adapterVoltage, next.adapterCurrent), std::pair(20.0, 3.0));
         }
     }
+    // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
+    BatteryRegistry registry;
+    registry.currentCapacity = -7;
+    SystemSnapshot next;
+    applyBatteryRegistry(registry, next);
+    EXPECT_EQ(next.batteryPercent, 0);
 }

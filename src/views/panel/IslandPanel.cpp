@@ -21,13 +21,16 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
 
 }  // namespace
 
-IslandPanel::IslandPanel(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
+IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint |
+                          (mode == IslandWindowMode::unmanaged ? Qt::X11BypassWindowManagerHint : Qt::Widget)),
+      mode_(mode)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    if (mode == IslandWindowMode::dock)
+        setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     setWindowTitle(QStringLiteral("Moravel"));
     setFocusPolicy(Qt::ClickFocus);
 }
@@ -45,7 +48,7 @@ void IslandPanel::orderFront()
 void IslandPanel::setX11WindowProperties()
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    if (!x11 || !x11->connection() || mode_ == IslandWindowMode::unmanaged)
         return;
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());

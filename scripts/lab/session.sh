@@ -63,7 +63,11 @@ frame_of() {
   [[ -n $extents ]] && read -r left right top bottom <<<"$extents"
   echo $((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))
 }
-focus_is() { [[ $(xdotool getwindowfocus) == "$1" ]]; }
+focus_is() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+# Pointer and keyboard input. Under GNOME it goes to the host display, where
+# the nested shell's window takes it as a user's, not to XWayland.
+lab_input_display=""
+input() { DISPLAY=${lab_input_display:-$DISPLAY} xdotool "$@"; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 
 lab_start_display() {
@@ -81,6 +85,10 @@ lab_start_display() {
 # Lays the monitors out side by side, the one at INDEX primary.
 lab_set_primary() {
   local primary=$1 monitors=$2 i name
+  if [[ ${lab_desktop:-} == gnome ]]; then
+    gjs -m "$lab_dir/gnome-primary.js" "$primary"
+    return
+  fi
   for ((i = 0; i < monitors; i++)); do xrandr --delmonitor "lab$i" >/dev/null 2>&1 || true; done
   for ((i = 0; i < monitors; i++)); do
     name=lab$i
@@ -99,9 +107,10 @@ lab_start_session_bus() {
 # The bottom edge of the desktop's top panel over x = CENTRE (the primary
 # monitor's middle), once it is shown: the top of the work area there.
 lab_panel_class=""
+lab_fixed_panel_bottom=0
 lab_panel_bottom() {
   local centre=$1 window x y w h bottom=0
-  [[ -n $lab_panel_class ]] || { echo 0; return; }
+  [[ -n $lab_panel_class ]] || { echo "$lab_fixed_panel_bottom"; return; }
   for window in $(xdotool search --onlyvisible --class "^$lab_panel_class\$" 2>/dev/null); do
     xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q DOCK || continue
     read -r x y w h < <(geometry_of "$window")
@@ -119,8 +128,69 @@ plasma_panel_at() {
   lab_panel_bottom $((lab_monitor_width / 2))
 }
 
+lab_start_system_bus() {
+  dbus-daemon --config-file="$lab_dir/system-bus.conf" --nofork --print-address=3 3>"$work/system-bus" \
+    >"$work/system-bus.log" 2>&1 &
+  lab_pids+=($!)
+  wait_for 10 "the system bus" test -s "$work/system-bus"
+  export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/system-bus")
+}
+
+# The X display of the XWayland a compositor (pid $1) started, and its
+# authority file, from XWayland's command line.
+lab_find_xwayland() {
+  local line
+  line=$(pgrep -a -P "$1" Xwayland | head -n 1) || return 1
+  lab_xwayland_display=$(awk '{print $3}' <<<"$line")
+  lab_xwayland_auth=$(grep -o -- '-auth [^ ]*' <<<"$line" | cut -d' ' -f2 || true)
+  [[ $lab_xwayland_display == :* ]]
+}
+
+lab_start_gnome() {
+  lab_start_system_bus
+  # Banners would cover the island's place; they are not what is checked here.
+  gsettings set org.gnome.desktop.notifications show-banners false
+  MUTTER_DEBUG_DUMMY_MODE_SPECS=${lab_monitor_width}x$lab_monitor_height MUTTER_DEBUG_NUM_DUMMY_MONITORS=$lab_monitors \
+    LIBGL_ALWAYS_SOFTWARE=1 lab_run gnome-shell gnome-shell --nested --wayland
+  local shell=${lab_pids[-1]}
+  wait_for 90 "XWayland under GNOME Shell" lab_find_xwayland "$shell"
+  lab_input_display=$DISPLAY
+  export DISPLAY=$lab_xwayland_display XAUTHORITY=$lab_xwayland_auth WAYLAND_DISPLAY=wayland-0
+  wait_for 60 "GNOME Shell" wm_running
+  wait_for 60 "GNOME's work area" xprop -root _GTK_WORKAREAS_D0
+  # It starts in the overview.
+  sleep 2
+  input mousemove 400 400 key Escape
+  # Its top bar is no X window: the work area's top, before the island reserves room.
+  lab_fixed_panel_bottom=$(xprop -root _GTK_WORKAREAS_D0 | tr -d , | awk '{print $4}')
+}
+
+# sway refuses to run as root: the lab runs it as the user moravel-lab,
+# created here when missing.
+lab_start_sway() {
+  local user=moravel-lab runtime=$work/sway-runtime
+  if [[ $(id -u) -eq 0 ]]; then
+    id "$user" >/dev/null 2>&1 || useradd --create-home --shell /usr/sbin/nologin "$user"
+  else
+    user=$(id -un)
+  fi
+  mkdir -p "$runtime" && chmod 700 "$runtime" && chown "$user" "$runtime"
+  local run=(env)
+  [[ $(id -u) -eq 0 ]] && run=(runuser -u "$user" -- env)
+  lab_run sway "${run[@]}" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$lab_monitors" sway -c "$lab_dir/sway.config"
+  local sway_pid
+  wait_for 30 "sway" pgrep -u "$user" -x sway
+  sway_pid=$(pgrep -u "$user" -x sway | head -n 1)
+  wait_for 30 "XWayland under sway" lab_find_xwayland "$sway_pid"
+  lab_sway_user=$user lab_sway_runtime=$runtime
+  export DISPLAY=$lab_xwayland_display
+  unset XAUTHORITY
+}
+
 lab_start_desktop() {
   local desktop=$1
+  lab_desktop=$desktop
   case $desktop in
     openbox)
       lab_run openbox openbox --sm-disable
@@ -152,7 +222,9 @@ lab_start_desktop() {
       # Its first panel is at the bottom: move it to the top.
       wait_for 60 "the plasma panel" plasma_panel_at top
       ;;
-    *) lab_fail "unknown desktop $desktop (openbox, xfce, i3, kde)" ;;
+    gnome) lab_start_gnome ;;
+    sway) lab_start_sway ;;
+    *) lab_fail "unknown desktop $desktop (openbox, xfce, i3, kde, gnome, sway)" ;;
   esac
   [[ -z $lab_panel_class ]] || wait_for 60 "the $desktop panel" lab_panel_bottom $((lab_monitor_width / 2))
 }
@@ -180,6 +252,7 @@ lab_start() {
   export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
   export XDG_CACHE_HOME=$work/cache XDG_DATA_HOME=$work/data
   mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+  lab_monitors=$2
   lab_start_display "$2"
   lab_start_session_bus
   lab_start_desktop "$1"

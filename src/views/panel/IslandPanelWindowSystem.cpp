@@ -122,10 +122,15 @@ public:
 
     void releaseKeyboard() override
     {
-        // The keyboard goes to whatever window the pointer is in, and the
-        // compositor, told an X11 window let go, gives it back to its own.
-        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT,
-                            XCB_CURRENT_TIME);
+        // Withdrawing the focused window and showing it again makes the
+        // window manager give the keyboard to the window it knows had it
+        // before (mutter: the Wayland window). Setting the focus to none or
+        // to the pointer's window leaves it nowhere under XWayland.
+        const auto focus = adopt(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        if (!focus || !isMoravelWindow(focus->focus))
+            return;
+        xcb_unmap_window(connection_, focus->focus);
+        xcb_map_window(connection_, focus->focus);
         xcb_flush(connection_);
     }
 

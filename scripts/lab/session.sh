@@ -66,7 +66,7 @@ frame_of() {
 focus_is() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 # Pointer and keyboard input. Under GNOME it goes to the host display, where
 # the nested shell's window takes it as a user's, not to XWayland.
-lab_input_display=""
+lab_input_display=${lab_input_display:-}
 input() { DISPLAY=${lab_input_display:-$DISPLAY} xdotool "$@"; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 

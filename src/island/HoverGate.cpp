@@ -21,21 +21,23 @@ std::optional<bool> HoverGate::entered()
 
 std::optional<bool> HoverGate::left()
 {
-    wait_ = Wait::nothing;
+    // At start a leave shows the position is real; after Escape it is only the first step.
+    wait_ = wait_ == Wait::leaveThenMoveAway ? Wait::moveAway : Wait::nothing;
     return becomeInside(false);
 }
 
 std::optional<bool> HoverGate::moved(QPoint globalPosition)
 {
-    if (wait_ == Wait::leave || (wait_ == Wait::moveAway && globalPosition == stalePosition_))
+    if (wait_ == Wait::leaveThenMoveAway || (wait_ == Wait::moveAway && globalPosition == stalePosition_))
         return std::nullopt;
     wait_ = Wait::nothing;
     return becomeInside(true);
 }
 
-void HoverGate::closedByKeyboard()
+void HoverGate::closedByKeyboard(QPoint pointer)
 {
-    wait_ = Wait::leave;
+    wait_ = Wait::leaveThenMoveAway;
+    stalePosition_ = pointer;
     inside_ = false;
 }
 

@@ -91,10 +91,12 @@ void IslandWindowPolicy::giveFocusBack()
         return;
     // Asking for a window X11 knows would be wrong when a Wayland window had
     // the keyboard: the compositor restores its own focus when Moravel lets go.
-    if (*window != 0)
+    if (*window != 0) {
         windows_.activate(*window);
-    else
-        windows_.releaseKeyboard();
+        return;
+    }
+    windows_.releaseKeyboard();
+    emit keyboardReleased();
 }
 
 void IslandWindowPolicy::keyboardLeft()

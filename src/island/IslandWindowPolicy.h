@@ -60,6 +60,8 @@ public:
 
 signals:
     void stepsAsideChanged(bool stepsAside);
+    // Moravel let go of the keyboard rather than naming a window.
+    void keyboardReleased();
 
 private:
     void activeWindowChanged();

@@ -118,7 +118,8 @@ TEST(IslandWindowModeChoice, TilingWindowManagersGetAnUnmanagedIslandUnlessOverr
 }
 
 // A stale pointer position (XWayland's) never opens the island: at start it
-// must move away from where it was said to be, after Escape it must leave.
+// must move away from where it was said to be, after Escape leave and then
+// move away from where it was.
 TEST(HoverGateTest, OpensOnlyAfterARealEnter)
 {
     HoverGate gate(QPoint(700, 10));
@@ -129,11 +130,14 @@ TEST(HoverGateTest, OpensOnlyAfterARealEnter)
     EXPECT_EQ(gate.left(), false);
     EXPECT_EQ(gate.entered(), true);
 
-    gate.closedByKeyboard();
+    gate.closedByKeyboard(QPoint(702, 12));
     EXPECT_EQ(gate.moved(QPoint(705, 30)), std::nullopt);  // on its way out
     EXPECT_EQ(gate.entered(), std::nullopt);
     EXPECT_EQ(gate.left(), std::nullopt);  // already counted as outside
-    EXPECT_EQ(gate.entered(), true);
+    // Withdrawn and shown again under the pointer, which has not moved.
+    EXPECT_EQ(gate.entered(), std::nullopt);
+    EXPECT_EQ(gate.moved(QPoint(702, 12)), std::nullopt);
+    EXPECT_EQ(gate.moved(QPoint(690, 20)), true);
 
     HoverGate leaving(QPoint(700, 10));
     EXPECT_EQ(leaving.left(), std::nullopt);

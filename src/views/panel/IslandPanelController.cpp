@@ -14,6 +14,13 @@
 
 namespace moravel {
 
+namespace {
+
+// Long enough for the window manager to withdraw and show the island again.
+constexpr double crossingSettleSeconds = 0.5;
+
+}  // namespace
+
 IslandPanelController::IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
                                              std::unique_ptr<WindowSystem> windows,
                                              std::optional<QString> islandExpandedEnvironment,
@@ -21,7 +28,7 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
       screens_(std::move(screens)), windows_(std::move(windows)), mode_(mode),
       windowPolicy_(state_, *windows_, services.scheduler), hoverGate_(screens_->pointerPosition()),
-      panel_(std::make_unique<IslandPanel>(mode))
+      panel_(std::make_unique<IslandPanel>(mode)), scheduler_(services.scheduler)
 {
     const QSizeF size = state_.displayGeometry().panelSize(state_.isExpanded(), state_.visibleCollapsedMetricKinds());
     panel_->resize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
@@ -45,6 +52,8 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
         else if (orderedFront_)
             panel_->orderFront();
     });
+    connect(&windowPolicy_, &IslandWindowPolicy::keyboardReleased, this,
+            [this] { crossingsIgnoredUntil_ = scheduler_.monotonicSeconds() + crossingSettleSeconds; });
     // Nothing keeps an unmanaged window above the others but Moravel.
     connect(windows_.get(), &WindowSystem::stackingChanged, this, [this] {
         if (mode_ == IslandWindowMode::unmanaged && panel_->isVisible())
@@ -173,22 +182,27 @@ bool IslandPanelController::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseMove: {
         const auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == panel_.get())
+        if (widget && widget->window() == panel_.get() && !ignoresCrossings())
             pointerCrossed(hoverGate_.moved(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
         break;
     }
     case QEvent::Enter:
-        if (watched == panel_.get())
+        if (watched == panel_.get() && !ignoresCrossings())
             pointerCrossed(hoverGate_.entered());
         break;
     case QEvent::Leave:
-        if (watched == panel_.get())
+        if (watched == panel_.get() && !ignoresCrossings())
             pointerCrossed(hoverGate_.left());
         break;
     default:
         break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool IslandPanelController::ignoresCrossings() const
+{
+    return scheduler_.monotonicSeconds() < crossingsIgnoredUntil_;
 }
 
 void IslandPanelController::pointerCrossed(std::optional<bool> inside)
@@ -205,7 +219,7 @@ bool IslandPanelController::handleEscape()
     state_.setLockedOpen(false);
     state_.requestCollapse(true);
     // The pointer may still be reported where it pressed on the island.
-    hoverGate_.closedByKeyboard();
+    hoverGate_.closedByKeyboard(screens_->pointerPosition());
     if (state_.isPointerInside())
         state_.setPointerInside(false);
     return true;

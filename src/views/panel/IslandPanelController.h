@@ -69,7 +69,8 @@ public:
     std::optional<QRect> reservedFrame() const { return reservedFrame_; }
     bool isAnimatingFrame() const;
     // Escape closes and unpins the island, unless an interaction is presented;
-    // a press on the island gives it the keyboard.
+    // a press on the island gives it the keyboard; the pointer entering,
+    // moving over and leaving the island count for hovering.
     void installEventMonitor();
 
 protected:
@@ -85,6 +86,7 @@ private:
     void takeFocus();
     void pinnedChanged(bool pinned);
     void pointerCrossed(std::optional<bool> inside);
+    bool ignoresCrossings() const;
 
     IslandState state_;
     std::unique_ptr<ScreenEnvironment> screens_;
@@ -97,6 +99,11 @@ private:
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
     std::optional<QRect> reservedFrame_;
+    Scheduler& scheduler_;
+    // Letting go of the keyboard withdraws the island and shows it again,
+    // which brings crossings and, under XWayland, a motion of a pointer that
+    // has not moved: until then they do not count for hovering.
+    double crossingsIgnoredUntil_ = 0;
     bool eventMonitorInstalled_ = false;
     bool orderedFront_ = false;
 };

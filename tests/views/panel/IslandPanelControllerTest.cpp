@@ -204,7 +204,7 @@ TEST_F(PanelControllerTest, TakesTheKeyboardOnAPressOrWhenPinned)
 
 // The island opens on hover only once the pointer really is over it: not on
 // an enter under the position reported at start, nor after Escape until the
-// pointer has left.
+// pointer has left and moved away from where it was.
 TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
 {
     auto& c = make();
@@ -230,6 +230,7 @@ TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
     EXPECT_TRUE(c.state().isExpanded());
 
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    screens->pointer = QPoint(700, 10);
     QApplication::sendEvent(&panel, &escape);
     EXPECT_FALSE(c.state().isPointerInside());
     send(QEvent::MouseMove, {700, 30});
@@ -237,6 +238,9 @@ TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
     EXPECT_FALSE(c.state().isExpanded());
     send(QEvent::Leave, {});
     send(QEvent::Enter, {700, 10});
+    send(QEvent::MouseMove, {700, 10});  // the pointer has not moved
+    EXPECT_FALSE(c.state().isPointerInside());
+    send(QEvent::MouseMove, {701, 10});
     EXPECT_TRUE(c.state().isPointerInside());
 }
 

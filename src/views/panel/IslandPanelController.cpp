@@ -18,6 +18,8 @@ namespace {
 
 // Long enough for the window manager to withdraw and show the island again.
 constexpr double crossingSettleSeconds = 0.5;
+// Long enough for the window manager to publish the work areas after a change.
+constexpr double reservationSettleSeconds = 0.5;
 
 }  // namespace
 
@@ -94,6 +96,28 @@ void IslandPanelController::reserveRoom(const std::optional<QRect>& collapsedFra
     // An unmanaged window's strut is not read by any window manager.
     const bool reserves = collapsedFrame && state_.keepsWindowsClear() && mode_ == IslandWindowMode::dock;
     const std::optional<QRect> frame = reserves ? collapsedFrame : std::nullopt;
+    if (frame == reservedFrame_ || (frame && frame == pendingReservation_))
+        return;
+    reservationTask_.cancel();
+    pendingReservation_.reset();
+    // Only narrower or wider where it was: the room changes at once.
+    if (frame && reservedFrame_ && frame->top() == reservedFrame_->top() && frame->intersects(*reservedFrame_))
+        return publishReservation(frame);
+    publishReservation(std::nullopt);
+    if (!frame)
+        return;
+    // Elsewhere (another monitor, a panel added or gone): the work area is
+    // read again without the island's own room before it is reserved there,
+    // since a work area that ends below the island tells nothing of the
+    // panels above it.
+    pendingReservation_ = frame;
+    reservationTask_.arm(scheduler_, reservationSettleSeconds, this, [this] {
+        publishReservation(std::exchange(pendingReservation_, std::nullopt));
+    });
+}
+
+void IslandPanelController::publishReservation(const std::optional<QRect>& frame)
+{
     if (frame == reservedFrame_)
         return;
     reservedFrame_ = frame;

@@ -81,6 +81,7 @@ private:
     void placeOn(const PanelScreen& screen, bool expanded, bool animated);
     QRect workAreaOf(const PanelScreen& screen) const;
     void reserveRoom(const std::optional<QRect>& collapsedFrame);
+    void publishReservation(const std::optional<QRect>& frame);
     void animateTo(const QRect& frame, bool expanding);
     bool handleEscape();
     void takeFocus();
@@ -99,6 +100,8 @@ private:
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
     std::optional<QRect> reservedFrame_;
+    std::optional<QRect> pendingReservation_;
+    TaskSlot reservationTask_;
     Scheduler& scheduler_;
     // Letting go of the keyboard withdraws the island and shows it again,
     // which brings crossings and, under XWayland, a motion of a pointer that

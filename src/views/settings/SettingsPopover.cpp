@@ -130,8 +130,9 @@ void SettingsPopover::showEvent(QShowEvent* event)
     if (DesktopClickCatcher::isNeeded()) {
         // No parent: a window kept above its parent would cover the windows too.
         desktopCatcher_ = std::make_unique<DesktopClickCatcher>();
-        if (const QScreen* screen = QGuiApplication::screenAt(geometry().center()))
-            desktopCatcher_->setGeometry(screen->geometry());
+        // Over every monitor: a press on any of them closes the settings.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            desktopCatcher_->setGeometry(screen->virtualGeometry());
         connect(desktopCatcher_.get(), &DesktopClickCatcher::pressed, this, &SettingsPopover::pointerPressed);
         desktopCatcher_->show();
     }

@@ -141,9 +141,9 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
 }
 
 // Maximised windows start below the collapsed island: it reserves its room
-// (a strut), which it leaves out when it works out where to sit. The open
-// island floats over windows; the settings switch and the unmanaged mode
-// reserve nothing.
+// (a strut), which it leaves out when it works out where to sit, once the
+// work area has been read without it. The open island floats over windows;
+// the settings switch and the unmanaged mode reserve nothing.
 TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
 {
     auto& c = make();
@@ -152,6 +152,8 @@ TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
     windows->setReservations(DesktopReservations{{2880, 900}, {panel}, std::nullopt});
     const QRect collapsed(540, 30, 361, 40);
     EXPECT_EQ(c.panel().geometry(), collapsed);
+    EXPECT_EQ(c.reservedFrame(), std::nullopt);
+    scheduler.advance(0.5);
     EXPECT_EQ(c.reservedFrame(), collapsed);
     ASSERT_FALSE(windows->struts.isEmpty());
     EXPECT_EQ(windows->struts.last(), islandStrut(collapsed));
@@ -164,7 +166,20 @@ TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
     c.state().requestExpansion();
     EXPECT_EQ(c.targetFrame().size(), QSize(580, 440));
     EXPECT_EQ(c.reservedFrame(), collapsed);
-    EXPECT_EQ(windows->struts.size(), published);
+    c.state().setCollapsedMetric(MetricKind::network, false);  // narrower where it was: at once
+    c.state().requestCollapse(true);
+    scheduler.advance(1);
+    EXPECT_EQ(windows->struts.size(), published + 1);
+    EXPECT_EQ(c.reservedFrame()->top(), 30);
+
+    // Onto another monitor: no room kept until its work area is read without it.
+    screens->list.swapItemsAt(0, 1);
+    screens->changed();
+    EXPECT_EQ(c.reservedFrame(), std::nullopt);
+    EXPECT_EQ(windows->struts.last(), std::nullopt);
+    windows->setReservations(DesktopReservations{{2880, 900}, {}, QList<QRect>{{1440, 32, 1440, 868}}});
+    scheduler.advance(0.5);
+    EXPECT_EQ(c.reservedFrame()->top(), 32);
 
     c.state().setKeepsWindowsClear(false);
     EXPECT_EQ(windows->struts.last(), std::nullopt);
@@ -173,6 +188,7 @@ TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
 
     auto& unmanaged = make(std::nullopt, IslandWindowMode::unmanaged);
     unmanaged.updateFrame(false, false);
+    scheduler.advance(1);
     EXPECT_TRUE(windows->struts.isEmpty());
 }
 

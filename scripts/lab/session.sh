@@ -5,6 +5,7 @@
 
 lab_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 lab_pids=()
+lab_extra_dirs=()
 # Monitors are this size each, side by side.
 lab_monitor_width=1440
 lab_monitor_height=900
@@ -24,6 +25,7 @@ lab_stop() {
 lab_cleanup() {
   lab_stop
   [[ -n "${work:-}" ]] && rm -rf "$work"
+  [[ ${#lab_extra_dirs[@]} -eq 0 ]] || rm -rf "${lab_extra_dirs[@]}"
 }
 
 # wait_for SECONDS WHAT COMMAND...: polls COMMAND until it succeeds.
@@ -136,11 +138,11 @@ lab_start_system_bus() {
   export DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/system-bus")
 }
 
-# The X display of the XWayland a compositor (pid $1) started, and its
+# The X display of the XWayland that pgrep's SELECTION... finds, and its
 # authority file, from XWayland's command line.
 lab_find_xwayland() {
   local line
-  line=$(pgrep -a -P "$1" Xwayland | head -n 1) || return 1
+  line=$(pgrep -a "$@" Xwayland | head -n 1) || return 1
   lab_xwayland_display=$(awk '{print $3}' <<<"$line")
   lab_xwayland_auth=$(grep -o -- '-auth [^ ]*' <<<"$line" | cut -d' ' -f2 || true)
   [[ $lab_xwayland_display == :* ]]
@@ -153,7 +155,7 @@ lab_start_gnome() {
   MUTTER_DEBUG_DUMMY_MODE_SPECS=${lab_monitor_width}x$lab_monitor_height MUTTER_DEBUG_NUM_DUMMY_MONITORS=$lab_monitors \
     LIBGL_ALWAYS_SOFTWARE=1 lab_run gnome-shell gnome-shell --nested --wayland
   local shell=${lab_pids[-1]}
-  wait_for 90 "XWayland under GNOME Shell" lab_find_xwayland "$shell"
+  wait_for 90 "XWayland under GNOME Shell" lab_find_xwayland -P "$shell"
   lab_input_display=$DISPLAY
   export DISPLAY=$lab_xwayland_display XAUTHORITY=$lab_xwayland_auth WAYLAND_DISPLAY=wayland-0
   wait_for 60 "GNOME Shell" wm_running
@@ -168,24 +170,26 @@ lab_start_gnome() {
 # sway refuses to run as root: the lab runs it as the user moravel-lab,
 # created here when missing.
 lab_start_sway() {
-  local user=moravel-lab runtime=$work/sway-runtime
+  local user=moravel-lab runtime
+  # Outside $work, which only its owner may enter.
+  runtime=$(mktemp -d /tmp/moravel-lab-sway.XXXXXX)
+  lab_extra_dirs+=("$runtime")
   if [[ $(id -u) -eq 0 ]]; then
     id "$user" >/dev/null 2>&1 || useradd --create-home --shell /usr/sbin/nologin "$user"
   else
     user=$(id -un)
   fi
-  mkdir -p "$runtime" && chmod 700 "$runtime" && chown "$user" "$runtime"
+  chmod 700 "$runtime" && chown "$user" "$runtime"
   local run=(env)
   [[ $(id -u) -eq 0 ]] && run=(runuser -u "$user" -- env)
   lab_run sway "${run[@]}" XDG_RUNTIME_DIR="$runtime" WLR_BACKENDS=headless WLR_RENDERER=pixman \
     WLR_LIBINPUT_NO_DEVICES=1 WLR_HEADLESS_OUTPUTS="$lab_monitors" sway -c "$lab_dir/sway.config"
-  local sway_pid
-  wait_for 30 "sway" pgrep -u "$user" -x sway
-  sway_pid=$(pgrep -u "$user" -x sway | head -n 1)
-  wait_for 30 "XWayland under sway" lab_find_xwayland "$sway_pid"
-  lab_sway_user=$user lab_sway_runtime=$runtime
+  # wlroots starts XWayland detached from sway: the user's newest one.
+  wait_for 30 "XWayland under sway" lab_find_xwayland -n -u "$user"
   export DISPLAY=$lab_xwayland_display
   unset XAUTHORITY
+  # That XWayland lets in its own user only: the lab's windows are root's.
+  [[ $(id -u) -eq 0 ]] && wait_for 10 "XWayland to let root in" "${run[@]}" DISPLAY="$DISPLAY" xhost +si:localuser:root
 }
 
 lab_start_desktop() {

@@ -73,7 +73,9 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     environment.insert("XDG_STATE_HOME", home.filePath("state"));
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("WAYLAND_DISPLAY");
-    environment.remove("DBUS_SESSION_BUS_ADDRESS");  // as on a bare machine, and away from the user's bus
+    // As on a bare machine, and away from the user's bus: "disabled:" also
+    // keeps libdbus from launching a bus for the display (with dbus-x11).
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     QProcess island;
     island.setProcessEnvironment(environment);
     island.start(QStringLiteral(MORAVEL_BINARY), {});

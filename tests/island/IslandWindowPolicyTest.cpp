@@ -120,12 +120,15 @@ TEST_F(IslandWindowPolicyTest, LeavesTheKeyboardWhereTheUserPutItMeanwhile)
 // window is none. Moravel lets go instead of activating the last X11 window.
 TEST_F(IslandWindowPolicyTest, LetsGoOfTheKeyboardWhenNoX11WindowHadIt)
 {
+    int released = 0;
+    QObject::connect(&policy, &IslandWindowPolicy::keyboardReleased, [&released] { ++released; });
     windows.setActive({});  // the user typed in a Wayland window
     scheduler.advance(IslandWindowPolicy::noActiveWindowSettleDelay);
     clickIsland(true);
     state.toggleLockedOpen();
     EXPECT_TRUE(windows.activated.isEmpty());
     EXPECT_EQ(windows.keyboardReleases, 1);
+    EXPECT_EQ(released, 1);
 
     // A moment without an active window on the way to the island is no such window.
     windows.setActive(window(terminal));

@@ -1,6 +1,7 @@
 #include "views/panel/IslandPanelWindowSystem.h"
 
 #include "views/panel/X11Properties.h"
+#include "views/panel/X11Reservations.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -64,17 +65,14 @@ public:
 
 class X11WindowSystem final : public WindowSystem, public QAbstractNativeEventFilter {
 public:
-    X11WindowSystem(xcb_connection_t* connection, xcb_window_t root) : connection_(connection), root_(root)
+    X11WindowSystem(xcb_connection_t* connection, xcb_window_t root)
+        : connection_(connection), root_(root), reservationReader_(connection, root, &isMoravelWindow)
     {
         const auto atom = [this](const char* name) { return x11::internAtom(connection_, name); };
         activeWindowAtom_ = atom("_NET_ACTIVE_WINDOW");
         stateAtom_ = atom("_NET_WM_STATE");
         fullscreenAtom_ = atom("_NET_WM_STATE_FULLSCREEN");
-        clientListAtom_ = atom("_NET_CLIENT_LIST");
-        strutAtom_ = atom("_NET_WM_STRUT");
         strutPartialAtom_ = atom("_NET_WM_STRUT_PARTIAL");
-        workAreaAtom_ = atom("_NET_WORKAREA");
-        currentDesktopAtom_ = atom("_NET_CURRENT_DESKTOP");
         if (const xcb_query_extension_reply_t* input = xcb_get_extension_data(connection_, &xcb_input_id);
             input && input->present)
             inputOpcode_ = input->major_opcode;
@@ -155,10 +153,14 @@ public:
         case XCB_PROPERTY_NOTIFY:
             propertyChanged(*reinterpret_cast<const xcb_property_notify_event_t*>(event));
             break;
-        case XCB_MAP_NOTIFY:
-            topLevelChanged(reinterpret_cast<const xcb_map_notify_event_t*>(event)->event,
-                            reinterpret_cast<const xcb_map_notify_event_t*>(event)->window, true);
+        case XCB_MAP_NOTIFY: {
+            const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+            // Menus and tooltips come and go all the time, reserve nothing,
+            // and belong above the island.
+            if (!map->override_redirect)
+                topLevelChanged(map->event, map->window, true);
             break;
+        }
         case XCB_UNMAP_NOTIFY:
             topLevelChanged(reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->event,
                             reinterpret_cast<const xcb_unmap_notify_event_t*>(event)->window, false);
@@ -169,7 +171,7 @@ public:
             break;
         case XCB_CONFIGURE_NOTIFY: {
             const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-            if (configure->event == root_ && configure->window != root_ && !isMoravelWindow(configure->window))
+            if (configure->event == root_ && !configure->override_redirect && !isMoravelWindow(configure->window))
                 emit stackingChanged();
             break;
         }
@@ -210,15 +212,9 @@ private:
 
     void propertyChanged(const xcb_property_notify_event_t& notify)
     {
-        if (notify.window == root_) {
-            if (notify.atom == activeWindowAtom_)
-                refreshActive();
-            else if (notify.atom == clientListAtom_ || notify.atom == workAreaAtom_ ||
-                     notify.atom == currentDesktopAtom_ || notify.atom == gtkWorkAreasAtom_)
-                scheduleReservationsRefresh();
-            return;
-        }
-        if (notify.atom == strutPartialAtom_ || notify.atom == strutAtom_)
+        if (notify.window == root_ && notify.atom == activeWindowAtom_)
+            refreshActive();
+        else if (reservationReader_.concerns(notify.window, notify.atom))
             scheduleReservationsRefresh();
         else if (notify.window == active_.id && notify.atom == stateAtom_)
             refreshActive();
@@ -226,7 +222,7 @@ private:
 
     void topLevelChanged(xcb_window_t parent, xcb_window_t window, bool mapped)
     {
-        if (parent != root_ || isMoravelWindow(window))
+        if (parent != root_ || isMoravelWindow(window) || (!mapped && reservationReader_.isOverrideRedirect(window)))
             return;
         // A dock that is not in the client list (i3bar under i3) counts too.
         scheduleReservationsRefresh();
@@ -281,7 +277,7 @@ private:
 
     void rewatch()
     {
-        QSet<WindowId> windows = strutCandidates_;
+        QSet<WindowId> windows = reservationReader_.candidates();
         if (!active_.isMoravel)
             windows.insert(active_.id);
         watch(std::move(windows));
@@ -338,97 +334,14 @@ private:
             Qt::QueuedConnection);
     }
 
-    // The windows that may reserve room: the window manager's clients, the
-    // root's children and theirs (docks it does not list, in its frames:
-    // i3bar under i3).
-    QSet<WindowId> readStrutCandidates()
-    {
-        QSet<WindowId> candidates;
-        for (quint32 id : x11::cardinals(connection_, x11::requestCardinals(connection_, root_, clientListAtom_,
-                                                                            XCB_ATOM_WINDOW, 4096)))
-            candidates.insert(id);
-        const QList<WindowId> topLevel = children(root_);
-        QList<xcb_query_tree_cookie_t> requests;
-        for (WindowId window : topLevel)
-            requests.append(xcb_query_tree(connection_, window));
-        for (const xcb_query_tree_cookie_t& request : requests) {
-            const QList<WindowId> inside = childrenFrom(request);
-            candidates.unite(QSet<WindowId>(inside.begin(), inside.end()));
-        }
-        candidates.unite(QSet<WindowId>(topLevel.begin(), topLevel.end()));
-        for (auto it = candidates.begin(); it != candidates.end();)
-            it = isMoravelWindow(*it) ? candidates.erase(it) : std::next(it);
-        return candidates;
-    }
-
-    QList<WindowId> children(xcb_window_t window) { return childrenFrom(xcb_query_tree(connection_, window)); }
-
-    QList<WindowId> childrenFrom(xcb_query_tree_cookie_t request)
-    {
-        const auto tree = adopt(xcb_query_tree_reply(connection_, request, nullptr));
-        if (!tree)
-            return {};
-        const xcb_window_t* windows = xcb_query_tree_children(tree.get());
-        return QList<WindowId>(windows, windows + xcb_query_tree_children_length(tree.get()));
-    }
-
     void refreshReservations()
     {
-        DesktopReservations reservations;
-        if (const auto geometry =
-                adopt(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, root_), nullptr)))
-            reservations.rootSize = QSize(geometry->width, geometry->height);
-
-        const QList<quint32> desktop = x11::cardinals(
-            connection_, x11::requestCardinals(connection_, root_, currentDesktopAtom_, XCB_ATOM_CARDINAL, 1));
-        gtkWorkAreasAtom_ =
-            x11::internAtom(connection_, QByteArray("_GTK_WORKAREAS_D") + QByteArray::number(desktop.value(0, 0)));
-        const QList<quint32> gtk = x11::cardinals(
-            connection_, x11::requestCardinals(connection_, root_, gtkWorkAreasAtom_, XCB_ATOM_CARDINAL, 4 * 64));
-        if (!gtk.isEmpty()) {
-            QList<QRect> areas;
-            for (qsizetype i = 0; i + 3 < gtk.size(); i += 4)
-                areas.append(QRect(int(gtk[i]), int(gtk[i + 1]), int(gtk[i + 2]), int(gtk[i + 3])));
-            reservations.gtkWorkAreas = areas;
-        }
-
-        strutCandidates_ = readStrutCandidates();
-        reservations.struts = readStruts(strutCandidates_, reservations.rootSize);
+        DesktopReservations reservations = reservationReader_.read();
         rewatch();
         if (reservations == reservations_)
             return;
         reservations_ = std::move(reservations);
         emit reservationsChanged();
-    }
-
-    // The struts of the mapped windows among `windows`, asked for all at once.
-    QList<Strut> readStruts(const QSet<WindowId>& windows, QSize rootSize)
-    {
-        struct Requests {
-            xcb_get_window_attributes_cookie_t attributes;
-            xcb_get_property_cookie_t partial;
-            xcb_get_property_cookie_t full;
-        };
-        QList<Requests> requests;
-        for (WindowId window : windows)
-            requests.append({xcb_get_window_attributes(connection_, window),
-                             x11::requestCardinals(connection_, window, strutPartialAtom_, XCB_ATOM_CARDINAL, 12),
-                             x11::requestCardinals(connection_, window, strutAtom_, XCB_ATOM_CARDINAL, 4)});
-        QList<Strut> struts;
-        for (const Requests& request : requests) {
-            const auto attributes =
-                adopt(xcb_get_window_attributes_reply(connection_, request.attributes, nullptr));
-            const QList<quint32> partial = x11::cardinals(connection_, request.partial);
-            const QList<quint32> full = x11::cardinals(connection_, request.full);
-            // A panel that is not shown reserves nothing.
-            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
-                continue;
-            if (std::optional<Strut> strut = Strut::fromPartial(partial))
-                struts.append(*strut);
-            else if (std::optional<Strut> strut = Strut::fromFullEdges(full, rootSize))
-                struts.append(*strut);
-        }
-        return struts;
     }
 
     xcb_connection_t* connection_;
@@ -437,17 +350,12 @@ private:
     xcb_atom_t activeWindowAtom_ = XCB_ATOM_NONE;
     xcb_atom_t stateAtom_ = XCB_ATOM_NONE;
     xcb_atom_t fullscreenAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t clientListAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t strutAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t strutPartialAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t workAreaAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t currentDesktopAtom_ = XCB_ATOM_NONE;
-    xcb_atom_t gtkWorkAreasAtom_ = XCB_ATOM_NONE;
+    xcb_atom_t strutPartialAtom_ = XCB_ATOM_NONE;  // for Moravel's own strut
     xcb_timestamp_t lastPressTime_ = XCB_CURRENT_TIME;
     QString windowManagerName_;
     ActiveWindow active_;
+    X11Reservations reservationReader_;
     std::optional<DesktopReservations> reservations_;
-    QSet<WindowId> strutCandidates_;
     QSet<WindowId> watched_;
     bool refreshPending_ = false;
 };

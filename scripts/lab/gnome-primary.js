@@ -17,6 +17,6 @@ const currentMode = connector => {
     const mode = monitor[1].find(m => m[6]['is-current']?.deepUnpack());
     return mode[0];
 };
-const config = ordered.map(([x, y, scale, transform, , specs], index) =>
-    [x, y, scale, transform, index === wanted, specs.map(spec => [spec[0], currentMode(spec[0]), {}])]);
+const config = ordered.map(([x, y, scale, transform, , heads], index) =>
+    [x, y, scale, transform, index === wanted, heads.map(head => [head[0], currentMode(head[0]), {}])]);
 call('ApplyMonitorsConfig', new GLib.Variant('(uua(iiduba(ssa{sv}))a{sv})', [serial, 1, config, {}]));

@@ -11,7 +11,6 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace moravel {
 

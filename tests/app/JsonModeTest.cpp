@@ -1,7 +1,9 @@
 // Runs the real program against a fixture tree, as a script or status bar would.
 #include "history/HistoryFormat.h"
+#include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
 #include "testsupport/FixtureTree.h"
+#include "testsupport/NodeExporterProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -34,7 +36,7 @@ ProgramRun runMoravel(const QStringList& arguments, const FixtureTree* tree = nu
                       const std::function<void(QProcess&, QProcessEnvironment&)>& prepare = {})
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = moravel::fixtures::environmentWithoutSessionBus();
     if (tree) {
         environment.insert("MORAVEL_PROC_ROOT", tree->procRoot());
         environment.insert("MORAVEL_SYS_ROOT", tree->sysRoot());

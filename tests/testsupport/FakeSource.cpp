@@ -29,12 +29,15 @@ void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
         return;
     }
     const SnapshotUpdate power = withPower ? powerUpdate() : SnapshotUpdate{};
+    // Like the real sources: the first reading answered is a baseline for the rates.
+    const bool measured = answeredSecondReads_++ > 0;
     SourceReading reading{[second = everySecond, power](SystemSnapshot& next) {
-        if (second)
-            second(next);
-        if (power)
-            power(next);
-    }};
+                              if (second)
+                                  second(next);
+                              if (power)
+                                  power(next);
+                          },
+                          measured};
     if (deferEverySecond)
         pending_.push_back([deliver, reading] { deliver(reading); });
     else

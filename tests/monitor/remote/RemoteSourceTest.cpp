@@ -77,19 +77,21 @@ protected:
     static void SetUpTestSuite() { fixtures::ensureApplication(); }
 
     // One tick (or start) of the monitor, then waits, bounded, for the page or
-    // the failure of the request it made. True for a new sample.
+    // the failure of the request it made. True for a page.
     bool tick(SystemMonitor& monitor, double seconds = 1)
     {
-        const int before = monitor.history().size();
         if (monitor.isStarted())
             scheduler.advance(seconds);  // ticks that fall within the backoff fail at once
         else
             monitor.start();
-        int failures = 0;
-        const auto connection = QObject::connect(&monitor, &SystemMonitor::refreshFailed, [&] { ++failures; });
-        processEventsUntil([&] { return failures > 0 || monitor.history().size() > before; });
-        QObject::disconnect(connection);
-        return monitor.history().size() > before;
+        // Connected once the tick has run: what it read at once (the disk, say) is not the page.
+        std::optional<bool> read;
+        const auto failed = QObject::connect(&monitor, &SystemMonitor::refreshFailed, [&] { read = false; });
+        const auto published = QObject::connect(&monitor, &SystemMonitor::snapshotChanged, [&] { read = true; });
+        processEventsUntil([&] { return read.has_value(); });
+        QObject::disconnect(failed);
+        QObject::disconnect(published);
+        return read.value_or(false);
     }
 
     VirtualScheduler scheduler;
@@ -110,6 +112,7 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_EQ(monitor->machineName(), QStringLiteral("127.0.0.1"));
 
     ASSERT_TRUE(tick(*monitor));
+    EXPECT_TRUE(monitor->history().isEmpty());  // the first page is a baseline
     tree.write("proc/stat", procStat(100 + 60, 300 + 140));
     tree.write("proc/net/dev", netDev(1000 + 4096));
     tree.write("proc/diskstats", diskStats(8));

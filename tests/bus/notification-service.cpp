@@ -3,7 +3,6 @@
 // name (it is activatable); it ends with the bus.
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QTimer>
 
 #include <cstdio>
@@ -15,19 +14,11 @@ class Notifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public slots:
+    // The one call Moravel makes.
     uint Notify(const QString&, uint replacesId, const QString&, const QString&, const QString&, const QStringList&,
                 const QVariantMap&, int)
     {
         return replacesId != 0 ? replacesId : ++lastId_;
-    }
-    void CloseNotification(uint) {}
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion)
-    {
-        vendor = QStringLiteral("Moravel tests");
-        version = QStringLiteral("1");
-        specVersion = QStringLiteral("1.2");
-        return QStringLiteral("test-notifications");
     }
 
 private:

@@ -29,15 +29,14 @@ void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
         return;
     }
     const SnapshotUpdate power = withPower ? powerUpdate() : SnapshotUpdate{};
-    // Like the real sources: the first reading answered is a baseline for the rates.
-    const bool measured = answeredSecondReads_++ > 0;
     SourceReading reading{[second = everySecond, power](SystemSnapshot& next) {
-                              if (second)
-                                  second(next);
-                              if (power)
-                                  power(next);
-                          },
-                          measured};
+        if (second)
+            second(next);
+        if (power)
+            power(next);
+    }};
+    // Like the real sources: the first reading answered is a baseline for the rates.
+    reading.isMeasured = answeredSecondReads_++ > 0;
     if (deferEverySecond)
         pending_.push_back([deliver, reading] { deliver(reading); });
     else

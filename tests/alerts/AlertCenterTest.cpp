@@ -114,7 +114,7 @@ TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
     const QString path = state.filePath("Moravel/alerts.json");
     VirtualScheduler scheduler;
     MemoryDefaultsStore store;
-    // One run of the application, with the battery discharging at `percent`; what it showed.
+    // One run of the application, with the battery discharging at `percent`: what it showed.
     const auto run = [&](int64_t percent, int seconds) {
         auto source = std::make_shared<fixtures::FakeSource>();
         source->battery = BatteryRegistry{};
@@ -126,20 +126,20 @@ TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
         monitor.start();
         scheduler.advance(seconds);
         monitor.stop();
-        QStringList shown;
+        std::string shown;
         for (const AlertNotification& notification : notifier.shown)
-            shown.append(notification.summary);
+            shown += notification.summary.toStdString() + ';';
         return shown;
     };
-    EXPECT_EQ(run(4, 5), QStringList{"Battery at 4 %"});
+    EXPECT_EQ(run(4, 5), "Battery at 4 %;");
     EXPECT_EQ(fixtures::modeOf(path), 0600u);
-    EXPECT_EQ(run(4, 5), QStringList{});
-    EXPECT_EQ(run(3, 5), QStringList{});
-    EXPECT_EQ(run(30, 61), QStringList{});  // charged meanwhile: the episode ends
-    EXPECT_EQ(run(8, 5), QStringList{"Battery at 8 %"});
+    EXPECT_EQ(run(4, 5), "");
+    EXPECT_EQ(run(3, 5), "");
+    EXPECT_EQ(run(30, 61), "");  // charged meanwhile: the episode ends
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 
     ASSERT_TRUE(fixtures::writeFile(path, "{\"open\":[\"battery\",7,\"cpu.final\"]"));  // torn: read as none
-    EXPECT_EQ(run(8, 5), QStringList{"Battery at 8 %"});
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 }
 
 TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProcess)

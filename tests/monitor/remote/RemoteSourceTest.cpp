@@ -190,6 +190,9 @@ TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
         ASSERT_TRUE(answer && answer->failure);
         EXPECT_EQ(server.requestCount(), asked);
     }
+    // The back-off doubles from a second up to 16 seconds, so a machine that comes back is seen within that.
+    for (const auto& [failures, seconds] : {std::pair{1, 1.0}, {2, 2.0}, {5, 16.0}, {6, 16.0}, {1000, 16.0}})
+        EXPECT_EQ(retryDelaySeconds(failures), seconds) << failures;
 }
 
 // The exporter behind https and a password, as on a cloud machine: its

@@ -45,6 +45,7 @@ test-sanitize: deps
 
 # A Debian package in build/, from the same build.
 package: build
+	@rm -f $(BUILD_DIR)/moravel_*.deb
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/moravel_*.deb
 
 bench: build

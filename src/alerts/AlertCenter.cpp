@@ -1,5 +1,6 @@
 #include "alerts/AlertCenter.h"
 
+#include "alerts/AlertEpisodeFile.h"
 #include "alerts/AlertPreferencesStore.h"
 #include "monitor/SystemMonitor.h"
 #include "support/DefaultsStore.h"

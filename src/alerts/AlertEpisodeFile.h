@@ -7,15 +7,6 @@
 
 namespace moravel {
 
-// One level of one rule that has warned (the battery has two: its threshold
-// and the final warning).
-struct AlertEpisode {
-    AlertRule rule = AlertRule::cpu;
-    bool isFinalWarning = false;
-
-    friend bool operator==(const AlertEpisode&, const AlertEpisode&) = default;
-};
-
 // The episodes that have warned and not yet settled, kept across restarts in
 // $XDG_STATE_HOME/Moravel/alerts.json (by default
 // ~/.local/state/Moravel/alerts.json), so that starting again does not warn

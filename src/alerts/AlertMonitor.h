@@ -1,6 +1,5 @@
 #pragma once
 
-#include "alerts/AlertEpisodeFile.h"
 #include "alerts/AlertRules.h"
 #include "support/Scheduler.h"
 

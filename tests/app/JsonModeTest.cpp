@@ -5,13 +5,13 @@
 #include "testsupport/FixtureTree.h"
 #include "testsupport/NodeExporterProcess.h"
 
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 

@@ -90,7 +90,7 @@ void AppDelegate::startAlerts()
     if (environment_.makeAlertNotifier)
         notifier = environment_.makeAlertNotifier();
     alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
-                                            std::move(notifier));
+                                            std::move(notifier), environment_.alertEpisodesPath);
 }
 
 void AppDelegate::openAlertsOnClick()

@@ -7,6 +7,7 @@
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
+#include "alerts/AlertEpisodeFile.h"
 #include "alerts/DBusNotifier.h"
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
@@ -115,7 +116,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background, choiceSources(scheduler, thisComputer), *sourceForThisRun,
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, thisComputer),
+        *sourceForThisRun,
         qEnvironmentVariableIsSet(islandWindowModeVariable)
             ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
             : std::nullopt});

@@ -46,9 +46,8 @@ lab_run() {
   lab_pids+=($!)
 }
 
-# The first shown window with this exact title, or of this class.
+# The first shown window with this exact title.
 window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }
-window_of_class() { xdotool search --onlyvisible --class "^$1\$" 2>/dev/null | head -n 1 | grep .; }
 map_state() { xwininfo -id "$1" 2>/dev/null | awk '/Map State:/ {print $3}'; }
 is_viewable() { [[ $(map_state "$1") == IsViewable ]]; }
 is_hidden() { [[ $(map_state "$1") != IsViewable ]]; }
@@ -109,6 +108,7 @@ lab_start_session_bus() {
 # The bottom edge of the desktop's top panel over x = CENTRE (the primary
 # monitor's middle), once it is shown: the top of the work area there.
 lab_panel_class=""
+lab_panel_pid=""  # the process that draws the top panel, where the lab started one
 lab_fixed_panel_bottom=0
 lab_panel_bottom() {
   local centre=$1 window x y w h bottom=0
@@ -200,6 +200,7 @@ lab_start_desktop() {
       lab_run openbox openbox --sm-disable
       wait_for 10 "openbox" wm_running
       lab_run tint2 tint2 -c "$lab_dir/tint2rc"
+      lab_panel_pid=${lab_pids[-1]}
       lab_run dunst dunst
       lab_panel_class=tint2
       ;;
@@ -209,6 +210,7 @@ lab_start_desktop() {
       lab_run xfwm4 xfwm4 --compositor=on --sm-client-disable
       wait_for 10 "xfwm4" wm_running
       lab_run xfce4-panel xfce4-panel --disable-wm-check
+      lab_panel_pid=${lab_pids[-1]}
       lab_run xfce4-notifyd /usr/lib/x86_64-linux-gnu/xfce4/notifyd/xfce4-notifyd
       lab_panel_class=Xfce4-panel
       ;;
@@ -222,6 +224,7 @@ lab_start_desktop() {
       lab_run kwin kwin_x11 --replace
       wait_for 30 "kwin" wm_running
       lab_run plasmashell plasmashell --no-respawn
+      lab_panel_pid=${lab_pids[-1]}
       lab_panel_class=plasmashell
       # Its first panel is at the bottom: move it to the top.
       wait_for 60 "the plasma panel" plasma_panel_at top

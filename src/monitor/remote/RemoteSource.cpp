@@ -63,15 +63,6 @@ RemoteSource::~RemoteSource()
     }
 }
 
-SystemSnapshot RemoteSource::initialSnapshot()
-{
-    // Nothing is known of the machine before its first page.
-    SystemSnapshot snapshot;
-    for (int group = 0; group <= static_cast<int>(ReadingGroup::processes); ++group)
-        snapshot.absentReadings.insert(static_cast<ReadingGroup>(group));
-    return snapshot;
-}
-
 void RemoteSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 {
     (void)withPower;  // the power supplies come with every page
@@ -86,10 +77,7 @@ void RemoteSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 
 void RemoteSource::readProcesses(ReadingDelivery deliver)
 {
-    deliver({[](SystemSnapshot& next) {
-        next.topProcesses.clear();
-        next.absentReadings.insert(ReadingGroup::processes);
-    }});
+    deliver({[](SystemSnapshot& next) { next.topProcesses.reset(); }});
 }
 
 void RemoteSource::fetch()
@@ -181,14 +169,19 @@ SourceReading RemoteSource::readingOfPage(const QByteArray& body)
                                          .arg(error->line)
                                          .arg(QString::fromStdString(error->reason)));
     NodePage page = readNodePage(std::get<ExpositionPage>(parsed));
-    if (!page.hasReadings())
-        return SourceReading::failed(QStringLiteral("the page holds no node exporter readings"));
     const double now = scheduler_.monotonicSeconds();
+    SystemSnapshot snapshot = snapshotOfNodePage(page, previous_ ? &*previous_ : nullptr, now - previousTime_);
+    if (snapshot == SystemSnapshot{})
+        return SourceReading::failed(QStringLiteral("the page holds no node exporter readings"));
     const bool measured = previous_.has_value();
-    std::optional<NodePage> previous = std::exchange(previous_, page);
-    const double seconds = now - std::exchange(previousTime_, now);
-    return {[page = std::move(page), previous = std::move(previous), seconds](SystemSnapshot& next) {
-                applyNodePage(page, previous ? &*previous : nullptr, seconds, next);
+    previous_ = std::move(page);
+    previousTime_ = now;
+    return {[snapshot = std::move(snapshot)](SystemSnapshot& next) {
+                // The shown power figure is the monitor's to choose, every other second.
+                const std::optional<double> shown = next.power ? next.power->displayPowerWatts : std::nullopt;
+                next = snapshot;
+                if (next.power)
+                    next.power->displayPowerWatts = shown;
             },
             measured};
 }

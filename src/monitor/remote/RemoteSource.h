@@ -26,7 +26,7 @@ double retryDelaySeconds(int failures);
 // fetches the page, which answers it when it arrives, or fails after 2 s.
 // Certificates are always verified (Qt's default, never relaxed here), and
 // redirects stay on the same scheme, host and port. What the exporter does not
-// publish (processes, collectors that are off) is marked absent.
+// publish (processes, GPUs, collectors that are off) is absent.
 class RemoteSource final : public QObject, public TelemetrySource {
     Q_OBJECT
 
@@ -39,7 +39,6 @@ public:
     const QUrl& url() const { return endpoint_.url; }
 
     QString machineName() const override { return endpoint_.url.host(); }
-    SystemSnapshot initialSnapshot() override;
     void readEverySecond(bool withPower, ReadingDelivery deliver) override;
     // The volume comes with every page.
     void readDisk(ReadingDelivery deliver) override { deliver({}); }

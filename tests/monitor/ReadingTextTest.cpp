@@ -75,7 +75,7 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     snapshot.swap = SwapReading{};
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::memory, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
-    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("no swap"));
     snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
     EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
@@ -133,8 +133,8 @@ TEST(ReadingTable, AbsentReadingsShowADash)
     SystemSnapshot snapshot;
     snapshot.cpu = CpuReading{12};
     for (const auto& [kind, text, spoken] :
-         {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
-          {MetricKind::cpu, "12%", "CPU 12 percent"}}) {
+         {std::tuple{MetricKind::memory, "—", "not available"}, {MetricKind::network, "—", "not available"},
+          {MetricKind::cpu, "12%", "12 percent"}}) {
         EXPECT_EQ(ReadingTable::valueText(kind, snapshot), QString::fromUtf8(text));
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);

@@ -1,12 +1,7 @@
 #include "views/collapsed/CollapsedReadings.h"
 
 #include "monitor/Formatters.h"
-#include "monitor/ReadingTable.h"
-
-#include <QStringList>
-
-#include <algorithm>
-#include <cmath>
+#include "monitor/PowerRules.h"
 
 namespace moravel::CollapsedReadings {
 
@@ -23,14 +18,6 @@ QString uploadText(double bytesPerSecond)
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
     return snapshot.power && snapshot.power->battery && snapshot.power->battery->percent >= 1;
-}
-
-bool isBatteryShownFull(const SystemSnapshot& snapshot)
-{
-    if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
-        return false;
-    const BatteryReading& battery = *snapshot.power->battery;
-    return battery.isFullyCharged || (!battery.isCharging && battery.percent > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
@@ -55,15 +42,6 @@ std::optional<QString> powerToolTip(const SystemSnapshot& snapshot)
         return QStringLiteral(
             "SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
     return QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
-}
-
-QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot)
-{
-    QStringList phrases;
-    phrases.reserve(kinds.size());
-    for (MetricKind kind : kinds)
-        phrases.append(ReadingTable::spoken(kind, snapshot));
-    return phrases.join(QStringLiteral(", "));
 }
 
 }  // namespace moravel::CollapsedReadings

@@ -8,6 +8,7 @@ class IslandIconButton;
 
 // The top row of the dashboard: the one-line verdict, the "Live" badge and,
 // on the right, the pin and settings buttons. The owner connects the buttons.
+// Assistive technologies hear the verdict as a heading.
 class ExpandedHeader final : public QWidget {
     Q_OBJECT
 
@@ -31,14 +32,15 @@ public:
     IslandIconButton* settingsButton() const { return settings_; }
 
     QSize sizeHint() const override;
+    // Where the verdict and the badge are drawn.
+    QRect statusRect() const;
+    QRectF badgeRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QRect statusRect() const;
-
     QString status_;
     QString machineName_;
     IslandIconButton* pin_ = nullptr;

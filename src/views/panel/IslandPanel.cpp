@@ -1,5 +1,6 @@
 #include "views/panel/IslandPanel.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/panel/X11Properties.h"
 
 #include <QGuiApplication>
@@ -9,6 +10,23 @@
 #include <array>
 
 namespace moravel {
+
+namespace {
+
+// The island as a whole: a window named "Moravel" whose description is the verdict.
+class IslandPanelAccessible final : public QAccessibleWidget {
+public:
+    explicit IslandPanelAccessible(QWidget* panel) : QAccessibleWidget(panel, QAccessible::Window) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description)
+            return static_cast<const IslandPanel*>(widget())->verdict();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+}  // namespace
 
 IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint |
@@ -21,6 +39,8 @@ IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
     if (mode == IslandWindowMode::dock)
         setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     setWindowTitle(QStringLiteral("Moravel"));
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* panel) -> QAccessibleInterface* { return new IslandPanelAccessible(panel); });
     setFocusPolicy(Qt::ClickFocus);
 }
 

@@ -77,6 +77,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followVerdict(SystemMonitor& monitor);
     void observeState();
     void placeOn(const PanelScreen& screen, bool expanded, bool animated);
     QRect workAreaOf(const PanelScreen& screen) const;

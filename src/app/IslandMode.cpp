@@ -114,7 +114,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background, choiceSources(scheduler, thisComputer), *sourceForThisRun});
+        HistoryFile::defaultPath(), &background, choiceSources(scheduler, background, thisComputer), *sourceForThisRun});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

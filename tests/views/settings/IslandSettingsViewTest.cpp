@@ -6,6 +6,7 @@
 #include "island/IslandState.h"
 #include "monitor/SourceSelector.h"
 #include "monitor/remote/ChoiceSources.h"
+#include "support/BackgroundRunner.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -325,7 +326,8 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     int thisComputerSources = 0;
-    SourceSelector selector(monitor, defaults, choiceSources(scheduler, [&] {
+    ManualRunner parser;
+    SourceSelector selector(monitor, defaults, choiceSources(scheduler, parser, [&] {
         ++thisComputerSources;
         return std::make_shared<fixtures::FakeSource>();
     }));

@@ -56,8 +56,7 @@ void AppDelegate::startHistory()
 {
     history_ = std::make_unique<HistoryRecorder>(environment_.historyPath, environment_.scheduler,
                                                  environment_.historyWriter);
-    if (const std::optional<QString> problem = history_->load())
-        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+    history_->load([](const QString& problem) { std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData()); });
     // The kept history is this computer's: another machine's samples stay out of it.
     connect(monitor_.get(), &SystemMonitor::historyChanged, history_.get(),
             [history = history_.get(), monitor = monitor_.get()](const MetricHistory& samples) {

@@ -13,18 +13,33 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
     : QObject(parent),
       systemMonitor_(monitor),
       defaults_(defaults),
-      monitor_(scheduler, AlertPreferencesStore::load(defaults)),
-      notifier_(std::move(notifier))
+      monitor_(scheduler, AlertPreferencesStore::load(defaults))
 {
     connect(&systemMonitor_, &SystemMonitor::snapshotChanged, &monitor_, &AlertMonitor::evaluate);
     connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
-    if (notifier_) {
-        connect(notifier_.get(), &AlertNotifier::activated, this,
-                [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
-    }
+    setNotifier(std::move(notifier));
 }
 
 AlertCenter::~AlertCenter() = default;
+
+void AlertCenter::setNotifier(std::unique_ptr<AlertNotifier> notifier)
+{
+    if (!notifier)
+        return;
+    notifier_ = std::move(notifier);
+    connect(notifier_.get(), &AlertNotifier::activated, this,
+            [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+    connect(notifier_.get(), &AlertNotifier::showFinished, this, &AlertCenter::setShowFailure);
+    emit showingChanged();
+}
+
+void AlertCenter::setShowFailure(const std::optional<QString>& failure)
+{
+    if (failure == showFailure_)
+        return;
+    showFailure_ = failure;
+    emit showingChanged();
+}
 
 double AlertCenter::threshold(AlertRule rule) const
 {

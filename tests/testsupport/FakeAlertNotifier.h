@@ -4,11 +4,13 @@
 
 namespace moravel::fixtures {
 
-// Records what would have been shown; `click` plays the user choosing one.
+// Records what would have been shown; `click` plays the user choosing one,
+// `answer` the notification service taking one or refusing it.
 class FakeAlertNotifier final : public AlertNotifier {
 public:
     void show(const AlertNotification& notification) override { shown.append(notification); }
     void click(AlertRule rule) { emit activated(rule); }
+    void answer(const std::optional<QString>& failure) { emit showFinished(failure); }
 
     QList<AlertNotification> shown;
 };

@@ -75,11 +75,10 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     });
     header->addWidget(reset);
     layout->addLayout(header);
-    if (!alerts_.canShowAlerts()) {
-        layout->addWidget(SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
-                                                   SettingsStyle::captionFont(), IslandPalette::secondary(), this,
-                                                   true));
-    }
+    showingLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(), this,
+                                             true);
+    showingLabel_->setObjectName(QStringLiteral("alertsShowingLabel"));
+    layout->addWidget(showingLabel_);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
@@ -116,7 +115,20 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     layout->addLayout(grid);
 
     connect(&alerts_, &AlertCenter::preferencesChanged, this, &SettingsAlertsSection::refresh);
+    connect(&alerts_, &AlertCenter::showingChanged, this, &SettingsAlertsSection::refreshShowing);
     refresh();
+    refreshShowing();
+}
+
+void SettingsAlertsSection::refreshShowing()
+{
+    QString text;
+    if (!alerts_.canShowAlerts())
+        text = QStringLiteral("No notification service: alerts are not shown.");
+    else if (const std::optional<QString>& failure = alerts_.showFailure())
+        text = QStringLiteral("The latest alert could not be shown: %1").arg(*failure);
+    showingLabel_->setText(text);
+    showingLabel_->setVisible(!text.isEmpty());
 }
 
 void SettingsAlertsSection::step(AlertRule rule, int direction)

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 #include <array>
 
 namespace moravel {
@@ -29,8 +31,11 @@ public:
 private:
     void step(AlertRule rule, int direction);
     void refresh();
+    // Whether alerts can be shown, and why the latest could not.
+    void refreshShowing();
 
     AlertCenter& alerts_;
+    QLabel* showingLabel_ = nullptr;
     std::array<SettingsSwitch*, alertRuleCount> switches_{};
     std::array<SettingsStepper*, alertRuleCount> steppers_{};
 };

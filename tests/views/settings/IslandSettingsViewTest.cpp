@@ -7,6 +7,7 @@
 #include "monitor/SourceSelector.h"
 #include "monitor/remote/ChoiceSources.h"
 #include "support/BackgroundRunner.h"
+#include "testsupport/FakeAlertNotifier.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -267,6 +268,26 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInSecond
     }
     full.failsWrites = false;
     settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+}
+
+// The Alerts section says when alerts cannot be shown: no notification
+// service yet (until one comes), or the service refused the latest alert.
+TEST_F(IslandSettingsViewTest, AlertsSectionTellsWhyAlertsAreNotShown)
+{
+    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const QLabel& line = *settings.findChild<QLabel*>("alertsShowingLabel");
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_EQ(line.text(), "No notification service: alerts are not shown.");
+    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
+    fixtures::FakeAlertNotifier& service = *notifier;
+    alerts.setNotifier(std::move(notifier));  // the session bus answered late
+    EXPECT_FALSE(line.isVisibleTo(&settings));
+    service.answer(QStringLiteral("too many notifications"));
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_EQ(line.text(), "The latest alert could not be shown: too many notifications");
+    service.answer(std::nullopt);
     EXPECT_FALSE(line.isVisibleTo(&settings));
 }
 

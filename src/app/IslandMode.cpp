@@ -82,9 +82,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
-    // Asked now, answered (or not) while the display and the lock are checked.
-    auto sessionBus = std::make_unique<SessionBusProbe>();
-    if (const std::optional<QString> problem = x11DisplayProblem()) {
+    X11DisplayCheck display;
+    if (const std::optional<QString>& problem = display.problem()) {
         std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
         return 1;
     }
@@ -101,6 +100,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
         return 1;
     }
 
+    auto sessionBus = std::make_unique<SessionBusProbe>();
     const bool busAnswered = sessionBus->waitForAnswer(busWait) != SessionBusProbe::Answer::pending;
     if (!busAnswered) {
         std::fputs("moravel: the D-Bus session bus does not answer; alerts are shown once it does\n", stderr);
@@ -108,6 +108,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     }
 
     QApplication app(argc, argv);
+    display.close();  // the application has its own connection now
     QApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication::setQuitOnLastWindowClosed(false);
     SignalQuit signalQuit;

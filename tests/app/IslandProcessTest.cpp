@@ -1,6 +1,7 @@
 // The island as a user starts it: the real program on a private X server.
 #include "app/InstanceLock.h"
 #include "testsupport/Files.h"
+#include "testsupport/PrivateDisplay.h"
 #include "testsupport/SilentSocket.h"
 
 #include <QProcess>
@@ -15,28 +16,6 @@
 using namespace moravel::fixtures;
 
 namespace {
-
-// Xvfb on the first free display, until the end of the test.
-class PrivateDisplay {
-public:
-    PrivateDisplay()
-    {
-        // -displayfd: Xvfb picks a free display and names it once it accepts clients.
-        server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1440x900x24", "-nolisten", "tcp"});
-        if (server_.waitForReadyRead(20'000))
-            name_ = u':' + QString::fromLatin1(server_.readAllStandardOutput().trimmed());
-    }
-    ~PrivateDisplay()
-    {
-        server_.terminate();
-        server_.waitForFinished(20'000);
-    }
-    const QString& name() const { return name_; }
-
-private:
-    QProcess server_;
-    QString name_;
-};
 
 bool showsIslandWindow(const QString& display)
 {

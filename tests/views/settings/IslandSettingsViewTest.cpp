@@ -8,6 +8,7 @@
 #include "monitor/remote/ChoiceSources.h"
 #include "support/BackgroundRunner.h"
 #include "testsupport/FakeAlertNotifier.h"
+#include "testsupport/FakeSource.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -333,6 +334,25 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
     settings.findChild<SettingsTextButton*>("alertsResetButton")->click();
     EXPECT_EQ(alerts.preferences(), AlertPreferences{});
     EXPECT_EQ(stepper("diskThreshold")->valueText(), "95 %");
+}
+
+// While the machine watched cannot be read, the Source section says why.
+TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead)
+{
+    auto remote = std::make_shared<fixtures::FakeSource>();
+    remote->machine = QStringLiteral("nas.lan");
+    SourceSelector selector(monitor, defaults, [&](const SourceChoice& choice) -> std::variant<ChosenSource, QString> {
+        return ChosenSource{remote, choice};
+    });
+    view().addSourceSection(selector);
+    const QLabel& line = child<QLabel>("sourceReachabilityLabel");
+    ASSERT_EQ(selector.choose(SourceChoice{QStringLiteral("https://nas.lan/metrics"), {}}), std::nullopt);
+    for (const char* failure : {"", "the exporter refused the credentials (HTTP 401)", "no answer within 2 seconds", ""}) {
+        remote->failure = failure[0] ? std::optional<QString>(failure) : std::nullopt;
+        monitor.refresh();
+        EXPECT_EQ(line.isVisibleTo(&view()), failure[0] != '\0') << failure;
+        EXPECT_EQ(line.text(), failure[0] ? QStringLiteral("Can't reach nas.lan: %1.").arg(failure) : QString());
+    }
 }
 
 // An address the rules refuse changes nothing and is kept nowhere; one they

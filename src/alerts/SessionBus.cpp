@@ -1,7 +1,6 @@
 #include "alerts/SessionBus.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QPointer>
 
 #include <condition_variable>
@@ -46,7 +45,8 @@ bool busAnswers(const QByteArray& address)
     bool answered = false;
     if (connection) {
         dbus_connection_set_exit_on_disconnect(connection, FALSE);
-        DBusMessage* hello = dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello");
+        DBusMessage* hello =
+            dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS, "Hello");
         DBusMessage* reply =
             hello ? dbus_connection_send_with_reply_and_block(connection, hello, DBUS_TIMEOUT_INFINITE, &error)
                   : nullptr;

@@ -56,7 +56,8 @@ X11DisplayCheck::X11DisplayCheck(std::chrono::milliseconds deadline)
     std::unique_lock lock(attempt_->mutex);
     const QString shown = printableExcerpt(QString::fromLocal8Bit(display));
     if (!attempt_->finished.wait_for(lock, deadline, [this] { return attempt_->isFinished; }))
-        problem_ = QStringLiteral("moravel: the display \"%1\" does not answer (its X server may be frozen)").arg(shown);
+        problem_ =
+            QStringLiteral("moravel: the display \"%1\" does not answer (its X server may be frozen)").arg(shown);
     else if (xcb_connection_has_error(attempt_->connection) != 0)
         problem_ = QStringLiteral("moravel: cannot open the display \"%1\" (no X server there, or not one this user "
                                   "may use)")

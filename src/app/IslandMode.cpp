@@ -138,7 +138,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
         [busAnswered]() -> std::unique_ptr<AlertNotifier> {
             return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
-        HistoryFile::defaultPath(), &background, choiceSources(scheduler, background, thisComputer), *sourceForThisRun});
+        HistoryFile::defaultPath(), &background, choiceSources(scheduler, background, thisComputer),
+        *sourceForThisRun});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     if (!busAnswered) {

@@ -95,7 +95,8 @@ bool isWithinDayBefore(qint64 minute, qint64 nowSeconds)
 
 void trimToLastDay(QList<MinuteBucket>& buckets, qint64 nowSeconds)
 {
-    buckets.removeIf([nowSeconds](const MinuteBucket& bucket) { return !isWithinDayBefore(bucket.minute, nowSeconds); });
+    buckets.removeIf(
+        [nowSeconds](const MinuteBucket& bucket) { return !isWithinDayBefore(bucket.minute, nowSeconds); });
 }
 
 LastDay::LastDay(qint64 nowSeconds)

@@ -75,7 +75,8 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     ASSERT_FALSE(display.name().isEmpty());
     QTemporaryDir home;
     const QProcessEnvironment environment = islandEnvironment(display.name(), home);
-    const QString lockPath = environment.value("XDG_RUNTIME_DIR") + u'/' + QLatin1String(moravel::InstanceLock::fileName);
+    const QString lockPath =
+        environment.value("XDG_RUNTIME_DIR") + u'/' + QLatin1String(moravel::InstanceLock::fileName);
     ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
     QProcess island;

@@ -159,7 +159,8 @@ FeedFetcher::Result FeedFetcher::resultOf(QNetworkReply& reply) const
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
         return httpFailureMessage(reply, status.toInt());
     if (reply.error() != QNetworkReply::NoError)
-        return QStringLiteral("The update feed could not be loaded: %1.").arg(printableExcerpt(reply.errorString(), 160));
+        return QStringLiteral("The update feed could not be loaded: %1.")
+            .arg(printableExcerpt(reply.errorString(), 160));
     const QByteArray body = reply.readAll();
     if (body.size() > maximumFeedBytes)
         return QStringLiteral("The update feed is larger than %1 KiB.").arg(maximumFeedBytes / 1024);

@@ -53,7 +53,8 @@ TEST(RemoteAddress, RefusalsNameTheFault)
         {"ftp://192.168.1.20/metrics", "The exporter's address must start with http:// or https://."},
         {"http://192.168.1.20:99999/metrics", "The port in the exporter's address must be a number from 1 to 65535."},
         {"http://192.168.1.20:0", "The port in the exporter's address must be a number from 1 to 65535."},
-        {"http://exa mple:9100", "The exporter's address is malformed (Invalid hostname (contains invalid characters))."},
+        {"http://exa mple:9100",
+         "The exporter's address is malformed (Invalid hostname (contains invalid characters))."},
     };
     for (const auto& [typed, said] : rows)
         EXPECT_EQ(std::get<QString>(exporterAddress(QString::fromUtf8(typed))), QString::fromUtf8(said)) << typed;

@@ -347,7 +347,8 @@ TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead
     view().addSourceSection(selector);
     const QLabel& line = child<QLabel>("sourceReachabilityLabel");
     ASSERT_EQ(selector.choose(SourceChoice{QStringLiteral("https://nas.lan/metrics"), {}}), std::nullopt);
-    for (const char* failure : {"", "the exporter refused the credentials (HTTP 401)", "no answer within 2 seconds", ""}) {
+    for (const char* failure :
+         {"", "the exporter refused the credentials (HTTP 401)", "no answer within 2 seconds", ""}) {
         remote->failure = failure[0] ? std::optional<QString>(failure) : std::nullopt;
         monitor.refresh();
         EXPECT_EQ(line.isVisibleTo(&view()), failure[0] != '\0') << failure;

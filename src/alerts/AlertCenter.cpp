@@ -37,8 +37,11 @@ void AlertCenter::setShowFailure(const std::optional<QString>& failure)
 {
     if (failure == showFailure_)
         return;
+    const bool began = failure && !showFailure_;
     showFailure_ = failure;
     emit showingChanged();
+    if (began)
+        emit alertsLost(*failure);
 }
 
 double AlertCenter::threshold(AlertRule rule) const

@@ -52,6 +52,8 @@ signals:
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
     // canShowAlerts() or showFailure() changed.
     void showingChanged();
+    // Alerts began to be lost: told once for a spell of refusals, not once per alert.
+    void alertsLost(const QString& why);
     // The user clicked an alert: open the island on this tab.
     void openRequested(moravel::MetricKind tab);
 

@@ -85,15 +85,9 @@ void AppDelegate::startAlerts()
         notifier = environment_.makeAlertNotifier();
     alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
                                             std::move(notifier));
-    // An alert the notification service refused is told once, not once per alert.
-    connect(alerts_.get(), &AlertCenter::showingChanged, this,
-            [alerts = alerts_.get(), wasFailing = false]() mutable {
-                const std::optional<QString>& failure = alerts->showFailure();
-                if (failure && !wasFailing)
-                    std::fprintf(stderr, "moravel: an alert could not be shown: %s\n",
-                                 failure->toLocal8Bit().constData());
-                wasFailing = failure.has_value();
-            });
+    connect(alerts_.get(), &AlertCenter::alertsLost, this, [](const QString& why) {
+        std::fprintf(stderr, "moravel: an alert could not be shown: %s\n", why.toLocal8Bit().constData());
+    });
 }
 
 void AppDelegate::openAlertsOnClick()

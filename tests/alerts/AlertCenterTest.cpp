@@ -103,6 +103,22 @@ TEST_F(AlertCenterTest, ARuleChangeHoldsForTheRunWhenItCannotBeSavedAndTheFailur
     EXPECT_EQ(stored[static_cast<size_t>(AlertRule::disk)], (AlertRuleSetting{true, 99}));
 }
 
+// Alerts the notification service refuses are told once a spell, and the
+// latest reason is kept until an alert is shown again.
+TEST_F(AlertCenterTest, RefusedAlertsAreToldOnceASpell)
+{
+    QStringList told;
+    QObject::connect(center.get(), &AlertCenter::alertsLost, [&](const QString& why) { told.append(why); });
+    notifier->answer(QStringLiteral("too many"));
+    notifier->answer(QStringLiteral("too many still"));
+    EXPECT_EQ(told, QStringList{"too many"});
+    EXPECT_EQ(center->showFailure(), "too many still");
+    notifier->answer(std::nullopt);
+    EXPECT_EQ(center->showFailure(), std::nullopt);
+    notifier->answer(QStringLiteral("full"));
+    EXPECT_EQ(told, (QStringList{"too many", "full"}));
+}
+
 TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProcess)
 {
     SystemSnapshot s;

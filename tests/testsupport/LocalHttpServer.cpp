@@ -41,8 +41,11 @@ void LocalHttpServer::serve(const QString& path, const QByteArray& status, const
                               + body);
 }
 
-void LocalHttpServer::startStream(QTcpSocket* socket, const QByteArray& head)
+void LocalHttpServer::startStream(QTcpSocket* socket, const Stream& stream)
 {
+    socket->write(stream.head);
+    if (!stream.endless)
+        return;
     static const QByteArray chunk(64 * 1024, '#');
     // Kept a little ahead of the client: what it does not take stays unsent.
     const auto refill = [this, socket] {
@@ -51,7 +54,6 @@ void LocalHttpServer::startStream(QTcpSocket* socket, const QByteArray& head)
             bytesStreamed_ += chunk.size();
         }
     };
-    socket->write(head);
     connect(socket, &QTcpSocket::bytesWritten, socket, refill);
     refill();
 }

@@ -200,12 +200,13 @@ TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
 }
 
 // A page too large is refused as soon as that shows: at once when its length
-// is announced, and, when it is not, as the bytes pass the limit, having
-// taken little more than the limit from a body that never ends.
+// is announced (before any of it comes), and, when it is not, as the bytes
+// pass the limit, having taken little more than the limit from a body that
+// never ends.
 TEST_F(RemoteSourceTest, OversizedPagesAreRefusedWithoutReadingThemWhole)
 {
     fixtures::LocalHttpServer server;
-    server.stream("/announced", "HTTP/1.0 200 OK\r\nContent-Length: 524288000\r\n\r\n");
+    server.stream("/announced", "HTTP/1.0 200 OK\r\nContent-Length: 524288000\r\n\r\n", false);
     server.stream("/endless", "HTTP/1.0 200 OK\r\n\r\n");
     for (const char* path : {"/announced", "/endless"}) {
         SCOPED_TRACE(path);

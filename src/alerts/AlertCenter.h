@@ -16,7 +16,8 @@ class SystemMonitor;
 // Alerts in the running application: watches the monitor's snapshots, shows
 // each alert through the notifier (naming the busiest process where it
 // applies) and turns a click on one into a request to open its tab. Keeps the
-// rules' settings in the defaults store.
+// rules' settings in the defaults store, and the episodes that have warned in
+// a file, so that a restart does not warn about them again.
 class AlertCenter final : public QObject {
     Q_OBJECT
 
@@ -25,9 +26,10 @@ public:
     // process for a message while the dashboard is closed.
     static constexpr double processSampleSpacing = 2.0;
 
-    // Without a notifier, rules are still kept and watched, and nothing is shown.
+    // Without a notifier, rules are still kept and watched, and nothing is
+    // shown. An empty `episodesPath` keeps the open episodes for this run only.
     AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsStore& defaults,
-                std::unique_ptr<AlertNotifier> notifier, QObject* parent = nullptr);
+                std::unique_ptr<AlertNotifier> notifier, QString episodesPath = {}, QObject* parent = nullptr);
     ~AlertCenter() override;
 
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<AlertNotifier> notifier_;
     std::optional<QString> saveFailure_;
     std::optional<QString> showFailure_;
+    QString episodesPath_;
 };
 
 }  // namespace moravel

@@ -84,7 +84,7 @@ void AppDelegate::startAlerts()
     if (environment_.makeAlertNotifier)
         notifier = environment_.makeAlertNotifier();
     alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
-                                            std::move(notifier));
+                                            std::move(notifier), environment_.alertEpisodesPath);
     connect(alerts_.get(), &AlertCenter::alertsLost, this, [](const QString& why) {
         std::fprintf(stderr, "moravel: an alert could not be shown: %s\n", why.toLocal8Bit().constData());
     });

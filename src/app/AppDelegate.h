@@ -37,6 +37,9 @@ struct AppEnvironment {
     QString historyPath = {};
     // Where the history file is written; nothing writes it on the main thread.
     BackgroundRunner* historyWriter = nullptr;
+    // The file of the alerts that have warned and not yet settled; empty
+    // keeps them for this run only.
+    QString alertEpisodesPath = {};
     // Makes the source of a choice in the settings; empty offers no choice
     // and reads `source` throughout.
     SourceFactory makeSource = {};

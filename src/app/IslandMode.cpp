@@ -8,6 +8,7 @@
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
 #include "alerts/AlertCenter.h"
+#include "alerts/AlertEpisodeFile.h"
 #include "alerts/DBusNotifier.h"
 #include "alerts/SessionBus.h"
 #include "history/HistoryFile.h"
@@ -138,7 +139,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
         [busAnswered]() -> std::unique_ptr<AlertNotifier> {
             return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
-        HistoryFile::defaultPath(), &background, choiceSources(scheduler, background, thisComputer),
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
+        choiceSources(scheduler, background, thisComputer),
         *sourceForThisRun});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();

@@ -120,6 +120,8 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
     snapshot.isExternalPowerConnected = true;
     snapshot.isCharging = true;
     observe(AlertRule::battery, 3, 10);  // charging: nothing to warn about
+    snapshot.isCharging = false;
+    observe(AlertRule::battery, 3, 10);  // plugged in but held (a charge limit, a weak adapter): nor now
     EXPECT_EQ(raised.size(), 0);
 
     snapshot.isExternalPowerConnected = false;

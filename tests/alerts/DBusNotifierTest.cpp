@@ -121,7 +121,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(first.replacesId, 0u);
     EXPECT_EQ(first.summary, "Battery at 10 %");
     EXPECT_EQ(first.body, "On battery. Connect the charger.");
-    EXPECT_TRUE(first.actions.contains("default"));
+    EXPECT_EQ(first.actions.join(u' ').toStdString(), "default Open");  // key, then label: a click opens the island
     EXPECT_EQ(first.hints.value("desktop-entry").toString(), "moravel");
     EXPECT_EQ(first.hints.value("urgency").toInt(), 1);
 

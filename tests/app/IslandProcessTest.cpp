@@ -1,5 +1,6 @@
 // The island as a user starts it: the real program on a private X server.
 #include "app/InstanceLock.h"
+#include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
 #include "testsupport/PrivateDisplay.h"
 #include "testsupport/SilentSocket.h"
@@ -32,21 +33,19 @@ bool hasXTools()
 }
 
 // The island's environment: `display`, its folders in `home` (the runtime
-// folder private), and no session bus at the bus's address, as on a bare
-// machine (and away from the user's bus; none is started for the display).
+// folder private), and no session bus.
 QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDir& home)
 {
     const QString runtime = home.filePath("runtime");
     QDir().mkdir(runtime);
     ::chmod(QFile::encodeName(runtime).constData(), 0700);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = environmentWithoutSessionBus();
     environment.insert("DISPLAY", display);
     environment.insert("XDG_RUNTIME_DIR", runtime);
     environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
     environment.insert("XDG_STATE_HOME", home.filePath("state"));
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("WAYLAND_DISPLAY");
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("no-bus"));
     return environment;
 }
 

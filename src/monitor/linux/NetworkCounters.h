@@ -102,13 +102,14 @@ public:
 
     // Empty when the interface list cannot be read: the snapshot keeps its values.
     SnapshotUpdate read(double monotonicSeconds);
+    // False only for a first reading, which is a baseline.
     bool isMeasured() const { return isMeasured_; }
 
 private:
     NetworkCounters counters_;
     std::vector<InterfaceCounters> previous_;  // the counted ones, by name
     std::optional<double> previousTime_;
-    bool isMeasured_ = false;
+    bool isMeasured_ = true;
 };
 
 }  // namespace moravel

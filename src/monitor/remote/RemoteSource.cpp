@@ -7,6 +7,7 @@
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslError>
 
 #include <algorithm>
 #include <cmath>
@@ -29,8 +30,10 @@ QString tooLarge()
     return QStringLiteral("the page is larger than %1 MB").arg(largestExpositionPage >> 20);
 }
 
-QString httpFailure(int status, const QString& reason)
+QString httpFailure(int status, const QString& reason, bool sentCredentials)
 {
+    if (status == 401 && !sentCredentials)
+        return QStringLiteral("the exporter asks for credentials (HTTP 401)");
     if (status == 401 || status == 403)
         return QStringLiteral("the exporter refused the credentials (HTTP %1)").arg(status);
     return QStringLiteral("the exporter answered HTTP %1 %2")
@@ -52,6 +55,17 @@ std::variant<NodePage, QString> nodePageOf(const QByteArray& body)
     if (!page.hasReadings())
         return QStringLiteral("the page holds no node exporter readings");
     return page;
+}
+
+// The TLS library's reasons, after what they mean for the user.
+QString certificateFailure(const QString& host, const QList<QSslError>& errors)
+{
+    QStringList reasons;
+    for (const QSslError& error : errors) {
+        if (!reasons.contains(error.errorString()))
+            reasons.append(error.errorString());
+    }
+    return QStringLiteral("the certificate of %1 is not trusted by this computer (%2)").arg(host, reasons.join("; "));
 }
 
 }  // namespace
@@ -127,6 +141,11 @@ void RemoteSource::fetch()
     connect(reply_, &QNetworkReply::metaDataChanged, this, &RemoteSource::onMetaDataChanged);
     connect(reply_, &QNetworkReply::readyRead, this, &RemoteSource::onReadyRead);
     connect(reply_, &QNetworkReply::finished, this, &RemoteSource::onFinished);
+    // Not ignored, these end the reply by themselves: only their words are kept.
+    connect(reply_, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
+        if (!abortReason_)
+            abortReason_ = certificateFailure(endpoint_.url.host(), errors);
+    });
     deadline_.arm(scheduler_, timeoutSeconds, this, [this] {
         abortWith(QStringLiteral("no answer within %1 seconds").arg(timeoutSeconds));
     });
@@ -186,7 +205,8 @@ std::optional<QString> RemoteSource::transferFailure(QNetworkReply& reply) const
         return QStringLiteral("the exporter redirected to another address");
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() != 200)
-        return httpFailure(status.toInt(), reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+        return httpFailure(status.toInt(), reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
+                           endpoint_.authorization.has_value());
     if (reply.error() == QNetworkReply::NoError)
         return std::nullopt;
     // Qt's text may quote the server, and says nothing more than

@@ -74,7 +74,7 @@ private:
     QPointer<QNetworkReply> reply_;
     bool isParsing_ = false;
     QByteArray body_;
-    std::optional<QString> abortReason_;
+    std::optional<QString> abortReason_;  // why this reply ends without a page (too large, too slow, untrusted)
     TaskSlot deadline_;
     // Requests made while the page is on its way, all answered by it.
     std::vector<ReadingDelivery> waiting_;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace moravel;
 using fixtures::FakeAlertNotifier;
 
@@ -155,6 +157,11 @@ TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
     EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 
     ASSERT_TRUE(fixtures::writeFile(path, "{\"open\":[\"battery\",7,\"cpu.final\"]"));  // torn: read as none
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
+
+    // A FIFO there is read as none, never waited on.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 }
 

@@ -16,16 +16,12 @@ void BM_AlertCheck(benchmark::State& state)
     AlertMonitor monitor(scheduler, AlertPreferences{});
     const bool busy = state.range(0) == 1;
     SystemSnapshot snapshot;
-    snapshot.cpuPercent = busy ? 99 : 12;
-    snapshot.memoryTotal = 16'000'000'000;
-    snapshot.memoryPercent = busy ? 96 : 40;
-    snapshot.diskTotal = 500'000'000'000;
-    snapshot.diskPercent = busy ? 98 : 60;
-    snapshot.hasBattery = true;
-    snapshot.batteryPercent = busy ? 4 : 80;
-    snapshot.cpuTemperatureCelsius = busy ? 101 : 55;
-    snapshot.cpuTemperatureCriticalCelsius = 100;
-    snapshot.topProcesses = {{1, "worker", 180, 1'000'000'000}, {2, "browser", 20, 3'000'000'000}};
+    snapshot.cpu = CpuReading{busy ? 99.0 : 12.0};
+    snapshot.memory = MemoryReading{busy ? 96.0 : 40.0, 0, 16'000'000'000};
+    snapshot.disk = DiskReading{busy ? 98.0 : 60.0, 0, 500'000'000'000};
+    snapshot.power = PowerReading{.battery = BatteryReading{.percent = busy ? 4 : 80}};
+    snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", busy ? 101.0 : 55.0, 100, {}}};
+    snapshot.topProcesses = QList<ProcessMetric>{{1, "worker", 180, 1'000'000'000}, {2, "browser", 20, 3'000'000'000}};
     for (auto _ : state) {
         scheduler.advance(1);
         monitor.evaluate(snapshot);

@@ -141,7 +141,7 @@ void BM_CpuReader(benchmark::State& state)
         if (const SnapshotUpdate update = reader.read())
             update(snapshot);
     }
-    state.counters["cores"] = static_cast<double>(snapshot.cpuCorePercents.size());
+    state.counters["cores"] = static_cast<double>(snapshot.cpu ? snapshot.cpu->corePercents.size() : 0);
 }
 
 void BM_LoadAverageReader(benchmark::State& state)
@@ -168,8 +168,8 @@ void BM_DeviceSensors(benchmark::State& state)
     double seconds = 0;
     for (auto _ : state)
         sensors.read(seconds += 1)(snapshot);
-    state.counters["sensors"] = static_cast<double>(snapshot.temperatures.size());
-    state.counters["gpus"] = static_cast<double>(snapshot.gpus.size());
+    state.counters["sensors"] = static_cast<double>(snapshot.temperatures->size());
+    state.counters["gpus"] = static_cast<double>(snapshot.gpus->size());
 }
 
 // Finding the chips and cards: at start and when their directories change.

@@ -30,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const NodePage first = readNodePage(*page);
     const NodePage second = readNodePage(std::get<ExpositionPage>(parseExposition(text)));
-    SystemSnapshot snapshot;
-    applyNodePage(second, &first, 1.0, snapshot);
+    const SystemSnapshot snapshot = snapshotOfNodePage(second, &first, 1.0);
     // Nothing grew between a page and itself.
-    if (snapshot.downloadBytesPerSecond != 0 || snapshot.diskReadBytesPerSecond != 0
-        || !(snapshot.cpuPercent == 0))
+    if ((snapshot.network && snapshot.network->downloadBytesPerSecond != 0)
+        || (snapshot.diskActivity && snapshot.diskActivity->readBytesPerSecond != 0)
+        || (snapshot.cpu && !(snapshot.cpu->percent == 0)))
         std::abort();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "alerts/AlertRules.h"
 
+#include "monitor/TemperaturePolicy.h"
+
 #include <cmath>
 
 namespace moravel {
@@ -7,14 +9,25 @@ namespace moravel {
 namespace {
 
 // Key, below?, default, range, hold, margin, tab.
-constexpr std::array<AlertRuleDescriptor, alertRuleCount> descriptors{{
+constexpr AlertRuleDescriptor descriptors[] = {
     {AlertRule::cpu, "cpu", false, 90, 50, 100, 300, 10, MetricKind::cpu},
     {AlertRule::memory, "memory", false, 90, 50, 100, 300, 5, MetricKind::memory},
     // The disk fills slowly and is read every 30 s: it warns as soon as it is seen full.
     {AlertRule::disk, "disk", false, 95, 50, 100, 0, 2, MetricKind::overview},
     {AlertRule::battery, "battery", true, 10, 1, 50, 0, 5, MetricKind::power},
     {AlertRule::cpuTemperature, "cpuTemperature", false, fallbackCpuCriticalCelsius, 50, 120, 60, 5, MetricKind::cpu},
-}};
+};
+
+constexpr bool rowsFollowTheRules()
+{
+    for (size_t i = 0; i < std::size(descriptors); ++i) {
+        if (static_cast<size_t>(descriptors[i].rule) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(std::size(descriptors) == alertRuleCount, "one row per AlertRule");
+static_assert(rowsFollowTheRules(), "row i describes AlertRule i");
 
 bool inRange(AlertRule rule, double value)
 {
@@ -42,15 +55,19 @@ std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& s)
 {
     switch (rule) {
     case AlertRule::cpu:
-        return s.cpuPercent;
+        return fieldOf(s.cpu, &CpuReading::percent);
     case AlertRule::memory:
-        return s.memoryTotal > 0 ? std::optional(s.memoryPercent) : std::nullopt;
+        return s.memory && s.memory->total > 0 ? std::optional(s.memory->percent) : std::nullopt;
     case AlertRule::disk:
-        return s.diskTotal > 0 ? std::optional(s.diskPercent) : std::nullopt;
+        return s.disk && s.disk->total > 0 ? std::optional(s.disk->percent) : std::nullopt;
     case AlertRule::battery:
-        return s.hasBattery ? std::optional(static_cast<double>(s.batteryPercent)) : std::nullopt;
+        if (const BatteryReading* battery = batteryOf(s))
+            return static_cast<double>(battery->percent);
+        return std::nullopt;
     case AlertRule::cpuTemperature:
-        return s.cpuTemperatureCelsius;
+        if (const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s))
+            return cpu->celsius;
+        return std::nullopt;
     }
     return std::nullopt;
 }
@@ -58,7 +75,7 @@ std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& s)
 bool alertCanFire(AlertRule rule, const SystemSnapshot& s)
 {
     if (rule == AlertRule::battery)
-        return s.hasBattery && !s.isExternalPowerConnected && !s.isCharging;
+        return batteryOf(s) && !s.power->isExternalPowerConnected && !batteryOf(s)->isCharging;
     return true;
 }
 
@@ -67,9 +84,11 @@ double effectiveThreshold(AlertRule rule, const AlertRuleSetting& setting, const
     if (setting.threshold)
         return *setting.threshold;
     // Some sensors report a critical figure of 0 or 255: only a plausible one counts.
-    if (rule == AlertRule::cpuTemperature && s.cpuTemperatureCriticalCelsius
-        && inRange(rule, *s.cpuTemperatureCriticalCelsius))
-        return *s.cpuTemperatureCriticalCelsius;
+    if (rule == AlertRule::cpuTemperature) {
+        const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
+        if (cpu && cpu->criticalCelsius && inRange(rule, *cpu->criticalCelsius))
+            return *cpu->criticalCelsius;
+    }
     return alertRuleDescriptor(rule).defaultThreshold;
 }
 

@@ -11,8 +11,13 @@ namespace moravel {
 // What Moravel warns about when it stays wrong.
 enum class AlertRule : uint8_t { cpu, memory, disk, battery, cpuTemperature };
 inline constexpr size_t alertRuleCount = static_cast<size_t>(AlertRule::cpuTemperature) + 1;
-inline constexpr std::array<AlertRule, alertRuleCount> allAlertRules{
-    AlertRule::cpu, AlertRule::memory, AlertRule::disk, AlertRule::battery, AlertRule::cpuTemperature};
+// Checked against the rule table (AlertRules.cpp) by the compiler.
+inline constexpr std::array<AlertRule, alertRuleCount> allAlertRules = [] {
+    std::array<AlertRule, alertRuleCount> rules{};
+    for (size_t i = 0; i < rules.size(); ++i)
+        rules[i] = static_cast<AlertRule>(i);
+    return rules;
+}();
 
 struct AlertRuleDescriptor {
     AlertRule rule;

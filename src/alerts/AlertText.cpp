@@ -29,14 +29,24 @@ QString processPart(AlertRule rule, const std::optional<ProcessMetric>& busiest)
     return QStringLiteral(" Busiest process: %1 (%2 %).").arg(busiest->name, whole(busiest->cpuPercent));
 }
 
+QString memoryBody(const MemoryReading& memory)
+{
+    return QStringLiteral("%1 of %2 in use.").arg(MetricFormat::bytes(memory.used), MetricFormat::bytes(memory.total));
+}
+
+QString diskBody(const DiskReading& disk)
+{
+    return QStringLiteral("%1 free of %2.")
+        .arg(MetricFormat::bytes(disk.total - std::min(disk.used, disk.total)), MetricFormat::bytes(disk.total));
+}
+
 QString batteryBody(const SystemSnapshot& s)
 {
-    if (s.minutesRemaining)
+    const std::optional<int64_t> minutes = batteryOf(s) ? batteryOf(s)->minutesRemaining : std::nullopt;
+    if (minutes)
         return QStringLiteral("About %1 left. Connect the charger.")
-            .arg(*s.minutesRemaining >= 60 ? QStringLiteral("%1 h %2 min")
-                                                 .arg(*s.minutesRemaining / 60)
-                                                 .arg(*s.minutesRemaining % 60)
-                                           : QStringLiteral("%1 minutes").arg(*s.minutesRemaining));
+            .arg(*minutes >= 60 ? QStringLiteral("%1 h %2 min").arg(*minutes / 60).arg(*minutes % 60)
+                                : QStringLiteral("%1 minutes").arg(*minutes));
     return QStringLiteral("On battery. Connect the charger.");
 }
 
@@ -73,15 +83,11 @@ AlertNotification alertNotification(const Alert& alert, const std::optional<Proc
         break;
     case AlertRule::memory:
         n.summary = QStringLiteral("Memory at %1 % for %2").arg(whole(alert.reading), holdTime(alert.rule));
-        n.body = QStringLiteral("%1 of %2 in use.").arg(MetricFormat::bytes(s.memoryUsed),
-                                                       MetricFormat::bytes(s.memoryTotal))
-                 + process;
+        n.body = memoryBody(s.memory.value_or(MemoryReading{})) + process;
         break;
     case AlertRule::disk:
         n.summary = QStringLiteral("Disk %1 % full").arg(whole(alert.reading));
-        n.body = QStringLiteral("%1 free of %2.")
-                     .arg(MetricFormat::bytes(s.diskTotal - std::min(s.diskUsed, s.diskTotal)),
-                          MetricFormat::bytes(s.diskTotal));
+        n.body = diskBody(s.disk.value_or(DiskReading{}));
         break;
     case AlertRule::battery:
         n.summary = QStringLiteral("Battery at %1 %").arg(whole(alert.reading));

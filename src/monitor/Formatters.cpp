@@ -17,6 +17,21 @@ QString fixed(double value, int decimals)
     return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
 }
 
+QString percent(double value)
+{
+    if (!std::isfinite(value))
+        return QStringLiteral("—");
+    return fixed(value, 0) + QLatin1Char('%');
+}
+
+QString spokenWhole(double value)
+{
+    // A value that is not a number must not reach the integer conversion.
+    if (!std::isfinite(value))
+        return QStringLiteral("0");
+    return QString::number(static_cast<qint64>(std::clamp(std::trunc(value), -1e15, 1e15)));
+}
+
 QString bytes(uint64_t value)
 {
     const double x = static_cast<double>(value);

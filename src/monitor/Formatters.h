@@ -19,6 +19,11 @@ QString compactBattery(int64_t percent, bool isFull);
 
 // printf-style "%.Nf" that ignores the locale.
 QString fixed(double value, int decimals);
+// "38%", rounded; a dash for a value that is not a number.
+QString percent(double value);
+// What a screen reader says of a figure: the whole number cut towards zero
+// (37.8 is "37").
+QString spokenWhole(double value);
 
 }  // namespace MetricFormat
 

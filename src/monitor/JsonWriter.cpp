@@ -8,7 +8,7 @@
 
 namespace moravel {
 
-JsonWriter::JsonWriter(QByteArray& out, ReadingSet absent) : out_(out), absent_(absent)
+JsonWriter::JsonWriter(QByteArray& out) : out_(out)
 {
     out_.append('{');
 }
@@ -26,20 +26,6 @@ void JsonWriter::key(const char* name)
     out_.append('"').append(name).append("\":");
 }
 
-bool JsonWriter::writesNull(const char* name)
-{
-    if (!isGroupAbsent_)
-        return false;
-    key(name);
-    out_.append("null");
-    return true;
-}
-
-void JsonWriter::group(std::optional<ReadingGroup> group)
-{
-    isGroupAbsent_ = group && absent_.contains(*group);
-}
-
 void JsonWriter::appendNumber(double value)
 {
     if (!std::isfinite(value)) {
@@ -51,63 +37,32 @@ void JsonWriter::appendNumber(double value)
     out_.append(buffer, static_cast<int>(result.ptr - buffer));
 }
 
-void JsonWriter::number(const char* name, double value)
-{
-    if (writesNull(name))
-        return;
-    key(name);
-    appendNumber(value);
-}
-
 void JsonWriter::number(const char* name, std::optional<double> value)
 {
-    number(name, value.value_or(NAN));
-}
-
-void JsonWriter::integer(const char* name, long long value)
-{
-    if (writesNull(name))
-        return;
     key(name);
-    out_.append(QByteArray::number(value));
+    appendNumber(value.value_or(NAN));
 }
 
 void JsonWriter::integer(const char* name, std::optional<long long> value)
 {
-    if (value)
-        integer(name, *value);
-    else
-        null(name);
-}
-
-void JsonWriter::unsignedInteger(const char* name, unsigned long long value)
-{
-    if (writesNull(name))
-        return;
     key(name);
-    out_.append(QByteArray::number(value));
+    out_.append(value ? QByteArray::number(*value) : QByteArray("null"));
 }
 
 void JsonWriter::unsignedInteger(const char* name, std::optional<unsigned long long> value)
 {
-    if (value)
-        unsignedInteger(name, *value);
-    else
-        null(name);
+    key(name);
+    out_.append(value ? QByteArray::number(*value) : QByteArray("null"));
 }
 
-void JsonWriter::boolean(const char* name, bool value)
+void JsonWriter::boolean(const char* name, std::optional<bool> value)
 {
-    if (writesNull(name))
-        return;
     key(name);
-    out_.append(value ? "true" : "false");
+    out_.append(!value ? "null" : *value ? "true" : "false");
 }
 
 void JsonWriter::string(const char* name, const QString& value)
 {
-    if (writesNull(name))
-        return;
     key(name);
     // QJsonDocument does the escaping; strip the array brackets around the one value.
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
@@ -120,16 +75,18 @@ void JsonWriter::null(const char* name)
     out_.append("null");
 }
 
-void JsonWriter::numbers(const char* name, const QList<double>& values)
+void JsonWriter::numbers(const char* name, const std::optional<QList<double>>& values)
 {
-    if (writesNull(name))
-        return;
     key(name);
+    if (!values) {
+        out_.append("null");
+        return;
+    }
     out_.append('[');
-    for (qsizetype i = 0; i < values.size(); ++i) {
+    for (qsizetype i = 0; i < values->size(); ++i) {
         if (i > 0)
             out_.append(',');
-        appendNumber(values[i]);
+        appendNumber((*values)[i]);
     }
     out_.append(']');
 }

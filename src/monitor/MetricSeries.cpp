@@ -1,6 +1,7 @@
 #include "monitor/MetricSeries.h"
 
 #include "monitor/PowerRules.h"
+#include "monitor/TemperaturePolicy.h"
 
 #include <cmath>
 #include <limits>
@@ -12,42 +13,70 @@ namespace {
 
 constexpr double absent = std::numeric_limits<double>::quiet_NaN();
 
+template <typename Slice>
+double valueOf(const std::optional<Slice>& slice, double Slice::*field)
+{
+    return slice ? (*slice).*field : absent;
+}
+
 // The busiest GPU that tells how busy it is.
 double gpuBusyPercent(const SystemSnapshot& s)
 {
     double busiest = absent;
-    for (const GpuReading& gpu : s.gpus) {
+    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
         if (gpu.busyPercent && !(*gpu.busyPercent <= busiest))
             busiest = *gpu.busyPercent;
     }
     return busiest;
 }
 
+double batteryWatts(const SystemSnapshot& s)
+{
+    if (!s.power)
+        return absent;
+    const BatteryReading* battery = batteryOf(s);
+    return battery ? battery->watts : 0;
+}
+
+constexpr SeriesDescriptor rows[] = {
+    {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return valueOf(s.cpu, &CpuReading::percent); }},
+    {Series::memory, "memoryPercent",
+     [](const SystemSnapshot& s) { return valueOf(s.memory, &MemoryReading::percent); }},
+    {Series::download, "downloadBytesPerSecond",
+     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::downloadBytesPerSecond); }},
+    {Series::upload, "uploadBytesPerSecond",
+     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::uploadBytesPerSecond); }},
+    {Series::systemPower, "systemPowerWatts",
+     [](const SystemSnapshot& s) { return s.power ? systemPowerWatts(*s.power) : absent; }},
+    {Series::batteryPower, "batteryPowerWatts", batteryWatts},
+    {Series::diskRead, "diskReadBytesPerSecond",
+     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond); }},
+    {Series::diskWrite, "diskWriteBytesPerSecond",
+     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond); }},
+    {Series::cpuTemperature, "cpuTemperatureCelsius",
+     [](const SystemSnapshot& s) {
+         const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
+         return cpu ? cpu->celsius : absent;
+     }},
+    {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent},
+};
+
+constexpr bool rowsFollowTheSeries()
+{
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        if (static_cast<size_t>(rows[i].series) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(std::size(rows) == seriesCount, "one row per Series");
+static_assert(rowsFollowTheSeries(), "row i describes Series i");
+
 }  // namespace
 
-const std::array<SeriesDescriptor, seriesCount>& allSeries()
+std::span<const SeriesDescriptor, seriesCount> allSeries()
 {
-    static const std::array<SeriesDescriptor, seriesCount> table{{
-        {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return s.cpuPercent; }, ReadingGroup::cpu},
-        {Series::memory, "memoryPercent", [](const SystemSnapshot& s) { return s.memoryPercent; },
-         ReadingGroup::memory},
-        {Series::download, "downloadBytesPerSecond", [](const SystemSnapshot& s) { return s.downloadBytesPerSecond; },
-         ReadingGroup::network},
-        {Series::upload, "uploadBytesPerSecond", [](const SystemSnapshot& s) { return s.uploadBytesPerSecond; },
-         ReadingGroup::network},
-        {Series::systemPower, "systemPowerWatts", [](const SystemSnapshot& s) { return systemPowerWatts(s); },
-         ReadingGroup::power},
-        {Series::batteryPower, "batteryPowerWatts", [](const SystemSnapshot& s) { return s.batteryPowerWatts; },
-         ReadingGroup::power},
-        {Series::diskRead, "diskReadBytesPerSecond", [](const SystemSnapshot& s) { return s.diskReadBytesPerSecond; },
-         ReadingGroup::diskActivity},
-        {Series::diskWrite, "diskWriteBytesPerSecond",
-         [](const SystemSnapshot& s) { return s.diskWriteBytesPerSecond; }, ReadingGroup::diskActivity},
-        {Series::cpuTemperature, "cpuTemperatureCelsius",
-         [](const SystemSnapshot& s) { return s.cpuTemperatureCelsius.value_or(absent); }, ReadingGroup::temperatures},
-        {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent, ReadingGroup::gpus},
-    }};
-    return table;
+    return rows;
 }
 
 const SeriesDescriptor& descriptor(Series series)
@@ -60,11 +89,10 @@ MetricSample sampleOf(const SystemSnapshot& snapshot, const QDateTime& time)
     MetricSample sample;
     sample.id = QUuid::createUuid();
     sample.time = time;
-    for (const SeriesDescriptor& series : allSeries()) {
-        const bool isAbsent = series.group && snapshot.absentReadings.contains(*series.group);
-        sample[series.series] = isAbsent ? absent : series.value(snapshot);
-    }
-    sample.isCharging = snapshot.isCharging;
+    for (const SeriesDescriptor& series : allSeries())
+        sample[series.series] = series.value(snapshot);
+    const BatteryReading* battery = batteryOf(snapshot);
+    sample.isCharging = battery && battery->isCharging;
     return sample;
 }
 

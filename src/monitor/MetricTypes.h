@@ -7,134 +7,155 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
-#include <string_view>
 
 namespace moravel {
 
 // One process row of the top-process lists.
 struct ProcessMetric {
     int32_t id = 0;
-    QString name;
+    QString name{};
     double cpuPercent = 0;      // may exceed 100 on several cores
     uint64_t memoryBytes = 0;   // resident memory
 
     friend bool operator==(const ProcessMetric&, const ProcessMetric&) = default;
 };
 
-// The startup volume's capacity, carried from the background reader.
-struct DiskMetric {
+// The busy share of the processor since the previous reading.
+struct CpuReading {
+    double percent = 0;         // all processors, 0 to 100
+    QList<double> corePercents{};  // each core, in core order
+
+    friend bool operator==(const CpuReading&, const CpuReading&) = default;
+};
+
+struct MemoryReading {
+    double percent = 0;
+    uint64_t used = 0;   // bytes, never above total
+    uint64_t total = 0;  // bytes of physical memory
+
+    friend bool operator==(const MemoryReading&, const MemoryReading&) = default;
+};
+
+// Both 0 on a machine without swap.
+struct SwapReading {
+    uint64_t used = 0;  // bytes
+    uint64_t total = 0;
+
+    friend bool operator==(const SwapReading&, const SwapReading&) = default;
+};
+
+// Bytes per second over the interfaces that count.
+struct NetworkReading {
+    double downloadBytesPerSecond = 0;
+    double uploadBytesPerSecond = 0;
+
+    friend bool operator==(const NetworkReading&, const NetworkReading&) = default;
+};
+
+// The startup volume's capacity.
+struct DiskReading {
     double percent = 0;
     uint64_t used = 0;
     uint64_t total = 0;
 
-    friend bool operator==(const DiskMetric&, const DiskMetric&) = default;
+    friend bool operator==(const DiskReading&, const DiskReading&) = default;
+};
+
+// Bytes per second over the whole physical disks.
+struct DiskActivityReading {
+    double readBytesPerSecond = 0;
+    double writeBytesPerSecond = 0;
+
+    friend bool operator==(const DiskActivityReading&, const DiskActivityReading&) = default;
+};
+
+// The computer's own batteries, counted as one.
+struct BatteryReading {
+    int64_t percent = 0;  // 0 to 100
+    bool isCharging = false;      // only ever on external power
+    bool isFullyCharged = false;  // only ever on external power
+    std::optional<int64_t> minutesRemaining = std::nullopt;
+    double watts = 0;  // charge or discharge, never negative
+
+    friend bool operator==(const BatteryReading&, const BatteryReading&) = default;
+};
+
+// A connected power adapter's figures, each where it tells it.
+struct AdapterReading {
+    std::optional<int64_t> ratedWatts = std::nullopt;
+    std::optional<double> volts = std::nullopt;
+    std::optional<double> amperes = std::nullopt;
+
+    friend bool operator==(const AdapterReading&, const AdapterReading&) = default;
+};
+
+struct PowerReading {
+    bool isExternalPowerConnected = false;
+    std::optional<BatteryReading> battery = std::nullopt;  // nothing on a computer without one
+    double systemInputWatts = 0;  // drawn from the adapter, 0 to 400; 0 on battery
+    // The figure shown as the system's draw; nothing while no valid one exists.
+    std::optional<double> displayPowerWatts = std::nullopt;
+    std::optional<AdapterReading> adapter = std::nullopt;  // nothing on battery, or for an adapter that tells nothing
+
+    friend bool operator==(const PowerReading&, const PowerReading&) = default;
 };
 
 // One temperature sensor of the machine (a hwmon input, say).
 struct TemperatureReading {
-    QString chip;   // the sensor chip's name ("coretemp", "k10temp", "nvme", ...)
-    QString label;  // the sensor's own label, or its input's name ("temp1")
+    QString chip{};  // the sensor chip's name ("coretemp", "k10temp", "nvme", ...)
+    QString label{};  // the sensor's own label, or its input's name ("temp1")
     double celsius = 0;
-    std::optional<double> criticalCelsius;  // where the hardware says it is too hot
-    std::optional<double> maximumCelsius;
+    std::optional<double> criticalCelsius = std::nullopt;  // where the hardware says it is too hot
+    std::optional<double> maximumCelsius = std::nullopt;
 
     friend bool operator==(const TemperatureReading&, const TemperatureReading&) = default;
 };
 
 // One graphics processor. Whatever its driver does not tell is absent.
 struct GpuReading {
-    QString name;
-    std::optional<double> busyPercent;
-    std::optional<uint64_t> memoryUsed;  // bytes of its own memory
-    std::optional<uint64_t> memoryTotal;
-    std::optional<double> temperatureCelsius;
+    QString name{};
+    std::optional<double> busyPercent = std::nullopt;
+    std::optional<uint64_t> memoryUsed = std::nullopt;  // bytes of its own memory
+    std::optional<uint64_t> memoryTotal = std::nullopt;
+    std::optional<double> temperatureCelsius = std::nullopt;
 
     friend bool operator==(const GpuReading&, const GpuReading&) = default;
 };
 
-// The groups of readings a source may not have at all: another machine's
-// exporter publishes no process table, and may leave out any of its
-// collectors. An absent group's fields keep their defaults, and are shown as
-// absent, never as zeros.
-enum class ReadingGroup : uint8_t {
-    cpu,             // cpuPercent, cpuCorePercents
-    memory,          // memoryPercent, memoryUsed, memoryTotal
-    swap,            // swapUsed, swapTotal
-    network,         // download and upload
-    disk,            // the startup volume's capacity
-    diskActivity,    // disk read and write rates
-    load,            // loadAverage
-    temperatures,    // temperatures, cpuTemperature...
-    gpus,            // gpus
-    power,           // battery and power fields
-    adapter,         // adapterWatts, adapterVoltage, adapterCurrent
-    processes,       // topProcesses
-};
-
-// A set of reading groups.
-class ReadingSet {
-public:
-    constexpr ReadingSet() = default;
-    constexpr ReadingSet(std::initializer_list<ReadingGroup> groups)
-    {
-        for (ReadingGroup group : groups)
-            insert(group);
-    }
-
-    constexpr bool contains(ReadingGroup group) const { return bits_ & bit(group); }
-    constexpr bool isEmpty() const { return bits_ == 0; }
-    constexpr void insert(ReadingGroup group) { bits_ |= bit(group); }
-
-    friend bool operator==(const ReadingSet&, const ReadingSet&) = default;
-
-private:
-    static constexpr uint32_t bit(ReadingGroup group) { return uint32_t{1} << static_cast<unsigned>(group); }
-
-    uint32_t bits_ = 0;
-};
-
-// One full reading of the machine. The plain constructor leaves memoryTotal 0;
-// the monitor fills it from the machine before its first refresh.
+// One full reading of the machine, one slice per group of readings. A slice
+// the source does not have (another machine's exporter publishes no process
+// table, and may leave out any collector; a computer's disk not read yet) is
+// empty, and shown as not available, never as zeros. An empty list inside a
+// slice means the source looked and found none (no sensors, no GPU).
 struct SystemSnapshot {
-    double cpuPercent = 0;
-    double memoryPercent = 0;
-    uint64_t memoryUsed = 0;
-    uint64_t memoryTotal = 0;
-    uint64_t swapUsed = 0;   // bytes; both 0 on a machine without swap
-    uint64_t swapTotal = 0;
-    QList<double> cpuCorePercents;  // busy share of each core, in core order
-    std::optional<std::array<double, 3>> loadAverage;  // over 1, 5 and 15 minutes
-    double downloadBytesPerSecond = 0;
-    double uploadBytesPerSecond = 0;
-    double diskPercent = 0;
-    uint64_t diskUsed = 0;
-    uint64_t diskTotal = 0;
-    double diskReadBytesPerSecond = 0;  // whole physical disks only
-    double diskWriteBytesPerSecond = 0;
-    QList<TemperatureReading> temperatures;
-    std::optional<double> cpuTemperatureCelsius;
-    std::optional<double> cpuTemperatureCriticalCelsius;  // the CPU sensor's own critical figure
-    QList<GpuReading> gpus;
-    bool hasBattery = false;  // the computer has a battery of its own
-    int64_t batteryPercent = 0;
-    bool isCharging = false;
-    bool isExternalPowerConnected = false;
-    bool isFullyCharged = false;
-    std::optional<int64_t> minutesRemaining;
-    double batteryPowerWatts = 0;
-    double systemInputWatts = 0;
-    std::optional<double> displayPowerWatts;
-    int64_t adapterWatts = 0;
-    double adapterVoltage = 0;
-    double adapterCurrent = 0;
-    QList<ProcessMetric> topProcesses;
-    // What the source does not publish; empty for this computer.
-    ReadingSet absentReadings;
+    std::optional<CpuReading> cpu = std::nullopt;
+    std::optional<MemoryReading> memory = std::nullopt;
+    std::optional<SwapReading> swap = std::nullopt;
+    std::optional<NetworkReading> network = std::nullopt;
+    std::optional<DiskReading> disk = std::nullopt;
+    std::optional<DiskActivityReading> diskActivity = std::nullopt;
+    std::optional<std::array<double, 3>> loadAverage = std::nullopt;  // over 1, 5 and 15 minutes
+    std::optional<PowerReading> power = std::nullopt;
+    std::optional<QList<TemperatureReading>> temperatures = std::nullopt;
+    std::optional<QList<GpuReading>> gpus = std::nullopt;
+    std::optional<QList<ProcessMetric>> topProcesses = std::nullopt;
 
     friend bool operator==(const SystemSnapshot&, const SystemSnapshot&) = default;
 };
+
+// The computer's battery; nothing without one, or without a power reading.
+inline const BatteryReading* batteryOf(const SystemSnapshot& snapshot)
+{
+    return snapshot.power && snapshot.power->battery ? &*snapshot.power->battery : nullptr;
+}
+
+// A slice's field, or nothing while the slice is absent.
+template <typename Slice, typename Value>
+std::optional<Value> fieldOf(const std::optional<Slice>& slice, Value Slice::*field)
+{
+    return slice ? std::optional<Value>((*slice).*field) : std::nullopt;
+}
 
 // The quantities the history keeps, one value of each per sample. A value
 // the machine does not have (no GPU, no temperature sensor) is NaN.
@@ -150,6 +171,7 @@ enum class Series : uint8_t {
     cpuTemperature,
     gpuBusy,
 };
+// Checked against the series table (MetricSeries.cpp) by the compiler.
 inline constexpr size_t seriesCount = static_cast<size_t>(Series::gpuBusy) + 1;
 
 // One point of the history. Identified by id only.
@@ -168,6 +190,7 @@ using MetricHistory = QList<MetricSample>;
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
 enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu };
+// Checked against the reading table (ReadingRows.cpp) by the compiler.
 inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::gpu) + 1;
 
 }  // namespace moravel

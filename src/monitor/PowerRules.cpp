@@ -16,64 +16,78 @@ double soundWatts(double watts)
     return std::isfinite(watts) && watts >= 0 && watts <= largestSoundWatts ? watts : 0;
 }
 
-}  // namespace
-
-void applyBatteryRegistry(const BatteryRegistry& registry, SystemSnapshot& next)
+BatteryReading batteryReadingOf(const BatteryRegistry& registry)
 {
     const bool connected = registry.externalConnected;
-    const bool hasBattery = registry.hasBattery;
-    next.hasBattery = hasBattery;
-    next.batteryPercent = hasBattery ? std::clamp<int64_t>(registry.currentCapacity, 0, 100) : 0;
-    next.isExternalPowerConnected = connected;
-    next.isCharging = hasBattery && connected && registry.isCharging;
-    next.isFullyCharged = hasBattery && connected && registry.fullyCharged;
-
+    BatteryReading battery;
+    battery.percent = std::clamp<int64_t>(registry.currentCapacity, 0, 100);
+    battery.isCharging = connected && registry.isCharging;
+    battery.isFullyCharged = connected && registry.fullyCharged;
     const int64_t minutes = registry.timeRemainingMinutes;
-    next.minutesRemaining =
-        hasBattery && minutes >= 1 && minutes <= 65534 ? std::optional<int64_t>(minutes) : std::nullopt;
-
+    if (minutes >= 1 && minutes <= 65534)
+        battery.minutesRemaining = minutes;
     // milliamperes x millivolts = microwatts
-    next.batteryPowerWatts =
-        hasBattery ? soundWatts(std::fabs(registry.amperageMilliamps * registry.voltageMillivolts) / 1'000'000.0) : 0;
-
-    next.systemInputWatts = 0;
-    next.adapterWatts = 0;
-    next.adapterVoltage = 0;
-    next.adapterCurrent = 0;
-    if (!connected)
-        return;
-    if (registry.systemPowerInMilliwatts) {
-        const double watts = *registry.systemPowerInMilliwatts / 1000.0;
-        next.systemInputWatts = watts >= 0 && watts <= 400 ? watts : 0;  // NaN fails both tests
-    }
-    if (registry.adapterDetails) {
-        const int64_t rating = registry.adapterDetails->watts;
-        next.adapterWatts = rating >= 0 && rating <= largestSoundWatts ? rating : 0;
-        next.adapterVoltage = registry.adapterDetails->voltageMillivolts / 1000.0;
-        next.adapterCurrent = registry.adapterDetails->currentMilliamps / 1000.0;
-    }
+    battery.watts = soundWatts(std::fabs(registry.amperageMilliamps * registry.voltageMillivolts) / 1'000'000.0);
+    return battery;
 }
 
-double systemPowerWatts(const SystemSnapshot& snapshot)
+AdapterReading adapterReadingOf(const BatteryRegistry::AdapterDetails& details)
 {
-    if (!snapshot.isExternalPowerConnected)
-        return snapshot.batteryPowerWatts;
-    if (snapshot.systemInputWatts > 0 && snapshot.isCharging)
-        return std::max(snapshot.systemInputWatts - snapshot.batteryPowerWatts, 0.0);
-    return std::max(snapshot.systemInputWatts, 0.0);
+    AdapterReading adapter;
+    if (details.watts && *details.watts >= 0 && *details.watts <= largestSoundWatts)
+        adapter.ratedWatts = details.watts;
+    if (details.voltageMillivolts)
+        adapter.volts = *details.voltageMillivolts / 1000.0;
+    if (details.currentMilliamps)
+        adapter.amperes = *details.currentMilliamps / 1000.0;
+    return adapter;
+}
+
+}  // namespace
+
+PowerReading powerReadingOf(const BatteryRegistry& registry)
+{
+    PowerReading power;
+    power.isExternalPowerConnected = registry.externalConnected;
+    if (registry.hasBattery)
+        power.battery = batteryReadingOf(registry);
+    if (!registry.externalConnected)
+        return power;
+    if (registry.systemPowerInMilliwatts) {
+        const double watts = *registry.systemPowerInMilliwatts / 1000.0;
+        power.systemInputWatts = watts >= 0 && watts <= 400 ? watts : 0;  // NaN fails both tests
+    }
+    if (registry.adapterDetails)
+        power.adapter = adapterReadingOf(*registry.adapterDetails);
+    return power;
+}
+
+double systemPowerWatts(const PowerReading& power)
+{
+    const double batteryWatts = power.battery ? power.battery->watts : 0;
+    if (!power.isExternalPowerConnected)
+        return batteryWatts;
+    if (power.systemInputWatts > 0 && power.battery && power.battery->isCharging)
+        return std::max(power.systemInputWatts - batteryWatts, 0.0);
+    return std::max(power.systemInputWatts, 0.0);
 }
 
 void reconcileDisplayPower(const SystemSnapshot& previous, SystemSnapshot& next, double nowSeconds,
                            std::optional<double>& lastValidAtSeconds)
 {
-    const double reading = next.isExternalPowerConnected ? next.systemInputWatts : next.batteryPowerWatts;
+    if (!next.power)
+        return;
+    PowerReading& power = *next.power;
+    const double batteryWatts = power.battery ? power.battery->watts : 0;
+    const double reading = power.isExternalPowerConnected ? power.systemInputWatts : batteryWatts;
     if (reading > 0.05) {
-        next.displayPowerWatts = systemPowerWatts(next);
+        power.displayPowerWatts = systemPowerWatts(power);
         lastValidAtSeconds = nowSeconds;
         return;
     }
     const bool recent = lastValidAtSeconds && nowSeconds - *lastValidAtSeconds < 2.0;
-    next.displayPowerWatts = recent && previous.displayPowerWatts ? previous.displayPowerWatts : std::nullopt;
+    const std::optional<double> shown = previous.power ? previous.power->displayPowerWatts : std::nullopt;
+    power.displayPowerWatts = recent ? shown : std::nullopt;
 }
 
 }  // namespace moravel

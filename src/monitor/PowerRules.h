@@ -7,16 +7,16 @@
 
 namespace moravel {
 
-// Fills the battery and power fields of a snapshot being built from the
-// battery controller's properties.
-void applyBatteryRegistry(const BatteryRegistry& registry, SystemSnapshot& next);
+// The power slice from the battery controller's properties.
+PowerReading powerReadingOf(const BatteryRegistry& registry);
 
 // Watts the system itself draws: on battery the discharge; on external power
 // the input, less what goes into the battery while charging (never negative).
-double systemPowerWatts(const SystemSnapshot& snapshot);
+double systemPowerWatts(const PowerReading& power);
 
 // Chooses the power figure shown as the system's draw. A weak reading (0.05 W
 // or less) keeps the previous figure for up to 2 s after the last valid one.
+// Nothing to choose while `next` has no power reading.
 void reconcileDisplayPower(const SystemSnapshot& previous, SystemSnapshot& next, double nowSeconds,
                            std::optional<double>& lastValidAtSeconds);
 

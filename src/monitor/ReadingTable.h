@@ -1,26 +1,17 @@
 #pragma once
 
+#include "monitor/Levels.h"
 #include "monitor/MetricTypes.h"
 
 #include <QList>
 #include <QString>
 
-#include <array>
 #include <optional>
+#include <span>
 
 namespace moravel {
 
 class JsonWriter;
-
-// How loaded a reading is, by its thresholds: the views colour it by this.
-enum class Level { normal, elevated, high, critical };
-
-// Inclusive lower bounds, tested from the top on the unrounded value.
-struct LevelThresholds {
-    double elevated = 0;
-    double high = 0;
-    double critical = 0;
-};
 
 // The colour of a reading that has no thresholds, and of chart lines.
 enum class Tone { primary, mint, cyan };
@@ -37,11 +28,14 @@ struct CollapsedSpec {
     // added after people had stored their lists come hidden, so nobody's
     // island changes by itself.
     bool addedVisible = false;
+    // The reading's place in the default list, and where it is appended to a
+    // stored list that lacks it: a new reading takes the next number.
+    int order = 0;
 };
 
 // One line of a tab's chart.
 struct ChartLine {
-    Series series;
+    Series series = Series::cpu;
     Tone tone = Tone::cyan;
     bool dashed = false;
     double divisor = 1;  // chart units per value unit: 1000 shows bytes as kilobytes
@@ -55,7 +49,7 @@ struct ChartLine {
 
 // A tab of the dashboard and the chart it shows.
 struct TabSpec {
-    QList<ChartLine> lines;
+    std::span<const ChartLine> lines;
     bool isPercent = true;   // a fixed 0-100 scale
     double minimumTop = 0;   // otherwise: the scale's top is at least this
     const char* axisSuffix = "%";
@@ -66,18 +60,22 @@ struct TabSpec {
     bool (*isAvailable)(const SystemSnapshot& snapshot) = nullptr;
 };
 
-// Everything Moravel knows about one kind of reading, in one place.
+// Everything Moravel knows about one kind of reading, in one place: one row
+// of the reading table (ReadingRows.cpp).
 struct ReadingDescriptor {
-    MetricKind kind;
-    const char* key;         // "cpu": the stored name of a collapsed reading
-    const char* title;       // "CPU": the tab's title and stored form, the settings' name
-    const char* shortLabel;  // "MEM": the gauge caption
-    const char* icon;        // symbol name
+    MetricKind kind = MetricKind::overview;
+    const char* key = "";         // "cpu": the stored name of a collapsed reading
+    const char* title = "";       // "CPU": the tab's title and stored form, the settings' name
+    const char* shortLabel = "";  // "MEM": the gauge caption
+    const char* icon = "";        // symbol name
     Tone tone = Tone::primary;
-    std::optional<LevelThresholds> thresholds;
+    std::optional<LevelThresholds> thresholds = std::nullopt;
     // Thresholds that depend on the machine (a sensor's own critical figure);
     // they take the place of `thresholds`.
     LevelThresholds (*thresholdsFor)(const SystemSnapshot& snapshot) = nullptr;
+    // Whether the source has the reading at all (its slice of the snapshot);
+    // while it has not, the reading shows as not available, never as zero.
+    bool (*isPresent)(const SystemSnapshot& snapshot) = nullptr;
     // The reading's figure in its own unit, a percentage or degrees Celsius
     // (NaN when the machine has no such reading).
     double (*value)(const SystemSnapshot& snapshot) = nullptr;
@@ -87,23 +85,21 @@ struct ReadingDescriptor {
     QString (*gaugeDetail)(const SystemSnapshot& snapshot) = nullptr;
     // What a screen reader says; by default "<title> <whole percent> percent".
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
-    std::optional<CollapsedSpec> collapsed;
-    std::optional<TabSpec> tab;
+    std::optional<CollapsedSpec> collapsed = std::nullopt;
+    std::optional<TabSpec> tab = std::nullopt;
     // A line of text under a tab's title (the swap in use on the Memory tab);
     // empty when there is nothing to say.
-    std::optional<MetricKind> detailTab;
+    std::optional<MetricKind> detailTab = std::nullopt;
     QString (*detail)(const SystemSnapshot& snapshot) = nullptr;
-    // The reading's fields in a JSON line.
+    // The reading's fields in a JSON line, each null where the source does
+    // not have it.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
-    // The group a source may not publish; while it is absent the reading shows
-    // as not available, never as zero.
-    std::optional<ReadingGroup> group;
 };
 
 namespace ReadingTable {
 
 // Every kind, in the order of the enumeration (also the order of JSON fields).
-const std::array<ReadingDescriptor, metricKindCount>& all();
+std::span<const ReadingDescriptor, metricKindCount> all();
 const ReadingDescriptor& of(MetricKind kind);
 
 // The dashboard's tabs, left to right.
@@ -123,7 +119,7 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
-// Whether the source does not publish the reading.
+// Whether the source does not have the reading.
 bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
 // The reading's own value; NaN where there is none, or it is absent.
 double value(MetricKind kind, const SystemSnapshot& snapshot);
@@ -135,13 +131,5 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot);
 
 }  // namespace ReadingTable
-
-// The level of `value` for `thresholds`; a value that is not a number is normal.
-Level levelFor(double value, const LevelThresholds& thresholds);
-
-// A temperature sensor's thresholds: amber from 80 °C, red from 95 °C, or
-// from the sensor's own critical figure (else its maximum) where it has a
-// plausible one.
-LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius);
 
 }  // namespace moravel

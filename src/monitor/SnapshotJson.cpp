@@ -9,23 +9,20 @@ QByteArray snapshotJsonLine(const SystemSnapshot& s, const QDateTime& time, cons
 {
     QByteArray out;
     out.reserve(1024);
-    JsonWriter w(out, s.absentReadings);
+    JsonWriter w(out);
     w.string("time", time.toUTC().toString(Qt::ISODateWithMs));
     for (const ReadingDescriptor& reading : ReadingTable::all()) {
         if (reading.writeJson)
             reading.writeJson(w, s);
     }
-    w.group(ReadingGroup::processes);
     w.objects("topProcesses", s.topProcesses, [](JsonWriter& row, const ProcessMetric& p) {
         row.integer("id", p.id);
         row.string("name", p.name);
         row.number("cpuPercent", p.cpuPercent);
         row.unsignedInteger("memoryBytes", p.memoryBytes);
     });
-    if (!source.isEmpty()) {
-        w.group(std::nullopt);
+    if (!source.isEmpty())
         w.string("source", source);
-    }
     w.finish();
     return out;
 }

@@ -147,9 +147,9 @@ void SystemMonitor::setProcessTelemetryActive(bool active)
         return;
     }
     processSharesMeasured_ = false;
-    if (!snapshot_.topProcesses.isEmpty()) {
+    if (snapshot_.topProcesses && !snapshot_.topProcesses->isEmpty()) {
         SystemSnapshot next = snapshot_;
-        next.topProcesses.clear();
+        next.topProcesses->clear();
         publish(std::move(next));
     }
 }
@@ -164,14 +164,14 @@ void SystemMonitor::readTopProcessesOnce(double spacingSeconds,
                                          std::function<void(const QList<ProcessMetric>&)> done)
 {
     if (processTelemetryActive_) {
-        done(snapshot_.topProcesses);
+        done(snapshot_.topProcesses.value_or(QList<ProcessMetric>()));
         return;
     }
     const auto rowsOf = [](const SourceReading& reading) {
         SystemSnapshot scratch;
         if (reading.apply)
             reading.apply(scratch);
-        return scratch.topProcesses;
+        return scratch.topProcesses.value_or(QList<ProcessMetric>());
     };
     source_->readProcesses(onMainThread([this, spacingSeconds, rowsOf, done](const SourceReading&) {
         const quint64 generation = generation_;
@@ -245,7 +245,7 @@ void SystemMonitor::refreshTopProcessesInBackground()
         if (reading.apply)
             reading.apply(next);
         // An empty table has no shares to measure.
-        processSharesMeasured_ = reading.isMeasured || next.topProcesses.isEmpty();
+        processSharesMeasured_ = reading.isMeasured || !next.topProcesses || next.topProcesses->isEmpty();
         publish(std::move(next));
     }));
 }

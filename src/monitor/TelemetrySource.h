@@ -12,10 +12,11 @@ namespace moravel {
 // The battery controller's properties in its own units, as a source found
 // them. Missing values hold their defaults (0 or false).
 struct BatteryRegistry {
+    // Each figure where the adapter tells it.
     struct AdapterDetails {
-        int64_t watts = 0;
-        double voltageMillivolts = 0;
-        double currentMilliamps = 0;
+        std::optional<int64_t> watts;  // its rating
+        std::optional<double> voltageMillivolts;
+        std::optional<double> currentMilliamps;
     };
 
     // False for a computer without a battery of its own (most desktops): the

@@ -6,6 +6,7 @@
 #include "testsupport/FakeAlertNotifier.h"
 #include "testsupport/FakeSource.h"
 #include "testsupport/Files.h"
+#include "testsupport/Snapshots.h"
 
 #include <QTemporaryDir>
 
@@ -55,7 +56,7 @@ class AlertCenterTest : public ::testing::Test {
 protected:
     AlertCenterTest()
     {
-        source->initial.memoryTotal = 16'000'000'000;
+        source->initial.memory = MemoryReading{0, 0, 16'000'000'000};
         source->processes = {{7, "worker", 180, 1'000'000'000}, {8, "database", 20, 9'000'000'000}};
         auto fake = std::make_unique<FakeAlertNotifier>();
         notifier = fake.get();
@@ -74,8 +75,8 @@ protected:
 TEST_F(AlertCenterTest, AnAlertNamesTheBusiestProcessMeasuredWhileTheDashboardIsClosed)
 {
     source->everySecond = [](SystemSnapshot& next) {
-        next.cpuPercent = 96.4;
-        next.memoryPercent = 40;
+        next.cpu = CpuReading{96.4};
+        next.memory->percent = 40;
     };
     monitor.start();
     scheduler.advance(300);
@@ -167,12 +168,10 @@ TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
 
 TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProcess)
 {
-    SystemSnapshot s;
-    s.memoryUsed = 15'100'000'000;
-    s.memoryTotal = 16'000'000'000;
-    s.diskUsed = 490'000'000'000;
-    s.diskTotal = 500'000'000'000;
-    s.minutesRemaining = 25;
+    SystemSnapshot s = fixtures::onBattery(9);
+    s.memory = MemoryReading{94.4, 15'100'000'000, 16'000'000'000};
+    s.disk = DiskReading{98, 490'000'000'000, 500'000'000'000};
+    s.power->battery->minutesRemaining = 25;
     const ProcessMetric browser{3, "browser", 35, 3'200'000'000};
     const struct {
         Alert alert;

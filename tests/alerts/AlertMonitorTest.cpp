@@ -1,5 +1,6 @@
 #include "alerts/AlertMonitor.h"
 #include "support/VirtualScheduler.h"
+#include "testsupport/Snapshots.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,13 @@ struct RuleCase {
 };
 
 const RuleCase ruleCases[] = {
-    {"cpu", AlertRule::cpu, [](SystemSnapshot& s, double v) { s.cpuPercent = v; }, 95, 85, 75},
-    {"memory", AlertRule::memory, [](SystemSnapshot& s, double v) { s.memoryPercent = v; }, 95, 87, 80},
-    {"battery", AlertRule::battery, [](SystemSnapshot& s, double v) { s.batteryPercent = static_cast<int64_t>(v); },
-     8, 14, 20},
+    {"cpu", AlertRule::cpu, [](SystemSnapshot& s, double v) { s.cpu->percent = v; }, 95, 85, 75},
+    {"memory", AlertRule::memory, [](SystemSnapshot& s, double v) { s.memory->percent = v; }, 95, 87, 80},
+    {"battery", AlertRule::battery,
+     [](SystemSnapshot& s, double v) { s.power->battery->percent = static_cast<int64_t>(v); }, 8, 14, 20},
     // Its sensor's own critical figure, 90 °C, is the threshold.
-    {"cpu temperature", AlertRule::cpuTemperature, [](SystemSnapshot& s, double v) { s.cpuTemperatureCelsius = v; },
-     92, 87, 80},
+    {"cpu temperature", AlertRule::cpuTemperature,
+     [](SystemSnapshot& s, double v) { (*s.temperatures)[0].celsius = v; }, 92, 87, 80},
 };
 
 class AlertMonitorTest : public ::testing::Test {
@@ -33,11 +34,9 @@ protected:
     AlertMonitorTest()
     {
         QObject::connect(&monitor, &AlertMonitor::alertRaised, [this](const Alert& alert) { raised.append(alert); });
-        snapshot.memoryTotal = 16;
-        snapshot.diskTotal = 100;
-        snapshot.hasBattery = true;  // discharging
-        snapshot.batteryPercent = 80;
-        snapshot.cpuTemperatureCriticalCelsius = 90;
+        snapshot.memory->total = 16;
+        snapshot.disk->total = 100;
+        snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 40, 90, {}}};
     }
 
     // One snapshot a second for `seconds` seconds with this reading.
@@ -56,7 +55,7 @@ protected:
 
     VirtualScheduler scheduler;
     AlertMonitor monitor{scheduler, AlertPreferences{}};
-    SystemSnapshot snapshot;
+    SystemSnapshot snapshot = fixtures::onBattery(80);  // discharging
     QList<Alert> raised;
 };
 
@@ -117,15 +116,15 @@ TEST_F(AlertMonitorTest, SwitchedOffOrGivenANewThresholdARuleStartsOver)
 
 TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreAtFivePercent)
 {
-    snapshot.isExternalPowerConnected = true;
-    snapshot.isCharging = true;
+    snapshot.power->isExternalPowerConnected = true;
+    snapshot.power->battery->isCharging = true;
     observe(AlertRule::battery, 3, 10);  // charging: nothing to warn about
-    snapshot.isCharging = false;
+    snapshot.power->battery->isCharging = false;
     observe(AlertRule::battery, 3, 10);  // plugged in but held (a charge limit, a weak adapter): nor now
     EXPECT_EQ(raised.size(), 0);
 
-    snapshot.isExternalPowerConnected = false;
-    snapshot.isCharging = false;
+    snapshot.power->isExternalPowerConnected = false;
+    snapshot.power->battery->isCharging = false;
     observe(AlertRule::battery, 4, 10);  // first seen below both levels: one warning, the lower
     ASSERT_EQ(raised.size(), 1);
     EXPECT_TRUE(raised[0].isFinalWarning);
@@ -153,7 +152,7 @@ TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseThePlausibleCriticalFig
     };
     for (const auto& row : rows) {
         SystemSnapshot snapshot;
-        snapshot.cpuTemperatureCriticalCelsius = row.critical;
+        snapshot.temperatures = QList<TemperatureReading>{{"k10temp", "Tctl", 50, row.critical, {}}};
         EXPECT_DOUBLE_EQ(effectiveThreshold(AlertRule::cpuTemperature, {true, row.setting}, snapshot), row.expected);
     }
 }

@@ -84,8 +84,8 @@ TEST(AppDelegate, LaunchShowsThePlacedIslandStartsSamplingAndQuitStopsIt)
 TEST(AppDelegate, AClickOnAnAlertOpensTheIslandPinnedOnItsTabAndQuitKeepsTheHistory)
 {
     auto source = std::make_shared<fixtures::FakeSource>();
-    source->initial.memoryTotal = 100;
-    source->everySecond = [](SystemSnapshot& next) { next.memoryPercent = 97; };
+    source->initial.memory = MemoryReading{0, 0, 100};
+    source->everySecond = [](SystemSnapshot& next) { next.memory->percent = 97; };
     Launch launch(std::nullopt, source);
     launch.delegate.applicationDidFinishLaunching();
     launch.scheduler.advance(300);

@@ -1,4 +1,5 @@
 #include "island/IslandJson.h"
+#include "monitor/ReadingTable.h"
 #include "support/MemoryDefaultsStore.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,28 @@ TEST(IslandPreferencesStore, OlderListIsKeptAndTheDocumentRebuiltWhenMissingOrUn
         EXPECT_EQ(store.data(documentKey), encodeIslandPreferences(expected));
         EXPECT_EQ(store.data(listKey), encodeCollapsedMetricPreferences(expected.collapsedMetrics));
     }
+}
+
+// A document the previous version stored, every reading of its time placed
+// and chosen: read exactly as it was, readings added since appended hidden.
+TEST(IslandPreferencesStore, ADocumentStoredByThePreviousVersionLoadsAsItWas)
+{
+    MemoryDefaultsStore store;
+    const QByteArray stored =
+        R"({"collapsedMetrics":[{"kind":"gpu","isVisible":true},{"kind":"memory","isVisible":false},)"
+        R"({"kind":"temperature","isVisible":true},{"kind":"network","isVisible":false},)"
+        R"({"kind":"disk","isVisible":true},{"kind":"cpu","isVisible":true},{"kind":"swap","isVisible":false},)"
+        R"({"kind":"power","isVisible":false}],"expandOnHover":false,"selectedMetric":"GPU","showPowerFlow":false})";
+    store.setData(documentKey, stored);
+    CollapsedMetricPreferences expected{{K::gpu, true},     {K::memory, false}, {K::temperature, true},
+                                        {K::network, false}, {K::disk, true},    {K::cpu, true},
+                                        {K::swap, false},    {K::power, false}};
+    for (MetricKind kind : ReadingTable::collapsedKinds()) {
+        if (std::none_of(expected.cbegin(), expected.cend(), [&](const auto& p) { return p.kind == kind; }))
+            expected.append({kind, false});
+    }
+    EXPECT_EQ(IslandPreferencesStore::load(store), (IslandPreferences{expected, false, MetricKind::gpu, false}));
+    EXPECT_EQ(store.data(documentKey), stored);
 }
 
 TEST(IslandPreferencesStore, ReadableDocumentIsNormalizedButNotRewritten)

@@ -2,6 +2,7 @@
 #include "monitor/ReadingTable.h"
 #include "monitor/SnapshotJson.h"
 #include "testsupport/FixtureTree.h"
+#include "testsupport/Snapshots.h"
 
 #include <gtest/gtest.h>
 
@@ -71,32 +72,29 @@ TEST(ReadingTable, LevelsAreInclusiveAndJudgedOnTheUnroundedValue)
 TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
 {
     SystemSnapshot snapshot;
+    snapshot.swap = SwapReading{};
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::memory, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
     EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
-    snapshot.swapUsed = 1'500'000'000;
-    snapshot.swapTotal = 8'000'000'000;
+    snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
     EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
 }
 
 // What --json prints of the newer readings: measured, not on this machine,
-// and not published by the source (every group null, whatever its fields hold).
+// and not had by the source (every field of an absent slice null).
 TEST(SnapshotJson, NewerReadingsAndTheirNulls)
 {
-    SystemSnapshot measured;
-    measured.cpuCorePercents = {12.5, 100};
+    SystemSnapshot measured = fixtures::computerAtRest();
+    measured.cpu->corePercents = {12.5, 100};
     measured.loadAverage = std::array<double, 3>{1.5, 0.75, 0.25};
-    measured.diskReadBytesPerSecond = 4096;
-    measured.diskWriteBytesPerSecond = 512;
-    measured.cpuTemperatureCelsius = 52;
-    measured.temperatures = {{"coretemp", "Package id 0", 52, 100, 80}, {"nvme", "temp1", 38.85, {}, {}}};
-    measured.gpus = {{"Radeon RX 6600", 30, 1'000'000, 8'000'000, 54}, {"Intel UHD 630", {}, {}, {}, {}}};
-    SystemSnapshot bare;  // no sensor, no GPU, no load average
-    SystemSnapshot unpublished = measured;
-    for (int group = 0; group <= static_cast<int>(ReadingGroup::processes); ++group)
-        unpublished.absentReadings.insert(static_cast<ReadingGroup>(group));
+    measured.diskActivity = DiskActivityReading{4096, 512};
+    measured.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 52, 100, 80},
+                                                      {"nvme", "temp1", 38.85, {}, {}}};
+    measured.gpus = QList<GpuReading>{{"Radeon RX 6600", 30, 1'000'000, 8'000'000, 54},
+                                      {"Intel UHD 630", {}, {}, {}, {}}};
+    const SystemSnapshot bare = fixtures::computerAtRest();  // no sensor, no GPU, no load average
     const QDateTime time = QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
     const struct {
         const char* name;
@@ -114,7 +112,7 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
           R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"topProcesses":[]})"}},
-        {"not published", snapshotJsonLine(unpublished, time, "https://h/\"m\""),
+        {"not had by the source", snapshotJsonLine(SystemSnapshot{}, time, "https://h/\"m\""),
          {R"({"time":"1970-01-01T00:00:00.000Z","cpuPercent":null,"cpuCorePercents":null,"loadAverage":null,)"
           R"("memoryPercent":null,"memoryUsed":null,"memoryTotal":null,"downloadBytesPerSecond":null,)",
           R"("diskReadBytesPerSecond":null,"diskWriteBytesPerSecond":null,"hasBattery":null,)",
@@ -133,8 +131,7 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
 TEST(ReadingTable, AbsentReadingsShowADash)
 {
     SystemSnapshot snapshot;
-    snapshot.cpuPercent = 12;
-    snapshot.absentReadings = {ReadingGroup::memory, ReadingGroup::network};
+    snapshot.cpu = CpuReading{12};
     for (const auto& [kind, text, spoken] :
          {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
           {MetricKind::cpu, "12%", "CPU 12 percent"}}) {

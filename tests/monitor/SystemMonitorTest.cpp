@@ -24,7 +24,7 @@ class SystemMonitorTest : public ::testing::Test {
 protected:
     SystemMonitorTest()
     {
-        telemetry->initial.memoryTotal = 1000 * 1024;
+        telemetry->initial.memory = MemoryReading{0, 0, 1000 * 1024};
         monitor = std::make_unique<SystemMonitor>(scheduler, telemetry);
     }
 
@@ -39,7 +39,7 @@ protected:
 // load or rates yet), and would put a made-up minimum into the hour and the day.
 TEST_F(SystemMonitorTest, ReadsAtStartSamplesOnlyMeasuredSecondsOnOneTimerAndKeepsAnHour)
 {
-    EXPECT_EQ(monitor->snapshot().memoryTotal, 1000u * 1024);  // the source's, before any reading
+    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);  // the source's, before any reading
     int snapshots = 0;
     QObject::connect(monitor.get(), &SystemMonitor::snapshotChanged, [&] { ++snapshots; });
     monitor->start();
@@ -73,8 +73,8 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
         for (const bool withProcesses : {false, true}) {
             SCOPED_TRACE(testing::Message() << "disk first " << diskFirst << ", processes " << withProcesses);
             auto source = std::make_shared<FakeSource>();
-            source->disk = DiskMetric{50, 5, 10};
-            source->everySecond = [&source](SystemSnapshot& next) { next.cpuPercent = source->secondReads * 10; };
+            source->disk = DiskReading{50, 5, 10};
+            source->everySecond = [&source](SystemSnapshot& next) { next.cpu = CpuReading{source->secondReads * 10.0}; };
             SystemMonitor fresh(scheduler, source);
             MeasuredReadings readings(fresh, withProcesses);
             QList<SystemSnapshot> lines;
@@ -90,9 +90,9 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
                 source->runPending();
             }
             ASSERT_EQ(lines.size(), 1);
-            EXPECT_DOUBLE_EQ(lines[0].cpuPercent, 20);  // the second reading's
-            EXPECT_EQ(lines[0].diskTotal, 10u);
-            EXPECT_EQ(lines[0].topProcesses.size(), withProcesses ? 1 : 0);
+            EXPECT_DOUBLE_EQ(lines[0].cpu->percent, 20);  // the second reading's
+            EXPECT_EQ(lines[0].disk->total, 10u);
+            EXPECT_EQ(lines[0].topProcesses.value_or(QList<ProcessMetric>()).size(), withProcesses ? 1 : 0);
             EXPECT_EQ(source->processReads, withProcesses ? 2 : 0);
 
             scheduler.advance(1);  // later refreshes go out at once
@@ -105,11 +105,11 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
 
 TEST_F(SystemMonitorTest, BatteryOnOddCountsDiskOnFirstAndEvery30thKeepingTheLastOnFailure)
 {
-    telemetry->disk = DiskMetric{50, 5, 10};
+    telemetry->disk = DiskReading{50, 5, 10};
     monitor->start();
     EXPECT_EQ(telemetry->powerReads, 1);
     telemetry->runPending();
-    EXPECT_EQ(monitor->snapshot().diskTotal, 10u);
+    EXPECT_EQ(monitor->snapshot().disk->total, 10u);
     telemetry->disk.reset();
     scheduler.advance(29);  // count 30
     EXPECT_EQ(telemetry->powerReads, 15);
@@ -117,7 +117,7 @@ TEST_F(SystemMonitorTest, BatteryOnOddCountsDiskOnFirstAndEvery30thKeepingTheLas
     scheduler.advance(30);  // count 60, while the 30th is still in flight
     EXPECT_EQ(telemetry->pendingCount(), 1);
     telemetry->runPending();
-    EXPECT_EQ(monitor->snapshot().diskPercent, 50);
+    EXPECT_EQ(monitor->snapshot().disk->percent, 50);
 }
 
 TEST_F(SystemMonitorTest, ProcessTelemetryOnlyWhileActive)
@@ -130,13 +130,13 @@ TEST_F(SystemMonitorTest, ProcessTelemetryOnlyWhileActive)
     monitor->setProcessTelemetryActive(true);  // reads at once, not at the next multiple of 5
     telemetry->runPending();
     EXPECT_EQ(telemetry->processReads, 1);
-    EXPECT_EQ(monitor->snapshot().topProcesses.size(), 1);
+    EXPECT_EQ(monitor->snapshot().topProcesses->size(), 1);
     scheduler.advance(4);  // counts 12 .. 15
     telemetry->runPending();
     EXPECT_EQ(telemetry->processReads, 2);
 
     monitor->setProcessTelemetryActive(false);
-    EXPECT_TRUE(monitor->snapshot().topProcesses.isEmpty());
+    EXPECT_TRUE(monitor->snapshot().topProcesses.value_or(QList<ProcessMetric>()).isEmpty());
     scheduler.advance(10);
     EXPECT_EQ(telemetry->pendingCount(), 0);
 }
@@ -146,18 +146,18 @@ TEST_F(SystemMonitorTest, SlowResultsArrivingAfterSwitchOffOrStopAreDropped)
     monitor->setProcessTelemetryActive(true);
     monitor->setProcessTelemetryActive(false);
     telemetry->runPending();
-    EXPECT_TRUE(monitor->snapshot().topProcesses.isEmpty());
+    EXPECT_TRUE(monitor->snapshot().topProcesses.value_or(QList<ProcessMetric>()).isEmpty());
     // The reading's history came back: the next reading continues from it.
     monitor->setProcessTelemetryActive(true);
     telemetry->runPending();
     EXPECT_EQ(telemetry->processReads, 2);
-    EXPECT_EQ(monitor->snapshot().topProcesses.size(), 1);
+    EXPECT_EQ(monitor->snapshot().topProcesses->size(), 1);
 
-    telemetry->disk = DiskMetric{50, 5, 10};
+    telemetry->disk = DiskReading{50, 5, 10};
     monitor->start();
     monitor->stop();
     telemetry->runPending();
-    EXPECT_EQ(monitor->snapshot().diskTotal, 0u);
+    EXPECT_FALSE(monitor->snapshot().disk);
 }
 
 TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
@@ -211,21 +211,21 @@ TEST_F(SystemMonitorTest, WeakPowerReadingKeepsTheLastFigureForUnderTwoSeconds)
 {
     telemetry->battery = dischargingAt(8);
     monitor->start();
-    EXPECT_EQ(monitor->snapshot().displayPowerWatts, 8.0);
+    EXPECT_EQ(monitor->snapshot().power->displayPowerWatts, 8.0);
     telemetry->battery = dischargingAt(0.03);
     scheduler.advance(1.5);
     telemetry->notifyPowerChange();
-    EXPECT_EQ(monitor->snapshot().displayPowerWatts, 8.0);
+    EXPECT_EQ(monitor->snapshot().power->displayPowerWatts, 8.0);
     scheduler.advance(0.5);  // the third refresh, 2 s after the last valid figure, reads the battery
-    EXPECT_EQ(monitor->snapshot().displayPowerWatts, std::nullopt);
+    EXPECT_EQ(monitor->snapshot().power->displayPowerWatts, std::nullopt);
 }
 
 // What a source does not publish leaves a gap in its series, not a line at zero.
 TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
 {
     telemetry->everySecond = [](SystemSnapshot& next) {
-        next.cpuPercent = 40;
-        next.absentReadings = {ReadingGroup::power, ReadingGroup::diskActivity};
+        next.cpu = CpuReading{40};
+        next.network = NetworkReading{};
     };
     monitor->refresh();  // a baseline
     monitor->refresh();
@@ -244,16 +244,16 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
     int failures = 0;
     QObject::connect(monitor.get(), &SystemMonitor::sourceReachabilityChanged, [&](bool up) { changes.append(up); });
     QObject::connect(monitor.get(), &SystemMonitor::refreshFailed, [&] { ++failures; });
-    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 25; };
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{25}; };
     monitor->refresh();  // a baseline
     monitor->refresh();
 
     telemetry->failure = QStringLiteral("Connection refused");
-    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 0; };
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{0}; };
     monitor->refresh();
     monitor->refresh();
     EXPECT_EQ(monitor->history().size(), 1);
-    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 25);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);
     EXPECT_FALSE(monitor->isSourceReachable());
     EXPECT_EQ(monitor->sourceFailure(), QStringLiteral("Connection refused"));
     EXPECT_EQ(failures, 2);
@@ -274,7 +274,7 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
 // gone, the cadence stays, and an unreachable spell ends with the old source.
 TEST_F(SystemMonitorTest, ReplacingTheSourceStartsAFreshHistoryAtTheSameCadence)
 {
-    telemetry->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 25; };
+    telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{25}; };
     monitor->start();
     scheduler.advance(2);
     telemetry->failure = QStringLiteral("Connection refused");
@@ -284,15 +284,15 @@ TEST_F(SystemMonitorTest, ReplacingTheSourceStartsAFreshHistoryAtTheSameCadence)
     QObject::connect(monitor.get(), &SystemMonitor::sourceReachabilityChanged, [&](bool up) { changes.append(up); });
 
     auto other = std::make_shared<FakeSource>();
-    other->initial.memoryTotal = 42;
-    other->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 60; };
+    other->initial.memory = MemoryReading{0, 0, 42};
+    other->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{60}; };
     monitor->replaceSource(other);
     telemetry->failure.reset();
     telemetry->runPending();  // the old machine's late answer
     EXPECT_EQ(changes, QList<bool>{true});
     EXPECT_TRUE(monitor->history().isEmpty());  // read at once, a baseline; nothing of the old machine
-    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 60);
-    EXPECT_EQ(monitor->snapshot().memoryTotal, 42u);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 60);
+    EXPECT_EQ(monitor->snapshot().memory->total, 42u);
     scheduler.advance(3);
     EXPECT_EQ(monitor->history().size(), 3);
     EXPECT_EQ(other->secondReads, 4);

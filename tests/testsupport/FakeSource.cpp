@@ -18,7 +18,7 @@ SnapshotUpdate FakeSource::powerUpdate()
     ++powerReads;
     if (!battery)
         return {};
-    return [registry = *battery](SystemSnapshot& next) { applyBatteryRegistry(registry, next); };
+    return [power = powerReadingOf(*battery)](SystemSnapshot& next) { next.power = power; };
 }
 
 void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
@@ -55,11 +55,7 @@ void FakeSource::readDisk(ReadingDelivery deliver)
             deliver({});
             return;
         }
-        deliver({[metric = *disk](SystemSnapshot& next) {
-            next.diskPercent = metric.percent;
-            next.diskUsed = metric.used;
-            next.diskTotal = metric.total;
-        }});
+        deliver({[reading = *disk](SystemSnapshot& next) { next.disk = reading; }});
     });
 }
 

@@ -26,7 +26,7 @@ public:
     bool deferEverySecond = false;
     // The power readings; nothing means the battery could not be read.
     std::optional<BatteryRegistry> battery;
-    std::optional<DiskMetric> disk;
+    std::optional<DiskReading> disk;
     QList<ProcessMetric> processes{{7, QStringLiteral("worker"), 12.5, 4096}};
 
     int secondReads = 0;

@@ -6,56 +6,69 @@
 
 namespace moravel::fixtures {
 
-SystemSnapshot loads(double cpu, double memory, double disk)
+SystemSnapshot computerAtRest()
 {
     SystemSnapshot snapshot;
-    snapshot.cpuPercent = cpu;
-    snapshot.memoryPercent = memory;
-    snapshot.diskPercent = disk;
+    snapshot.cpu.emplace();
+    snapshot.memory.emplace();
+    snapshot.swap.emplace();
+    snapshot.network.emplace();
+    snapshot.disk.emplace();
+    snapshot.diskActivity.emplace();
+    snapshot.power.emplace();
+    snapshot.temperatures.emplace();
+    snapshot.gpus.emplace();
+    snapshot.topProcesses.emplace();
+    return snapshot;
+}
+
+SystemSnapshot loads(double cpu, double memory, double disk)
+{
+    SystemSnapshot snapshot = computerAtRest();
+    snapshot.cpu->percent = cpu;
+    snapshot.memory->percent = memory;
+    snapshot.disk->percent = disk;
     return snapshot;
 }
 
 SystemSnapshot onBattery(int64_t percent, double watts)
 {
-    SystemSnapshot snapshot;
-    snapshot.hasBattery = true;
-    snapshot.batteryPercent = percent;
-    snapshot.batteryPowerWatts = watts;
-    snapshot.displayPowerWatts = watts;
+    SystemSnapshot snapshot = computerAtRest();
+    snapshot.power->battery = BatteryReading{.percent = percent, .watts = watts};
+    snapshot.power->displayPowerWatts = watts;
     return snapshot;
 }
 
 SystemSnapshot onAdapter(int64_t percent, double input, double intoBattery, bool charging)
 {
     SystemSnapshot snapshot = onBattery(percent, intoBattery);
-    snapshot.isExternalPowerConnected = true;
-    snapshot.isCharging = charging;
-    snapshot.systemInputWatts = input;
-    snapshot.displayPowerWatts = input;
+    snapshot.power->isExternalPowerConnected = true;
+    snapshot.power->battery->isCharging = charging;
+    snapshot.power->systemInputWatts = input;
+    snapshot.power->displayPowerWatts = input;
     return snapshot;
 }
 
 SystemSnapshot withoutBattery(double input)
 {
-    SystemSnapshot snapshot;
-    snapshot.isExternalPowerConnected = true;
-    snapshot.systemInputWatts = input;
+    SystemSnapshot snapshot = computerAtRest();
+    snapshot.power->isExternalPowerConnected = true;
+    snapshot.power->systemInputWatts = input;
     return snapshot;
 }
 
 SystemSnapshot busySnapshot()
 {
     SystemSnapshot snapshot = onAdapter(55, 30, 18, true);
-    snapshot.adapterWatts = 96;
-    snapshot.cpuPercent = 72;
-    snapshot.memoryPercent = 81;
-    snapshot.diskPercent = 55;
-    snapshot.downloadBytesPerSecond = 1.2e6;
-    snapshot.uploadBytesPerSecond = 4e4;
-    snapshot.memoryTotal = 16'000'000'000ULL;
+    snapshot.power->adapter = AdapterReading{.ratedWatts = 96};
+    snapshot.cpu->percent = 72;
+    snapshot.memory->percent = 81;
+    snapshot.disk->percent = 55;
+    snapshot.network = NetworkReading{1.2e6, 4e4};
+    snapshot.memory->total = 16'000'000'000ULL;
     for (int i = 0; i < 12; ++i) {
-        snapshot.topProcesses.append(ProcessMetric{100 + i, QStringLiteral("process-%1").arg(i), 5.0 * (i % 7),
-                                                   (static_cast<uint64_t>(i % 5) + 1) * 400'000'000ULL});
+        snapshot.topProcesses->append(ProcessMetric{100 + i, QStringLiteral("process-%1").arg(i), 5.0 * (i % 7),
+                                                    (static_cast<uint64_t>(i % 5) + 1) * 400'000'000ULL});
     }
     return snapshot;
 }

@@ -9,6 +9,9 @@ namespace moravel::fixtures {
 // Readings for the views, the rules and the benchmarks: snapshots of a few
 // typical machines and histories to chart.
 
+// This computer just read, with nothing going on: every slice it has, at zero
+// (no battery, no sensor, no GPU, no load average).
+SystemSnapshot computerAtRest();
 SystemSnapshot loads(double cpu, double memory, double disk = 0);
 // A laptop running on its battery at `percent`, drawing `watts` from it.
 SystemSnapshot onBattery(int64_t percent, double watts = 7.5);

@@ -120,10 +120,11 @@ SnapshotUpdate CpuReader::read()
         previous_ = ticks;
     }
     return [percent, cores = std::move(cores)](SystemSnapshot& next) {
+        CpuReading& cpu = next.cpu ? *next.cpu : next.cpu.emplace();
         if (percent)
-            next.cpuPercent = *percent;
+            cpu.percent = *percent;
         if (cores)
-            next.cpuCorePercents = *cores;
+            cpu.corePercents = *cores;
     };
 }
 

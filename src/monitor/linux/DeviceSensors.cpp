@@ -17,12 +17,9 @@ DeviceSensors::DeviceSensors(const std::string& sysRoot, std::vector<std::string
 SnapshotUpdate DeviceSensors::read(double monotonicSeconds)
 {
     QList<TemperatureReading> temperatures = hwmon_.read(monotonicSeconds);
-    const std::optional<CpuTemperature> cpu = cpuTemperatureOf(temperatures);
     QList<GpuReading> gpus = gpus_.read(monotonicSeconds);
-    return [temperatures = std::move(temperatures), cpu, gpus = std::move(gpus)](SystemSnapshot& next) {
+    return [temperatures = std::move(temperatures), gpus = std::move(gpus)](SystemSnapshot& next) {
         next.temperatures = temperatures;
-        next.cpuTemperatureCelsius = cpu ? std::optional(cpu->celsius) : std::nullopt;
-        next.cpuTemperatureCriticalCelsius = cpu ? cpu->criticalCelsius : std::nullopt;
         next.gpus = gpus;
     };
 }

@@ -26,8 +26,8 @@ public:
     {
         return hwmon_.isDue(monotonicSeconds) || gpus_.isDue(monotonicSeconds);
     }
-    // Every sensor, the processor's temperature and every GPU; what is not
-    // found is absent.
+    // Every temperature sensor and every GPU; a machine without them gets
+    // empty lists.
     SnapshotUpdate read(double monotonicSeconds);
 
 private:

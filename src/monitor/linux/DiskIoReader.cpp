@@ -94,10 +94,7 @@ SnapshotUpdate DiskIoReader::read(double monotonicSeconds)
         rates = diskRatesBetween(previous_, current_, std::max(monotonicSeconds - *previousTime_, 0.001));
     std::swap(previous_, current_);
     previousTime_ = monotonicSeconds;
-    return [rates](SystemSnapshot& next) {
-        next.diskReadBytesPerSecond = rates.read;
-        next.diskWriteBytesPerSecond = rates.write;
-    };
+    return [rates](SystemSnapshot& next) { next.diskActivity = DiskActivityReading{rates.read, rates.write}; };
 }
 
 }  // namespace moravel

@@ -4,14 +4,14 @@
 
 namespace moravel {
 
-DiskMetric diskMetricFrom(uint64_t totalBytes, uint64_t availableBytes)
+DiskReading diskReadingFrom(uint64_t totalBytes, uint64_t availableBytes)
 {
     const uint64_t used = totalBytes > availableBytes ? totalBytes - availableBytes : 0;
     const double percent = totalBytes == 0 ? 0 : static_cast<double>(used) / static_cast<double>(totalBytes) * 100.0;
-    return DiskMetric{percent, used, totalBytes};
+    return DiskReading{percent, used, totalBytes};
 }
 
-std::optional<DiskMetric> readDiskUsage(const std::string& path)
+std::optional<DiskReading> readDiskUsage(const std::string& path)
 {
     struct statvfs volume;
     if (::statvfs(path.c_str(), &volume) != 0)
@@ -23,7 +23,7 @@ std::optional<DiskMetric> readDiskUsage(const std::string& path)
         || __builtin_mul_overflow(static_cast<uint64_t>(volume.f_bavail), static_cast<uint64_t>(volume.f_frsize),
                                   &available))
         return std::nullopt;
-    return diskMetricFrom(total, available);
+    return diskReadingFrom(total, available);
 }
 
 }  // namespace moravel

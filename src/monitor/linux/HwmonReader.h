@@ -1,6 +1,5 @@
 #pragma once
 
-#include "monitor/CpuTemperature.h"
 #include "monitor/MetricTypes.h"
 #include "monitor/linux/SysfsDevices.h"
 #include "monitor/linux/TextFile.h"

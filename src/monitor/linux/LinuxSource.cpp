@@ -28,9 +28,11 @@ SystemSnapshot LinuxSource::initialSnapshot()
     SystemSnapshot snapshot;
     if (const SnapshotUpdate memory = MemoryReader(procRoot_).read()) {
         memory(snapshot);
-        snapshot.memoryPercent = 0;
-        snapshot.memoryUsed = 0;
+        snapshot.memory->percent = 0;
+        snapshot.memory->used = 0;
     }
+    // Read only while the dashboard is open: until then an empty table.
+    snapshot.topProcesses.emplace();
     return snapshot;
 }
 
@@ -72,7 +74,7 @@ void LinuxSource::readDeviceSensorsInBackground()
 
 SnapshotUpdate LinuxSource::readPowerSupplies() const
 {
-    return [registry = readBatteryRegistry(sysRoot_)](SystemSnapshot& next) { applyBatteryRegistry(registry, next); };
+    return [power = powerReadingOf(readBatteryRegistry(sysRoot_))](SystemSnapshot& next) { next.power = power; };
 }
 
 void LinuxSource::readPower(ReadingDelivery deliver)
@@ -84,17 +86,13 @@ void LinuxSource::readDisk(ReadingDelivery deliver)
 {
     background_.post(this, [deliver = std::move(deliver)]() -> BackgroundRunner::Continuation {
         // The startup volume, whatever the roots: they only relocate the kernel's files.
-        const std::optional<DiskMetric> disk = readDiskUsage("/");
+        const std::optional<DiskReading> disk = readDiskUsage("/");
         return [deliver, disk] {
             if (!disk) {
                 deliver({});
                 return;
             }
-            deliver({[disk = *disk](SystemSnapshot& next) {
-                next.diskPercent = disk.percent;
-                next.diskUsed = disk.used;
-                next.diskTotal = disk.total;
-            }});
+            deliver({[disk = *disk](SystemSnapshot& next) { next.disk = disk; }});
         };
     });
 }

@@ -6,7 +6,7 @@
 
 namespace moravel {
 
-std::optional<MemoryUsage> parseMeminfo(std::string_view text)
+std::optional<MemoryReading> parseMeminfo(std::string_view text)
 {
     std::optional<uint64_t> total, available, free, buffers, cached, reclaimable, shmem;
     forEachLine(text, [&](std::string_view line) {
@@ -39,29 +39,17 @@ std::optional<MemoryUsage> parseMeminfo(std::string_view text)
                                         + reclaimable.value_or(0);
         availableBytes = reclaimableSum - std::min(reclaimableSum, shmem.value_or(0));
     }
-    MemoryUsage usage;
+    MemoryReading usage;
     usage.total = *total;
     usage.used = *total - std::min(*total, availableBytes);
     usage.percent = usage.total > 0 ? static_cast<double>(usage.used) / static_cast<double>(usage.total) * 100.0 : 0;
     return usage;
 }
 
-void applyMemoryUsage(const MemoryUsage& usage, SystemSnapshot& next)
-{
-    next.memoryPercent = usage.percent;
-    next.memoryUsed = usage.used;
-    next.memoryTotal = usage.total;
-}
-
 namespace {
 
-struct SwapUsage {
-    uint64_t used = 0;
-    uint64_t total = 0;
-};
-
 // SwapTotal - SwapFree; no swap at all when SwapTotal is missing or 0.
-SwapUsage parseSwap(std::string_view text)
+SwapReading parseSwap(std::string_view text)
 {
     std::optional<uint64_t> total, free;
     forEachLine(text, [&](std::string_view line) {
@@ -90,9 +78,8 @@ SnapshotUpdate MemoryReader::read()
     if (!usage)
         return {};
     return [usage = *usage, swap = parseSwap(*text)](SystemSnapshot& next) {
-        applyMemoryUsage(usage, next);
-        next.swapUsed = swap.used;
-        next.swapTotal = swap.total;
+        next.memory = usage;
+        next.swap = swap;
     };
 }
 

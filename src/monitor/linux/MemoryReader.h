@@ -10,17 +10,8 @@
 
 namespace moravel {
 
-struct MemoryUsage {
-    double percent = 0;
-    uint64_t used = 0;   // bytes, never above total
-    uint64_t total = 0;  // bytes of physical memory
-};
-
 // /proc/meminfo. Nothing when MemTotal is missing.
-std::optional<MemoryUsage> parseMeminfo(std::string_view text);
-
-// Copies a reading into the snapshot's memory fields.
-void applyMemoryUsage(const MemoryUsage& usage, SystemSnapshot& next);
+std::optional<MemoryReading> parseMeminfo(std::string_view text);
 
 // Memory use, once a second, from <proc>/meminfo.
 class MemoryReader {

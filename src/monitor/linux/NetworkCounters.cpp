@@ -108,10 +108,7 @@ SnapshotUpdate NetworkReader::read(double monotonicSeconds)
         rates = networkRatesBetween(previous_, *counted, std::max(monotonicSeconds - *previousTime_, 0.001));
     previous_ = std::move(*counted);
     previousTime_ = monotonicSeconds;
-    return [rates](SystemSnapshot& next) {
-        next.downloadBytesPerSecond = rates.download;
-        next.uploadBytesPerSecond = rates.upload;
-    };
+    return [rates](SystemSnapshot& next) { next.network = NetworkReading{rates.download, rates.upload}; };
 }
 
 }  // namespace moravel

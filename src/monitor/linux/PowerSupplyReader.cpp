@@ -224,8 +224,10 @@ void readAdapter(const PowerSupply& adapter, BatteryRegistry& registry)
     BatteryRegistry::AdapterDetails details;
     if (voltageMax && currentMax)
         details.watts = std::llround(magnitudeOfProduct(*voltageMax, *currentMax) / 1e12);  // µV x µA = pW
-    details.voltageMillivolts = voltageNow ? static_cast<double>(*voltageNow) / 1000.0 : 0;
-    details.currentMilliamps = currentNow ? static_cast<double>(*currentNow) / 1000.0 : 0;
+    if (voltageNow)
+        details.voltageMillivolts = static_cast<double>(*voltageNow) / 1000.0;
+    if (currentNow)
+        details.currentMilliamps = static_cast<double>(*currentNow) / 1000.0;
     registry.adapterDetails = details;
 }
 

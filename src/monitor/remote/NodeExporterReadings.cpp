@@ -1,6 +1,5 @@
 #include "monitor/remote/NodeExporterReadings.h"
 
-#include "monitor/CpuTemperature.h"
 #include "monitor/PowerRules.h"
 #include "monitor/linux/DiskReader.h"
 #include "monitor/remote/MetricFamilies.h"
@@ -73,13 +72,13 @@ void readMemory(const MetricFamilies& families, NodePage& page)
         if (const auto kilobytes = bytes ? wholeAmount(*bytes, 1.0 / 1024) : std::nullopt)
             meminfo += std::string(key) + ": " + std::to_string(*kilobytes) + " kB\n";
     }
-    page.memory = parseMeminfo(meminfo);
+    page.gauges.memory = parseMeminfo(meminfo);
     const auto total = families.single("node_memory_SwapTotal_bytes");
     const auto free = families.single("node_memory_SwapFree_bytes");
     const auto totalBytes = total ? wholeAmount(*total) : std::nullopt;
     const auto freeBytes = free ? wholeAmount(*free) : std::nullopt;
     if (totalBytes && freeBytes)
-        page.swap = std::array<uint64_t, 2>{*totalBytes - std::min(*totalBytes, *freeBytes), *totalBytes};
+        page.gauges.swap = SwapReading{*totalBytes - std::min(*totalBytes, *freeBytes), *totalBytes};
 }
 
 // Two counters per device (received and sent, read and written), by name;
@@ -162,7 +161,7 @@ void readDisks(const MetricFamilies& families, NodePage& page)
     const auto total = size("node_filesystem_size_bytes");
     const auto available = size("node_filesystem_avail_bytes");
     if (total && available)
-        page.disk = diskMetricFrom(*total, *available);
+        page.gauges.disk = diskReadingFrom(*total, *available);
     page.diskActivity = deviceCounters(families["node_disk_read_bytes_total"],
                                        families["node_disk_written_bytes_total"], isWholeDisk);
 }
@@ -173,48 +172,30 @@ void readLoad(const MetricFamilies& families, NodePage& page)
     const auto five = families.single("node_load5");
     const auto fifteen = families.single("node_load15");
     if (one && five && fifteen)
-        page.load = std::array<double, 3>{*one, *five, *fifteen};
+        page.gauges.loadAverage = std::array<double, 3>{*one, *five, *fifteen};
 }
 
-template <typename Value>
-void markAbsent(const std::optional<Value>& value, ReadingGroup group, SystemSnapshot& next)
+CpuReading cpuReadingBetween(const NodePage* previous, const NodePage& page)
 {
-    if (!value)
-        next.absentReadings.insert(group);
+    const bool measurable = previous && previous->cpu;
+    CpuReading cpu{measurable ? cpuPercentBetween(previous->cpu, *page.cpu) : 0, {}};
+    // A core brought on line since has no earlier reading.
+    const bool knownCores = measurable && page.cores.size() == previous->cores.size();
+    for (size_t core = 0; core < page.cores.size(); ++core)
+        cpu.corePercents.append(knownCores ? cpuPercentBetween(previous->cores[core], page.cores[core]) : 0);
+    return cpu;
 }
 
-void applyRates(const NodePage& page, const NodePage* previous, double seconds, SystemSnapshot& next)
+// Nothing to measure against without earlier counters: no traffic yet.
+NetworkRates ratesBetween(const std::optional<std::vector<InterfaceCounters>>* previous,
+                          const std::vector<InterfaceCounters>& current, double seconds)
 {
-    if (!previous)
-        return;
-    if (page.cpu && previous->cpu) {
-        next.cpuPercent = cpuPercentBetween(previous->cpu, *page.cpu);
-        next.cpuCorePercents.clear();
-        for (size_t core = 0; core < page.cores.size(); ++core) {
-            // A core brought on line since has no earlier reading.
-            const bool known = page.cores.size() == previous->cores.size();
-            next.cpuCorePercents.append(known ? cpuPercentBetween(previous->cores[core], page.cores[core]) : 0);
-        }
-    }
-    seconds = std::max(seconds, 0.001);
-    if (page.network && previous->network) {
-        const NetworkRates rates = networkRatesBetween(*previous->network, *page.network, seconds);
-        next.downloadBytesPerSecond = rates.download;
-        next.uploadBytesPerSecond = rates.upload;
-    }
-    if (page.diskActivity && previous->diskActivity) {
-        const NetworkRates rates = networkRatesBetween(*previous->diskActivity, *page.diskActivity, seconds);
-        next.diskReadBytesPerSecond = rates.download;
-        next.diskWriteBytesPerSecond = rates.upload;
-    }
+    if (!previous || !*previous)
+        return {};
+    return networkRatesBetween(**previous, current, std::max(seconds, 0.001));
 }
 
 }  // namespace
-
-bool NodePage::hasReadings() const
-{
-    return cpu || memory || swap || network || disk || diskActivity || load || temperatures || power;
-}
 
 NodePage readNodePage(const ExpositionPage& exposition)
 {
@@ -225,70 +206,27 @@ NodePage readNodePage(const ExpositionPage& exposition)
     readNetwork(families, page);
     readDisks(families, page);
     readLoad(families, page);
-    page.temperatures = nodeTemperatures(families);
-    page.power = nodePowerSupplies(families);
+    page.gauges.temperatures = nodeTemperatures(families);
+    if (const std::optional<BatteryRegistry> power = nodePowerSupplies(families))
+        page.gauges.power = powerReadingOf(*power);
     return page;
 }
 
-void applyNodePage(const NodePage& page, const NodePage* previous, double seconds, SystemSnapshot& next)
+SystemSnapshot snapshotOfNodePage(const NodePage& page, const NodePage* previous, double seconds)
 {
-    // Rebuilt from the page alone, so that a group gone missing leaves nothing
-    // stale behind; only the rates that cannot be measured this time are kept.
-    SystemSnapshot fresh;
-    if (page.cpu) {
-        fresh.cpuPercent = next.cpuPercent;
-        fresh.cpuCorePercents = next.cpuCorePercents;
-    }
+    SystemSnapshot snapshot = page.gauges;
+    if (page.cpu)
+        snapshot.cpu = cpuReadingBetween(previous, page);
     if (page.network) {
-        fresh.downloadBytesPerSecond = next.downloadBytesPerSecond;
-        fresh.uploadBytesPerSecond = next.uploadBytesPerSecond;
+        const NetworkRates rates = ratesBetween(previous ? &previous->network : nullptr, *page.network, seconds);
+        snapshot.network = NetworkReading{rates.download, rates.upload};
     }
     if (page.diskActivity) {
-        fresh.diskReadBytesPerSecond = next.diskReadBytesPerSecond;
-        fresh.diskWriteBytesPerSecond = next.diskWriteBytesPerSecond;
+        const NetworkRates rates =
+            ratesBetween(previous ? &previous->diskActivity : nullptr, *page.diskActivity, seconds);
+        snapshot.diskActivity = DiskActivityReading{rates.download, rates.upload};
     }
-    applyRates(page, previous, seconds, fresh);
-    if (page.cpu && fresh.cpuCorePercents.size() != static_cast<qsizetype>(page.cores.size()))
-        fresh.cpuCorePercents = QList<double>(static_cast<qsizetype>(page.cores.size()), 0.0);
-
-    if (page.memory)
-        applyMemoryUsage(*page.memory, fresh);
-    if (page.swap) {
-        fresh.swapUsed = (*page.swap)[0];
-        fresh.swapTotal = (*page.swap)[1];
-    }
-    if (page.disk) {
-        fresh.diskPercent = page.disk->percent;
-        fresh.diskUsed = page.disk->used;
-        fresh.diskTotal = page.disk->total;
-    }
-    fresh.loadAverage = page.load;
-    if (page.temperatures) {
-        fresh.temperatures = *page.temperatures;
-        if (const auto cpu = cpuTemperatureOf(*page.temperatures)) {
-            fresh.cpuTemperatureCelsius = cpu->celsius;
-            fresh.cpuTemperatureCriticalCelsius = cpu->criticalCelsius;
-        }
-    }
-    if (page.power) {
-        applyBatteryRegistry(*page.power, fresh);
-        fresh.displayPowerWatts = next.displayPowerWatts;  // the monitor's to reconcile, every other second
-    }
-
-    markAbsent(page.cpu, ReadingGroup::cpu, fresh);
-    markAbsent(page.memory, ReadingGroup::memory, fresh);
-    markAbsent(page.swap, ReadingGroup::swap, fresh);
-    markAbsent(page.network, ReadingGroup::network, fresh);
-    markAbsent(page.disk, ReadingGroup::disk, fresh);
-    markAbsent(page.diskActivity, ReadingGroup::diskActivity, fresh);
-    markAbsent(page.load, ReadingGroup::load, fresh);
-    markAbsent(page.temperatures, ReadingGroup::temperatures, fresh);
-    markAbsent(page.power, ReadingGroup::power, fresh);
-    if (!page.power || !page.power->adapterDetails)
-        fresh.absentReadings.insert(ReadingGroup::adapter);
-    fresh.absentReadings.insert(ReadingGroup::gpus);  // the exporter's pages carry no GPU load
-    fresh.absentReadings.insert(ReadingGroup::processes);
-    next = std::move(fresh);
+    return snapshot;
 }
 
 }  // namespace moravel

@@ -25,7 +25,7 @@ struct SupplyFigure {
     const char* attribute;
     double scale;
 };
-constexpr std::array<SupplyFigure, 13> supplyFigures{{
+constexpr SupplyFigure supplyFigures[] = {
     {"online", "online", 1},
     {"capacity", "capacity", 1},
     {"current_ampere", "current_now", 1e6},
@@ -39,7 +39,7 @@ constexpr std::array<SupplyFigure, 13> supplyFigures{{
     {"charge_full", "charge_full", 1e6},
     {"time_to_empty_seconds", "time_to_empty_now", 1},
     {"time_to_full_seconds", "time_to_full_now", 1},
-}};
+};
 
 }  // namespace
 
@@ -101,11 +101,11 @@ std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families)
         }
     }
     families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, const Family& family) {
-        const auto figure = std::find_if(supplyFigures.begin(), supplyFigures.end(),
+        const auto figure = std::find_if(std::begin(supplyFigures), std::end(supplyFigures),
                                          [&](const SupplyFigure& f) { return f.metric == metric; });
         for (const ExpositionSample* sample : family) {
-            const double value = sample->value * (figure == supplyFigures.end() ? 1 : figure->scale);
-            if (figure == supplyFigures.end() || !std::isfinite(value) || std::fabs(value) > 9e18)
+            const double value = sample->value * (figure == std::end(supplyFigures) ? 1 : figure->scale);
+            if (figure == std::end(supplyFigures) || !std::isfinite(value) || std::fabs(value) > 9e18)
                 continue;
             supply(*sample).attributes.insert_or_assign(figure->attribute, std::to_string(std::llround(value)));
         }

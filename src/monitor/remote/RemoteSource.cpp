@@ -42,8 +42,8 @@ QString httpFailure(int status, const QString& reason, bool sentCredentials)
         .trimmed();
 }
 
-// The exporter's page as the machine's readings, or why it is none. Run on
-// the background runner: it takes time in proportion to the page.
+// What the exporter's page tells of the machine, or why it is no exporter's
+// page. Run on the background runner: it takes time in proportion to the page.
 std::variant<NodePage, QString> nodePageOf(const QByteArray& body)
 {
     const auto parsed = parseExposition(std::string_view(body.constData(), static_cast<size_t>(body.size())));
@@ -51,10 +51,7 @@ std::variant<NodePage, QString> nodePageOf(const QByteArray& body)
         return QStringLiteral("not an exporter's page (line %1: %2)")
             .arg(error->line)
             .arg(printableExcerpt(QString::fromStdString(error->reason), longestServerText));
-    NodePage page = readNodePage(std::get<ExpositionPage>(parsed));
-    if (!page.hasReadings())
-        return QStringLiteral("the page holds no node exporter readings");
-    return page;
+    return readNodePage(std::get<ExpositionPage>(parsed));
 }
 
 // The TLS library's reasons, after what they mean for the user.
@@ -93,15 +90,6 @@ RemoteSource::~RemoteSource()
     }
 }
 
-SystemSnapshot RemoteSource::initialSnapshot()
-{
-    // Nothing is known of the machine before its first page.
-    SystemSnapshot snapshot;
-    for (int group = 0; group <= static_cast<int>(ReadingGroup::processes); ++group)
-        snapshot.absentReadings.insert(static_cast<ReadingGroup>(group));
-    return snapshot;
-}
-
 void RemoteSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 {
     (void)withPower;  // the power supplies come with every page
@@ -116,10 +104,7 @@ void RemoteSource::readEverySecond(bool withPower, ReadingDelivery deliver)
 
 void RemoteSource::readProcesses(ReadingDelivery deliver)
 {
-    deliver({[](SystemSnapshot& next) {
-        next.topProcesses.clear();
-        next.absentReadings.insert(ReadingGroup::processes);
-    }});
+    deliver({[](SystemSnapshot& next) { next.topProcesses.reset(); }});
 }
 
 void RemoteSource::fetch()
@@ -237,11 +222,19 @@ SourceReading RemoteSource::readingOfPage(std::variant<NodePage, QString> parsed
     if (const QString* failure = std::get_if<QString>(&parsed))
         return SourceReading::failed(*failure);
     NodePage page = std::get<NodePage>(std::move(parsed));
+    SystemSnapshot snapshot =
+        snapshotOfNodePage(page, previous_ ? &*previous_ : nullptr, arrivedAt - previousTime_);
+    if (snapshot == SystemSnapshot{})
+        return SourceReading::failed(QStringLiteral("the page holds no node exporter readings"));
     const bool measured = previous_.has_value();
-    std::optional<NodePage> previous = std::exchange(previous_, page);
-    const double seconds = arrivedAt - std::exchange(previousTime_, arrivedAt);
-    return {[page = std::move(page), previous = std::move(previous), seconds](SystemSnapshot& next) {
-                applyNodePage(page, previous ? &*previous : nullptr, seconds, next);
+    previous_ = std::move(page);
+    previousTime_ = arrivedAt;
+    return {[snapshot = std::move(snapshot)](SystemSnapshot& next) {
+                // The shown power figure is the monitor's to choose, every other second.
+                const std::optional<double> shown = next.power ? next.power->displayPowerWatts : std::nullopt;
+                next = snapshot;
+                if (next.power)
+                    next.power->displayPowerWatts = shown;
             },
             measured};
 }

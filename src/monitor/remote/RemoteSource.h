@@ -33,7 +33,7 @@ double retryDelaySeconds(int failures);
 // and port. A page larger than largestExpositionPage is refused as soon as
 // that shows (its announced length, or the bytes so far), and no more of it
 // is buffered than a small read buffer. What the exporter does not publish
-// (processes, collectors that are off) is marked absent.
+// (processes, GPUs, collectors that are off) is absent.
 class RemoteSource final : public QObject, public TelemetrySource {
     Q_OBJECT
 
@@ -49,7 +49,6 @@ public:
     const QUrl& url() const { return endpoint_.url; }
 
     QString machineName() const override { return endpoint_.url.host(); }
-    SystemSnapshot initialSnapshot() override;
     void readEverySecond(bool withPower, ReadingDelivery deliver) override;
     // The volume comes with every page.
     void readDisk(ReadingDelivery deliver) override { deliver({}); }

@@ -132,14 +132,14 @@ void drawRun(QPainter& painter, const QRectF& frame, QList<RunItem> items, RunAl
     painter.restore();
 }
 
-void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
+void drawNetwork(QPainter& painter, const QRectF& frame, const NetworkReading& network)
 {
     const QColor& color = IslandPalette::cyan();
     drawRun(painter, frame,
             {icon(QStringLiteral("wifi"), color),
-             fixedText(CollapsedReadings::downloadText(snapshot.downloadBytesPerSecond), color, kNetworkSpacing,
+             fixedText(CollapsedReadings::downloadText(network.downloadBytesPerSecond), color, kNetworkSpacing,
                        kNetworkValueWidth),
-             fixedText(CollapsedReadings::uploadText(snapshot.uploadBytesPerSecond), color, kNetworkSpacing,
+             fixedText(CollapsedReadings::uploadText(network.uploadBytesPerSecond), color, kNetworkSpacing,
                        kNetworkValueWidth)},
             RunAlignment::centre);
 }
@@ -161,15 +161,16 @@ void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snap
 {
     const QColor& color = readingColor(MetricKind::disk, snapshot);
     const QColor& rates = IslandPalette::secondary();
-    const bool hasRates = !snapshot.absentReadings.contains(ReadingGroup::diskActivity);
-    const auto rate = [&](const char* prefix, double bytesPerSecond) {
-        return QLatin1String(prefix) + (hasRates ? MetricFormat::speed(bytesPerSecond) : QStringLiteral("—"));
+    const auto rate = [&](const char* prefix, double DiskActivityReading::*bytesPerSecond) {
+        const std::optional<double> value = fieldOf(snapshot.diskActivity, bytesPerSecond);
+        return QLatin1String(prefix) + (value ? MetricFormat::speed(*value) : QStringLiteral("—"));
     };
     drawRun(painter, frame,
             {icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
              text(ReadingTable::valueText(MetricKind::disk, snapshot), baseFont(), color, kLabelSpacing),
-             fixedText(rate("R", snapshot.diskReadBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
-             fixedText(rate("W", snapshot.diskWriteBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth)},
+             fixedText(rate("R", &DiskActivityReading::readBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
+             fixedText(rate("W", &DiskActivityReading::writeBytesPerSecond), rates, kNetworkSpacing,
+                       kNetworkValueWidth)},
             RunAlignment::centre);
 }
 
@@ -202,7 +203,7 @@ void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& readin
     }
     switch (ReadingTable::of(reading.kind).collapsed->style) {
     case CollapsedStyle::network:
-        drawNetwork(painter, reading.rect, snapshot);
+        drawNetwork(painter, reading.rect, *snapshot.network);
         return;
     case CollapsedStyle::load:
         drawLoad(painter, reading.rect, reading.kind, snapshot);

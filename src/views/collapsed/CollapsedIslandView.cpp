@@ -94,7 +94,10 @@ QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& 
     using namespace CollapsedReadings;
     switch (ReadingTable::of(kind).collapsed->style) {
     case CollapsedStyle::network:
-        return downloadText(snapshot.downloadBytesPerSecond) + uploadText(snapshot.uploadBytesPerSecond);
+        if (!snapshot.network)
+            return {};
+        return downloadText(snapshot.network->downloadBytesPerSecond)
+               + uploadText(snapshot.network->uploadBytesPerSecond);
     case CollapsedStyle::load:
         return ReadingTable::valueText(kind, snapshot) + readingColor(kind, snapshot).name();
     case CollapsedStyle::disk:

@@ -22,24 +22,28 @@ QString uploadText(double bytesPerSecond)
 
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
-    return snapshot.batteryPercent >= 1;
+    return snapshot.power && snapshot.power->battery && snapshot.power->battery->percent >= 1;
 }
 
 bool isBatteryShownFull(const SystemSnapshot& snapshot)
 {
-    return snapshot.isExternalPowerConnected &&
-           (snapshot.isFullyCharged || (!snapshot.isCharging && snapshot.batteryPercent > 99));
+    if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
+        return false;
+    const BatteryReading& battery = *snapshot.power->battery;
+    return battery.isFullyCharged || (!battery.isCharging && battery.percent > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
 {
-    const bool onAdapter = snapshot.isExternalPowerConnected;
+    const PowerReading power = snapshot.power.value_or(PowerReading{});
+    const int64_t percent = power.battery ? power.battery->percent : 0;
+    const bool onAdapter = power.isExternalPowerConnected;
     return {
         onAdapter,
         onAdapter ? QStringLiteral("SYS") : QStringLiteral("BAT"),
-        MetricFormat::compactWatts(snapshot.displayPowerWatts),
-        onAdapter ? QStringLiteral("powerplug.fill") : BatterySymbol::name(snapshot.batteryPercent),
-        MetricFormat::compactBattery(snapshot.batteryPercent, isBatteryShownFull(snapshot)),
+        MetricFormat::compactWatts(power.displayPowerWatts),
+        onAdapter ? QStringLiteral("powerplug.fill") : BatterySymbol::name(percent),
+        MetricFormat::compactBattery(percent, isBatteryShownFull(snapshot)),
     };
 }
 
@@ -47,7 +51,7 @@ std::optional<QString> powerToolTip(const SystemSnapshot& snapshot)
 {
     if (!hasBatteryReading(snapshot))
         return std::nullopt;
-    if (snapshot.isExternalPowerConnected)
+    if (snapshot.power->isExternalPowerConnected)
         return QStringLiteral(
             "SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
     return QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");

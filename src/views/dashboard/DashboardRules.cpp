@@ -8,11 +8,11 @@ namespace moravel {
 QString headerMessage(const SystemSnapshot& snapshot, const QString& machine)
 {
     const QString subject = machine.isEmpty() ? QStringLiteral("Your computer") : machine;
-    if (snapshot.memoryPercent >= 90)
+    if (ReadingTable::value(MetricKind::memory, snapshot) >= 90)
         return QStringLiteral("Memory pressure is high");
-    if (snapshot.cpuPercent >= 90)
+    if (ReadingTable::value(MetricKind::cpu, snapshot) >= 90)
         return subject + QStringLiteral(" is working hard");
-    if (snapshot.diskPercent >= 92)
+    if (ReadingTable::value(MetricKind::disk, snapshot) >= 92)
         return QStringLiteral("Disk space is running low");
     return subject + QStringLiteral(" is running well");
 }
@@ -24,7 +24,8 @@ QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot
     if (!tab)
         return entries;
     for (const ChartLine& line : tab->lines) {
-        if (line.whileCharging && !(snapshot.hasBattery && snapshot.isCharging))
+        const BatteryReading* battery = batteryOf(snapshot);
+        if (line.whileCharging && !(battery && battery->isCharging))
             continue;
         entries.append({line.legendFor ? line.legendFor(snapshot) : QString::fromLatin1(line.legend),
                         toneColor(line.tone)});

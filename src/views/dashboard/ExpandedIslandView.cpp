@@ -290,7 +290,7 @@ void ExpandedIslandView::applySourceState()
     header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
     header_->setStatusDetail(monitor.sourceFailure());
     column_->setDimmed(!reachable);
-    const QString processes = snapshot_.absentReadings.contains(ReadingGroup::processes)
+    const QString processes = !snapshot_.topProcesses
                                   ? QStringLiteral("Not available from %1").arg(machine)
                                   : QStringLiteral("Collecting…");
     for (ProcessLeaderboard* card : cards_)
@@ -301,7 +301,8 @@ void ExpandedIslandView::applyProcesses()
 {
     const int before = std::max(cards_[0]->sizeHint().height(), cards_[1]->sizeHint().height());
     for (ProcessLeaderboard* card : cards_)
-        card->setProcesses(topProcesses(snapshot_.topProcesses, card->kind()), snapshot_.memoryTotal);
+        card->setProcesses(topProcesses(snapshot_.topProcesses.value_or(QList<ProcessMetric>()), card->kind()),
+                           snapshot_.memory ? snapshot_.memory->total : 0);
     if (std::max(cards_[0]->sizeHint().height(), cards_[1]->sizeHint().height()) != before)
         placeRows();
 }
@@ -327,9 +328,9 @@ void ExpandedIslandView::showTab(bool animated)
     activity_->chart()->setMetric(metric);
     activity_->setLegend(chartLegend(metric, snapshot_));
     activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
-    coreStrip_->setCores(snapshot_.cpuCorePercents);
+    coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
-    sensorList_->setSensors(snapshot_.temperatures);
+    sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
     sensorList_->setVisible(showsSensors);
     for (ProcessLeaderboard* card : cards_)
         card->setVisible(!showsSensors);

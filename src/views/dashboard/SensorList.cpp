@@ -1,6 +1,7 @@
 #include "views/dashboard/SensorList.h"
 
 #include "monitor/Formatters.h"
+#include "monitor/TemperaturePolicy.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/ReadingColors.h"

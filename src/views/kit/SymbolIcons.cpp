@@ -24,7 +24,7 @@ struct SymbolEntry {
 // state strokes the filled glyph. Its batteries stand upright; the island's
 // lie on their side with the terminal to the right.
 constexpr double kLying = 90;
-const std::array<SymbolEntry, 26> kSymbols{{
+constexpr SymbolEntry kSymbols[] = {
     {u"wifi", {0xe63e}},
     {u"cpu", {0xe322}},                      // memory (a processor chip)
     {u"memorychip", {0xe30d}},               // developer_board
@@ -51,7 +51,7 @@ const std::array<SymbolEntry, 26> kSymbols{{
     {u"swap", {0xe8d4}},                     // swap_horiz
     {u"thermometer", {0xe1ff}},              // device_thermostat
     {u"gpu", {0xe338}},                      // videogame_asset
-}};
+};
 
 QString loadFamily(const QString& fontPath)
 {

@@ -9,9 +9,31 @@ namespace moravel::PowerFlow {
 
 namespace {
 
-QString percentDigits(const SystemSnapshot& snapshot)
+// What the power rules work from; a source without power readings reads as a
+// computer without a battery that says nothing of its input.
+PowerReading powerOf(const SystemSnapshot& snapshot)
 {
-    return QString::number(snapshot.batteryPercent);
+    return snapshot.power.value_or(PowerReading{});
+}
+
+int64_t batteryPercent(const PowerReading& power)
+{
+    return power.battery ? power.battery->percent : 0;
+}
+
+bool isCharging(const PowerReading& power)
+{
+    return power.battery && power.battery->isCharging;
+}
+
+double batteryWatts(const PowerReading& power)
+{
+    return power.battery ? power.battery->watts : 0;
+}
+
+QString percentDigits(const PowerReading& power)
+{
+    return QString::number(batteryPercent(power));
 }
 
 QString drawText(const SystemSnapshot& snapshot)
@@ -23,82 +45,89 @@ QString drawText(const SystemSnapshot& snapshot)
 
 bool isBatteryFull(const SystemSnapshot& snapshot)
 {
-    return snapshot.isExternalPowerConnected &&
-           (snapshot.isFullyCharged || (!snapshot.isCharging && snapshot.batteryPercent >= 100));
+    const PowerReading power = powerOf(snapshot);
+    return power.isExternalPowerConnected && power.battery
+           && (power.battery->isFullyCharged || (!power.battery->isCharging && power.battery->percent >= 100));
 }
 
 std::optional<double> systemDraw(const SystemSnapshot& snapshot)
 {
-    if (!snapshot.hasBattery) {
-        if (!(snapshot.systemInputWatts > 0.05))
+    const PowerReading power = powerOf(snapshot);
+    if (!power.battery) {
+        if (!(power.systemInputWatts > 0.05))
             return std::nullopt;
-        return snapshot.systemInputWatts;
+        return power.systemInputWatts;
     }
-    const double source = snapshot.isExternalPowerConnected ? snapshot.systemInputWatts : snapshot.batteryPowerWatts;
+    const double source = power.isExternalPowerConnected ? power.systemInputWatts : batteryWatts(power);
     if (!(source > 0.05))
         return std::nullopt;
-    if (!snapshot.isExternalPowerConnected)
-        return snapshot.batteryPowerWatts;
-    if (!snapshot.isCharging)
-        return snapshot.systemInputWatts;
-    return std::max(snapshot.systemInputWatts - snapshot.batteryPowerWatts, 0.0);
+    if (!power.isExternalPowerConnected)
+        return batteryWatts(power);
+    if (!isCharging(power))
+        return power.systemInputWatts;
+    return std::max(power.systemInputWatts - batteryWatts(power), 0.0);
 }
 
 QString powerStatus(const SystemSnapshot& snapshot)
 {
-    if (snapshot.absentReadings.contains(ReadingGroup::power))
+    if (!snapshot.power)
         return QStringLiteral("Not available");
-    if (!snapshot.hasBattery) {
+    const PowerReading& power = *snapshot.power;
+    if (!power.battery) {
         const std::optional<double> draw = systemDraw(snapshot);
         return draw ? QStringLiteral("No battery · ") + MetricFormat::power(draw) + QStringLiteral(" draw")
                     : QStringLiteral("No battery");
     }
     const QString draw = drawText(snapshot);
-    const QString pct = percentDigits(snapshot);
-    if (!snapshot.isExternalPowerConnected)
+    const QString pct = percentDigits(power);
+    if (!power.isExternalPowerConnected)
         return QStringLiteral("Battery · ") + draw + QStringLiteral(" draw · ") + pct + QLatin1Char('%');
     if (isBatteryFull(snapshot))
         return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Full");
-    if (snapshot.isCharging)
+    if (isCharging(power))
         return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Charging ") + pct + QLatin1Char('%');
     return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Battery ") + pct + QLatin1Char('%');
 }
 
 QString batteryFlowValue(const SystemSnapshot& snapshot)
 {
+    const PowerReading power = powerOf(snapshot);
     if (isBatteryFull(snapshot))
         return QStringLiteral("Full");
-    if (!snapshot.isCharging)
-        return percentDigits(snapshot) + QLatin1Char('%');
-    return QLatin1Char('+') + MetricFormat::power(snapshot.batteryPowerWatts);
+    if (!isCharging(power))
+        return percentDigits(power) + QLatin1Char('%');
+    return QLatin1Char('+') + MetricFormat::power(batteryWatts(power));
 }
 
 QString batteryFlowLabel(const SystemSnapshot& snapshot)
 {
-    if (snapshot.isCharging)
+    const PowerReading power = powerOf(snapshot);
+    if (isCharging(power))
         return QStringLiteral("Battery charge");
-    return QStringLiteral("Battery ") + percentDigits(snapshot) + QLatin1Char('%');
+    return QStringLiteral("Battery ") + percentDigits(power) + QLatin1Char('%');
 }
 
 QString adapterValue(const SystemSnapshot& snapshot)
 {
     // Another machine's exporter may not say whether anything is plugged in.
-    if (snapshot.absentReadings.contains(ReadingGroup::power))
+    if (!snapshot.power)
         return QStringLiteral("—");
-    if (snapshot.adapterWatts >= 1)
-        return QString::number(snapshot.adapterWatts) + QStringLiteral(" W max");
+    const std::optional<AdapterReading>& adapter = snapshot.power->adapter;
+    if (adapter && adapter->ratedWatts && *adapter->ratedWatts >= 1)
+        return QString::number(*adapter->ratedWatts) + QStringLiteral(" W max");
     return QStringLiteral("Connected");
 }
 
 PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
 {
-    const QString battery = BatterySymbol::name(snapshot.batteryPercent);
+    const PowerReading power = powerOf(snapshot);
+    const QString battery = BatterySymbol::name(batteryPercent(power));
     const QString laptop = QStringLiteral("laptopcomputer");
     PowerFlowDiagramContent content;
-    content.hasBattery = snapshot.hasBattery;
-    content.isExternalPower = snapshot.isExternalPowerConnected || !snapshot.hasBattery;
+    content.hasBattery = power.battery.has_value();
+    content.isExternalPower = power.isExternalPowerConnected || !power.battery;
     if (!content.isExternalPower) {
-        content.source = {battery, percentDigits(snapshot) + QLatin1Char('%'), QStringLiteral("Battery"),
+        content.source = {battery, percentDigits(power) + QLatin1Char('%'), QStringLiteral("Battery"),
                           IslandPalette::mint()};
         content.computer = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
         return content;
@@ -106,14 +135,14 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     content.source = {QStringLiteral("powerplug.fill"), adapterValue(snapshot), QStringLiteral("Power source"),
                       IslandPalette::primary()};
     // A computer without a battery is most likely a desktop.
-    content.computer = {snapshot.hasBattery ? laptop : QStringLiteral("desktopcomputer"),
-                        MetricFormat::power(snapshot.systemInputWatts), QStringLiteral("Computer input now"),
+    content.computer = {power.battery ? laptop : QStringLiteral("desktopcomputer"),
+                        MetricFormat::power(power.systemInputWatts), QStringLiteral("Computer input now"),
                         IslandPalette::primary()};
     if (!content.hasDestinations())
         return content;
     content.destinations = {{
         {battery, batteryFlowValue(snapshot), batteryFlowLabel(snapshot),
-         snapshot.isCharging ? IslandPalette::mint() : IslandPalette::secondary()},
+         isCharging(power) ? IslandPalette::mint() : IslandPalette::secondary()},
         {QStringLiteral("cpu"), drawText(snapshot), QStringLiteral("System draw"), IslandPalette::cyan()},
     }};
     return content;

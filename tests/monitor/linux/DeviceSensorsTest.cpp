@@ -1,3 +1,4 @@
+#include "monitor/TemperaturePolicy.h"
 #include "monitor/linux/DeviceSensors.h"
 #include "monitor/linux/GpuNames.h"
 #include "testsupport/FixtureTree.h"
@@ -94,19 +95,19 @@ TEST(DeviceSensors, LookAgainForDevicesOnlyOnceAMinute)
     SystemSnapshot snapshot;
     ASSERT_TRUE(sensors.isDue(100));
     sensors.read(100)(snapshot);
-    EXPECT_TRUE(snapshot.temperatures.isEmpty());
+    EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>());
     EXPECT_FALSE(sensors.isDue(159.9));
 
     writeChip(tree, 0, "k10temp", {{1, {{"input", "48125"}, {"label", "Tctl"}}}});
     ASSERT_TRUE(sensors.isDue(160));
     sensors.read(160)(snapshot);
     EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>{sensor("k10temp", "Tctl", 48.125)});
-    EXPECT_EQ(snapshot.cpuTemperatureCelsius, 48.125);
+    EXPECT_EQ(cpuTemperatureOf(snapshot), (CpuTemperature{48.125, std::nullopt}));
 
     tree.remove("sys/class/hwmon/hwmon0");
     sensors.read(220)(snapshot);
-    EXPECT_TRUE(snapshot.temperatures.isEmpty());
-    EXPECT_FALSE(snapshot.cpuTemperatureCelsius);
+    EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>());
+    EXPECT_FALSE(cpuTemperatureOf(snapshot));
 }
 
 namespace {

@@ -73,11 +73,11 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
             continue;
         SystemSnapshot snapshot;
         update(snapshot);
-        EXPECT_EQ(snapshot.memoryTotal, 1000u * 1024);
-        EXPECT_EQ(snapshot.memoryUsed, *row.usedKb * 1024);
-        EXPECT_DOUBLE_EQ(snapshot.memoryPercent, *row.usedKb / 10.0);
-        EXPECT_EQ(snapshot.swapUsed, row.swapUsedKb * 1024);
-        EXPECT_EQ(snapshot.swapTotal, row.swapTotalKb * 1024);
+        EXPECT_EQ(snapshot.memory->total, 1000u * 1024);
+        EXPECT_EQ(snapshot.memory->used, *row.usedKb * 1024);
+        EXPECT_DOUBLE_EQ(snapshot.memory->percent, *row.usedKb / 10.0);
+        EXPECT_EQ(snapshot.swap->used, row.swapUsedKb * 1024);
+        EXPECT_EQ(snapshot.swap->total, row.swapTotalKb * 1024);
     }
 }
 
@@ -185,18 +185,18 @@ TEST(CpuReader, PerCoreSharesFromOneReadOfTheFile)
         tree.write("proc/stat", text);
         if (const SnapshotUpdate update = reader.read())
             update(snapshot);
-        return snapshot.cpuCorePercents;
+        return snapshot.cpu->corePercents;
     };
     EXPECT_EQ(readStat(cpuLine("cpu ", 150, 150) + cpuLine("cpu0", 50, 50) + cpuLine("cpu1", 100, 100)),
               (QList<double>{0, 0}));
-    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 0);
+    EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 0);
     // cpu1 went back; cpu3 came online.
     EXPECT_EQ(readStat(cpuLine("cpu ", 225, 225) + cpuLine("cpu0", 80, 120) + cpuLine("cpu1", 90, 90)
                        + cpuLine("cpu3", 55, 15)),
               (QList<double>{30, 0, 0}));
     // A garbled core line keeps the shares and baselines, not the total.
     EXPECT_EQ(readStat(cpuLine("cpu ", 275, 275) + cpuLine("cpu0", 80, 120) + "cpu1 x\n"), (QList<double>{30, 0, 0}));
-    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 50);
+    EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 50);
     EXPECT_EQ(readStat(cpuLine("cpu ", 300, 300) + cpuLine("cpu0", 80, 220) + cpuLine("cpu1", 150, 110)
                        + cpuLine("cpu3", 65, 25)),
               (QList<double>{0, 75, 50}));
@@ -235,7 +235,7 @@ TEST(DiskIoReader, CountsWholePhysicalDisksDiskByDisk)
         tree.write("proc/diskstats", text);
         if (const SnapshotUpdate update = reader.read(seconds))
             update(snapshot);
-        return std::pair(snapshot.diskReadBytesPerSecond, snapshot.diskWriteBytesPerSecond);
+        return std::pair(snapshot.diskActivity->readBytesPerSecond, snapshot.diskActivity->writeBytesPerSecond);
     };
     const std::string others = diskLine("sda1", 900, 900) + diskLine("loop0", 900, 900) + diskLine("dm-0", 900, 900)
                                + diskLine("zram0", 900, 900) + "   8 0 sdz 1 2\n";
@@ -253,8 +253,8 @@ TEST(DiskIoReader, CountsWholePhysicalDisksDiskByDisk)
 
 TEST(DiskReader, UsedIsTotalLessAvailableNeverBelowZeroAndAnUnknownVolumeGivesNothing)
 {
-    EXPECT_EQ(diskMetricFrom(1000, 250), (DiskMetric{75.0, 750, 1000}));
-    EXPECT_EQ(diskMetricFrom(1000, 1500), (DiskMetric{0, 0, 1000}));
+    EXPECT_EQ(diskReadingFrom(1000, 250), (DiskReading{75.0, 750, 1000}));
+    EXPECT_EQ(diskReadingFrom(1000, 1500), (DiskReading{0, 0, 1000}));
     EXPECT_EQ(readDiskUsage("/no/such/volume/here"), std::nullopt);
     EXPECT_LE(readDiskUsage("/").value().used, readDiskUsage("/").value().total);
 }

@@ -1,4 +1,5 @@
 #include "monitor/SystemMonitor.h"
+#include "monitor/TemperaturePolicy.h"
 #include "monitor/linux/LinuxSource.h"
 #include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
@@ -82,30 +83,30 @@ protected:
 
 TEST_F(LinuxSourceTest, FailedReadsRepeatTheLastValues)
 {
-    EXPECT_EQ(monitor->snapshot().memoryTotal, 1000u * 1024);  // known before any reading
+    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);  // known before any reading
     tree.write("proc/stat", statLine(100, 900));
     monitor->refresh();
     tree.write("proc/stat", statLine(130, 970));
     tree.write("proc/net/dev", netDev(1000, 500));
     refreshAfter(1);
     const SystemSnapshot good = monitor->snapshot();
-    ASSERT_DOUBLE_EQ(good.cpuPercent, 30);
-    ASSERT_DOUBLE_EQ(good.downloadBytesPerSecond, 1000);  // loopback left out
-    ASSERT_EQ(good.memoryUsed, 400u * 1024);
+    ASSERT_DOUBLE_EQ(good.cpu->percent, 30);
+    ASSERT_DOUBLE_EQ(good.network->downloadBytesPerSecond, 1000);  // loopback left out
+    ASSERT_EQ(good.memory->used, 400u * 1024);
 
     tree.write("proc/stat", "");
     tree.write("proc/meminfo", "garbage\n");
     tree.write("proc/net/dev", "");
     refreshAfter(1);
-    EXPECT_EQ(monitor->snapshot().cpuPercent, good.cpuPercent);
-    EXPECT_EQ(monitor->snapshot().memoryUsed, good.memoryUsed);
-    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, good.downloadBytesPerSecond);
+    EXPECT_EQ(monitor->snapshot().cpu->percent, good.cpu->percent);
+    EXPECT_EQ(monitor->snapshot().memory->used, good.memory->used);
+    EXPECT_EQ(monitor->snapshot().network->downloadBytesPerSecond, good.network->downloadBytesPerSecond);
     EXPECT_EQ(monitor->history().size(), 2);  // each refresh after the first adds a sample
 
     // The previous ticks were kept through the failure.
     tree.write("proc/stat", statLine(140, 1060));
     monitor->refresh();
-    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 10);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 10);
 }
 
 // Counters that went back give nothing and are the next reading's baseline;
@@ -116,12 +117,12 @@ TEST_F(LinuxSourceTest, CountersGoingBackwardsGiveZeroAndIntervalsHaveAMilliseco
     monitor->refresh();
     tree.write("proc/net/dev", netDev(100, 30'000));
     refreshAfter(2);
-    EXPECT_EQ(monitor->snapshot().downloadBytesPerSecond, 0);
-    EXPECT_DOUBLE_EQ(monitor->snapshot().uploadBytesPerSecond, 10'000);
+    EXPECT_EQ(monitor->snapshot().network->downloadBytesPerSecond, 0);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().network->uploadBytesPerSecond, 10'000);
     tree.write("proc/net/dev", netDev(600, 30'001));
     refreshAfter(0.0005);
-    EXPECT_DOUBLE_EQ(monitor->snapshot().downloadBytesPerSecond, 500'000);  // measured from the new totals
-    EXPECT_DOUBLE_EQ(monitor->snapshot().uploadBytesPerSecond, 1000);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().network->downloadBytesPerSecond, 500'000);  // measured from the new totals
+    EXPECT_DOUBLE_EQ(monitor->snapshot().network->uploadBytesPerSecond, 1000);
 }
 
 // Only interfaces counted in both readings add to the rate, so a change of
@@ -154,8 +155,8 @@ TEST_F(LinuxSourceTest, NetworkRateAcrossAChangeOfTheCountedInterfaces)
         writeInterfaces(row.after);
         scheduler.advance(1);
         fresh->refresh();
-        EXPECT_DOUBLE_EQ(fresh->snapshot().downloadBytesPerSecond, row.download);
-        EXPECT_DOUBLE_EQ(fresh->snapshot().uploadBytesPerSecond, row.download / 10);
+        EXPECT_DOUBLE_EQ(fresh->snapshot().network->downloadBytesPerSecond, row.download);
+        EXPECT_DOUBLE_EQ(fresh->snapshot().network->uploadBytesPerSecond, row.download / 10);
     }
 }
 
@@ -170,7 +171,7 @@ TEST_F(LinuxSourceTest, SensorsJoinTheNextSecondAndCostNothingWhenAbsent)
     refreshAfter(1);
     EXPECT_EQ(runner.pendingCount(), 0);
     EXPECT_EQ(monitor->snapshot().loadAverage, (std::array<double, 3>{0.5, 1.25, 2}));
-    EXPECT_EQ(monitor->snapshot().cpuCorePercents, QList<double>{0});
+    EXPECT_EQ(monitor->snapshot().cpu->corePercents, QList<double>{0});
 
     tree.write("sys/class/hwmon/hwmon1/name", "coretemp\n");
     tree.write("sys/class/hwmon/hwmon1/temp1_input", "50000\n");
@@ -180,9 +181,9 @@ TEST_F(LinuxSourceTest, SensorsJoinTheNextSecondAndCostNothingWhenAbsent)
     refreshAfter(1);
     ASSERT_EQ(runner.pendingCount(), 1);
     runner.runAll();
-    EXPECT_FALSE(monitor->snapshot().cpuTemperatureCelsius);
+    EXPECT_FALSE(cpuTemperatureOf(monitor->snapshot()));
     refreshAfter(1);
-    EXPECT_EQ(monitor->snapshot().cpuTemperatureCelsius, 50);
-    EXPECT_EQ(monitor->snapshot().temperatures.size(), 1);
+    EXPECT_EQ(cpuTemperatureOf(monitor->snapshot()), (CpuTemperature{50, std::nullopt}));
+    EXPECT_EQ(monitor->snapshot().temperatures->size(), 1);
     EXPECT_EQ(runner.pendingCount(), 1);  // found: read every second from now on
 }

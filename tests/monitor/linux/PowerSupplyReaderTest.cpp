@@ -35,12 +35,7 @@ public:
     BatteryRegistry registry() { return readBatteryRegistry(tree.sysRoot().toStdString()); }
 
     // The whole path the monitor takes: the reader, then the battery rules.
-    SystemSnapshot snapshot()
-    {
-        SystemSnapshot next;
-        applyBatteryRegistry(registry(), next);
-        return next;
-    }
+    PowerReading power() { return powerReadingOf(registry()); }
 
     FixtureTree tree;
 };
@@ -104,11 +99,12 @@ TEST(PowerSupplyStatus, Cases)
         if (row.mains)
             supplies.mains(*row.mains);
         supplies.laptopBattery(row.battery);
-        const SystemSnapshot next = supplies.snapshot();
+        const PowerReading next = supplies.power();
+        ASSERT_TRUE(next.battery);
         EXPECT_EQ(next.isExternalPowerConnected, (row.state & external) != 0);
-        EXPECT_EQ(next.isCharging, (row.state & charging) != 0);
-        EXPECT_EQ(next.isFullyCharged, (row.state & full) != 0);
-        EXPECT_EQ(next.minutesRemaining, row.minutes);
+        EXPECT_EQ(next.battery->isCharging, (row.state & charging) != 0);
+        EXPECT_EQ(next.battery->isFullyCharged, (row.state & full) != 0);
+        EXPECT_EQ(next.battery->minutesRemaining, row.minutes);
         EXPECT_DOUBLE_EQ(next.systemInputWatts, 0.0);  // no measurements, no input power
     }
 }
@@ -159,12 +155,13 @@ TEST(SeveralBatteries, CountTogether)
             supplies.supply(battery, {{"type", "Battery"}, {"scope", "System"}});
         supplies.supply("hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "5"},
                                             {"status", "Discharging"}, {"power_now", "1000000"}});
-        const SystemSnapshot next = supplies.snapshot();
-        EXPECT_EQ(next.batteryPercent, row.percent);
-        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.watts);
-        EXPECT_EQ(next.minutesRemaining, row.minutes);
-        EXPECT_EQ(next.isCharging, row.charging);
-        EXPECT_EQ(next.isFullyCharged, row.full);
+        const std::optional<BatteryReading> battery = supplies.power().battery;
+        ASSERT_TRUE(battery);
+        EXPECT_EQ(battery->percent, row.percent);
+        EXPECT_DOUBLE_EQ(battery->watts, row.watts);
+        EXPECT_EQ(battery->minutesRemaining, row.minutes);
+        EXPECT_EQ(battery->isCharging, row.charging);
+        EXPECT_EQ(battery->isFullyCharged, row.full);
     }
 }
 
@@ -174,10 +171,10 @@ TEST(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
     EXPECT_FALSE(supplies.registry().hasBattery);  // no power_supply class at all
     supplies.supply("AAA-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "10"}});
     supplies.supply("AAA-dock", {{"type", "USB"}, {"scope", "Device"}, {"online", "1"}});
-    const SystemSnapshot next = supplies.snapshot();
-    EXPECT_FALSE(next.hasBattery);
+    const PowerReading next = supplies.power();
+    EXPECT_FALSE(next.battery);
     EXPECT_TRUE(next.isExternalPowerConnected);
-    EXPECT_EQ(next.batteryPercent, 0);
+    EXPECT_FALSE(next.adapter);
     EXPECT_DOUBLE_EQ(next.systemInputWatts, 0);
 }
 
@@ -229,19 +226,19 @@ TEST(BatteryFigures, Cases)
         adapter.insert({{"type", "USB"}, {"online", "1"}});
         supplies.supply("ucsi-source-psy-USBC000:001", adapter);
         supplies.laptopBattery(row.battery);
-        const SystemSnapshot next = supplies.snapshot();
-        EXPECT_EQ(next.batteryPercent, row.percent);
-        EXPECT_DOUBLE_EQ(next.batteryPowerWatts, row.batteryWatts);
-        EXPECT_EQ(next.adapterWatts, row.adapterWatts);
+        const PowerReading next = supplies.power();
+        ASSERT_TRUE(next.battery);
+        EXPECT_EQ(next.battery->percent, row.percent);
+        EXPECT_DOUBLE_EQ(next.battery->watts, row.batteryWatts);
+        const AdapterReading measured = next.adapter.value_or(AdapterReading{});
+        EXPECT_EQ(measured.ratedWatts.value_or(0), row.adapterWatts);
         EXPECT_DOUBLE_EQ(next.systemInputWatts, row.inputWatts);
         if (row.inputWatts > 0) {  // the adapter's own voltage and current, as measured
-            EXPECT_EQ(std::pair(next.adapterVoltage, next.adapterCurrent), std::pair(20.0, 3.0));
+            EXPECT_EQ(std::pair(measured.volts, measured.amperes), std::pair(std::optional(20.0), std::optional(3.0)));
         }
     }
     // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
     BatteryRegistry registry;
     registry.currentCapacity = -7;
-    SystemSnapshot next;
-    applyBatteryRegistry(registry, next);
-    EXPECT_EQ(next.batteryPercent, 0);
+    EXPECT_EQ(powerReadingOf(registry).battery->percent, 0);
 }

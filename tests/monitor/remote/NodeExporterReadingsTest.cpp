@@ -52,64 +52,46 @@ TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
 {
     const NodePage first = pageOf(counters(1));
     const NodePage second = pageOf(counters(3));
-    SystemSnapshot snapshot;
-    snapshot.cpuPercent = 12;  // a first page measures nothing: the rates stay as they were
-    applyNodePage(first, nullptr, 0, snapshot);
-    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 12);
-    EXPECT_EQ(snapshot.cpuCorePercents, (QList<double>{0, 0}));
+    // A first page measures nothing yet.
+    SystemSnapshot snapshot = snapshotOfNodePage(first, nullptr, 0);
+    EXPECT_EQ(snapshot.cpu, (CpuReading{0, {0, 0}}));
+    EXPECT_EQ(snapshot.network, NetworkReading{});
 
-    applyNodePage(second, &first, 2, snapshot);
-    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 62.5);  // guest time is inside user already
-    EXPECT_EQ(snapshot.cpuCorePercents, (QList<double>{25, 100}));
-    EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, 1000);  // eth0 only: lo is loopback, docker0 down
-    EXPECT_DOUBLE_EQ(snapshot.uploadBytesPerSecond, 500);
-    EXPECT_DOUBLE_EQ(snapshot.diskReadBytesPerSecond, 2 * 512);  // sda and nvme0n1, not their parts again
-    EXPECT_DOUBLE_EQ(snapshot.diskWriteBytesPerSecond, 2 * 1024);
+    snapshot = snapshotOfNodePage(second, &first, 2);
+    EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 62.5);  // guest time is inside user already
+    EXPECT_EQ(snapshot.cpu->corePercents, (QList<double>{25, 100}));
+    EXPECT_DOUBLE_EQ(snapshot.network->downloadBytesPerSecond, 1000);  // eth0 only: lo is loopback, docker0 down
+    EXPECT_DOUBLE_EQ(snapshot.network->uploadBytesPerSecond, 500);
+    EXPECT_DOUBLE_EQ(snapshot.diskActivity->readBytesPerSecond, 2 * 512);  // sda and nvme0n1, not their parts again
+    EXPECT_DOUBLE_EQ(snapshot.diskActivity->writeBytesPerSecond, 2 * 1024);
 
     // A machine restarted: counters back at their start give no burst.
-    applyNodePage(first, &second, 1, snapshot);
-    EXPECT_DOUBLE_EQ(snapshot.cpuPercent, 0);
-    EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, 0);
+    snapshot = snapshotOfNodePage(first, &second, 1);
+    EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 0);
+    EXPECT_DOUBLE_EQ(snapshot.network->downloadBytesPerSecond, 0);
 }
 
 // What a page lacks is absent, never zero; a collector that ran and found
-// nothing (no sensors, no battery) is an answer.
+// nothing (no sensors, no battery) is an answer. The exporter lists no
+// processes and no GPU load.
 TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
 {
-    const ReadingSet everythingButLoad{ReadingGroup::cpu, ReadingGroup::memory, ReadingGroup::swap,
-                                       ReadingGroup::network, ReadingGroup::disk, ReadingGroup::diskActivity,
-                                       ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::power,
-                                       ReadingGroup::adapter, ReadingGroup::processes};
-    const struct {
-        const char* name;
-        NodePage page;
-        ReadingSet absent;
-    } rows[] = {
-        {"laptop", recordedPage("laptop.prom"), {ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
-        // No sensors could be read there (the hwmon collector failed); no battery was found.
-        {"desktop", recordedPage("desktop.prom"),
-         {ReadingGroup::temperatures, ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}},
-        {"load only", pageOf("node_load1 1\nnode_load5 2\nnode_load15 3\n"), everythingButLoad},
-        {"bad cpu counter", pageOf("node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n"),
-         [&] {
-             ReadingSet all = everythingButLoad;
-             all.insert(ReadingGroup::load);
-             return all;
-         }()},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        SystemSnapshot snapshot;
-        snapshot.topProcesses = {{1, QStringLiteral("stale"), 1, 1}};
-        snapshot.memoryTotal = 77;
-        applyNodePage(row.page, nullptr, 1, snapshot);
-        EXPECT_EQ(snapshot.absentReadings, row.absent);
-        EXPECT_TRUE(snapshot.topProcesses.isEmpty());
-        if (row.absent.contains(ReadingGroup::memory)) {
-            EXPECT_EQ(snapshot.memoryTotal, 0u);
-        }
+    for (const char* name : {"laptop.prom", "desktop.prom"}) {
+        SCOPED_TRACE(name);
+        const SystemSnapshot snapshot = snapshotOfNodePage(recordedPage(name), nullptr, 1);
+        EXPECT_TRUE(snapshot.cpu && snapshot.memory && snapshot.swap && snapshot.network && snapshot.disk
+                    && snapshot.diskActivity && snapshot.loadAverage && snapshot.power);
+        EXPECT_FALSE(snapshot.gpus || snapshot.topProcesses || snapshot.power->adapter);
+        // No sensors could be read on the desktop (the hwmon collector failed); no battery was found.
+        EXPECT_EQ(snapshot.temperatures.has_value(), name == std::string_view("laptop.prom"));
+        EXPECT_EQ(snapshot.power->battery.has_value(), name == std::string_view("laptop.prom"));
     }
-    EXPECT_FALSE(pageOf("up 1\ngo_goroutines 7\n").hasReadings());
+    SystemSnapshot loadOnly;
+    loadOnly.loadAverage = std::array<double, 3>{1, 2, 3};
+    EXPECT_EQ(snapshotOfNodePage(pageOf("node_load1 1\nnode_load5 2\nnode_load15 3\n"), nullptr, 1), loadOnly);
+    for (const char* nothing : {"node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n",
+                                "up 1\ngo_goroutines 7\n"})
+        EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
 }
 
 // The page's labels are another machine's words: shown with their control
@@ -142,8 +124,8 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
         "type=\"Battery\"} 1\n"
         "node_power_supply_capacity{power_supply=\"BAT0\"} 80\n"
         "node_power_supply_capacity{power_supply=\"hidpp_battery_0\"} 5\n");
-    ASSERT_TRUE(page.disk && page.power);
-    EXPECT_EQ(page.disk->total, 100'000'000'000u);
-    EXPECT_TRUE(page.power->hasBattery);
-    EXPECT_EQ(page.power->currentCapacity, 80);
+    const SystemSnapshot& gauges = page.gauges;
+    ASSERT_TRUE(gauges.disk && batteryOf(gauges));
+    EXPECT_EQ(gauges.disk->total, 100'000'000'000u);
+    EXPECT_EQ(batteryOf(gauges)->percent, 80);
 }

@@ -120,22 +120,22 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     ASSERT_TRUE(tick(*monitor));
 
     const SystemSnapshot& s = monitor->snapshot();
-    EXPECT_DOUBLE_EQ(s.cpuPercent, 30);  // iowait counts as idle, as here
-    EXPECT_EQ(s.memoryUsed, 1500u * 1024);
-    EXPECT_EQ(s.swapUsed, 750u * 1024);
-    EXPECT_DOUBLE_EQ(s.downloadBytesPerSecond, 4096);  // one second apart; loopback left out
-    EXPECT_DOUBLE_EQ(s.diskReadBytesPerSecond, 8 * 512);  // the whole disk, not its partition or mapper again
+    EXPECT_DOUBLE_EQ(s.cpu->percent, 30);  // iowait counts as idle, as here
+    EXPECT_EQ(s.memory->used, 1500u * 1024);
+    EXPECT_EQ(s.swap->used, 750u * 1024);
+    EXPECT_DOUBLE_EQ(s.network->downloadBytesPerSecond, 4096);  // one second apart; loopback left out
+    // The whole disk, not its partition or mapper again.
+    EXPECT_DOUBLE_EQ(s.diskActivity->readBytesPerSecond, 8 * 512);
     EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
-    EXPECT_EQ(s.diskTotal, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
+    EXPECT_EQ(s.disk->total, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
     EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
                                                          {"coretemp", "temp2", 38.5, std::nullopt, std::nullopt}}));
-    EXPECT_EQ(s.cpuTemperatureCelsius, 45);
-    EXPECT_TRUE(s.hasBattery);
-    EXPECT_EQ(s.batteryPercent, 80);
-    EXPECT_FALSE(s.isExternalPowerConnected);
-    EXPECT_DOUBLE_EQ(s.batteryPowerWatts, 12);
-    EXPECT_EQ(s.displayPowerWatts, 12);  // reconciled on the first refresh, kept on the second
-    EXPECT_EQ(s.absentReadings, (ReadingSet{ReadingGroup::gpus, ReadingGroup::adapter, ReadingGroup::processes}));
+    ASSERT_TRUE(s.power && s.power->battery);
+    EXPECT_EQ(s.power->battery->percent, 80);
+    EXPECT_FALSE(s.power->isExternalPowerConnected);
+    EXPECT_DOUBLE_EQ(s.power->battery->watts, 12);
+    EXPECT_EQ(s.power->displayPowerWatts, 12);  // reconciled on the first refresh, kept on the second
+    EXPECT_FALSE(s.gpus || s.power->adapter || s.topProcesses);
 
     // Gone: told, the readings and the chart pause. Back: read again by itself.
     exporter.stop();
@@ -150,7 +150,7 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_TRUE(tick(*monitor, retryDelaySeconds(2)));
     EXPECT_TRUE(monitor->isSourceReachable());
     EXPECT_EQ(monitor->history().size(), samples + 1);
-    EXPECT_DOUBLE_EQ(monitor->snapshot().cpuPercent, 25);  // measured across the gap
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);  // measured across the gap
 }
 
 // Every way a page can fail to arrive is a failure in words, never a reading;

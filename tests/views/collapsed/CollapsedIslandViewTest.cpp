@@ -33,8 +33,8 @@ const QString batteryTip =
 
 SystemSnapshot with(SystemSnapshot snapshot, bool charging, bool reportedFull)
 {
-    snapshot.isCharging = charging;
-    snapshot.isFullyCharged = reportedFull;
+    snapshot.power->battery->isCharging = charging;
+    snapshot.power->battery->isFullyCharged = reportedFull;
     return snapshot;
 }
 
@@ -63,14 +63,13 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
 TEST(CollapsedReadingsTest, AccessibilitySummary)
 {
     SystemSnapshot snapshot = onBattery(80);
-    snapshot.downloadBytesPerSecond = 1'500'000;
-    snapshot.uploadBytesPerSecond = 2000;
-    snapshot.cpuPercent = 37.8;
+    snapshot.network = NetworkReading{1'500'000, 2000};
+    snapshot.cpu->percent = 37.8;
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::network, Kind::power}, snapshot),
               QStringLiteral("Download 1.5M, upload 2K, Battery 80 percent"));
     // Truncated, unlike the rounded 38% on screen.
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
-    snapshot.cpuPercent = std::nan("");
+    snapshot.cpu->percent = std::nan("");
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),
               QStringLiteral("No CPU temperature, No GPU load"));
@@ -121,9 +120,7 @@ protected:
 // grey bolt and dash without a battery reading.
 TEST_F(CollapsedRenderTest, ReadingsAreDrawnInTheirColours)
 {
-    CollapsedContent loads{{}, {Kind::cpu, Kind::memory}, {}};
-    loads.snapshot.cpuPercent = 94.9;
-    loads.snapshot.memoryPercent = 75;
+    CollapsedContent loads{fixtures::loads(94.9, 75), {Kind::cpu, Kind::memory}, {}};
     const QImage image = render(loads);
     EXPECT_GT(countPixels(image, IslandPalette::amber(), area(loads, Kind::cpu), 8), 10);
     EXPECT_EQ(countPixels(image, IslandPalette::red(), area(loads, Kind::cpu), 8), 0);
@@ -137,8 +134,8 @@ TEST_F(CollapsedRenderTest, ReadingsAreDrawnInTheirColours)
     EXPECT_GT(countPixels(dash, QColor(148, 148, 148), area(power, Kind::power), 8), 5);
 
     // Hot without a limit of its own: red from 95 °C. No GPU: a grey dash, not 0 %.
-    CollapsedContent newer{{}, {Kind::temperature, Kind::gpu}, {}};
-    newer.snapshot.cpuTemperatureCelsius = 96;
+    CollapsedContent newer{fixtures::computerAtRest(), {Kind::temperature, Kind::gpu}, {}};
+    newer.snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 96, {}, {}}};
     const QImage hot = render(newer);
     EXPECT_GT(countPixels(hot, IslandPalette::red(), area(newer, Kind::temperature), 8), 10);
     EXPECT_GT(countPixels(hot, QColor(148, 148, 148), area(newer, Kind::gpu), 8), 5);
@@ -149,9 +146,8 @@ TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
 {
     // A huge transfer rate and wattage must be elided, not spill over neighbours.
     CollapsedContent content{onAdapter(100, 123456.0), {Kind::network, Kind::power, Kind::disk}, {}};
-    content.snapshot.downloadBytesPerSecond = 999'999;
-    content.snapshot.uploadBytesPerSecond = 1e15;
-    content.snapshot.diskWriteBytesPerSecond = 1e15;
+    content.snapshot.network = NetworkReading{999'999, 1e15};
+    content.snapshot.diskActivity = DiskActivityReading{0, 1e15};
     QImage image = render(content);
     const auto layout = CollapsedIslandPainter::layout(content, bounds);
     QPainter eraser(&image);
@@ -226,6 +222,8 @@ TEST_F(CollapsedIslandViewTest, IsOneAccessibleElementAndPaintsTheSnapshotAtTheT
 
     state.setCollapsedMetricPreferences(CollapsedMetricConfiguration::defaultPreferences());
     state.setDisplayGeometry({200, 32});
+    telemetry->everySecond = [](SystemSnapshot& next) { next.network = NetworkReading{}; };
+    monitor.refresh();
     EXPECT_DOUBLE_EQ(view.readingLayout().frame.center().x(), 300);
     const QImage image = moravel::testing::renderWidget(view, Qt::black);
     const QRect network = view.readingLayout().readingRect(Kind::network)->toAlignedRect();

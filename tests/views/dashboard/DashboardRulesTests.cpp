@@ -22,10 +22,8 @@ TEST(HeaderMessage, FirstMatchWins)
 TEST(ChartLegend, EntriesPerTab)
 {
     const auto labelsOf = [](MetricKind kind, bool charging, bool hasBattery = true) {
-        SystemSnapshot snapshot;
-        snapshot.hasBattery = hasBattery;
-        snapshot.isExternalPowerConnected = charging;
-        snapshot.isCharging = charging;
+        SystemSnapshot snapshot = hasBattery ? fixtures::onAdapter(50, 10, 5, charging) : fixtures::withoutBattery(10);
+        snapshot.power->isExternalPowerConnected = charging;
         QStringList labels;
         for (const LegendEntry& entry : chartLegend(kind, snapshot))
             labels.append(entry.label);
@@ -42,16 +40,17 @@ TEST(ChartLegend, EntriesPerTab)
 TEST(HealthGauges, FourGaugesFromASnapshot)
 {
     SystemSnapshot snapshot = loads(69.6, 99.6, 99);
-    snapshot.downloadBytesPerSecond = 1'500'000;
-    snapshot.diskReadBytesPerSecond = 2'500'000;
+    snapshot.network->downloadBytesPerSecond = 1'500'000;
+    snapshot.diskActivity->readBytesPerSecond = 2'500'000;
     const auto gauges = healthMetrics(snapshot);
-    EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary()}));
-    EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red()}));
-    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan()}));
+    EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary(), {}}));
+    EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red(), {}}));
+    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan(), {}}));
     EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B"}));
     EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
     // Another machine's exporter without the filesystem and disk collectors.
-    snapshot.absentReadings = {ReadingGroup::disk, ReadingGroup::diskActivity};
+    snapshot.disk.reset();
+    snapshot.diskActivity.reset();
     EXPECT_EQ(healthMetrics(snapshot)[3], (HealthMetric{"internaldrive", "Disk", "—", IslandPalette::secondary(), "R —  W —"}));
 }
 

@@ -137,11 +137,11 @@ TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
     state->setSelectedMetric(K::gpu);
     EXPECT_EQ(view->shownTab(), K::overview);
 
-    snapshot.cpuCorePercents = QList<double>(16, 60.0);
+    snapshot.cpu->corePercents = QList<double>(16, 60.0);
     snapshot.loadAverage = std::array<double, 3>{2.5, 1.25, 0.5};
-    snapshot.temperatures = {{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
-    snapshot.cpuTemperatureCelsius = 81;
-    snapshot.gpus = {{"Radeon RX 6600", 42, 1'000'000'000, 8'000'000'000, 54}};
+    snapshot.temperatures =
+        QList<TemperatureReading>{{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
+    snapshot.gpus = QList<GpuReading>{{"Radeon RX 6600", 42, 1'000'000'000, 8'000'000'000, 54}};
     emit monitor.snapshotChanged(snapshot);
     EXPECT_EQ(view->tabs()->available(),
               (QList<K>{K::overview, K::cpu, K::memory, K::network, K::power, K::temperature, K::gpu}));
@@ -167,9 +167,10 @@ TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
 TEST_F(ExpandedIslandViewTest, EveryPartFollowsTheSnapshotAndTab)
 {
     SystemSnapshot snapshot = fixtures::onBattery(50);
-    snapshot.diskPercent = 92;
-    snapshot.memoryTotal = 1000;
-    snapshot.topProcesses = {{1, "a", 10, 50}, {2, "b", 30, 50}, {3, "c", 10, 400}, {4, "d", 5, 300}, {5, "e", 10, 10}};
+    snapshot.disk->percent = 92;
+    snapshot.memory->total = 1000;
+    snapshot.topProcesses =
+        QList<ProcessMetric>{{1, "a", 10, 50}, {2, "b", 30, 50}, {3, "c", 10, 400}, {4, "d", 5, 300}, {5, "e", 10, 10}};
     emit monitor.snapshotChanged(snapshot);
     EXPECT_EQ(view->header()->status(), QStringLiteral("Disk space is running low"));
     const auto names = [&](ProcessLoadKind kind) {
@@ -197,8 +198,7 @@ TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
 {
     auto remote = std::make_shared<fixtures::FakeSource>();
     remote->machine = QStringLiteral("nas.lan");
-    remote->initial.absentReadings = {ReadingGroup::processes};
-    remote->everySecond = [](SystemSnapshot& next) { next.cpuPercent = 20; };
+    remote->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{20}; };
     monitor.replaceSource(remote);
     open();
     scheduler.advance(1);

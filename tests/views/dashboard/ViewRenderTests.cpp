@@ -106,7 +106,7 @@ TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
     card.resize(card.sizeHint());
     EXPECT_GT(countPixels(renderWidget(card, Qt::black), grey, QRect(4, 24, card.width() - 8, 69), 90), 10);
 
-    card.setProcesses(fixtures::busySnapshot().topProcesses, 1000);
+    card.setProcesses(*fixtures::busySnapshot().topProcesses, 1000);
     EXPECT_EQ(card.rowCount(), 3);
     EXPECT_EQ(card.sizeHint().height(), ProcessLeaderboard::heightFor(3));
     card.setProcesses({{1, QStringLiteral("compiler"), 95, 1000}}, 10000);
@@ -194,8 +194,9 @@ TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
         const QRectF bar = strip.barRect(core);
         ASSERT_TRUE(QRectF(strip.rect()).contains(bar)) << core;
         ASSERT_GE(bar.width(), 4) << core;
-        if (core % CpuCoreStrip::barsPerRow != 0)
+        if (core % CpuCoreStrip::barsPerRow != 0) {
             ASSERT_GE(bar.left(), strip.barRect(core - 1).right() + 1) << core;
+        }
     }
     EXPECT_GT(countPixels(renderWidget(strip, Qt::black), IslandPalette::primary()), 128 * 4);
 }

@@ -15,9 +15,9 @@ using fixtures::withoutBattery;
 TEST(PowerStatus, SentencesDrawAndBatteryFlow)
 {
     SystemSnapshot reportedFull = onAdapter(97, 20, 3, true);
-    reportedFull.isFullyCharged = true;
+    reportedFull.power->battery->isFullyCharged = true;
     SystemSnapshot unpublished = withoutBattery(0);  // another machine's exporter says nothing of power
-    unpublished.absentReadings.insert(ReadingGroup::power);
+    unpublished.power.reset();
     const std::pair<SystemSnapshot, const char*> rows[] = {
         {onBattery(76, 8.4), "Battery · 8.4 W draw · 76%"},
         {onAdapter(55, 30, 18, true), "AC · 12 W draw · Charging 55%"},
@@ -35,7 +35,7 @@ TEST(PowerStatus, SentencesDrawAndBatteryFlow)
     EXPECT_EQ(diagram(unpublished).source.value, QStringLiteral("—"));
 
     SystemSnapshot unplugged = onBattery(100, 5);  // a full battery means nothing while running on it
-    unplugged.isFullyCharged = true;
+    unplugged.power->battery->isFullyCharged = true;
     EXPECT_FALSE(isBatteryFull(unplugged));
 
     // Charging that takes more than comes in leaves no negative draw; weak
@@ -60,7 +60,7 @@ TEST(PowerDiagram, BatteryAndExternalRows)
 
     SystemSnapshot snapshot = onAdapter(80, 30);
     EXPECT_EQ(adapterValue(snapshot), QStringLiteral("Connected"));
-    snapshot.adapterWatts = 96;
+    snapshot.power->adapter = AdapterReading{.ratedWatts = 96};
     const PowerFlowDiagramContent external = diagram(snapshot);
     EXPECT_EQ(external.source, (PowerNodeContent{"powerplug.fill", "96 W max", "Power source", IslandPalette::primary()}));
     EXPECT_EQ(external.computer.label, QStringLiteral("Computer input now"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/Levels.h"
 #include "monitor/MetricTypes.h"
 
 #include <QList>
@@ -8,6 +9,8 @@
 #include <optional>
 
 namespace moravel {
+
+// How Moravel judges temperatures, for the readings and the alerts alike.
 
 // Whether a temperature chip, by its name, measures the processor itself.
 bool isCpuChip(QStringView chip);
@@ -25,5 +28,18 @@ struct CpuTemperature {
 // some models offset upwards), the hottest where there are several sockets;
 // without one, the hottest sensor of a processor chip; else nothing.
 std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors);
+// The same for a snapshot; nothing while it has no temperatures.
+std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot);
+
+// Where a sensor is too hot when it does not say, or says something implausible.
+inline constexpr double fallbackCriticalCelsius = 95;
+
+// The sensor's own critical figure where it is plausible: some sensors report
+// 0 or 255.
+std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius);
+
+// A sensor's thresholds: amber from 80 °C, red from its plausible critical
+// figure, else from 95 °C.
+LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius);
 
 }  // namespace moravel

@@ -1,4 +1,4 @@
-#include "monitor/CpuTemperature.h"
+#include "monitor/TemperaturePolicy.h"
 
 #include <algorithm>
 #include <array>
@@ -45,6 +45,25 @@ std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& 
         return std::nullopt;
     return CpuTemperature{chosen->celsius,
                           chosen->criticalCelsius ? chosen->criticalCelsius : chosen->maximumCelsius};
+}
+
+std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot)
+{
+    return snapshot.temperatures ? cpuTemperatureOf(*snapshot.temperatures) : std::nullopt;
+}
+
+std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius)
+{
+    if (criticalCelsius && *criticalCelsius >= 50 && *criticalCelsius <= 130)
+        return criticalCelsius;
+    return std::nullopt;
+}
+
+LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius)
+{
+    const double critical = plausibleCriticalCelsius(criticalCelsius).value_or(fallbackCriticalCelsius);
+    const double high = std::min(80.0, critical);
+    return {high, high, critical};
 }
 
 }  // namespace moravel

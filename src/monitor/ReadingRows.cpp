@@ -1,0 +1,424 @@
+// The reading table: one row per kind of reading, and above each row what the
+// row needs (its texts and its JSON fields).
+#include "monitor/ReadingTable.h"
+
+#include "monitor/TemperaturePolicy.h"
+#include "monitor/Formatters.h"
+#include "monitor/JsonWriter.h"
+#include "monitor/MetricSeries.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+const AdapterReading* adapterOf(const SystemSnapshot& s)
+{
+    return s.power && s.power->adapter ? &*s.power->adapter : nullptr;
+}
+
+// ---- CPU, with the load average ----
+
+void cpuJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("cpuPercent", fieldOf(s.cpu, &CpuReading::percent));
+    w.numbers("cpuCorePercents", fieldOf(s.cpu, &CpuReading::corePercents));
+    if (s.loadAverage)
+        w.numbers("loadAverage", QList<double>(s.loadAverage->begin(), s.loadAverage->end()));
+    else
+        w.null("loadAverage");
+}
+
+QString loadDetail(const SystemSnapshot& s)
+{
+    if (!s.loadAverage)
+        return {};
+    const auto& load = *s.loadAverage;
+    return QStringLiteral("Load ") + MetricFormat::fixed(load[0], 2) + QStringLiteral(" · ")
+           + MetricFormat::fixed(load[1], 2) + QStringLiteral(" · ") + MetricFormat::fixed(load[2], 2);
+}
+
+constexpr ChartLine cpuLine{.series = Series::cpu, .tone = Tone::mint, .legend = "CPU"};
+constexpr ChartLine cpuLines[] = {cpuLine};
+
+// ---- Memory ----
+
+void memoryJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("memoryPercent", fieldOf(s.memory, &MemoryReading::percent));
+    w.unsignedInteger("memoryUsed", fieldOf(s.memory, &MemoryReading::used));
+    w.unsignedInteger("memoryTotal", fieldOf(s.memory, &MemoryReading::total));
+}
+
+constexpr ChartLine memoryLine{.series = Series::memory, .tone = Tone::cyan, .legend = "Memory"};
+constexpr ChartLine memoryLines[] = {memoryLine};
+constexpr ChartLine overviewLines[] = {cpuLine, {.series = Series::memory, .tone = Tone::cyan, .dashed = true,
+                                                 .legend = "Memory"}};
+
+// ---- Network ----
+
+QString networkText(const SystemSnapshot& s)
+{
+    return QStringLiteral("↓") + MetricFormat::speed(s.network->downloadBytesPerSecond) + QStringLiteral("  ↑")
+           + MetricFormat::speed(s.network->uploadBytesPerSecond);
+}
+
+QString networkSpoken(const SystemSnapshot& s)
+{
+    return QStringLiteral("Download ") + MetricFormat::speed(s.network->downloadBytesPerSecond)
+           + QStringLiteral(", upload ") + MetricFormat::speed(s.network->uploadBytesPerSecond);
+}
+
+void networkJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("downloadBytesPerSecond", fieldOf(s.network, &NetworkReading::downloadBytesPerSecond));
+    w.number("uploadBytesPerSecond", fieldOf(s.network, &NetworkReading::uploadBytesPerSecond));
+}
+
+constexpr ChartLine networkLines[] = {
+    {.series = Series::download, .tone = Tone::cyan, .divisor = 1000, .legend = "Download"},
+    {.series = Series::upload, .tone = Tone::mint, .divisor = 1000, .legend = "Upload"},
+};
+
+// ---- Disk, with what is read and written ----
+
+// "R 1.2M  W 300K"; a dash where the source does not have the rates.
+QString diskRates(const SystemSnapshot& s)
+{
+    if (!s.diskActivity)
+        return QStringLiteral("R —  W —");
+    return QStringLiteral("R ") + MetricFormat::speed(s.diskActivity->readBytesPerSecond) + QStringLiteral("  W ")
+           + MetricFormat::speed(s.diskActivity->writeBytesPerSecond);
+}
+
+void diskJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
+    w.unsignedInteger("diskUsed", fieldOf(s.disk, &DiskReading::used));
+    w.unsignedInteger("diskTotal", fieldOf(s.disk, &DiskReading::total));
+    w.number("diskReadBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond));
+    w.number("diskWriteBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond));
+}
+
+// ---- Power and battery ----
+
+QString powerSpoken(const SystemSnapshot& s)
+{
+    const BatteryReading* battery = batteryOf(s);
+    if (!battery)
+        return QStringLiteral("No battery");
+    return QStringLiteral("Battery ") + QString::number(battery->percent) + QStringLiteral(" percent");
+}
+
+// Without a battery the chart shows what the power supply delivers.
+QString systemPowerLegend(const SystemSnapshot& s)
+{
+    if (!batteryOf(s))
+        return QStringLiteral("Input");
+    return s.power->isExternalPowerConnected ? QStringLiteral("System") : QStringLiteral("Draw");
+}
+
+void powerJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    const std::optional<PowerReading>& power = s.power;
+    const BatteryReading* battery = batteryOf(s);
+    const AdapterReading* adapter = adapterOf(s);
+    const auto onBattery = [&](auto value) { return power ? std::optional(battery && value(*battery)) : std::nullopt; };
+    w.boolean("hasBattery", power ? std::optional(battery != nullptr) : std::nullopt);
+    w.integer("batteryPercent", battery ? std::optional(battery->percent) : std::nullopt);
+    w.boolean("isCharging", onBattery([](const BatteryReading& b) { return b.isCharging; }));
+    w.boolean("isExternalPowerConnected", fieldOf(power, &PowerReading::isExternalPowerConnected));
+    w.boolean("isFullyCharged", onBattery([](const BatteryReading& b) { return b.isFullyCharged; }));
+    w.integer("minutesRemaining", battery ? battery->minutesRemaining : std::nullopt);
+    w.number("batteryPowerWatts", battery ? std::optional(battery->watts) : std::nullopt);
+    w.number("systemInputWatts", fieldOf(power, &PowerReading::systemInputWatts));
+    w.number("displayPowerWatts", power ? power->displayPowerWatts : std::nullopt);
+    w.integer("adapterWatts", adapter ? adapter->ratedWatts : std::nullopt);
+    w.number("adapterVoltage", adapter ? adapter->volts : std::nullopt);
+    w.number("adapterCurrent", adapter ? adapter->amperes : std::nullopt);
+}
+
+constexpr ChartLine powerLines[] = {
+    {.series = Series::systemPower, .tone = Tone::cyan, .legendFor = systemPowerLegend},
+    {.series = Series::batteryPower, .tone = Tone::mint, .dashed = true, .legend = "Charging",
+     .whileCharging = true},
+};
+
+// ---- Swap ----
+
+double swapPercent(const SystemSnapshot& s)
+{
+    if (!s.swap || s.swap->total == 0)
+        return NAN;
+    return static_cast<double>(s.swap->used) / static_cast<double>(s.swap->total) * 100.0;
+}
+
+QString swapDetail(const SystemSnapshot& s)
+{
+    if (!s.swap || s.swap->total == 0)
+        return {};
+    return QStringLiteral("Swap ") + MetricFormat::bytes(s.swap->used) + QStringLiteral(" of ")
+           + MetricFormat::bytes(s.swap->total);
+}
+
+QString swapSpoken(const SystemSnapshot& s)
+{
+    if (s.swap->total == 0)
+        return QStringLiteral("No swap");
+    return QStringLiteral("Swap ") + MetricFormat::spokenWhole(swapPercent(s)) + QStringLiteral(" percent");
+}
+
+void swapJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.unsignedInteger("swapUsed", fieldOf(s.swap, &SwapReading::used));
+    w.unsignedInteger("swapTotal", fieldOf(s.swap, &SwapReading::total));
+    w.number("swapPercent", swapPercent(s));
+}
+
+// ---- Temperatures ----
+
+QString temperatureText(double celsius)
+{
+    return std::isfinite(celsius) ? MetricFormat::fixed(celsius, 0) + QStringLiteral("°C") : QStringLiteral("—");
+}
+
+double cpuTemperature(const SystemSnapshot& s)
+{
+    const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
+    return cpu ? cpu->celsius : NAN;
+}
+
+QString cpuTemperatureSpoken(const SystemSnapshot& s)
+{
+    const double celsius = cpuTemperature(s);
+    if (!std::isfinite(celsius))
+        return QStringLiteral("No CPU temperature");
+    return QStringLiteral("CPU temperature ") + MetricFormat::spokenWhole(celsius) + QStringLiteral(" degrees");
+}
+
+void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("cpuTemperatureCelsius", s.temperatures ? std::optional(cpuTemperature(s)) : std::nullopt);
+    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
+        row.string("chip", t.chip);
+        row.string("label", t.label);
+        row.number("celsius", t.celsius);
+    });
+}
+
+// The axis suffix is Latin-1: a degree sign.
+constexpr ChartLine temperatureLines[] = {
+    {.series = Series::cpuTemperature, .tone = Tone::mint, .legend = "CPU"}};
+
+// ---- GPUs ----
+
+double gpuBusy(const SystemSnapshot& s)
+{
+    return descriptor(Series::gpuBusy).value(s);
+}
+
+bool hasGpuLoad(const SystemSnapshot& s)
+{
+    return std::isfinite(gpuBusy(s));
+}
+
+QString gpuSpoken(const SystemSnapshot& s)
+{
+    if (!hasGpuLoad(s))
+        return QStringLiteral("No GPU load");
+    return QStringLiteral("GPU ") + MetricFormat::spokenWhole(gpuBusy(s)) + QStringLiteral(" percent");
+}
+
+// Each GPU: its name, load, memory and temperature, as far as its driver tells.
+QString gpuDetail(const SystemSnapshot& s)
+{
+    QStringList gpus;
+    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
+        QStringList parts{gpu.name};
+        if (gpu.busyPercent)
+            parts.append(MetricFormat::percent(*gpu.busyPercent));
+        if (gpu.memoryUsed && gpu.memoryTotal)
+            parts.append(MetricFormat::bytes(*gpu.memoryUsed) + QStringLiteral(" of ")
+                         + MetricFormat::bytes(*gpu.memoryTotal));
+        if (gpu.temperatureCelsius)
+            parts.append(temperatureText(*gpu.temperatureCelsius));
+        gpus.append(parts.join(QStringLiteral(" ")));
+    }
+    return gpus.join(QStringLiteral("  ·  "));
+}
+
+void gpusJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("gpus", s.gpus, [](JsonWriter& row, const GpuReading& gpu) {
+        row.string("name", gpu.name);
+        row.number("busyPercent", gpu.busyPercent);
+        row.unsignedInteger("memoryUsed", gpu.memoryUsed);
+        row.unsignedInteger("memoryTotal", gpu.memoryTotal);
+        row.number("temperatureCelsius", gpu.temperatureCelsius);
+    });
+}
+
+constexpr ChartLine gpuLines[] = {{.series = Series::gpuBusy, .tone = Tone::mint, .legend = "GPU"}};
+
+constexpr LevelThresholds loadThresholds{70, 85, 95};
+
+// The rows, in the order of MetricKind.
+constexpr ReadingDescriptor rows[] = {
+    {
+        .kind = MetricKind::overview,
+        .key = "overview",
+        .title = "Overview",
+        .shortLabel = "Overview",
+        .icon = "waveform.path.ecg",
+        .tab = TabSpec{.lines = overviewLines},
+    },
+    {
+        .kind = MetricKind::cpu,
+        .key = "cpu",
+        .title = "CPU",
+        .shortLabel = "CPU",
+        .icon = "cpu",
+        .thresholds = loadThresholds,
+        .isPresent = [](const SystemSnapshot& s) { return s.cpu.has_value(); },
+        .value = [](const SystemSnapshot& s) { return s.cpu ? s.cpu->percent : NAN; },
+        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 1},
+        .tab = TabSpec{.lines = cpuLines},
+        .detailTab = MetricKind::cpu,
+        .detail = loadDetail,
+        .writeJson = cpuJson,
+    },
+    {
+        .kind = MetricKind::memory,
+        .key = "memory",
+        .title = "Memory",
+        .shortLabel = "MEM",
+        .icon = "memorychip",
+        .thresholds = LevelThresholds{75, 85, 93},
+        .isPresent = [](const SystemSnapshot& s) { return s.memory.has_value(); },
+        .value = [](const SystemSnapshot& s) { return s.memory ? s.memory->percent : NAN; },
+        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 2},
+        .tab = TabSpec{.lines = memoryLines},
+        .writeJson = memoryJson,
+    },
+    {
+        .kind = MetricKind::network,
+        .key = "network",
+        .title = "Network",
+        .shortLabel = "Network",
+        .icon = "wifi",
+        .tone = Tone::cyan,
+        .isPresent = [](const SystemSnapshot& s) { return s.network.has_value(); },
+        .valueText = networkText,
+        .spoken = networkSpoken,
+        .collapsed = CollapsedSpec{.width = 90, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
+        .tab = TabSpec{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
+        .writeJson = networkJson,
+    },
+    {
+        .kind = MetricKind::disk,
+        .key = "disk",
+        .title = "Disk",
+        .shortLabel = "Disk",
+        .icon = "internaldrive",
+        .isPresent = [](const SystemSnapshot& s) { return s.disk.has_value(); },
+        .value = [](const SystemSnapshot& s) { return s.disk ? s.disk->percent : NAN; },
+        .gaugeDetail = diskRates,
+        .collapsed = CollapsedSpec{.width = 124, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
+        .writeJson = diskJson,
+    },
+    {
+        .kind = MetricKind::power,
+        .key = "power",
+        .title = "Power",
+        .shortLabel = "Power",
+        .icon = "bolt.fill",
+        .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
+        .spoken = powerSpoken,
+        .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
+        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W"},
+        .writeJson = powerJson,
+    },
+    {
+        .kind = MetricKind::swap,
+        .key = "swap",
+        .title = "Swap",
+        .shortLabel = "SWAP",
+        .icon = "swap",
+        .thresholds = LevelThresholds{50, 75, 90},
+        .isPresent = [](const SystemSnapshot& s) { return s.swap.has_value(); },
+        .value = swapPercent,
+        .spoken = swapSpoken,
+        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 4},
+        .detailTab = MetricKind::memory,
+        .detail = swapDetail,
+        .writeJson = swapJson,
+    },
+    {
+        .kind = MetricKind::temperature,
+        .key = "temperature",
+        .title = "Temperature",
+        .shortLabel = "TEMP",
+        .icon = "thermometer",
+        .thresholdsFor = [](const SystemSnapshot& s) {
+            const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
+            return temperatureThresholds(cpu ? cpu->criticalCelsius : std::nullopt);
+        },
+        .isPresent = [](const SystemSnapshot& s) { return s.temperatures.has_value(); },
+        .value = cpuTemperature,
+        .valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); },
+        .spoken = cpuTemperatureSpoken,
+        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
+        .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
+                       .title = "Sensors",
+                       .isAvailable = [](const SystemSnapshot& s) {
+                           return s.temperatures && !s.temperatures->isEmpty();
+                       }},
+        .writeJson = temperaturesJson,
+    },
+    {
+        .kind = MetricKind::gpu,
+        .key = "gpu",
+        .title = "GPU",
+        .shortLabel = "GPU",
+        .icon = "gpu",
+        .thresholds = loadThresholds,
+        .isPresent = [](const SystemSnapshot& s) { return s.gpus.has_value(); },
+        .value = gpuBusy,
+        .spoken = gpuSpoken,
+        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
+        .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
+        .detailTab = MetricKind::gpu,
+        .detail = gpuDetail,
+        .writeJson = gpusJson,
+    },
+};
+
+// A kind added to the enumeration without its row, or a row out of place,
+// does not build.
+constexpr bool rowsFollowTheKinds()
+{
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        if (static_cast<size_t>(rows[i].kind) != i)
+            return false;
+    }
+    return true;
+}
+static_assert(std::size(rows) == metricKindCount, "one row per MetricKind");
+static_assert(rowsFollowTheKinds(), "row i describes MetricKind i");
+
+}  // namespace
+
+namespace ReadingTable {
+
+std::span<const ReadingDescriptor, metricKindCount> all()
+{
+    return rows;
+}
+
+}  // namespace ReadingTable
+
+}  // namespace moravel

@@ -38,8 +38,9 @@ void AlertCenter::setNotifier(std::unique_ptr<AlertNotifier> notifier)
     notifier_ = std::move(notifier);
     connect(notifier_.get(), &AlertNotifier::activated, this,
             [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+    connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
     connect(notifier_.get(), &AlertNotifier::showFinished, this, &AlertCenter::setShowFailure);
-    emit showingChanged();
+    emit canShowAlertsChanged(canShowAlerts());
 }
 
 void AlertCenter::setShowFailure(const std::optional<QString>& failure)
@@ -48,7 +49,7 @@ void AlertCenter::setShowFailure(const std::optional<QString>& failure)
         return;
     const bool began = failure && !showFailure_;
     showFailure_ = failure;
-    emit showingChanged();
+    emit showFailureChanged(showFailure_);
     if (began)
         emit alertsLost(*failure);
 }

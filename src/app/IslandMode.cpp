@@ -14,6 +14,7 @@
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "monitor/remote/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
@@ -140,8 +141,10 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
         HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
-        choiceSources(scheduler, background, thisComputer),
-        *sourceForThisRun});
+        choiceSources(scheduler, background, thisComputer), *sourceForThisRun,
+        qEnvironmentVariableIsSet(islandWindowModeVariable)
+            ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
+            : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     if (!busAnswered) {

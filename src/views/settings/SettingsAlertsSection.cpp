@@ -75,10 +75,24 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     });
     header->addWidget(reset);
     layout->addLayout(header);
-    showingLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(), this,
-                                             true);
-    showingLabel_->setObjectName(QStringLiteral("alertsShowingLabel"));
-    layout->addWidget(showingLabel_);
+    noServiceLabel_ = SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
+                                               SettingsStyle::captionFont(), IslandPalette::secondary(), this, true);
+    noServiceLabel_->setObjectName(QStringLiteral("noNotificationServiceLabel"));
+    noServiceLabel_->setVisible(!alerts_.canShowAlerts());
+    connect(&alerts_, &AlertCenter::canShowAlertsChanged, noServiceLabel_,
+            [this](bool canShow) { noServiceLabel_->setVisible(!canShow); });
+    layout->addWidget(noServiceLabel_);
+    // Why the latest alert was lost, while the service refuses them.
+    auto* showFailure = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                 this, true);
+    showFailure->setObjectName(QStringLiteral("alertShowFailureLabel"));
+    const auto showFailureOf = [showFailure](const std::optional<QString>& failure) {
+        showFailure->setText(QStringLiteral("The latest alert could not be shown: %1").arg(failure.value_or(QString())));
+        showFailure->setVisible(failure.has_value());
+    };
+    showFailureOf(alerts_.showFailure());
+    connect(&alerts_, &AlertCenter::showFailureChanged, showFailure, showFailureOf);
+    layout->addWidget(showFailure);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
@@ -115,20 +129,7 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     layout->addLayout(grid);
 
     connect(&alerts_, &AlertCenter::preferencesChanged, this, &SettingsAlertsSection::refresh);
-    connect(&alerts_, &AlertCenter::showingChanged, this, &SettingsAlertsSection::refreshShowing);
     refresh();
-    refreshShowing();
-}
-
-void SettingsAlertsSection::refreshShowing()
-{
-    QString text;
-    if (!alerts_.canShowAlerts())
-        text = QStringLiteral("No notification service: alerts are not shown.");
-    else if (const std::optional<QString>& failure = alerts_.showFailure())
-        text = QStringLiteral("The latest alert could not be shown: %1").arg(*failure);
-    showingLabel_->setText(text);
-    showingLabel_->setVisible(!text.isEmpty());
 }
 
 void SettingsAlertsSection::step(AlertRule rule, int direction)

@@ -16,7 +16,8 @@ class SettingsSwitch;
 
 // The settings' "Alerts" section: one row per rule with its threshold
 // stepper and on/off switch, and "Reset" for the rules' defaults. Every
-// change goes straight to the running rules, which keep it.
+// change goes straight to the running rules, which keep it. Says so while
+// there is no notification service to show alerts.
 class SettingsAlertsSection final : public QWidget {
     Q_OBJECT
 
@@ -31,13 +32,11 @@ public:
 private:
     void step(AlertRule rule, int direction);
     void refresh();
-    // Whether alerts can be shown, and why the latest could not.
-    void refreshShowing();
 
     AlertCenter& alerts_;
-    QLabel* showingLabel_ = nullptr;
     std::array<SettingsSwitch*, alertRuleCount> switches_{};
     std::array<SettingsStepper*, alertRuleCount> steppers_{};
+    QLabel* noServiceLabel_ = nullptr;
 };
 
 }  // namespace moravel

@@ -145,6 +145,10 @@ TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
     const bool wasOn = state.expandOnHover();
     hover.click();
     EXPECT_EQ(state.expandOnHover(), !wasOn);
+    SettingsSwitch& keepClear = child<SettingsSwitch>("keepWindowsClearSwitch");
+    EXPECT_TRUE(keepClear.isChecked());
+    keepClear.click();
+    EXPECT_FALSE(state.keepsWindowsClear());
     state.setShowPowerFlow(false);
     EXPECT_FALSE(child<SettingsSwitch>("powerFlowSwitch").isChecked());
 
@@ -272,24 +276,25 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInSecond
     EXPECT_FALSE(line.isVisibleTo(&settings));
 }
 
-// The Alerts section says when alerts cannot be shown: no notification
-// service yet (until one comes), or the service refused the latest alert.
-TEST_F(IslandSettingsViewTest, AlertsSectionTellsWhyAlertsAreNotShown)
+// Alerts start showing when the session bus answers late; while the
+// notification service refuses them, the Alerts section says why.
+TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlertsAreLost)
 {
     AlertCenter alerts(monitor, scheduler, defaults, nullptr);
     IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
-    const QLabel& line = *settings.findChild<QLabel*>("alertsShowingLabel");
-    EXPECT_TRUE(line.isVisibleTo(&settings));
-    EXPECT_EQ(line.text(), "No notification service: alerts are not shown.");
+    const QLabel& noService = *settings.findChild<QLabel*>("noNotificationServiceLabel");
+    const QLabel& lost = *settings.findChild<QLabel*>("alertShowFailureLabel");
+    EXPECT_FALSE(noService.isHidden());
     auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
     fixtures::FakeAlertNotifier& service = *notifier;
     alerts.setNotifier(std::move(notifier));  // the session bus answered late
-    EXPECT_FALSE(line.isVisibleTo(&settings));
+    EXPECT_TRUE(noService.isHidden());
+    EXPECT_TRUE(lost.isHidden());
     service.answer(QStringLiteral("too many notifications"));
-    EXPECT_TRUE(line.isVisibleTo(&settings));
-    EXPECT_EQ(line.text(), "The latest alert could not be shown: too many notifications");
+    EXPECT_FALSE(lost.isHidden());
+    EXPECT_EQ(lost.text(), "The latest alert could not be shown: too many notifications");
     service.answer(std::nullopt);
-    EXPECT_FALSE(line.isVisibleTo(&settings));
+    EXPECT_TRUE(lost.isHidden());
 }
 
 // Each control of the Alerts section changes the running rule at once and is
@@ -354,6 +359,28 @@ TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead
         EXPECT_EQ(line.isVisibleTo(&view()), failure[0] != '\0') << failure;
         EXPECT_EQ(line.text(), failure[0] ? QStringLiteral("Can't reach nas.lan: %1.").arg(failure) : QString());
     }
+}
+
+// Without a notification service the section says alerts are not shown,
+// and follows the service coming and going.
+TEST_F(IslandSettingsViewTest, AlertsSectionSaysWhenNoNotificationServiceIsThere)
+{
+    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
+    fixtures::FakeAlertNotifier& service = *notifier;
+    AlertCenter alerts(monitor, scheduler, defaults, std::move(notifier));
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const auto* hint = settings.findChild<QLabel*>("noNotificationServiceLabel");
+    ASSERT_TRUE(hint);
+    EXPECT_TRUE(hint->isHidden());
+    service.setService(false);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), "No notification service: alerts are not shown.");
+    service.setService(true);
+    EXPECT_TRUE(hint->isHidden());
+
+    AlertCenter silent(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView withoutNotifier(state, updater, coordinator, loginItem, &silent);
+    EXPECT_FALSE(withoutNotifier.findChild<QLabel*>("noNotificationServiceLabel")->isHidden());
 }
 
 // An address the rules refuse changes nothing and is kept nowhere; one they

@@ -53,6 +53,7 @@ public:
 signals:
     void preferencesChanged(const moravel::AlertPreferences& preferences);
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
+    // showFailure() changed.
     void showFailureChanged(const std::optional<QString>& failure);
     // Alerts began to be lost: told once for a spell of refusals, not once per alert.
     void alertsLost(const QString& why);

@@ -62,6 +62,8 @@ public:
         part.role = key == verdictKey ? QAccessible::Heading : QAccessible::StaticText;
         part.name = key == verdictKey ? header->status() : header->badgeText();
         part.rect = key == verdictKey ? header->statusRect() : header->badgeRect().toAlignedRect();
+        if (key == verdictKey)
+            part.description = header->statusDetail();
         return part;
     }
     bool listsChildWidgets() const override { return true; }
@@ -91,7 +93,22 @@ void ExpandedHeader::setStatus(const QString& status)
     if (status == status_)
         return;
     status_ = status;
+    describeStatus();
     update(statusRect());
+}
+
+void ExpandedHeader::setStatusDetail(const QString& detail)
+{
+    if (detail == statusDetail_)
+        return;
+    statusDetail_ = detail;
+    setToolTip(detail);
+    describeStatus();
+}
+
+void ExpandedHeader::describeStatus()
+{
+    setAccessibleDescription(statusDetail_.isEmpty() ? status_ : status_ + QStringLiteral(": ") + statusDetail_);
 }
 
 void ExpandedHeader::setMachineName(const QString& name)

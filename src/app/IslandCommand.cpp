@@ -77,8 +77,17 @@ IslandCallOutcome callIsland(const QString& address, const IslandCommand& comman
     return outcome;
 }
 
+namespace {
+
+// Qt's D-Bus thread may complain of its own types as the process ends; a
+// command says one line at most, its own.
+void keepQtQuiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+}  // namespace
+
 int runIslandCommand(int& argc, char** argv, const IslandCommand& command)
 {
+    qInstallMessageHandler(keepQtQuiet);
     QCoreApplication app(argc, argv);
     QString problem;
     if (callOnSessionBus(command, &problem) == IslandCallOutcome::done)
@@ -89,6 +98,7 @@ int runIslandCommand(int& argc, char** argv, const IslandCommand& command)
 
 int openRunningIsland(int& argc, char** argv)
 {
+    qInstallMessageHandler(keepQtQuiet);
     QCoreApplication app(argc, argv);
     QString problem;
     const bool opened =

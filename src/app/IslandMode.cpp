@@ -153,7 +153,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     IslandService islandService(delegate.panelController()->state());
     const auto publish = [&islandService](const QDBusConnection& bus) {
         QString problem;
-        if (!islandService.publishOn(bus, &problem))
+        if (bus.isConnected() && !islandService.publishOn(bus, &problem))
             std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
     };
     if (busAnswered) {

@@ -87,12 +87,13 @@ private:
 MetricTabs::MetricTabs(QWidget* parent)
     : QWidget(parent), available_(ReadingTable::tabs()), glide_(new QVariantAnimation(this))
 {
+    // Before anything asks for the interface (naming the widget does).
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* tabs) -> QAccessibleInterface* { return new MetricTabsAccessible(tabs); });
     // Reached with Tab, never focused by a click; the arrows then switch tabs.
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(QStringLiteral("Chart tabs"));
     FocusRing::install();
-    IslandAccessibility::provide(staticMetaObject,
-                                 [](QWidget* tabs) -> QAccessibleInterface* { return new MetricTabsAccessible(tabs); });
     // The animation runs on plain time; the spring shapes the way there.
     glide_->setStartValue(0.0);
     glide_->setEndValue(1.0);

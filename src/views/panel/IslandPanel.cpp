@@ -33,14 +33,15 @@ IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
                           (mode == IslandWindowMode::unmanaged ? Qt::X11BypassWindowManagerHint : Qt::Widget)),
       mode_(mode)
 {
+    // Before anything asks for the interface (naming the window does).
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* panel) -> QAccessibleInterface* { return new IslandPanelAccessible(panel); });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     if (mode == IslandWindowMode::dock)
         setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     setWindowTitle(QStringLiteral("Moravel"));
-    IslandAccessibility::provide(staticMetaObject,
-                                 [](QWidget* panel) -> QAccessibleInterface* { return new IslandPanelAccessible(panel); });
     setFocusPolicy(Qt::ClickFocus);
 }
 

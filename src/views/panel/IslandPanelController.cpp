@@ -69,6 +69,9 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
 
 IslandPanelController::~IslandPanelController()
 {
+    // The views may still change the snapshot while they go; the verdict no
+    // longer follows it then.
+    delete verdictAnnouncer_;
     if (eventMonitorInstalled_ && qApp)
         qApp->removeEventFilter(this);
 }
@@ -76,14 +79,15 @@ IslandPanelController::~IslandPanelController()
 void IslandPanelController::followVerdict(SystemMonitor& monitor)
 {
     // Assistive technologies hear the verdict as the island's description, collapsed too.
-    auto* announcer = new AccessibleAnnouncer(scheduler_, this);
-    const auto tell = [this, announcer, &monitor] {
+    IslandPanel* panel = panel_.get();
+    auto* announcer = verdictAnnouncer_ = new AccessibleAnnouncer(scheduler_, this);
+    const auto tell = [panel, announcer, &monitor] {
         const QString verdict = headerStatus(monitor.snapshot(), monitor.machineName(), monitor.isSourceReachable());
-        panel_->setVerdict(verdict);
-        announcer->update(panel_.get(), QAccessible::DescriptionChanged, verdict);
+        panel->setVerdict(verdict);
+        announcer->update(panel, QAccessible::DescriptionChanged, verdict);
     };
-    connect(&monitor, &SystemMonitor::snapshotChanged, this, tell);
-    connect(&monitor, &SystemMonitor::sourceReachabilityChanged, this, tell);
+    connect(&monitor, &SystemMonitor::snapshotChanged, announcer, tell);
+    connect(&monitor, &SystemMonitor::sourceReachabilityChanged, announcer, tell);
     tell();
 }
 

@@ -17,6 +17,8 @@ class QVariantAnimation;
 
 namespace moravel {
 
+class AccessibleAnnouncer;
+
 class AlertCenter;
 class DefaultsStore;
 class HistoryRecorder;
@@ -97,6 +99,7 @@ private:
     IslandWindowPolicy windowPolicy_;
     HoverGate hoverGate_;
     std::unique_ptr<IslandPanel> panel_;
+    AccessibleAnnouncer* verdictAnnouncer_ = nullptr;
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;

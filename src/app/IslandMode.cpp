@@ -150,7 +150,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     // `moravel --toggle` and a second `moravel` reach the island on the bus.
-    IslandService islandService(delegate.panelController()->state());
+    IslandPanelController& panel = *delegate.panelController();
+    IslandService islandService(panel.state(), [&panel] { panel.takeKeyboard(); });
     const auto publish = [&islandService](const QDBusConnection& bus) {
         QString problem;
         if (bus.isConnected() && !islandService.publishOn(bus, &problem))

@@ -30,7 +30,10 @@ QString tabNames()
 
 }  // namespace IslandBus
 
-IslandService::IslandService(IslandState& state, QObject* parent) : QObject(parent), state_(state) {}
+IslandService::IslandService(IslandState& state, std::function<void()> takeKeyboard, QObject* parent)
+    : QObject(parent), state_(state), takeKeyboard_(std::move(takeKeyboard))
+{
+}
 
 bool IslandService::publishOn(const QDBusConnection& connection, QString* problem)
 {
@@ -92,6 +95,8 @@ void IslandService::open(std::optional<MetricKind> tab)
     FocusRing::showForKeyboard();
     state_.setLockedOpen(true);
     state_.requestExpansion();
+    if (takeKeyboard_)
+        takeKeyboard_();
 }
 
 }  // namespace moravel

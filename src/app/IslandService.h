@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace moravel {
@@ -36,7 +37,8 @@ class IslandService final : public QObject, protected QDBusContext {
     Q_CLASSINFO("D-Bus Interface", "org.moravel.Island")
 
 public:
-    explicit IslandService(IslandState& state, QObject* parent = nullptr);
+    // `takeKeyboard` gives the opened island the keyboard (the window system's way).
+    explicit IslandService(IslandState& state, std::function<void()> takeKeyboard = {}, QObject* parent = nullptr);
 
     // Offers the methods on `connection` and owns the service name there;
     // false (with the bus's reason in `problem`) when another owns it.
@@ -51,6 +53,7 @@ private:
     void open(std::optional<MetricKind> tab);
 
     IslandState& state_;
+    std::function<void()> takeKeyboard_;
 };
 
 }  // namespace moravel

@@ -50,16 +50,19 @@ protected:
 // case; Toggle closes a pinned island and opens a closed one; Close closes.
 TEST_F(IslandServiceTest, ToggleOpenAndCloseDriveTheIsland)
 {
-    IslandService service(state);
+    int keyboardTaken = 0;
+    IslandService service(state, [&keyboardTaken] { ++keyboardTaken; });
     ASSERT_TRUE(service.publishOn(islandConnection(), &problem)) << problem.toStdString();
 
     EXPECT_EQ(call(Action::open, QStringLiteral("SENSORS")), IslandCallOutcome::done) << problem.toStdString();
     EXPECT_TRUE(state.isLockedOpen());
     EXPECT_TRUE(state.isExpanded());
     EXPECT_EQ(state.selectedMetric(), MetricKind::temperature);
+    EXPECT_EQ(keyboardTaken, 1);
 
     EXPECT_EQ(call(Action::toggle), IslandCallOutcome::done);
     EXPECT_FALSE(state.isLockedOpen());
+    EXPECT_EQ(keyboardTaken, 1);
     scheduler.advance(1);  // the closing steps
     EXPECT_FALSE(state.isExpanded());
 

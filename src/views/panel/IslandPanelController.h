@@ -75,6 +75,10 @@ public:
     // moving over and leaving the island count for hovering.
     void installEventMonitor();
 
+    // Gives the island the keyboard, as a press on it does: for an island
+    // opened from a keyboard shortcut.
+    void takeKeyboard() { takeFocus(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -53,11 +53,12 @@ struct NetworkReading {
     friend bool operator==(const NetworkReading&, const NetworkReading&) = default;
 };
 
-// The startup volume's capacity.
+// The startup volume's capacity, as df tells it.
 struct DiskReading {
-    double percent = 0;
-    uint64_t used = 0;
-    uint64_t total = 0;
+    double percent = 0;      // used over used and available: the reserve for root is left out
+    uint64_t used = 0;       // bytes: the size less the free space
+    uint64_t total = 0;      // bytes: the volume's size
+    uint64_t available = 0;  // bytes a normal user may still write
 
     friend bool operator==(const DiskReading&, const DiskReading&) = default;
 };

@@ -100,6 +100,7 @@ void diskJson(JsonWriter& w, const SystemSnapshot& s)
     w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
     w.unsignedInteger("diskUsed", fieldOf(s.disk, &DiskReading::used));
     w.unsignedInteger("diskTotal", fieldOf(s.disk, &DiskReading::total));
+    w.unsignedInteger("diskAvailable", fieldOf(s.disk, &DiskReading::available));
     w.number("diskReadBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond));
     w.number("diskWriteBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond));
 }

@@ -1,4 +1,5 @@
 #include "alerts/AlertMonitor.h"
+#include "monitor/DiskUse.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/Snapshots.h"
 
@@ -60,6 +61,21 @@ protected:
 };
 
 }  // namespace
+
+// The disk is judged on the share df shows. Of a 1000 GB volume with 100 GB
+// free, 50 GB kept for root: 900 GB used of the 950 GB a user can have is
+// 94.7 %, under the 95 % threshold (the size less the available space would
+// make it 95 %).
+TEST_F(AlertMonitorTest, TheDiskIsJudgedOnTheShareInUseAsDfShowsIt)
+{
+    snapshot.disk = diskReadingFrom(1000, 100, 50);
+    monitor.evaluate(snapshot);
+    EXPECT_TRUE(raised.isEmpty());
+    snapshot.disk = diskReadingFrom(1000, 90, 40);  // 95.8 %
+    monitor.evaluate(snapshot);
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_EQ(raised[0].rule, AlertRule::disk);
+}
 
 TEST_F(AlertMonitorTest, EachRuleWarnsOnceAfterItsHoldAndAgainOnlyAfterSettlingForAMinute)
 {

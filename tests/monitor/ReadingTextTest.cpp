@@ -103,7 +103,7 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
     } rows[] = {
         {"measured", snapshotJsonLine(measured, time),
          {R"("cpuPercent":0,"cpuCorePercents":[12.5,100],"loadAverage":[1.5,0.75,0.25],"memoryPercent")",
-          R"("diskTotal":0,"diskReadBytesPerSecond":4096,"diskWriteBytesPerSecond":512,"hasBattery")",
+          R"("diskTotal":0,"diskAvailable":0,"diskReadBytesPerSecond":4096,"diskWriteBytesPerSecond":512,"hasBattery")",
           R"("swapPercent":null,"cpuTemperatureCelsius":52,"temperatures":[{"chip":"coretemp",)"
           R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"

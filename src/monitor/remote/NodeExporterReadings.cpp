@@ -1,7 +1,7 @@
 #include "monitor/remote/NodeExporterReadings.h"
 
+#include "monitor/DiskUse.h"
 #include "monitor/PowerRules.h"
-#include "monitor/linux/DiskReader.h"
 #include "monitor/remote/MetricFamilies.h"
 #include "monitor/remote/NodeExporterSensors.h"
 
@@ -159,9 +159,10 @@ void readDisks(const MetricFamilies& families, NodePage& page)
         return std::nullopt;
     };
     const auto total = size("node_filesystem_size_bytes");
+    const auto free = size("node_filesystem_free_bytes");
     const auto available = size("node_filesystem_avail_bytes");
-    if (total && available)
-        page.gauges.disk = diskReadingFrom(*total, *available);
+    if (total && free && available)
+        page.gauges.disk = diskReadingFrom(*total, *free, *available);
     page.diskActivity = deviceCounters(families["node_disk_read_bytes_total"],
                                        families["node_disk_written_bytes_total"], isWholeDisk);
 }

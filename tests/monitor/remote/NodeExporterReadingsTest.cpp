@@ -93,7 +93,7 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
 }
 
-// The startup volume "/" wherever the exporter lists it (a machine's /boot/efi
+// The startup volume "/" wherever the exporter lists it, read as df reads it (a machine's /boot/efi
 // may come first), and the computer's own battery, not a wireless mouse's.
 TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
 {
@@ -102,6 +102,8 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
         "node_filesystem_size_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 1e+11\n"
         "node_filesystem_avail_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.3e+08\n"
         "node_filesystem_avail_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 4e+10\n"
+        "node_filesystem_free_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.3e+08\n"
+        "node_filesystem_free_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 4.5e+10\n"
         "node_power_supply_info{power_supply=\"BAT0\",scope=\"System\",status=\"Discharging\",type=\"Battery\"} 1\n"
         "node_power_supply_info{power_supply=\"hidpp_battery_0\",scope=\"Device\",status=\"Discharging\","
         "type=\"Battery\"} 1\n"
@@ -109,6 +111,7 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
         "node_power_supply_capacity{power_supply=\"hidpp_battery_0\"} 5\n");
     const SystemSnapshot& gauges = page.gauges;
     ASSERT_TRUE(gauges.disk && batteryOf(gauges));
-    EXPECT_EQ(gauges.disk->total, 100'000'000'000u);
+    // As df tells it: 5 GB of the free space is kept for root.
+    EXPECT_EQ(gauges.disk, (DiskReading{55.0 / 95 * 100, 55'000'000'000, 100'000'000'000, 40'000'000'000}));
     EXPECT_EQ(batteryOf(gauges)->percent, 80);
 }

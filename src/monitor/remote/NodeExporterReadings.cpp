@@ -3,6 +3,7 @@
 #include "monitor/DiskUse.h"
 #include "monitor/PowerRules.h"
 #include "monitor/remote/MetricFamilies.h"
+#include "monitor/remote/NodeExporterInterfaces.h"
 #include "monitor/remote/NodeExporterSensors.h"
 
 #include <algorithm>
@@ -107,21 +108,23 @@ std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first
     return devices;
 }
 
+// The interfaces this computer's rule counts (see countedInterfaces). An
+// interface the netclass collector tells nothing of (the collector is off)
+// counts as up and not backed by a device, loopback left out.
 void readNetwork(const MetricFamilies& families, NodePage& page)
 {
-    std::map<std::string_view, unsigned> flags;
-    for (const ExpositionSample* sample : families["node_network_flags"]) {
-        if (const auto value = wholeAmount(sample->value))
-            flags[sample->label("device")] = static_cast<unsigned>(*value);
-    }
-    page.network = deviceCounters(families["node_network_receive_bytes_total"],
-                                  families["node_network_transmit_bytes_total"], [&](std::string_view device) {
-                                      const auto known = flags.find(device);
-                                      if (known == flags.end())
-                                          return device != "lo";
-                                      return (known->second & interfaceUpFlag)
-                                             && !(known->second & interfaceLoopbackFlag);
-                                  });
+    auto listed = deviceCounters(families["node_network_receive_bytes_total"],
+                                 families["node_network_transmit_bytes_total"], [](std::string_view) { return true; });
+    if (!listed)
+        return;
+    const auto states = netclassInterfaceStates(families);
+    page.network = countedInterfaces(std::move(*listed), [&](const std::string& device) -> std::optional<InterfaceState> {
+        if (const auto known = states.find(device); known != states.end())
+            return known->second;
+        if (device == "lo")
+            return std::nullopt;
+        return InterfaceState{interfaceUpFlag, false};
+    });
 }
 
 bool endsInDigit(std::string_view name)

@@ -3,6 +3,7 @@
 #include "testsupport/NodeExporterProcess.h"
 #include "monitor/SystemMonitor.h"
 #include "monitor/linux/DiskReader.h"
+#include "monitor/linux/NetworkCounters.h"
 #include "monitor/remote/RemoteSource.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/FixtureTree.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 using namespace moravel;
@@ -155,6 +157,53 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_TRUE(monitor->isSourceReachable());
     EXPECT_EQ(monitor->history().size(), samples + 1);
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);  // measured across the gap
+}
+
+// The same copied interfaces read here, through the device links of
+// /sys/class/net, and there, through what the exporter's netclass collector
+// publishes of them: a veth pair and a bridge carrying eth0's traffic again
+// count on neither side.
+TEST_F(RemoteSourceTest, AnotherMachinesNetworkIsCountedByThisComputersRule)
+{
+    if (NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    FixtureTree tree;
+    writeMachine(tree);
+    // flags, ifindex, iflink, name_assign_type, addr_assign_type, type
+    const std::pair<const char*, std::array<const char*, 6>> interfaces[] = {
+        {"lo", {"0x9", "1", "1", "2", "0", "772"}},
+        {"eth0", {"0x1003", "2", "2", "4", "0", "1"}},
+        {"veth1a2b", {"0x1003", "4", "3", "3", "1", "1"}},
+        {"br0", {"0x1003", "5", "5", "3", "3", "1"}},
+    };
+    for (const auto& [name, figures] : interfaces) {
+        const char* files[] = {"flags", "ifindex", "iflink", "name_assign_type", "addr_assign_type", "type"};
+        for (size_t i = 0; i < figures.size(); ++i)
+            tree.write(QStringLiteral("sys/class/net/%1/%2").arg(name, files[i]), std::string(figures[i]) + "\n");
+    }
+    tree.makeDirectory("sys/class/net/eth0/device");
+    const auto writeTraffic = [&](uint64_t bytes) {
+        std::string text = "Inter-| Receive | Transmit\n face |bytes packets|bytes packets\n";
+        for (const auto& [name, figures] : interfaces)
+            text += std::string(name) + ": " + std::to_string(bytes) + " 1 0 0 0 0 0 0 " + std::to_string(bytes / 2)
+                    + " 1 0 0 0 0 0 0\n";
+        tree.write("proc/net/dev", text);
+    };
+    NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start({"--collector.netclass"})) << exporter.failure().toStdString();
+    SystemMonitor remote(scheduler,
+                         std::make_shared<RemoteSource>(RemoteEndpoint{exporter.url(), std::nullopt}, scheduler));
+    NetworkReader local(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    SystemSnapshot here;
+
+    writeTraffic(1000);
+    ASSERT_TRUE(tick(remote));
+    local.read(scheduler.monotonicSeconds())(here);
+    writeTraffic(1000 + 4096);
+    ASSERT_TRUE(tick(remote));
+    local.read(scheduler.monotonicSeconds())(here);
+    EXPECT_EQ(here.network, (NetworkReading{4096, 2048}));  // eth0 alone, one second apart
+    EXPECT_EQ(remote.snapshot().network, here.network);
 }
 
 // Every way a page can fail to arrive is a failure in words, never a reading.

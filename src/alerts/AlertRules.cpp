@@ -61,8 +61,9 @@ std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& s)
     case AlertRule::disk:
         return s.disk && s.disk->total > 0 ? std::optional(s.disk->percent) : std::nullopt;
     case AlertRule::battery:
-        if (const BatteryReading* battery = batteryOf(s))
-            return static_cast<double>(battery->percent);
+        // A level no battery figure tells is no reading: never an alert at 0 %.
+        if (const BatteryReading* battery = batteryOf(s); battery && battery->percent)
+            return static_cast<double>(*battery->percent);
         return std::nullopt;
     case AlertRule::cpuTemperature:
         if (const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s))

@@ -73,7 +73,7 @@ struct DiskActivityReading {
 
 // The computer's own batteries, counted as one.
 struct BatteryReading {
-    int64_t percent = 0;  // 0 to 100
+    std::optional<int64_t> percent = std::nullopt;  // 0 to 100; nothing where no battery figure tells it
     bool isCharging = false;      // only ever on external power
     bool isFullyCharged = false;  // only ever on external power
     std::optional<int64_t> minutesRemaining = std::nullopt;

@@ -20,7 +20,8 @@ BatteryReading batteryReadingOf(const BatteryRegistry& registry)
 {
     const bool connected = registry.externalConnected;
     BatteryReading battery;
-    battery.percent = std::clamp<int64_t>(registry.currentCapacity, 0, 100);
+    if (registry.currentCapacity)
+        battery.percent = std::clamp<int64_t>(*registry.currentCapacity, 0, 100);
     battery.isCharging = connected && registry.isCharging;
     battery.isFullyCharged = connected && registry.fullyCharged;
     const int64_t minutes = registry.timeRemainingMinutes;

@@ -112,7 +112,9 @@ QString powerSpoken(const SystemSnapshot& s)
     const BatteryReading* battery = batteryOf(s);
     if (!battery)
         return QStringLiteral("No battery");
-    return QStringLiteral("Battery ") + QString::number(battery->percent) + QStringLiteral(" percent");
+    if (!battery->percent)
+        return QStringLiteral("Battery level unknown");
+    return QStringLiteral("Battery ") + QString::number(*battery->percent) + QStringLiteral(" percent");
 }
 
 // Without a battery the chart shows what the power supply delivers.
@@ -130,7 +132,7 @@ void powerJson(JsonWriter& w, const SystemSnapshot& s)
     const AdapterReading* adapter = adapterOf(s);
     const auto onBattery = [&](auto value) { return power ? std::optional(battery && value(*battery)) : std::nullopt; };
     w.boolean("hasBattery", power ? std::optional(battery != nullptr) : std::nullopt);
-    w.integer("batteryPercent", battery ? std::optional(battery->percent) : std::nullopt);
+    w.integer("batteryPercent", battery ? battery->percent : std::nullopt);
     w.boolean("isCharging", onBattery([](const BatteryReading& b) { return b.isCharging; }));
     w.boolean("isExternalPowerConnected", fieldOf(power, &PowerReading::isExternalPowerConnected));
     w.boolean("isFullyCharged", onBattery([](const BatteryReading& b) { return b.isFullyCharged; }));

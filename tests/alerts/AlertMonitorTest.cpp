@@ -154,6 +154,15 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
     EXPECT_DOUBLE_EQ(raised[1].reading, 10);
     EXPECT_TRUE(raised[2].isFinalWarning);
     EXPECT_DOUBLE_EQ(raised[2].threshold, 5);
+    observe(AlertRule::battery, 30, 61);
+
+    // A level no battery figure tells is no reading: never "Battery at 0 %".
+    snapshot.power->battery->percent.reset();
+    monitor.evaluate(snapshot);
+    scheduler.advance(60);
+    monitor.evaluate(snapshot);
+    EXPECT_EQ(raised.size(), 3);
+    EXPECT_FALSE(monitor.isActive(AlertRule::battery));
 }
 
 TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseThePlausibleCriticalFigureElse95)

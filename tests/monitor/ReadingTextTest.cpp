@@ -33,6 +33,7 @@ TEST(MetricFormat, FormattingTable)
         {MetricFormat::compactBattery(40, true), "Full"},        {BatterySymbol::name(150), "battery.100percent"},
         {BatterySymbol::name(88), "battery.100percent"},         {BatterySymbol::name(87), "battery.75percent"},
         {BatterySymbol::name(12), "battery.0percent"},           {BatterySymbol::name(-3), "battery.0percent"},
+        {MetricFormat::compactBattery(std::nullopt, false), "—"}, {BatterySymbol::name(std::nullopt), "battery.unknown"},
     };
     for (const auto& [actual, expected] : rows)
         EXPECT_EQ(actual, QString::fromUtf8(expected));
@@ -109,6 +110,8 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
           R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
           R"("memoryTotal":null,"temperatureCelsius":null}],"topProcesses":[]})"}},
+        {"a battery whose level no figure tells", snapshotJsonLine(fixtures::onBattery(std::nullopt), time),
+         {R"("hasBattery":true,"batteryPercent":null,"isCharging":false,)"}},
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
           R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"topProcesses":[]})"}},
@@ -139,4 +142,6 @@ TEST(ReadingTable, AbsentReadingsShowADash)
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::power, fixtures::onBattery(std::nullopt)),
+              QStringLiteral("Battery level unknown"));
 }

@@ -31,6 +31,11 @@ std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& 
 // The same for a snapshot; nothing while it has no temperatures.
 std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot);
 
+// Whether a sensor's figure is one a computer's sensor can read: about -40 to
+// 200 °C. Unconnected inputs commonly report -273.15 (absolute zero), broken
+// drivers figures past a million degrees; neither is a temperature.
+bool isPlausibleCelsius(double celsius);
+
 // Where a sensor is too hot when it does not say, or says something implausible.
 inline constexpr double fallbackCriticalCelsius = 95;
 

@@ -243,6 +243,27 @@ TEST(BatteryFigures, Cases)
             EXPECT_EQ(std::pair(measured.volts, measured.amperes), std::pair(std::optional(20.0), std::optional(3.0)));
         }
     }
+    // Volts and amperes no computer's adapter gives are dropped (an adapter
+    // left telling nothing is none); the sign of its current is the driver's
+    // convention.
+    const struct {
+        double millivolts, milliamperes;
+        std::optional<AdapterReading> expected;
+    } adapters[] = {
+        {20'000, -3'250, AdapterReading{std::nullopt, 20, 3.25}},
+        {60'000, 30'000, AdapterReading{std::nullopt, 60, 30}},
+        {0, 2'000, AdapterReading{std::nullopt, std::nullopt, 2}},
+        {60'001, 30'001, std::nullopt},
+        {9'999'999.999, 9'999'999.999, std::nullopt},
+    };
+    for (const auto& row : adapters) {
+        BatteryRegistry external;
+        external.hasBattery = false;
+        external.externalConnected = true;
+        external.adapterDetails = BatteryRegistry::AdapterDetails{std::nullopt, row.millivolts, row.milliamperes};
+        EXPECT_EQ(powerReadingOf(external).adapter, row.expected) << row.millivolts << " mV";
+    }
+
     // Whatever the source, the snapshot never takes a percentage outside 0 to
     // 100, nor one no figure told.
     BatteryRegistry registry;

@@ -67,7 +67,8 @@ void writeMachine(FixtureTree& tree)
     for (const auto& [file, value] :
          {std::pair{"hwmon/hwmon0/name", "coretemp"}, {"hwmon/hwmon0/temp1_input", "45000"},
           {"hwmon/hwmon0/temp1_label", "Package id 0"}, {"hwmon/hwmon0/temp1_crit", "100000"},
-          {"hwmon/hwmon0/temp2_input", "38500"}, {"power_supply/BAT0/type", "Battery"},
+          {"hwmon/hwmon0/temp2_input", "38500"}, {"hwmon/hwmon0/temp3_input", "-273150"},  // unconnected
+          {"power_supply/BAT0/type", "Battery"},
           {"power_supply/BAT0/status", "Discharging"}, {"power_supply/BAT0/capacity", "80"},
           {"power_supply/BAT0/voltage_now", "12000000"}, {"power_supply/BAT0/current_now", "1000000"},
           {"power_supply/AC/type", "Mains"}, {"power_supply/AC/online", "0"}})

@@ -30,6 +30,7 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
     if (notifier_) {
         connect(notifier_.get(), &AlertNotifier::activated, this,
                 [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+        connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
     }
 }
 

@@ -34,7 +34,8 @@ public:
 
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
     bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
-    bool canShowAlerts() const { return notifier_ != nullptr; }
+    // False without a notifier, or while no notification service is there.
+    bool canShowAlerts() const { return notifier_ && notifier_->hasService(); }
     // The threshold the rule watches now (its default may come from the
     // latest snapshot: the CPU sensor's critical temperature).
     double threshold(AlertRule rule) const;
@@ -49,6 +50,7 @@ signals:
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
     // The user clicked an alert: open the island on this tab.
     void openRequested(moravel::MetricKind tab);
+    void canShowAlertsChanged(bool canShowAlerts);
 
 private:
     void deliver(const Alert& alert);

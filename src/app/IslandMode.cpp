@@ -12,6 +12,7 @@
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "monitor/remote/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
@@ -116,7 +117,10 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             return notifier;
         },
         HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, thisComputer),
-        *sourceForThisRun});
+        *sourceForThisRun,
+        qEnvironmentVariableIsSet(islandWindowModeVariable)
+            ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
+            : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

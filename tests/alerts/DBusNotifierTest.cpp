@@ -131,6 +131,12 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     ASSERT_TRUE(processEventsUntil([&] { return !clicked.isEmpty(); }));
     EXPECT_EQ(clicked, QList<AlertRule>{AlertRule::battery});
 
+    // The service going and coming back is followed (the settings say so).
+    ASSERT_TRUE(server.unregisterService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return !notifier.hasService(); }));
+    ASSERT_TRUE(server.registerService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return notifier.hasService(); }));
+
     QDBusConnection::disconnectFromBus(QStringLiteral("moravel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));
 }

@@ -3,6 +3,7 @@
 #include "monitor/TemperaturePolicy.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace moravel {
 
@@ -11,6 +12,12 @@ namespace {
 std::optional<double> plausibleCelsius(std::optional<double> celsius)
 {
     return celsius && isPlausibleCelsius(*celsius) ? celsius : std::nullopt;
+}
+
+void dropImplausibleLimits(TemperatureReading& sensor)
+{
+    sensor.criticalCelsius = plausibleCelsius(sensor.criticalCelsius);
+    sensor.maximumCelsius = plausibleCelsius(sensor.maximumCelsius);
 }
 
 void dropImplausibleFigures(GpuReading& gpu)
@@ -23,6 +30,19 @@ void dropImplausibleFigures(GpuReading& gpu)
         gpu.memoryUsed.reset();
 }
 
+// Applies `drop` to a list's entries, writing only those it changes: the list
+// is shared with the previous snapshot, and a write copies it whole.
+template <typename Entry, typename Drop>
+void dropInEach(QList<Entry>& list, Drop drop)
+{
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        Entry entry = std::as_const(list)[i];
+        drop(entry);
+        if (!(entry == std::as_const(list)[i]))
+            list[i] = std::move(entry);
+    }
+}
+
 }  // namespace
 
 bool isPlausibleLoadAverage(double load)
@@ -33,19 +53,14 @@ bool isPlausibleLoadAverage(double load)
 void dropImplausibleFigures(SystemSnapshot& snapshot)
 {
     if (snapshot.temperatures) {
-        QList<TemperatureReading>& sensors = *snapshot.temperatures;
-        sensors.removeIf([](const TemperatureReading& sensor) { return !isPlausibleCelsius(sensor.celsius); });
-        for (TemperatureReading& sensor : sensors) {
-            sensor.criticalCelsius = plausibleCelsius(sensor.criticalCelsius);
-            sensor.maximumCelsius = plausibleCelsius(sensor.maximumCelsius);
-        }
+        snapshot.temperatures->removeIf(
+            [](const TemperatureReading& sensor) { return !isPlausibleCelsius(sensor.celsius); });
+        dropInEach(*snapshot.temperatures, dropImplausibleLimits);
     }
-    if (snapshot.gpus) {
-        for (GpuReading& gpu : *snapshot.gpus)
-            dropImplausibleFigures(gpu);
-    }
-    if (snapshot.loadAverage && !std::all_of(snapshot.loadAverage->begin(), snapshot.loadAverage->end(),
-                                             isPlausibleLoadAverage))
+    if (snapshot.gpus)
+        dropInEach(*snapshot.gpus, [](GpuReading& gpu) { dropImplausibleFigures(gpu); });
+    if (snapshot.loadAverage
+        && !std::all_of(snapshot.loadAverage->begin(), snapshot.loadAverage->end(), isPlausibleLoadAverage))
         snapshot.loadAverage.reset();
 }
 

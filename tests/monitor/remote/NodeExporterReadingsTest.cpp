@@ -197,4 +197,13 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
     // As df tells it: 5 GB of the free space is kept for root.
     EXPECT_EQ(gauges.disk, (DiskReading{55.0 / 95 * 100, 55'000'000'000, 100'000'000'000, 40'000'000'000}));
     EXPECT_EQ(batteryOf(gauges)->percent, 80);
+
+    // A battery whose level no figure tells (no capacity, nothing full): no
+    // level at all, as on this computer, never 0 %.
+    const NodePage unknown = pageOf(
+        "node_power_supply_info{power_supply=\"BAT0\",scope=\"System\",status=\"Discharging\",type=\"Battery\"} 1\n"
+        "node_power_supply_energy_watthour{power_supply=\"BAT0\"} 0\n"
+        "node_power_supply_energy_full{power_supply=\"BAT0\"} 0\n");
+    ASSERT_TRUE(batteryOf(unknown.gauges));
+    EXPECT_EQ(batteryOf(unknown.gauges)->percent, std::nullopt);
 }

@@ -106,6 +106,13 @@ void diskJson(JsonWriter& w, const SystemSnapshot& s)
 
 // ---- Power and battery ----
 
+// The battery's level, as the collapsed reading shows it.
+double batteryPercent(const SystemSnapshot& s)
+{
+    const BatteryReading* battery = batteryOf(s);
+    return battery ? static_cast<double>(battery->percent) : NAN;
+}
+
 QString powerSpoken(const SystemSnapshot& s)
 {
     const BatteryReading* battery = batteryOf(s);
@@ -337,6 +344,7 @@ constexpr ReadingDescriptor rows[] = {
         .shortLabel = "Power",
         .icon = "bolt.fill",
         .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
+        .value = batteryPercent,
         .spoken = powerSpoken,
         .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
         .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W"},

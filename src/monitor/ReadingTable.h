@@ -119,6 +119,8 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// The reading's thresholds on this machine; nothing for a reading without.
+std::optional<LevelThresholds> thresholds(MetricKind kind, const SystemSnapshot& snapshot);
 // Whether the source does not have the reading.
 bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
 // The reading's own value; NaN where there is none, or it is absent.

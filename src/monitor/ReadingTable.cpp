@@ -136,8 +136,11 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
         return QLatin1String(reading.title) + QStringLiteral(" not available");
     if (reading.spoken)
         return reading.spoken(snapshot);
-    const double percent = reading.value ? reading.value(snapshot) : 0;
-    return QLatin1String(reading.title) + QLatin1Char(' ') + MetricFormat::spokenWhole(percent) + QStringLiteral(" percent");
+    const double percent = reading.value ? reading.value(snapshot) : NAN;
+    if (!std::isfinite(percent))
+        return QLatin1String(reading.title) + QStringLiteral(" not available");
+    return QLatin1String(reading.title) + QLatin1Char(' ') + MetricFormat::spokenWhole(percent)
+           + QStringLiteral(" percent");
 }
 
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)

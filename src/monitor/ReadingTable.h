@@ -83,7 +83,8 @@ struct ReadingDescriptor {
     QString (*valueText)(const SystemSnapshot& snapshot) = nullptr;
     // A second line under the gauge's value (the disk's read and write rates).
     QString (*gaugeDetail)(const SystemSnapshot& snapshot) = nullptr;
-    // What a screen reader says; by default "<title> <whole percent> percent".
+    // What a screen reader says; by default "<title> <whole percent> percent",
+    // or "<title> not available" for a value that is not a number.
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
     std::optional<CollapsedSpec> collapsed = std::nullopt;
     std::optional<TabSpec> tab = std::nullopt;

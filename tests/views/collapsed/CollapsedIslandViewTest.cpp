@@ -70,7 +70,7 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
     // Truncated, unlike the rounded 38% on screen.
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
     snapshot.cpu->percent = std::nan("");
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU not available"));
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),
               QStringLiteral("No CPU temperature, No GPU load"));
 }

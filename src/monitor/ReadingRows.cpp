@@ -199,6 +199,11 @@ double cpuTemperature(const SystemSnapshot& s)
     return cpu ? cpu->celsius : NAN;
 }
 
+Level sensorTemperatureLevel(const SensorReading& sensor)
+{
+    return levelFor(sensor.value, temperatureThresholds(temperatureLimit(sensor)));
+}
+
 QString cpuTemperatureSpoken(const SystemSnapshot& s)
 {
     const double celsius = cpuTemperature(s);
@@ -210,10 +215,10 @@ QString cpuTemperatureSpoken(const SystemSnapshot& s)
 void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("cpuTemperatureCelsius", s.temperatures ? std::optional(cpuTemperature(s)) : std::nullopt);
-    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
+    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const SensorReading& t) {
         row.string("chip", t.chip);
         row.string("label", t.label);
-        row.number("celsius", t.celsius);
+        row.number("celsius", t.value);
     });
 }
 
@@ -382,10 +387,11 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
         .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
-                       .isAvailable = [](const SystemSnapshot& s) {
-                           return s.temperatures && !s.temperatures->isEmpty();
-                       }},
+                       .isAvailable = ReadingTable::hasListedSensors},
         .writeJson = temperaturesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::temperatures,
+                                     .valueText = temperatureText,
+                                     .level = sensorTemperatureLevel},
     },
     {
         .kind = MetricKind::gpu,

@@ -156,6 +156,16 @@ QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)
     return lines;
 }
 
+bool hasListedSensors(const SystemSnapshot& snapshot)
+{
+    return std::any_of(all().begin(), all().end(), [&](const ReadingDescriptor& reading) {
+        if (!reading.sensorList)
+            return false;
+        const auto& sensors = snapshot.*(reading.sensorList->sensors);
+        return sensors && !sensors->isEmpty();
+    });
+}
+
 }  // namespace ReadingTable
 
 }  // namespace moravel

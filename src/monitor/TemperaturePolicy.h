@@ -17,7 +17,7 @@ bool isCpuChip(QStringView chip);
 
 struct CpuTemperature {
     double celsius = 0;
-    std::optional<double> criticalCelsius;  // the sensor's critical figure, else its maximum
+    std::optional<double> criticalCelsius;  // its sensor's limit
 
     friend bool operator==(const CpuTemperature&, const CpuTemperature&) = default;
 };
@@ -27,9 +27,12 @@ struct CpuTemperature {
 // (coretemp "Package id N"; k10temp and zenpower "Tdie", else "Tctl", which
 // some models offset upwards), the hottest where there are several sockets;
 // without one, the hottest sensor of a processor chip; else nothing.
-std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors);
+std::optional<CpuTemperature> cpuTemperatureOf(const QList<SensorReading>& sensors);
 // The same for a snapshot; nothing while it has no temperatures.
 std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot);
+
+// Where a temperature sensor says it is too hot: its critical figure, else its maximum.
+std::optional<double> temperatureLimit(const SensorReading& sensor);
 
 // Where a sensor is too hot when it does not say, or says something implausible.
 inline constexpr double fallbackCriticalCelsius = 95;

@@ -28,7 +28,7 @@ const RuleCase ruleCases[] = {
      [](SystemSnapshot& s, double v) { s.power->battery->percent = static_cast<int64_t>(v); }, 8, 14, 20},
     // Its sensor's own critical figure, 90 °C, is the threshold.
     {"cpu temperature", AlertRule::cpuTemperature,
-     [](SystemSnapshot& s, double v) { (*s.temperatures)[0].celsius = v; }, 92, 87, 80},
+     [](SystemSnapshot& s, double v) { (*s.temperatures)[0].value = v; }, 92, 87, 80},
 };
 
 class AlertMonitorTest : public ::testing::Test {
@@ -38,7 +38,7 @@ protected:
         QObject::connect(&monitor, &AlertMonitor::alertRaised, [this](const Alert& alert) { raised.append(alert); });
         snapshot.memory->total = 16;
         snapshot.disk->total = 100;
-        snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 40, 90, {}}};
+        snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 40, 90, {}}};
     }
 
     // One snapshot a second for `seconds` seconds with this reading.
@@ -154,7 +154,7 @@ TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseWhereTheReadingTurnsRed
     };
     for (const auto& row : rows) {
         SystemSnapshot snapshot;
-        snapshot.temperatures = QList<TemperatureReading>{{"k10temp", "Tctl", 50, row.critical, {}}};
+        snapshot.temperatures = QList<SensorReading>{{"k10temp", "Tctl", 50, row.critical, {}}};
         const double threshold = effectiveThreshold(AlertRule::cpuTemperature, {true, row.setting}, snapshot);
         EXPECT_DOUBLE_EQ(threshold, row.expected);
         if (!row.setting) {

@@ -90,7 +90,7 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
     measured.cpu->corePercents = {12.5, 100};
     measured.loadAverage = std::array<double, 3>{1.5, 0.75, 0.25};
     measured.diskActivity = DiskActivityReading{4096, 512};
-    measured.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 52, 100, 80},
+    measured.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 52, 100, 80},
                                                       {"nvme", "temp1", 38.85, {}, {}}};
     measured.gpus = QList<GpuReading>{{"Radeon RX 6600", 30, 1'000'000, 8'000'000, 54},
                                       {"Intel UHD 630", {}, {}, {}, {}}};

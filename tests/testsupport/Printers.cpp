@@ -3,6 +3,7 @@
 #include "monitor/ReadingTable.h"
 #include "monitor/SnapshotJson.h"
 
+#include <limits>
 #include <optional>
 
 void PrintTo(const QString& text, std::ostream* out)
@@ -70,13 +71,16 @@ void PrintTo(const NetworkReading& network, std::ostream* out)
     *out << "{down " << network.downloadBytesPerSecond << " B/s, up " << network.uploadBytesPerSecond << " B/s}";
 }
 
-void PrintTo(const TemperatureReading& sensor, std::ostream* out)
+void PrintTo(const SensorReading& sensor, std::ostream* out)
 {
-    *out << '{' << sensor.chip.toStdString() << ' ' << sensor.label.toStdString() << ' ' << sensor.celsius
-         << " °C, critical ";
-    printOptional(sensor.criticalCelsius, out);
+    out->precision(std::numeric_limits<double>::max_digits10);
+    *out << '{' << sensor.chip.toStdString() << ' ' << sensor.label.toStdString() << ' ' << sensor.value;
+    *out << ", critical ";
+    printOptional(sensor.critical, out);
     *out << ", maximum ";
-    printOptional(sensor.maximumCelsius, out);
+    printOptional(sensor.maximum, out);
+    *out << ", minimum ";
+    printOptional(sensor.minimum, out);
     *out << '}';
 }
 

@@ -24,7 +24,7 @@ void PrintTo(const IslandPreferences& preferences, std::ostream* out);
 void PrintTo(const SystemSnapshot& snapshot, std::ostream* out);
 void PrintTo(const CpuReading& cpu, std::ostream* out);
 void PrintTo(const NetworkReading& network, std::ostream* out);
-void PrintTo(const TemperatureReading& sensor, std::ostream* out);
+void PrintTo(const SensorReading& sensor, std::ostream* out);
 void PrintTo(const ProcessMetric& process, std::ostream* out);
 
 }  // namespace moravel

@@ -204,7 +204,7 @@ NodePage readNodePage(const ExpositionPage& exposition)
     readNetwork(families, page);
     readDisks(families, page);
     readLoad(families, page);
-    page.gauges.temperatures = nodeTemperatures(families);
+    page.gauges.temperatures = nodeSensors(families, SensorKind::temperature);
     if (const std::optional<BatteryRegistry> power = nodePowerSupplies(families))
         page.gauges.power = powerReadingOf(*power);
     return page;

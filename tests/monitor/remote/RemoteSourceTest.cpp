@@ -124,7 +124,7 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_DOUBLE_EQ(s.diskActivity->readBytesPerSecond, 8 * 512);
     EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
     EXPECT_EQ(s.disk->total, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
-    EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
                                                          {"coretemp", "temp2", 38.5, std::nullopt, std::nullopt}}));
     ASSERT_TRUE(s.power && s.power->battery);
     EXPECT_EQ(s.power->battery->percent, 80);

@@ -204,10 +204,11 @@ TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
 // Sensors grouped under their chips, each coloured by its own limits.
 TEST(ViewRender, SensorListGroupsByChip)
 {
-    const QList<TemperatureReading> sensors{{"coretemp", "Package id 0", 81, 100, 80},
-                                            {"nvme", "Composite", 38.85, 84.85, {}},
-                                            {"coretemp", "Core 0", 99.6, 100, 80},
-                                            {"acpitz", "temp1", 96, {}, {}}};
+    SystemSnapshot snapshot;
+    snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80},
+                                                 {"nvme", "Composite", 38.85, 84.85, {}},
+                                                 {"coretemp", "Core 0", 99.6, 100, 80},
+                                                 {"acpitz", "temp1", 96, {}, {}}};
     const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
                                      {false, "Package id 0", "81°C", Level::high},
                                      {false, "Core 0", "100°C", Level::high},
@@ -215,10 +216,10 @@ TEST(ViewRender, SensorListGroupsByChip)
                                      {false, "Composite", "39°C", Level::normal},
                                      {true, "acpitz", {}, Level::normal},
                                      {false, "temp1", "96°C", Level::critical}};
-    EXPECT_EQ(sensorLines(sensors), expected);
+    EXPECT_EQ(sensorLines(snapshot), expected);
 
     SensorList list;
-    list.setSensors(sensors);
+    list.setLines(sensorLines(snapshot));
     list.resize(548, 5 * SensorList::lineHeight());
     const QImage image = renderWidget(list, Qt::black);
     // Thin antialiased digits: near the colour is enough.

@@ -276,6 +276,46 @@ void gpusJson(JsonWriter& w, const SystemSnapshot& s)
 
 constexpr ChartLine gpuLines[] = {{.series = Series::gpuBusy, .tone = Tone::mint, .legend = "GPU"}};
 
+// ---- Fans ----
+
+// A graphics card's fans cool the card, not the computer.
+bool isGraphicsChip(const QString& chip)
+{
+    return chip == QLatin1String("amdgpu") || chip == QLatin1String("radeon") || chip == QLatin1String("nouveau");
+}
+
+// The fastest fan cooling the processor or the computer; a stopped fan reads 0.
+double fastestFan(const SystemSnapshot& s)
+{
+    double fastest = NAN;
+    for (const SensorReading& fan : s.fans.value_or(QList<SensorReading>())) {
+        if (!isGraphicsChip(fan.chip) && !(fan.value <= fastest))
+            fastest = fan.value;
+    }
+    return fastest;
+}
+
+QString rpmText(double rpm)
+{
+    return MetricFormat::fixed(rpm, 0) + QStringLiteral(" rpm");
+}
+
+QString fanSpoken(const SystemSnapshot& s)
+{
+    const double rpm = fastestFan(s);
+    return std::isfinite(rpm) ? QStringLiteral("Fan ") + rpmText(rpm) : QStringLiteral("No fan");
+}
+
+void fansJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("fanRpm", fastestFan(s));
+    w.objects("fans", s.fans, [](JsonWriter& row, const SensorReading& fan) {
+        row.string("chip", fan.chip);
+        row.string("label", fan.label);
+        row.number("rpm", fan.value);
+    });
+}
+
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
 // The rows, in the order of MetricKind.
@@ -408,6 +448,23 @@ constexpr ReadingDescriptor rows[] = {
         .detailTab = MetricKind::gpu,
         .detail = gpuDetail,
         .writeJson = gpusJson,
+    },
+    {
+        .kind = MetricKind::fan,
+        .key = "fan",
+        .title = "Fan",
+        .shortLabel = "FAN",
+        .icon = "fan",
+        .isPresent = [](const SystemSnapshot& s) { return s.fans.has_value(); },
+        .value = fastestFan,
+        .valueText = [](const SystemSnapshot& s) {
+            const double rpm = fastestFan(s);
+            return std::isfinite(rpm) ? MetricFormat::fixed(rpm, 0) : QStringLiteral("—");
+        },
+        .spoken = fanSpoken,
+        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
+        .writeJson = fansJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
     },
 };
 

@@ -17,6 +17,7 @@ SystemSnapshot computerAtRest()
     snapshot.diskActivity.emplace();
     snapshot.power.emplace();
     snapshot.temperatures.emplace();
+    snapshot.fans.emplace();
     snapshot.gpus.emplace();
     snapshot.topProcesses.emplace();
     return snapshot;

@@ -10,7 +10,8 @@ std::vector<std::string> DeviceSensors::systemPciIds()
 
 DeviceSensors::DeviceSensors(const std::string& sysRoot, std::vector<std::string> pciIds,
                              GpuReader::NvidiaLoader loadNvidia)
-    : hwmon_(sysRoot, {SensorKind::temperature}), gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
+    : hwmon_(sysRoot, {SensorKind::temperature, SensorKind::fan}),
+      gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
 {
 }
 
@@ -20,6 +21,7 @@ SnapshotUpdate DeviceSensors::read(double monotonicSeconds)
     QList<GpuReading> gpus = gpus_.read(monotonicSeconds);
     return [sensors = std::move(sensors), gpus = std::move(gpus)](SystemSnapshot& next) {
         next.temperatures = sensors[SensorKind::temperature];
+        next.fans = sensors[SensorKind::fan];
         next.gpus = gpus;
     };
 }

@@ -205,6 +205,7 @@ NodePage readNodePage(const ExpositionPage& exposition)
     readDisks(families, page);
     readLoad(families, page);
     page.gauges.temperatures = nodeSensors(families, SensorKind::temperature);
+    page.gauges.fans = nodeSensors(families, SensorKind::fan);
     if (const std::optional<BatteryRegistry> power = nodePowerSupplies(families))
         page.gauges.power = powerReadingOf(*power);
     return page;

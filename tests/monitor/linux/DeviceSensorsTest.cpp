@@ -125,12 +125,16 @@ TEST(DeviceSensors, LookAgainForDevicesOnlyOnceAMinute)
     ASSERT_TRUE(sensors.isDue(100));
     sensors.read(100)(snapshot);
     EXPECT_EQ(snapshot.temperatures, QList<SensorReading>());
+    EXPECT_EQ(snapshot.fans, QList<SensorReading>());
     EXPECT_FALSE(sensors.isDue(159.9));
 
     writeChip(tree, 0, "k10temp", {{1, {{"input", "48125"}, {"label", "Tctl"}}}});
+    tree.write("sys/class/hwmon/hwmon1/name", "thinkpad\n");
+    tree.write("sys/class/hwmon/hwmon1/fan1_input", "2900\n");
     ASSERT_TRUE(sensors.isDue(160));
     sensors.read(160)(snapshot);
     EXPECT_EQ(snapshot.temperatures, QList<SensorReading>{sensor("k10temp", "Tctl", 48.125)});
+    EXPECT_EQ(snapshot.fans, QList<SensorReading>{sensor("thinkpad", "fan1", 2900)});
     EXPECT_EQ(cpuTemperatureOf(snapshot), (CpuTemperature{48.125, std::nullopt}));
 
     tree.remove("sys/class/hwmon/hwmon0");

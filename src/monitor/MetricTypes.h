@@ -142,6 +142,7 @@ struct SystemSnapshot {
     std::optional<PowerReading> power = std::nullopt;
     std::optional<QList<SensorReading>> temperatures = std::nullopt;
     std::optional<QList<SensorReading>> fans = std::nullopt;  // in revolutions per minute
+    std::optional<QList<SensorReading>> voltages = std::nullopt;
     std::optional<QList<GpuReading>> gpus = std::nullopt;
     std::optional<QList<ProcessMetric>> topProcesses = std::nullopt;
 
@@ -193,8 +194,8 @@ using MetricHistory = QList<MetricSample>;
 
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
-enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu, fan };
+enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu, fan, voltage };
 // Checked against the reading table (ReadingRows.cpp) by the compiler.
-inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::fan) + 1;
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::voltage) + 1;
 
 }  // namespace moravel

@@ -316,6 +316,22 @@ void fansJson(JsonWriter& w, const SystemSnapshot& s)
     });
 }
 
+// ---- Voltages ----
+
+QString voltsText(double volts)
+{
+    return MetricFormat::fixed(volts, 2) + QStringLiteral(" V");
+}
+
+void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("voltages", s.voltages, [](JsonWriter& row, const SensorReading& voltage) {
+        row.string("chip", voltage.chip);
+        row.string("label", voltage.label);
+        row.number("volts", voltage.value);
+    });
+}
+
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
 // The rows, in the order of MetricKind.
@@ -465,6 +481,16 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
         .writeJson = fansJson,
         .sensorList = SensorListSpec{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
+    },
+    {
+        .kind = MetricKind::voltage,
+        .key = "voltage",
+        .title = "Voltage",
+        .shortLabel = "VOLT",
+        .icon = "voltage",
+        .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
+        .writeJson = voltagesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
     },
 };
 

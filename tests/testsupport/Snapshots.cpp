@@ -18,6 +18,7 @@ SystemSnapshot computerAtRest()
     snapshot.power.emplace();
     snapshot.temperatures.emplace();
     snapshot.fans.emplace();
+    snapshot.voltages.emplace();
     snapshot.gpus.emplace();
     snapshot.topProcesses.emplace();
     return snapshot;

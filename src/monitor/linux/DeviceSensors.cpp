@@ -10,7 +10,7 @@ std::vector<std::string> DeviceSensors::systemPciIds()
 
 DeviceSensors::DeviceSensors(const std::string& sysRoot, std::vector<std::string> pciIds,
                              GpuReader::NvidiaLoader loadNvidia)
-    : hwmon_(sysRoot, {SensorKind::temperature, SensorKind::fan}),
+    : hwmon_(sysRoot, {SensorKind::temperature, SensorKind::fan, SensorKind::voltage}),
       gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
 {
 }
@@ -22,6 +22,7 @@ SnapshotUpdate DeviceSensors::read(double monotonicSeconds)
     return [sensors = std::move(sensors), gpus = std::move(gpus)](SystemSnapshot& next) {
         next.temperatures = sensors[SensorKind::temperature];
         next.fans = sensors[SensorKind::fan];
+        next.voltages = sensors[SensorKind::voltage];
         next.gpus = gpus;
     };
 }

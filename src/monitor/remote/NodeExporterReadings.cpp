@@ -206,6 +206,7 @@ NodePage readNodePage(const ExpositionPage& exposition)
     readLoad(families, page);
     page.gauges.temperatures = nodeSensors(families, SensorKind::temperature);
     page.gauges.fans = nodeSensors(families, SensorKind::fan);
+    page.gauges.voltages = nodeSensors(families, SensorKind::voltage);
     if (const std::optional<BatteryRegistry> power = nodePowerSupplies(families))
         page.gauges.power = powerReadingOf(*power);
     return page;

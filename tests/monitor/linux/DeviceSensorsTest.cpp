@@ -131,10 +131,12 @@ TEST(DeviceSensors, LookAgainForDevicesOnlyOnceAMinute)
     writeChip(tree, 0, "k10temp", {{1, {{"input", "48125"}, {"label", "Tctl"}}}});
     tree.write("sys/class/hwmon/hwmon1/name", "thinkpad\n");
     tree.write("sys/class/hwmon/hwmon1/fan1_input", "2900\n");
+    tree.write("sys/class/hwmon/hwmon1/in0_input", "12096\n");
     ASSERT_TRUE(sensors.isDue(160));
     sensors.read(160)(snapshot);
     EXPECT_EQ(snapshot.temperatures, QList<SensorReading>{sensor("k10temp", "Tctl", 48.125)});
     EXPECT_EQ(snapshot.fans, QList<SensorReading>{sensor("thinkpad", "fan1", 2900)});
+    EXPECT_EQ(snapshot.voltages, QList<SensorReading>{sensor("thinkpad", "in0", 12.096)});
     EXPECT_EQ(cpuTemperatureOf(snapshot), (CpuTemperature{48.125, std::nullopt}));
 
     tree.remove("sys/class/hwmon/hwmon0");

@@ -210,6 +210,7 @@ TEST(ViewRender, SensorListGroupsByChip)
                                                  {"coretemp", "Core 0", 99.6, 100, 80},
                                                  {"acpitz", "temp1", 96, {}, {}}};
     snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}, {"nct6798", "fan2", 0}};
+    snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
     const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
                                      {false, "Package id 0", "81°C", Level::high},
                                      {false, "Core 0", "100°C", Level::high},
@@ -219,7 +220,9 @@ TEST(ViewRender, SensorListGroupsByChip)
                                      {false, "temp1", "96°C", Level::critical},
                                      {true, "nct6798", {}, Level::normal},  // the fans after the temperatures
                                      {false, "CPU Fan", "1250 rpm", Level::normal},
-                                     {false, "fan2", "0 rpm", Level::normal}};
+                                     {false, "fan2", "0 rpm", Level::normal},
+                                     {true, "nct6798", {}, Level::normal},  // then the voltages
+                                     {false, "Vcore", "1.02 V", Level::normal}};
     EXPECT_EQ(sensorLines(snapshot), expected);
 
     SensorList list;

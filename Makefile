@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench package clean
+.PHONY: all deps configure build run test test-session-bus test-sanitize bench package clean
 
 all: build
 
@@ -28,6 +28,12 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The whole suite again on a session bus of its own with a notification
+# service, as on a desktop: no test may depend on whether there is a bus.
+test-session-bus: build
+	dbus-run-session --config-file=$(BUILD_DIR)/tests/bus/session.conf -- \
+	  ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	@# Line tables only: file and line in the sanitizers' reports, at a fraction of the build time.
@@ -39,6 +45,7 @@ test-sanitize: deps
 
 # A Debian package in build/, from the same build.
 package: build
+	@rm -f $(BUILD_DIR)/moravel_*.deb
 	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD_DIR)/moravel_*.deb
 
 bench: build

@@ -4,6 +4,9 @@
 start_session() {
   work=$(mktemp -d)
   export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
+  # No session bus: with DISPLAY set and no address, libdbus would start one
+  # (dbus-launch) that outlives the session.
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   display=:$((200 + RANDOM % 100))
   Xvfb "$display" -screen 0 "${SCREEN_SIZE:-1440x900}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &

@@ -1,5 +1,6 @@
 #include "alerts/AlertCenter.h"
 
+#include "alerts/AlertEpisodeFile.h"
 #include "alerts/AlertPreferencesStore.h"
 #include "monitor/SystemMonitor.h"
 #include "support/DefaultsStore.h"
@@ -9,18 +10,27 @@
 namespace moravel {
 
 AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsStore& defaults,
-                         std::unique_ptr<AlertNotifier> notifier, QObject* parent)
+                         std::unique_ptr<AlertNotifier> notifier, QString episodesPath, QObject* parent)
     : QObject(parent),
       systemMonitor_(monitor),
       defaults_(defaults),
       monitor_(scheduler, AlertPreferencesStore::load(defaults)),
-      notifier_(std::move(notifier))
+      notifier_(std::move(notifier)),
+      episodesPath_(std::move(episodesPath))
 {
+    if (!episodesPath_.isEmpty()) {
+        monitor_.restoreOpenEpisodes(AlertEpisodeFile::read(episodesPath_));
+        // Rare (an alert, its end) and small. A file that cannot be written
+        // only means an alert may show once more after a restart.
+        connect(&monitor_, &AlertMonitor::openEpisodesChanged, this,
+                [this] { AlertEpisodeFile::write(episodesPath_, monitor_.openEpisodes()); });
+    }
     connect(&systemMonitor_, &SystemMonitor::snapshotChanged, &monitor_, &AlertMonitor::evaluate);
     connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
     if (notifier_) {
         connect(notifier_.get(), &AlertNotifier::activated, this,
                 [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+        connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
     }
 }
 

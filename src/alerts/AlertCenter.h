@@ -16,7 +16,8 @@ class SystemMonitor;
 // Alerts in the running application: watches the monitor's snapshots, shows
 // each alert through the notifier (naming the busiest process where it
 // applies) and turns a click on one into a request to open its tab. Keeps the
-// rules' settings in the defaults store.
+// rules' settings in the defaults store, and the episodes that have warned in
+// a file, so that a restart does not warn about them again.
 class AlertCenter final : public QObject {
     Q_OBJECT
 
@@ -25,14 +26,16 @@ public:
     // process for a message while the dashboard is closed.
     static constexpr double processSampleSpacing = 2.0;
 
-    // Without a notifier, rules are still kept and watched, and nothing is shown.
+    // Without a notifier, rules are still kept and watched, and nothing is
+    // shown. An empty `episodesPath` keeps the open episodes for this run only.
     AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsStore& defaults,
-                std::unique_ptr<AlertNotifier> notifier, QObject* parent = nullptr);
+                std::unique_ptr<AlertNotifier> notifier, QString episodesPath = {}, QObject* parent = nullptr);
     ~AlertCenter() override;
 
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
     bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
-    bool canShowAlerts() const { return notifier_ != nullptr; }
+    // False without a notifier, or while no notification service is there.
+    bool canShowAlerts() const { return notifier_ && notifier_->hasService(); }
     // The threshold the rule watches now (its default may come from the
     // latest snapshot: the CPU sensor's critical temperature).
     double threshold(AlertRule rule) const;
@@ -47,6 +50,7 @@ signals:
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
     // The user clicked an alert: open the island on this tab.
     void openRequested(moravel::MetricKind tab);
+    void canShowAlertsChanged(bool canShowAlerts);
 
 private:
     void deliver(const Alert& alert);
@@ -56,6 +60,7 @@ private:
     AlertMonitor monitor_;
     std::unique_ptr<AlertNotifier> notifier_;
     std::optional<QString> saveFailure_;
+    QString episodesPath_;
 };
 
 }  // namespace moravel

@@ -36,9 +36,15 @@ public:
     void evaluate(const SystemSnapshot& snapshot);
     // Whether the rule has warned and its reading has not yet settled back.
     bool isActive(AlertRule rule) const;
+    // The levels that have warned and not yet settled back.
+    QList<AlertEpisode> openEpisodes() const;
+    // Takes up episodes an earlier run left open, as if they had warned in
+    // this one: they warn again only after their reading has settled.
+    void restoreOpenEpisodes(const QList<AlertEpisode>& episodes);
 
 signals:
     void alertRaised(const moravel::Alert& alert);
+    void openEpisodesChanged();
 
 private:
     // One level of one rule: the CPU has one, the battery two.
@@ -51,6 +57,9 @@ private:
 
     void evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, double now);
     bool advanceEpisode(Episode& episode, AlertRule rule, double reading, double level, bool canFire, double now);
+    // One bit per rule and level that has warned.
+    uint32_t openMask() const;
+    void tellWhetherOpenEpisodesChanged(uint32_t before);
 
     Scheduler& scheduler_;
     AlertPreferences preferences_;

@@ -52,6 +52,13 @@ inline constexpr double alertRearmSeconds = 60;
 // A discharging battery warns at the threshold and once more at this level.
 inline constexpr double batteryFinalWarningPercent = 5;
 
+// One level of one rule that has warned and not yet settled back (the
+// battery has two levels: its threshold and the final warning).
+struct AlertEpisode {
+    AlertRule rule = AlertRule::cpu;
+    bool isFinalWarning = false;
+};
+
 // One rule as the user set it. No threshold means the rule's default.
 struct AlertRuleSetting {
     bool enabled = true;

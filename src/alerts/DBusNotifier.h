@@ -3,6 +3,7 @@
 #include "alerts/AlertNotifier.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QHash>
 
 #include <array>
@@ -14,7 +15,8 @@ namespace moravel {
 // Freedesktop desktop notifications (org.freedesktop.Notifications) on a
 // D-Bus connection. A rule's new notification replaces its previous one if
 // that is still on screen (the battery's 5 % warning replaces its 10 %), and
-// a click on one (its default action) reports the rule.
+// a click on one (its default action) reports the rule. Follows the
+// notification service coming and going on the bus.
 class DBusNotifier final : public AlertNotifier {
     Q_OBJECT
 
@@ -41,6 +43,7 @@ private slots:
 
 private:
     QDBusConnection connection_;
+    QDBusServiceWatcher* serviceWatcher_ = nullptr;
     QHash<uint, AlertRule> shown_;
     std::array<uint, alertRuleCount> lastIdOfRule_{};
 };

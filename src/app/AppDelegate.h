@@ -37,11 +37,16 @@ struct AppEnvironment {
     QString historyPath = {};
     // Where the history file is written; nothing writes it on the main thread.
     BackgroundRunner* historyWriter = nullptr;
+    // The file of the alerts that have warned and not yet settled; empty
+    // keeps them for this run only.
+    QString alertEpisodesPath = {};
     // Makes the source of a choice in the settings; empty offers no choice
     // and reads `source` throughout.
     SourceFactory makeSource = {};
     // The machine to read this run instead of the stored choice (--source).
     std::optional<SourceChoice> sourceForThisRun = {};
+    // MORAVEL_WINDOW: "dock" or "unmanaged" instead of the mode the window manager calls for.
+    std::optional<QString> islandWindowEnvironment = {};
 };
 
 // Creates the long-lived objects in a fixed order, shows the island and starts

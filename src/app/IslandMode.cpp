@@ -7,10 +7,12 @@
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
+#include "alerts/AlertEpisodeFile.h"
 #include "alerts/DBusNotifier.h"
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "monitor/remote/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
@@ -114,7 +116,11 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background, choiceSources(scheduler, thisComputer), *sourceForThisRun});
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, thisComputer),
+        *sourceForThisRun,
+        qEnvironmentVariableIsSet(islandWindowModeVariable)
+            ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
+            : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

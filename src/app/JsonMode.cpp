@@ -48,10 +48,9 @@ int runJsonMode(const RunOptions& options)
     SystemMonitor monitor(scheduler, source);
     const QString sourceAddress = options.source ? options.source->toDisplayString() : QString();
 
+    // --count counts printed lines: seconds the source could not answer
+    // print nothing and count nothing.
     int printed = 0;
-    // Refreshes the source could not answer: each counts toward --count
-    // without a line, and makes the exit status 1.
-    int failed = 0;
     // Queued, so that it also works for the refresh taken before the event loop runs.
     const auto finish = [&monitor](int status) {
         monitor.stop();
@@ -73,18 +72,17 @@ int runJsonMode(const RunOptions& options)
             finish(1);
             return;
         }
-        if (options.count && ++printed + failed >= *options.count)
-            finish(failed > 0 ? 1 : 0);
+        if (options.count && ++printed >= *options.count)
+            finish(0);
     });
-    // One line for each spell the source cannot be read, not one a second.
+    // One line when the source cannot be read, not one a second, and one when it can again.
     QObject::connect(&monitor, &SystemMonitor::sourceReachabilityChanged, &monitor, [&](bool reachable) {
-        if (!reachable)
-            std::fprintf(stderr, "moravel: cannot read %s: %s\n", sourceAddress.toLocal8Bit().constData(),
+        const QByteArray address = sourceAddress.toLocal8Bit();
+        if (reachable)
+            std::fprintf(stderr, "moravel: can read %s again\n", address.constData());
+        else
+            std::fprintf(stderr, "moravel: cannot read %s: %s\n", address.constData(),
                          monitor.sourceFailure().toLocal8Bit().constData());
-    });
-    QObject::connect(&monitor, &SystemMonitor::refreshFailed, &monitor, [&] {
-        if (options.count && printed + ++failed >= *options.count)
-            finish(1);
     });
     monitor.start();
     const int status = QCoreApplication::exec();

@@ -44,14 +44,13 @@ public:
     // baseline. `current` is kept for the next reading, and hands back the
     // previous one's storage to be filled again without allocating.
     ByteRates next(std::vector<DeviceCounters>& current, double monotonicSeconds);
-    // Whether the last reading had an earlier one to measure against.
+    // False only for a first reading, which is a baseline.
     bool isMeasured() const { return isMeasured_; }
-    bool hasReadings() const { return previousTime_.has_value(); }
 
 private:
     std::vector<DeviceCounters> previous_;
     std::optional<double> previousTime_;
-    bool isMeasured_ = false;
+    bool isMeasured_ = true;
 };
 
 }  // namespace moravel

@@ -14,17 +14,13 @@ MeasuredReadings::MeasuredReadings(SystemMonitor& monitor, bool withProcesses, Q
 
 void MeasuredReadings::refreshed(const MetricHistory& history)
 {
+    // Emptied: another source, whose first reading is a baseline again.
     if (history.isEmpty()) {
-        // Another source: its first sample is a baseline again.
-        hasBaseline_ = false;
         waiting_.reset();
         return;
     }
-    if (!hasBaseline_) {
-        hasBaseline_ = true;
-        return;
-    }
-    // A reading still waiting is overtaken by the newer one.
+    // Each sample is a measured second; a reading still waiting is overtaken
+    // by the newer one.
     waiting_ = history.last().time;
     handOnWhenMeasured();
 }

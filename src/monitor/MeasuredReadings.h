@@ -10,11 +10,12 @@
 namespace moravel {
 
 // The monitor's readings for a consumer that takes each one as final (the
-// headless mode): only readings whose every figure is measured. Rates need two
-// readings, so the first refresh is only a baseline; a reading is handed on
-// once the disk has been read and, when processes are wanted, once their
-// shares were measured over an interval instead of averaged over each
-// process's life (a fresh reading of the table is asked for where needed).
+// headless mode): only readings whose every figure is measured. Each sample
+// of the monitor's history is a measured second (rates need two readings);
+// its reading is handed on once the disk has been read and, when processes
+// are wanted, once their shares were measured over an interval instead of
+// averaged over each process's life (a fresh reading of the table is asked
+// for where needed).
 class MeasuredReadings final : public QObject {
     Q_OBJECT
 
@@ -23,7 +24,7 @@ public:
     MeasuredReadings(SystemMonitor& monitor, bool withProcesses, QObject* parent = nullptr);
 
 signals:
-    // Once per refresh after the first, in order; `time` is the refresh's.
+    // Once per sample, in order; `time` is the sample's.
     void readingReady(const moravel::SystemSnapshot& snapshot, const QDateTime& time);
 
 private:
@@ -32,7 +33,6 @@ private:
 
     SystemMonitor& monitor_;
     bool withProcesses_;
-    bool hasBaseline_ = false;
     std::optional<QDateTime> waiting_;  // the refresh whose reading is not yet complete
 };
 

@@ -113,7 +113,10 @@ void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
     if (withPower)
         reconcileDisplayPower(snapshot_, next, scheduler_.monotonicSeconds(), lastValidDisplayPowerAt_);
     publish(std::move(next));
-    appendSample();
+    // Only measured seconds are samples: a first reading (no processor load
+    // or rates yet) would put a made-up minimum into the hour and the day.
+    if (reading.isMeasured)
+        appendSample();
 }
 
 void SystemMonitor::noteSourceAnswered(const std::optional<QString>& failure)

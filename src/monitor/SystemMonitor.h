@@ -12,7 +12,8 @@
 namespace moravel {
 
 // The sampler: one refresh a second on the main thread, publishing a whole
-// new snapshot and appending one sample to a history of the last hour.
+// new snapshot and appending one sample to a history of the last hour (each
+// second the source measured: not a first reading, which is a baseline).
 class SystemMonitor final : public QObject {
     Q_OBJECT
 

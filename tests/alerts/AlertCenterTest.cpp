@@ -5,7 +5,10 @@
 #include "support/VirtualScheduler.h"
 #include "testsupport/FakeAlertNotifier.h"
 #include "testsupport/FakeSource.h"
+#include "testsupport/Files.h"
 #include "testsupport/Snapshots.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +105,42 @@ TEST_F(AlertCenterTest, ARuleChangeHoldsForTheRunWhenItCannotBeSavedAndTheFailur
     EXPECT_FALSE(center->preferencesSaveFailure());
     const auto stored = AlertPreferencesStore::load(store);
     EXPECT_EQ(stored[static_cast<size_t>(AlertRule::disk)], (AlertRuleSetting{true, 99}));
+}
+
+// The episodes that have warned outlive a restart: a battery still low says
+// nothing again; once it has settled, the next episode warns.
+TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
+{
+    QTemporaryDir state;
+    const QString path = state.filePath("Moravel/alerts.json");
+    VirtualScheduler scheduler;
+    MemoryDefaultsStore store;
+    // One run of the application, with the battery discharging at `percent`: what it showed.
+    const auto run = [&](int64_t percent, int seconds) {
+        auto source = std::make_shared<fixtures::FakeSource>();
+        source->battery = BatteryRegistry{};
+        source->battery->currentCapacity = percent;
+        SystemMonitor monitor(scheduler, source);
+        auto fake = std::make_unique<FakeAlertNotifier>();
+        const FakeAlertNotifier& notifier = *fake;
+        AlertCenter center(monitor, scheduler, store, std::move(fake), path);
+        monitor.start();
+        scheduler.advance(seconds);
+        monitor.stop();
+        std::string shown;
+        for (const AlertNotification& notification : notifier.shown)
+            shown += notification.summary.toStdString() + ';';
+        return shown;
+    };
+    EXPECT_EQ(run(4, 5), "Battery at 4 %;");
+    EXPECT_EQ(fixtures::modeOf(path), 0600u);
+    EXPECT_EQ(run(4, 5), "");
+    EXPECT_EQ(run(3, 5), "");
+    EXPECT_EQ(run(30, 61), "");  // charged meanwhile: the episode ends
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
+
+    ASSERT_TRUE(fixtures::writeFile(path, "{\"open\":[\"battery\",7,\"cpu.final\"]"));  // torn: read as none
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 }
 
 TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProcess)

@@ -121,6 +121,8 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
     snapshot.power->isExternalPowerConnected = true;
     snapshot.power->battery->isCharging = true;
     observe(AlertRule::battery, 3, 10);  // charging: nothing to warn about
+    snapshot.power->battery->isCharging = false;
+    observe(AlertRule::battery, 3, 10);  // plugged in but held (a charge limit, a weak adapter): nor now
     EXPECT_EQ(raised.size(), 0);
 
     snapshot.power->isExternalPowerConnected = false;

@@ -105,7 +105,7 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(first.replacesId, 0u);
     EXPECT_EQ(first.summary, "Battery at 10 %");
     EXPECT_EQ(first.body, "On battery. Connect the charger.");
-    EXPECT_TRUE(first.actions.contains("default"));
+    EXPECT_EQ(first.actions.join(u' ').toStdString(), "default Open");  // key, then label: a click opens the island
     EXPECT_EQ(first.hints.value("desktop-entry").toString(), "moravel");
     EXPECT_EQ(first.hints.value("urgency").toInt(), 1);
 
@@ -130,6 +130,12 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     emitSignal("ActionInvoked", {41u, "default"});
     ASSERT_TRUE(processEventsUntil([&] { return !clicked.isEmpty(); }));
     EXPECT_EQ(clicked, QList<AlertRule>{AlertRule::battery});
+
+    // The service going and coming back is followed (the settings say so).
+    ASSERT_TRUE(server.unregisterService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return !notifier.hasService(); }));
+    ASSERT_TRUE(server.registerService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return notifier.hasService(); }));
 
     QDBusConnection::disconnectFromBus(QStringLiteral("moravel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));

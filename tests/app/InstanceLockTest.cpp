@@ -66,13 +66,16 @@ TEST_F(InstanceLockTest, LeftoversAreReplacedAndOnlyALiveHolderCounts)
 
 TEST_F(InstanceLockTest, AFolderThatCannotBeUsedIsSaidPlainly)
 {
-    QDir(runtime.path()).mkdir("open");
-    ::chmod(QFile::encodeName(runtime.filePath("open")).constData(), 0777);
+    for (const auto& [folder, mode] : {std::pair{"open", 0777}, {"shared", 0770}}) {
+        QDir(runtime.path()).mkdir(folder);
+        ::chmod(QFile::encodeName(runtime.filePath(folder)).constData(), mode);
+    }
     writeFile(runtime.filePath("file"), "x");
     const std::pair<QString, const char*> rows[] = {
         {runtime.filePath("missing"), "No such file or directory"},
         {runtime.filePath("file"), "not a folder"},
         {runtime.filePath("open"), "other users can write to the folder"},
+        {runtime.filePath("shared"), "other users can write to the folder"},
         {QStringLiteral("relative/run"), "not an absolute path"},
     };
     for (const auto& [directory, reason] : rows) {

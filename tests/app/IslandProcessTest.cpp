@@ -1,5 +1,6 @@
 // The island as a user starts it: the real program on a private X server.
 #include "app/InstanceLock.h"
+#include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
 
 #include <QProcess>
@@ -66,14 +67,13 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     const QString lockPath = runtime + u'/' + QLatin1String(moravel::InstanceLock::fileName);
     ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = environmentWithoutSessionBus();
     environment.insert("DISPLAY", display.name());
     environment.insert("XDG_RUNTIME_DIR", runtime);
     environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
     environment.insert("XDG_STATE_HOME", home.filePath("state"));
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("WAYLAND_DISPLAY");
-    environment.remove("DBUS_SESSION_BUS_ADDRESS");  // as on a bare machine, and away from the user's bus
     QProcess island;
     island.setProcessEnvironment(environment);
     island.start(QStringLiteral(MORAVEL_BINARY), {});

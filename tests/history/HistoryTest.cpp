@@ -114,27 +114,28 @@ TEST(HistoryFormat, ReadsWhatItWroteAndFilesOfOtherSeriesButRejectsAnythingMalfo
     }
 }
 
+// The day-old minute and one from a clock that was ahead (later than now) go.
 TEST_F(HistoryRecorderTest, KeepsTheLastDayAcrossARestartWithTheMinuteSoFarMerged)
 {
-    ASSERT_TRUE(
-        writeFile(path(), HistoryFormat::encode({bucketAt(noon - secondsPerDay - 60, 1), bucketAt(noon - 120, 2)})));
+    ASSERT_TRUE(writeFile(path(), HistoryFormat::encode({bucketAt(noon - secondsPerDay - 60, 1),
+                                                         bucketAt(noon - 120, 2), bucketAt(noon + 7200, 3)})));
     {
         HistoryRecorder recorder(path(), scheduler, nullptr);
         EXPECT_EQ(recorder.load(), std::nullopt);
-        feed(recorder, 90, 30);  // a minute, then half of the next
+        feed(recorder, 70, 30);  // a minute, then 10 seconds of the next
         recorder.flush();        // at quit
     }
     HistoryRecorder again(path(), scheduler, nullptr);
     again.load();
-    feed(again, 30, 90);  // the rest of the interrupted minute, after a restart
+    feed(again, 50, 90);  // the rest of the interrupted minute, after a restart
     feed(again, 1, 0);
     const QList<MinuteBucket> buckets = std::get<QList<MinuteBucket>>(HistoryFile::read(path()));
-    ASSERT_EQ(buckets.size(), 3);  // the day-old minute trimmed
+    ASSERT_EQ(buckets.size(), 3);
     EXPECT_EQ(buckets[0].minute, noon - 120);
     EXPECT_EQ(buckets[1].minute, noon);
     EXPECT_EQ(buckets[2].minute, noon + 60);
     EXPECT_EQ(buckets[2].sampleCount, 60);
-    EXPECT_DOUBLE_EQ(buckets[2][Series::cpu].mean, 60);  // 30 seconds at 30 %, 30 at 90 %
+    EXPECT_DOUBLE_EQ(buckets[2][Series::cpu].mean, 80);  // 10 seconds at 30 %, 50 at 90 %
     EXPECT_DOUBLE_EQ(buckets[2][Series::cpu].maximum, 90);
 }
 

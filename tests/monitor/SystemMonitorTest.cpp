@@ -35,7 +35,9 @@ protected:
 
 }  // namespace
 
-TEST_F(SystemMonitorTest, OneSampleAtStartThenOneTimerStopKeepsCountAndHistoryKeepsAnHour)
+// A reading at start, published but no sample: it is a baseline (no processor
+// load or rates yet), and would put a made-up minimum into the hour and the day.
+TEST_F(SystemMonitorTest, ReadsAtStartSamplesOnlyMeasuredSecondsOnOneTimerAndKeepsAnHour)
 {
     EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);  // the source's, before any reading
     int snapshots = 0;
@@ -43,6 +45,8 @@ TEST_F(SystemMonitorTest, OneSampleAtStartThenOneTimerStopKeepsCountAndHistoryKe
     monitor->start();
     monitor->start();
     EXPECT_EQ(monitor->updateCount(), 1);
+    EXPECT_EQ(snapshots, 1);
+    EXPECT_TRUE(monitor->history().isEmpty());
     scheduler.advance(0.99);
     EXPECT_EQ(monitor->updateCount(), 1);
     scheduler.advance(10.01);
@@ -53,42 +57,49 @@ TEST_F(SystemMonitorTest, OneSampleAtStartThenOneTimerStopKeepsCountAndHistoryKe
     scheduler.advance(5);
     monitor->start();
     EXPECT_EQ(monitor->updateCount(), 13);
-    EXPECT_EQ(monitor->history().size(), 13);
+    EXPECT_EQ(monitor->history().size(), 12);
 
     scheduler.advance(3600);  // the history keeps the newest hour
     ASSERT_EQ(monitor->history().size(), 3600);
     EXPECT_EQ(monitor->history().first().time, scheduler.currentDateTime().addSecs(-3599));
 }
 
-// The headless mode's lines: never the first refresh (rates need two), and
-// not before the disk, and where asked for live process shares, are in.
+// The headless mode's lines: never the first refresh (rates need two), even
+// when the disk answers before the second, as it does in the program; and
+// not before the disk and, where asked for, live process shares are in.
 TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveProcessShares)
 {
-    for (const bool withProcesses : {false, true}) {
-        SCOPED_TRACE(withProcesses);
-        SystemMonitor fresh(scheduler, telemetry);
-        telemetry->disk = DiskReading{50, 5, 10};
-        telemetry->processReads = 0;
-        MeasuredReadings readings(fresh, withProcesses);
-        QList<SystemSnapshot> lines;
-        QObject::connect(&readings, &MeasuredReadings::readingReady,
-                         [&](const SystemSnapshot& snapshot, const QDateTime&) { lines.append(snapshot); });
-        telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{30}; };
-        fresh.start();
-        scheduler.advance(1);
-        EXPECT_TRUE(lines.isEmpty());  // the disk (and the first process reading) still out
+    for (const bool diskFirst : {true, false}) {
+        for (const bool withProcesses : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "disk first " << diskFirst << ", processes " << withProcesses);
+            auto source = std::make_shared<FakeSource>();
+            source->disk = DiskReading{50, 5, 10};
+            source->everySecond = [&source](SystemSnapshot& next) { next.cpu = CpuReading{source->secondReads * 10.0}; };
+            SystemMonitor fresh(scheduler, source);
+            MeasuredReadings readings(fresh, withProcesses);
+            QList<SystemSnapshot> lines;
+            QObject::connect(&readings, &MeasuredReadings::readingReady,
+                             [&](const SystemSnapshot& snapshot, const QDateTime&) { lines.append(snapshot); });
+            fresh.start();
+            if (diskFirst)
+                source->runPending();  // the disk and the first process table answer within the first second
+            scheduler.advance(1);
+            // With processes: the table's lifetime averages are no shares; another reading is asked for.
+            if (!diskFirst || withProcesses) {
+                EXPECT_TRUE(lines.isEmpty());
+                source->runPending();
+            }
+            ASSERT_EQ(lines.size(), 1);
+            EXPECT_DOUBLE_EQ(lines[0].cpu->percent, 20);  // the second reading's
+            EXPECT_EQ(lines[0].disk->total, 10u);
+            EXPECT_EQ(lines[0].topProcesses.value_or(QList<ProcessMetric>()).size(), withProcesses ? 1 : 0);
+            EXPECT_EQ(source->processReads, withProcesses ? 2 : 0);
 
-        telemetry->runPending();  // with processes: the lifetime averages, then a second reading asked for
-        ASSERT_EQ(lines.size(), 1);
-        EXPECT_DOUBLE_EQ(lines[0].cpu->percent, 30);
-        EXPECT_EQ(lines[0].disk->total, 10u);
-        EXPECT_EQ(lines[0].topProcesses.value_or(QList<ProcessMetric>()).size(), withProcesses ? 1 : 0);
-        EXPECT_EQ(telemetry->processReads, withProcesses ? 2 : 0);
-
-        scheduler.advance(1);  // later refreshes go out at once
-        EXPECT_EQ(lines.size(), 2);
-        fresh.stop();
-        telemetry->runPending();
+            scheduler.advance(1);  // later refreshes go out at once
+            EXPECT_EQ(lines.size(), 2);
+            fresh.stop();
+            source->runPending();
+        }
     }
 }
 
@@ -158,12 +169,12 @@ TEST_F(SystemMonitorTest, SampleSystemPowerFollowsThePowerSource)
     charging.amperageMilliamps = 1000;
     charging.voltageMillivolts = 12'000;  // 12 W into the battery
     telemetry->battery = charging;
+    monitor->refresh();  // a baseline, with the power read
     monitor->refresh();
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 18);
     EXPECT_TRUE(monitor->history().last().isCharging);
 
     telemetry->battery = dischargingAt(9);
-    monitor->refresh();
     monitor->refresh();
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::systemPower], 9);
     EXPECT_DOUBLE_EQ(monitor->history().last()[Series::batteryPower], 9);
@@ -216,6 +227,7 @@ TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
         next.cpu = CpuReading{40};
         next.network = NetworkReading{};
     };
+    monitor->refresh();  // a baseline
     monitor->refresh();
     const MetricSample& sample = monitor->history().last();
     EXPECT_DOUBLE_EQ(sample[Series::cpu], 40);
@@ -233,6 +245,7 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
     QObject::connect(monitor.get(), &SystemMonitor::sourceReachabilityChanged, [&](bool up) { changes.append(up); });
     QObject::connect(monitor.get(), &SystemMonitor::refreshFailed, [&] { ++failures; });
     telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{25}; };
+    monitor->refresh();  // a baseline
     monitor->refresh();
 
     telemetry->failure = QStringLiteral("Connection refused");
@@ -277,10 +290,10 @@ TEST_F(SystemMonitorTest, ReplacingTheSourceStartsAFreshHistoryAtTheSameCadence)
     telemetry->failure.reset();
     telemetry->runPending();  // the old machine's late answer
     EXPECT_EQ(changes, QList<bool>{true});
-    EXPECT_EQ(monitor->history().size(), 1);  // read at once, nothing of the old machine
+    EXPECT_TRUE(monitor->history().isEmpty());  // read at once, a baseline; nothing of the old machine
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 60);
     EXPECT_EQ(monitor->snapshot().memory->total, 42u);
     scheduler.advance(3);
-    EXPECT_EQ(monitor->history().size(), 4);
+    EXPECT_EQ(monitor->history().size(), 3);
     EXPECT_EQ(other->secondReads, 4);
 }

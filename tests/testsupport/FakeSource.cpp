@@ -35,6 +35,8 @@ void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
         if (power)
             power(next);
     }};
+    // Like the real sources: the first reading answered is a baseline for the rates.
+    reading.isMeasured = answeredSecondReads_++ > 0;
     if (deferEverySecond)
         pending_.push_back([deliver, reading] { deliver(reading); });
     else

@@ -11,7 +11,8 @@ namespace moravel::fixtures {
 // A telemetry source with canned readings, for the monitor and everything
 // built on it. It counts the requests of each kind; the per-second and power
 // readings answer at once, the disk and process readings wait in `pending`
-// until the test runs them, as a background reading would.
+// until the test runs them, as a background reading would. As with a real
+// source, the first per-second reading is a baseline, not measured.
 class FakeSource : public TelemetrySource {
 public:
     SystemSnapshot initial;
@@ -50,6 +51,7 @@ private:
     SnapshotUpdate powerUpdate();
 
     std::vector<std::function<void()>> pending_;
+    int answeredSecondReads_ = 0;
 };
 
 }  // namespace moravel::fixtures

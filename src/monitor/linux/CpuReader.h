@@ -53,7 +53,8 @@ public:
     // Empty when the file cannot be read: the snapshot keeps its values. The
     // per-core shares are kept as they were when a core line is garbled.
     SnapshotUpdate read();
-    // Whether the last reading had an earlier one to measure against.
+    // False only for a first reading, which is a baseline: a file that
+    // cannot be read gives no figure to wait for.
     bool isMeasured() const { return isMeasured_; }
 
 private:
@@ -63,7 +64,7 @@ private:
     std::optional<CpuTicks> previous_;
     std::vector<CoreTicks> previousCores_;
     std::vector<CoreTicks> cores_;  // reused, so a reading allocates nothing but its result
-    bool isMeasured_ = false;
+    bool isMeasured_ = true;
 };
 
 }  // namespace moravel

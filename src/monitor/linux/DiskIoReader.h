@@ -32,7 +32,7 @@ public:
     // Empty when the list cannot be read: the snapshot keeps its values.
     SnapshotUpdate read(double monotonicSeconds);
     // False only for a first reading, which is a baseline.
-    bool isMeasured() const { return rates_.isMeasured() || !rates_.hasReadings(); }
+    bool isMeasured() const { return rates_.isMeasured(); }
 
 private:
     bool isWholeDisk(std::string_view name);

@@ -83,6 +83,7 @@ public:
 
     // Empty when the interface list cannot be read: the snapshot keeps its values.
     SnapshotUpdate read(double monotonicSeconds);
+    // False only for a first reading, which is a baseline.
     bool isMeasured() const { return rates_.isMeasured(); }
 
 private:

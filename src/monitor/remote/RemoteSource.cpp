@@ -5,6 +5,7 @@
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslError>
 
 #include <algorithm>
 #include <cmath>
@@ -17,11 +18,24 @@ constexpr double longestRetryDelaySeconds = 16;
 // Timer ticks may come a little early; a retry due within this counts as due.
 constexpr double tickSlackSeconds = 0.2;
 
-QString httpFailure(int status, const QString& reason)
+QString httpFailure(int status, const QString& reason, bool sentCredentials)
 {
+    if (status == 401 && !sentCredentials)
+        return QStringLiteral("the exporter asks for credentials (HTTP 401)");
     if (status == 401 || status == 403)
         return QStringLiteral("the exporter refused the credentials (HTTP %1)").arg(status);
     return QStringLiteral("the exporter answered HTTP %1 %2").arg(status).arg(reason).trimmed();
+}
+
+// The TLS library's reasons, after what they mean for the user.
+QString certificateFailure(const QString& host, const QList<QSslError>& errors)
+{
+    QStringList reasons;
+    for (const QSslError& error : errors) {
+        if (!reasons.contains(error.errorString()))
+            reasons.append(error.errorString());
+    }
+    return QStringLiteral("the certificate of %1 is not trusted by this computer (%2)").arg(host, reasons.join("; "));
 }
 
 }  // namespace
@@ -82,6 +96,11 @@ void RemoteSource::fetch()
     reply_ = network_.get(request);
     connect(reply_, &QNetworkReply::readyRead, this, &RemoteSource::onReadyRead);
     connect(reply_, &QNetworkReply::finished, this, &RemoteSource::onFinished);
+    // Not ignored, these end the reply by themselves: only their words are kept.
+    connect(reply_, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
+        if (!abortReason_)
+            abortReason_ = certificateFailure(endpoint_.url.host(), errors);
+    });
     deadline_.arm(scheduler_, timeoutSeconds, this, [this] {
         abortWith(QStringLiteral("no answer within %1 seconds").arg(timeoutSeconds));
     });
@@ -134,8 +153,9 @@ SourceReading RemoteSource::readingOf(QNetworkReply& reply)
         return SourceReading::failed(*abortReason_);
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid() && status.toInt() != 200)
-        return SourceReading::failed(
-            httpFailure(status.toInt(), reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()));
+        return SourceReading::failed(httpFailure(status.toInt(),
+                                                 reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString(),
+                                                 endpoint_.authorization.has_value()));
     if (reply.error() != QNetworkReply::NoError)
         return SourceReading::failed(reply.errorString());
     return readingOfPage(body_);

@@ -58,7 +58,7 @@ private:
     QNetworkAccessManager network_;
     QPointer<QNetworkReply> reply_;
     QByteArray body_;
-    std::optional<QString> abortReason_;
+    std::optional<QString> abortReason_;  // why this reply ends without a page (too large, too slow, untrusted)
     TaskSlot deadline_;
     // Requests made while the page is on its way, all answered by it.
     std::vector<ReadingDelivery> waiting_;

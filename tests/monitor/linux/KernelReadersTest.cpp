@@ -200,6 +200,9 @@ TEST(CpuReader, PerCoreSharesFromOneReadOfTheFile)
     EXPECT_EQ(readStat(cpuLine("cpu ", 300, 300) + cpuLine("cpu0", 80, 220) + cpuLine("cpu1", 150, 110)
                        + cpuLine("cpu3", 65, 25)),
               (QList<double>{0, 75, 50}));
+    // cpu2 back on line between others has no earlier ticks of its own: not its neighbour's either.
+    EXPECT_EQ(corePercentsBetween({{0, {10, 20}}, {3, {50, 100}}}, {{0, {15, 30}}, {2, {60, 110}}, {3, {55, 110}}}),
+              (QList<double>{50, 0, 50}));
 }
 
 TEST(LoadAverage, ThreePlainFiguresOrNothing)

@@ -140,6 +140,10 @@ TEST(SeveralBatteries, CountTogether)
          85, 0, std::nullopt, false, false},
         {"full only when both are", true, {{"status", "Full"}, {"capacity", "100"}},
          {{"status", "Full"}, {"capacity", "100"}}, 100, 0, std::nullopt, false, true},
+        {"one battery's figure past a kilowatt: the other's watts remain", false,
+         {{"status", "Discharging"}, {"capacity", "50"}, {"power_now", "10000000"}},
+         {{"status", "Discharging"}, {"capacity", "50"}, {"current_now", "100000000"}, {"voltage_now", "20000000"}},
+         50, 10, std::nullopt, false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

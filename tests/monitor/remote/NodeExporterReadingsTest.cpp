@@ -94,6 +94,26 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
 }
 
+// The startup volume "/" wherever the exporter lists it (a machine's /boot/efi
+// may come first), and the computer's own battery, not a wireless mouse's.
+TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
+{
+    const NodePage page = pageOf(
+        "node_filesystem_size_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.36e+08\n"
+        "node_filesystem_size_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 1e+11\n"
+        "node_filesystem_avail_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.3e+08\n"
+        "node_filesystem_avail_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 4e+10\n"
+        "node_power_supply_info{power_supply=\"BAT0\",scope=\"System\",status=\"Discharging\",type=\"Battery\"} 1\n"
+        "node_power_supply_info{power_supply=\"hidpp_battery_0\",scope=\"Device\",status=\"Discharging\","
+        "type=\"Battery\"} 1\n"
+        "node_power_supply_capacity{power_supply=\"BAT0\"} 80\n"
+        "node_power_supply_capacity{power_supply=\"hidpp_battery_0\"} 5\n");
+    const SystemSnapshot& gauges = page.gauges;
+    ASSERT_TRUE(gauges.disk && batteryOf(gauges));
+    EXPECT_EQ(gauges.disk->total, 100'000'000'000u);
+    EXPECT_EQ(batteryOf(gauges)->percent, 80);
+}
+
 // Each kind of channel from its own families, named as the exporter names
 // them, with the chip's name, the sensor's label and its limits.
 TEST(NodeExporterSensors, EveryKindOfChannelFromItsFamilies)

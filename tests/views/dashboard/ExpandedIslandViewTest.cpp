@@ -105,6 +105,7 @@ TEST_F(ExpandedIslandViewTest, ClosingAndReopeningQuicklyStillEndsFullyRevealed)
 
 TEST_F(ExpandedIslandViewTest, ChartHistoryIsHeldWhileThePanelMorphs)
 {
+    monitor.refresh();  // a baseline: no sample
     monitor.refresh();
     EXPECT_TRUE(view->renderedHistory().isEmpty());  // collapsed: nothing to draw yet
 

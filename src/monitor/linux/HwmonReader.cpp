@@ -1,5 +1,7 @@
 #include "monitor/linux/HwmonReader.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <algorithm>
 #include <charconv>
 #include <map>
@@ -27,7 +29,7 @@ QString readLabel(const std::string& path, const std::string& fallback)
 {
     const auto text = readTextFile(path, 256);
     const std::string_view label = text ? trimmed(*text) : std::string_view();
-    return QString::fromUtf8(label.empty() ? std::string_view(fallback) : label);
+    return printableExcerpt(QString::fromUtf8(label.empty() ? std::string_view(fallback) : label), longestShownName);
 }
 
 // The file a channel's value is read from, and how much its name is preferred (0 most).

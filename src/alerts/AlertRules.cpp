@@ -31,7 +31,8 @@ constexpr AlertRuleDescriptor descriptors[] = {
      .holdSeconds = 0, .rearmMargin = 5, .tab = MetricKind::power, .canFire = dischargesItsBattery},
     {.rule = AlertRule::cpuTemperature, .key = "cpuTemperature", .label = "CPU hot", .unit = "\u00B0C",
      .reading = MetricKind::temperature, .defaultThreshold = fallbackCriticalCelsius, .defaultsToCriticalLevel = true,
-     .minimumThreshold = 50, .maximumThreshold = 120, .step = 5, .holdSeconds = 60, .rearmMargin = 5,
+     .minimumThreshold = lowestPlausibleCriticalCelsius,
+     .maximumThreshold = highestPlausibleCriticalCelsius, .step = 5, .holdSeconds = 60, .rearmMargin = 5,
      .tab = MetricKind::cpu},
 };
 

@@ -52,7 +52,7 @@ std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot)
 
 std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius)
 {
-    if (criticalCelsius && *criticalCelsius >= 50 && *criticalCelsius <= 130)
+    if (criticalCelsius && *criticalCelsius >= lowestPlausibleCriticalCelsius && *criticalCelsius <= highestPlausibleCriticalCelsius)
         return criticalCelsius;
     return std::nullopt;
 }

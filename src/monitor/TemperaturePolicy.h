@@ -37,8 +37,13 @@ std::optional<double> temperatureLimit(const SensorReading& sensor);
 // Where a sensor is too hot when it does not say, or says something implausible.
 inline constexpr double fallbackCriticalCelsius = 95;
 
-// The sensor's own critical figure where it is plausible: some sensors report
-// 0 or 255.
+// The critical figures a sensor may plausibly give: some sensors report 0 or
+// 255. The user's alert threshold is offered in this range too, so that a
+// sensor's own figure, the default, can be stepped from.
+inline constexpr double lowestPlausibleCriticalCelsius = 50;
+inline constexpr double highestPlausibleCriticalCelsius = 130;
+
+// The sensor's own critical figure where it is plausible.
 std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius);
 
 // A sensor's thresholds: amber from 80 °C, red from its plausible critical

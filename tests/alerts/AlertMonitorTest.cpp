@@ -143,7 +143,8 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
 }
 
 // The alert fires where the island turns red: the user's threshold, else
-// the sensor's plausible critical figure, else 95 °C.
+// the sensor's plausible critical figure, else 95 °C; a default the settings
+// can step from, and a stored file can hold.
 TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseWhereTheReadingTurnsRed)
 {
     const struct {
@@ -153,6 +154,7 @@ TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseWhereTheReadingTurnsRed
     } rows[] = {
         {std::nullopt, std::nullopt, 95}, {std::nullopt, 100, 100}, {std::nullopt, 0, 95},
         {std::nullopt, 255, 95},          {std::nullopt, 125, 125}, {80, 100, 80},
+        {std::nullopt, 130, 130},         {std::nullopt, 131, 95},  {std::nullopt, 49, 95},
     };
     for (const auto& row : rows) {
         SystemSnapshot snapshot;
@@ -161,6 +163,8 @@ TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseWhereTheReadingTurnsRed
         EXPECT_DOUBLE_EQ(threshold, row.expected);
         if (!row.setting) {
             EXPECT_DOUBLE_EQ(ReadingTable::thresholds(MetricKind::temperature, snapshot)->critical, threshold);
+            const AlertRuleDescriptor& d = alertRuleDescriptor(AlertRule::cpuTemperature);
+            EXPECT_TRUE(threshold >= d.minimumThreshold && threshold <= d.maximumThreshold) << threshold;
         }
     }
 }

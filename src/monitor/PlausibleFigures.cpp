@@ -14,10 +14,10 @@ std::optional<double> plausibleCelsius(std::optional<double> celsius)
     return celsius && isPlausibleCelsius(*celsius) ? celsius : std::nullopt;
 }
 
-void dropImplausibleLimits(TemperatureReading& sensor)
+void dropImplausibleLimits(SensorReading& sensor)
 {
-    sensor.criticalCelsius = plausibleCelsius(sensor.criticalCelsius);
-    sensor.maximumCelsius = plausibleCelsius(sensor.maximumCelsius);
+    sensor.critical = plausibleCelsius(sensor.critical);
+    sensor.maximum = plausibleCelsius(sensor.maximum);
 }
 
 void dropImplausibleFigures(GpuReading& gpu)
@@ -54,7 +54,7 @@ void dropImplausibleFigures(SystemSnapshot& snapshot)
 {
     if (snapshot.temperatures) {
         snapshot.temperatures->removeIf(
-            [](const TemperatureReading& sensor) { return !isPlausibleCelsius(sensor.celsius); });
+            [](const SensorReading& sensor) { return !isPlausibleCelsius(sensor.value); });
         dropInEach(*snapshot.temperatures, dropImplausibleLimits);
     }
     if (snapshot.gpus)

@@ -245,12 +245,12 @@ TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
 TEST_F(SystemMonitorTest, FiguresNoHardwareGivesAreDropped)
 {
     const auto core = [](const char* label, double celsius, std::optional<double> critical = std::nullopt) {
-        return TemperatureReading{"coretemp", label, celsius, critical, 200};
+        return SensorReading{"coretemp", label, celsius, critical, 200};
     };
     const std::array<double, 3> sound{0, 2.5, largestLoadAverage};
     std::array<double, 3> load = sound;
     telemetry->everySecond = [&](SystemSnapshot& next) {
-        next.temperatures = QList<TemperatureReading>{
+        next.temperatures = QList<SensorReading>{
             core("Package id 0", -273.15),  // what unconnected inputs report
             core("Core 0", 1e9),            // 999999999999 millidegrees
             core("Core 1", 9.2e15),         // the largest 64-bit millidegrees
@@ -263,7 +263,7 @@ TEST_F(SystemMonitorTest, FiguresNoHardwareGivesAreDropped)
     };
     monitor->refresh();
     const SystemSnapshot& s = monitor->snapshot();
-    EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{
                                   {"coretemp", "Core 5", -40, std::nullopt, 200}, core("Core 6", 200, 100)}));
     EXPECT_EQ(cpuTemperatureOf(s), (CpuTemperature{200, 100}));  // the hottest plausible core, not the package
     EXPECT_EQ(s.gpus, (QList<GpuReading>{{"broken", std::nullopt, std::nullopt, 8'000'000'000, std::nullopt},

@@ -330,7 +330,7 @@ void ExpandedIslandView::showTab(bool animated)
     activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
-    sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
+    sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
     for (ProcessLeaderboard* card : cards_)
         card->setVisible(!showsSensors);

@@ -213,7 +213,7 @@ TEST_F(LinuxSourceTest, FiguresNoHardwareGivesNeverReachTheSnapshot)
     runner.runAll();
     refreshAfter(1);
     const SystemSnapshot& s = monitor->snapshot();
-    EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{{"coretemp", "temp4", 45, std::nullopt, std::nullopt}}));
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "temp4", 45, std::nullopt, std::nullopt}}));
     EXPECT_EQ(cpuTemperatureOf(s), (CpuTemperature{45, std::nullopt}));
     ASSERT_TRUE(s.gpus && s.gpus->size() == 1);
     EXPECT_EQ(std::tuple(s.gpus->at(0).memoryUsed, s.gpus->at(0).memoryTotal, s.gpus->at(0).temperatureCelsius),

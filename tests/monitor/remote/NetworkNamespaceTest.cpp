@@ -67,10 +67,10 @@ private:
 };
 
 // Counted interfaces by name, with their counters.
-std::map<std::string, InterfaceCounters> byName(const std::vector<InterfaceCounters>& interfaces)
+std::map<std::string, DeviceCounters> byName(const std::vector<DeviceCounters>& interfaces)
 {
-    std::map<std::string, InterfaceCounters> named;
-    for (const InterfaceCounters& counters : interfaces)
+    std::map<std::string, DeviceCounters> named;
+    for (const DeviceCounters& counters : interfaces)
         named.emplace(counters.name, counters);
     return named;
 }
@@ -153,7 +153,7 @@ TEST(NetworkNamespace, AVethPairAndABridgeAreJudgedAndCountedAsThisComputerDoes)
     const auto grownThere = byName(readNodePage(readThere()).network.value());
     EXPECT_EQ(grownThere, byName(here.read().value()));
     for (const char* name : {"v1", "br0"})
-        EXPECT_GE(grownHere.at(name).received - countedHere.at(name).received, 50u * 1000) << name;
+        EXPECT_GE(grownHere.at(name).in - countedHere.at(name).in, 50u * 1000) << name;
     inside.closeWriteChannel();
     inside.waitForFinished(5000);
 }

@@ -121,11 +121,20 @@ void diskJson(JsonWriter& w, const SystemSnapshot& s)
     w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
     w.unsignedInteger("diskUsed", fieldOf(s.disk, &DiskReading::used));
     w.unsignedInteger("diskTotal", fieldOf(s.disk, &DiskReading::total));
+    w.unsignedInteger("diskAvailable", fieldOf(s.disk, &DiskReading::available));
     w.number("diskReadBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond));
     w.number("diskWriteBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond));
 }
 
 // ---- Power and battery ----
+
+// The battery's level, as the collapsed reading shows it; nothing where no
+// figure tells it, so no alert is raised at a made-up 0 %.
+double batteryPercent(const SystemSnapshot& s)
+{
+    const BatteryReading* battery = batteryOf(s);
+    return battery && battery->percent ? static_cast<double>(*battery->percent) : NAN;
+}
 
 // "battery 55 percent, charging, 1 hour 20 minutes to full".
 QString powerSpoken(const SystemSnapshot& s)
@@ -133,7 +142,9 @@ QString powerSpoken(const SystemSnapshot& s)
     const BatteryReading* battery = batteryOf(s);
     if (!battery)
         return QStringLiteral("no battery");
-    QStringList parts{QStringLiteral("battery ") + QString::number(battery->percent) + QStringLiteral(" percent")};
+    if (!battery->percent)
+        return QStringLiteral("battery level unknown");
+    QStringList parts{QStringLiteral("battery ") + QString::number(*battery->percent) + QStringLiteral(" percent")};
     const auto time = [&](const char* until) {
         if (battery->minutesRemaining)
             parts.append(MetricFormat::spokenDuration(*battery->minutesRemaining) + QLatin1String(until));
@@ -167,7 +178,7 @@ void powerJson(JsonWriter& w, const SystemSnapshot& s)
     const AdapterReading* adapter = adapterOf(s);
     const auto onBattery = [&](auto value) { return power ? std::optional(battery && value(*battery)) : std::nullopt; };
     w.boolean("hasBattery", power ? std::optional(battery != nullptr) : std::nullopt);
-    w.integer("batteryPercent", battery ? std::optional(battery->percent) : std::nullopt);
+    w.integer("batteryPercent", battery ? battery->percent : std::nullopt);
     w.boolean("isCharging", onBattery([](const BatteryReading& b) { return b.isCharging; }));
     w.boolean("isExternalPowerConnected", fieldOf(power, &PowerReading::isExternalPowerConnected));
     w.boolean("isFullyCharged", onBattery([](const BatteryReading& b) { return b.isFullyCharged; }));
@@ -236,14 +247,18 @@ double cpuTemperature(const SystemSnapshot& s)
     return cpu ? cpu->celsius : NAN;
 }
 
+Level sensorTemperatureLevel(const SensorReading& sensor)
+{
+    return levelFor(sensor.value, temperatureThresholds(temperatureLimit(sensor)));
+}
 
 void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("cpuTemperatureCelsius", s.temperatures ? std::optional(cpuTemperature(s)) : std::nullopt);
-    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
+    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const SensorReading& t) {
         row.string("chip", t.chip);
         row.string("label", t.label);
-        row.number("celsius", t.celsius);
+        row.number("celsius", t.value);
     });
 }
 
@@ -311,6 +326,62 @@ void gpusJson(JsonWriter& w, const SystemSnapshot& s)
 }
 
 constexpr ChartLine gpuLines[] = {{.series = Series::gpuBusy, .tone = Tone::mint, .legend = "GPU"}};
+
+// ---- Fans ----
+
+// A graphics card's fans cool the card, not the computer.
+bool isGraphicsChip(const QString& chip)
+{
+    return chip == QLatin1String("amdgpu") || chip == QLatin1String("radeon") || chip == QLatin1String("nouveau");
+}
+
+// The fastest fan cooling the processor or the computer; a stopped fan reads 0.
+double fastestFan(const SystemSnapshot& s)
+{
+    double fastest = NAN;
+    for (const SensorReading& fan : s.fans.value_or(QList<SensorReading>())) {
+        if (!isGraphicsChip(fan.chip) && !(fan.value <= fastest))
+            fastest = fan.value;
+    }
+    return fastest;
+}
+
+QString rpmText(double rpm)
+{
+    return MetricFormat::fixed(rpm, 0) + QStringLiteral(" rpm");
+}
+
+QString fanSpoken(const SystemSnapshot& s)
+{
+    const double rpm = fastestFan(s);
+    return std::isfinite(rpm) ? rpmText(rpm) : QLatin1String(MetricFormat::notAvailableSpoken);
+}
+
+void fansJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("fanRpm", fastestFan(s));
+    w.objects("fans", s.fans, [](JsonWriter& row, const SensorReading& fan) {
+        row.string("chip", fan.chip);
+        row.string("label", fan.label);
+        row.number("rpm", fan.value);
+    });
+}
+
+// ---- Voltages ----
+
+QString voltsText(double volts)
+{
+    return MetricFormat::fixed(volts, 2) + QStringLiteral(" V");
+}
+
+void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("voltages", s.voltages, [](JsonWriter& row, const SensorReading& voltage) {
+        row.string("chip", voltage.chip);
+        row.string("label", voltage.label);
+        row.number("volts", voltage.value);
+    });
+}
 
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
@@ -387,6 +458,7 @@ constexpr ReadingDescriptor rows[] = {
         .shortLabel = "Power",
         .icon = "bolt.fill",
         .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
+        .value = batteryPercent,
         .spoken = powerSpoken,
         .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
         .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W"},
@@ -425,10 +497,11 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
         .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
-                       .isAvailable = [](const SystemSnapshot& s) {
-                           return s.temperatures && !s.temperatures->isEmpty();
-                       }},
+                       .isAvailable = ReadingTable::hasListedSensors},
         .writeJson = temperaturesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::temperatures,
+                                     .valueText = temperatureText,
+                                     .level = sensorTemperatureLevel},
     },
     {
         .kind = MetricKind::gpu,
@@ -445,6 +518,33 @@ constexpr ReadingDescriptor rows[] = {
         .detail = gpuDetail,
         .spokenDetails = gpuSpokenDetails,
         .writeJson = gpusJson,
+    },
+    {
+        .kind = MetricKind::fan,
+        .key = "fan",
+        .title = "Fan",
+        .shortLabel = "FAN",
+        .icon = "fan",
+        .isPresent = [](const SystemSnapshot& s) { return s.fans.has_value(); },
+        .value = fastestFan,
+        .valueText = [](const SystemSnapshot& s) {
+            const double rpm = fastestFan(s);
+            return std::isfinite(rpm) ? MetricFormat::fixed(rpm, 0) : QStringLiteral("—");
+        },
+        .spoken = fanSpoken,
+        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
+        .writeJson = fansJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
+    },
+    {
+        .kind = MetricKind::voltage,
+        .key = "voltage",
+        .title = "Voltage",
+        .shortLabel = "VOLT",
+        .icon = "voltage",
+        .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
+        .writeJson = voltagesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
     },
 };
 

@@ -107,12 +107,16 @@ double value(MetricKind kind, const SystemSnapshot& snapshot)
     return reading.value && !isAbsent(kind, snapshot) ? reading.value(snapshot) : NAN;
 }
 
-Level level(MetricKind kind, const SystemSnapshot& snapshot)
+std::optional<LevelThresholds> thresholds(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
-    if (reading.thresholdsFor)
-        return levelFor(value(kind, snapshot), reading.thresholdsFor(snapshot));
-    return level(kind, value(kind, snapshot));
+    return reading.thresholdsFor ? reading.thresholdsFor(snapshot) : reading.thresholds;
+}
+
+Level level(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const std::optional<LevelThresholds> levels = thresholds(kind, snapshot);
+    return levels ? levelFor(value(kind, snapshot), *levels) : Level::normal;
 }
 
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
@@ -156,6 +160,16 @@ QList<SpokenDetail> spokenTabDetails(MetricKind tab, const SystemSnapshot& snaps
             details.append(reading.spokenDetails(snapshot));
     }
     return details;
+}
+
+bool hasListedSensors(const SystemSnapshot& snapshot)
+{
+    return std::any_of(all().begin(), all().end(), [&](const ReadingDescriptor& reading) {
+        if (!reading.sensorList)
+            return false;
+        const auto& sensors = snapshot.*(reading.sensorList->sensors);
+        return sensors && !sensors->isEmpty();
+    });
 }
 
 }  // namespace ReadingTable

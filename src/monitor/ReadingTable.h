@@ -69,6 +69,14 @@ struct SpokenDetail {
     friend bool operator==(const SpokenDetail&, const SpokenDetail&) = default;
 };
 
+// The sensors a reading lists on the Sensors tab, chip by chip.
+struct SensorListSpec {
+    std::optional<QList<SensorReading>> SystemSnapshot::*sensors = nullptr;
+    QString (*valueText)(double value) = nullptr;  // "45°C", "1250 rpm"
+    // How loaded one sensor is by its own limits; without this, normal.
+    Level (*level)(const SensorReading& sensor) = nullptr;
+};
+
 // Everything Moravel knows about one kind of reading, in one place: one row
 // of the reading table (ReadingRows.cpp).
 struct ReadingDescriptor {
@@ -108,6 +116,7 @@ struct ReadingDescriptor {
     // The reading's fields in a JSON line, each null where the source does
     // not have it.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
+    std::optional<SensorListSpec> sensorList = std::nullopt;
 };
 
 namespace ReadingTable {
@@ -133,6 +142,8 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// The reading's thresholds on this machine; nothing for a reading without.
+std::optional<LevelThresholds> thresholds(MetricKind kind, const SystemSnapshot& snapshot);
 // Whether the source does not have the reading.
 bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
 // The reading's own value; NaN where there is none, or it is absent.
@@ -147,6 +158,8 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot);
 // The same, as a screen reader hears them.
 QList<SpokenDetail> spokenTabDetails(MetricKind tab, const SystemSnapshot& snapshot);
+// Whether the machine has any sensor a reading lists on the Sensors tab.
+bool hasListedSensors(const SystemSnapshot& snapshot);
 
 }  // namespace ReadingTable
 

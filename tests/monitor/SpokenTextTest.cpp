@@ -68,7 +68,7 @@ TEST(SpokenText, ReadingsAsAScreenReaderHearsThem)
     SystemSnapshot disk = fixtures::loads(10, 20, 54);
     disk.diskActivity = DiskActivityReading{1'200'000, 300'000};
     SystemSnapshot hot = fixtures::computerAtRest();
-    hot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 52, {}, {}}};
+    hot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 52, {}, {}, {}}};
     SystemSnapshot cpuMissing = fixtures::computerAtRest();
     cpuMissing.cpu->percent = nan;
     const struct {

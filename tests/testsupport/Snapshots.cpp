@@ -17,6 +17,8 @@ SystemSnapshot computerAtRest()
     snapshot.diskActivity.emplace();
     snapshot.power.emplace();
     snapshot.temperatures.emplace();
+    snapshot.fans.emplace();
+    snapshot.voltages.emplace();
     snapshot.gpus.emplace();
     snapshot.topProcesses.emplace();
     return snapshot;
@@ -31,7 +33,7 @@ SystemSnapshot loads(double cpu, double memory, double disk)
     return snapshot;
 }
 
-SystemSnapshot onBattery(int64_t percent, double watts)
+SystemSnapshot onBattery(std::optional<int64_t> percent, double watts)
 {
     SystemSnapshot snapshot = computerAtRest();
     snapshot.power->battery = BatteryReading{.percent = percent, .watts = watts};
@@ -39,7 +41,7 @@ SystemSnapshot onBattery(int64_t percent, double watts)
     return snapshot;
 }
 
-SystemSnapshot onAdapter(int64_t percent, double input, double intoBattery, bool charging)
+SystemSnapshot onAdapter(std::optional<int64_t> percent, double input, double intoBattery, bool charging)
 {
     SystemSnapshot snapshot = onBattery(percent, intoBattery);
     snapshot.power->isExternalPowerConnected = true;

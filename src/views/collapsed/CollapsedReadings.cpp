@@ -17,13 +17,14 @@ QString uploadText(double bytesPerSecond)
 
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
-    return snapshot.power && snapshot.power->battery && snapshot.power->battery->percent >= 1;
+    const BatteryReading* battery = batteryOf(snapshot);
+    return battery && battery->percent && *battery->percent >= 1;
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
 {
     const PowerReading power = snapshot.power.value_or(PowerReading{});
-    const int64_t percent = power.battery ? power.battery->percent : 0;
+    const std::optional<int64_t> percent = power.battery ? power.battery->percent : std::nullopt;
     const bool onAdapter = power.isExternalPowerConnected;
     return {
         onAdapter,

@@ -331,7 +331,7 @@ void ExpandedIslandView::showTab(bool animated)
                          ReadingTable::spokenTabDetails(metric, snapshot_));
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
-    sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
+    sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
     for (ProcessLeaderboard* card : cards_)
         card->setVisible(!showsSensors);

@@ -35,6 +35,7 @@ constexpr SymbolEntry kSymbols[] = {
     {u"battery.50percent", {0xebdd, false, kLying}},
     {u"battery.75percent", {0xebd4, false, kLying}},
     {u"battery.100percent", {0xe1a4, false, kLying}},
+    {u"battery.unknown", {0xe1a6, false, kLying}},  // battery_unknown: a question mark inside
     {u"pin", {0xf10d, true}},                // push_pin, outlined
     {u"pin.fill", {0xf10d}},                 // push_pin
     {u"gearshape", {0xe8b8}},                // settings
@@ -51,6 +52,8 @@ constexpr SymbolEntry kSymbols[] = {
     {u"swap", {0xe8d4}},                     // swap_horiz
     {u"thermometer", {0xe1ff}},              // device_thermostat
     {u"gpu", {0xe338}},                      // videogame_asset
+    {u"fan", {0xec18}},                      // heat_pump (a fan in its frame)
+    {u"voltage", {0xec1c}},                  // electric_bolt
 };
 
 QString loadFamily(const QString& fontPath)

@@ -48,6 +48,8 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
     EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
     EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
+    // A level no battery figure tells: a dash, never 0 %.
+    EXPECT_EQ(powerReadingTexts(onBattery(std::nullopt)), (Texts{false, "BAT", "7.5W", "battery.unknown", "—"}));
 
     const std::pair<SystemSnapshot, const char*> rows[] = {
         {onAdapter(100), "Full"},
@@ -120,7 +122,7 @@ TEST_F(CollapsedRenderTest, ReadingsAreDrawnInTheirColours)
 
     // Hot without a limit of its own: red from 95 °C. No GPU: a grey dash, not 0 %.
     CollapsedContent newer{fixtures::computerAtRest(), {Kind::temperature, Kind::gpu}, {}};
-    newer.snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 96, {}, {}}};
+    newer.snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 96, {}, {}}};
     const QImage hot = render(newer);
     EXPECT_GT(countPixels(hot, IslandPalette::red(), area(newer, Kind::temperature), 8), 10);
     EXPECT_GT(countPixels(hot, QColor(148, 148, 148), area(newer, Kind::gpu), 8), 5);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/IslandCommand.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -17,6 +19,7 @@ struct RunOptions {
     std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
     std::optional<QUrl> source;  // another machine's exporter, checked
     QString sourceCredentials;   // a file with user:password for it
+    std::optional<IslandCommand> command;  // asked of the island that runs, instead of running
 };
 
 struct ShowText {

@@ -5,6 +5,8 @@
 #include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
 #include "app/InstanceLock.h"
+#include "app/IslandCommand.h"
+#include "app/IslandService.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
 #include "alerts/AlertCenter.h"
@@ -12,6 +14,7 @@
 #include "alerts/DBusNotifier.h"
 #include "alerts/SessionBus.h"
 #include "history/HistoryFile.h"
+#include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
 #include "island/IslandWindowMode.h"
@@ -95,8 +98,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     case InstanceLock::Outcome::acquired:
         break;
     case InstanceLock::Outcome::heldByAnother:
-        std::fputs("moravel: the island is already running\n", stdout);
-        return 0;
+        return openRunningIsland(argc, argv);
     case InstanceLock::Outcome::unusable:
         std::fprintf(stderr, "%s\n", instanceLock.failure().toLocal8Bit().constData());
         return 1;
@@ -147,10 +149,21 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
-    if (!busAnswered) {
-        sessionBus->whenAnswered(&delegate, [&delegate, address = sessionBus->address()] {
+    // `moravel --toggle` and a second `moravel` reach the island on the bus.
+    IslandPanelController& panel = *delegate.panelController();
+    IslandService islandService(panel.state(), [&panel] { panel.takeKeyboard(); });
+    const auto publish = [&islandService](const QDBusConnection& bus) {
+        QString problem;
+        if (bus.isConnected() && !islandService.publishOn(bus, &problem))
+            std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+    };
+    if (busAnswered) {
+        publish(QDBusConnection::sessionBus());
+    } else {
+        sessionBus->whenAnswered(&delegate, [&delegate, publish, address = sessionBus->address()] {
             delegate.alerts()->setNotifier(
                 reportingProblem([&address](QString* problem) { return DBusNotifier::forBusAt(address, problem); }));
+            publish(QDBusConnection::connectToBus(address, QStringLiteral("moravel-island")));
         });
     }
     const int status = QApplication::exec();

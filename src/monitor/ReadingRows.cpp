@@ -6,6 +6,7 @@
 #include "monitor/Formatters.h"
 #include "monitor/JsonWriter.h"
 #include "monitor/MetricSeries.h"
+#include "monitor/PowerRules.h"
 
 #include <QStringList>
 
@@ -42,6 +43,16 @@ QString loadDetail(const SystemSnapshot& s)
            + MetricFormat::fixed(load[1], 2) + QStringLiteral(" · ") + MetricFormat::fixed(load[2], 2);
 }
 
+QList<SpokenDetail> loadSpoken(const SystemSnapshot& s)
+{
+    if (!s.loadAverage)
+        return {};
+    const auto& load = *s.loadAverage;
+    return {{QStringLiteral("Load average"), MetricFormat::fixed(load[0], 2) + QStringLiteral(", ")
+                                                 + MetricFormat::fixed(load[1], 2) + QStringLiteral(", ")
+                                                 + MetricFormat::fixed(load[2], 2)}};
+}
+
 constexpr ChartLine cpuLine{.series = Series::cpu, .tone = Tone::mint, .legend = "CPU"};
 constexpr ChartLine cpuLines[] = {cpuLine};
 
@@ -69,8 +80,8 @@ QString networkText(const SystemSnapshot& s)
 
 QString networkSpoken(const SystemSnapshot& s)
 {
-    return QStringLiteral("Download ") + MetricFormat::speed(s.network->downloadBytesPerSecond)
-           + QStringLiteral(", upload ") + MetricFormat::speed(s.network->uploadBytesPerSecond);
+    return QStringLiteral("down ") + MetricFormat::spokenSpeed(s.network->downloadBytesPerSecond)
+           + QStringLiteral(", up ") + MetricFormat::spokenSpeed(s.network->uploadBytesPerSecond);
 }
 
 void networkJson(JsonWriter& w, const SystemSnapshot& s)
@@ -95,6 +106,16 @@ QString diskRates(const SystemSnapshot& s)
            + MetricFormat::speed(s.diskActivity->writeBytesPerSecond);
 }
 
+// "54 percent, reading 1.2 megabytes a second, writing 300 kilobytes a second".
+QString diskSpoken(const SystemSnapshot& s)
+{
+    const QString used = MetricFormat::spokenPercent(s.disk->percent);
+    if (!s.diskActivity)
+        return used;
+    return used + QStringLiteral(", reading ") + MetricFormat::spokenSpeed(s.diskActivity->readBytesPerSecond)
+           + QStringLiteral(", writing ") + MetricFormat::spokenSpeed(s.diskActivity->writeBytesPerSecond);
+}
+
 void diskJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
@@ -115,14 +136,31 @@ double batteryPercent(const SystemSnapshot& s)
     return battery && battery->percent ? static_cast<double>(*battery->percent) : NAN;
 }
 
+// "battery 55 percent, charging, 1 hour 20 minutes to full".
 QString powerSpoken(const SystemSnapshot& s)
 {
     const BatteryReading* battery = batteryOf(s);
     if (!battery)
-        return QStringLiteral("No battery");
+        return QStringLiteral("no battery");
     if (!battery->percent)
-        return QStringLiteral("Battery level unknown");
-    return QStringLiteral("Battery ") + QString::number(*battery->percent) + QStringLiteral(" percent");
+        return QStringLiteral("battery level unknown");
+    QStringList parts{QStringLiteral("battery ") + QString::number(*battery->percent) + QStringLiteral(" percent")};
+    const auto time = [&](const char* until) {
+        if (battery->minutesRemaining)
+            parts.append(MetricFormat::spokenDuration(*battery->minutesRemaining) + QLatin1String(until));
+    };
+    if (isBatteryShownFull(s)) {
+        parts.append(QStringLiteral("full"));
+    } else if (battery->isCharging) {
+        parts.append(QStringLiteral("charging"));
+        time(" to full");
+    } else if (s.power->isExternalPowerConnected) {
+        parts.append(QStringLiteral("not charging"));
+    } else {
+        parts.append(QStringLiteral("on battery"));
+        time(" left");
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 // Without a battery the chart shows what the power supply delivers.
@@ -176,11 +214,17 @@ QString swapDetail(const SystemSnapshot& s)
            + MetricFormat::bytes(s.swap->total);
 }
 
+QList<SpokenDetail> swapSpokenDetails(const SystemSnapshot& s)
+{
+    if (!s.swap || s.swap->total == 0)
+        return {};
+    return {{QStringLiteral("Swap"), MetricFormat::spokenBytes(s.swap->used) + QStringLiteral(" of ")
+                                         + MetricFormat::spokenBytes(s.swap->total)}};
+}
+
 QString swapSpoken(const SystemSnapshot& s)
 {
-    if (s.swap->total == 0)
-        return QStringLiteral("No swap");
-    return QStringLiteral("Swap ") + MetricFormat::spokenWhole(swapPercent(s)) + QStringLiteral(" percent");
+    return s.swap->total == 0 ? QStringLiteral("no swap") : MetricFormat::spokenPercent(swapPercent(s));
 }
 
 void swapJson(JsonWriter& w, const SystemSnapshot& s)
@@ -206,14 +250,6 @@ double cpuTemperature(const SystemSnapshot& s)
 Level sensorTemperatureLevel(const SensorReading& sensor)
 {
     return levelFor(sensor.value, temperatureThresholds(temperatureLimit(sensor)));
-}
-
-QString cpuTemperatureSpoken(const SystemSnapshot& s)
-{
-    const double celsius = cpuTemperature(s);
-    if (!std::isfinite(celsius))
-        return QStringLiteral("No CPU temperature");
-    return QStringLiteral("CPU temperature ") + MetricFormat::spokenWhole(celsius) + QStringLiteral(" degrees");
 }
 
 void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
@@ -242,13 +278,6 @@ bool hasGpuLoad(const SystemSnapshot& s)
     return std::isfinite(gpuBusy(s));
 }
 
-QString gpuSpoken(const SystemSnapshot& s)
-{
-    if (!hasGpuLoad(s))
-        return QStringLiteral("No GPU load");
-    return QStringLiteral("GPU ") + MetricFormat::spokenWhole(gpuBusy(s)) + QStringLiteral(" percent");
-}
-
 // Each GPU: its name, load, memory and temperature, as far as its driver tells.
 QString gpuDetail(const SystemSnapshot& s)
 {
@@ -265,6 +294,24 @@ QString gpuDetail(const SystemSnapshot& s)
         gpus.append(parts.join(QStringLiteral(" ")));
     }
     return gpus.join(QStringLiteral("  ·  "));
+}
+
+QList<SpokenDetail> gpuSpokenDetails(const SystemSnapshot& s)
+{
+    QList<SpokenDetail> details;
+    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
+        QStringList parts;
+        if (gpu.busyPercent)
+            parts.append(MetricFormat::spokenPercent(*gpu.busyPercent));
+        if (gpu.memoryUsed && gpu.memoryTotal)
+            parts.append(QStringLiteral("memory ") + MetricFormat::spokenBytes(*gpu.memoryUsed) + QStringLiteral(" of ")
+                         + MetricFormat::spokenBytes(*gpu.memoryTotal));
+        if (gpu.temperatureCelsius)
+            parts.append(MetricFormat::spokenCelsius(*gpu.temperatureCelsius));
+        details.append({gpu.name, parts.isEmpty() ? QLatin1String(MetricFormat::notAvailableSpoken)
+                                                  : parts.join(QStringLiteral(", "))});
+    }
+    return details;
 }
 
 void gpusJson(JsonWriter& w, const SystemSnapshot& s)
@@ -307,7 +354,7 @@ QString rpmText(double rpm)
 QString fanSpoken(const SystemSnapshot& s)
 {
     const double rpm = fastestFan(s);
-    return std::isfinite(rpm) ? QStringLiteral("Fan ") + rpmText(rpm) : QStringLiteral("No fan");
+    return std::isfinite(rpm) ? rpmText(rpm) : QLatin1String(MetricFormat::notAvailableSpoken);
 }
 
 void fansJson(JsonWriter& w, const SystemSnapshot& s)
@@ -361,6 +408,7 @@ constexpr ReadingDescriptor rows[] = {
         .tab = TabSpec{.lines = cpuLines},
         .detailTab = MetricKind::cpu,
         .detail = loadDetail,
+        .spokenDetails = loadSpoken,
         .writeJson = cpuJson,
     },
     {
@@ -399,6 +447,7 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.disk.has_value(); },
         .value = [](const SystemSnapshot& s) { return s.disk ? s.disk->percent : NAN; },
         .gaugeDetail = diskRates,
+        .spoken = diskSpoken,
         .collapsed = CollapsedSpec{.width = 124, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
         .writeJson = diskJson,
     },
@@ -428,6 +477,7 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 4},
         .detailTab = MetricKind::memory,
         .detail = swapDetail,
+        .spokenDetails = swapSpokenDetails,
         .writeJson = swapJson,
     },
     {
@@ -443,7 +493,7 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.temperatures.has_value(); },
         .value = cpuTemperature,
         .valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); },
-        .spoken = cpuTemperatureSpoken,
+        .spoken = [](const SystemSnapshot& s) { return MetricFormat::spokenCelsius(cpuTemperature(s)); },
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
         .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
@@ -462,11 +512,11 @@ constexpr ReadingDescriptor rows[] = {
         .thresholds = loadThresholds,
         .isPresent = [](const SystemSnapshot& s) { return s.gpus.has_value(); },
         .value = gpuBusy,
-        .spoken = gpuSpoken,
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
         .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
         .detailTab = MetricKind::gpu,
         .detail = gpuDetail,
+        .spokenDetails = gpuSpokenDetails,
         .writeJson = gpusJson,
     },
     {

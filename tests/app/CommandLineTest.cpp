@@ -43,3 +43,34 @@ TEST(CommandLine, BadNumbersAndUnknownOptionsAreUsageErrors)
     }
 }
 
+
+// --toggle, --open [TAB] and --close ask the running island; a tab in any
+// case, an unknown one a usage error, and nothing else beside them.
+TEST(CommandLine, IslandCommands)
+{
+    using Action = IslandCommand::Action;
+    const struct {
+        QStringList arguments;
+        IslandCommand expected;
+    } rows[] = {
+        {{"--toggle"}, {Action::toggle, {}}},
+        {{"--close"}, {Action::close, {}}},
+        {{"--open"}, {Action::open, {}}},
+        {{"--open", "Sensors"}, {Action::open, "Sensors"}},
+        {{"--open=gpu"}, {Action::open, "gpu"}},
+        {{"--open", "CPU"}, {Action::open, "CPU"}},
+    };
+    for (const auto& row : rows) {
+        const auto result = parse(row.arguments);
+        ASSERT_TRUE(std::holds_alternative<RunOptions>(result)) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(std::get<RunOptions>(result).command, row.expected) << row.arguments.join(' ').toStdString();
+    }
+    EXPECT_FALSE(std::get<RunOptions>(parse({})).command);
+    const QStringList errors[] = {{"--open", "disk"}, {"--open=bogus"}, {"--toggle", "--close"},
+                                  {"--toggle", "--json"}, {"--open", "cpu", "extra"}};
+    for (const QStringList& arguments : errors)
+        EXPECT_TRUE(std::holds_alternative<UsageError>(parse(arguments))) << arguments.join(' ').toStdString();
+    const auto unknown = std::get<UsageError>(parse({"--open", "disk"}));
+    EXPECT_EQ(unknown.message, QStringLiteral("moravel: --open: no tab \"disk\"; the tabs are overview, cpu, memory, "
+                                              "network, power, sensors, gpu"));
+}

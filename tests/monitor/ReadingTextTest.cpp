@@ -76,7 +76,7 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     snapshot.swap = SwapReading{};
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::memory, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
-    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("no swap"));
     snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
     EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
@@ -138,14 +138,14 @@ TEST(ReadingTable, AbsentReadingsShowADash)
     SystemSnapshot snapshot;
     snapshot.cpu = CpuReading{12};
     for (const auto& [kind, text, spoken] :
-         {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
-          {MetricKind::cpu, "12%", "CPU 12 percent"}}) {
+         {std::tuple{MetricKind::memory, "—", "not available"}, {MetricKind::network, "—", "not available"},
+          {MetricKind::cpu, "12%", "12 percent"}}) {
         EXPECT_EQ(ReadingTable::valueText(kind, snapshot), QString::fromUtf8(text));
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
     EXPECT_EQ(ReadingTable::spoken(MetricKind::power, fixtures::onBattery(std::nullopt)),
-              QStringLiteral("Battery level unknown"));
+              QStringLiteral("battery level unknown"));
 }
 
 // The fan reading is the fastest fan cooling the processor or the computer;
@@ -153,7 +153,7 @@ TEST(ReadingTable, AbsentReadingsShowADash)
 TEST(ReadingTable, TheFanReadingIsTheFastestOfTheComputersFans)
 {
     SystemSnapshot snapshot;
-    EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, snapshot), QStringLiteral("Fan not available"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, snapshot), QStringLiteral("not available"));
     const auto fans = [](QList<SensorReading> fans) {
         SystemSnapshot s;
         s.fans = std::move(fans);
@@ -166,13 +166,13 @@ TEST(ReadingTable, TheFanReadingIsTheFastestOfTheComputersFans)
         const char* spoken;
         const char* json;
     } rows[] = {
-        {"none", fans({}), "—", "No fan", R"("fanRpm":null,"fans":[])"},
-        {"a graphics card's only", fans({{"amdgpu", "fan1", 3000}}), "—", "No fan",
+        {"none", fans({}), "—", "not available", R"("fanRpm":null,"fans":[])"},
+        {"a graphics card's only", fans({{"amdgpu", "fan1", 3000}}), "—", "not available",
          R"("fanRpm":null,"fans":[{"chip":"amdgpu","label":"fan1","rpm":3000}])"},
-        {"stopped", fans({{"thinkpad", "fan1", 0}}), "0", "Fan 0 rpm", R"("fanRpm":0,)"},
+        {"stopped", fans({{"thinkpad", "fan1", 0}}), "0", "0 rpm", R"("fanRpm":0,)"},
         {"fastest of the computer's",
          fans({{"nct6798", "CPU Fan", 1250}, {"amdgpu", "fan1", 3000}, {"nct6798", "SYS_FAN2", 1480.4}}), "1480",
-         "Fan 1480 rpm", R"("fanRpm":1480.4,)"},
+         "1480 rpm", R"("fanRpm":1480.4,)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MetricTypes.h"
+#include "monitor/ReadingTable.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -44,6 +45,8 @@ struct YDomain {
 SampleWindow chartWindow(const MetricHistory& history);
 SampleWindow chartWindow(const MetricHistory&& history) = delete;
 
+// The tab's lines that are drawn: the one drawn only while charging only then.
+QList<ChartLine> shownLines(MetricKind metric, bool charging);
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric);
 YDomain yDomain(SampleWindow window, MetricKind metric);
 // Rounds a positive candidate up to 1, 2 or 5 times a power of ten.
@@ -59,7 +62,6 @@ QString axisLabel(double value, MetricKind metric);
 QString timeLabel(const QDateTime& time);
 // Labels for the start, middle and end of the time axis.
 std::array<QString, 3> timeLabels(const QDateTime& windowEnd);
-QString accessibilityValue(MetricKind metric, qsizetype sampleCount);
 
 // The plot area inside a canvas, leaving 30 px on the left for value labels.
 QRectF plotRect(const QSizeF& canvas);

@@ -1,12 +1,7 @@
 #include "views/collapsed/CollapsedReadings.h"
 
 #include "monitor/Formatters.h"
-#include "monitor/ReadingTable.h"
-
-#include <QStringList>
-
-#include <algorithm>
-#include <cmath>
+#include "monitor/PowerRules.h"
 
 namespace moravel::CollapsedReadings {
 
@@ -24,14 +19,6 @@ bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
     const BatteryReading* battery = batteryOf(snapshot);
     return battery && battery->percent && *battery->percent >= 1;
-}
-
-bool isBatteryShownFull(const SystemSnapshot& snapshot)
-{
-    if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
-        return false;
-    const BatteryReading& battery = *snapshot.power->battery;
-    return battery.isFullyCharged || (!battery.isCharging && battery.percent.value_or(0) > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
@@ -56,15 +43,6 @@ std::optional<QString> powerToolTip(const SystemSnapshot& snapshot)
         return QStringLiteral(
             "SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
     return QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
-}
-
-QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot)
-{
-    QStringList phrases;
-    phrases.reserve(kinds.size());
-    for (MetricKind kind : kinds)
-        phrases.append(ReadingTable::spoken(kind, snapshot));
-    return phrases.join(QStringLiteral(", "));
 }
 
 }  // namespace moravel::CollapsedReadings

@@ -17,6 +17,11 @@ QString headerMessage(const SystemSnapshot& snapshot, const QString& machine)
     return subject + QStringLiteral(" is running well");
 }
 
+QString headerStatus(const SystemSnapshot& snapshot, const QString& machine, bool reachable)
+{
+    return reachable ? headerMessage(snapshot, machine) : QStringLiteral("Can't reach %1").arg(machine);
+}
+
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)
 {
     QList<LegendEntry> entries;

@@ -287,7 +287,7 @@ void ExpandedIslandView::applySourceState()
     header_->setMachineName(machine);
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
-    header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
+    header_->setStatus(headerStatus(snapshot_, machine, reachable));
     header_->setStatusDetail(monitor.sourceFailure());
     column_->setDimmed(!reachable);
     const QString processes = !snapshot_.topProcesses
@@ -327,7 +327,8 @@ void ExpandedIslandView::showTab(bool animated)
     tabs_->setSelected(metric, animated);
     activity_->chart()->setMetric(metric);
     activity_->setLegend(chartLegend(metric, snapshot_));
-    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
+    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator),
+                         ReadingTable::spokenTabDetails(metric, snapshot_));
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
     sensorList_->setLines(sensorLines(snapshot_));

@@ -51,6 +51,7 @@ constexpr SymbolEntry kSymbols[] = {
     {u"swap", {0xe8d4}},                     // swap_horiz
     {u"thermometer", {0xe1ff}},              // device_thermostat
     {u"gpu", {0xe338}},                      // videogame_asset
+    {u"server.rack", {0xe875}},              // dns
 };
 
 QString loadFamily(const QString& fontPath)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/SourceChoice.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -15,8 +17,12 @@ struct RunOptions {
     bool processes = false;    // sample the process table in JSON mode
     bool history = false;      // print the kept history instead of running
     std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
-    std::optional<QUrl> source;  // another machine's exporter, checked
+    std::optional<QUrl> source;  // another machine's exporter, or a Prometheus server, checked
+    bool sourceIsPrometheus = false;  // the fleet a Prometheus server scrapes, at `source`
     QString sourceCredentials;   // a file with user:password for it
+
+    // The source asked for, as a choice in the settings would keep it.
+    std::optional<SourceChoice> sourceChoice() const;
 };
 
 struct ShowText {

@@ -12,7 +12,7 @@
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
-#include "monitor/remote/ChoiceSources.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
@@ -34,8 +34,9 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The machine named on the command line; nothing (the reason told) when its
-// credentials cannot be used, as that run would otherwise watch the wrong machine.
+// The machine or fleet named on the command line; nothing (the reason told)
+// when its credentials cannot be used, as that run would otherwise watch the
+// wrong machine.
 std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& options)
 {
     if (!options.source)
@@ -45,7 +46,7 @@ std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& o
         std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
         return std::nullopt;
     }
-    return std::optional<SourceChoice>(SourceChoice{options.source->toString(), options.sourceCredentials});
+    return options.sourceChoice();
 }
 
 }  // namespace
@@ -115,7 +116,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, thisComputer),
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, &background, thisComputer),
         *sourceForThisRun});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();

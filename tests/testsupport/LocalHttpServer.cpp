@@ -16,8 +16,12 @@ LocalHttpServer::LocalHttpServer()
                     return;
                 answered = true;
                 ++requestCount_;
-                const QByteArray reply = replies_.value(QString::fromLatin1(request.split(' ').value(1)),
-                                                        "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                const QString target = QString::fromLatin1(request.split(' ').value(1));
+                const auto found = replies_.contains(target) ? replies_.constFind(target)
+                                                             : replies_.constFind(target.section(u'?', 0, 0));
+                const QByteArray reply = found != replies_.constEnd()
+                                             ? *found
+                                             : "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n";
                 if (!reply.isEmpty()) {
                     socket->write(reply);
                     socket->disconnectFromHost();

@@ -5,7 +5,7 @@
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "monitor/SourceSelector.h"
-#include "monitor/remote/ChoiceSources.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -325,7 +325,7 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     int thisComputerSources = 0;
-    SourceSelector selector(monitor, defaults, choiceSources(scheduler, [&] {
+    SourceSelector selector(monitor, defaults, choiceSources(scheduler, nullptr, [&] {
         ++thisComputerSources;
         return std::make_shared<fixtures::FakeSource>();
     }));

@@ -17,8 +17,8 @@ public:
     virtual void show(const AlertNotification& notification) = 0;
 
 signals:
-    // The user chose the notification of this rule (clicked it).
-    void activated(moravel::AlertRule rule);
+    // The user chose this notification (clicked it).
+    void activated(const moravel::AlertNotification& notification);
 };
 
 }  // namespace moravel

@@ -12,9 +12,10 @@
 namespace moravel {
 
 // Freedesktop desktop notifications (org.freedesktop.Notifications) on a
-// D-Bus connection. A rule's new notification replaces its previous one if
-// that is still on screen (the battery's 5 % warning replaces its 10 %), and
-// a click on one (its default action) reports the rule.
+// D-Bus connection. A new notification replaces the previous one about the
+// same subject (a rule, of one machine of a fleet) if that is still on screen
+// (the battery's 5 % warning replaces its 10 %), and a click on one (its
+// default action) reports it.
 class DBusNotifier final : public AlertNotifier {
     Q_OBJECT
 
@@ -41,8 +42,8 @@ private slots:
 
 private:
     QDBusConnection connection_;
-    QHash<uint, AlertRule> shown_;
-    std::array<uint, alertRuleCount> lastIdOfRule_{};
+    QHash<uint, AlertNotification> shown_;
+    QHash<QString, uint> lastIdOfSubject_;
 };
 
 }  // namespace moravel

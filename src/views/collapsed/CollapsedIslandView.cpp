@@ -92,6 +92,12 @@ QSize CollapsedIslandView::sizeHint() const
 QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     using namespace CollapsedReadings;
+    return fleetMachineOf(kind, snapshot).value_or(QString()) + styledText(kind, snapshot);
+}
+
+QString CollapsedIslandView::styledText(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    using namespace CollapsedReadings;
     switch (ReadingTable::of(kind).collapsed->style) {
     case CollapsedStyle::network:
         if (!snapshot.network)
@@ -128,6 +134,8 @@ void CollapsedIslandView::contentChanged()
     readings.reserve(layout.readings.size());
     for (const auto& reading : layout.readings)
         readings.append(readingText(reading.kind, snapshot));
+    if (!readings.isEmpty())
+        readings.first() += CollapsedReadings::fleetDownText(snapshot).value_or(QString());
     if (readings.size() != drawnReadings_.size()) {
         update();
     } else {

@@ -41,6 +41,7 @@ protected:
 private:
     // What one reading shows: its texts and colours, in one comparable string.
     static QString readingText(MetricKind kind, const SystemSnapshot& snapshot);
+    static QString styledText(MetricKind kind, const SystemSnapshot& snapshot);
     void contentChanged();
     void layoutChanged();
     bool showPowerToolTip(const QPoint& position, const QPoint& globalPosition);

@@ -1,5 +1,6 @@
 #include "views/collapsed/CollapsedReadings.h"
 
+#include "monitor/FleetRules.h"
 #include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
 
@@ -57,12 +58,38 @@ std::optional<QString> powerToolTip(const SystemSnapshot& snapshot)
     return QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
 }
 
+std::optional<QString> fleetMachineOf(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    if (!snapshot.fleet || snapshot.fleet->chosen)
+        return std::nullopt;
+    const MachineReading* worst = worstMachine(*snapshot.fleet, kind);
+    return worst ? std::optional(shortMachineName(worst->instance)) : std::nullopt;
+}
+
+std::optional<QString> fleetDownText(const SystemSnapshot& snapshot)
+{
+    if (!snapshot.fleet || snapshot.fleet->chosen)
+        return std::nullopt;
+    const qsizetype down = downCount(*snapshot.fleet);
+    if (down == 0)
+        return std::nullopt;
+    // Worst first: the machines that are down lead the list.
+    const QString who = down == 1 ? shortMachineName(snapshot.fleet->machines.first().instance) : QString::number(down);
+    return who + QStringLiteral(" down");
+}
+
 QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot)
 {
     QStringList phrases;
     phrases.reserve(kinds.size());
-    for (MetricKind kind : kinds)
-        phrases.append(ReadingTable::spoken(kind, snapshot));
+    const std::optional<QString> down = fleetDownText(snapshot);
+    for (MetricKind kind : kinds) {
+        const std::optional<QString> machine = fleetMachineOf(kind, snapshot);
+        if (down && phrases.isEmpty())
+            phrases.append(*down);
+        else
+            phrases.append((machine ? *machine + QLatin1Char(' ') : QString()) + ReadingTable::spoken(kind, snapshot));
+    }
     return phrases.join(QStringLiteral(", "));
 }
 

@@ -41,7 +41,16 @@ PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot);
 // Hover help of the power reading; nothing while there is no battery reading.
 std::optional<QString> powerToolTip(const SystemSnapshot& snapshot);
 
-// One phrase per visible kind, in order, joined by ", "; empty for no kinds.
+// On a whole fleet, the short name of the machine a reading is shown from
+// (its worst); nothing for one machine, or a machine chosen from a fleet.
+std::optional<QString> fleetMachineOf(MetricKind kind, const SystemSnapshot& snapshot);
+// On a whole fleet with machines down, what the first reading says in their
+// place: "web2 down", "3 down".
+std::optional<QString> fleetDownText(const SystemSnapshot& snapshot);
+
+// One phrase per visible kind, in order, joined by ", " (on a whole fleet
+// each after its machine, and the first saying which are down, where any
+// are, as drawn); empty for no kinds.
 QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot);
 
 }  // namespace CollapsedReadings

@@ -2,6 +2,7 @@
 
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "support/Scheduler.h"
@@ -16,6 +17,7 @@
 #include "views/dashboard/ProcessLoad.h"
 #include "views/dashboard/RevealColumn.h"
 #include "views/dashboard/SensorList.h"
+#include "views/fleet/MachinesTab.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
@@ -99,6 +101,8 @@ void ExpandedIslandView::buildRows()
     Scheduler& scheduler = services_.scheduler;
     activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
     coreStrip_ = new CpuCoreStrip(this);
+    // A fleet's Machines tab lists them where the chart is.
+    machines_ = new MachinesTab(this);
     rail_ = new HealthRail(this);
     processRow_ = new QWidget(this);
     cards_ = {new ProcessLeaderboard(ProcessLoadKind::cpu, processRow_),
@@ -119,6 +123,7 @@ void ExpandedIslandView::buildRows()
     column_->addDivider(2);
     column_->addRow(activity_, 2, false);
     column_->addRow(coreStrip_, 2, false);
+    column_->addRow(machines_, 2, false);
     column_->addDivider(3);
     column_->addRow(rail_, 3, true);
     column_->addDivider(3);
@@ -174,6 +179,7 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(machines_, &MachinesTab::machineChosen, &monitor, &SystemMonitor::chooseMachine);
     connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
     connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
     if (HistoryRecorder* history = services_.history) {
@@ -213,13 +219,16 @@ void ExpandedIslandView::placeRows()
         // The core strip takes its room from the chart above it, so the power
         // row below keeps its height on every tab.
         const int strip = shownTab() == MetricKind::cpu ? coreStrip_->sizeHint().height() : 0;
+        const int chart = shownTab() == MetricKind::machines ? 0 : activity_->sizeHint().height() - strip;
         const int rowHeight = row == processRow_ ? processHeight
                               : row == powerRow_ ? std::max(0, height() - top - used)
                               : row == coreStrip_ ? strip
-                              : row == activity_  ? row->sizeHint().height() - strip
+                              : row == activity_  ? chart
+                              : row == machines_  ? (chart == 0 ? activity_->sizeHint().height() : 0)
                                                   : row->sizeHint().height();
-        // Each other row is followed by a divider; the core strip belongs to the chart above it.
-        used += rowHeight + (row == powerRow_ || row == coreStrip_ ? 0 : 1);
+        // Each other row is followed by a divider; the core strip and the
+        // machines share the chart's.
+        used += rowHeight + (row == powerRow_ || row == coreStrip_ || row == machines_ ? 0 : 1);
         return rowHeight;
     });
     sensorList_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, processHeight - 2 * kSectionPadding);
@@ -270,6 +279,8 @@ void ExpandedIslandView::setRenderedHistory(const MetricHistory& history)
 void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
 {
     snapshot_ = snapshot;
+    if (snapshot.fleet)
+        machines_->setFleet(*snapshot.fleet);
     applySourceState();
     showTab(true);
     rail_->setSnapshot(snapshot);
@@ -282,10 +293,13 @@ void ExpandedIslandView::applySourceState()
     const SystemMonitor& monitor = services_.monitor;
     const QString machine = monitor.machineName();
     const bool reachable = monitor.isSourceReachable();
-    header_->setMachineName(machine);
+    const std::optional<FleetReading>& fleet = snapshot_.fleet;
+    // A fleet's header names the fleet, and the machine shown where one is chosen.
+    header_->setMachineName(fleet && fleet->chosen ? shortMachineName(*fleet->chosen) : machine);
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
-    header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
+    const QString verdict = fleet ? fleetSummary(*fleet) : headerMessage(snapshot_, machine);
+    header_->setStatus(reachable ? verdict : QStringLiteral("Can't reach %1").arg(machine));
     column_->setDimmed(!reachable);
     const QString processes = !snapshot_.topProcesses
                                   ? QStringLiteral("Not available from %1").arg(machine)
@@ -319,7 +333,7 @@ void ExpandedIslandView::showTab(bool animated)
 {
     const MetricKind metric = shownTab();
     const int coreRows = coreStrip_->sizeHint().height();
-    const bool wasCpu = tabs_->selected() == MetricKind::cpu;
+    const MetricKind wasShown = tabs_->selected();
     tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
     tabs_->setSelected(metric, animated);
     activity_->chart()->setMetric(metric);
@@ -331,7 +345,10 @@ void ExpandedIslandView::showTab(bool animated)
     sensorList_->setVisible(showsSensors);
     for (ProcessLeaderboard* card : cards_)
         card->setVisible(!showsSensors);
-    if (wasCpu != (metric == MetricKind::cpu) || coreRows != coreStrip_->sizeHint().height())
+    // The core strip and the machines take the chart's room.
+    const auto takesChartRoom = [](MetricKind tab) { return tab == MetricKind::cpu || tab == MetricKind::machines; };
+    if ((wasShown != metric && (takesChartRoom(wasShown) || takesChartRoom(metric)))
+        || coreRows != coreStrip_->sizeHint().height())
         placeRows();
 }
 

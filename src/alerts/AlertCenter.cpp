@@ -33,6 +33,7 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
         connect(notifier_.get(), &AlertNotifier::activated, this, [this](const AlertNotification& notification) {
             emit openRequested(alertTab(notification), notification.isMachineDown ? QString() : notification.machine);
         });
+        connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
     }
 }
 

@@ -36,7 +36,8 @@ public:
 
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
     bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
-    bool canShowAlerts() const { return notifier_ != nullptr; }
+    // False without a notifier, or while no notification service is there.
+    bool canShowAlerts() const { return notifier_ && notifier_->hasService(); }
     // The threshold the rule watches now (its default may come from the
     // latest snapshot: the CPU sensor's critical temperature).
     double threshold(AlertRule rule) const;
@@ -52,6 +53,7 @@ signals:
     // The user clicked an alert: open the island on this tab, showing this
     // machine of a fleet where one is named.
     void openRequested(moravel::MetricKind tab, const QString& machine);
+    void canShowAlertsChanged(bool canShowAlerts);
 
 private:
     void evaluate(const SystemSnapshot& snapshot);

@@ -15,10 +15,25 @@ public:
     using QObject::QObject;
 
     virtual void show(const AlertNotification& notification) = 0;
+    // Whether something is there to show notifications.
+    bool hasService() const { return hasService_; }
 
 signals:
     // The user chose this notification (clicked it).
     void activated(const moravel::AlertNotification& notification);
+    void hasServiceChanged(bool hasService);
+
+protected:
+    void setHasService(bool hasService)
+    {
+        if (hasService_ == hasService)
+            return;
+        hasService_ = hasService;
+        emit hasServiceChanged(hasService);
+    }
+
+private:
+    bool hasService_ = true;
 };
 
 }  // namespace moravel

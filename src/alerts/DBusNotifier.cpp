@@ -34,18 +34,27 @@ DBusNotifier::DBusNotifier(QDBusConnection connection, QObject* parent)
                         QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
     connection_.connect(name, QString::fromLatin1(path), QString::fromLatin1(interface),
                         QStringLiteral("NotificationClosed"), this, SLOT(onNotificationClosed(uint, uint)));
+    serviceWatcher_ = new QDBusServiceWatcher(name, connection_, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(serviceWatcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                // A service that can be started on demand is there even while it is not running.
+                setHasService(!newOwner.isEmpty() || !notificationProblem(connection_));
+            });
 }
 
 std::unique_ptr<DBusNotifier> DBusNotifier::forSessionBus(QString* problem)
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (const std::optional<QString> missing = notificationProblem(bus); missing && problem)
+    const std::optional<QString> missing = notificationProblem(bus);
+    if (missing && problem)
         *problem = *missing;
     if (!bus.isConnected())
         return nullptr;
     // A notification service that starts later (the desktop comes up after
     // us) is still reached: the calls go to its name, not to an owner.
-    return std::make_unique<DBusNotifier>(bus);
+    auto notifier = std::make_unique<DBusNotifier>(bus);
+    notifier->setHasService(!missing);
+    return notifier;
 }
 
 std::optional<QString> DBusNotifier::notificationProblem(const QDBusConnection& connection)

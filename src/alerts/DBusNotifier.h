@@ -3,9 +3,9 @@
 #include "alerts/AlertNotifier.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QHash>
 
-#include <array>
 #include <memory>
 #include <optional>
 
@@ -15,7 +15,8 @@ namespace moravel {
 // D-Bus connection. A new notification replaces the previous one about the
 // same subject (a rule, of one machine of a fleet) if that is still on screen
 // (the battery's 5 % warning replaces its 10 %), and a click on one (its
-// default action) reports it.
+// default action) reports it. Follows the notification service coming and
+// going on the bus.
 class DBusNotifier final : public AlertNotifier {
     Q_OBJECT
 
@@ -42,6 +43,7 @@ private slots:
 
 private:
     QDBusConnection connection_;
+    QDBusServiceWatcher* serviceWatcher_ = nullptr;
     QHash<uint, AlertNotification> shown_;
     QHash<QString, uint> lastIdOfSubject_;
 };

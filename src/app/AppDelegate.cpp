@@ -32,11 +32,16 @@ void AppDelegate::applicationDidFinishLaunching()
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
     startAlerts();
+    std::unique_ptr<WindowSystem> windows = makeWindowSystem();
+    const IslandWindowModeChoice mode =
+        chooseIslandWindowMode(windows->windowManagerName(), environment_.islandWindowEnvironment);
+    if (!mode.warning.isEmpty())
+        std::fprintf(stderr, "%s\n", mode.warning.toLocal8Bit().constData());
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
                                         environment_.scheduler, environment_.loginItem, alerts_.get(),
                                         history_.get(), sourceSelector_.get()},
-        environment_.makeScreens(), makeWindowSystem(), environment_.islandExpandedEnvironment);
+        environment_.makeScreens(), std::move(windows), environment_.islandExpandedEnvironment, mode.mode);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->orderFront();
     panelController_->installEventMonitor();

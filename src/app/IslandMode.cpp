@@ -12,6 +12,7 @@
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "monitor/prometheus/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
@@ -116,8 +117,12 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             return notifier;
         },
-        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, &background, thisComputer),
-        *sourceForThisRun});
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
+        choiceSources(scheduler, &background, thisComputer),
+        *sourceForThisRun,
+        qEnvironmentVariableIsSet(islandWindowModeVariable)
+            ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
+            : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();

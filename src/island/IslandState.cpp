@@ -25,6 +25,7 @@ IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,
     expandOnHover_ = preferences.expandOnHover;
     selectedMetric_ = preferences.selectedMetric;
     showPowerFlow_ = preferences.showPowerFlow;
+    keepsWindowsClear_ = defaults.data(QString::fromLatin1(keepsWindowsClearKey)) != QByteArrayLiteral("false");
 
     const bool pinned = islandExpandedEnvironment == QLatin1StringView("1");
     const bool startsExpanded = pinned || islandExpandedEnvironment == QLatin1StringView("hover");
@@ -129,6 +130,16 @@ void IslandState::setShowPowerFlow(bool show)
     persistPreferences();
 }
 
+void IslandState::setKeepsWindowsClear(bool keep)
+{
+    if (keepsWindowsClear_ == keep)
+        return;
+    keepsWindowsClear_ = keep;
+    emit keepsWindowsClearChanged(keep);
+    reportSave(preferencesDefaults_.setData(QString::fromLatin1(keepsWindowsClearKey),
+                                            keep ? QByteArrayLiteral("true") : QByteArrayLiteral("false")));
+}
+
 // --- Opening and closing ---------------------------------------------------
 
 void IslandState::beginMorph()
@@ -214,9 +225,13 @@ void IslandState::endInteraction()
 
 void IslandState::persistPreferences()
 {
-    const bool saved = IslandPreferencesStore::save(
+    reportSave(IslandPreferencesStore::save(
         IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_},
-        preferencesDefaults_);
+        preferencesDefaults_));
+}
+
+void IslandState::reportSave(bool saved)
+{
     std::optional<QString> failure;
     if (!saved)
         failure = preferencesDefaults_.lastWriteFailure();

@@ -50,6 +50,8 @@ public:
     const CollapsedMetricPreferences& collapsedMetricPreferences() const { return collapsedMetricPreferences_; }
     MetricKind selectedMetric() const { return selectedMetric_; }
     bool showPowerFlow() const { return showPowerFlow_; }
+    // The collapsed island reserves its room, so that maximised windows start below it.
+    bool keepsWindowsClear() const { return keepsWindowsClear_; }
     const IslandDisplayGeometry& displayGeometry() const { return displayGeometry_; }
     bool isInteractionPresented() const { return isInteractionPresented_; }
     bool isMorphing() const { return isMorphing_; }
@@ -73,6 +75,9 @@ public:
     void setExpandOnHover(bool expandOnHover);
     void setSelectedMetric(MetricKind metric);
     void setShowPowerFlow(bool show);
+    // Kept under its own key, beside the preferences document.
+    void setKeepsWindowsClear(bool keep);
+    static constexpr char keepsWindowsClearKey[] = "keepWindowsClearOfIsland.v1";
 
     void requestExpansion();
     // Hides the content now and shrinks the panel a moment later. Unless forced,
@@ -106,6 +111,7 @@ signals:
     void collapsedMetricPreferencesChanged(const moravel::CollapsedMetricPreferences& preferences);
     void selectedMetricChanged(moravel::MetricKind metric);
     void showPowerFlowChanged(bool showPowerFlow);
+    void keepsWindowsClearChanged(bool keepsWindowsClear);
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
     void isMorphingChanged(bool isMorphing);
@@ -117,6 +123,7 @@ private:
     void setShowsExpandedContent(bool shows);
     void setMorphing(bool morphing);
     void finishCollapse(bool force);
+    void reportSave(bool saved);
     qsizetype indexOfCollapsedMetric(MetricKind kind) const;
 
     DefaultsStore& preferencesDefaults_;
@@ -129,6 +136,7 @@ private:
     CollapsedMetricPreferences collapsedMetricPreferences_;
     MetricKind selectedMetric_ = MetricKind::overview;
     bool showPowerFlow_ = true;
+    bool keepsWindowsClear_ = true;
     IslandDisplayGeometry displayGeometry_;
     bool isInteractionPresented_ = false;
     bool isMorphing_ = false;

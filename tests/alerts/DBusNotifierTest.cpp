@@ -146,6 +146,12 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(clicked[0].rule, AlertRule::battery);
     EXPECT_EQ(clicked[1], web1);
 
+    // The service going and coming back is followed (the settings say so).
+    ASSERT_TRUE(server.unregisterService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return !notifier.hasService(); }));
+    ASSERT_TRUE(server.registerService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return notifier.hasService(); }));
+
     QDBusConnection::disconnectFromBus(QStringLiteral("moravel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));
 }

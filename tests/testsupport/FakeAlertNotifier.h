@@ -4,12 +4,14 @@
 
 namespace moravel::fixtures {
 
-// Records what would have been shown; `click` plays the user choosing one.
+// Records what would have been shown; `click` plays the user choosing one,
+// `setService` the notification service coming or going.
 class FakeAlertNotifier final : public AlertNotifier {
 public:
     void show(const AlertNotification& notification) override { shown.append(notification); }
     void click(AlertRule rule) { emit activated(AlertNotification{rule, {}, {}}); }
     void click(const AlertNotification& notification) { emit activated(notification); }
+    void setService(bool present) { setHasService(present); }
 
     QList<AlertNotification> shown;
 };

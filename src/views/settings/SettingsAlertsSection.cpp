@@ -75,11 +75,13 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     });
     header->addWidget(reset);
     layout->addLayout(header);
-    if (!alerts_.canShowAlerts()) {
-        layout->addWidget(SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
-                                                   SettingsStyle::captionFont(), IslandPalette::secondary(), this,
-                                                   true));
-    }
+    noServiceLabel_ = SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
+                                               SettingsStyle::captionFont(), IslandPalette::secondary(), this, true);
+    noServiceLabel_->setObjectName(QStringLiteral("noNotificationServiceLabel"));
+    noServiceLabel_->setVisible(!alerts_.canShowAlerts());
+    connect(&alerts_, &AlertCenter::canShowAlertsChanged, noServiceLabel_,
+            [this](bool canShow) { noServiceLabel_->setVisible(!canShow); });
+    layout->addWidget(noServiceLabel_);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);

@@ -6,6 +6,7 @@
 #include "island/IslandState.h"
 #include "monitor/SourceSelector.h"
 #include "monitor/prometheus/ChoiceSources.h"
+#include "testsupport/FakeAlertNotifier.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -142,6 +143,10 @@ TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
     const bool wasOn = state.expandOnHover();
     hover.click();
     EXPECT_EQ(state.expandOnHover(), !wasOn);
+    SettingsSwitch& keepClear = child<SettingsSwitch>("keepWindowsClearSwitch");
+    EXPECT_TRUE(keepClear.isChecked());
+    keepClear.click();
+    EXPECT_FALSE(state.keepsWindowsClear());
     state.setShowPowerFlow(false);
     EXPECT_FALSE(child<SettingsSwitch>("powerFlowSwitch").isChecked());
 
@@ -311,6 +316,28 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
     settings.findChild<SettingsTextButton*>("alertsResetButton")->click();
     EXPECT_EQ(alerts.preferences(), AlertPreferences{});
     EXPECT_EQ(stepper("diskThreshold")->valueText(), "95 %");
+}
+
+// Without a notification service the section says alerts are not shown,
+// and follows the service coming and going.
+TEST_F(IslandSettingsViewTest, AlertsSectionSaysWhenNoNotificationServiceIsThere)
+{
+    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
+    fixtures::FakeAlertNotifier& service = *notifier;
+    AlertCenter alerts(monitor, scheduler, defaults, std::move(notifier));
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const auto* hint = settings.findChild<QLabel*>("noNotificationServiceLabel");
+    ASSERT_TRUE(hint);
+    EXPECT_TRUE(hint->isHidden());
+    service.setService(false);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), "No notification service: alerts are not shown.");
+    service.setService(true);
+    EXPECT_TRUE(hint->isHidden());
+
+    AlertCenter silent(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView withoutNotifier(state, updater, coordinator, loginItem, &silent);
+    EXPECT_FALSE(withoutNotifier.findChild<QLabel*>("noNotificationServiceLabel")->isHidden());
 }
 
 // An address the rules refuse changes nothing and is kept nowhere; one they

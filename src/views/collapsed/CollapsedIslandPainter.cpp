@@ -155,12 +155,19 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& s
 {
     const QColor& color = IslandPalette::cyan();
     const NetworkReading& network = *snapshot.network;
+    const QString download = CollapsedReadings::downloadText(network.downloadBytesPerSecond);
+    const QString upload = CollapsedReadings::uploadText(network.uploadBytesPerSecond);
+    const RunItem first = lead(MetricKind::network, snapshot, color);
+    // After a machine's name the speeds close up, to leave the name room.
+    if (!first.isIcon) {
+        drawRun(painter, frame,
+                {first, valueAfter(first, download, color, kLabelSpacing), valueAfter(first, upload, color, kLabelSpacing)},
+                RunAlignment::centre);
+        return;
+    }
     drawRun(painter, frame,
-            {lead(MetricKind::network, snapshot, color),
-             fixedText(CollapsedReadings::downloadText(network.downloadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth),
-             fixedText(CollapsedReadings::uploadText(network.uploadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth)},
+            {first, fixedText(download, color, kNetworkSpacing, kNetworkValueWidth),
+             fixedText(upload, color, kNetworkSpacing, kNetworkValueWidth)},
             RunAlignment::centre);
 }
 

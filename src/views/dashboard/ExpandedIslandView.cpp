@@ -101,8 +101,6 @@ void ExpandedIslandView::buildRows()
     Scheduler& scheduler = services_.scheduler;
     activity_->chart()->setClock([&scheduler] { return scheduler.currentDateTime(); });
     coreStrip_ = new CpuCoreStrip(this);
-    // A fleet's Machines tab lists them where the chart is.
-    machines_ = new MachinesTab(this);
     rail_ = new HealthRail(this);
     processRow_ = new QWidget(this);
     cards_ = {new ProcessLeaderboard(ProcessLoadKind::cpu, processRow_),
@@ -110,6 +108,10 @@ void ExpandedIslandView::buildRows()
     // The Sensors tab lists its sensors where the process cards are.
     sensorList_ = new SensorList(processRow_);
     sensorList_->hide();
+    // A fleet's Machines tab lists them there too, and below, where the power
+    // section is: a fleet has neither.
+    machines_ = new MachinesTab(processRow_);
+    machines_->hide();
     powerRow_ = new QWidget(this);
     power_ = new PowerFlowSection(powerRow_);
     power_->setShowPowerFlow(state.showPowerFlow(), false);
@@ -123,7 +125,6 @@ void ExpandedIslandView::buildRows()
     column_->addDivider(2);
     column_->addRow(activity_, 2, false);
     column_->addRow(coreStrip_, 2, false);
-    column_->addRow(machines_, 2, false);
     column_->addDivider(3);
     column_->addRow(rail_, 3, true);
     column_->addDivider(3);
@@ -219,19 +220,20 @@ void ExpandedIslandView::placeRows()
         // The core strip takes its room from the chart above it, so the power
         // row below keeps its height on every tab.
         const int strip = shownTab() == MetricKind::cpu ? coreStrip_->sizeHint().height() : 0;
-        const int chart = shownTab() == MetricKind::machines ? 0 : activity_->sizeHint().height() - strip;
-        const int rowHeight = row == processRow_ ? processHeight
-                              : row == powerRow_ ? std::max(0, height() - top - used)
+        const int rest = std::max(0, height() - top - used);
+        const bool listsMachines = shownTab() == MetricKind::machines;
+        const int rowHeight = row == processRow_ ? (listsMachines ? std::max(processHeight, rest - 1) : processHeight)
+                              : row == powerRow_ ? (listsMachines ? 0 : rest)
                               : row == coreStrip_ ? strip
-                              : row == activity_  ? chart
-                              : row == machines_  ? (chart == 0 ? activity_->sizeHint().height() : 0)
+                              : row == activity_  ? row->sizeHint().height() - strip
                                                   : row->sizeHint().height();
-        // Each other row is followed by a divider; the core strip and the
-        // machines share the chart's.
-        used += rowHeight + (row == powerRow_ || row == coreStrip_ || row == machines_ ? 0 : 1);
+        // Each other row is followed by a divider; the core strip belongs to the chart above it.
+        used += rowHeight + (row == powerRow_ || row == coreStrip_ ? 0 : 1);
         return rowHeight;
     });
     sensorList_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, processHeight - 2 * kSectionPadding);
+    machines_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth,
+                           std::max(0, processRow_->height() - kSectionPadding));
     power_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, std::max(0, powerRow_->height() - kSectionPadding));
 }
 
@@ -336,18 +338,22 @@ void ExpandedIslandView::showTab(bool animated)
     const MetricKind wasShown = tabs_->selected();
     tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
     tabs_->setSelected(metric, animated);
-    activity_->chart()->setMetric(metric);
-    activity_->setLegend(chartLegend(metric, snapshot_));
-    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
+    // Beside the machines, the chart gives the overview of the one shown.
+    const MetricKind charted = metric == MetricKind::machines ? MetricKind::overview : metric;
+    activity_->chart()->setMetric(charted);
+    activity_->setLegend(chartLegend(charted, snapshot_));
+    activity_->setDetail(ReadingTable::tabDetails(charted, snapshot_).join(detailSeparator));
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
+    const bool listsMachines = metric == MetricKind::machines;
     sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
     sensorList_->setVisible(showsSensors);
+    machines_->setVisible(listsMachines);
     for (ProcessLeaderboard* card : cards_)
-        card->setVisible(!showsSensors);
-    // The core strip and the machines take the chart's room.
-    const auto takesChartRoom = [](MetricKind tab) { return tab == MetricKind::cpu || tab == MetricKind::machines; };
-    if ((wasShown != metric && (takesChartRoom(wasShown) || takesChartRoom(metric)))
+        card->setVisible(!showsSensors && !listsMachines);
+    // The core strip takes the chart's room; the machines the power section's.
+    const auto movesRows = [](MetricKind tab) { return tab == MetricKind::cpu || tab == MetricKind::machines; };
+    if ((wasShown != metric && (movesRows(wasShown) || movesRows(metric)))
         || coreRows != coreStrip_->sizeHint().height())
         placeRows();
 }

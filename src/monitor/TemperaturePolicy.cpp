@@ -21,11 +21,9 @@ int packageRank(const TemperatureReading& sensor)
 
 bool isCpuChip(QStringView chip)
 {
-    static constexpr std::array<QLatin1String, 5> cpuChips{
-        QLatin1String("coretemp"), QLatin1String("k10temp"), QLatin1String("zenpower"), QLatin1String("k8temp"),
-        QLatin1String("via_cputemp")};
-    // Processor thermal zones of other architectures: cpu_thermal, cpu0_thermal, ...
-    return std::find(cpuChips.begin(), cpuChips.end(), chip) != cpuChips.end() || chip.startsWith(u"cpu");
+    return std::any_of(cpuChipNames.begin(), cpuChipNames.end(),
+                       [chip](const char* name) { return chip == QLatin1String(name); })
+           || chip.startsWith(QLatin1String(cpuZonePrefix));
 }
 
 std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors)

@@ -1,5 +1,6 @@
 #include "monitor/prometheus/FleetQueries.h"
 
+#include "monitor/TemperaturePolicy.h"
 #include "monitor/remote/NodeExporterReadings.h"
 
 #include <cmath>
@@ -36,6 +37,22 @@ std::string cpuShare(const FleetQueryOptions& options, const std::string& modes)
 {
     return "sum by (job, instance) (rate(node_cpu_seconds_total" + selector(options, "mode=~\"" + modes + "\"") + "["
            + seconds(options.rateWindowSeconds) + "]))";
+}
+
+// The series of `expression` under their own names in the family label: a
+// series of another family with the same labels would otherwise stand for
+// them in an `or`, which compares labels without the name.
+std::string asFamily(const std::string& expression)
+{
+    return "label_replace(" + expression + ", \"" + familyLabel + "\", \"$1\", \"__name__\", \"(.+)\")";
+}
+
+std::string cpuChips()
+{
+    std::string names;
+    for (const char* name : cpuChipNames)
+        names += std::string(name) + "|";
+    return names + cpuZonePrefix + ".*";
 }
 
 std::string rateOf(const FleetQueryOptions& options, const char* counter)
@@ -76,14 +93,24 @@ std::string fleetQueryText(FleetQuery query, const FleetQueryOptions& options)
         return cpuShare(options, busy) + " / " + cpuShare(options, busy + "|" + alternatives(idleCpuModes))
                + " * 100";
     }
-    case FleetQuery::gauges:
-        // One selector per set of labels: `or` would drop a series whose
-        // labels but for the name match one already taken.
-        return selector(options, "__name__=~\"node_memory_(MemTotal|MemAvailable|MemFree|Buffers|Cached|SReclaimable"
-                                 "|Shmem|SwapTotal|SwapFree)_bytes|node_load(1|5|15)|node_network_flags"
-                                 "|node_hwmon_(temp_celsius|temp_crit_celsius|temp_max_celsius|chip_names"
-                                 "|sensor_label)\"")
-               + " or " + selector(options, "__name__=~\"node_filesystem_(size|avail)_bytes\",mountpoint=\"/\"");
+    case FleetQuery::gauges: {
+        // Only what the readings use: the figures an old kernel's memory is
+        // worked out from where it has no MemAvailable, the processor's
+        // sensors, and their maximum only where they give no critical figure.
+        const std::string cpuSensors = " and on(job, instance, chip) node_hwmon_chip_names"
+                                       + selector(options, "chip_name=~\"" + cpuChips() + "\"");
+        return selector(options, "__name__=~\"node_memory_(MemTotal|MemAvailable|SwapTotal|SwapFree)_bytes"
+                                 "|node_load(1|5|15)|node_network_flags\"")
+               + " or " + selector(options, "__name__=~\"node_filesystem_(size|avail)_bytes\",mountpoint=\"/\"")
+               + " or " + asFamily(selector(options, "__name__=~\"node_memory_(MemFree|Buffers|Cached|SReclaimable"
+                                                     "|Shmem)_bytes\"")
+                                   + " unless on(job, instance) node_memory_MemAvailable_bytes")
+               + " or (" + selector(options, "__name__=~\"node_hwmon_(temp_celsius|temp_crit_celsius|chip_names"
+                                             "|sensor_label)\"")
+               + cpuSensors + ") or "
+               + asFamily("(node_hwmon_temp_max_celsius" + selector(options, {}) + cpuSensors
+                          + ") unless on(job, instance, chip, sensor) node_hwmon_temp_crit_celsius");
+    }
     case FleetQuery::network:
         return rateOf(options, "node_network_receive_bytes_total") + " or "
                + rateOf(options, "node_network_transmit_bytes_total");

@@ -18,7 +18,7 @@ enum class FleetQuery : uint8_t {
     // Each machine's busy share, split as this computer's reader splits it.
     cpu,
     // Memory, swap, load, the volume at "/", network interface flags and
-    // the hardware sensors, as the exporter publishes them.
+    // the processor's sensors, as the exporter publishes them.
     gauges,
     // Bytes per second each network interface receives and sends.
     network,
@@ -28,8 +28,9 @@ inline constexpr size_t fleetQueryCount = static_cast<size_t>(FleetQuery::networ
 // The queries a machine's last hour is read back with, step by step.
 inline constexpr std::array<FleetQuery, 3> pastHourQueries{FleetQuery::cpu, FleetQuery::gauges, FleetQuery::network};
 
-// The network rates come as their counters' names under this label, since
-// a rate loses the metric's own name.
+// Series whose own name an expression loses or hides (the network rates,
+// and the figures asked only where others are missing) come under their
+// family's name in this label.
 inline constexpr char familyLabel[] = "moravel_family";
 
 // How far back a machine that stopped answering still counts as one of the fleet.

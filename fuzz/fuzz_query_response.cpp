@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     (void)scrapeIntervalOfConfig(text);
-    const auto parsed = parseQueryResponse(text);
+    const auto parsed = parseQueryResponse(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     const auto* result = std::get_if<QueryResult>(&parsed);
     if (!result)
         return 0;
@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (points > largestQueryPointCount)
         std::abort();
+    // The series view the parsed result, which outlives these answers.
     FleetAnswers answers;
-    answers.fill(*result);
+    for (QueryResult& answer : answers)
+        answer.series = result->series;
     const QList<MachineReading> machines = machinesOfAnswers(answers, nullptr, QDateTime::fromSecsSinceEpoch(0));
     // Every machine listed has a name, and comes once.
     QSet<QString> seen;
@@ -38,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         seen.insert(machine.instance);
     }
     std::array<QueryResult, pastHourQueries.size()> hour;
-    hour.fill(*result);
+    for (QueryResult& answer : hour)
+        answer.series = result->series;
     (void)pastHourOfAnswers(hour);
     return 0;
 }

@@ -36,16 +36,16 @@ struct Gathered {
 
 // A series as one sample of its machine's exporter page: its family's name
 // and the labels that tell its device or sensor apart.
-ExpositionSample pageSample(std::vector<std::pair<std::string, std::string>> labels, double value)
+ExpositionSample pageSample(std::span<const QueryLabel> labels, double value)
 {
     ExpositionSample sample;
     sample.value = value;
     sample.labels.reserve(labels.size());
-    for (auto& [name, label] : labels) {
+    for (const auto& [name, label] : labels) {
         if (name == familyLabel || (name == "__name__" && sample.name.empty()))
-            sample.name = std::move(label);
+            sample.name = label;
         else if (name != "instance" && name != "job" && name != "__name__")
-            sample.labels.emplace_back(std::move(name), std::move(label));
+            sample.labels.emplace_back(name, label);
     }
     return sample;
 }
@@ -94,9 +94,10 @@ std::optional<QDateTime> sinceOf(const MachineReading& machine, double lastSeen,
 
 }  // namespace
 
-QList<MachineReading> machinesOfAnswers(FleetAnswers& answers, const FleetReading* previous, const QDateTime& now)
+QList<MachineReading> machinesOfAnswers(const FleetAnswers& answers, const FleetReading* previous,
+                                        const QDateTime& now)
 {
-    const auto answer = [&answers](FleetQuery query) -> std::vector<QuerySeries>& {
+    const auto answer = [&answers](FleetQuery query) -> const std::vector<QuerySeries>& {
         return answers[static_cast<size_t>(query)].series;
     };
     Index index;
@@ -118,9 +119,9 @@ QList<MachineReading> machinesOfAnswers(FleetAnswers& answers, const FleetReadin
             machine->cpuPercent = series.points.back().value;
     }
     for (FleetQuery query : {FleetQuery::gauges, FleetQuery::network}) {
-        for (QuerySeries& series : answer(query)) {
+        for (const QuerySeries& series : answer(query)) {
             if (Gathered* machine = machineOf(series, index, machines); machine && !series.points.empty())
-                machine->page.samples.push_back(pageSample(std::move(series.labels), series.points.back().value));
+                machine->page.samples.push_back(pageSample(series.labels, series.points.back().value));
         }
     }
 
@@ -141,7 +142,7 @@ QList<MachineReading> machinesOfAnswers(FleetAnswers& answers, const FleetReadin
     return fleet;
 }
 
-MetricHistory pastHourOfAnswers(std::array<QueryResult, pastHourQueries.size()>& answers)
+MetricHistory pastHourOfAnswers(const std::array<QueryResult, pastHourQueries.size()>& answers)
 {
     struct Step {
         std::optional<double> cpuPercent;
@@ -150,7 +151,7 @@ MetricHistory pastHourOfAnswers(std::array<QueryResult, pastHourQueries.size()>&
     std::map<qint64, Step> steps;  // by milliseconds since the epoch
     const auto stepAt = [&steps](double time) -> Step& { return steps[std::llround(time * 1000)]; };
     for (size_t i = 0; i < pastHourQueries.size(); ++i) {
-        for (QuerySeries& series : answers[i].series) {
+        for (const QuerySeries& series : answers[i].series) {
             for (const QueryPoint& point : series.points) {
                 if (pastHourQueries[i] == FleetQuery::cpu)
                     stepAt(point.time).cpuPercent = point.value;

@@ -19,14 +19,13 @@ using FleetAnswers = std::array<QueryResult, fleetQueryCount>;
 // memory, volume, interface and sensor rules as for one other machine); the
 // rates are the server's. A machine that is down has no readings. How long
 // one has been up is carried over from `previous` (the fleet a refresh
-// earlier, if any), or starts at `now` when it came back. The answers' series
-// are moved out.
-QList<MachineReading> machinesOfAnswers(FleetAnswers& answers, const FleetReading* previous, const QDateTime& now);
+// earlier, if any), or starts at `now` when it came back.
+QList<MachineReading> machinesOfAnswers(const FleetAnswers& answers, const FleetReading* previous,
+                                        const QDateTime& now);
 
 // One machine's last hour from the range answers to pastHourQueries, in
 // their order: one sample per step at which the server has its processor
-// share, read as an instant answer at that step would be. The answers'
-// series are moved out.
-MetricHistory pastHourOfAnswers(std::array<QueryResult, pastHourQueries.size()>& answers);
+// share, read as an instant answer at that step would be.
+MetricHistory pastHourOfAnswers(const std::array<QueryResult, pastHourQueries.size()>& answers);
 
 }  // namespace moravel

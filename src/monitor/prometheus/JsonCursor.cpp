@@ -81,22 +81,32 @@ bool JsonCursor::peek(char c)
     return !failed_ && at_ < end_ && *at_ == c;
 }
 
-bool JsonCursor::string(std::string& out)
+bool JsonCursor::string(std::string_view& out)
 {
     if (!expect('"'))
         return false;
-    out.clear();
+    const char* start = at_;
+    // The common string: no escapes, a view of the text.
+    while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
+        ++at_;
+    if (at_ < end_ && *at_ == '"') {
+        out = std::string_view(start, static_cast<size_t>(at_++ - start));
+        return true;
+    }
+    std::string& decoded = unescaped_.emplace_back(start, static_cast<size_t>(at_ - start));
     while (true) {
         // Runs without quotes or escapes are copied whole.
         const char* run = at_;
         while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
             ++at_;
-        out.append(run, static_cast<size_t>(at_ - run));
+        decoded.append(run, static_cast<size_t>(at_ - run));
         if (at_ == end_ || static_cast<unsigned char>(*at_) < 0x20)
             return fail();
-        if (*at_++ == '"')
+        if (*at_++ == '"') {
+            out = decoded;
             return true;
-        if (!escape(out))
+        }
+        if (!escape(decoded))
             return fail();
     }
 }
@@ -201,11 +211,11 @@ bool JsonCursor::skip(int depth)
         return fail();
     switch (*at_) {
     case '{':
-        return object([this, depth](const std::string&) { return skip(depth + 1); });
+        return object([this, depth](std::string_view) { return skip(depth + 1); });
     case '[':
         return array([this, depth] { return skip(depth + 1); });
     case '"': {
-        std::string ignored;
+        std::string_view ignored;
         return string(ignored);
     }
     case 't':

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -10,11 +11,17 @@ namespace moravel {
 // and returns false, leaving the cursor failed, on anything that is not
 // strict JSON. Nesting deeper than `deepestNesting` fails too, so that a
 // hostile answer cannot exhaust the stack.
+//
+// Strings are read as views: into the text itself where they have no
+// escapes (nearly always), else into `unescaped`, which must outlive them.
 class JsonCursor {
 public:
     static constexpr int deepestNesting = 64;
 
-    explicit JsonCursor(std::string_view text) : at_(text.data()), end_(text.data() + text.size()) {}
+    JsonCursor(std::string_view text, std::deque<std::string>& unescaped)
+        : at_(text.data()), end_(text.data() + text.size()), unescaped_(unescaped)
+    {
+    }
 
     bool failed() const { return failed_; }
     // Whether only blanks are left.
@@ -27,8 +34,8 @@ public:
     // Whether the next value starts with `c` (nothing is taken).
     bool peek(char c);
 
-    // Reads a string, unescaped to UTF-8. A string without escapes costs one copy.
-    bool string(std::string& out);
+    // A string, unescaped to UTF-8.
+    bool string(std::string_view& out);
     bool number(double& out);
     // Passes over one value of any kind.
     bool skipValue() { return skip(0); }
@@ -42,7 +49,7 @@ public:
             return false;
         if (take('}'))
             return true;
-        std::string key;
+        std::string_view key;
         do {
             if (!string(key) || !expect(':') || !member(key))
                 return fail();
@@ -78,6 +85,7 @@ private:
 
     const char* at_;
     const char* end_;
+    std::deque<std::string>& unescaped_;
     bool failed_ = false;
 };
 

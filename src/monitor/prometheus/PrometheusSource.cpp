@@ -36,7 +36,7 @@ template <size_t count>
 std::optional<QString> readAll(const std::array<QByteArray, count>& bodies, std::array<QueryResult, count>& results)
 {
     for (size_t i = 0; i < count; ++i) {
-        auto parsed = parseQueryResponse(viewOf(bodies[i]));
+        auto parsed = parseQueryResponse(bodies[i]);
         if (const auto* failure = std::get_if<QueryFailure>(&parsed))
             return failureOf(*failure);
         results[i] = std::get<QueryResult>(std::move(parsed));

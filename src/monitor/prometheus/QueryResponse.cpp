@@ -23,24 +23,44 @@ bool sampleValue(std::string_view text, double& out)
     return error == std::errc() && end == text.data() + text.size();
 }
 
-class AnswerReader {
+// Where one series' labels and points begin in the result's storage, until
+// parsing ends and the series can view them.
+struct SeriesExtent {
+    size_t firstLabel = 0;
+    size_t firstPoint = 0;
+};
+
+std::string owned(std::string_view text)
+{
+    return std::string(text);
+}
+
+}  // namespace
+
+class QueryAnswerReader {
 public:
-    explicit AnswerReader(std::string_view json) : cursor_(json) {}
+    explicit QueryAnswerReader(QByteArray json)
+        : text_(std::move(json)),
+          cursor_(std::string_view(text_.constData(), static_cast<size_t>(text_.size())), result_.unescaped_)
+    {
+    }
 
     std::variant<QueryResult, QueryFailure> read()
     {
-        const bool read = cursor_.object([this](const std::string& key) { return member(key); }) && cursor_.atEnd();
+        const bool read = cursor_.object([this](std::string_view key) { return member(key); }) && cursor_.atEnd();
         if (!read)
             return QueryFailure{{}, problem_.empty() ? "the answer is not the query API's JSON" : problem_};
         if (status_ == "error")
-            return QueryFailure{errorType_.empty() ? "error" : errorType_, error_};
+            return QueryFailure{errorType_.empty() ? "error" : owned(errorType_), owned(error_)};
         if (status_ != "success" || !hasData_)
             return QueryFailure{{}, "the answer is not the query API's JSON"};
+        viewStorage();
+        result_.text_ = std::move(text_);
         return std::move(result_);
     }
 
 private:
-    bool member(const std::string& key)
+    bool member(std::string_view key)
     {
         if (key == "status")
             return cursor_.string(status_);
@@ -50,24 +70,24 @@ private:
             return cursor_.string(error_);
         if (key == "warnings")
             return cursor_.array([this] {
-                std::string warning;
+                std::string_view warning;
                 if (!cursor_.string(warning))
                     return false;
-                result_.warnings.push_back(std::move(warning));
+                result_.warnings.emplace_back(warning);
                 return true;
             });
         if (key == "data") {
             hasData_ = true;
-            return cursor_.peek('{') ? cursor_.object([this](const std::string& k) { return dataMember(k); })
+            return cursor_.peek('{') ? cursor_.object([this](std::string_view k) { return dataMember(k); })
                                      : cursor_.skipValue();
         }
         return cursor_.skipValue();
     }
 
-    bool dataMember(const std::string& key)
+    bool dataMember(std::string_view key)
     {
         if (key == "resultType") {
-            std::string type;
+            std::string_view type;
             if (!cursor_.string(type))
                 return false;
             if (type == "vector")
@@ -79,7 +99,7 @@ private:
             else if (type == "string")
                 result_.type = QueryResultType::string;
             else
-                return fail("unknown result type " + type.substr(0, 20));
+                return fail("unknown result type " + owned(type.substr(0, 20)));
             return true;
         }
         if (key != "result")
@@ -102,64 +122,85 @@ private:
     bool scalar()
     {
         double time = 0;
-        std::string text;
+        std::string_view text;
         if (!cursor_.number(time) || !cursor_.expect(',') || !cursor_.string(text) || !cursor_.expect(']'))
             return false;
         double value = NAN;
         // A string result's text is no number: it is left out.
-        if (sampleValue(text, value))
-            result_.series.push_back({{}, {{time, value}}});
+        if (sampleValue(text, value)) {
+            extents_.push_back({result_.labels_.size(), result_.points_.size()});
+            result_.points_.push_back({time, value});
+        }
         return true;
     }
 
     bool series()
     {
-        QuerySeries series;
+        const SeriesExtent extent{result_.labels_.size(), result_.points_.size()};
+        // A series' labels may come after its values: they are gathered apart.
+        labels_.clear();
         bool isHistogram = false;
-        const bool read = cursor_.object([&](const std::string& key) {
+        const bool read = cursor_.object([&](std::string_view key) {
             if (key == "metric")
-                return labels(series);
+                return labels();
             if (key == "value")
-                return point(series);
+                return point();
             if (key == "values")
-                return cursor_.array([&] { return point(series); });
+                return cursor_.array([&] { return point(); });
             if (key == "histogram" || key == "histograms")
                 isHistogram = true;
             return cursor_.skipValue();
         });
         if (!read)
             return false;
-        if (!isHistogram || !series.points.empty())
-            result_.series.push_back(std::move(series));
+        // A native histogram's series has no points: it is left out.
+        if (isHistogram && result_.points_.size() == extent.firstPoint)
+            return true;
+        result_.labels_.insert(result_.labels_.end(), labels_.begin(), labels_.end());
+        extents_.push_back(extent);
         return true;
     }
 
-    bool labels(QuerySeries& series)
+    bool labels()
     {
-        return cursor_.object([&](const std::string& name) {
-            if (series.labels.size() == largestQueryLabelCount)
+        return cursor_.object([&](std::string_view name) {
+            if (labels_.size() == largestQueryLabelCount)
                 return fail("a series with more than " + std::to_string(largestQueryLabelCount) + " labels");
-            std::string value;
+            std::string_view value;
             if (!cursor_.string(value))
                 return false;
-            series.labels.emplace_back(name, std::move(value));
+            labels_.emplace_back(name, value);
             return true;
         });
     }
 
-    bool point(QuerySeries& series)
+    bool point()
     {
-        if (++points_ > largestQueryPointCount)
+        if (result_.points_.size() == largestQueryPointCount)
             return fail("more than " + std::to_string(largestQueryPointCount) + " values");
         double time = 0;
         double value = 0;
-        if (!cursor_.expect('[') || !cursor_.number(time) || !cursor_.expect(',') || !cursor_.string(text_)
+        std::string_view text;
+        if (!cursor_.expect('[') || !cursor_.number(time) || !cursor_.expect(',') || !cursor_.string(text)
             || !cursor_.expect(']'))
             return false;
-        if (!sampleValue(text_, value))
-            return fail("a value that is not a number: " + text_.substr(0, 20));
-        series.points.push_back({time, value});
+        if (!sampleValue(text, value))
+            return fail("a value that is not a number: " + owned(text.substr(0, 20)));
+        result_.points_.push_back({time, value});
         return true;
+    }
+
+    // The series view their labels and points, which move no more.
+    void viewStorage()
+    {
+        result_.series.reserve(extents_.size());
+        for (size_t i = 0; i < extents_.size(); ++i) {
+            const size_t labelEnd = i + 1 < extents_.size() ? extents_[i + 1].firstLabel : result_.labels_.size();
+            const size_t pointEnd = i + 1 < extents_.size() ? extents_[i + 1].firstPoint : result_.points_.size();
+            result_.series.push_back(
+                {std::span(result_.labels_).subspan(extents_[i].firstLabel, labelEnd - extents_[i].firstLabel),
+                 std::span(result_.points_).subspan(extents_[i].firstPoint, pointEnd - extents_[i].firstPoint)});
+        }
     }
 
     bool fail(std::string problem)
@@ -169,18 +210,17 @@ private:
         return cursor_.fail();
     }
 
-    JsonCursor cursor_;
+    QByteArray text_;
     QueryResult result_;
-    std::string status_;
-    std::string errorType_;
-    std::string error_;
+    JsonCursor cursor_;
+    std::vector<SeriesExtent> extents_;
+    std::vector<QueryLabel> labels_;  // the series being read
+    std::string_view status_;
+    std::string_view errorType_;
+    std::string_view error_;
     std::string problem_;
-    std::string text_;  // a value's text, its storage reused
-    size_t points_ = 0;
     bool hasData_ = false;
 };
-
-}  // namespace
 
 std::string_view QuerySeries::label(std::string_view key) const
 {
@@ -191,11 +231,11 @@ std::string_view QuerySeries::label(std::string_view key) const
     return {};
 }
 
-std::variant<QueryResult, QueryFailure> parseQueryResponse(std::string_view json)
+std::variant<QueryResult, QueryFailure> parseQueryResponse(QByteArray json)
 {
-    if (json.size() > largestQueryAnswer)
+    if (static_cast<size_t>(json.size()) > largestQueryAnswer)
         return QueryFailure{{}, "the answer is larger than " + std::to_string(largestQueryAnswer >> 20) + " MB"};
-    return AnswerReader(json).read();
+    return QueryAnswerReader(std::move(json)).read();
 }
 
 std::optional<double> prometheusDurationSeconds(std::string_view text)
@@ -230,12 +270,13 @@ std::optional<double> prometheusDurationSeconds(std::string_view text)
 std::optional<double> scrapeIntervalOfConfig(std::string_view json)
 {
     // {"status":"success","data":{"yaml":"global:\n  scrape_interval: 15s\n..."}}
-    JsonCursor cursor(json);
-    std::string yaml;
-    const bool read = cursor.object([&](const std::string& key) {
+    std::deque<std::string> unescaped;
+    JsonCursor cursor(json, unescaped);
+    std::string_view yaml;
+    const bool read = cursor.object([&](std::string_view key) {
         if (key != "data" || !cursor.peek('{'))
             return cursor.skipValue();
-        return cursor.object([&](const std::string& inner) {
+        return cursor.object([&](std::string_view inner) {
             return inner == "yaml" ? cursor.string(yaml) : cursor.skipValue();
         });
     });
@@ -243,7 +284,7 @@ std::optional<double> scrapeIntervalOfConfig(std::string_view json)
         return std::nullopt;
     // The server writes its configuration back in its own layout: the global
     // section first, its keys indented by two spaces.
-    const std::string_view text(yaml);
+    const std::string_view text = yaml;
     const size_t global = text.starts_with("global:") ? 0 : text.find("\nglobal:");
     if (global == std::string_view::npos)
         return std::nullopt;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <deque>
 
 using namespace moravel;
 
@@ -14,11 +15,23 @@ using Labels = std::vector<std::pair<std::string, std::string>>;
 
 constexpr double answeredAt = 1'700'000'000;
 
+// A series views its result's storage: here it is kept for the whole run.
+QuerySeries stored(const Labels& labels, std::vector<QueryPoint> points)
+{
+    static std::deque<std::string> texts;
+    static std::deque<std::vector<QueryLabel>> labelLists;
+    static std::deque<std::vector<QueryPoint>> pointLists;
+    std::vector<QueryLabel>& viewed = labelLists.emplace_back();
+    for (const auto& [name, value] : labels)
+        viewed.emplace_back(texts.emplace_back(name), texts.emplace_back(value));
+    return {viewed, pointLists.emplace_back(std::move(points))};
+}
+
 QuerySeries series(const std::string& instance, Labels labels, double value, const std::string& job = "node")
 {
     labels.emplace_back("instance", instance);
     labels.emplace_back("job", job);
-    return {std::move(labels), {{answeredAt, value}}};
+    return stored(labels, {{answeredAt, value}});
 }
 
 QuerySeries named(const std::string& instance, const std::string& name, Labels labels, double value)
@@ -152,15 +165,16 @@ TEST(FleetAnswers, AMachinesPastHourIsReadStepByStep)
             points.push_back({answeredAt + 15.0 * static_cast<double>(i), values[i]});
         return points;
     };
-    answers[0].series = {{{{"instance", "db1"}}, steps({10, 20, 30})}};
-    answers[1].series = {{{{"__name__", "node_memory_MemTotal_bytes"}}, steps({1024e3, 1024e3, 1024e3})},
-                         {{{"__name__", "node_memory_MemAvailable_bytes"}}, steps({921.6e3, 512e3, 102.4e3})},
-                         {{{"__name__", "node_network_flags"}, {"device", "eth0"}}, steps({4099, 4099, 4099})}};
-    answers[2].series = {
-        {{{"device", "eth0"}, {familyLabel, "node_network_receive_bytes_total"}}, steps({100, 200, 300})},
-        {{{"device", "eth0"}, {familyLabel, "node_network_transmit_bytes_total"}}, steps({1, 2, 3})}};
+    std::vector<QueryPoint> memoryTotal = steps({1024e3, 1024e3, 1024e3});
     // A step at which the server had no processor share is no sample.
-    answers[1].series[0].points.push_back({answeredAt + 45, 1024e3});
+    memoryTotal.push_back({answeredAt + 45, 1024e3});
+    answers[0].series = {stored({{"instance", "db1"}}, steps({10, 20, 30}))};
+    answers[1].series = {stored({{"__name__", "node_memory_MemTotal_bytes"}}, memoryTotal),
+                         stored({{"__name__", "node_memory_MemAvailable_bytes"}}, steps({921.6e3, 512e3, 102.4e3})),
+                         stored({{"__name__", "node_network_flags"}, {"device", "eth0"}}, steps({4099, 4099, 4099}))};
+    answers[2].series = {
+        stored({{"device", "eth0"}, {familyLabel, "node_network_receive_bytes_total"}}, steps({100, 200, 300})),
+        stored({{"device", "eth0"}, {familyLabel, "node_network_transmit_bytes_total"}}, steps({1, 2, 3}))};
 
     const MetricHistory history = pastHourOfAnswers(answers);
     ASSERT_EQ(history.size(), 3);

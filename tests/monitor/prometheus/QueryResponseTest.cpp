@@ -8,9 +8,10 @@ using namespace moravel;
 
 namespace {
 
+// The answer's text is a copy that only the result keeps.
 QueryResult resultOf(std::string_view json)
 {
-    auto parsed = parseQueryResponse(json);
+    auto parsed = parseQueryResponse(QByteArray(json.data(), static_cast<qsizetype>(json.size())));
     if (const auto* failure = std::get_if<QueryFailure>(&parsed)) {
         ADD_FAILURE() << json << " failed: " << failure->message;
         return {};
@@ -20,12 +21,22 @@ QueryResult resultOf(std::string_view json)
 
 QueryFailure failureOf(std::string_view json)
 {
-    auto parsed = parseQueryResponse(json);
+    auto parsed = parseQueryResponse(QByteArray(json.data(), static_cast<qsizetype>(json.size())));
     if (!std::holds_alternative<QueryFailure>(parsed)) {
         ADD_FAILURE() << json << " was taken";
         return {};
     }
     return std::get<QueryFailure>(parsed);
+}
+
+std::vector<QueryLabel> labelsOf(const QuerySeries& series)
+{
+    return {series.labels.begin(), series.labels.end()};
+}
+
+std::vector<QueryPoint> pointsOf(const QuerySeries& series)
+{
+    return {series.points.begin(), series.points.end()};
 }
 
 std::string vectorOf(const std::string& value)
@@ -52,13 +63,12 @@ TEST(QueryResponse, AVectorKeepsEachSeriesLabelsInOrderAndItsValue)
     })");
     EXPECT_EQ(result.type, QueryResultType::vector);
     ASSERT_EQ(result.series.size(), 2u);
-    const std::vector<std::pair<std::string, std::string>> labels{
-        {"__name__", "up"}, {"job", "node"}, {"instance", "web3.lan:9100"}};
-    EXPECT_EQ(result.series[0].labels, labels);
-    EXPECT_EQ(result.series[0].points, (std::vector<QueryPoint>{{1700000000.123, 1}}));
+    const std::vector<QueryLabel> labels{{"__name__", "up"}, {"job", "node"}, {"instance", "web3.lan:9100"}};
+    EXPECT_EQ(labelsOf(result.series[0]), labels);
+    EXPECT_EQ(pointsOf(result.series[0]), (std::vector<QueryPoint>{{1700000000.123, 1}}));
     EXPECT_EQ(result.series[1].label("instance"), "db1:9100");
     EXPECT_EQ(result.series[1].label("__name__"), "");
-    EXPECT_EQ(result.series[1].points, (std::vector<QueryPoint>{{1700000000.123, 0.25}}));
+    EXPECT_EQ(pointsOf(result.series[1]), (std::vector<QueryPoint>{{1700000000.123, 0.25}}));
     EXPECT_EQ(result.warnings, std::vector<std::string>{"results truncated"});
 }
 
@@ -68,7 +78,7 @@ TEST(QueryResponse, AMatrixKeepsEveryStepAndTheResultTypeMayComeLast)
         "metric":{"instance":"a"}}],"resultType":"matrix"},"status":"success"})");
     EXPECT_EQ(result.type, QueryResultType::matrix);
     ASSERT_EQ(result.series.size(), 1u);
-    EXPECT_EQ(result.series[0].points, (std::vector<QueryPoint>{{10, 1}, {25, 2.5}, {40, 1000}}));
+    EXPECT_EQ(pointsOf(result.series[0]), (std::vector<QueryPoint>{{10, 1}, {25, 2.5}, {40, 1000}}));
 }
 
 TEST(QueryResponse, AScalarIsOneSeriesWithoutLabelsAndAStringNone)
@@ -77,7 +87,7 @@ TEST(QueryResponse, AScalarIsOneSeriesWithoutLabelsAndAStringNone)
     EXPECT_EQ(scalar.type, QueryResultType::scalar);
     ASSERT_EQ(scalar.series.size(), 1u);
     EXPECT_TRUE(scalar.series[0].labels.empty());
-    EXPECT_EQ(scalar.series[0].points, (std::vector<QueryPoint>{{5, 42}}));
+    EXPECT_EQ(pointsOf(scalar.series[0]), (std::vector<QueryPoint>{{5, 42}}));
 
     const QueryResult text = resultOf(R"({"status":"success","data":{"resultType":"string","result":[5,"hi"]}})");
     EXPECT_EQ(text.type, QueryResultType::string);

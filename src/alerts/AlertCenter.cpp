@@ -16,7 +16,6 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
       defaults_(defaults),
       monitor_(scheduler, AlertPreferencesStore::load(defaults)),
       fleet_(scheduler, monitor_.preferences()),
-      notifier_(std::move(notifier)),
       episodesPath_(std::move(episodesPath))
 {
     if (!episodesPath_.isEmpty()) {
@@ -29,12 +28,7 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
     connect(&systemMonitor_, &SystemMonitor::snapshotChanged, this, &AlertCenter::evaluate);
     connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
     connect(&fleet_, &FleetAlerts::alertRaised, this, &AlertCenter::deliver);
-    if (notifier_) {
-        connect(notifier_.get(), &AlertNotifier::activated, this, [this](const AlertNotification& notification) {
-            emit openRequested(alertTab(notification), notification.isMachineDown ? QString() : notification.machine);
-        });
-        connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
-    }
+    setNotifier(std::move(notifier));
 }
 
 void AlertCenter::evaluate(const SystemSnapshot& snapshot)
@@ -53,6 +47,30 @@ void AlertCenter::evaluate(const SystemSnapshot& snapshot)
 }
 
 AlertCenter::~AlertCenter() = default;
+
+void AlertCenter::setNotifier(std::unique_ptr<AlertNotifier> notifier)
+{
+    if (!notifier)
+        return;
+    notifier_ = std::move(notifier);
+    connect(notifier_.get(), &AlertNotifier::activated, this, [this](const AlertNotification& notification) {
+        emit openRequested(alertTab(notification), notification.isMachineDown ? QString() : notification.machine);
+    });
+    connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
+    connect(notifier_.get(), &AlertNotifier::showFinished, this, &AlertCenter::setShowFailure);
+    emit canShowAlertsChanged(canShowAlerts());
+}
+
+void AlertCenter::setShowFailure(const std::optional<QString>& failure)
+{
+    if (failure == showFailure_)
+        return;
+    const bool began = failure && !showFailure_;
+    showFailure_ = failure;
+    emit showFailureChanged(showFailure_);
+    if (began)
+        emit alertsLost(*failure);
+}
 
 double AlertCenter::threshold(AlertRule rule) const
 {

@@ -3,6 +3,9 @@
 #include "alerts/AlertText.h"
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 namespace moravel {
 
@@ -21,6 +24,8 @@ public:
 signals:
     // The user chose this notification (clicked it).
     void activated(const moravel::AlertNotification& notification);
+    // The notification service took an alert, or refused it (`failure` says why).
+    void showFinished(const std::optional<QString>& failure);
     void hasServiceChanged(bool hasService);
 
 protected:

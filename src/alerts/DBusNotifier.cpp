@@ -1,5 +1,7 @@
 #include "alerts/DBusNotifier.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -44,7 +46,16 @@ DBusNotifier::DBusNotifier(QDBusConnection connection, QObject* parent)
 
 std::unique_ptr<DBusNotifier> DBusNotifier::forSessionBus(QString* problem)
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return forConnection(QDBusConnection::sessionBus(), problem);
+}
+
+std::unique_ptr<DBusNotifier> DBusNotifier::forBusAt(const QString& address, QString* problem)
+{
+    return forConnection(QDBusConnection::connectToBus(address, QStringLiteral("moravel-alerts")), problem);
+}
+
+std::unique_ptr<DBusNotifier> DBusNotifier::forConnection(const QDBusConnection& bus, QString* problem)
+{
     const std::optional<QString> missing = notificationProblem(bus);
     if (missing && problem)
         *problem = *missing;
@@ -88,12 +99,16 @@ void DBusNotifier::show(const AlertNotification& notification)
             [this, notification, subject](QDBusPendingCallWatcher* finished) {
         const QDBusPendingReply<uint> reply = *finished;
         finished->deleteLater();
-        // No service (or a failing one): the alert is skipped, nothing else changes.
-        if (!reply.isValid())
+        // No service (or a failing one): the alert is lost, and that is told.
+        if (!reply.isValid()) {
+            const QDBusError error = reply.error();
+            emit showFinished(printableExcerpt(error.message().isEmpty() ? error.name() : error.message(), 120));
             return;
+        }
         shown_.remove(lastIdOfSubject_.value(subject));
         lastIdOfSubject_.insert(subject, reply.value());
         shown_.insert(reply.value(), notification);
+        emit showFinished(std::nullopt);
     });
 }
 

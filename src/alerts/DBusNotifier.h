@@ -31,6 +31,9 @@ public:
     // `problem` gets one line for standard error when notifications cannot be
     // shown (no bus, or no notification service on it yet).
     static std::unique_ptr<DBusNotifier> forSessionBus(QString* problem);
+    // The same on a connection of its own to the bus at `address`, for a
+    // session bus that answered only after Qt was kept off it.
+    static std::unique_ptr<DBusNotifier> forBusAt(const QString& address, QString* problem);
     // Why `connection` cannot show notifications, if it cannot: no bus, or no
     // service that owns or can be started for the notifications' name.
     static std::optional<QString> notificationProblem(const QDBusConnection& connection);
@@ -42,6 +45,8 @@ private slots:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    static std::unique_ptr<DBusNotifier> forConnection(const QDBusConnection& bus, QString* problem);
+
     QDBusConnection connection_;
     QDBusServiceWatcher* serviceWatcher_ = nullptr;
     QHash<uint, AlertNotification> shown_;

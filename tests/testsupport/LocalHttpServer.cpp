@@ -17,6 +17,11 @@ LocalHttpServer::LocalHttpServer()
                 answered = true;
                 ++requestCount_;
                 const QString target = QString::fromLatin1(request.split(' ').value(1));
+                if (streams_.contains(target)) {
+                    startStream(socket, streams_.value(target));
+                    return;
+                }
+                // A path with a query is answered as the path alone, unless served apart.
                 const auto found = replies_.contains(target) ? replies_.constFind(target)
                                                              : replies_.constFind(target.section(u'?', 0, 0));
                 const QByteArray reply = found != replies_.constEnd()
@@ -38,6 +43,23 @@ void LocalHttpServer::serve(const QString& path, const QByteArray& status, const
     replies_.insert(path, "HTTP/1.0 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
                               + QByteArray::number(body.size()) + "\r\n" + headers + "Connection: close\r\n\r\n"
                               + body);
+}
+
+void LocalHttpServer::startStream(QTcpSocket* socket, const Stream& stream)
+{
+    socket->write(stream.head);
+    if (!stream.endless)
+        return;
+    static const QByteArray chunk(64 * 1024, '#');
+    // Kept a little ahead of the client: what it does not take stays unsent.
+    const auto refill = [this, socket] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * chunk.size()) {
+            socket->write(chunk);
+            bytesStreamed_ += chunk.size();
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
 }
 
 QUrl LocalHttpServer::url(const QString& path) const

@@ -1,5 +1,7 @@
 #include "monitor/linux/HwmonReader.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -32,7 +34,7 @@ QString readLabel(const std::string& path, const std::string& fallback)
 {
     const auto text = readTextFile(path, 256);
     const std::string_view label = text ? trimmed(*text) : std::string_view();
-    return QString::fromUtf8(label.empty() ? std::string_view(fallback) : label);
+    return printableExcerpt(QString::fromUtf8(label.empty() ? std::string_view(fallback) : label), longestShownName);
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ std::variant<ChosenSource, QString> remoteSource(const SourceChoice& choice, Sch
     if (isFleet)
         return ChosenSource{std::make_shared<PrometheusSource>(std::move(checked), scheduler, parser),
                             {prometheusChoiceText(url), credentialsFile}};
-    return ChosenSource{std::make_shared<RemoteSource>(std::move(checked), scheduler), {url.toString(), credentialsFile}};
+    return ChosenSource{std::make_shared<RemoteSource>(std::move(checked), scheduler, parser),
+                        {url.toString(), credentialsFile}};
 }
 
 SourceFactory choiceSources(Scheduler& scheduler, BackgroundRunner* parser,

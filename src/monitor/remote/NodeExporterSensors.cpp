@@ -1,6 +1,7 @@
 #include "monitor/remote/NodeExporterSensors.h"
 
 #include "monitor/linux/PowerSupplyReader.h"
+#include "support/PrintableExcerpt.h"
 
 #include <array>
 #include <cmath>
@@ -9,6 +10,12 @@
 namespace moravel {
 
 namespace {
+
+// A label of the page as it may be shown: the page is another machine's words.
+QString printableName(std::string_view label)
+{
+    return printableExcerpt(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())), longestShownName);
+}
 
 // The exporter's power-supply figures in base units, back to the sysfs
 // attributes (micro-units) they were read from, so that the battery is read
@@ -71,8 +78,7 @@ std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& 
         const auto label = labels.find(key);
         const std::string_view chip = chipName != chipNames.end() ? chipName->second : key.first;
         const std::string_view shown = label != labels.end() && !label->second.empty() ? label->second : key.second;
-        sensors.append({QString::fromUtf8(chip.data(), static_cast<qsizetype>(chip.size())),
-                        QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())), sample->value,
+        sensors.append({printableName(chip), printableName(shown), sample->value,
                         optionalOf(critical, key), optionalOf(maximum, key)});
     }
     return sensors;

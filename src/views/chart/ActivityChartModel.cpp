@@ -118,8 +118,12 @@ QString unitSuffix(MetricKind metric)
 
 QString axisLabel(double value, MetricKind metric)
 {
-    const double whole = std::isfinite(value) ? std::trunc(value) : 0.0;
-    return QString::number(static_cast<long long>(whole)) + unitSuffix(metric);
+    // Formatted from the double, never cast: a figure no hardware gives
+    // (1e300 °C) must not overflow an integer. Beyond any real reading it is
+    // written short.
+    const double whole = std::isfinite(value) ? std::trunc(value) + 0.0 : 0.0;  // + 0.0: no "-0"
+    const bool isReal = std::abs(whole) < 1e15;
+    return QString::number(whole, isReal ? 'f' : 'g', isReal ? 0 : 3) + unitSuffix(metric);
 }
 
 QString timeLabel(const QDateTime& time)

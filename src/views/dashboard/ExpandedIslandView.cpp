@@ -145,6 +145,8 @@ void ExpandedIslandView::connectSources()
     IslandState& state = services_.state;
     connect(&monitor, &SystemMonitor::snapshotChanged, this, &ExpandedIslandView::applySnapshot);
     connect(&monitor, &SystemMonitor::sourceReachabilityChanged, this, &ExpandedIslandView::applySourceState);
+    // The reason may change while the machine stays out of reach.
+    connect(&monitor, &SystemMonitor::refreshFailed, this, &ExpandedIslandView::applySourceState);
     connect(&monitor, &SystemMonitor::historyChanged, this, [this](const MetricHistory& history) {
         latestHistory_ = history;
         // The chart keeps its data while the panel is changing size.
@@ -302,6 +304,7 @@ void ExpandedIslandView::applySourceState()
     // header says so, the rest is greyed, and the chart waits for new samples.
     const QString verdict = fleet ? fleetSummary(*fleet) : headerMessage(snapshot_, machine);
     header_->setStatus(reachable ? verdict : QStringLiteral("Can't reach %1").arg(machine));
+    header_->setStatusDetail(monitor.sourceFailure());
     column_->setDimmed(!reachable);
     const QString processes = !snapshot_.topProcesses
                                   ? QStringLiteral("Not available from %1").arg(machine)

@@ -82,6 +82,20 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     connect(&alerts_, &AlertCenter::canShowAlertsChanged, noServiceLabel_,
             [this](bool canShow) { noServiceLabel_->setVisible(!canShow); });
     layout->addWidget(noServiceLabel_);
+    // Why the latest alert was lost, while a service is there and refuses them
+    // (without one, the line above says enough).
+    auto* showFailure = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                 this, true);
+    showFailure->setObjectName(QStringLiteral("alertShowFailureLabel"));
+    const auto showFailureNow = [this, showFailure] {
+        const std::optional<QString>& failure = alerts_.showFailure();
+        showFailure->setText(QStringLiteral("The latest alert could not be shown: %1").arg(failure.value_or(QString())));
+        showFailure->setVisible(failure && alerts_.canShowAlerts());
+    };
+    showFailureNow();
+    connect(&alerts_, &AlertCenter::showFailureChanged, showFailure, showFailureNow);
+    connect(&alerts_, &AlertCenter::canShowAlertsChanged, showFailure, showFailureNow);
+    layout->addWidget(showFailure);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);

@@ -40,6 +40,8 @@ private:
     void showChoice(const SourceChoice& choice);
     void edit(Kind kind);
     void applyResult(std::optional<QString> problem);
+    // The chips, fields and lines: the problem with what was typed, and why
+    // the machine watched cannot be read now, if it cannot.
     void refresh();
 
     SourceSelector& selector_;
@@ -52,6 +54,7 @@ private:
     QLineEdit* address_ = nullptr;
     QLineEdit* credentials_ = nullptr;
     QLabel* problemLabel_ = nullptr;
+    QLabel* reachabilityLabel_ = nullptr;
 };
 
 }  // namespace moravel

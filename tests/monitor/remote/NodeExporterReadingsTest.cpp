@@ -1,5 +1,6 @@
 #include "monitor/remote/NodeExporterReadings.h"
 #include "monitor/remote/NodeExporterSensors.h"
+#include "support/PrintableExcerpt.h"
 #include "testsupport/Files.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,22 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
     for (const char* nothing : {"node_cpu_seconds_total{cpu=\"0\",mode=\"idle\"} NaN\nnode_load1 1\n",
                                 "up 1\ngo_goroutines 7\n"})
         EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
+}
+
+// The page's labels are another machine's words: shown with their control
+// characters replaced, and cut short.
+TEST(NodeExporterSensors, SensorNamesAreShownPrintableAndShort)
+{
+    const std::string text = "node_hwmon_temp_celsius{chip=\"c\",sensor=\"temp1\"} 40\n"
+                             "node_hwmon_chip_names{chip=\"c\",chip_name=\"\x1b[2Jchip\"} 1\n"
+                             "node_hwmon_sensor_label{chip=\"c\",sensor=\"temp1\",label=\""
+                             + std::string(500, 'x') + "\"} 1\n";
+    const auto page = parseExposition(text);
+    ASSERT_TRUE(std::holds_alternative<ExpositionPage>(page));
+    const auto sensors = nodeTemperatures(MetricFamilies(std::get<ExpositionPage>(page)));
+    ASSERT_TRUE(sensors && sensors->size() == 1);
+    EXPECT_EQ(sensors->at(0).chip, "?[2Jchip");
+    EXPECT_EQ(sensors->at(0).label, QString(longestShownName, u'x') + "...");
 }
 
 // The startup volume "/" wherever the exporter lists it (a machine's /boot/efi

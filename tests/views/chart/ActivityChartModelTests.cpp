@@ -109,7 +109,11 @@ TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnitTimesAreLocal)
         MetricKind kind;
         const char* label;
     } rows[] = {{50, MetricKind::cpu, "50%"},   {0, MetricKind::overview, "0%"}, {12500, MetricKind::network, "12500K"},
-                {10, MetricKind::power, "10W"}, {2.5, MetricKind::power, "2W"},  {-0.9, MetricKind::memory, "0%"}};
+                {10, MetricKind::power, "10W"}, {2.5, MetricKind::power, "2W"},  {-0.9, MetricKind::memory, "0%"},
+                // Figures beyond any integer: no cast, no overflow (the sanitized build checks).
+                {1e300, MetricKind::power, "1e+300W"}, {-1e300, MetricKind::power, "-1e+300W"},
+                {9.3e18, MetricKind::network, "9.3e+18K"}, {NAN, MetricKind::cpu, "0%"},
+                {INFINITY, MetricKind::cpu, "0%"}};
     for (const auto& row : rows)
         EXPECT_EQ(Model::axisLabel(row.value, row.kind), QString::fromLatin1(row.label)) << row.value;
 

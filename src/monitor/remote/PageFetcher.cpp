@@ -13,6 +13,9 @@ namespace {
 
 // Texts from the server are cut to this before they are shown or printed.
 constexpr qsizetype longestServerText = 80;
+// What Qt's network thread may hold of the page before the main thread takes
+// it: a slow main thread then slows the download instead of letting it pile up.
+constexpr qint64 readBufferBytes = 256 * 1024;
 
 QString httpFailure(const QString& speaker, int status, const QString& reason, bool sentCredentials)
 {
@@ -46,6 +49,7 @@ public:
         : QObject(parent), request_(request), reply_(reply), done_(std::move(done))
     {
         reply_->setParent(this);
+        reply_->setReadBufferSize(readBufferBytes);
         connect(reply_, &QNetworkReply::metaDataChanged, this, &Download::checkAnnouncedSize);
         connect(reply_, &QNetworkReply::readyRead, this, &Download::take);
         connect(reply_, &QNetworkReply::finished, this, &Download::finish);
@@ -116,6 +120,11 @@ private:
     {
         if (abortReason_)
             return abortReason_;
+        // The redirect's own status stays on the reply: these come first.
+        if (reply_->error() == QNetworkReply::TooManyRedirectsError)
+            return QStringLiteral("%1 redirected more than %2 times")
+                .arg(request_.speaker)
+                .arg(PageFetcher::maximumRedirects);
         if (reply_->error() == QNetworkReply::InsecureRedirectError)
             return QStringLiteral("%1 redirected to another address").arg(request_.speaker);
         const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -127,7 +136,12 @@ private:
                                request_.authorization.has_value());
         if (reply_->error() == QNetworkReply::NoError)
             return std::nullopt;
-        return printableExcerpt(reply_->errorString().trimmed(), 2 * longestServerText);
+        // Qt's text may quote the server, and says nothing more than
+        // "Decompression failed:" of a damaged compressed page.
+        const QString said = reply_->errorString().trimmed();
+        if (said.endsWith(u':'))
+            return QStringLiteral("%1 the page is damaged").arg(printableExcerpt(said, longestServerText));
+        return printableExcerpt(said, 2 * longestServerText);
     }
 
     PageRequest request_;
@@ -155,6 +169,7 @@ void PageFetcher::fetch(const PageRequest& request, std::function<void(PageResul
     QNetworkRequest http(request.url);
     // A redirect elsewhere could lead plain http off the private network.
     http.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    http.setMaximumRedirectsAllowed(maximumRedirects);
     http.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     http.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Moravel/%1").arg(build::version));
     http.setRawHeader("Accept", request.accept);

@@ -32,13 +32,17 @@ using PageResult = std::variant<QByteArray, QString>;
 
 // Pages of another machine's service over HTTP(S), fetched without ever
 // waiting on the network: certificates are always verified (Qt's default,
-// never relaxed here), redirects stay on the same scheme, host and port, a
-// page larger than its request allows is refused as soon as that shows, and a
-// fetch not done within its time fails. Several fetches may run at once.
+// never relaxed here), at most a few redirects are followed, on the same
+// scheme, host and port, a page larger than its request allows is refused as
+// soon as that shows (its announced length, or the bytes so far) and no more
+// of it is buffered than a small read buffer, and a fetch not done within its
+// time fails. Several fetches may run at once.
 class PageFetcher final : public QObject {
     Q_OBJECT
 
 public:
+    static constexpr int maximumRedirects = 3;
+
     explicit PageFetcher(Scheduler& scheduler, QObject* parent = nullptr);
     // Fetches still running end without an answer.
     ~PageFetcher() override;

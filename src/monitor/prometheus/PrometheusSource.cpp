@@ -175,12 +175,16 @@ void PrometheusSource::startRefresh()
 void PrometheusSource::askConfiguration()
 {
     ask(requestFor(QStringLiteral("/api/v1/status/config"), {}), [this](PageResult page) {
-        // Asked again next time when the server does not tell (it may be out
-        // of reach); once it answers the queries, a minute is assumed.
-        if (const QByteArray* body = std::get_if<QByteArray>(&page))
-            scrapeInterval_ = scrapeIntervalOfConfig(viewOf(*body));
-        nextRefreshAt_ = scheduler_.monotonicSeconds() + refreshSeconds();
-        askFleet();
+        QByteArray* body = std::get_if<QByteArray>(&page);
+        inBackground<std::optional<double>>(
+            [body = body ? std::move(*body) : QByteArray()] { return scrapeIntervalOfConfig(viewOf(body)); },
+            [this](std::optional<double> interval) {
+                // Asked again next time when the server does not tell (it may
+                // be out of reach); once it answers the queries, a minute is assumed.
+                scrapeInterval_ = interval;
+                nextRefreshAt_ = scheduler_.monotonicSeconds() + refreshSeconds();
+                askFleet();
+            });
     });
 }
 

@@ -7,6 +7,7 @@
 #include "monitor/SystemMonitor.h"
 #include "monitor/linux/DiskReader.h"
 #include "monitor/prometheus/PrometheusSource.h"
+#include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/Application.h"
 #include "testsupport/FixtureTree.h"
@@ -308,4 +309,30 @@ TEST_F(PrometheusSourceTest, BetweenRefreshesNothingIsAskedAndAChosenMachinesHou
     scheduler.advance(30);
     EXPECT_TRUE(read().isMeasured);
     EXPECT_EQ(server.requestCount(), asked + 3 + static_cast<int>(fleetQueryCount));  // the minute assumed stays
+}
+
+// The server's configuration and answers are read on the background runner:
+// nothing is answered until each has been read there.
+TEST_F(PrometheusSourceTest, AnswersAreReadInTheBackground)
+{
+    fixtures::LocalHttpServer server;
+    server.serve("/api/v1/query", "200 OK",
+                 R"({"status":"success","data":{"resultType":"vector","result":[)"
+                 R"({"metric":{"instance":"a","job":"node"},"value":[1,"1"]}]}})");
+    server.serve("/api/v1/status/config", "200 OK",
+                 R"({"status":"success","data":{"yaml":"global:\n  scrape_interval: 20s\n"}})");
+    ManualRunner parser;
+    PrometheusSource source({server.url({}), std::nullopt}, scheduler, &parser);
+    std::optional<SourceReading> answer;
+    source.readEverySecond(false, [&](SourceReading reading) { answer = std::move(reading); });
+    ASSERT_TRUE(processEventsUntil([&] { return parser.pendingCount() == 1; }));
+    EXPECT_EQ(server.requestCount(), 1);  // the configuration, waiting to be read
+    parser.runAll();
+    EXPECT_EQ(source.scrapeIntervalSeconds(), 20);
+    ASSERT_TRUE(processEventsUntil([&] { return parser.pendingCount() == 1; }));
+    EXPECT_FALSE(answer);
+    parser.runAll();
+    ASSERT_TRUE(answer);
+    EXPECT_FALSE(answer->failure);
+    EXPECT_EQ(server.requestCount(), 1 + static_cast<int>(fleetQueryCount));
 }

@@ -19,6 +19,8 @@ SystemSnapshot computerAtRest()
     snapshot.diskActivity.emplace();
     snapshot.power.emplace();
     snapshot.temperatures.emplace();
+    snapshot.fans.emplace();
+    snapshot.voltages.emplace();
     snapshot.gpus.emplace();
     snapshot.topProcesses.emplace();
     return snapshot;
@@ -111,7 +113,7 @@ FleetReading fleetOf(int count)
         if (machine.isUp) {
             machine.readings = loads(std::fmod(i * 37.0, 100), std::fmod(i * 53.0, 100), std::fmod(i * 29.0, 100));
             machine.readings.network = NetworkReading{i * 1500.0, i * 700.0};
-            machine.readings.temperatures = QList<TemperatureReading>{
+            machine.readings.temperatures = QList<SensorReading>{
                 {QStringLiteral("coretemp"), QStringLiteral("Package id 0"), 40.0 + i % 55, 100.0, std::nullopt}};
         }
         fleet.machines.append(machine);

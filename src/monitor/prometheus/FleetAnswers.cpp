@@ -60,9 +60,9 @@ SystemSnapshot readingsOf(const ExpositionPage& page, std::optional<double> cpuP
         // The server's rates under the counters' names: summed over the
         // interfaces that count, they are the machine's traffic.
         NetworkReading network;
-        for (const InterfaceCounters& interface : *node.network) {
-            network.downloadBytesPerSecond += static_cast<double>(interface.received);
-            network.uploadBytesPerSecond += static_cast<double>(interface.sent);
+        for (const DeviceCounters& interface : *node.network) {
+            network.downloadBytesPerSecond += static_cast<double>(interface.in);
+            network.uploadBytesPerSecond += static_cast<double>(interface.out);
         }
         readings.network = network;
     }

@@ -349,7 +349,7 @@ void ExpandedIslandView::showTab(bool animated)
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
     const bool listsMachines = metric == MetricKind::machines;
-    sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
+    sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
     machines_->setVisible(listsMachines);
     for (ProcessLeaderboard* card : cards_)

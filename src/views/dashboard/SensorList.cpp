@@ -1,7 +1,6 @@
 #include "views/dashboard/SensorList.h"
 
 #include "monitor/Formatters.h"
-#include "monitor/TemperaturePolicy.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/ReadingColors.h"
@@ -31,31 +30,44 @@ QFont sensorFont()
 
 }  // namespace
 
-QList<SensorLine> sensorLines(const QList<TemperatureReading>& sensors)
+namespace {
+
+// One reading's sensors: chips in the order they first come, a chip's sensors together.
+void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec, QList<SensorLine>& lines)
 {
-    // Chips in the order they first come; a chip's sensors together.
     QStringList chips;
-    for (const TemperatureReading& sensor : sensors) {
+    for (const SensorReading& sensor : sensors) {
         if (!chips.contains(sensor.chip))
             chips.append(sensor.chip);
     }
-    QList<SensorLine> lines;
     for (const QString& chip : chips) {
         lines.append({true, chip, {}, Level::normal});
-        for (const TemperatureReading& sensor : sensors) {
-            if (sensor.chip != chip)
-                continue;
-            const auto limit = sensor.criticalCelsius ? sensor.criticalCelsius : sensor.maximumCelsius;
-            lines.append({false, sensor.label, MetricFormat::fixed(sensor.celsius, 0) + QStringLiteral("°C"),
-                          levelFor(sensor.celsius, temperatureThresholds(limit))});
+        for (const SensorReading& sensor : sensors) {
+            if (sensor.chip == chip)
+                lines.append({false, sensor.label, spec.valueText(sensor.value),
+                              spec.level ? spec.level(sensor) : Level::normal});
         }
+    }
+}
+
+}  // namespace
+
+QList<SensorLine> sensorLines(const SystemSnapshot& snapshot)
+{
+    QList<SensorLine> lines;
+    for (const ReadingDescriptor& reading : ReadingTable::all()) {
+        if (!reading.sensorList)
+            continue;
+        const std::optional<QList<SensorReading>>& sensors = snapshot.*(reading.sensorList->sensors);
+        if (sensors)
+            appendLines(*sensors, *reading.sensorList, lines);
     }
     return lines;
 }
 
 SensorList::SensorList(QWidget* parent) : QWidget(parent)
 {
-    setAccessibleName(QStringLiteral("Temperature sensors"));
+    setAccessibleName(QStringLiteral("Sensors"));
 }
 
 int SensorList::lineHeight()
@@ -63,9 +75,8 @@ int SensorList::lineHeight()
     return static_cast<int>(std::ceil(QFontMetricsF(sensorFont()).height() + 1));
 }
 
-void SensorList::setSensors(const QList<TemperatureReading>& sensors)
+void SensorList::setLines(QList<SensorLine> lines)
 {
-    QList<SensorLine> lines = sensorLines(sensors);
     if (lines == lines_)
         return;
     lines_ = std::move(lines);

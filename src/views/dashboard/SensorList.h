@@ -10,7 +10,7 @@
 namespace moravel {
 
 // One line of the sensor list: a chip's name heading its sensors, or one
-// sensor's label and temperature with the level its own limits give it.
+// sensor's label and figure with the level its own limits give it.
 struct SensorLine {
     bool isChip = false;
     QString label;
@@ -20,11 +20,13 @@ struct SensorLine {
     friend bool operator==(const SensorLine&, const SensorLine&) = default;
 };
 
-// The lines for `sensors`, grouped by chip in the order the chips come.
-QList<SensorLine> sensorLines(const QList<TemperatureReading>& sensors);
+// The lines for every sensor the readings list, reading by reading in the
+// table's order (temperatures, then fans, then voltages), each grouped by
+// chip in the order the chips come.
+QList<SensorLine> sensorLines(const SystemSnapshot& snapshot);
 
-// Every temperature sensor of the machine, grouped by chip, in columns that
-// fill top to bottom; what does not fit ends in "+N more".
+// Every sensor of the machine, grouped by chip, in columns that fill top to
+// bottom; what does not fit ends in "+N more".
 class SensorList final : public QWidget {
     Q_OBJECT
 
@@ -33,7 +35,7 @@ public:
 
     explicit SensorList(QWidget* parent = nullptr);
 
-    void setSensors(const QList<TemperatureReading>& sensors);
+    void setLines(QList<SensorLine> lines);
     const QList<SensorLine>& lines() const { return lines_; }
 
     static int lineHeight();

@@ -66,7 +66,10 @@ void writeMachine(FixtureTree& tree)
     for (const auto& [file, value] :
          {std::pair{"hwmon/hwmon0/name", "coretemp"}, {"hwmon/hwmon0/temp1_input", "45000"},
           {"hwmon/hwmon0/temp1_label", "Package id 0"}, {"hwmon/hwmon0/temp1_crit", "100000"},
-          {"hwmon/hwmon0/temp2_input", "38500"}, {"power_supply/BAT0/type", "Battery"},
+          {"hwmon/hwmon0/temp2_input", "38500"}, {"hwmon/hwmon1/name", "thinkpad"},
+          {"hwmon/hwmon1/fan1_input", "2900"}, {"hwmon/hwmon1/fan1_label", "CPU fan"},
+          {"hwmon/hwmon1/fan2_input", "0"}, {"hwmon/hwmon1/in0_input", "1020"}, {"hwmon/hwmon1/in0_label", "Vcore"},
+          {"hwmon/hwmon1/in0_max", "1500"}, {"power_supply/BAT0/type", "Battery"},
           {"power_supply/BAT0/status", "Discharging"}, {"power_supply/BAT0/capacity", "80"},
           {"power_supply/BAT0/voltage_now", "12000000"}, {"power_supply/BAT0/current_now", "1000000"},
           {"power_supply/AC/type", "Mains"}, {"power_supply/AC/online", "0"}})
@@ -128,8 +131,10 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_DOUBLE_EQ(s.diskActivity->readBytesPerSecond, 8 * 512);
     EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
     EXPECT_EQ(s.disk->total, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
-    EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
                                                          {"coretemp", "temp2", 38.5, std::nullopt, std::nullopt}}));
+    EXPECT_EQ(s.fans, (QList<SensorReading>{{"thinkpad", "CPU fan", 2900}, {"thinkpad", "fan2", 0}}));
+    EXPECT_EQ(s.voltages, (QList<SensorReading>{{"thinkpad", "Vcore", 1.02, {}, 1.5}}));
     ASSERT_TRUE(s.power && s.power->battery);
     EXPECT_EQ(s.power->battery->percent, 80);
     EXPECT_FALSE(s.power->isExternalPowerConnected);

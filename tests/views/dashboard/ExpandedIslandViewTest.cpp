@@ -140,7 +140,7 @@ TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
     snapshot.cpu->corePercents = QList<double>(16, 60.0);
     snapshot.loadAverage = std::array<double, 3>{2.5, 1.25, 0.5};
     snapshot.temperatures =
-        QList<TemperatureReading>{{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
+        QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
     snapshot.gpus = QList<GpuReading>{{"Radeon RX 6600", 42, 1'000'000'000, 8'000'000'000, 54}};
     emit monitor.snapshotChanged(snapshot);
     EXPECT_EQ(view->tabs()->available(),

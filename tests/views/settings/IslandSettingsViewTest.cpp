@@ -317,7 +317,7 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
         {"cpuAlert", 1, AlertRule::cpu, false, 95, "95 %"},
         {"diskThreshold-", 2, AlertRule::disk, true, 93, "93 %"},
         {"batteryThreshold-", 3, AlertRule::battery, true, 1, "1 %"},  // 10, 5, then its floor
-        {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 120, "120 \u00B0C"},
+        {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 130, "130 \u00B0C"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.control);

@@ -53,7 +53,7 @@ std::array<QByteArray, fleetQueryCount> fleetAnswers()
             add(FleetQuery::gauges, R"("__name__":"node_memory_)" + std::string(name) + "_bytes\"", m, 8e9 + m);
         for (const char* load : {"node_load1", "node_load5", "node_load15"})
             add(FleetQuery::gauges, R"("__name__":")" + std::string(load) + "\"", m, 1.5);
-        for (const char* size : {"size", "avail"})
+        for (const char* size : {"size", "free", "avail"})
             add(FleetQuery::gauges,
                 R"("__name__":"node_filesystem_)" + std::string(size)
                     + R"(_bytes","device":"/dev/sda1","fstype":"ext4","mountpoint":"/")",

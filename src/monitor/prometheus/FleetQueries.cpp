@@ -101,7 +101,7 @@ std::string fleetQueryText(FleetQuery query, const FleetQueryOptions& options)
                                        + selector(options, "chip_name=~\"" + cpuChips() + "\"");
         return selector(options, "__name__=~\"node_memory_(MemTotal|MemAvailable|SwapTotal|SwapFree)_bytes"
                                  "|node_load(1|5|15)|node_network_flags\"")
-               + " or " + selector(options, "__name__=~\"node_filesystem_(size|avail)_bytes\",mountpoint=\"/\"")
+               + " or " + selector(options, "__name__=~\"node_filesystem_(size|free|avail)_bytes\",mountpoint=\"/\"")
                + " or " + asFamily(selector(options, "__name__=~\"node_memory_(MemFree|Buffers|Cached|SReclaimable"
                                                      "|Shmem)_bytes\"")
                                    + " unless on(job, instance) node_memory_MemAvailable_bytes")

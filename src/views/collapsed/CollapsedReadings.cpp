@@ -23,7 +23,8 @@ QString uploadText(double bytesPerSecond)
 
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
-    return snapshot.power && snapshot.power->battery && snapshot.power->battery->percent >= 1;
+    const BatteryReading* battery = batteryOf(snapshot);
+    return battery && battery->percent && *battery->percent >= 1;
 }
 
 bool isBatteryShownFull(const SystemSnapshot& snapshot)
@@ -31,13 +32,13 @@ bool isBatteryShownFull(const SystemSnapshot& snapshot)
     if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
         return false;
     const BatteryReading& battery = *snapshot.power->battery;
-    return battery.isFullyCharged || (!battery.isCharging && battery.percent > 99);
+    return battery.isFullyCharged || (!battery.isCharging && battery.percent.value_or(0) > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
 {
     const PowerReading power = snapshot.power.value_or(PowerReading{});
-    const int64_t percent = power.battery ? power.battery->percent : 0;
+    const std::optional<int64_t> percent = power.battery ? power.battery->percent : std::nullopt;
     const bool onAdapter = power.isExternalPowerConnected;
     return {
         onAdapter,

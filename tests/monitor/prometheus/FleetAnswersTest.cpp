@@ -70,6 +70,7 @@ FleetAnswers threeMachines()
             gauges.push_back(named(instance, load, {}, 0.5));
         gauges.push_back(named(instance, "node_filesystem_size_bytes", {{"mountpoint", "/"}}, 1000));
         gauges.push_back(named(instance, "node_filesystem_avail_bytes", {{"mountpoint", "/"}}, rootAvailable));
+        gauges.push_back(named(instance, "node_filesystem_free_bytes", {{"mountpoint", "/"}}, rootAvailable));
         for (const auto& [device, flags] : {std::pair{"lo", 9}, {"eth0", 4099}, {"docker0", 4098}})
             gauges.push_back(named(instance, "node_network_flags", {{"device", device}}, flags));
     };

@@ -108,12 +108,17 @@ QString helpText()
         "                  anywhere. With --json, while it cannot be read no lines\n"
         "                  are printed; standard error says so, and again when it\n"
         "                  can be read.\n"
-        "  --source-credentials FILE  With --source: user:password for the exporter,\n"
-        "                  from a file only you may read (chmod 600).\n"
+        "  --source prometheus+URL  Read every machine a Prometheus server scrapes\n"
+        "                  with the node exporter (prometheus+http://10.0.0.5:9090,\n"
+        "                  say), under the same rules; with --json each line lists\n"
+        "                  the machines.\n"
+        "  --source-credentials FILE  With --source: user:password for the exporter\n"
+        "                  or server, from a file only you may read (chmod 600).\n"
         "  --toggle        Open the running island pinned, with the keyboard, or\n"
         "                  close it: the command to bind to a keyboard shortcut.\n"
         "  --open [TAB]    Open the running island pinned, on TAB if given:\n"
-        "                  overview, cpu, memory, network, power, sensors or gpu.\n"
+        "                  overview, cpu, memory, network, power, sensors, gpu or\n"
+        "                  machines.\n"
         "  --close         Close the running island.\n"
         "                  These three exit 1 when no island runs.\n"
         "  -h, --help      Show this help and exit.\n"
@@ -128,6 +133,13 @@ QString helpText()
         "  MORAVEL_UPDATE_FEED_URL  The https address of the update feed (empty: no\n"
         "                     update checks).\n")
            + notchEnvironmentHelp();
+}
+
+std::optional<SourceChoice> RunOptions::sourceChoice() const
+{
+    if (!source)
+        return std::nullopt;
+    return SourceChoice{sourceIsPrometheus ? prometheusChoiceText(*source) : source->toString(), sourceCredentials};
 }
 
 CommandLineResult parseCommandLine(const QStringList& arguments)
@@ -168,8 +180,10 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                       .arg(printableExcerpt(**since))};
         } else if (const auto source = valueOf(arguments, i, "--source")) {
             if (!*source)
-                return UsageError{QStringLiteral("moravel: --source needs an exporter's address")};
-            const auto address = exporterAddress(**source);
+                return UsageError{QStringLiteral("moravel: --source needs an exporter's or a Prometheus server's "
+                                                 "address")};
+            options.sourceIsPrometheus = isPrometheusAddress(**source);
+            const auto address = options.sourceIsPrometheus ? prometheusAddress(**source) : exporterAddress(**source);
             if (const QString* problem = std::get_if<QString>(&address))
                 return UsageError{QStringLiteral("moravel: --source: ") + *problem};
             options.source = std::get<QUrl>(address);

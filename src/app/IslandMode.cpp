@@ -18,7 +18,7 @@
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
 #include "island/IslandWindowMode.h"
-#include "monitor/remote/ChoiceSources.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
@@ -44,8 +44,9 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The machine named on the command line; nothing (the reason told) when its
-// credentials cannot be used, as that run would otherwise watch the wrong machine.
+// The machine or fleet named on the command line; nothing (the reason told)
+// when its credentials cannot be used, as that run would otherwise watch the
+// wrong machine.
 std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& options)
 {
     if (!options.source)
@@ -55,7 +56,7 @@ std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& o
         std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
         return std::nullopt;
     }
-    return std::optional<SourceChoice>(SourceChoice{options.source->toString(), options.sourceCredentials});
+    return options.sourceChoice();
 }
 
 // The notifier `make` gives, its problem (if any) told on standard error.
@@ -143,7 +144,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
         HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
-        choiceSources(scheduler, background, thisComputer), *sourceForThisRun,
+        choiceSources(scheduler, &background, thisComputer),
+        *sourceForThisRun,
         qEnvironmentVariableIsSet(islandWindowModeVariable)
             ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
             : std::nullopt});

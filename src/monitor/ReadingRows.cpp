@@ -383,6 +383,33 @@ void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
     });
 }
 
+// ---- The machines of a fleet ----
+
+void machinesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("machines", fieldOf(s.fleet, &FleetReading::machines), [](JsonWriter& row, const MachineReading& m) {
+        const SystemSnapshot& r = m.readings;
+        row.string("instance", m.instance);
+        row.string("job", m.job);
+        row.boolean("up", m.isUp);
+        if (m.since)
+            row.string("since", m.since->toUTC().toString(Qt::ISODateWithMs));
+        else
+            row.null("since");
+        row.number("cpuPercent", fieldOf(r.cpu, &CpuReading::percent));
+        row.unsignedInteger("memoryUsed", fieldOf(r.memory, &MemoryReading::used));
+        row.unsignedInteger("memoryTotal", fieldOf(r.memory, &MemoryReading::total));
+        row.unsignedInteger("diskUsed", fieldOf(r.disk, &DiskReading::used));
+        row.unsignedInteger("diskTotal", fieldOf(r.disk, &DiskReading::total));
+        networkJson(row, r);
+        if (r.loadAverage)
+            row.numbers("loadAverage", QList<double>(r.loadAverage->begin(), r.loadAverage->end()));
+        else
+            row.null("loadAverage");
+        row.number("cpuTemperatureCelsius", cpuTemperature(r));
+    });
+}
+
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
 // The rows, in the order of MetricKind.
@@ -545,6 +572,17 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
         .writeJson = voltagesJson,
         .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
+    },
+    {
+        .kind = MetricKind::machines,
+        .key = "machines",
+        .title = "Machines",
+        .shortLabel = "Machines",
+        .icon = "server.rack",
+        .isPresent = [](const SystemSnapshot& s) { return s.fleet.has_value(); },
+        // The tab lists the machines in place of a chart.
+        .tab = TabSpec{.lines = {}, .isAvailable = [](const SystemSnapshot& s) { return s.fleet.has_value(); }},
+        .writeJson = machinesJson,
     },
 };
 

@@ -109,20 +109,21 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
           R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
           R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
-          R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"topProcesses":[]})"}},
+          R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"machines":null,)"
+          R"("topProcesses":[]})"}},
         {"a battery whose level no figure tells", snapshotJsonLine(fixtures::onBattery(std::nullopt), time),
          {R"("hasBattery":true,"batteryPercent":null,"isCharging":false,)"}},
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
           R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"fanRpm":null,"fans":[],"voltages":[],)"
-          R"("topProcesses":[]})"}},
+          R"("machines":null,"topProcesses":[]})"}},
         {"not had by the source", snapshotJsonLine(SystemSnapshot{}, time, "https://h/\"m\""),
          {R"({"time":"1970-01-01T00:00:00.000Z","cpuPercent":null,"cpuCorePercents":null,"loadAverage":null,)"
           R"("memoryPercent":null,"memoryUsed":null,"memoryTotal":null,"downloadBytesPerSecond":null,)",
           R"("diskReadBytesPerSecond":null,"diskWriteBytesPerSecond":null,"hasBattery":null,)",
           R"("adapterCurrent":null,"swapUsed":null,"swapTotal":null,"swapPercent":null,)"
           R"("cpuTemperatureCelsius":null,"temperatures":null,"gpus":null,"fanRpm":null,"fans":null,)"
-          R"("voltages":null,"topProcesses":null,)"
+          R"("voltages":null,"machines":null,"topProcesses":null,)"
           R"("source":"https://h/\"m\""})"}},
     };
     for (const auto& row : rows) {

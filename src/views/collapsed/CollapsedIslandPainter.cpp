@@ -132,15 +132,42 @@ void drawRun(QPainter& painter, const QRectF& frame, QList<RunItem> items, RunAl
     painter.restore();
 }
 
-void drawNetwork(QPainter& painter, const QRectF& frame, const NetworkReading& network)
+// What leads a reading: its icon, or on a whole fleet the name of the
+// machine it is from, which gives way first when room is short.
+RunItem lead(MetricKind kind, const SystemSnapshot& snapshot, const QColor& color)
+{
+    if (const std::optional<QString> machine = CollapsedReadings::fleetMachineOf(kind, snapshot))
+        return text(*machine, baseFont(), IslandPalette::secondary(), 0);
+    return icon(QString::fromLatin1(ReadingTable::of(kind).icon), color);
+}
+
+// A reading's value; after a machine's name it keeps its room while the
+// name gives way.
+RunItem valueAfter(const RunItem& lead, const QString& content, const QColor& color, double gapBefore)
+{
+    RunItem item = text(content, baseFont(), color, gapBefore);
+    if (!lead.isIcon)
+        item.fixedWidth = QFontMetricsF(item.font).horizontalAdvance(content);
+    return item;
+}
+
+void drawNetwork(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
 {
     const QColor& color = IslandPalette::cyan();
+    const NetworkReading& network = *snapshot.network;
+    const QString download = CollapsedReadings::downloadText(network.downloadBytesPerSecond);
+    const QString upload = CollapsedReadings::uploadText(network.uploadBytesPerSecond);
+    const RunItem first = lead(MetricKind::network, snapshot, color);
+    // After a machine's name the speeds close up, to leave the name room.
+    if (!first.isIcon) {
+        drawRun(painter, frame,
+                {first, valueAfter(first, download, color, kLabelSpacing), valueAfter(first, upload, color, kLabelSpacing)},
+                RunAlignment::centre);
+        return;
+    }
     drawRun(painter, frame,
-            {icon(QStringLiteral("wifi"), color),
-             fixedText(CollapsedReadings::downloadText(network.downloadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth),
-             fixedText(CollapsedReadings::uploadText(network.uploadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth)},
+            {first, fixedText(download, color, kNetworkSpacing, kNetworkValueWidth),
+             fixedText(upload, color, kNetworkSpacing, kNetworkValueWidth)},
             RunAlignment::centre);
 }
 
@@ -148,12 +175,16 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const NetworkReading& n
 // the machine has no such reading.
 void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
 {
-    const ReadingDescriptor& reading = ReadingTable::of(kind);
     const QColor& color = readingColor(kind, snapshot);
-    drawRun(painter, frame,
-            {icon(QString::fromLatin1(reading.icon), color),
-             text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
+    const RunItem first = lead(kind, snapshot, color);
+    drawRun(painter, frame, {first, valueAfter(first, ReadingTable::valueText(kind, snapshot), color, kLabelSpacing)},
             RunAlignment::trailing);
+}
+
+// On a whole fleet, the machines that are down, in place of the first reading.
+void drawDown(QPainter& painter, const QRectF& frame, const QString& down)
+{
+    drawRun(painter, frame, {text(down, baseFont(), IslandPalette::red(), 0)}, RunAlignment::trailing);
 }
 
 // The capacity in use, then what is read and written each second.
@@ -165,9 +196,9 @@ void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snap
         const std::optional<double> value = fieldOf(snapshot.diskActivity, bytesPerSecond);
         return QLatin1String(prefix) + (value ? MetricFormat::speed(*value) : QStringLiteral("—"));
     };
+    const RunItem first = lead(MetricKind::disk, snapshot, color);
     drawRun(painter, frame,
-            {icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
-             text(ReadingTable::valueText(MetricKind::disk, snapshot), baseFont(), color, kLabelSpacing),
+            {first, valueAfter(first, ReadingTable::valueText(MetricKind::disk, snapshot), color, kLabelSpacing),
              fixedText(rate("R", &DiskActivityReading::readBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
              fixedText(rate("W", &DiskActivityReading::writeBytesPerSecond), rates, kNetworkSpacing,
                        kNetworkValueWidth)},
@@ -203,7 +234,7 @@ void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& readin
     }
     switch (ReadingTable::of(reading.kind).collapsed->style) {
     case CollapsedStyle::network:
-        drawNetwork(painter, reading.rect, *snapshot.network);
+        drawNetwork(painter, reading.rect, snapshot);
         return;
     case CollapsedStyle::load:
         drawLoad(painter, reading.rect, reading.kind, snapshot);
@@ -248,8 +279,13 @@ void paint(QPainter& painter, const QRectF& bounds, const CollapsedContent& cont
     const QColor separator = IslandPalette::withOpacity(Qt::white, kSeparatorOpacity);
     for (const QRectF& rect : placed.separators)
         painter.fillRect(rect, separator);
-    for (const CollapsedIslandLayout::Reading& reading : placed.readings)
-        drawReading(painter, reading, content.snapshot);
+    const std::optional<QString> down = CollapsedReadings::fleetDownText(content.snapshot);
+    for (const CollapsedIslandLayout::Reading& reading : placed.readings) {
+        if (down && &reading == &placed.readings.first())
+            drawDown(painter, reading.rect, *down);
+        else
+            drawReading(painter, reading, content.snapshot);
+    }
     painter.restore();
 }
 

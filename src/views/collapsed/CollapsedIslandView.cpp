@@ -77,7 +77,7 @@ CollapsedIslandLayout CollapsedIslandView::readingLayout() const
 
 QString CollapsedIslandView::spokenReading(MetricKind kind) const
 {
-    return ReadingTable::spoken(kind, monitor_.snapshot());
+    return CollapsedReadings::spokenReading(kind, state_.visibleCollapsedMetricKinds(), monitor_.snapshot());
 }
 
 QSize CollapsedIslandView::sizeHint() const
@@ -87,6 +87,12 @@ QSize CollapsedIslandView::sizeHint() const
 }
 
 QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    using namespace CollapsedReadings;
+    return fleetMachineOf(kind, snapshot).value_or(QString()) + styledText(kind, snapshot);
+}
+
+QString CollapsedIslandView::styledText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     using namespace CollapsedReadings;
     switch (ReadingTable::of(kind).collapsed->style) {
@@ -125,6 +131,8 @@ void CollapsedIslandView::contentChanged()
     readings.reserve(layout.readings.size());
     for (const auto& reading : layout.readings)
         readings.append(readingText(reading.kind, snapshot));
+    if (!readings.isEmpty())
+        readings.first() += CollapsedReadings::fleetDownText(snapshot).value_or(QString());
     if (readings.size() != drawnReadings_.size()) {
         update();
     } else {

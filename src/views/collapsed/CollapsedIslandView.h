@@ -45,6 +45,7 @@ protected:
 private:
     // What one reading shows: its texts and colours, in one comparable string.
     static QString readingText(MetricKind kind, const SystemSnapshot& snapshot);
+    static QString styledText(MetricKind kind, const SystemSnapshot& snapshot);
     void contentChanged();
     void layoutChanged();
     void announceReadings();

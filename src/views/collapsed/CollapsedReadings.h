@@ -37,6 +37,18 @@ PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot);
 // Hover help of the power reading; nothing while there is no battery reading.
 std::optional<QString> powerToolTip(const SystemSnapshot& snapshot);
 
+// On a whole fleet, the short name of the machine a reading is shown from
+// (its worst); nothing for one machine, or a machine chosen from a fleet.
+std::optional<QString> fleetMachineOf(MetricKind kind, const SystemSnapshot& snapshot);
+// On a whole fleet with machines down, what the first reading says in their
+// place: "web2 down", "3 down".
+std::optional<QString> fleetDownText(const SystemSnapshot& snapshot);
+
+// What a screen reader hears for a reading among the visible `kinds`: on a
+// whole fleet its machine first, and in the first reading's place which
+// machines are down, where any are, as drawn.
+QString spokenReading(MetricKind kind, const QList<MetricKind>& kinds, const SystemSnapshot& snapshot);
+
 }  // namespace CollapsedReadings
 
 }  // namespace moravel

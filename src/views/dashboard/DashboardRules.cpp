@@ -1,5 +1,6 @@
 #include "views/dashboard/DashboardRules.h"
 
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "views/kit/ReadingColors.h"
 
@@ -19,7 +20,9 @@ QString headerMessage(const SystemSnapshot& snapshot, const QString& machine)
 
 QString headerStatus(const SystemSnapshot& snapshot, const QString& machine, bool reachable)
 {
-    return reachable ? headerMessage(snapshot, machine) : QStringLiteral("Can't reach %1").arg(machine);
+    if (!reachable)
+        return QStringLiteral("Can't reach %1").arg(machine);
+    return snapshot.fleet ? fleetSummary(*snapshot.fleet) : headerMessage(snapshot, machine);
 }
 
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)

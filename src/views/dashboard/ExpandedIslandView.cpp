@@ -2,6 +2,7 @@
 
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "support/Scheduler.h"
@@ -16,6 +17,7 @@
 #include "views/dashboard/ProcessLoad.h"
 #include "views/dashboard/RevealColumn.h"
 #include "views/dashboard/SensorList.h"
+#include "views/fleet/MachinesTab.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
@@ -106,6 +108,10 @@ void ExpandedIslandView::buildRows()
     // The Sensors tab lists its sensors where the process cards are.
     sensorList_ = new SensorList(processRow_);
     sensorList_->hide();
+    // A fleet's Machines tab lists them there too, and below, where the power
+    // section is: a fleet has neither.
+    machines_ = new MachinesTab(processRow_);
+    machines_->hide();
     powerRow_ = new QWidget(this);
     power_ = new PowerFlowSection(powerRow_);
     power_->setShowPowerFlow(state.showPowerFlow(), false);
@@ -176,6 +182,7 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(machines_, &MachinesTab::machineChosen, &monitor, &SystemMonitor::chooseMachine);
     connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
     connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
     if (HistoryRecorder* history = services_.history) {
@@ -215,8 +222,10 @@ void ExpandedIslandView::placeRows()
         // The core strip takes its room from the chart above it, so the power
         // row below keeps its height on every tab.
         const int strip = shownTab() == MetricKind::cpu ? coreStrip_->sizeHint().height() : 0;
-        const int rowHeight = row == processRow_ ? processHeight
-                              : row == powerRow_ ? std::max(0, height() - top - used)
+        const int rest = std::max(0, height() - top - used);
+        const bool listsMachines = shownTab() == MetricKind::machines;
+        const int rowHeight = row == processRow_ ? (listsMachines ? std::max(processHeight, rest - 1) : processHeight)
+                              : row == powerRow_ ? (listsMachines ? 0 : rest)
                               : row == coreStrip_ ? strip
                               : row == activity_  ? row->sizeHint().height() - strip
                                                   : row->sizeHint().height();
@@ -225,6 +234,8 @@ void ExpandedIslandView::placeRows()
         return rowHeight;
     });
     sensorList_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, processHeight - 2 * kSectionPadding);
+    machines_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth,
+                           std::max(0, processRow_->height() - kSectionPadding));
     power_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, std::max(0, powerRow_->height() - kSectionPadding));
 }
 
@@ -272,6 +283,8 @@ void ExpandedIslandView::setRenderedHistory(const MetricHistory& history)
 void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
 {
     snapshot_ = snapshot;
+    if (snapshot.fleet)
+        machines_->setFleet(*snapshot.fleet);
     applySourceState();
     showTab(true);
     rail_->setSnapshot(snapshot);
@@ -284,7 +297,9 @@ void ExpandedIslandView::applySourceState()
     const SystemMonitor& monitor = services_.monitor;
     const QString machine = monitor.machineName();
     const bool reachable = monitor.isSourceReachable();
-    header_->setMachineName(machine);
+    const std::optional<FleetReading>& fleet = snapshot_.fleet;
+    // A fleet's header names the fleet, and the machine shown where one is chosen.
+    header_->setMachineName(fleet && fleet->chosen ? shortMachineName(*fleet->chosen) : machine);
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
     header_->setStatus(headerStatus(snapshot_, machine, reachable));
@@ -322,20 +337,27 @@ void ExpandedIslandView::showTab(bool animated)
 {
     const MetricKind metric = shownTab();
     const int coreRows = coreStrip_->sizeHint().height();
-    const bool wasCpu = tabs_->selected() == MetricKind::cpu;
+    const MetricKind wasShown = tabs_->selected();
     tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
     tabs_->setSelected(metric, animated);
-    activity_->chart()->setMetric(metric);
-    activity_->setLegend(chartLegend(metric, snapshot_));
-    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator),
-                         ReadingTable::spokenTabDetails(metric, snapshot_));
+    // Beside the machines, the chart gives the overview of the one shown.
+    const MetricKind charted = metric == MetricKind::machines ? MetricKind::overview : metric;
+    activity_->chart()->setMetric(charted);
+    activity_->setLegend(chartLegend(charted, snapshot_));
+    activity_->setDetail(ReadingTable::tabDetails(charted, snapshot_).join(detailSeparator),
+                         ReadingTable::spokenTabDetails(charted, snapshot_));
     coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
     const bool showsSensors = metric == MetricKind::temperature;
+    const bool listsMachines = metric == MetricKind::machines;
     sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
+    machines_->setVisible(listsMachines);
     for (ProcessLeaderboard* card : cards_)
-        card->setVisible(!showsSensors);
-    if (wasCpu != (metric == MetricKind::cpu) || coreRows != coreStrip_->sizeHint().height())
+        card->setVisible(!showsSensors && !listsMachines);
+    // The core strip takes the chart's room; the machines the power section's.
+    const auto movesRows = [](MetricKind tab) { return tab == MetricKind::cpu || tab == MetricKind::machines; };
+    if ((wasShown != metric && (movesRows(wasShown) || movesRows(metric)))
+        || coreRows != coreStrip_->sizeHint().height())
         placeRows();
 }
 

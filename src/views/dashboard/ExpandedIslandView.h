@@ -16,6 +16,7 @@ class ActivitySection;
 class CpuCoreStrip;
 class ExpandedHeader;
 class HealthRail;
+class MachinesTab;
 class MetricTabs;
 class PowerFlowSection;
 class ProcessLeaderboard;
@@ -61,6 +62,7 @@ public:
     ActivitySection* activitySection() const { return activity_; }
     CpuCoreStrip* coreStrip() const { return coreStrip_; }
     SensorList* sensorList() const { return sensorList_; }
+    MachinesTab* machinesTab() const { return machines_; }
     // The selected tab, or the overview while the machine lacks its readings.
     MetricKind shownTab() const;
     HealthRail* healthRail() const { return rail_; }
@@ -101,6 +103,7 @@ private:
     ActivitySection* activity_ = nullptr;
     CpuCoreStrip* coreStrip_ = nullptr;
     SensorList* sensorList_ = nullptr;
+    MachinesTab* machines_ = nullptr;
     HealthRail* rail_ = nullptr;
     QWidget* processRow_ = nullptr;
     std::array<ProcessLeaderboard*, 2> cards_{};

@@ -137,7 +137,9 @@ struct FleetReading {
     // fleet is watched, when each slice is its worst machine's.
     std::optional<QString> chosen = std::nullopt;
 
-    friend bool operator==(const FleetReading&, const FleetReading&) = default;
+    // Written out below: a machine holds a snapshot, which may hold a fleet,
+    // so the comparison can only be defined once MachineReading is complete.
+    friend bool operator==(const FleetReading&, const FleetReading&);
 };
 
 // One full reading of the machine, one slice per group of readings. A slice
@@ -178,6 +180,11 @@ struct MachineReading {
 
     friend bool operator==(const MachineReading&, const MachineReading&) = default;
 };
+
+inline bool operator==(const FleetReading& a, const FleetReading& b)
+{
+    return a.machines == b.machines && a.chosen == b.chosen;
+}
 
 // The computer's battery; nothing without one, or without a power reading.
 inline const BatteryReading* batteryOf(const SystemSnapshot& snapshot)

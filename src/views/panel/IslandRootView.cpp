@@ -131,6 +131,14 @@ void IslandRootView::animateLayers(bool showsExpandedContent)
         expanded_->setAttribute(Qt::WA_TransparentForMouseEvents, !showsExpandedContent);
 }
 
+void IslandRootView::finishTransitions()
+{
+    if (!fade_)
+        return;
+    fade_->setCurrentTime(fade_->duration());
+    fade_->stop();
+}
+
 void IslandRootView::applyLooks()
 {
     applyOpacity(collapsedOpacity_, collapsedNow_.opacity);

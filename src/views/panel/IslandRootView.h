@@ -39,6 +39,8 @@ public:
     ExpandedIslandView* expandedLayer() const;
     LayerLook currentCollapsedLook() const { return collapsedNow_; }
     LayerLook currentExpandedLook() const { return expandedNow_; }
+    // Jumps a running cross-fade to its end, for a still picture.
+    void finishTransitions();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -339,7 +339,12 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
         .spoken = powerSpoken,
         .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
-        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W"},
+        // Without a battery or an adapter that tells its input (most desktops)
+        // there is no power figure to chart.
+        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W",
+                       .isAvailable = [](const SystemSnapshot& s) {
+                           return batteryOf(s) != nullptr || adapterOf(s) != nullptr;
+                       }},
         .writeJson = powerJson,
     },
     {

@@ -1,4 +1,5 @@
 #include "monitor/Formatters.h"
+#include "monitor/MetricSeries.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SnapshotJson.h"
 #include "testsupport/FixtureTree.h"
@@ -139,4 +140,23 @@ TEST(ReadingTable, AbsentReadingsShowADash)
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
+}
+
+// A desktop whose power supply tells nothing has no power figure: no Power
+// tab, and its power series are missing (a gap in the chart), not 0 W. A
+// laptop's battery gives both, and so does an adapter that tells its input.
+TEST(ReadingTable, NoPowerFigureNoPowerTabAndNoPowerSeries)
+{
+    const SystemSnapshot desktop = fixtures::computerAtRest();
+    EXPECT_FALSE(ReadingTable::availableTabs(desktop).contains(MetricKind::power));
+    const MetricSample sample = sampleOf(desktop, QDateTime::fromSecsSinceEpoch(0));
+    EXPECT_TRUE(std::isnan(sample[Series::systemPower]));
+    EXPECT_TRUE(std::isnan(sample[Series::batteryPower]));
+
+    const SystemSnapshot laptop = fixtures::onBattery(50, 7.5);
+    EXPECT_TRUE(ReadingTable::availableTabs(laptop).contains(MetricKind::power));
+    EXPECT_EQ(sampleOf(laptop, QDateTime::fromSecsSinceEpoch(0))[Series::systemPower], 7.5);
+    SystemSnapshot adapter = fixtures::withoutBattery(40);
+    adapter.power->adapter = AdapterReading{.volts = 19.5};
+    EXPECT_TRUE(ReadingTable::availableTabs(adapter).contains(MetricKind::power));
 }

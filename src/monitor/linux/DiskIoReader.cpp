@@ -94,6 +94,9 @@ SnapshotUpdate DiskIoReader::read(double monotonicSeconds)
         rates = diskRatesBetween(previous_, current_, std::max(monotonicSeconds - *previousTime_, 0.001));
     std::swap(previous_, current_);
     previousTime_ = monotonicSeconds;
+    // The first reading is only a baseline: no rate to show yet.
+    if (!isMeasured_)
+        return {};
     return [rates](SystemSnapshot& next) { next.diskActivity = DiskActivityReading{rates.read, rates.write}; };
 }
 

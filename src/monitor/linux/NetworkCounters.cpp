@@ -108,6 +108,9 @@ SnapshotUpdate NetworkReader::read(double monotonicSeconds)
         rates = networkRatesBetween(previous_, *counted, std::max(monotonicSeconds - *previousTime_, 0.001));
     previous_ = std::move(*counted);
     previousTime_ = monotonicSeconds;
+    // The first reading is only a baseline: no rate to show yet.
+    if (!isMeasured_)
+        return {};
     return [rates](SystemSnapshot& next) { next.network = NetworkReading{rates.download, rates.upload}; };
 }
 

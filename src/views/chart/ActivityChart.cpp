@@ -181,11 +181,9 @@ void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const Met
     drawGrid(painter, plot, upper, metric);
 
     for (const Model::ActivitySeries& series : Model::chartSeries(window, metric)) {
-        const QPolygonF points = Model::seriesPoints(window, series.values, windowEnd, upper, plot);
-        if (points.isEmpty())
-            continue;
         painter.setPen(seriesPen(series.color));
-        painter.drawLines(Model::strokeSegments(points, series.dashed));
+        for (const QPolygonF& run : Model::seriesRuns(window, series.values, windowEnd, upper, plot))
+            painter.drawLines(Model::strokeSegments(run, series.dashed));
     }
     painter.restore();
 }

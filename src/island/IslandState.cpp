@@ -25,6 +25,7 @@ IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,
     expandOnHover_ = preferences.expandOnHover;
     selectedMetric_ = preferences.selectedMetric;
     showPowerFlow_ = preferences.showPowerFlow;
+    sizePercent_ = preferences.sizePercent;
 
     const bool pinned = islandExpandedEnvironment == QLatin1StringView("1");
     const bool startsExpanded = pinned || islandExpandedEnvironment == QLatin1StringView("hover");
@@ -129,6 +130,16 @@ void IslandState::setShowPowerFlow(bool show)
     persistPreferences();
 }
 
+void IslandState::setSizePercent(int percent)
+{
+    if (sizePercent_ == percent
+        || std::find(islandSizePercents.begin(), islandSizePercents.end(), percent) == islandSizePercents.end())
+        return;
+    sizePercent_ = percent;
+    emit sizePercentChanged(sizePercent_);
+    persistPreferences();
+}
+
 // --- Opening and closing ---------------------------------------------------
 
 void IslandState::beginMorph()
@@ -215,7 +226,7 @@ void IslandState::endInteraction()
 void IslandState::persistPreferences()
 {
     const bool saved = IslandPreferencesStore::save(
-        IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_},
+        IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_, sizePercent_},
         preferencesDefaults_);
     std::optional<QString> failure;
     if (!saved)

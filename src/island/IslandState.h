@@ -50,6 +50,8 @@ public:
     const CollapsedMetricPreferences& collapsedMetricPreferences() const { return collapsedMetricPreferences_; }
     MetricKind selectedMetric() const { return selectedMetric_; }
     bool showPowerFlow() const { return showPowerFlow_; }
+    // The island's size as chosen, in percent; nothing follows the screen.
+    std::optional<int> sizePercent() const { return sizePercent_; }
     const IslandDisplayGeometry& displayGeometry() const { return displayGeometry_; }
     bool isInteractionPresented() const { return isInteractionPresented_; }
     bool isMorphing() const { return isMorphing_; }
@@ -73,6 +75,8 @@ public:
     void setExpandOnHover(bool expandOnHover);
     void setSelectedMetric(MetricKind metric);
     void setShowPowerFlow(bool show);
+    // One of islandSizePercents; any other value is ignored.
+    void setSizePercent(int percent);
 
     void requestExpansion();
     // Hides the content now and shrinks the panel a moment later. Unless forced,
@@ -106,6 +110,7 @@ signals:
     void collapsedMetricPreferencesChanged(const moravel::CollapsedMetricPreferences& preferences);
     void selectedMetricChanged(moravel::MetricKind metric);
     void showPowerFlowChanged(bool showPowerFlow);
+    void sizePercentChanged(std::optional<int> sizePercent);
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
     void isMorphingChanged(bool isMorphing);
@@ -129,6 +134,7 @@ private:
     CollapsedMetricPreferences collapsedMetricPreferences_;
     MetricKind selectedMetric_ = MetricKind::overview;
     bool showPowerFlow_ = true;
+    std::optional<int> sizePercent_;
     IslandDisplayGeometry displayGeometry_;
     bool isInteractionPresented_ = false;
     bool isMorphing_ = false;

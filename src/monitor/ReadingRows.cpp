@@ -61,10 +61,15 @@ constexpr ChartLine overviewLines[] = {cpuLine, {.series = Series::memory, .tone
 
 // ---- Network ----
 
-QString networkText(const SystemSnapshot& s)
+// The gauge's two lines: download over upload, so both keep their units.
+QString downloadText(const SystemSnapshot& s)
 {
-    return QStringLiteral("↓") + MetricFormat::speed(s.network->downloadBytesPerSecond) + QStringLiteral("  ↑")
-           + MetricFormat::speed(s.network->uploadBytesPerSecond);
+    return QStringLiteral("↓") + MetricFormat::speed(s.network->downloadBytesPerSecond);
+}
+
+QString uploadText(const SystemSnapshot& s)
+{
+    return s.network ? QStringLiteral("↑") + MetricFormat::speed(s.network->uploadBytesPerSecond) : QString();
 }
 
 QString networkSpoken(const SystemSnapshot& s)
@@ -161,8 +166,8 @@ QString swapDetail(const SystemSnapshot& s)
 {
     if (!s.swap || s.swap->total == 0)
         return {};
-    return QStringLiteral("Swap ") + MetricFormat::bytes(s.swap->used) + QStringLiteral(" of ")
-           + MetricFormat::bytes(s.swap->total);
+    return QStringLiteral("Swap ") + MetricFormat::memory(s.swap->used) + QStringLiteral(" of ")
+           + MetricFormat::memory(s.swap->total);
 }
 
 QString swapSpoken(const SystemSnapshot& s)
@@ -233,24 +238,6 @@ QString gpuSpoken(const SystemSnapshot& s)
     return QStringLiteral("GPU ") + MetricFormat::spokenWhole(gpuBusy(s)) + QStringLiteral(" percent");
 }
 
-// Each GPU: its name, load, memory and temperature, as far as its driver tells.
-QString gpuDetail(const SystemSnapshot& s)
-{
-    QStringList gpus;
-    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
-        QStringList parts{gpu.name};
-        if (gpu.busyPercent)
-            parts.append(MetricFormat::percent(*gpu.busyPercent));
-        if (gpu.memoryUsed && gpu.memoryTotal)
-            parts.append(MetricFormat::bytes(*gpu.memoryUsed) + QStringLiteral(" of ")
-                         + MetricFormat::bytes(*gpu.memoryTotal));
-        if (gpu.temperatureCelsius)
-            parts.append(temperatureText(*gpu.temperatureCelsius));
-        gpus.append(parts.join(QStringLiteral(" ")));
-    }
-    return gpus.join(QStringLiteral("  ·  "));
-}
-
 void gpusJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.objects("gpus", s.gpus, [](JsonWriter& row, const GpuReading& gpu) {
@@ -312,7 +299,8 @@ constexpr ReadingDescriptor rows[] = {
         .icon = "wifi",
         .tone = Tone::cyan,
         .isPresent = [](const SystemSnapshot& s) { return s.network.has_value(); },
-        .valueText = networkText,
+        .valueText = downloadText,
+        .gaugeDetail = uploadText,
         .spoken = networkSpoken,
         .collapsed = CollapsedSpec{.width = 90, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
         .tab = TabSpec{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
@@ -396,8 +384,6 @@ constexpr ReadingDescriptor rows[] = {
         .spoken = gpuSpoken,
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
         .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
-        .detailTab = MetricKind::gpu,
-        .detail = gpuDetail,
         .writeJson = gpusJson,
     },
 };

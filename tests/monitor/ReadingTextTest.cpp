@@ -1,5 +1,6 @@
 #include "monitor/Formatters.h"
 #include "monitor/MetricSeries.h"
+#include "monitor/PowerRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SnapshotJson.h"
 #include "testsupport/FixtureTree.h"
@@ -78,7 +79,7 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
     EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
     snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
-    EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
+    EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.4 GiB of 7.5 GiB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
 }
@@ -159,4 +160,20 @@ TEST(ReadingTable, NoPowerFigureNoPowerTabAndNoPowerSeries)
     SystemSnapshot adapter = fixtures::withoutBattery(40);
     adapter.power->adapter = AdapterReading{.volts = 19.5};
     EXPECT_TRUE(ReadingTable::availableTabs(adapter).contains(MetricKind::power));
+}
+
+// Amounts of memory in binary units; the battery amber at 20 % and red at 10 %.
+TEST(MetricFormat, MemoryInBinaryUnitsAndTheBatteryLevels)
+{
+    EXPECT_EQ(MetricFormat::memory(8ull << 30), QStringLiteral("8.0 GiB"));
+    EXPECT_EQ(MetricFormat::memory(734ull << 20), QStringLiteral("734 MiB"));
+    EXPECT_EQ(MetricFormat::memory(120ull << 30), QStringLiteral("120 GiB"));
+    EXPECT_EQ(MetricFormat::memory(3ull << 39), QStringLiteral("1.5 TiB"));
+    const struct {
+        int64_t percent;
+        Level level;
+    } rows[] = {{6, Level::critical}, {10, Level::critical}, {11, Level::high},
+                {20, Level::high},    {21, Level::normal},   {100, Level::normal}};
+    for (const auto& row : rows)
+        EXPECT_EQ(batteryLevel(row.percent), row.level) << row.percent;
 }

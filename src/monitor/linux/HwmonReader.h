@@ -4,6 +4,8 @@
 #include "monitor/linux/SysfsDevices.h"
 #include "monitor/linux/TextFile.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ namespace moravel {
 // A hwmon temperature file's figure: a signed whole number of millidegrees
 // Celsius. Nothing for anything else (empty, "N/A", decimals, junk).
 std::optional<double> parseMillidegrees(std::string_view text);
+
+// Chip names told apart: where several chips share a name (two "nvme"
+// drives), each gets its number among them ("nvme0", "nvme1"), in order.
+QStringList distinctChipNames(const QStringList& names);
 
 // Every temperature sensor of <sys>/class/hwmon. The chips and their sensors
 // are found once (and again when the class directory changes); each reading

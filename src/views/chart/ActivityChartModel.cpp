@@ -2,6 +2,7 @@
 
 #include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/ReadingColors.h"
 
 #include <QLocale>
@@ -159,7 +160,7 @@ QString accessibilityValue(MetricKind metric, qsizetype sampleCount)
 
 QRectF plotRect(const QSizeF& canvas)
 {
-    return {30, 2, std::max(canvas.width() - 32, 1.0), std::max(canvas.height() - 4, 1.0)};
+    return {px(30), px(2), std::max(canvas.width() - px(32), 1.0), std::max(canvas.height() - px(4), 1.0)};
 }
 
 QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd,
@@ -170,7 +171,7 @@ QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, co
     const qint64 startMs = windowEnd.toMSecsSinceEpoch() - static_cast<qint64>(kAxisSpanSeconds) * 1000;
     const auto endRun = [&plot](QList<QPolygonF>& runs, QPolygonF& run) {
         if (run.size() == 1)
-            run.append({std::min(run[0].x() + 0.5, plot.right()), run[0].y()});
+            run.append({std::min(run[0].x() + px(0.5), plot.right()), run[0].y()});
         if (!run.isEmpty())
             runs.append(std::exchange(run, {}));
     };
@@ -197,8 +198,8 @@ QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, co
 
 QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
 {
-    constexpr double kDashOn = 5;
-    constexpr double kDashOff = 4;
+    const double dashOn = px(5);
+    const double dashOff = px(4);
     QList<QLineF> segments;
     if (points.size() < 2)
         return segments;
@@ -209,7 +210,7 @@ QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
         return segments;
     }
     bool on = true;
-    double leftInElement = kDashOn;
+    double leftInElement = dashOn;
     for (qsizetype i = 1; i < points.size(); ++i) {
         const QLineF segment(points[i - 1], points[i]);
         const double length = segment.length();
@@ -222,7 +223,7 @@ QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
             leftInElement -= step;
             if (leftInElement <= 0) {
                 on = !on;
-                leftInElement = on ? kDashOn : kDashOff;
+                leftInElement = on ? dashOn : dashOff;
             }
         }
     }

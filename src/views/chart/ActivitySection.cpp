@@ -4,6 +4,7 @@
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -29,12 +30,12 @@ constexpr double kCapsuleGap = 4;
 
 QFont titleFont()
 {
-    return Fonts::system(11, QFont::DemiBold);
+    return Fonts::words(TextSize::emphasis, QFont::DemiBold);
 }
 
 QFont spanFont()
 {
-    return Fonts::monospaced(9, QFont::Medium);
+    return Fonts::words(TextSize::small, QFont::Medium);
 }
 
 constexpr std::array<const char*, 3> kRangeTitles{"5 min", "1 h", "24 h"};
@@ -42,7 +43,7 @@ constexpr double kRangeGap = 10;
 
 QFont legendFont()
 {
-    return Fonts::monospaced(8.5, QFont::Medium);
+    return Fonts::words(TextSize::small, QFont::Medium);
 }
 
 }  // namespace
@@ -56,22 +57,25 @@ int ActivitySection::titleRowHeight()
     return static_cast<int>(std::ceil(height));
 }
 
+int ActivitySection::preferredHeight()
+{
+    return pxInt(verticalPadding) + titleRowHeight() + pxInt(kRowSpacing + chartHeight + verticalPadding);
+}
+
 QSize ActivitySection::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, verticalPadding + titleRowHeight() + kRowSpacing + chartHeight + verticalPadding};
+    return {DashboardLayout::contentPixels(), preferredHeight()};
 }
 
 void ActivitySection::resizeEvent(QResizeEvent*)
 {
-    // The chart gives up what the section is made shorter by (the CPU tab's
-    // core strip below it), so the island keeps its height.
-    const int chartTop = verticalPadding + titleRowHeight() + kRowSpacing;
-    chart_->setGeometry(0, chartTop, width(), std::clamp(height() - chartTop - verticalPadding, 0, chartHeight));
+    const int chartTop = pxInt(verticalPadding) + titleRowHeight() + pxInt(kRowSpacing);
+    chart_->setGeometry(0, chartTop, width(), std::max(height() - chartTop - pxInt(verticalPadding), 0));
 }
 
 QRect ActivitySection::legendRect() const
 {
-    return QRectF(width() - kLegendFrame, verticalPadding, kLegendFrame, titleRowHeight()).toAlignedRect();
+    return QRectF(width() - px(kLegendFrame), px(verticalPadding), px(kLegendFrame), titleRowHeight()).toAlignedRect();
 }
 
 void ActivitySection::setLegend(const QList<LegendEntry>& entries)
@@ -102,37 +106,39 @@ void ActivitySection::setRange(ChartRange range)
 QRect ActivitySection::rangeRect(ChartRange range) const
 {
     const QFontMetricsF metrics(spanFont());
-    double left = QFontMetricsF(titleFont()).horizontalAdvance(QStringLiteral("Activity")) + kTitleGap;
+    double left = QFontMetricsF(titleFont()).horizontalAdvance(QStringLiteral("Activity")) + px(kTitleGap);
     for (size_t i = 0; i < static_cast<size_t>(range); ++i)
-        left += metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[i])) + kRangeGap;
+        left += metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[i])) + px(kRangeGap);
     const double width = metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]));
-    return QRectF(left, verticalPadding, width, titleRowHeight()).toAlignedRect();
+    return QRectF(left, px(verticalPadding), width, titleRowHeight()).toAlignedRect();
 }
 
 void ActivitySection::mousePressEvent(QMouseEvent* event)
 {
     for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
         // A little slack around the short titles, so they are easy to hit.
-        if (rangeRect(range).adjusted(-4, -4, 4, 4).contains(event->position().toPoint()))
+        const int slack = pxInt(4);
+        if (rangeRect(range).adjusted(-slack, -slack, slack, slack).contains(event->position().toPoint()))
             emit rangeChosen(range);
     }
 }
 
 QRect ActivitySection::titleRowRect() const
 {
-    return QRect(0, verticalPadding, width(), titleRowHeight());
+    return QRect(0, pxInt(verticalPadding), width(), titleRowHeight());
 }
 
 void ActivitySection::paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry)
 {
-    const QRectF capsule(frame.left(), frame.center().y() - kCapsuleHeight / 2, kCapsuleWidth, kCapsuleHeight);
+    const QRectF capsule(frame.left(), frame.center().y() - px(kCapsuleHeight) / 2, px(kCapsuleWidth),
+                         px(kCapsuleHeight));
     painter.setPen(Qt::NoPen);
     painter.setBrush(entry.color);
-    painter.drawRoundedRect(capsule, kCapsuleHeight / 2, kCapsuleHeight / 2);
+    painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
 
     const QFont font = legendFont();
-    const QRectF label(capsule.right() + kCapsuleGap, frame.top(), frame.right() - capsule.right() - kCapsuleGap,
-                       frame.height());
+    const QRectF label(capsule.right() + px(kCapsuleGap), frame.top(),
+                       frame.right() - capsule.right() - px(kCapsuleGap), frame.height());
     painter.setFont(font);
     painter.setPen(IslandPalette::secondary());
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
@@ -164,16 +170,16 @@ void ActivitySection::paintEvent(QPaintEvent* event)
 
     // Trailing-aligned inside its frame: the last entry ends at the right edge.
     const auto count = static_cast<double>(legend_.size());
-    double x = width() - (count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+    double x = width() - px(count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
     if (!detail_.isEmpty()) {
-        const double left = rangeRect(ChartRange::day).right() + 1 + kDetailGap;
-        const double room = x - kDetailGap - left;
+        const double left = rangeRect(ChartRange::day).right() + 1 + px(kDetailGap);
+        const double room = x - px(kDetailGap) - left;
         painter.drawText(QPointF(left, baseline),
                          QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, std::max(room, 0.0)));
     }
     for (const LegendEntry& entry : legend_) {
-        paintLegendItem(painter, QRectF(x, row.top(), kLegendItemWidth, row.height()), entry);
-        x += kLegendItemWidth + kLegendSpacing;
+        paintLegendItem(painter, QRectF(x, row.top(), px(kLegendItemWidth), row.height()), entry);
+        x += px(kLegendItemWidth + kLegendSpacing);
     }
 }
 

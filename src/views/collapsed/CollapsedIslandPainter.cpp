@@ -4,6 +4,7 @@
 #include "views/collapsed/CollapsedReadings.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/ReadingColors.h"
 #include "views/kit/SymbolIcons.h"
 
@@ -17,12 +18,15 @@ namespace moravel::CollapsedIslandPainter {
 
 namespace {
 
-constexpr double kLabelSpacing = 3;       // icon to its text
+// Points, drawn at the island's size factor.
+constexpr double kLabelSpacing = 3;  // icon to its text
 constexpr double kNetworkSpacing = 6;
-constexpr double kNetworkValueWidth = 32;
+constexpr double kNetworkValueWidth = 42;  // "↓999.9M"
 constexpr double kPowerGroupSpacing = 4;
 constexpr double kPowerInnerSpacing = 2;
 constexpr double kSeparatorOpacity = 0.16;
+// A font that runs wider than the frames allow is set smaller, down to this share.
+constexpr double kSmallestFit = 0.75;
 
 enum class RunAlignment { leading, centre, trailing };
 
@@ -32,16 +36,15 @@ struct RunItem {
     bool isIcon = false;
     QFont font;
     QColor color;
-    double gapBefore = 0;
-    double fixedWidth = -1;  // negative: as wide as the text
+    double gapBefore = 0;  // pixels
+    double fixedWidth = -1;  // pixels; negative: as wide as the text
     Qt::Alignment alignment = Qt::AlignLeft;
     double width = 0;
-    bool isElided = false;
 };
 
 double iconWidth()
 {
-    return symbolPixelSize(baseFontSize);
+    return symbolPixelSize(TextSize::body);
 }
 
 RunItem icon(const QString& name, const QColor& color, double gapBefore = 0)
@@ -50,7 +53,7 @@ RunItem icon(const QString& name, const QColor& color, double gapBefore = 0)
     item.content = name;
     item.isIcon = true;
     item.color = color;
-    item.gapBefore = gapBefore;
+    item.gapBefore = px(gapBefore);
     return item;
 }
 
@@ -60,43 +63,50 @@ RunItem text(const QString& value, const QFont& font, const QColor& color, doubl
     item.content = value;
     item.font = font;
     item.color = color;
-    item.gapBefore = gapBefore;
+    item.gapBefore = px(gapBefore);
     return item;
 }
 
 RunItem fixedText(const QString& value, const QColor& color, double gapBefore, double width)
 {
     RunItem item = text(value, baseFont(), color, gapBefore);
-    item.fixedWidth = width;
+    item.fixedWidth = px(width);
     item.alignment = Qt::AlignRight;
     return item;
 }
 
-// Gives each item its width; when the run is wider than its frame, the
-// free-width texts give way from the last one backwards, so a long value is
-// elided instead of spilling over a neighbour.
+double naturalWidth(const RunItem& item)
+{
+    return QFontMetricsF(item.font).horizontalAdvance(item.content);
+}
+
+// Gives each item its width. Where a text does not fit its fixed width, or
+// the run its frame, the texts are set smaller (never cut short) until they
+// do, down to kSmallestFit of their size.
 double measure(QList<RunItem>& items, double available)
 {
+    double shrink = 1;
+    double fixed = 0;
+    double free = 0;
+    for (const RunItem& item : items) {
+        fixed += item.gapBefore + (item.isIcon ? iconWidth() : std::max(item.fixedWidth, 0.0));
+        if (item.isIcon)
+            continue;
+        if (item.fixedWidth >= 0)
+            shrink = std::min(shrink, item.fixedWidth / std::max(naturalWidth(item), 1.0));
+        else
+            free += naturalWidth(item);
+    }
+    if (free > 0 && fixed + free > available)
+        shrink = std::min(shrink, std::max(available - fixed, 0.0) / free);
+    shrink = std::max(shrink, kSmallestFit);
+
     double total = 0;
     for (RunItem& item : items) {
-        if (item.isIcon) {
-            item.width = iconWidth();
-        } else {
-            const double natural = QFontMetricsF(item.font).horizontalAdvance(item.content);
-            item.width = item.fixedWidth >= 0 ? item.fixedWidth : natural;
-            item.isElided = natural > item.width;
-        }
+        if (!item.isIcon && shrink < 1)
+            item.font.setPointSizeF(item.font.pointSizeF() * shrink);
+        item.width = item.isIcon ? iconWidth() : item.fixedWidth >= 0 ? item.fixedWidth : naturalWidth(item);
         total += item.gapBefore + item.width;
-    }
-    double overflow = total - available;
-    for (auto it = items.rbegin(); it != items.rend() && overflow > 0; ++it) {
-        if (it->isIcon || it->fixedWidth >= 0)
-            continue;
-        const double cut = std::min(overflow, it->width);
-        it->width -= cut;
-        it->isElided = true;
-        overflow -= cut;
-        total -= cut;
     }
     return total;
 }
@@ -111,21 +121,19 @@ void drawRun(QPainter& painter, const QRectF& frame, QList<RunItem> items, RunAl
         x = frame.center().x() - total / 2;
 
     painter.save();
-    // Nothing of a reading may reach into its neighbour's frame.
+    // A value beyond the widest the frames hold (an absurd reading) still
+    // never reaches into its neighbour's frame.
     painter.setClipRect(QRectF(frame.left(), frame.top() - frame.height(), frame.width(), frame.height() * 3));
     for (const RunItem& item : items) {
         x += item.gapBefore;
         if (item.isIcon) {
             const QRectF box(x, frame.center().y() - item.width / 2, item.width, item.width);
-            SymbolFont::shared().draw(painter, item.content, box, baseFontSize, item.color);
-        } else if (item.width > 0) {
-            const QRectF box(x, frame.top(), item.width, frame.height());
-            const QString shown = item.isElided
-                                      ? QFontMetricsF(item.font).elidedText(item.content, Qt::ElideRight, item.width)
-                                      : item.content;
+            SymbolFont::shared().draw(painter, item.content, box, TextSize::body, item.color);
+        } else {
             painter.setFont(item.font);
             painter.setPen(item.color);
-            painter.drawText(box, item.alignment | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+            painter.drawText(QRectF(x, frame.top(), item.width, frame.height()),
+                             item.alignment | Qt::AlignVCenter | Qt::TextSingleLine, item.content);
         }
         x += item.width;
     }
@@ -144,8 +152,7 @@ void drawNetwork(QPainter& painter, const QRectF& frame, const NetworkReading& n
             RunAlignment::centre);
 }
 
-// An icon and a value in the colour of the reading's level; a dash where
-// the machine has no such reading.
+// An icon and a value in the colour of the reading's level.
 void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
@@ -154,6 +161,17 @@ void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const Sys
             {icon(QString::fromLatin1(reading.icon), color),
              text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
             RunAlignment::trailing);
+}
+
+// A reading the machine does not have: its icon and a dash, in the
+// secondary colour, whatever its style and whyever it is missing.
+void drawDash(QPainter& painter, const QRectF& frame, MetricKind kind)
+{
+    const QColor& color = IslandPalette::secondary();
+    drawRun(painter, frame,
+            {icon(QString::fromLatin1(ReadingTable::of(kind).icon), color),
+             text(QStringLiteral("—"), baseFont(), color, kLabelSpacing)},
+            RunAlignment::centre);
 }
 
 // The capacity in use, then what is read and written each second.
@@ -176,29 +194,22 @@ void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snap
 
 void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
 {
-    if (!CollapsedReadings::hasBatteryReading(snapshot)) {
-        const QColor& color = IslandPalette::secondary();
-        drawRun(painter, frame,
-                {icon(QStringLiteral("bolt.fill"), color), text(QStringLiteral("—"), baseFont(), color, kLabelSpacing)},
-                RunAlignment::leading);
-        return;
-    }
     const CollapsedReadings::PowerReadingTexts texts = CollapsedReadings::powerReadingTexts(snapshot);
     const QColor& sourceColor = texts.isOnAdapter ? IslandPalette::mint() : IslandPalette::secondary();
+    const QColor& batteryColor = moravel::batteryColor(batteryOf(snapshot)->percent, sourceColor);
     drawRun(painter, frame,
             {text(texts.label, powerLabelFont(), sourceColor, 0),
              text(texts.watts, baseFont(), IslandPalette::primary(), kPowerInnerSpacing),
              text(QStringLiteral("·"), baseFont(), IslandPalette::secondary(), kPowerGroupSpacing),
-             icon(texts.batteryIcon, sourceColor, kPowerGroupSpacing),
-             text(texts.battery, baseFont(), sourceColor, kPowerInnerSpacing)},
+             icon(texts.batteryIcon, batteryColor, kPowerGroupSpacing),
+             text(texts.battery, baseFont(), batteryColor, kPowerInnerSpacing)},
             RunAlignment::leading);
 }
 
 void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& reading, const SystemSnapshot& snapshot)
 {
-    // A reading the source does not publish: its icon and a dash, whatever its style.
-    if (ReadingTable::isAbsent(reading.kind, snapshot)) {
-        drawLoad(painter, reading.rect, reading.kind, snapshot);
+    if (CollapsedMetricLayout::showsDash(reading.kind, snapshot)) {
+        drawDash(painter, reading.rect, reading.kind);
         return;
     }
     switch (ReadingTable::of(reading.kind).collapsed->style) {
@@ -221,12 +232,12 @@ void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& readin
 
 QFont baseFont()
 {
-    return Fonts::monospaced(baseFontSize, QFont::DemiBold);
+    return Fonts::figures(TextSize::body, QFont::DemiBold);
 }
 
 QFont powerLabelFont()
 {
-    return Fonts::monospaced(powerLabelFontSize, QFont::Bold);
+    return Fonts::words(TextSize::caption, QFont::Bold);
 }
 
 double readingHeight()
@@ -234,9 +245,15 @@ double readingHeight()
     return std::ceil(std::max(QFontMetricsF(baseFont()).height(), iconWidth()));
 }
 
+CollapsedMetricLayout::WidthOf widthsFor(const SystemSnapshot& snapshot)
+{
+    return [snapshot](MetricKind kind) { return CollapsedMetricLayout::shownWidth(kind, snapshot); };
+}
+
 CollapsedIslandLayout layout(const CollapsedContent& content, const QRectF& bounds)
 {
-    return CollapsedIslandLayout::make(content.geometry, content.kinds, bounds, readingHeight());
+    return CollapsedIslandLayout::make(content.geometry, content.kinds, widthsFor(content.snapshot), bounds,
+                                       readingHeight());
 }
 
 void paint(QPainter& painter, const QRectF& bounds, const CollapsedContent& content)

@@ -1,5 +1,6 @@
 #include "views/collapsed/CollapsedReadings.h"
 
+#include "island/CollapsedMetricLayout.h"
 #include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
 
@@ -22,7 +23,7 @@ QString uploadText(double bytesPerSecond)
 
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
-    return snapshot.power && snapshot.power->battery && snapshot.power->battery->percent >= 1;
+    return !CollapsedMetricLayout::showsDash(MetricKind::power, snapshot);
 }
 
 bool isBatteryShownFull(const SystemSnapshot& snapshot)

@@ -10,7 +10,7 @@
 namespace moravel {
 
 // One line of the sensor list: a chip's name heading its sensors, or one
-// sensor's label and temperature with the level its own limits give it.
+// sensor's label and figure with the level its own limits give it.
 struct SensorLine {
     bool isChip = false;
     QString label;
@@ -20,11 +20,13 @@ struct SensorLine {
     friend bool operator==(const SensorLine&, const SensorLine&) = default;
 };
 
-// The lines for `sensors`, grouped by chip in the order the chips come.
+// The lines for `sensors`, grouped by chip, the chip with the hottest sensor
+// first; a chip's sensors in their own order.
 QList<SensorLine> sensorLines(const QList<TemperatureReading>& sensors);
 
-// Every temperature sensor of the machine, grouped by chip, in columns that
-// fill top to bottom; what does not fit ends in "+N more".
+// Every sensor of the machine, grouped by chip, in columns that fill top to
+// bottom, four at a time. Where there are more columns, the last place says
+// how many sensors follow and the wheel scrolls a column at a time.
 class SensorList final : public QWidget {
     Q_OBJECT
 
@@ -36,13 +38,30 @@ public:
     void setSensors(const QList<TemperatureReading>& sensors);
     const QList<SensorLine>& lines() const { return lines_; }
 
+    // The column shown first, 0 to columnCount() - columns.
+    int firstColumn() const { return firstColumn_; }
+    int columnCount() const;
+    void scrollToColumn(int column);
+
     static int lineHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Where each line goes: its column and its row in it.
+    struct Slot {
+        int column = 0;
+        int row = 0;
+    };
+    int linesPerColumn() const;
+    QList<Slot> placement() const;
+
     QList<SensorLine> lines_;
+    int firstColumn_ = 0;
+    int wheelAngle_ = 0;
 };
 
 }  // namespace moravel

@@ -17,4 +17,7 @@ const QColor& readingColor(MetricKind kind, double value);
 // has them; the secondary colour where the machine has no such reading.
 const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot);
 
+// The battery's figures: amber or red while it runs low, else `calm`.
+const QColor& batteryColor(int64_t percent, const QColor& calm);
+
 }  // namespace moravel

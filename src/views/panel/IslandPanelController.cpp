@@ -1,7 +1,11 @@
 #include "views/panel/IslandPanelController.h"
 
-#include "views/panel/IslandPanel.h"
+#include "monitor/SystemMonitor.h"
+#include "views/collapsed/CollapsedIslandPainter.h"
+#include "views/dashboard/ExpandedIslandView.h"
 #include "views/kit/IslandMotion.h"
+#include "views/kit/IslandScale.h"
+#include "views/panel/IslandPanel.h"
 #include "views/panel/IslandRootView.h"
 
 #include <QApplication>
@@ -18,10 +22,16 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
                                              std::unique_ptr<WindowSystem> windows,
                                              std::optional<QString> islandExpandedEnvironment, QObject* parent)
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
-      screens_(std::move(screens)), windows_(std::move(windows)), windowPolicy_(state_, *windows_),
-      panel_(std::make_unique<IslandPanel>())
+      monitor_(services.monitor), screens_(std::move(screens)), windows_(std::move(windows)),
+      windowPolicy_(state_, *windows_), panel_(std::make_unique<IslandPanel>())
 {
-    const QSizeF size = state_.displayGeometry().panelSize(state_.isExpanded(), state_.visibleCollapsedMetricKinds());
+    if (const std::optional<PanelScreen> screen = preferredScreen(*screens_)) {
+        const QRect area = islandPlacementArea(screen->frame, screen->workArea, false);
+        const IslandDisplayGeometry geometry = fittedGeometry(*screen, area);
+        IslandScale::setFactor(geometry.scale);
+        state_.setDisplayGeometry(geometry);
+    }
+    const QSizeF size = panelSize(state_.isExpanded());
     panel_->resize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
 
     auto* layout = new QVBoxLayout(panel_.get());
@@ -61,15 +71,51 @@ void IslandPanelController::updateFrame(bool expanded, bool animated)
         placeOn(*screen, expanded, animated);
 }
 
+QSizeF IslandPanelController::panelSize(bool expanded) const
+{
+    const IslandDisplayGeometry& geometry = state_.displayGeometry();
+    if (!expanded)
+        return geometry.panelSize(false, state_.visibleCollapsedMetricKinds(),
+                                  CollapsedIslandPainter::widthsFor(monitor_.snapshot()));
+    QSizeF size = ExpandedIslandView::sizeFor(geometry, monitor_.snapshot());
+    size.rwidth() += 2 * geometry.shoulderWidth();
+    return size;
+}
+
+IslandDisplayGeometry IslandPanelController::fittedGeometry(const PanelScreen& screen, const QRect& area) const
+{
+    IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen.description);
+    geometry.scale = state_.sizePercent().value_or(defaultIslandSizePercent(screen.devicePixelRatio)) / 100.0;
+    // A small logical screen (1280x720 at 200 %): the open island is drawn
+    // smaller until it fits, with a little room to spare below it.
+    const QSizeF room(area.width(), area.height() - 8);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        IslandScale::setFactor(geometry.scale);
+        QSizeF open = ExpandedIslandView::sizeFor(geometry, monitor_.snapshot());
+        open.rwidth() += 2 * geometry.shoulderWidth();
+        const double fit = std::min(room.width() / open.width(), room.height() / open.height());
+        if (fit >= 1)
+            break;
+        geometry.scale = std::floor(geometry.scale * fit * 100) / 100;
+    }
+    IslandScale::setFactor(state_.displayGeometry().scale);
+    return geometry;
+}
+
 void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bool animated)
 {
-    const IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen.description);
-    if (geometry != state_.displayGeometry())
+    const IslandDisplayGeometry measured = IslandDisplayGeometry::measure(screen.description);
+    const QRect area = islandPlacementArea(screen.frame, screen.workArea, measured.hasNotch());
+    const IslandDisplayGeometry geometry = fittedGeometry(screen, area);
+    if (geometry != state_.displayGeometry()) {
+        // The views lay out again at the new size as the geometry changes.
+        IslandScale::setFactor(geometry.scale);
         state_.setDisplayGeometry(geometry);
+    }
     windowPolicy_.setIslandScreen(screen.frame);
-    const QRect area = islandPlacementArea(screen.frame, screen.workArea, geometry.hasNotch());
-    const QRect frame = islandFrame(area, geometry.panelSize(expanded, state_.visibleCollapsedMetricKinds()));
+    const QRect frame = islandFrame(area, panelSize(expanded));
     targetFrame_ = frame;
+    collapsedSize_ = panelSize(false);
     if (!animated) {
         if (frameAnimation_)
             frameAnimation_->stop();
@@ -122,6 +168,18 @@ void IslandPanelController::observeState()
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, [this] {
         if (!state_.isExpanded())
             updateFrame(false, true);
+    });
+    connect(&state_, &IslandState::sizePercentChanged, this, [this] { updateFrame(state_.isExpanded(), false); });
+    // A reading that comes or goes (another machine's, the battery's) changes
+    // the collapsed row's width; the dashboard of a processor with more
+    // cores its height.
+    connect(&monitor_, &SystemMonitor::snapshotChanged, this, [this] {
+        if (!state_.isExpanded() && panelSize(false) != collapsedSize_)
+            updateFrame(false, true);
+    });
+    connect(rootView_, &IslandRootView::expandedSizeChanged, this, [this] {
+        if (state_.isExpanded())
+            updateFrame(true, false);
     });
 }
 

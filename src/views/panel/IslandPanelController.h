@@ -73,12 +73,19 @@ protected:
 private:
     void observeState();
     void placeOn(const PanelScreen& screen, bool expanded, bool animated);
+    // The panel's size in either state, for the state's geometry.
+    QSizeF panelSize(bool expanded) const;
+    // The screen's geometry at the island's size: the one chosen, or the
+    // screen's default, made smaller where the open island would not fit
+    // the area it hangs in.
+    IslandDisplayGeometry fittedGeometry(const PanelScreen& screen, const QRect& area) const;
     void screensChanged();
     void animateTo(const QRect& frame, bool expanding);
     bool handleEscape();
     void takeFocus();
 
     IslandState state_;
+    SystemMonitor& monitor_;
     std::unique_ptr<ScreenEnvironment> screens_;
     std::unique_ptr<WindowSystem> windows_;
     IslandWindowPolicy windowPolicy_;
@@ -86,6 +93,7 @@ private:
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
+    QSizeF collapsedSize_;
     bool eventMonitorInstalled_ = false;
     bool orderedFront_ = false;
 };

@@ -42,6 +42,10 @@ public:
     // Jumps a running cross-fade to its end, for a still picture.
     void finishTransitions();
 
+signals:
+    // The open dashboard needs another size.
+    void expandedSizeChanged();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
@@ -49,6 +53,9 @@ protected:
 
 private:
     void syncExpandedLayer();
+    // Builds the dashboard afresh at the island's new size, the settings
+    // open again if they were.
+    void rebuildExpandedLayer();
     void animateLayers(bool showsExpandedContent);
     void applyLooks();
     void placeLayers();
@@ -62,6 +69,7 @@ private:
     LayerLook collapsedNow_;
     LayerLook expandedNow_;
     QPointer<QVariantAnimation> fade_;
+    double builtAtScale_ = 1;
 };
 
 }  // namespace moravel

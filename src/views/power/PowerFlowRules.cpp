@@ -2,6 +2,7 @@
 
 #include "monitor/Formatters.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/ReadingColors.h"
 
 #include <algorithm>
 
@@ -128,7 +129,7 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     content.isExternalPower = power.isExternalPowerConnected || !power.battery;
     if (!content.isExternalPower) {
         content.source = {battery, percentDigits(power) + QLatin1Char('%'), QStringLiteral("Battery"),
-                          IslandPalette::mint()};
+                          batteryColor(batteryPercent(power), IslandPalette::mint())};
         content.computer = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
         return content;
     }
@@ -142,7 +143,7 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
         return content;
     content.destinations = {{
         {battery, batteryFlowValue(snapshot), batteryFlowLabel(snapshot),
-         isCharging(power) ? IslandPalette::mint() : IslandPalette::secondary()},
+         batteryColor(batteryPercent(power), isCharging(power) ? IslandPalette::mint() : IslandPalette::secondary())},
         {QStringLiteral("cpu"), drawText(snapshot), QStringLiteral("System draw"), IslandPalette::cyan()},
     }};
     return content;

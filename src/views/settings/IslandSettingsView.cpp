@@ -10,6 +10,7 @@
 #include "updates/Updater.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsAlertsSection.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
@@ -60,7 +61,7 @@ QVBoxLayout* stackLayout(QWidget* owner, int spacing)
 {
     auto* layout = new QVBoxLayout(owner);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    layout->setSpacing(pxInt(spacing));
     layout->setAlignment(Qt::AlignTop);
     return layout;
 }
@@ -130,11 +131,12 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
       automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates()),
       automaticallyDownloadsUpdates_(updater.automaticallyDownloadsUpdates())
 {
-    setFixedWidth(fixedWidth);
+    setFixedWidth(pxInt(fixedWidth));
     setAutoFillBackground(false);
 
     auto* root = stackLayout(this, kRootSpacing);
-    root->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    const int padding = pxInt(kPadding);
+    root->setContentsMargins(padding, padding, padding, padding);
     // Exactly as tall as its contents, growing and shrinking with the status
     // and error lines, so a host can never squeeze the list or clip the end.
     root->setSizeConstraint(QLayout::SetFixedSize);
@@ -189,9 +191,9 @@ QWidget* IslandSettingsView::buildLayoutSection()
     layout->addLayout(header);
 
     auto* picker = new QVBoxLayout;
-    picker->setSpacing(6);
+    picker->setSpacing(pxInt(6));
     auto* chips = new QHBoxLayout;
-    chips->setSpacing(6);
+    chips->setSpacing(pxInt(6));
     for (std::size_t index = 0; index < allCollapsedMetricLayoutPresets.size(); ++index) {
         const CollapsedMetricLayoutPreset preset = allCollapsedMetricLayoutPresets[index];
         auto* chip = new SettingsCapsuleButton(title(preset), 26, widget);
@@ -201,7 +203,7 @@ QWidget* IslandSettingsView::buildLayoutSection()
         presetButtons_[index] = chip;
     }
     picker->addLayout(chips);
-    customLabel_ = SettingsStyle::makeLabel(QStringLiteral("Custom"), Fonts::monospaced(9.5, QFont::Medium),
+    customLabel_ = SettingsStyle::makeLabel(QStringLiteral("Custom"), SettingsStyle::captionFont(),
                                             IslandPalette::secondary(), widget);
     customLabel_->setObjectName(QStringLiteral("customLabel"));
     picker->addWidget(customLabel_);
@@ -243,8 +245,8 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     layout->addWidget(launchAtLoginSwitch_);
 
     auto* tab = new QVBoxLayout;
-    tab->setSpacing(6);
-    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), Fonts::system(11, QFont::Medium),
+    tab->setSpacing(pxInt(6));
+    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
                                             IslandPalette::primary(), widget));
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
@@ -376,7 +378,7 @@ void IslandSettingsView::refreshLayoutSection()
     for (std::size_t index = 0; index < presetButtons_.size(); ++index) {
         const bool selected = matching == allCollapsedMetricLayoutPresets[index];
         presetButtons_[index]->setAppearance(
-            Fonts::monospaced(10, selected ? QFont::DemiBold : QFont::Medium),
+            Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
             selected ? IslandPalette::background() : IslandPalette::primary(),
             selected ? IslandPalette::mint() : IslandPalette::surface());
     }

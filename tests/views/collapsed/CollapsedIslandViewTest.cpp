@@ -78,7 +78,7 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
 TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
 {
     const auto layout = CollapsedIslandLayout::make({200, 32}, {Kind::network, Kind::cpu, Kind::memory, Kind::power},
-                                                    QRectF(0, 0, 700, 60), 12);
+                                                    {}, QRectF(0, 0, 700, 60), 12);
     EXPECT_EQ(layout.frame, QRectF(350 - 564 / 2.0, 0, 564, 32));
     ASSERT_TRUE(layout.notchGap);
     EXPECT_DOUBLE_EQ(layout.notchGap->width(), 218);
@@ -92,7 +92,7 @@ TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
     EXPECT_EQ(layout.separators.size(), 2);
 
     // A single reading sits left of the camera.
-    const auto single = CollapsedIslandLayout::make({180, 30}, {Kind::power}, QRectF(0, 0, 500, 30), 12);
+    const auto single = CollapsedIslandLayout::make({180, 30}, {Kind::power}, {}, QRectF(0, 0, 500, 30), 12);
     EXPECT_DOUBLE_EQ(single.readings.value(0).rect.right(), single.notchGap->left());
 }
 

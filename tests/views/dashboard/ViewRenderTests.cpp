@@ -118,7 +118,7 @@ TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
 
 TEST(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
 {
-    const QFontMetricsF metrics(Fonts::rounded(12.5, QFont::DemiBold));
+    const QFontMetricsF metrics(Fonts::words(TextSize::heading, QFont::DemiBold));
     for (const SystemSnapshot& snapshot : {fixtures::loads(95, 0, 0), fixtures::loads(0, 95, 0),
                                            fixtures::loads(0, 0, 95), fixtures::loads(0, 0, 0)}) {
         const QString verdict = headerMessage(snapshot);
@@ -208,13 +208,14 @@ TEST(ViewRender, SensorListGroupsByChip)
                                             {"nvme", "Composite", 38.85, 84.85, {}},
                                             {"coretemp", "Core 0", 99.6, 100, 80},
                                             {"acpitz", "temp1", 96, {}, {}}};
+    // The chip with the hottest sensor first, so that a hot one is never out of sight.
     const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
                                      {false, "Package id 0", "81°C", Level::high},
                                      {false, "Core 0", "100°C", Level::high},
-                                     {true, "nvme", {}, Level::normal},
-                                     {false, "Composite", "39°C", Level::normal},
                                      {true, "acpitz", {}, Level::normal},
-                                     {false, "temp1", "96°C", Level::critical}};
+                                     {false, "temp1", "96°C", Level::critical},
+                                     {true, "nvme", {}, Level::normal},
+                                     {false, "Composite", "39°C", Level::normal}};
     EXPECT_EQ(sensorLines(sensors), expected);
 
     SensorList list;
@@ -224,7 +225,7 @@ TEST(ViewRender, SensorListGroupsByChip)
     // Thin antialiased digits: near the colour is enough.
     EXPECT_GT(countPixels(image, IslandPalette::amber(), 70), 10);
     EXPECT_GT(countPixels(image, IslandPalette::red(), 70), 5);
-    EXPECT_TRUE(list.accessibleDescription().startsWith("coretemp: Package id 0 81°C Core 0 100°C nvme:"));
+    EXPECT_TRUE(list.accessibleDescription().startsWith("coretemp: Package id 0 81°C Core 0 100°C acpitz:"));
 }
 
 }  // namespace

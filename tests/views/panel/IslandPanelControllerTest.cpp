@@ -2,6 +2,7 @@
 
 #include "testsupport/FakeScreens.h"
 #include "testsupport/FakeWindowSystem.h"
+#include "testsupport/Snapshots.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/panel/IslandPanel.h"
@@ -32,6 +33,9 @@ protected:
         auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
         windows = fakeWindows.get();
         windows->active = {terminal, false, false, {}};
+        // Every reading there, so that each takes its frame in the collapsed row.
+        telemetry->initial = fixtures::busySnapshot();
+        monitor.replaceSource(telemetry);
         controller = std::make_unique<IslandPanelController>(
             IslandPanelController::Services{monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
             std::move(fakeWindows), expanded);
@@ -162,4 +166,27 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     scheduler.advance(0.055);  // removed at once when the panel starts shrinking
     EXPECT_FALSE(root->expandedLayer());
     EXPECT_FALSE(monitor.isProcessTelemetryActive());
+}
+
+// The island's size: 125 % on a screen of one device pixel per pixel, the
+// choice once made, and smaller again where the open island would not fit a
+// small logical screen (1280x720 at 200 % is 640x360).
+TEST_F(PanelControllerTest, SizeFollowsTheScreenTheChoiceAndTheRoomThereIs)
+{
+    auto& c = make(QStringLiteral("1"));
+    screens->list = {FakeScreens::screen({0, 0, 1920, 1080}, std::nullopt, 1)};
+    screens->changed();
+    c.updateFrame(true, false);
+    EXPECT_EQ(c.state().displayGeometry().scale, 1.25);
+    EXPECT_EQ(c.panel().geometry().width(), 725);
+    c.state().setSizePercent(150);
+    EXPECT_EQ(c.panel().geometry().width(), 870);
+    EXPECT_NEAR(c.panel().geometry().height(), 660, 2);  // whole pixels per row
+
+    screens->list = {FakeScreens::screen({0, 0, 640, 360})};
+    screens->changed();
+    c.updateFrame(true, false);
+    const QRect small = c.panel().geometry();
+    EXPECT_LT(c.state().displayGeometry().scale, 1);
+    EXPECT_TRUE(QRect(0, 0, 640, 360).contains(small)) << small.width() << "x" << small.height();
 }

@@ -20,7 +20,7 @@ void BM_AlertCheck(benchmark::State& state)
     snapshot.memory = MemoryReading{busy ? 96.0 : 40.0, 0, 16'000'000'000};
     snapshot.disk = DiskReading{busy ? 98.0 : 60.0, 0, 500'000'000'000};
     snapshot.power = PowerReading{.battery = BatteryReading{.percent = busy ? 4 : 80}};
-    snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", busy ? 101.0 : 55.0, 100, {}}};
+    snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", busy ? 101.0 : 55.0, 100, {}}};
     snapshot.topProcesses = QList<ProcessMetric>{{1, "worker", 180, 1'000'000'000}, {2, "browser", 20, 3'000'000'000}};
     for (auto _ : state) {
         scheduler.advance(1);

@@ -5,6 +5,7 @@
 #include "history/HistoryRecorder.h"
 #include "support/VirtualScheduler.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -58,11 +59,36 @@ void BM_HistoryReadDay(benchmark::State& state)
 {
     QTemporaryDir directory;
     const QString path = directory.filePath("history.json");
-    HistoryFile::write(path, fullDay(), nullptr);
+    const QList<MinuteBucket> day = fullDay();
+    HistoryFile::write(path, day, nullptr);
     for (auto _ : state)
-        benchmark::DoNotOptimize(HistoryFile::read(path));
+        benchmark::DoNotOptimize(HistoryFile::read(path, day.last().minute));
 }
 BENCHMARK(BM_HistoryReadDay)->Unit(benchmark::kMillisecond);
+
+// A hostile file: `minutes` minutes (far more than a day), newest first, one
+// series each. Reading must stay linear and keep no more than the last day.
+void BM_HistoryReadNewestFirst(benchmark::State& state)
+{
+    const qint64 newest = 1767268800;
+    QList<MinuteBucket> minutes;
+    for (qint64 m = 0; m < state.range(0); ++m) {
+        MinuteBucket bucket;
+        bucket.minute = newest - 60 * m;
+        bucket.sampleCount = 60;
+        bucket[Series::cpu] = {1.5, 2.5, 3.5};
+        minutes.append(bucket);
+    }
+    QTemporaryDir directory;
+    const QString path = directory.filePath("history.json");
+    HistoryFile::write(path, minutes, nullptr);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(HistoryFile::read(path, newest));
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_HistoryReadNewestFirst)->Arg(10'000)->Arg(40'000)->Arg(110'000)->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 // The per-second cost: one sample folded into the minute (in memory only).
 void BM_HistoryAddSample(benchmark::State& state)

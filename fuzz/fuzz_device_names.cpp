@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     if (gpuName(identity, listed, "card0").isEmpty())
         std::abort();
-    if (const auto celsius = parseMillidegrees(text); celsius && !std::isfinite(*celsius))
+    if (const auto celsius = parseHwmonValue(text, 1000); celsius && !std::isfinite(*celsius))
         std::abort();
     return 0;
 }

@@ -14,15 +14,14 @@ using namespace moravel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::vector<DiskCounters> disks;
+    std::vector<DeviceCounters> disks;
     parseDiskstats(text, [](std::string_view) { return true; }, disks);
-    for (const DiskCounters& disk : disks) {
+    for (const DeviceCounters& disk : disks) {
         if (disk.name.empty() || disk.name.find_first_of(" \t\n") != std::string::npos)
             std::abort();
     }
     orderByName(disks);
-    const DiskRates still = diskRatesBetween(disks, disks, 1.0);
-    if (still.read != 0 || still.write != 0)
+    if (ratesBetween(disks, disks, 1.0) != ByteRates{})
         std::abort();
 
     if (const auto load = parseLoadAverage(text)) {

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the metrics-page parser and reads what it accepts
 // as a node exporter's page: every sample it returns has a sound name and
-// labels, and a page accepted once reads the same twice.
+// labels, within the limits of a page, and a page accepted once reads the
+// same twice.
 #include "monitor/remote/ExpositionFormat.h"
 #include "monitor/remote/NodeExporterReadings.h"
 
@@ -16,8 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto* page = std::get_if<ExpositionPage>(&result);
     if (!page)
         return 0;
+    if (page->samples.size() > largestExpositionSampleCount)
+        std::abort();
     for (const ExpositionSample& sample : page->samples) {
-        if (sample.name.empty() || sample.name.find_first_of(" \t\n{") != std::string::npos)
+        if (sample.name.empty() || sample.name.find_first_of(" \t\n{") != std::string::npos
+            || sample.labels.size() > largestExpositionLabelCount)
             std::abort();
         for (const auto& [name, value] : sample.labels) {
             if (name.empty() || name.find_first_of(" \t\n=\"") != std::string::npos)

@@ -15,7 +15,6 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
       systemMonitor_(monitor),
       defaults_(defaults),
       monitor_(scheduler, AlertPreferencesStore::load(defaults)),
-      notifier_(std::move(notifier)),
       episodesPath_(std::move(episodesPath))
 {
     if (!episodesPath_.isEmpty()) {
@@ -27,13 +26,33 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
     }
     connect(&systemMonitor_, &SystemMonitor::snapshotChanged, &monitor_, &AlertMonitor::evaluate);
     connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
-    if (notifier_) {
-        connect(notifier_.get(), &AlertNotifier::activated, this,
-                [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
-    }
+    setNotifier(std::move(notifier));
 }
 
 AlertCenter::~AlertCenter() = default;
+
+void AlertCenter::setNotifier(std::unique_ptr<AlertNotifier> notifier)
+{
+    if (!notifier)
+        return;
+    notifier_ = std::move(notifier);
+    connect(notifier_.get(), &AlertNotifier::activated, this,
+            [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+    connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
+    connect(notifier_.get(), &AlertNotifier::showFinished, this, &AlertCenter::setShowFailure);
+    emit canShowAlertsChanged(canShowAlerts());
+}
+
+void AlertCenter::setShowFailure(const std::optional<QString>& failure)
+{
+    if (failure == showFailure_)
+        return;
+    const bool began = failure && !showFailure_;
+    showFailure_ = failure;
+    emit showFailureChanged(showFailure_);
+    if (began)
+        emit alertsLost(*failure);
+}
 
 double AlertCenter::threshold(AlertRule rule) const
 {

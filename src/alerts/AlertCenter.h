@@ -34,7 +34,13 @@ public:
 
     const AlertPreferences& preferences() const { return monitor_.preferences(); }
     bool isActive(AlertRule rule) const { return monitor_.isActive(rule); }
-    bool canShowAlerts() const { return notifier_ != nullptr; }
+    // False without a notifier, or while no notification service is there.
+    bool canShowAlerts() const { return notifier_ && notifier_->hasService(); }
+    // Alerts are shown from now on (the session bus answered late).
+    void setNotifier(std::unique_ptr<AlertNotifier> notifier);
+    // Why the latest alert could not be shown (the notification service
+    // refused it); nothing once one is shown.
+    const std::optional<QString>& showFailure() const { return showFailure_; }
     // The threshold the rule watches now (its default may come from the
     // latest snapshot: the CPU sensor's critical temperature).
     double threshold(AlertRule rule) const;
@@ -47,17 +53,24 @@ public:
 signals:
     void preferencesChanged(const moravel::AlertPreferences& preferences);
     void preferencesSaveFailureChanged(const std::optional<QString>& failure);
+    // showFailure() changed.
+    void showFailureChanged(const std::optional<QString>& failure);
+    // Alerts began to be lost: told once for a spell of refusals, not once per alert.
+    void alertsLost(const QString& why);
     // The user clicked an alert: open the island on this tab.
     void openRequested(moravel::MetricKind tab);
+    void canShowAlertsChanged(bool canShowAlerts);
 
 private:
     void deliver(const Alert& alert);
+    void setShowFailure(const std::optional<QString>& failure);
 
     SystemMonitor& systemMonitor_;
     DefaultsStore& defaults_;
     AlertMonitor monitor_;
     std::unique_ptr<AlertNotifier> notifier_;
     std::optional<QString> saveFailure_;
+    std::optional<QString> showFailure_;
     QString episodesPath_;
 };
 

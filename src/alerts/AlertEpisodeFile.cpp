@@ -1,9 +1,9 @@
 #include "alerts/AlertEpisodeFile.h"
 
 #include "support/PrivateFiles.h"
+#include "support/RegularFile.h"
 #include "support/XdgDirectories.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -44,10 +44,12 @@ QString defaultPath()
 
 QList<AlertEpisode> read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file: a FIFO put there would hold up the island's start for good.
+    const auto file = readRegularFile(path, largestReadable);
+    const auto* contents = std::get_if<RegularFileContents>(&file);
+    if (!contents)
         return {};
-    const QJsonValue open = QJsonDocument::fromJson(file.read(largestReadable)).object().value(QLatin1StringView("open"));
+    const QJsonValue open = QJsonDocument::fromJson(contents->bytes).object().value(QLatin1StringView("open"));
     QList<AlertEpisode> episodes;
     for (const QJsonValue& name : open.toArray()) {
         if (const std::optional<AlertEpisode> episode = episodeNamed(name.toString()))

@@ -3,6 +3,9 @@
 #include "alerts/AlertText.h"
 
 #include <QObject>
+#include <QString>
+
+#include <optional>
 
 namespace moravel {
 
@@ -15,10 +18,27 @@ public:
     using QObject::QObject;
 
     virtual void show(const AlertNotification& notification) = 0;
+    // Whether something is there to show notifications.
+    bool hasService() const { return hasService_; }
 
 signals:
     // The user chose the notification of this rule (clicked it).
     void activated(moravel::AlertRule rule);
+    // The notification service took an alert, or refused it (`failure` says why).
+    void showFinished(const std::optional<QString>& failure);
+    void hasServiceChanged(bool hasService);
+
+protected:
+    void setHasService(bool hasService)
+    {
+        if (hasService_ == hasService)
+            return;
+        hasService_ = hasService;
+        emit hasServiceChanged(hasService);
+    }
+
+private:
+    bool hasService_ = true;
 };
 
 }  // namespace moravel

@@ -1,5 +1,6 @@
 #include "alerts/AlertRules.h"
 
+#include "monitor/ReadingTable.h"
 #include "monitor/TemperaturePolicy.h"
 
 #include <cmath>
@@ -8,14 +9,31 @@ namespace moravel {
 
 namespace {
 
-// Key, below?, default, range, hold, margin, tab.
+bool dischargesItsBattery(const SystemSnapshot& s)
+{
+    const BatteryReading* battery = batteryOf(s);
+    return battery && !s.power->isExternalPowerConnected && !battery->isCharging;
+}
+
 constexpr AlertRuleDescriptor descriptors[] = {
-    {AlertRule::cpu, "cpu", false, 90, 50, 100, 300, 10, MetricKind::cpu},
-    {AlertRule::memory, "memory", false, 90, 50, 100, 300, 5, MetricKind::memory},
+    {.rule = AlertRule::cpu, .key = "cpu", .label = "CPU busy", .unit = "%", .reading = MetricKind::cpu,
+     .defaultThreshold = 90, .minimumThreshold = 50, .maximumThreshold = 100, .step = 5, .holdSeconds = 300,
+     .rearmMargin = 10, .tab = MetricKind::cpu},
+    {.rule = AlertRule::memory, .key = "memory", .label = "Memory full", .unit = "%", .reading = MetricKind::memory,
+     .defaultThreshold = 90, .minimumThreshold = 50, .maximumThreshold = 100, .step = 5, .holdSeconds = 300,
+     .rearmMargin = 5, .tab = MetricKind::memory},
     // The disk fills slowly and is read every 30 s: it warns as soon as it is seen full.
-    {AlertRule::disk, "disk", false, 95, 50, 100, 0, 2, MetricKind::overview},
-    {AlertRule::battery, "battery", true, 10, 1, 50, 0, 5, MetricKind::power},
-    {AlertRule::cpuTemperature, "cpuTemperature", false, fallbackCpuCriticalCelsius, 50, 120, 60, 5, MetricKind::cpu},
+    {.rule = AlertRule::disk, .key = "disk", .label = "Disk full", .unit = "%", .reading = MetricKind::disk,
+     .defaultThreshold = 95, .minimumThreshold = 50, .maximumThreshold = 100, .step = 1, .holdSeconds = 0,
+     .rearmMargin = 2, .tab = MetricKind::overview},
+    {.rule = AlertRule::battery, .key = "battery", .label = "Battery low", .unit = "%", .reading = MetricKind::power,
+     .firesBelow = true, .defaultThreshold = 10, .minimumThreshold = 1, .maximumThreshold = 50, .step = 5,
+     .holdSeconds = 0, .rearmMargin = 5, .tab = MetricKind::power, .canFire = dischargesItsBattery},
+    {.rule = AlertRule::cpuTemperature, .key = "cpuTemperature", .label = "CPU hot", .unit = "\u00B0C",
+     .reading = MetricKind::temperature, .defaultThreshold = fallbackCriticalCelsius, .defaultsToCriticalLevel = true,
+     .minimumThreshold = lowestPlausibleCriticalCelsius,
+     .maximumThreshold = highestPlausibleCriticalCelsius, .step = 5, .holdSeconds = 60, .rearmMargin = 5,
+     .tab = MetricKind::cpu},
 };
 
 constexpr bool rowsFollowTheRules()
@@ -28,12 +46,6 @@ constexpr bool rowsFollowTheRules()
 }
 static_assert(std::size(descriptors) == alertRuleCount, "one row per AlertRule");
 static_assert(rowsFollowTheRules(), "row i describes AlertRule i");
-
-bool inRange(AlertRule rule, double value)
-{
-    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
-    return std::isfinite(value) && value >= d.minimumThreshold && value <= d.maximumThreshold;
-}
 
 }  // namespace
 
@@ -53,43 +65,26 @@ std::optional<AlertRule> alertRuleFromKey(QStringView key)
 
 std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& s)
 {
-    switch (rule) {
-    case AlertRule::cpu:
-        return fieldOf(s.cpu, &CpuReading::percent);
-    case AlertRule::memory:
-        return s.memory && s.memory->total > 0 ? std::optional(s.memory->percent) : std::nullopt;
-    case AlertRule::disk:
-        return s.disk && s.disk->total > 0 ? std::optional(s.disk->percent) : std::nullopt;
-    case AlertRule::battery:
-        if (const BatteryReading* battery = batteryOf(s))
-            return static_cast<double>(battery->percent);
-        return std::nullopt;
-    case AlertRule::cpuTemperature:
-        if (const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s))
-            return cpu->celsius;
-        return std::nullopt;
-    }
-    return std::nullopt;
+    const double value = ReadingTable::value(alertRuleDescriptor(rule).reading, s);
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
 }
 
 bool alertCanFire(AlertRule rule, const SystemSnapshot& s)
 {
-    if (rule == AlertRule::battery)
-        return batteryOf(s) && !s.power->isExternalPowerConnected && !batteryOf(s)->isCharging;
-    return true;
+    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
+    return !d.canFire || d.canFire(s);
 }
 
 double effectiveThreshold(AlertRule rule, const AlertRuleSetting& setting, const SystemSnapshot& s)
 {
+    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
     if (setting.threshold)
         return *setting.threshold;
-    // Some sensors report a critical figure of 0 or 255: only a plausible one counts.
-    if (rule == AlertRule::cpuTemperature) {
-        const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
-        if (cpu && cpu->criticalCelsius && inRange(rule, *cpu->criticalCelsius))
-            return *cpu->criticalCelsius;
+    if (d.defaultsToCriticalLevel) {
+        if (const std::optional<LevelThresholds> levels = ReadingTable::thresholds(d.reading, s))
+            return levels->critical;
     }
-    return alertRuleDescriptor(rule).defaultThreshold;
+    return d.defaultThreshold;
 }
 
 }  // namespace moravel

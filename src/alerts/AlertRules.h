@@ -19,16 +19,27 @@ inline constexpr std::array<AlertRule, alertRuleCount> allAlertRules = [] {
     return rules;
 }();
 
+// One row of the rule table (AlertRules.cpp).
 struct AlertRuleDescriptor {
-    AlertRule rule;
-    const char* key;           // the stored form
-    bool firesBelow;           // the battery warns when it falls to the threshold, the others when they rise to it
-    double defaultThreshold;   // the CPU temperature's is its sensor's critical figure, when that is sane
-    double minimumThreshold;   // the settings offer, and stored files may hold, this range
-    double maximumThreshold;
-    double holdSeconds;        // how long the reading must stay past the threshold
-    double rearmMargin;        // how far back it must go before another episode can warn
-    MetricKind tab;            // where the notification's default action opens the island
+    AlertRule rule = AlertRule::cpu;
+    const char* key = "";    // the stored form
+    const char* label = "";  // the settings' row: "CPU busy"
+    const char* unit = "";   // of the threshold, as the settings show it
+    // The reading the rule watches, whose value the reading table gives.
+    MetricKind reading = MetricKind::cpu;
+    bool firesBelow = false;  // the battery warns when it falls to the threshold, the others when they rise to it
+    double defaultThreshold = 0;
+    // The default is the reading's own critical level where the machine sets
+    // it (a sensor's critical figure), as the island colours it.
+    bool defaultsToCriticalLevel = false;
+    double minimumThreshold = 0;  // the settings offer, and stored files may hold, this range
+    double maximumThreshold = 0;
+    double step = 0;          // of the settings' stepper: the disk fills slowly and matters near full
+    double holdSeconds = 0;   // how long the reading must stay past the threshold
+    double rearmMargin = 0;   // how far back it must go before another episode can warn
+    MetricKind tab = MetricKind::overview;  // where the notification's default action opens the island
+    // Whether the machine's state lets the rule warn at all; without this, always.
+    bool (*canFire)(const SystemSnapshot& snapshot) = nullptr;
 };
 
 const AlertRuleDescriptor& alertRuleDescriptor(AlertRule rule);
@@ -40,7 +51,6 @@ std::optional<AlertRule> alertRuleFromKey(QStringView key);
 inline constexpr double alertRearmSeconds = 60;
 // A discharging battery warns at the threshold and once more at this level.
 inline constexpr double batteryFinalWarningPercent = 5;
-inline constexpr double fallbackCpuCriticalCelsius = 95;
 
 // One level of one rule that has warned and not yet settled back (the
 // battery has two levels: its threshold and the final warning).
@@ -61,8 +71,8 @@ using AlertPreferences = std::array<AlertRuleSetting, alertRuleCount>;
 // The reading a rule watches; nothing when this machine does not have it (no
 // battery, no CPU sensor, the disk not read yet).
 std::optional<double> alertReading(AlertRule rule, const SystemSnapshot& snapshot);
-// Whether the machine's state lets the rule warn at all: the battery only
-// while it discharges.
+// Whether the machine's state lets the rule warn at all (the battery only
+// while it discharges).
 bool alertCanFire(AlertRule rule, const SystemSnapshot& snapshot);
 // The threshold in force for `setting`.
 double effectiveThreshold(AlertRule rule, const AlertRuleSetting& setting, const SystemSnapshot& snapshot);

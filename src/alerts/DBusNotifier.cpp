@@ -1,5 +1,7 @@
 #include "alerts/DBusNotifier.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -34,18 +36,36 @@ DBusNotifier::DBusNotifier(QDBusConnection connection, QObject* parent)
                         QStringLiteral("ActionInvoked"), this, SLOT(onActionInvoked(uint, QString)));
     connection_.connect(name, QString::fromLatin1(path), QString::fromLatin1(interface),
                         QStringLiteral("NotificationClosed"), this, SLOT(onNotificationClosed(uint, uint)));
+    serviceWatcher_ = new QDBusServiceWatcher(name, connection_, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(serviceWatcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                // A service that can be started on demand is there even while it is not running.
+                setHasService(!newOwner.isEmpty() || !notificationProblem(connection_));
+            });
 }
 
 std::unique_ptr<DBusNotifier> DBusNotifier::forSessionBus(QString* problem)
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (const std::optional<QString> missing = notificationProblem(bus); missing && problem)
+    return forConnection(QDBusConnection::sessionBus(), problem);
+}
+
+std::unique_ptr<DBusNotifier> DBusNotifier::forBusAt(const QString& address, QString* problem)
+{
+    return forConnection(QDBusConnection::connectToBus(address, QStringLiteral("moravel-alerts")), problem);
+}
+
+std::unique_ptr<DBusNotifier> DBusNotifier::forConnection(const QDBusConnection& bus, QString* problem)
+{
+    const std::optional<QString> missing = notificationProblem(bus);
+    if (missing && problem)
         *problem = *missing;
     if (!bus.isConnected())
         return nullptr;
     // A notification service that starts later (the desktop comes up after
     // us) is still reached: the calls go to its name, not to an owner.
-    return std::make_unique<DBusNotifier>(bus);
+    auto notifier = std::make_unique<DBusNotifier>(bus);
+    notifier->setHasService(!missing);
+    return notifier;
 }
 
 std::optional<QString> DBusNotifier::notificationProblem(const QDBusConnection& connection)
@@ -78,12 +98,16 @@ void DBusNotifier::show(const AlertNotification& notification)
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, rule](QDBusPendingCallWatcher* finished) {
         const QDBusPendingReply<uint> reply = *finished;
         finished->deleteLater();
-        // No service (or a failing one): the alert is skipped, nothing else changes.
-        if (!reply.isValid())
+        // No service (or a failing one): the alert is lost, and that is told.
+        if (!reply.isValid()) {
+            const QDBusError error = reply.error();
+            emit showFinished(printableExcerpt(error.message().isEmpty() ? error.name() : error.message(), 120));
             return;
+        }
         shown_.remove(lastIdOfRule_[static_cast<size_t>(rule)]);
         lastIdOfRule_[static_cast<size_t>(rule)] = reply.value();
         shown_.insert(reply.value(), rule);
+        emit showFinished(std::nullopt);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "alerts/AlertNotifier.h"
 
 #include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QHash>
 
 #include <array>
@@ -14,7 +15,8 @@ namespace moravel {
 // Freedesktop desktop notifications (org.freedesktop.Notifications) on a
 // D-Bus connection. A rule's new notification replaces its previous one if
 // that is still on screen (the battery's 5 % warning replaces its 10 %), and
-// a click on one (its default action) reports the rule.
+// a click on one (its default action) reports the rule. Follows the
+// notification service coming and going on the bus.
 class DBusNotifier final : public AlertNotifier {
     Q_OBJECT
 
@@ -29,6 +31,9 @@ public:
     // `problem` gets one line for standard error when notifications cannot be
     // shown (no bus, or no notification service on it yet).
     static std::unique_ptr<DBusNotifier> forSessionBus(QString* problem);
+    // The same on a connection of its own to the bus at `address`, for a
+    // session bus that answered only after Qt was kept off it.
+    static std::unique_ptr<DBusNotifier> forBusAt(const QString& address, QString* problem);
     // Why `connection` cannot show notifications, if it cannot: no bus, or no
     // service that owns or can be started for the notifications' name.
     static std::optional<QString> notificationProblem(const QDBusConnection& connection);
@@ -40,7 +45,10 @@ private slots:
     void onNotificationClosed(uint id, uint reason);
 
 private:
+    static std::unique_ptr<DBusNotifier> forConnection(const QDBusConnection& bus, QString* problem);
+
     QDBusConnection connection_;
+    QDBusServiceWatcher* serviceWatcher_ = nullptr;
     QHash<uint, AlertRule> shown_;
     std::array<uint, alertRuleCount> lastIdOfRule_{};
 };

@@ -32,11 +32,16 @@ void AppDelegate::applicationDidFinishLaunching()
     updater_ = environment_.makeUpdater(environment_.scheduler, environment_.defaults);
     updater_->setDelegate(&updateCheckCoordinator_);
     startAlerts();
+    std::unique_ptr<WindowSystem> windows = makeWindowSystem();
+    const IslandWindowModeChoice mode =
+        chooseIslandWindowMode(windows->windowManagerName(), environment_.islandWindowEnvironment);
+    if (!mode.warning.isEmpty())
+        std::fprintf(stderr, "%s\n", mode.warning.toLocal8Bit().constData());
     panelController_ = std::make_unique<IslandPanelController>(
         IslandPanelController::Services{*monitor_, *updater_, updateCheckCoordinator_, environment_.defaults,
                                         environment_.scheduler, environment_.loginItem, alerts_.get(),
                                         history_.get(), sourceSelector_.get()},
-        environment_.makeScreens(), makeWindowSystem(), environment_.islandExpandedEnvironment);
+        environment_.makeScreens(), std::move(windows), environment_.islandExpandedEnvironment, mode.mode);
     panelController_->updateFrame(panelController_->state().isExpanded(), false);
     panelController_->orderFront();
     panelController_->installEventMonitor();
@@ -56,8 +61,7 @@ void AppDelegate::startHistory()
 {
     history_ = std::make_unique<HistoryRecorder>(environment_.historyPath, environment_.scheduler,
                                                  environment_.historyWriter);
-    if (const std::optional<QString> problem = history_->load())
-        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
+    history_->load([](const QString& problem) { std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData()); });
     // The kept history is this computer's: another machine's samples stay out of it.
     connect(monitor_.get(), &SystemMonitor::historyChanged, history_.get(),
             [history = history_.get(), monitor = monitor_.get()](const MetricHistory& samples) {
@@ -86,6 +90,9 @@ void AppDelegate::startAlerts()
         notifier = environment_.makeAlertNotifier();
     alerts_ = std::make_unique<AlertCenter>(*monitor_, environment_.scheduler, environment_.defaults,
                                             std::move(notifier), environment_.alertEpisodesPath);
+    connect(alerts_.get(), &AlertCenter::alertsLost, this, [](const QString& why) {
+        std::fprintf(stderr, "moravel: an alert could not be shown: %s\n", why.toLocal8Bit().constData());
+    });
 }
 
 void AppDelegate::openAlertsOnClick()

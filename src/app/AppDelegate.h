@@ -45,6 +45,8 @@ struct AppEnvironment {
     SourceFactory makeSource = {};
     // The machine to read this run instead of the stored choice (--source).
     std::optional<SourceChoice> sourceForThisRun = {};
+    // MORAVEL_WINDOW: "dock" or "unmanaged" instead of the mode the window manager calls for.
+    std::optional<QString> islandWindowEnvironment = {};
 };
 
 // Creates the long-lived objects in a fixed order, shows the island and starts

@@ -13,12 +13,12 @@ namespace moravel {
 
 int runHistoryMode(const RunOptions& options)
 {
-    const auto read = HistoryFile::read(HistoryFile::defaultPath());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const auto read = HistoryFile::read(HistoryFile::defaultPath(), now);
     if (const auto* problem = std::get_if<QString>(&read)) {
         std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
         return 1;
     }
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
     // A minute counts when any of it falls within the stretch asked for.
     const qint64 from = options.sinceSeconds ? now - *options.sinceSeconds - 59 : now - secondsPerDay;
     QByteArray out;

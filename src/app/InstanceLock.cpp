@@ -99,7 +99,11 @@ int InstanceLock::openLockFile()
         const bool replaceable = error == EEXIST || error == EISDIR || error == ELOOP || error == ENXIO
                                  || error == EACCES || error == EPERM;
         if (!replaceable || !removeStale(name)) {
-            fail(QStringLiteral("%1: %2").arg(QLatin1String(fileName), systemError(replaceable ? errno : error)));
+            const int why = replaceable ? errno : error;
+            // An empty folder was removed above; one with files in it is not ours to empty.
+            fail(why == ENOTEMPTY || why == EEXIST
+                     ? QStringLiteral("%1 is a folder, not Moravel's lock file").arg(QLatin1String(fileName))
+                     : QStringLiteral("%1: %2").arg(QLatin1String(fileName), systemError(why)));
             return -1;
         }
     }

@@ -7,11 +7,14 @@
 #include "app/InstanceLock.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
+#include "alerts/AlertCenter.h"
 #include "alerts/AlertEpisodeFile.h"
 #include "alerts/DBusNotifier.h"
+#include "alerts/SessionBus.h"
 #include "history/HistoryFile.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "monitor/remote/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
@@ -28,6 +31,10 @@
 namespace moravel {
 
 namespace {
+
+// A bus daemon answers within milliseconds; the island waits no longer than
+// this for one before it shows without the bus.
+constexpr std::chrono::seconds busWait{2};
 
 bool hasDisplay()
 {
@@ -48,6 +55,17 @@ std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& o
     return std::optional<SourceChoice>(SourceChoice{options.source->toString(), options.sourceCredentials});
 }
 
+// The notifier `make` gives, its problem (if any) told on standard error.
+template <typename Make>
+std::unique_ptr<AlertNotifier> reportingProblem(Make make)
+{
+    QString problem;
+    std::unique_ptr<AlertNotifier> notifier = make(&problem);
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+    return notifier;
+}
+
 }  // namespace
 
 int runIslandMode(int& argc, char** argv, const RunOptions& options)
@@ -66,7 +84,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
-    if (const std::optional<QString> problem = x11DisplayProblem()) {
+    X11DisplayCheck display;
+    if (const std::optional<QString>& problem = display.problem()) {
         std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
         return 1;
     }
@@ -83,7 +102,15 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
         return 1;
     }
 
+    auto sessionBus = std::make_unique<SessionBusProbe>();
+    const bool busAnswered = sessionBus->waitForAnswer(busWait) != SessionBusProbe::Answer::pending;
+    if (!busAnswered) {
+        std::fputs("moravel: the D-Bus session bus does not answer; alerts are shown once it does\n", stderr);
+        keepQtOffTheSessionBus();
+    }
+
     QApplication app(argc, argv);
+    display.close();  // the application has its own connection now
     QApplication::setApplicationName(QStringLiteral("Moravel"));
     QApplication::setQuitOnLastWindowClosed(false);
     SignalQuit signalQuit;
@@ -91,6 +118,8 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     QtScheduler scheduler;
     ThreadPoolRunner background;
     SettingsDefaultsStore defaults;
+    if (const std::optional<QString> problem = defaults.unusableFile())
+        std::fprintf(stderr, "%s\n", problem->toLocal8Bit().constData());
     XdgAutostartLoginItem loginItem = XdgAutostartLoginItem::forRunningApplication();
     const ReaderRoots roots = ReaderRoots::fromEnvironment();
     reportUnreadableReaderRoots(roots);
@@ -108,18 +137,25 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             return std::make_unique<FeedUpdater>(std::move(options), s, store);
         },
         IslandState::expandedEnvironmentFromProcess(),
-        []() -> std::unique_ptr<AlertNotifier> {
-            QString problem;
-            std::unique_ptr<AlertNotifier> notifier = DBusNotifier::forSessionBus(&problem);
-            if (!problem.isEmpty())
-                std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
-            return notifier;
+        [busAnswered]() -> std::unique_ptr<AlertNotifier> {
+            return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
-        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(), choiceSources(scheduler, thisComputer),
-        *sourceForThisRun});
+        HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
+        choiceSources(scheduler, background, thisComputer), *sourceForThisRun,
+        qEnvironmentVariableIsSet(islandWindowModeVariable)
+            ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
+            : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
-    return QApplication::exec();
+    if (!busAnswered) {
+        sessionBus->whenAnswered(&delegate, [&delegate, address = sessionBus->address()] {
+            delegate.alerts()->setNotifier(
+                reportingProblem([&address](QString* problem) { return DBusNotifier::forBusAt(address, problem); }));
+        });
+    }
+    const int status = QApplication::exec();
+    sessionBus.reset();  // a late answer must not reach an application on its way out
+    return status;
 }
 
 }  // namespace moravel

@@ -33,7 +33,7 @@ std::shared_ptr<TelemetrySource> chosenSource(const RunOptions& options, Schedul
         std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
         return nullptr;
     }
-    return std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler);
+    return std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler, &background);
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include "history/HistoryFormat.h"
 #include "support/PrivateFiles.h"
+#include "support/RegularFile.h"
 #include "support/XdgDirectories.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,21 +27,22 @@ Contents unusable(QString why)
     return {{}, std::move(why)};
 }
 
-Contents readContents(const QString& path)
+Contents readContents(const QString& path, qint64 nowSeconds)
 {
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (file.size() > largestReadable)
-        return unusable(QStringLiteral("it is too large"));
-    if (!file.open(QIODevice::ReadOnly))
-        return unusable(file.errorString());
-    const QByteArray bytes = file.read(largestReadable + 1);
-    if (file.error() != QFileDevice::NoError)
-        return unusable(file.errorString());
-    if (bytes.size() > largestReadable)
-        return unusable(QStringLiteral("it is too large"));
-    auto decoded = HistoryFormat::decode(bytes);
+    auto read = readRegularFile(path, largestReadable);
+    if (const auto* failure = std::get_if<RegularFileFailure>(&read)) {
+        switch (failure->kind) {
+        case RegularFileFailure::Kind::missing:
+            return {};
+        case RegularFileFailure::Kind::notRegular:
+            return unusable(QStringLiteral("it is not a regular file"));
+        case RegularFileFailure::Kind::tooLarge:
+            return unusable(QStringLiteral("it is too large"));
+        case RegularFileFailure::Kind::unreadable:
+            return unusable(failure->systemReason);
+        }
+    }
+    auto decoded = HistoryFormat::decode(std::get<RegularFileContents>(read).bytes, nowSeconds);
     if (const auto* unreadable = std::get_if<HistoryFormat::Unreadable>(&decoded))
         return unusable(*unreadable == HistoryFormat::Unreadable::newerVersion
                             ? QStringLiteral("it was written by a newer Moravel")
@@ -65,9 +66,10 @@ QString defaultPath()
     return xdgStateHome() + QStringLiteral("/Moravel/history.json");
 }
 
-Loaded loadOrSetAside(const QString& path)
+Loaded loadOrSetAside(const QString& path, qint64 nowSeconds)
 {
-    Contents contents = readContents(path);
+    removeStaleTemporaries(path);
+    Contents contents = readContents(path, nowSeconds);
     if (!contents.problem)
         return {std::move(contents.buckets), std::nullopt};
     const QString aside = setAsidePath(path);
@@ -80,9 +82,9 @@ Loaded loadOrSetAside(const QString& path)
                     .arg(path, *contents.problem, aside)};
 }
 
-std::variant<QList<MinuteBucket>, QString> read(const QString& path)
+std::variant<QList<MinuteBucket>, QString> read(const QString& path, qint64 nowSeconds)
 {
-    Contents contents = readContents(path);
+    Contents contents = readContents(path, nowSeconds);
     if (contents.problem)
         return QStringLiteral("moravel: the history in %1 cannot be read: %2").arg(path, *contents.problem);
     return std::move(contents.buckets);

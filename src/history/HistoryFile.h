@@ -21,12 +21,16 @@ struct Loaded {
     // set aside under another name (never deleted) and the history starts empty.
     std::optional<QString> problem;
 };
-// For the island at start. No file yet is an empty history.
-Loaded loadOrSetAside(const QString& path);
+// For the island at start: the minutes of the 24 hours up to `nowSeconds`.
+// No file yet is an empty history. Temporary files of writes that never
+// finished (the island was killed during one) are removed first.
+Loaded loadOrSetAside(const QString& path, qint64 nowSeconds);
 
-// For `moravel --history`: the buckets, or why the file cannot be read (in
-// one line). Leaves the file alone whatever it holds.
-std::variant<QList<MinuteBucket>, QString> read(const QString& path);
+// For `moravel --history`: the minutes of the 24 hours up to `nowSeconds`, or
+// why the file cannot be read (in one line). Leaves the file alone whatever
+// it holds. Only a regular file is read: anything else at the path is refused
+// without waiting on it.
+std::variant<QList<MinuteBucket>, QString> read(const QString& path, qint64 nowSeconds);
 
 // Replaces the file in one step: a reader sees the old history or the new one,
 // never a torn file. On failure `failure` says why, in words for the user.

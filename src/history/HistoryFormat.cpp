@@ -133,7 +133,7 @@ QByteArray encode(const QList<MinuteBucket>& buckets)
     return out;
 }
 
-std::variant<QList<MinuteBucket>, Unreadable> decode(const QByteArray& json)
+std::variant<QList<MinuteBucket>, Unreadable> decode(const QByteArray& json, qint64 nowSeconds)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -150,14 +150,16 @@ std::variant<QList<MinuteBucket>, Unreadable> decode(const QByteArray& json)
     const QJsonValue minutes = object.value(QLatin1StringView("minutes"));
     if (!columns || !minutes.isArray())
         return Unreadable::corrupt;
-    QList<MinuteBucket> buckets;
+    // One slot per minute of the day: a file of any order and length is read
+    // in one pass, and no more than a day of it kept.
+    LastDay day(nowSeconds);
     for (const QJsonValue& value : minutes.toArray()) {
         const std::optional<MinuteBucket> bucket = decodeMinute(value, *columns);
         if (!bucket)
             return Unreadable::corrupt;
-        insertBucket(buckets, *bucket);
+        day.add(*bucket);
     }
-    return buckets;
+    return day.buckets();
 }
 
 QByteArray jsonLine(const MinuteBucket& bucket)

@@ -24,9 +24,11 @@ inline constexpr int version = 1;
 enum class Unreadable { corrupt, newerVersion };
 
 QByteArray encode(const QList<MinuteBucket>& buckets);
-// Oldest first, minutes of the same start merged. Series of unknown names are
-// left out; anything malformed makes the whole document unreadable.
-std::variant<QList<MinuteBucket>, Unreadable> decode(const QByteArray& json);
+// The minutes of the 24 hours up to `nowSeconds`, oldest first, minutes of the
+// same start merged; in time proportional to the document, whatever the order
+// of its minutes. Series of unknown names are left out; anything malformed
+// makes the whole document unreadable.
+std::variant<QList<MinuteBucket>, Unreadable> decode(const QByteArray& json, qint64 nowSeconds);
 
 // One line of `moravel --history`: "time" (ISO 8601, UTC), then each series'
 // mean under its JSON name and its extremes under NAMEMin and NAMEMax, null

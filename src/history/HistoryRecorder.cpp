@@ -8,11 +8,26 @@
 
 namespace moravel {
 
-// Shared by the main thread and the writes in flight.
+// Shared by the main thread and the read and writes in flight.
 struct HistoryRecorder::WriteLane {
     std::mutex mutex;
     quint64 requested = 0;  // main thread only
     quint64 written = 0;    // under the mutex
+    bool isRead = false;    // under the mutex
+    std::optional<HistoryFile::Loaded> loaded;  // under the mutex, until the main thread takes it
+
+    // Reads the file unless that was done already.
+    void read(const QString& path, qint64 nowSeconds)
+    {
+        const std::lock_guard lock(mutex);
+        if (!std::exchange(isRead, true))
+            loaded = HistoryFile::loadOrSetAside(path, nowSeconds);
+    }
+    std::optional<HistoryFile::Loaded> take()
+    {
+        const std::lock_guard lock(mutex);
+        return std::exchange(loaded, std::nullopt);
+    }
 
     // Nothing when a newer write came first; else the failure, if any.
     std::optional<std::optional<QString>> write(quint64 sequence, const QString& path,
@@ -42,16 +57,38 @@ qint64 HistoryRecorder::nowSeconds() const
     return scheduler_.currentDateTime().toSecsSinceEpoch();
 }
 
-std::optional<QString> HistoryRecorder::load()
+void HistoryRecorder::load(ProblemReport report)
 {
-    if (path_.isEmpty())
-        return std::nullopt;
-    HistoryFile::Loaded loaded = HistoryFile::loadOrSetAside(path_);
-    for (const MinuteBucket& bucket : loaded.buckets)
+    if (path_.isEmpty() || isLoading_)
+        return;
+    isLoading_ = true;
+    reportLoadProblem_ = std::move(report);
+    if (!writer_) {
+        lane_->read(path_, nowSeconds());
+        finishLoad();
+        return;
+    }
+    writer_->post(this, [this, lane = lane_, path = path_, now = nowSeconds()] {
+        lane->read(path, now);
+        return [this] { finishLoad(); };
+    });
+}
+
+void HistoryRecorder::finishLoad()
+{
+    std::optional<HistoryFile::Loaded> loaded = lane_->take();
+    if (!loaded)
+        return;  // a flush took it first
+    isLoading_ = false;
+    // The file's minutes come before the few recorded meanwhile.
+    for (const MinuteBucket& bucket : loaded->buckets)
         insertBucket(buckets_, bucket);
     trimToLastDay(buckets_, nowSeconds());
     emit bucketsChanged();
-    return loaded.problem;
+    if (loaded->problem && reportLoadProblem_)
+        reportLoadProblem_(*loaded->problem);
+    if (std::exchange(isWriteDeferred_, false))
+        writeInBackground();
 }
 
 void HistoryRecorder::addSample(const MetricSample& sample)
@@ -77,6 +114,11 @@ void HistoryRecorder::writeInBackground()
 {
     if (path_.isEmpty())
         return;
+    // Written before the kept history is in, the file would lose it.
+    if (isLoading_) {
+        isWriteDeferred_ = true;
+        return;
+    }
     const quint64 sequence = ++lane_->requested;
     if (!writer_) {
         finishWrite(sequence, lane_->write(sequence, path_, buckets_));
@@ -92,6 +134,11 @@ void HistoryRecorder::flush()
 {
     if (path_.isEmpty())
         return;
+    if (isLoading_) {
+        isWriteDeferred_ = false;
+        lane_->read(path_, nowSeconds());
+        finishLoad();
+    }
     QList<MinuteBucket> all = buckets();
     trimToLastDay(all, nowSeconds());
     const quint64 sequence = ++lane_->requested;

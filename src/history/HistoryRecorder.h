@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,9 +17,11 @@ class Scheduler;
 // with the monitor's one-second samples and kept on disk: read at start,
 // written whenever a minute is complete and once more at quit.
 //
-// Writes run on the background runner (a slow disk must not stall the
-// island); they are serialised, and one overtaken by a newer write is dropped,
-// so the file always ends up holding the newest history.
+// The read and the writes run on the background runner (a large file or a
+// slow disk must not stall the island); they are serialised, writes wait
+// until the kept history has been read and merged in, and a write overtaken
+// by a newer one is dropped, so the file always ends up holding the newest
+// history.
 class HistoryRecorder final : public QObject {
     Q_OBJECT
 
@@ -28,10 +31,14 @@ public:
     HistoryRecorder(QString path, Scheduler& scheduler, BackgroundRunner* writer, QObject* parent = nullptr);
     ~HistoryRecorder() override;
 
+    using ProblemReport = std::function<void(const QString&)>;
+
     const QString& path() const { return path_; }
-    // Reads the kept history. Returns a line for standard error when the file
-    // could not be read (it has been set aside).
-    std::optional<QString> load();
+    // Reads the kept history and merges it with the samples added meanwhile;
+    // `report` gets a line for standard error when the file could not be read
+    // (it has been set aside).
+    void load(ProblemReport report = {});
+    bool isLoading() const { return isLoading_; }
     void addSample(const MetricSample& sample);
     // Writes everything now, the minute so far included, on this thread.
     void flush();
@@ -49,6 +56,7 @@ signals:
 private:
     struct WriteLane;
 
+    void finishLoad();
     void writeInBackground();
     void finishWrite(quint64 sequence, std::optional<std::optional<QString>> outcome);
     qint64 nowSeconds() const;
@@ -61,6 +69,9 @@ private:
     MinuteAggregator minute_;
     std::optional<QString> writeFailure_;
     quint64 reportedSequence_ = 0;
+    bool isLoading_ = false;
+    bool isWriteDeferred_ = false;  // a minute finished while loading
+    ProblemReport reportLoadProblem_;
 };
 
 }  // namespace moravel

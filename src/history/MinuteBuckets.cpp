@@ -83,12 +83,45 @@ void insertBucket(QList<MinuteBucket>& buckets, const MinuteBucket& bucket)
     buckets.insert(place, bucket);
 }
 
+namespace {
+
+// Minutes from a clock that was once set ahead are outside too.
+bool isWithinDayBefore(qint64 minute, qint64 nowSeconds)
+{
+    return minute > nowSeconds - secondsPerDay && minute <= nowSeconds;
+}
+
+}  // namespace
+
 void trimToLastDay(QList<MinuteBucket>& buckets, qint64 nowSeconds)
 {
-    // Minutes from a clock that was once set ahead go too.
-    buckets.removeIf([nowSeconds](const MinuteBucket& bucket) {
-        return bucket.minute <= nowSeconds - secondsPerDay || bucket.minute > nowSeconds;
-    });
+    buckets.removeIf(
+        [nowSeconds](const MinuteBucket& bucket) { return !isWithinDayBefore(bucket.minute, nowSeconds); });
+}
+
+LastDay::LastDay(qint64 nowSeconds)
+    : nowSeconds_(nowSeconds),
+      firstMinute_(minuteOf(QDateTime::fromSecsSinceEpoch(nowSeconds, Qt::UTC)) - (minutesPerDay - 1) * 60),
+      slots_(minutesPerDay)
+{
+}
+
+void LastDay::add(const MinuteBucket& bucket)
+{
+    if (!isWithinDayBefore(bucket.minute, nowSeconds_))
+        return;
+    std::optional<MinuteBucket>& slot = slots_[static_cast<size_t>((bucket.minute - firstMinute_) / 60)];
+    slot = slot ? mergedBuckets(*slot, bucket) : bucket;
+}
+
+QList<MinuteBucket> LastDay::buckets() const
+{
+    QList<MinuteBucket> kept;
+    for (const std::optional<MinuteBucket>& slot : slots_) {
+        if (slot)
+            kept.append(*slot);
+    }
+    return kept;
 }
 
 }  // namespace moravel

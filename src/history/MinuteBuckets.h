@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace moravel {
 
@@ -61,9 +62,28 @@ private:
 // series' mean weighted by the buckets' sample counts.
 MinuteBucket mergedBuckets(const MinuteBucket& a, const MinuteBucket& b);
 // Puts `bucket` in its place in the list (oldest first), merged with a bucket
-// of the same minute.
+// of the same minute. Meant for a minute at or near the end: it walks back from there.
 void insertBucket(QList<MinuteBucket>& buckets, const MinuteBucket& bucket);
 // Keeps the minutes of the 24 hours up to `nowSeconds`.
 void trimToLastDay(QList<MinuteBucket>& buckets, qint64 nowSeconds);
+
+// The minutes of the 24 hours up to a time, gathered in any order: one slot
+// per minute, so that each minute added costs the same however many came before.
+class LastDay {
+public:
+    explicit LastDay(qint64 nowSeconds);
+
+    // Merged into its minute's slot; left out when outside the day.
+    void add(const MinuteBucket& bucket);
+    // Oldest first.
+    QList<MinuteBucket> buckets() const;
+
+private:
+    static constexpr qint64 minutesPerDay = 24 * 60;
+
+    qint64 nowSeconds_;
+    qint64 firstMinute_;  // of the oldest slot
+    std::vector<std::optional<MinuteBucket>> slots_;
+};
 
 }  // namespace moravel

@@ -26,6 +26,7 @@ IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,
     selectedMetric_ = preferences.selectedMetric;
     showPowerFlow_ = preferences.showPowerFlow;
     sizePercent_ = preferences.sizePercent;
+    keepsWindowsClear_ = defaults.data(QString::fromLatin1(keepsWindowsClearKey)) != QByteArrayLiteral("false");
 
     const bool pinned = islandExpandedEnvironment == QLatin1StringView("1");
     const bool startsExpanded = pinned || islandExpandedEnvironment == QLatin1StringView("hover");
@@ -140,6 +141,16 @@ void IslandState::setSizePercent(int percent)
     persistPreferences();
 }
 
+void IslandState::setKeepsWindowsClear(bool keep)
+{
+    if (keepsWindowsClear_ == keep)
+        return;
+    keepsWindowsClear_ = keep;
+    emit keepsWindowsClearChanged(keep);
+    reportSave(preferencesDefaults_.setData(QString::fromLatin1(keepsWindowsClearKey),
+                                            keep ? QByteArrayLiteral("true") : QByteArrayLiteral("false")));
+}
+
 // --- Opening and closing ---------------------------------------------------
 
 void IslandState::beginMorph()
@@ -225,9 +236,13 @@ void IslandState::endInteraction()
 
 void IslandState::persistPreferences()
 {
-    const bool saved = IslandPreferencesStore::save(
+    reportSave(IslandPreferencesStore::save(
         IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_, sizePercent_},
-        preferencesDefaults_);
+        preferencesDefaults_));
+}
+
+void IslandState::reportSave(bool saved)
+{
     std::optional<QString> failure;
     if (!saved)
         failure = preferencesDefaults_.lastWriteFailure();

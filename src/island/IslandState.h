@@ -52,6 +52,8 @@ public:
     bool showPowerFlow() const { return showPowerFlow_; }
     // The island's size as chosen, in percent; nothing follows the screen.
     std::optional<int> sizePercent() const { return sizePercent_; }
+    // The collapsed island reserves its room, so that maximised windows start below it.
+    bool keepsWindowsClear() const { return keepsWindowsClear_; }
     const IslandDisplayGeometry& displayGeometry() const { return displayGeometry_; }
     bool isInteractionPresented() const { return isInteractionPresented_; }
     bool isMorphing() const { return isMorphing_; }
@@ -77,6 +79,9 @@ public:
     void setShowPowerFlow(bool show);
     // One of islandSizePercents; any other value is ignored.
     void setSizePercent(int percent);
+    // Kept under its own key, beside the preferences document.
+    void setKeepsWindowsClear(bool keep);
+    static constexpr char keepsWindowsClearKey[] = "keepWindowsClearOfIsland.v1";
 
     void requestExpansion();
     // Hides the content now and shrinks the panel a moment later. Unless forced,
@@ -111,6 +116,7 @@ signals:
     void selectedMetricChanged(moravel::MetricKind metric);
     void showPowerFlowChanged(bool showPowerFlow);
     void sizePercentChanged(std::optional<int> sizePercent);
+    void keepsWindowsClearChanged(bool keepsWindowsClear);
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
     void isMorphingChanged(bool isMorphing);
@@ -122,6 +128,7 @@ private:
     void setShowsExpandedContent(bool shows);
     void setMorphing(bool morphing);
     void finishCollapse(bool force);
+    void reportSave(bool saved);
     qsizetype indexOfCollapsedMetric(MetricKind kind) const;
 
     DefaultsStore& preferencesDefaults_;
@@ -135,6 +142,7 @@ private:
     MetricKind selectedMetric_ = MetricKind::overview;
     bool showPowerFlow_ = true;
     std::optional<int> sizePercent_;
+    bool keepsWindowsClear_ = true;
     IslandDisplayGeometry displayGeometry_;
     bool isInteractionPresented_ = false;
     bool isMorphing_ = false;

@@ -32,8 +32,9 @@ bool islandStepsAside(const ActiveWindow& active, const QRect& islandScreen)
     return islandScreen.isEmpty() || active.frame.isEmpty() || islandScreen.contains(active.frame.center());
 }
 
-IslandWindowPolicy::IslandWindowPolicy(IslandState& state, WindowSystem& windows, QObject* parent)
-    : QObject(parent), state_(state), windows_(windows)
+IslandWindowPolicy::IslandWindowPolicy(IslandState& state, WindowSystem& windows, Scheduler& scheduler,
+                                       QObject* parent)
+    : QObject(parent), state_(state), windows_(windows), scheduler_(scheduler)
 {
     connect(&state_, &IslandState::isLockedOpenChanged, this, [this](bool pinned) {
         if (!pinned)
@@ -44,12 +45,17 @@ IslandWindowPolicy::IslandWindowPolicy(IslandState& state, WindowSystem& windows
             giveFocusBack();
     });
     connect(&windows_, &WindowSystem::activeWindowChanged, this, &IslandWindowPolicy::activeWindowChanged);
-    activeWindowChanged();
+    connect(&windows_, &WindowSystem::keyboardLeftMoravel, this, &IslandWindowPolicy::keyboardLeft);
+    const ActiveWindow active = windows_.activeWindow();
+    if (!active.isMoravel)
+        lastOtherWindow_ = active.id;
+    reconsiderSteppingAside();
 }
 
 void IslandWindowPolicy::activeWindowChanged()
 {
     const ActiveWindow active = windows_.activeWindow();
+    settleNoWindow_.cancel();
     if (active.isMoravel) {
         // Most window managers focus a window on the click itself, before
         // the island sees the press.
@@ -58,16 +64,22 @@ void IslandWindowPolicy::activeWindowChanged()
         lastOtherWindow_ = active.id;
         // The user went elsewhere, or the keyboard came back where it belongs.
         focusToReturn_.reset();
+    } else {
+        // No active window at all is often only a step between two (window
+        // managers unfocus one window before they focus the next); one that
+        // lasts is a Wayland window or the bare desktop.
+        settleNoWindow_.arm(scheduler_, noActiveWindowSettleDelay, this, [this] {
+            lastOtherWindow_ = 0;
+            focusToReturn_.reset();
+        });
     }
-    // No active window at all is often only a step between two (window
-    // managers unfocus one window before they focus the next).
     reconsiderSteppingAside();
 }
 
 void IslandWindowPolicy::islandTakesFocus()
 {
     // Further clicks keep the window remembered at the first.
-    if (!focusToReturn_ && lastOtherWindow_ != 0)
+    if (!focusToReturn_)
         focusToReturn_ = lastOtherWindow_;
 }
 
@@ -75,8 +87,28 @@ void IslandWindowPolicy::giveFocusBack()
 {
     const std::optional<WindowId> window = std::exchange(focusToReturn_, std::nullopt);
     // Where the keyboard has moved on, the user chose where it went.
-    if (window && windows_.moravelHasFocus())
+    if (!window || !windows_.moravelHasFocus())
+        return;
+    // Asking for a window X11 knows would be wrong when a Wayland window had
+    // the keyboard: the compositor restores its own focus when Moravel lets go.
+    if (*window != 0) {
         windows_.activate(*window);
+        return;
+    }
+    windows_.releaseKeyboard();
+    emit keyboardReleased();
+}
+
+void IslandWindowPolicy::keyboardLeft()
+{
+    // The user went to another window or the shell: a pinned island lets go
+    // too, and closes unless the pointer is on it.
+    focusToReturn_.reset();
+    if (!state_.isLockedOpen())
+        return;
+    state_.setLockedOpen(false);
+    if (!state_.isPointerInside() && !state_.isInteractionPresented())
+        state_.scheduleCollapse();
 }
 
 void IslandWindowPolicy::setIslandScreen(const QRect& screenFrame)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "island/WindowSystem.h"
+#include "support/Scheduler.h"
 
 #include <QObject>
 #include <QRect>
@@ -29,10 +30,13 @@ bool islandStepsAside(const ActiveWindow& active, const QRect& islandScreen);
 
 // How the island behaves among the other windows of the desktop.
 //
-// Focus: the island takes the keyboard only when clicked (so Escape works).
-// It remembers the window that had the keyboard then, and gives the keyboard
-// back to it when the island unpins or closes, for whatever reason, unless
-// the user has meanwhile focused something else.
+// Focus: the island takes the keyboard only when clicked or pinned (so
+// Escape works). It remembers the window that had the keyboard then, and
+// gives the keyboard back to it when the island unpins or closes, for
+// whatever reason, unless the user has meanwhile focused something else.
+// Where no X11 window had it (a Wayland window under GNOME, the bare
+// desktop), Moravel lets go of the keyboard instead of naming a window.
+// The keyboard leaving the island for another window or the shell unpins it.
 //
 // Fullscreen: while the active window on the island's screen is fullscreen,
 // the island steps aside; it comes back when that window leaves fullscreen
@@ -41,7 +45,11 @@ class IslandWindowPolicy final : public QObject {
     Q_OBJECT
 
 public:
-    IslandWindowPolicy(IslandState& state, WindowSystem& windows, QObject* parent = nullptr);
+    // An active window of none that lasts this long is taken as the keyboard
+    // being with a window X11 cannot see, not as a step between two windows.
+    static constexpr double noActiveWindowSettleDelay = 0.3;
+
+    IslandWindowPolicy(IslandState& state, WindowSystem& windows, Scheduler& scheduler, QObject* parent = nullptr);
 
     // The user pressed on the island, which is about to take the keyboard
     // (where the window manager does not give it by itself).
@@ -52,15 +60,21 @@ public:
 
 signals:
     void stepsAsideChanged(bool stepsAside);
+    // Moravel let go of the keyboard rather than naming a window.
+    void keyboardReleased();
 
 private:
     void activeWindowChanged();
     void giveFocusBack();
     void reconsiderSteppingAside();
+    void keyboardLeft();
 
     IslandState& state_;
     WindowSystem& windows_;
-    WindowId lastOtherWindow_ = 0;  // the last active window that was not Moravel's
+    Scheduler& scheduler_;
+    // The last active window that was not Moravel's; 0 for none, or one X11 cannot see.
+    WindowId lastOtherWindow_ = 0;
+    TaskSlot settleNoWindow_;
     std::optional<WindowId> focusToReturn_;
     QRect islandScreen_;
     bool stepsAside_ = false;

@@ -101,15 +101,18 @@ struct PowerReading {
     friend bool operator==(const PowerReading&, const PowerReading&) = default;
 };
 
-// One temperature sensor of the machine (a hwmon input, say).
-struct TemperatureReading {
-    QString chip{};  // the sensor chip's name ("coretemp", "k10temp", "nvme", ...)
-    QString label{};  // the sensor's own label, or its input's name ("temp1")
-    double celsius = 0;
-    std::optional<double> criticalCelsius = std::nullopt;  // where the hardware says it is too hot
-    std::optional<double> maximumCelsius = std::nullopt;
+// One sensor channel of the machine (a hwmon input, say): a temperature in
+// degrees Celsius, a fan's speed in revolutions per minute, a voltage in
+// volts. Its limits are where the hardware says it is out of bounds.
+struct SensorReading {
+    QString chip{};   // the sensor chip's name ("coretemp", "k10temp", "nct6798", ...)
+    QString label{};  // the sensor's own label, or its input's name ("temp1", "fan2")
+    double value = 0;
+    std::optional<double> critical = std::nullopt;
+    std::optional<double> maximum = std::nullopt;
+    std::optional<double> minimum = std::nullopt;
 
-    friend bool operator==(const TemperatureReading&, const TemperatureReading&) = default;
+    friend bool operator==(const SensorReading&, const SensorReading&) = default;
 };
 
 // One graphics processor. Whatever its driver does not tell is absent.
@@ -137,7 +140,9 @@ struct SystemSnapshot {
     std::optional<DiskActivityReading> diskActivity = std::nullopt;
     std::optional<std::array<double, 3>> loadAverage = std::nullopt;  // over 1, 5 and 15 minutes
     std::optional<PowerReading> power = std::nullopt;
-    std::optional<QList<TemperatureReading>> temperatures = std::nullopt;
+    std::optional<QList<SensorReading>> temperatures = std::nullopt;
+    std::optional<QList<SensorReading>> fans = std::nullopt;  // in revolutions per minute
+    std::optional<QList<SensorReading>> voltages = std::nullopt;
     std::optional<QList<GpuReading>> gpus = std::nullopt;
     std::optional<QList<ProcessMetric>> topProcesses = std::nullopt;
 
@@ -189,8 +194,8 @@ using MetricHistory = QList<MetricSample>;
 
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
-enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu };
+enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu, fan, voltage };
 // Checked against the reading table (ReadingRows.cpp) by the compiler.
-inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::gpu) + 1;
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::voltage) + 1;
 
 }  // namespace moravel

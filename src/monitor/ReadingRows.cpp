@@ -111,6 +111,13 @@ void diskJson(JsonWriter& w, const SystemSnapshot& s)
 
 // ---- Power and battery ----
 
+// The battery's level, as the collapsed reading shows it.
+double batteryPercent(const SystemSnapshot& s)
+{
+    const BatteryReading* battery = batteryOf(s);
+    return battery ? static_cast<double>(battery->percent) : NAN;
+}
+
 QString powerSpoken(const SystemSnapshot& s)
 {
     const BatteryReading* battery = batteryOf(s);
@@ -197,6 +204,11 @@ double cpuTemperature(const SystemSnapshot& s)
     return cpu ? cpu->celsius : NAN;
 }
 
+Level sensorTemperatureLevel(const SensorReading& sensor)
+{
+    return levelFor(sensor.value, temperatureThresholds(temperatureLimit(sensor)));
+}
+
 QString cpuTemperatureSpoken(const SystemSnapshot& s)
 {
     const double celsius = cpuTemperature(s);
@@ -208,10 +220,10 @@ QString cpuTemperatureSpoken(const SystemSnapshot& s)
 void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("cpuTemperatureCelsius", s.temperatures ? std::optional(cpuTemperature(s)) : std::nullopt);
-    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const TemperatureReading& t) {
+    w.objects("temperatures", s.temperatures, [](JsonWriter& row, const SensorReading& t) {
         row.string("chip", t.chip);
         row.string("label", t.label);
-        row.number("celsius", t.celsius);
+        row.number("celsius", t.value);
     });
 }
 
@@ -250,6 +262,62 @@ void gpusJson(JsonWriter& w, const SystemSnapshot& s)
 }
 
 constexpr ChartLine gpuLines[] = {{.series = Series::gpuBusy, .tone = Tone::mint, .legend = "GPU"}};
+
+// ---- Fans ----
+
+// A graphics card's fans cool the card, not the computer.
+bool isGraphicsChip(const QString& chip)
+{
+    return chip == QLatin1String("amdgpu") || chip == QLatin1String("radeon") || chip == QLatin1String("nouveau");
+}
+
+// The fastest fan cooling the processor or the computer; a stopped fan reads 0.
+double fastestFan(const SystemSnapshot& s)
+{
+    double fastest = NAN;
+    for (const SensorReading& fan : s.fans.value_or(QList<SensorReading>())) {
+        if (!isGraphicsChip(fan.chip) && !(fan.value <= fastest))
+            fastest = fan.value;
+    }
+    return fastest;
+}
+
+QString rpmText(double rpm)
+{
+    return MetricFormat::fixed(rpm, 0) + QStringLiteral(" rpm");
+}
+
+QString fanSpoken(const SystemSnapshot& s)
+{
+    const double rpm = fastestFan(s);
+    return std::isfinite(rpm) ? QStringLiteral("Fan ") + rpmText(rpm) : QStringLiteral("No fan");
+}
+
+void fansJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.number("fanRpm", fastestFan(s));
+    w.objects("fans", s.fans, [](JsonWriter& row, const SensorReading& fan) {
+        row.string("chip", fan.chip);
+        row.string("label", fan.label);
+        row.number("rpm", fan.value);
+    });
+}
+
+// ---- Voltages ----
+
+QString voltsText(double volts)
+{
+    return MetricFormat::fixed(volts, 2) + QStringLiteral(" V");
+}
+
+void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("voltages", s.voltages, [](JsonWriter& row, const SensorReading& voltage) {
+        row.string("chip", voltage.chip);
+        row.string("label", voltage.label);
+        row.number("volts", voltage.value);
+    });
+}
 
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
@@ -325,6 +393,7 @@ constexpr ReadingDescriptor rows[] = {
         .shortLabel = "Power",
         .icon = "bolt.fill",
         .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
+        .value = batteryPercent,
         .spoken = powerSpoken,
         .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
         // Without a battery or an adapter that tells its input (most desktops)
@@ -367,10 +436,11 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
         .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
-                       .isAvailable = [](const SystemSnapshot& s) {
-                           return s.temperatures && !s.temperatures->isEmpty();
-                       }},
+                       .isAvailable = ReadingTable::hasListedSensors},
         .writeJson = temperaturesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::temperatures,
+                                     .valueText = temperatureText,
+                                     .level = sensorTemperatureLevel},
     },
     {
         .kind = MetricKind::gpu,
@@ -385,6 +455,33 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
         .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
         .writeJson = gpusJson,
+    },
+    {
+        .kind = MetricKind::fan,
+        .key = "fan",
+        .title = "Fan",
+        .shortLabel = "FAN",
+        .icon = "fan",
+        .isPresent = [](const SystemSnapshot& s) { return s.fans.has_value(); },
+        .value = fastestFan,
+        .valueText = [](const SystemSnapshot& s) {
+            const double rpm = fastestFan(s);
+            return std::isfinite(rpm) ? MetricFormat::fixed(rpm, 0) : QStringLiteral("—");
+        },
+        .spoken = fanSpoken,
+        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
+        .writeJson = fansJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
+    },
+    {
+        .kind = MetricKind::voltage,
+        .key = "voltage",
+        .title = "Voltage",
+        .shortLabel = "VOLT",
+        .icon = "voltage",
+        .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
+        .writeJson = voltagesJson,
+        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
     },
 };
 

@@ -107,12 +107,16 @@ double value(MetricKind kind, const SystemSnapshot& snapshot)
     return reading.value && !isAbsent(kind, snapshot) ? reading.value(snapshot) : NAN;
 }
 
-Level level(MetricKind kind, const SystemSnapshot& snapshot)
+std::optional<LevelThresholds> thresholds(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
-    if (reading.thresholdsFor)
-        return levelFor(value(kind, snapshot), reading.thresholdsFor(snapshot));
-    return level(kind, value(kind, snapshot));
+    return reading.thresholdsFor ? reading.thresholdsFor(snapshot) : reading.thresholds;
+}
+
+Level level(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    const std::optional<LevelThresholds> levels = thresholds(kind, snapshot);
+    return levels ? levelFor(value(kind, snapshot), *levels) : Level::normal;
 }
 
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot)
@@ -132,8 +136,11 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
         return QLatin1String(reading.title) + QStringLiteral(" not available");
     if (reading.spoken)
         return reading.spoken(snapshot);
-    const double percent = reading.value ? reading.value(snapshot) : 0;
-    return QLatin1String(reading.title) + QLatin1Char(' ') + MetricFormat::spokenWhole(percent) + QStringLiteral(" percent");
+    const double percent = reading.value ? reading.value(snapshot) : NAN;
+    if (!std::isfinite(percent))
+        return QLatin1String(reading.title) + QStringLiteral(" not available");
+    return QLatin1String(reading.title) + QLatin1Char(' ') + MetricFormat::spokenWhole(percent)
+           + QStringLiteral(" percent");
 }
 
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)
@@ -147,6 +154,16 @@ QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)
         }
     }
     return lines;
+}
+
+bool hasListedSensors(const SystemSnapshot& snapshot)
+{
+    return std::any_of(all().begin(), all().end(), [&](const ReadingDescriptor& reading) {
+        if (!reading.sensorList)
+            return false;
+        const auto& sensors = snapshot.*(reading.sensorList->sensors);
+        return sensors && !sensors->isEmpty();
+    });
 }
 
 }  // namespace ReadingTable

@@ -60,6 +60,14 @@ struct TabSpec {
     bool (*isAvailable)(const SystemSnapshot& snapshot) = nullptr;
 };
 
+// The sensors a reading lists on the Sensors tab, chip by chip.
+struct SensorListSpec {
+    std::optional<QList<SensorReading>> SystemSnapshot::*sensors = nullptr;
+    QString (*valueText)(double value) = nullptr;  // "45°C", "1250 rpm"
+    // How loaded one sensor is by its own limits; without this, normal.
+    Level (*level)(const SensorReading& sensor) = nullptr;
+};
+
 // Everything Moravel knows about one kind of reading, in one place: one row
 // of the reading table (ReadingRows.cpp).
 struct ReadingDescriptor {
@@ -83,7 +91,8 @@ struct ReadingDescriptor {
     QString (*valueText)(const SystemSnapshot& snapshot) = nullptr;
     // A second line under the gauge's value (the disk's read and write rates).
     QString (*gaugeDetail)(const SystemSnapshot& snapshot) = nullptr;
-    // What a screen reader says; by default "<title> <whole percent> percent".
+    // What a screen reader says; by default "<title> <whole percent> percent",
+    // or "<title> not available" for a value that is not a number.
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
     std::optional<CollapsedSpec> collapsed = std::nullopt;
     std::optional<TabSpec> tab = std::nullopt;
@@ -94,6 +103,7 @@ struct ReadingDescriptor {
     // The reading's fields in a JSON line, each null where the source does
     // not have it.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
+    std::optional<SensorListSpec> sensorList = std::nullopt;
 };
 
 namespace ReadingTable {
@@ -119,6 +129,8 @@ std::optional<MetricKind> tabFromTitle(QStringView title);
 std::optional<MetricKind> collapsedKindFromKey(QStringView key);
 
 Level level(MetricKind kind, double value);
+// The reading's thresholds on this machine; nothing for a reading without.
+std::optional<LevelThresholds> thresholds(MetricKind kind, const SystemSnapshot& snapshot);
 // Whether the source does not have the reading.
 bool isAbsent(MetricKind kind, const SystemSnapshot& snapshot);
 // The reading's own value; NaN where there is none, or it is absent.
@@ -129,6 +141,8 @@ QString valueText(MetricKind kind, const SystemSnapshot& snapshot);
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 // The detail lines of a tab, in table order, leaving out the empty ones.
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot);
+// Whether the machine has any sensor a reading lists on the Sensors tab.
+bool hasListedSensors(const SystemSnapshot& snapshot);
 
 }  // namespace ReadingTable
 

@@ -35,6 +35,7 @@ public:
 
     // What the monitor reads now.
     const SourceChoice& choice() const { return choice_; }
+    const SystemMonitor& monitor() const { return monitor_; }
 
     // Reads what the defaults keep; why not, if it cannot be used now (the
     // monitor then stays on this computer, and the stored choice is kept).

@@ -1,14 +1,13 @@
 #include "monitor/TemperaturePolicy.h"
 
 #include <algorithm>
-#include <array>
 
 namespace moravel {
 
 namespace {
 
 // Package sensors first, Tdie before Tctl (which may carry an offset).
-int packageRank(const TemperatureReading& sensor)
+int packageRank(const SensorReading& sensor)
 {
     if (sensor.chip == QLatin1String("coretemp") && sensor.label.startsWith(QLatin1String("Package id ")))
         return 2;
@@ -21,30 +20,29 @@ int packageRank(const TemperatureReading& sensor)
 
 bool isCpuChip(QStringView chip)
 {
-    static constexpr std::array<QLatin1String, 5> cpuChips{
-        QLatin1String("coretemp"), QLatin1String("k10temp"), QLatin1String("zenpower"), QLatin1String("k8temp"),
-        QLatin1String("via_cputemp")};
+    static constexpr QLatin1String cpuChips[] = {QLatin1String("coretemp"), QLatin1String("k10temp"),
+                                                 QLatin1String("zenpower"), QLatin1String("k8temp"),
+                                                 QLatin1String("via_cputemp")};
     // Processor thermal zones of other architectures: cpu_thermal, cpu0_thermal, ...
-    return std::find(cpuChips.begin(), cpuChips.end(), chip) != cpuChips.end() || chip.startsWith(u"cpu");
+    return std::find(std::begin(cpuChips), std::end(cpuChips), chip) != std::end(cpuChips) || chip.startsWith(u"cpu");
 }
 
-std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors)
+std::optional<CpuTemperature> cpuTemperatureOf(const QList<SensorReading>& sensors)
 {
-    const TemperatureReading* chosen = nullptr;
+    const SensorReading* chosen = nullptr;
     int chosenRank = -1;
-    for (const TemperatureReading& sensor : sensors) {
+    for (const SensorReading& sensor : sensors) {
         if (!isCpuChip(sensor.chip))
             continue;
         const int rank = packageRank(sensor);
-        if (rank > chosenRank || (rank == chosenRank && sensor.celsius > chosen->celsius)) {
+        if (rank > chosenRank || (rank == chosenRank && sensor.value > chosen->value)) {
             chosen = &sensor;
             chosenRank = rank;
         }
     }
     if (!chosen)
         return std::nullopt;
-    return CpuTemperature{chosen->celsius,
-                          chosen->criticalCelsius ? chosen->criticalCelsius : chosen->maximumCelsius};
+    return CpuTemperature{chosen->value, temperatureLimit(*chosen)};
 }
 
 std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot)
@@ -54,9 +52,14 @@ std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot)
 
 std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius)
 {
-    if (criticalCelsius && *criticalCelsius >= 50 && *criticalCelsius <= 130)
+    if (criticalCelsius && *criticalCelsius >= lowestPlausibleCriticalCelsius && *criticalCelsius <= highestPlausibleCriticalCelsius)
         return criticalCelsius;
     return std::nullopt;
+}
+
+std::optional<double> temperatureLimit(const SensorReading& sensor)
+{
+    return sensor.critical ? sensor.critical : sensor.maximum;
 }
 
 LevelThresholds temperatureThresholds(std::optional<double> criticalCelsius)

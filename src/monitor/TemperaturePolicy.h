@@ -17,7 +17,7 @@ bool isCpuChip(QStringView chip);
 
 struct CpuTemperature {
     double celsius = 0;
-    std::optional<double> criticalCelsius;  // the sensor's critical figure, else its maximum
+    std::optional<double> criticalCelsius;  // its sensor's limit
 
     friend bool operator==(const CpuTemperature&, const CpuTemperature&) = default;
 };
@@ -27,15 +27,23 @@ struct CpuTemperature {
 // (coretemp "Package id N"; k10temp and zenpower "Tdie", else "Tctl", which
 // some models offset upwards), the hottest where there are several sockets;
 // without one, the hottest sensor of a processor chip; else nothing.
-std::optional<CpuTemperature> cpuTemperatureOf(const QList<TemperatureReading>& sensors);
+std::optional<CpuTemperature> cpuTemperatureOf(const QList<SensorReading>& sensors);
 // The same for a snapshot; nothing while it has no temperatures.
 std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot);
+
+// Where a temperature sensor says it is too hot: its critical figure, else its maximum.
+std::optional<double> temperatureLimit(const SensorReading& sensor);
 
 // Where a sensor is too hot when it does not say, or says something implausible.
 inline constexpr double fallbackCriticalCelsius = 95;
 
-// The sensor's own critical figure where it is plausible: some sensors report
-// 0 or 255.
+// The critical figures a sensor may plausibly give: some sensors report 0 or
+// 255. The user's alert threshold is offered in this range too, so that a
+// sensor's own figure, the default, can be stepped from.
+inline constexpr double lowestPlausibleCriticalCelsius = 50;
+inline constexpr double highestPlausibleCriticalCelsius = 130;
+
+// The sensor's own critical figure where it is plausible.
 std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius);
 
 // A sensor's thresholds: amber from 80 °C, red from its plausible critical

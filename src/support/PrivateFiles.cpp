@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -31,15 +32,6 @@ bool writeAll(int fd, const QByteArray& contents)
     return true;
 }
 
-// The path as the user knows it: their home folder written as ~.
-QString shownPath(const QString& path)
-{
-    const QString home = QDir::homePath();
-    if (home.size() > 1 && (path == home || path.startsWith(home + u'/')))
-        return u'~' + path.mid(home.size());
-    return path;
-}
-
 bool isFull(const QByteArray& directory)
 {
     struct statvfs volume;
@@ -49,6 +41,14 @@ bool isFull(const QByteArray& directory)
 }
 
 }  // namespace
+
+QString shownPath(const QString& path)
+{
+    const QString home = QDir::homePath();
+    if (home.size() > 1 && (path == home || path.startsWith(home + u'/')))
+        return u'~' + path.mid(home.size());
+    return path;
+}
 
 bool makePrivateDirectory(const QString& path)
 {
@@ -85,6 +85,23 @@ bool replaceFileAtomically(const QString& path, const QByteArray& contents, mode
     if (failure)
         *failure = QString::fromLocal8Bit(std::strerror(error));
     return false;
+}
+
+void removeStaleTemporaries(const QString& path)
+{
+    const QFileInfo file(path);
+    const QDir directory = file.dir();
+    const QString prefix = file.fileName() + u'.';
+    // mkstemp's six letters or digits.
+    static const QRegularExpression temporaryName(QStringLiteral("^[A-Za-z0-9]{6}$"));
+    for (const QString& name : directory.entryList({prefix + QStringLiteral("??????")},
+                                                   QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QByteArray candidate = QFile::encodeName(directory.filePath(name));
+        struct stat info;
+        if (temporaryName.match(QStringView(name).mid(prefix.size())).hasMatch()
+            && ::lstat(candidate.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+            ::unlink(candidate.constData());
+    }
 }
 
 QString writeFailureReason(const QString& directory, const QString& file)

@@ -1,6 +1,7 @@
 #include "support/SettingsDefaultsStore.h"
 
 #include "support/PrivateFiles.h"
+#include "support/RegularFile.h"
 #include "support/XdgDirectories.h"
 
 #include <QFile>
@@ -34,6 +35,22 @@ bool preparePrivateFile(const QString& path)
     return true;
 }
 
+// The lock file QSettings takes while it rewrites `path`.
+QString lockPathOf(const QString& path)
+{
+    return path + QStringLiteral(".lock");
+}
+
+// The file, or the lock beside it, that is not a regular file.
+std::optional<QString> nonRegularFile(const QString& path)
+{
+    for (const QString& candidate : {path, lockPathOf(path)}) {
+        if (isOtherThanRegularFile(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 SettingsDefaultsStore::SettingsDefaultsStore(QString filePath) : filePath_(std::move(filePath)) {}
@@ -43,8 +60,20 @@ QString SettingsDefaultsStore::defaultFilePath()
     return xdgConfigHome() + QStringLiteral("/Moravel/Moravel.conf");
 }
 
+std::optional<QString> SettingsDefaultsStore::unusableFile() const
+{
+    const std::optional<QString> odd = nonRegularFile(filePath_);
+    if (!odd)
+        return std::nullopt;
+    return QStringLiteral("moravel: %1 is not a regular file, so the settings are neither read nor kept")
+        .arg(shownPath(*odd));
+}
+
 std::optional<QByteArray> SettingsDefaultsStore::data(const QString& key) const
 {
+    // Reading a FIFO would wait for a writer, for good.
+    if (isOtherThanRegularFile(filePath_))
+        return std::nullopt;
     const QSettings settings(filePath_, QSettings::NativeFormat);
     const QVariant value = settings.value(key);
     if (!value.isValid())
@@ -57,6 +86,10 @@ std::optional<QByteArray> SettingsDefaultsStore::data(const QString& key) const
 
 bool SettingsDefaultsStore::setData(const QString& key, const QByteArray& value)
 {
+    if (const std::optional<QString> odd = nonRegularFile(filePath_)) {
+        lastWriteFailure_ = QStringLiteral("%1 is not a regular file").arg(shownPath(*odd));
+        return false;
+    }
     if (write(key, value)) {
         lastWriteFailure_.clear();
         return true;

@@ -1,6 +1,7 @@
 #include "support/XdgAutostartLoginItem.h"
 
 #include "support/PrivateFiles.h"
+#include "support/RegularFile.h"
 #include "support/XdgDirectories.h"
 
 #include <QCoreApplication>
@@ -104,7 +105,10 @@ bool desktopEntryRunsAtLogin(QStringView contents)
             continue;
         const QStringView key = line.left(equals).trimmed();
         const QStringView value = line.mid(equals + 1).trimmed();
-        if (key == u"Hidden" && value == u"true")
+        // Hidden=true counts as deleted; GNOME's own switch turns the entry off.
+        const bool switchedOff = (key == u"Hidden" && value == u"true")
+                                 || (key == u"X-GNOME-Autostart-enabled" && value == u"false");
+        if (switchedOff)
             return false;
         if (key == u"Exec")
             hasCommand = !value.isEmpty();
@@ -134,20 +138,16 @@ QString XdgAutostartLoginItem::entryPath() const
 
 bool XdgAutostartLoginItem::isEnabled() const
 {
-    QFile entry(entryPath());
-    if (!QFileInfo(entry).isFile() || !entry.open(QIODevice::ReadOnly))
-        return false;
-    return desktopEntryRunsAtLogin(QString::fromUtf8(entry.read(64 * 1024)));
+    // Whatever else is there (a FIFO, a folder, a huge file) starts nothing.
+    const auto read = readRegularFile(entryPath(), 64 * 1024);
+    const auto* entry = std::get_if<RegularFileContents>(&read);
+    return entry && desktopEntryRunsAtLogin(QString::fromUtf8(entry->bytes));
 }
 
 bool XdgAutostartLoginItem::fail(const char* action, const QString& reason)
 {
-    QString shown = QDir::cleanPath(entryPath());
-    const QString home = QDir::homePath();
-    if (shown.startsWith(home + u'/'))
-        shown.replace(0, home.size(), u'~');
     failureMessage_ = QStringLiteral("The autostart entry %1 could not be %2: %3.")
-                          .arg(shown, QLatin1String(action), reason);
+                          .arg(shownPath(QDir::cleanPath(entryPath())), QLatin1String(action), reason);
     return false;
 }
 

@@ -23,7 +23,8 @@ public:
 
     QString entryPath() const;
 
-    // The entry exists and runs something at login (see desktopEntryRunsAtLogin).
+    // The entry is a regular file that runs something at login (see
+    // desktopEntryRunsAtLogin); it is read without ever waiting on it.
     bool isEnabled() const override;
     // On: writes the entry atomically, so a failed write (a full disk) never
     // leaves an empty or half-written file behind. Off: removes it.
@@ -50,9 +51,9 @@ QString autostartDesktopEntry(const QString& executablePath);
 QString desktopExecArgument(QStringView argument);
 
 // Whether a session would start something from this desktop entry: its
-// [Desktop Entry] group has a non-empty Exec key and does not say
-// Hidden=true (which means the entry counts as deleted). An empty or
-// unparsable file runs nothing.
+// [Desktop Entry] group has a non-empty Exec key and says neither
+// Hidden=true (the entry counts as deleted) nor X-GNOME-Autostart-enabled=false
+// (switched off in GNOME's settings). An empty or unparsable file runs nothing.
 bool desktopEntryRunsAtLogin(QStringView contents);
 
 }  // namespace moravel

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace moravel;
 using fixtures::FakeAlertNotifier;
 
@@ -107,6 +109,22 @@ TEST_F(AlertCenterTest, ARuleChangeHoldsForTheRunWhenItCannotBeSavedAndTheFailur
     EXPECT_EQ(stored[static_cast<size_t>(AlertRule::disk)], (AlertRuleSetting{true, 99}));
 }
 
+// Alerts the notification service refuses are told once a spell, and the
+// latest reason is kept until an alert is shown again.
+TEST_F(AlertCenterTest, RefusedAlertsAreToldOnceASpell)
+{
+    QStringList told;
+    QObject::connect(center.get(), &AlertCenter::alertsLost, [&](const QString& why) { told.append(why); });
+    notifier->answer(QStringLiteral("too many"));
+    notifier->answer(QStringLiteral("too many still"));
+    EXPECT_EQ(told, QStringList{"too many"});
+    EXPECT_EQ(center->showFailure(), "too many still");
+    notifier->answer(std::nullopt);
+    EXPECT_EQ(center->showFailure(), std::nullopt);
+    notifier->answer(QStringLiteral("full"));
+    EXPECT_EQ(told, (QStringList{"too many", "full"}));
+}
+
 // The episodes that have warned outlive a restart: a battery still low says
 // nothing again; once it has settled, the next episode warns.
 TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
@@ -140,6 +158,11 @@ TEST(AlertEpisodes, ARestartDoesNotWarnAgainUntilTheReadingHasSettled)
     EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 
     ASSERT_TRUE(fixtures::writeFile(path, "{\"open\":[\"battery\",7,\"cpu.final\"]"));  // torn: read as none
+    EXPECT_EQ(run(8, 5), "Battery at 8 %;");
+
+    // A FIFO there is read as none, never waited on.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     EXPECT_EQ(run(8, 5), "Battery at 8 %;");
 }
 

@@ -1,4 +1,5 @@
 #include "alerts/AlertMonitor.h"
+#include "monitor/ReadingTable.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/Snapshots.h"
 
@@ -22,11 +23,12 @@ struct RuleCase {
 const RuleCase ruleCases[] = {
     {"cpu", AlertRule::cpu, [](SystemSnapshot& s, double v) { s.cpu->percent = v; }, 95, 85, 75},
     {"memory", AlertRule::memory, [](SystemSnapshot& s, double v) { s.memory->percent = v; }, 95, 87, 80},
+    {"disk", AlertRule::disk, [](SystemSnapshot& s, double v) { s.disk->percent = v; }, 96, 94, 90},
     {"battery", AlertRule::battery,
      [](SystemSnapshot& s, double v) { s.power->battery->percent = static_cast<int64_t>(v); }, 8, 14, 20},
     // Its sensor's own critical figure, 90 °C, is the threshold.
     {"cpu temperature", AlertRule::cpuTemperature,
-     [](SystemSnapshot& s, double v) { (*s.temperatures)[0].celsius = v; }, 92, 87, 80},
+     [](SystemSnapshot& s, double v) { (*s.temperatures)[0].value = v; }, 92, 87, 80},
 };
 
 class AlertMonitorTest : public ::testing::Test {
@@ -36,7 +38,7 @@ protected:
         QObject::connect(&monitor, &AlertMonitor::alertRaised, [this](const Alert& alert) { raised.append(alert); });
         snapshot.memory->total = 16;
         snapshot.disk->total = 100;
-        snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 40, 90, {}}};
+        snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 40, 90, {}}};
     }
 
     // One snapshot a second for `seconds` seconds with this reading.
@@ -140,7 +142,10 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
     EXPECT_DOUBLE_EQ(raised[2].threshold, 5);
 }
 
-TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseThePlausibleCriticalFigureElse95)
+// The alert fires where the island turns red: the user's threshold, else
+// the sensor's plausible critical figure, else 95 °C; a default the settings
+// can step from, and a stored file can hold.
+TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseWhereTheReadingTurnsRed)
 {
     const struct {
         std::optional<double> setting;
@@ -148,11 +153,18 @@ TEST(AlertRules, TheCpuTemperatureThresholdIsTheUsersElseThePlausibleCriticalFig
         double expected;
     } rows[] = {
         {std::nullopt, std::nullopt, 95}, {std::nullopt, 100, 100}, {std::nullopt, 0, 95},
-        {std::nullopt, 255, 95},          {80, 100, 80},
+        {std::nullopt, 255, 95},          {std::nullopt, 125, 125}, {80, 100, 80},
+        {std::nullopt, 130, 130},         {std::nullopt, 131, 95},  {std::nullopt, 49, 95},
     };
     for (const auto& row : rows) {
         SystemSnapshot snapshot;
-        snapshot.temperatures = QList<TemperatureReading>{{"k10temp", "Tctl", 50, row.critical, {}}};
-        EXPECT_DOUBLE_EQ(effectiveThreshold(AlertRule::cpuTemperature, {true, row.setting}, snapshot), row.expected);
+        snapshot.temperatures = QList<SensorReading>{{"k10temp", "Tctl", 50, row.critical, {}}};
+        const double threshold = effectiveThreshold(AlertRule::cpuTemperature, {true, row.setting}, snapshot);
+        EXPECT_DOUBLE_EQ(threshold, row.expected);
+        if (!row.setting) {
+            EXPECT_DOUBLE_EQ(ReadingTable::thresholds(MetricKind::temperature, snapshot)->critical, threshold);
+            const AlertRuleDescriptor& d = alertRuleDescriptor(AlertRule::cpuTemperature);
+            EXPECT_TRUE(threshold >= d.minimumThreshold && threshold <= d.maximumThreshold) << threshold;
+        }
     }
 }

@@ -1,15 +1,20 @@
 // Desktop notifications through a real, private D-Bus session bus and a
 // small notification service on it.
 #include "alerts/DBusNotifier.h"
+#include "alerts/SessionBus.h"
 #include "testsupport/Application.h"
+#include "testsupport/SilentSocket.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace moravel;
 using moravel::fixtures::processEventsUntil;
@@ -42,6 +47,7 @@ public:
         daemon_.waitForFinished(10'000);
     }
     const QString& address() const { return address_; }
+    qint64 processId() const { return daemon_.processId(); }
 
 private:
     QTemporaryDir directory_;
@@ -59,17 +65,22 @@ struct NotifyCall {
     QVariantMap hints;
 };
 
-class NotificationService : public QObject {
+class NotificationService : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
     QList<NotifyCall> calls;
+    QString refusal;  // set: every notification is answered with this error
 
 public slots:
     uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int /*timeout*/)
     {
+        if (!refusal.isEmpty()) {
+            sendErrorReply(QStringLiteral("org.freedesktop.Notifications.Error.Full"), refusal);
+            return 0;
+        }
         calls.append({appName, replacesId, icon, summary, body, actions, hints});
         return replacesId != 0 ? replacesId : static_cast<uint>(40 + calls.size());
     }
@@ -90,8 +101,13 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
 
     EXPECT_TRUE(DBusNotifier::notificationProblem(client).value_or("").contains("no desktop notification service"));
     DBusNotifier notifier(client);
-    // Nobody listens yet: skipped.
+    QList<std::optional<QString>> finished;
+    QObject::connect(&notifier, &AlertNotifier::showFinished,
+                     [&](const std::optional<QString>& failure) { finished.append(failure); });
+    // Nobody listens yet: lost, and said so.
     notifier.show({AlertRule::disk, "Disk 97 % full", "15.0 GB free of 500 GB.", false});
+    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 1; }));
+    EXPECT_TRUE(finished[0].has_value());
     NotificationService service;
     ASSERT_TRUE(server.registerObject(DBusNotifier::path, &service, QDBusConnection::ExportAllSlots));
     ASSERT_TRUE(server.registerService(DBusNotifier::service));
@@ -119,6 +135,18 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(service.calls[1].replacesId, 41u);
     EXPECT_EQ(service.calls[1].hints.value("urgency").toInt(), 2);
 
+    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 3; }));  // the answers, all taken
+    EXPECT_EQ(finished.last(), std::nullopt);
+
+    // A service that answers with an error: its words, cut short and printable.
+    service.refusal = "too many\x1b[2J" + QString(500, u'!');
+    notifier.show({AlertRule::cpu, "CPU at 95 % for 5 minutes", "", false});
+    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 4; }));
+    const QString refused = finished.last().value_or("");
+    EXPECT_TRUE(refused.startsWith("too many?[2J!!!")) << refused.toStdString();
+    EXPECT_LT(refused.size(), 200);
+    service.refusal.clear();
+
     QList<AlertRule> clicked;
     QObject::connect(&notifier, &AlertNotifier::activated, [&](AlertRule rule) { clicked.append(rule); });
     const auto emitSignal = [&](const char* name, const QVariantList& arguments) {
@@ -131,8 +159,50 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     ASSERT_TRUE(processEventsUntil([&] { return !clicked.isEmpty(); }));
     EXPECT_EQ(clicked, QList<AlertRule>{AlertRule::battery});
 
+    // The service going and coming back is followed (the settings say so).
+    ASSERT_TRUE(server.unregisterService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return !notifier.hasService(); }));
+    ASSERT_TRUE(server.registerService(DBusNotifier::service));
+    ASSERT_TRUE(processEventsUntil([&] { return notifier.hasService(); }));
+
     QDBusConnection::disconnectFromBus(QStringLiteral("moravel-client"));
     QDBusConnection::disconnectFromBus(QStringLiteral("notification-server"));
+}
+
+
+// A bus that never answers is found out without waiting on it; one that
+// answers late (a stopped daemon started again) is told when it does.
+TEST(SessionBusProbe, TellsABusThatAnswersFromOneThatDoesNotYet)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
+    fixtures::ensureApplication();
+    const std::optional<QByteArray> saved = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")
+                                                ? std::optional(qgetenv("DBUS_SESSION_BUS_ADDRESS"))
+                                                : std::nullopt;
+    QTemporaryDir folder;
+    fixtures::SilentSocket silent(folder.filePath("bus"));
+    ASSERT_TRUE(silent.isListening());
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(folder.filePath("bus")));
+    EXPECT_EQ(SessionBusProbe().waitForAnswer(std::chrono::milliseconds(100)), SessionBusProbe::Answer::pending);
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(folder.filePath("nobody")));
+    EXPECT_EQ(SessionBusProbe().waitForAnswer(std::chrono::seconds(10)), SessionBusProbe::Answer::absent);
+
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+    EXPECT_EQ(SessionBusProbe().waitForAnswer(std::chrono::seconds(10)), SessionBusProbe::Answer::answered);
+    ::kill(static_cast<pid_t>(bus.processId()), SIGSTOP);
+    SessionBusProbe late;
+    EXPECT_EQ(late.address(), bus.address());
+    EXPECT_EQ(late.waitForAnswer(std::chrono::milliseconds(100)), SessionBusProbe::Answer::pending);
+    bool answered = false;
+    QObject context;
+    late.whenAnswered(&context, [&] { answered = true; });
+    ::kill(static_cast<pid_t>(bus.processId()), SIGCONT);
+    EXPECT_TRUE(processEventsUntil([&] { return answered; }, 10'000));
+    saved ? qputenv("DBUS_SESSION_BUS_ADDRESS", *saved) : qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 #include "DBusNotifierTest.moc"

@@ -103,7 +103,8 @@ TEST(AppDelegate, AClickOnAnAlertOpensTheIslandPinnedOnItsTabAndQuitKeepsTheHist
     EXPECT_TRUE(state.isExpanded());
 
     launch.delegate.applicationWillTerminate();
-    const auto kept = HistoryFile::read(launch.state.filePath("history.json"));
+    const auto kept = HistoryFile::read(launch.state.filePath("history.json"),
+                                        launch.scheduler.currentDateTime().toSecsSinceEpoch());
     ASSERT_TRUE(std::holds_alternative<QList<MinuteBucket>>(kept));
     EXPECT_EQ(std::get<QList<MinuteBucket>>(kept).size(), 6);  // five whole minutes and the one begun
     EXPECT_DOUBLE_EQ(std::get<QList<MinuteBucket>>(kept).last()[Series::memory].mean, 97);

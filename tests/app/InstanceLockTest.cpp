@@ -83,6 +83,14 @@ TEST_F(InstanceLockTest, AFolderThatCannotBeUsedIsSaidPlainly)
         EXPECT_EQ(lock.acquire(), Outcome::unusable);
         EXPECT_EQ(lock.failure(), "moravel: cannot keep the instance lock in " + directory + ": " + reason);
     }
+    // A folder with files in it where the lock belongs is left alone, and said to be one.
+    ASSERT_TRUE(writeFile(lockPath() + "/notes", "x"));
+    InstanceLock blocked(runtime.path());
+    EXPECT_EQ(blocked.acquire(), Outcome::unusable);
+    EXPECT_EQ(blocked.failure(), "moravel: cannot keep the instance lock in " + runtime.path()
+                                     + ": moravel-island.lock is a folder, not Moravel's lock file");
+    EXPECT_TRUE(QFile::exists(lockPath() + "/notes"));
+
     // Without a runtime folder the lock goes to the user's configuration folder, made private.
     InstanceLock configured(runtime.filePath("config/Moravel"), true);
     EXPECT_EQ(configured.acquire(), Outcome::acquired);

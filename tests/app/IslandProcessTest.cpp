@@ -2,6 +2,8 @@
 #include "app/InstanceLock.h"
 #include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
+#include "testsupport/PrivateDisplay.h"
+#include "testsupport/SilentSocket.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -16,34 +18,46 @@ using namespace moravel::fixtures;
 
 namespace {
 
-// Xvfb on the first free display, until the end of the test.
-class PrivateDisplay {
-public:
-    PrivateDisplay()
-    {
-        // -displayfd: Xvfb picks a free display and names it once it accepts clients.
-        server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1440x900x24", "-nolisten", "tcp"});
-        if (server_.waitForReadyRead(20'000))
-            name_ = u':' + QString::fromLatin1(server_.readAllStandardOutput().trimmed());
-    }
-    ~PrivateDisplay()
-    {
-        server_.terminate();
-        server_.waitForFinished(20'000);
-    }
-    const QString& name() const { return name_; }
-
-private:
-    QProcess server_;
-    QString name_;
-};
-
 bool showsIslandWindow(const QString& display)
 {
     QProcess windows;
     windows.start(QStringLiteral("xwininfo"), {"-display", display, "-root", "-tree"});
     windows.waitForFinished(20'000);
     return windows.readAllStandardOutput().contains("\"Moravel\"");
+}
+
+bool hasXTools()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
+           && !QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
+}
+
+// The island's environment: `display`, its folders in `home` (the runtime
+// folder private), and no session bus.
+QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDir& home)
+{
+    const QString runtime = home.filePath("runtime");
+    QDir().mkdir(runtime);
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+    QProcessEnvironment environment = environmentWithoutSessionBus();
+    environment.insert("DISPLAY", display);
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_STATE_HOME", home.filePath("state"));
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("WAYLAND_DISPLAY");
+    return environment;
+}
+
+// Starts the island and waits, bounded, until its window shows or it ends.
+void startIsland(QProcess& island, const QProcessEnvironment& environment, const QString& display)
+{
+    island.setProcessEnvironment(environment);
+    island.start(QStringLiteral(MORAVEL_BINARY), {});
+    if (!island.waitForStarted(20'000))
+        return;
+    for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display); ++wait) {
+    }
 }
 
 }  // namespace
@@ -54,32 +68,18 @@ bool showsIslandWindow(const QString& display)
 // without a session bus (under the sanitizers: no leak reported either).
 TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 {
-    for (const char* tool : {"Xvfb", "xwininfo"}) {
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
-    }
+    if (!hasXTools())
+        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
     PrivateDisplay display;
     ASSERT_FALSE(display.name().isEmpty());
     QTemporaryDir home;
-    const QString runtime = home.filePath("runtime");
-    ASSERT_TRUE(QDir().mkdir(runtime));
-    ::chmod(QFile::encodeName(runtime).constData(), 0700);
-    const QString lockPath = runtime + u'/' + QLatin1String(moravel::InstanceLock::fileName);
+    const QProcessEnvironment environment = islandEnvironment(display.name(), home);
+    const QString lockPath =
+        environment.value("XDG_RUNTIME_DIR") + u'/' + QLatin1String(moravel::InstanceLock::fileName);
     ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
-    QProcessEnvironment environment = environmentWithoutSessionBus();
-    environment.insert("DISPLAY", display.name());
-    environment.insert("XDG_RUNTIME_DIR", runtime);
-    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    environment.insert("XDG_STATE_HOME", home.filePath("state"));
-    environment.remove("QT_QPA_PLATFORM");
-    environment.remove("WAYLAND_DISPLAY");
     QProcess island;
-    island.setProcessEnvironment(environment);
-    island.start(QStringLiteral(MORAVEL_BINARY), {});
-    ASSERT_TRUE(island.waitForStarted(20'000));
-    for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name()); ++wait) {
-    }
+    startIsland(island, environment, display.name());
     ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
     EXPECT_EQ(readFile(lockPath), QByteArray::number(island.processId()) + '\n');
 
@@ -96,4 +96,31 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     EXPECT_EQ(island.exitCode(), 0);
     EXPECT_EQ(island.readAllStandardError().toStdString(), "moravel: no D-Bus session bus, so alerts are not shown\n");
     EXPECT_EQ(modeOf(home.filePath("state/Moravel/history.json")), 0600u);
+}
+
+// A session bus that takes the connection and never answers (a stopped
+// daemon): the island shows all the same, says that alerts wait for the bus,
+// and SIGTERM ends it at once.
+TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
+{
+    if (!hasXTools())
+        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name().isEmpty());
+    QTemporaryDir home;
+    SilentSocket bus(home.filePath("bus"));
+    ASSERT_TRUE(bus.isListening());
+    QProcessEnvironment environment = islandEnvironment(display.name(), home);
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("bus"));
+
+    QProcess island;
+    startIsland(island, environment, display.name());
+    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    EXPECT_TRUE(showsIslandWindow(display.name()));
+    ::kill(static_cast<pid_t>(island.processId()), SIGTERM);
+    ASSERT_TRUE(island.waitForFinished(20'000));
+    EXPECT_EQ(island.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(island.exitCode(), 0);
+    EXPECT_EQ(island.readAllStandardError().toStdString(),
+              "moravel: the D-Bus session bus does not answer; alerts are shown once it does\n");
 }

@@ -1,3 +1,4 @@
+#include "LaterReadings.h"
 #include "island/CollapsedMetricLayout.h"
 #include "island/IslandJson.h"
 #include "monitor/ReadingTable.h"
@@ -9,9 +10,7 @@ using namespace moravel;
 using K = MetricKind;
 using Preset = CollapsedMetricLayoutPreset;
 
-// Readings added after people had stored their lists: appended, hidden.
-static const CollapsedMetricPreferences laterReadings{
-    {K::swap, false}, {K::disk, false}, {K::temperature, false}, {K::gpu, false}};
+using moravel::testing::laterReadings;
 
 // The first entry of a kind wins, missing kinds follow in the default order,
 // and a list with nothing visible shows its first reading. (That any list
@@ -22,10 +21,10 @@ TEST(CollapsedMetricConfiguration, NormalizesTheListsUsersCanEndUpWithAndFallsBa
     EXPECT_EQ(normalized({}), CollapsedMetricConfiguration::defaultPreferences());
     EXPECT_EQ(normalized({{K::cpu, false}, {K::cpu, true}, {K::memory, false}}),
               (CollapsedMetricPreferences{{K::cpu, false}, {K::memory, false}, {K::network, true}, {K::power, true}}
-               + laterReadings));
+               + laterReadings()));
     EXPECT_EQ(normalized({{K::power, false}, {K::memory, false}, {K::cpu, false}, {K::network, false}}),
               (CollapsedMetricPreferences{{K::power, true}, {K::memory, false}, {K::cpu, false}, {K::network, false}}
-               + laterReadings));
+               + laterReadings()));
 
     // An unknown kind makes a stored list unreadable: the defaults stand in,
     // and the stored text stays as it was.

@@ -1,5 +1,5 @@
+#include "LaterReadings.h"
 #include "island/IslandJson.h"
-#include "monitor/ReadingTable.h"
 #include "support/MemoryDefaultsStore.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +12,11 @@ namespace {
 const QString documentKey = QString::fromLatin1(IslandPreferencesStore::storageKey);
 const QString listKey = QString::fromLatin1(CollapsedMetricConfiguration::storageKey);
 
-// Readings added after people had stored their lists: appended, hidden.
-const CollapsedMetricPreferences laterReadings{
-    {K::swap, false}, {K::disk, false}, {K::temperature, false}, {K::gpu, false}};
-const QByteArray defaultList = R"([{"kind":"network","isVisible":true},{"kind":"cpu","isVisible":true},)"
-                               R"({"kind":"memory","isVisible":true},{"kind":"power","isVisible":true},)"
-                               R"({"kind":"swap","isVisible":false},{"kind":"disk","isVisible":false},)"
-                               R"({"kind":"temperature","isVisible":false},{"kind":"gpu","isVisible":false}])";
+using moravel::testing::laterReadings;
+
+// Whatever readings the table holds; the exact compact form is pinned below.
+const QByteArray defaultList =
+    encodeCollapsedMetricPreferences(CollapsedMetricConfiguration::defaultPreferences());
 const QByteArray defaultDocument = R"({"collapsedMetrics":)" + defaultList
                                    + R"(,"expandOnHover":true,"selectedMetric":"Overview","showPowerFlow":true})";
 
@@ -108,7 +106,7 @@ TEST(IslandPreferencesStore, OlderListIsKeptAndTheDocumentRebuiltWhenMissingOrUn
         IslandPreferences expected;
         expected.collapsedMetrics =
             CollapsedMetricPreferences{{K::power, true}, {K::cpu, true}, {K::network, true}, {K::memory, true}}
-            + laterReadings;
+            + laterReadings();
         EXPECT_EQ(IslandPreferencesStore::load(store), expected);
         EXPECT_EQ(store.data(documentKey), encodeIslandPreferences(expected));
         EXPECT_EQ(store.data(listKey), encodeCollapsedMetricPreferences(expected.collapsedMetrics));
@@ -146,7 +144,7 @@ TEST(IslandPreferencesStore, ReadableDocumentIsNormalizedButNotRewritten)
     EXPECT_EQ(IslandPreferencesStore::load(store),
               (IslandPreferences{CollapsedMetricPreferences{{K::cpu, false}, {K::network, true}, {K::memory, true},
                                                             {K::power, true}}
-                                     + laterReadings,
+                                     + laterReadings(),
                                  false, MetricKind::memory, false}));
     EXPECT_EQ(store.writeCount(), 1);  // only the setData above
     EXPECT_EQ(store.data(documentKey), stored);

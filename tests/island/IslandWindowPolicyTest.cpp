@@ -66,7 +66,7 @@ protected:
     VirtualScheduler scheduler;
     IslandState state{defaults, scheduler, std::nullopt};
     fixtures::FakeWindowSystem windows;
-    IslandWindowPolicy policy{state, windows};
+    IslandWindowPolicy policy{state, windows, scheduler};
 };
 
 TEST_F(IslandWindowPolicyTest, GivesTheKeyboardBackWhenTheIslandUnpinsOrCloses)
@@ -114,6 +114,51 @@ TEST_F(IslandWindowPolicyTest, LeavesTheKeyboardWhereTheUserPutItMeanwhile)
     clickIsland(true);
     state.toggleLockedOpen();
     EXPECT_EQ(windows.activated, QList<WindowId>{browser});
+}
+
+// Under GNOME a Wayland window's keyboard is invisible to X11: the active
+// window is none. Moravel lets go instead of activating the last X11 window.
+TEST_F(IslandWindowPolicyTest, LetsGoOfTheKeyboardWhenNoX11WindowHadIt)
+{
+    int released = 0;
+    QObject::connect(&policy, &IslandWindowPolicy::keyboardReleased, [&released] { ++released; });
+    windows.setActive({});  // the user typed in a Wayland window
+    scheduler.advance(IslandWindowPolicy::noActiveWindowSettleDelay);
+    clickIsland(true);
+    state.toggleLockedOpen();
+    EXPECT_TRUE(windows.activated.isEmpty());
+    EXPECT_EQ(windows.keyboardReleases, 1);
+    EXPECT_EQ(released, 1);
+
+    // A moment without an active window on the way to the island is no such window.
+    windows.setActive(window(terminal));
+    windows.setActive({});
+    scheduler.advance(IslandWindowPolicy::noActiveWindowSettleDelay / 2);
+    clickIsland(true);
+    scheduler.advance(1);
+    state.toggleLockedOpen();
+    EXPECT_EQ(windows.activated, QList<WindowId>{terminal});
+    EXPECT_EQ(windows.keyboardReleases, 1);
+}
+
+// The keyboard going elsewhere (another window, the shell) unpins the island,
+// which closes unless the pointer is on it, and gives nothing back.
+TEST_F(IslandWindowPolicyTest, KeyboardLeavingUnpinsTheIsland)
+{
+    clickIsland(true);
+    windows.moravelFocused = false;
+    emit windows.keyboardLeftMoravel();
+    EXPECT_FALSE(state.isLockedOpen());
+    scheduler.advance(1);
+    EXPECT_FALSE(state.isExpanded());
+    EXPECT_TRUE(windows.activated.isEmpty());
+
+    clickIsland(true);
+    state.setPointerInside(true);
+    emit windows.keyboardLeftMoravel();
+    scheduler.advance(1);
+    EXPECT_FALSE(state.isLockedOpen());
+    EXPECT_TRUE(state.isExpanded());
 }
 
 // Only for a fullscreen active window on its own screen (or one whose place is unknown).

@@ -92,7 +92,7 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
     measured.cpu->corePercents = {12.5, 100};
     measured.loadAverage = std::array<double, 3>{1.5, 0.75, 0.25};
     measured.diskActivity = DiskActivityReading{4096, 512};
-    measured.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 52, 100, 80},
+    measured.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 52, 100, 80},
                                                       {"nvme", "temp1", 38.85, {}, {}}};
     measured.gpus = QList<GpuReading>{{"Radeon RX 6600", 30, 1'000'000, 8'000'000, 54},
                                       {"Intel UHD 630", {}, {}, {}, {}}};
@@ -110,16 +110,18 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
           R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
           R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
-          R"("memoryTotal":null,"temperatureCelsius":null}],"topProcesses":[]})"}},
+          R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"topProcesses":[]})"}},
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
-          R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"topProcesses":[]})"}},
+          R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"fanRpm":null,"fans":[],"voltages":[],)"
+          R"("topProcesses":[]})"}},
         {"not had by the source", snapshotJsonLine(SystemSnapshot{}, time, "https://h/\"m\""),
          {R"({"time":"1970-01-01T00:00:00.000Z","cpuPercent":null,"cpuCorePercents":null,"loadAverage":null,)"
           R"("memoryPercent":null,"memoryUsed":null,"memoryTotal":null,"downloadBytesPerSecond":null,)",
           R"("diskReadBytesPerSecond":null,"diskWriteBytesPerSecond":null,"hasBattery":null,)",
           R"("adapterCurrent":null,"swapUsed":null,"swapTotal":null,"swapPercent":null,)"
-          R"("cpuTemperatureCelsius":null,"temperatures":null,"gpus":null,"topProcesses":null,)"
+          R"("cpuTemperatureCelsius":null,"temperatures":null,"gpus":null,"fanRpm":null,"fans":null,)"
+          R"("voltages":null,"topProcesses":null,)"
           R"("source":"https://h/\"m\""})"}},
     };
     for (const auto& row : rows) {
@@ -176,4 +178,38 @@ TEST(MetricFormat, MemoryInBinaryUnitsAndTheBatteryLevels)
                 {20, Level::high},    {21, Level::normal},   {100, Level::normal}};
     for (const auto& row : rows)
         EXPECT_EQ(batteryLevel(row.percent), row.level) << row.percent;
+}
+
+// The fan reading is the fastest fan cooling the processor or the computer;
+// a stopped one reads 0, a graphics card's does not count.
+TEST(ReadingTable, TheFanReadingIsTheFastestOfTheComputersFans)
+{
+    SystemSnapshot snapshot;
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, snapshot), QStringLiteral("Fan not available"));
+    const auto fans = [](QList<SensorReading> fans) {
+        SystemSnapshot s;
+        s.fans = std::move(fans);
+        return s;
+    };
+    const struct {
+        const char* name;
+        SystemSnapshot snapshot;
+        const char* text;
+        const char* spoken;
+        const char* json;
+    } rows[] = {
+        {"none", fans({}), "—", "No fan", R"("fanRpm":null,"fans":[])"},
+        {"a graphics card's only", fans({{"amdgpu", "fan1", 3000}}), "—", "No fan",
+         R"("fanRpm":null,"fans":[{"chip":"amdgpu","label":"fan1","rpm":3000}])"},
+        {"stopped", fans({{"thinkpad", "fan1", 0}}), "0", "Fan 0 rpm", R"("fanRpm":0,)"},
+        {"fastest of the computer's",
+         fans({{"nct6798", "CPU Fan", 1250}, {"amdgpu", "fan1", 3000}, {"nct6798", "SYS_FAN2", 1480.4}}), "1480",
+         "Fan 1480 rpm", R"("fanRpm":1480.4,)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ReadingTable::valueText(MetricKind::fan, row.snapshot), QString::fromUtf8(row.text));
+        EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, row.snapshot), QString::fromUtf8(row.spoken));
+        EXPECT_TRUE(snapshotJsonLine(row.snapshot, {}).contains(row.json)) << snapshotJsonLine(row.snapshot, {}).data();
+    }
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace moravel {
 namespace {
 
@@ -33,6 +35,9 @@ TEST(DesktopEntryRunsAtLogin, NeedsAnExecInTheMainGroupAndNoHiddenTrueThere)
         {u"[Desktop Entry]\nExec=moravel\nHidden=false\n", true},
         {u"[Desktop Entry]\nName=Moravel\nExec=moravel\nHidden = true\n", false},
         {u"[Desktop Entry]\nExec=moravel\n[Desktop Action quit]\nHidden=true\n", true},
+        // Switched off in GNOME's settings.
+        {u"[Desktop Entry]\nExec=moravel\nX-GNOME-Autostart-enabled=false\n", false},
+        {u"[Desktop Entry]\nExec=moravel\nX-GNOME-Autostart-enabled=true\n", true},
         // What a full disk or a crash leaves behind runs nothing.
         {u"", false},
         {u"[Desktop Entry]\nType=Application\nExe", false},
@@ -83,6 +88,13 @@ TEST_F(XdgAutostartLoginItemTest, SwitchingOnWritesAValidEntryAndOffRemovesIt)
     EXPECT_TRUE(item.setEnabled(false));  // already off
 
     ASSERT_TRUE(writeFile(entry(), "[Desktop Entry]\nType=Application\nExec=moravel\nHidden=true\n"));
+    EXPECT_FALSE(item.isEnabled());
+    ASSERT_TRUE(item.setEnabled(true));
+    EXPECT_TRUE(item.isEnabled());
+
+    // A FIFO at the entry's place starts nothing, is never waited on, and is replaced.
+    ASSERT_TRUE(QFile::remove(entry()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(entry()).constData(), 0600), 0);
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.setEnabled(true));
     EXPECT_TRUE(item.isEnabled());

@@ -66,6 +66,26 @@ TEST_F(SettingsDefaultsStoreTest, RoundTripsAnyBytesAndReportsAbsentKeys)
     EXPECT_EQ(fromDisk().data(key), awkward);
 }
 
+// A FIFO where the file or its lock belongs is never opened (that would wait
+// for a writer for good): nothing is read, writes fail saying why.
+TEST_F(SettingsDefaultsStoreTest, SomethingOtherThanAFileIsNeitherReadNorWaitedOn)
+{
+    for (const QString& fifo : {file(), file() + QStringLiteral(".lock")}) {
+        SCOPED_TRACE(fifo.toStdString());
+        QDir(dir()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(dir()));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        SettingsDefaultsStore store(file());
+        EXPECT_EQ(store.data(key), std::nullopt);
+        EXPECT_FALSE(store.setData(key, "value"));
+        EXPECT_EQ(store.lastWriteFailure(), fifo + " is not a regular file");
+        EXPECT_EQ(store.unusableFile(),
+                  "moravel: " + fifo + " is not a regular file, so the settings are neither read nor kept");
+    }
+    QDir(dir()).removeRecursively();
+    EXPECT_EQ(SettingsDefaultsStore(file()).unusableFile(), std::nullopt);
+}
+
 TEST_F(SettingsDefaultsStoreTest, FailedWriteToReadOnlyFolderKeepsTheStoredValueAndFile)
 {
     ASSERT_TRUE(SettingsDefaultsStore(file()).setData(key, "old"));

@@ -16,7 +16,12 @@ LocalHttpServer::LocalHttpServer()
                     return;
                 answered = true;
                 ++requestCount_;
-                const QByteArray reply = replies_.value(QString::fromLatin1(request.split(' ').value(1)),
+                const QString path = QString::fromLatin1(request.split(' ').value(1));
+                if (streams_.contains(path)) {
+                    startStream(socket, streams_.value(path));
+                    return;
+                }
+                const QByteArray reply = replies_.value(path,
                                                         "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
                 if (!reply.isEmpty()) {
                     socket->write(reply);
@@ -34,6 +39,23 @@ void LocalHttpServer::serve(const QString& path, const QByteArray& status, const
     replies_.insert(path, "HTTP/1.0 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
                               + QByteArray::number(body.size()) + "\r\n" + headers + "Connection: close\r\n\r\n"
                               + body);
+}
+
+void LocalHttpServer::startStream(QTcpSocket* socket, const Stream& stream)
+{
+    socket->write(stream.head);
+    if (!stream.endless)
+        return;
+    static const QByteArray chunk(64 * 1024, '#');
+    // Kept a little ahead of the client: what it does not take stays unsent.
+    const auto refill = [this, socket] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * chunk.size()) {
+            socket->write(chunk);
+            bytesStreamed_ += chunk.size();
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
 }
 
 QUrl LocalHttpServer::url(const QString& path) const

@@ -17,6 +17,8 @@ SystemSnapshot computerAtRest()
     snapshot.diskActivity.emplace();
     snapshot.power.emplace();
     snapshot.temperatures.emplace();
+    snapshot.fans.emplace();
+    snapshot.voltages.emplace();
     snapshot.gpus.emplace();
     snapshot.topProcesses.emplace();
     return snapshot;

@@ -10,7 +10,7 @@ namespace moravel::fixtures {
 // typical machines and histories to chart.
 
 // This computer just read, with nothing going on: every slice it has, at zero
-// (no battery, no sensor, no GPU, no load average).
+// (no battery, no sensor or fan, no GPU, no load average).
 SystemSnapshot computerAtRest();
 SystemSnapshot loads(double cpu, double memory, double disk = 0);
 // A laptop running on its battery at `percent`, drawing `watts` from it.

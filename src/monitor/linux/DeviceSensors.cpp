@@ -10,16 +10,19 @@ std::vector<std::string> DeviceSensors::systemPciIds()
 
 DeviceSensors::DeviceSensors(const std::string& sysRoot, std::vector<std::string> pciIds,
                              GpuReader::NvidiaLoader loadNvidia)
-    : hwmon_(sysRoot), gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
+    : hwmon_(sysRoot, {SensorKind::temperature, SensorKind::fan, SensorKind::voltage}),
+      gpus_(sysRoot, std::move(pciIds), std::move(loadNvidia))
 {
 }
 
 SnapshotUpdate DeviceSensors::read(double monotonicSeconds)
 {
-    QList<TemperatureReading> temperatures = hwmon_.read(monotonicSeconds);
+    SensorReadings sensors = hwmon_.read(monotonicSeconds);
     QList<GpuReading> gpus = gpus_.read(monotonicSeconds);
-    return [temperatures = std::move(temperatures), gpus = std::move(gpus)](SystemSnapshot& next) {
-        next.temperatures = temperatures;
+    return [sensors = std::move(sensors), gpus = std::move(gpus)](SystemSnapshot& next) {
+        next.temperatures = sensors[SensorKind::temperature];
+        next.fans = sensors[SensorKind::fan];
+        next.voltages = sensors[SensorKind::voltage];
         next.gpus = gpus;
     };
 }

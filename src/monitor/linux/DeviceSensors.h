@@ -26,7 +26,7 @@ public:
     {
         return hwmon_.isDue(monotonicSeconds) || gpus_.isDue(monotonicSeconds);
     }
-    // Every temperature sensor and every GPU; a machine without them gets
+    // Every sensor channel and every GPU; a machine without them gets
     // empty lists.
     SnapshotUpdate read(double monotonicSeconds);
 

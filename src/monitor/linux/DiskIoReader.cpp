@@ -8,12 +8,13 @@ namespace moravel {
 
 namespace {
 
-constexpr double bytesPerSector = 512;
+// /proc/diskstats counts 512-byte sectors, whatever the device's own sector size.
+constexpr uint64_t bytesPerSector = 512;
 
 }  // namespace
 
 void parseDiskstats(std::string_view text, const std::function<bool(std::string_view)>& counts,
-                    std::vector<DiskCounters>& disks)
+                    std::vector<DeviceCounters>& disks)
 {
     disks.clear();
     forEachLine(text, [&](std::string_view line) {
@@ -25,38 +26,12 @@ void parseDiskstats(std::string_view text, const std::function<bool(std::string_
         const auto read = fields.nextUnsigned();
         fields.skip(3);
         const auto written = fields.nextUnsigned();
-        if (!name.empty() && read && written && counts(name))
-            disks.push_back(DiskCounters{std::string(name), *read, *written});
+        // Sector counts past what 64 bits of bytes hold are no disk's.
+        const auto bytes = [](uint64_t sectors) { return sectors <= UINT64_MAX / bytesPerSector; };
+        if (!name.empty() && read && written && bytes(*read) && bytes(*written) && counts(name))
+            disks.push_back(DeviceCounters{std::string(name), *read * bytesPerSector, *written * bytesPerSector});
         return true;
     });
-}
-
-void orderByName(std::vector<DiskCounters>& disks)
-{
-    const auto byName = [](const DiskCounters& a, const DiskCounters& b) { return a.name < b.name; };
-    std::stable_sort(disks.begin(), disks.end(), byName);
-    const auto sameName = [](const DiskCounters& a, const DiskCounters& b) { return a.name == b.name; };
-    disks.erase(std::unique(disks.begin(), disks.end(), sameName), disks.end());
-}
-
-DiskRates diskRatesBetween(const std::vector<DiskCounters>& previous, const std::vector<DiskCounters>& current,
-                           double seconds)
-{
-    double read = 0;
-    double written = 0;
-    auto before = previous.begin();
-    for (const DiskCounters& now : current) {
-        before = std::find_if(before, previous.end(), [&](const DiskCounters& d) { return d.name >= now.name; });
-        if (before == previous.end())
-            break;
-        if (before->name != now.name)
-            continue;
-        if (now.sectorsRead >= before->sectorsRead)
-            read += static_cast<double>(now.sectorsRead - before->sectorsRead);
-        if (now.sectorsWritten >= before->sectorsWritten)
-            written += static_cast<double>(now.sectorsWritten - before->sectorsWritten);
-    }
-    return {read * bytesPerSector / seconds, written * bytesPerSector / seconds};
 }
 
 DiskIoReader::DiskIoReader(const std::string& procRoot, const std::string& sysRoot)
@@ -83,21 +58,15 @@ SnapshotUpdate DiskIoReader::read(double monotonicSeconds)
     if (!text)
         return {};
     ++reading_;
-    parseDiskstats(*text, [this](std::string_view name) { return isWholeDisk(name); }, current_);
+    parseDiskstats(*text, [this](std::string_view name) { return isWholeDisk(name); }, disks_);
     // Forget devices that went away: a new one may take the name.
     std::erase_if(known_, [this](const auto& entry) { return entry.second.seenInReading != reading_; });
-    orderByName(current_);
-
-    DiskRates rates;
-    isMeasured_ = previousTime_.has_value();
-    if (previousTime_)
-        rates = diskRatesBetween(previous_, current_, std::max(monotonicSeconds - *previousTime_, 0.001));
-    std::swap(previous_, current_);
-    previousTime_ = monotonicSeconds;
+    orderByName(disks_);
+    const ByteRates rates = rates_.next(disks_, monotonicSeconds);
     // The first reading is only a baseline: no rate to show yet.
-    if (!isMeasured_)
+    if (!rates_.isMeasured())
         return {};
-    return [rates](SystemSnapshot& next) { next.diskActivity = DiskActivityReading{rates.read, rates.write}; };
+    return [rates](SystemSnapshot& next) { next.diskActivity = DiskActivityReading{rates.in, rates.out}; };
 }
 
 }  // namespace moravel

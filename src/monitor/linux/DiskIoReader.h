@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/DeviceRates.h"
 #include "monitor/TelemetrySource.h"
 #include "monitor/linux/TextFile.h"
 
@@ -13,35 +14,11 @@
 
 namespace moravel {
 
-// One block device's cumulative sectors (always 512 bytes in /proc/diskstats,
-// whatever the device's own sector size).
-struct DiskCounters {
-    std::string name;
-    uint64_t sectorsRead = 0;
-    uint64_t sectorsWritten = 0;
-
-    friend bool operator==(const DiskCounters&, const DiskCounters&) = default;
-};
-
 // The devices of /proc/diskstats that `counts` accepts by name, in file order,
-// into `disks`; short or garbled lines are left out.
+// into `disks`: the bytes each has read (in) and written (out). Short or
+// garbled lines are left out.
 void parseDiskstats(std::string_view text, const std::function<bool(std::string_view)>& counts,
-                    std::vector<DiskCounters>& disks);
-
-// Sorts `disks` by name for diskRatesBetween, keeping the first of any name
-// listed twice (a garbled copy of the file).
-void orderByName(std::vector<DiskCounters>& disks);
-
-struct DiskRates {
-    double read = 0;  // bytes per second
-    double write = 0;
-};
-
-// Throughput between two readings, both sorted by name. As for network
-// interfaces, only disks present in both add to it (a disk plugged in or out
-// is no burst), and a counter that went backwards gives 0 for that disk alone.
-DiskRates diskRatesBetween(const std::vector<DiskCounters>& previous, const std::vector<DiskCounters>& current,
-                           double seconds);
+                    std::vector<DeviceCounters>& disks);
 
 // Read and write rates of the whole physical disks, once a second, from
 // <proc>/diskstats. A whole physical disk is listed in <sys>/block and has a
@@ -55,7 +32,7 @@ public:
     // Empty when the list cannot be read: the snapshot keeps its values.
     SnapshotUpdate read(double monotonicSeconds);
     // False only for a first reading, which is a baseline.
-    bool isMeasured() const { return isMeasured_; }
+    bool isMeasured() const { return rates_.isMeasured(); }
 
 private:
     bool isWholeDisk(std::string_view name);
@@ -69,10 +46,8 @@ private:
     KernelFile diskstats_;
     std::map<std::string, Known, std::less<>> known_;
     uint64_t reading_ = 0;
-    std::vector<DiskCounters> previous_;
-    std::vector<DiskCounters> current_;
-    std::optional<double> previousTime_;
-    bool isMeasured_ = true;
+    std::vector<DeviceCounters> disks_;  // reused, so a reading allocates nothing but its result
+    RateMeter rates_;
 };
 
 }  // namespace moravel

@@ -2,6 +2,7 @@
 
 #include "monitor/linux/TextFields.h"
 #include "monitor/linux/TextFile.h"
+#include "support/PrintableExcerpt.h"
 
 #include <charconv>
 
@@ -104,12 +105,13 @@ QString gpuName(const DeviceIdentity& identity, std::optional<std::string_view> 
         const size_t close = model.rfind(']');
         if (open != std::string_view::npos && close != std::string_view::npos && close > open + 1)
             model = model.substr(open + 1, close - open - 1);
-        const QString name = QString::fromUtf8(model.data(), static_cast<qsizetype>(model.size()));
+        const QString name =
+            printableExcerpt(QString::fromUtf8(model.data(), static_cast<qsizetype>(model.size())), longestShownName);
         return vendor ? QString::fromLatin1(vendor) + u' ' + name : name;
     }
     if (vendor)
         return QString::fromLatin1(vendor) + QStringLiteral(" GPU");
-    return QString::fromStdString(identity.driver.empty() ? card : identity.driver);
+    return printableExcerpt(QString::fromStdString(identity.driver.empty() ? card : identity.driver), longestShownName);
 }
 
 }  // namespace moravel

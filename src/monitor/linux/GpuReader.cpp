@@ -143,7 +143,7 @@ GpuReading GpuReader::readGpu(Gpu& gpu, double monotonicSeconds)
     if (const auto total = readNumber(gpu.memoryTotal))
         reading.memoryTotal = total;
     const auto temperature = gpu.temperature ? gpu.temperature->read() : std::nullopt;
-    if (const auto celsius = temperature ? parseMillidegrees(*temperature) : std::nullopt)
+    if (const auto celsius = temperature ? parseHwmonValue(*temperature, sensorChannel(SensorKind::temperature).fileUnits) : std::nullopt)
         reading.temperatureCelsius = celsius;
     return reading;
 }

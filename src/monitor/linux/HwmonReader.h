@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MetricTypes.h"
+#include "monitor/SensorChannels.h"
 #include "monitor/linux/SysfsDevices.h"
 #include "monitor/linux/TextFile.h"
 
@@ -13,52 +14,54 @@
 
 namespace moravel {
 
-// A hwmon temperature file's figure: a signed whole number of millidegrees
-// Celsius. Nothing for anything else (empty, "N/A", decimals, junk).
-std::optional<double> parseMillidegrees(std::string_view text);
+// A hwmon file's figure, a signed whole number of `fileUnits` to the unit
+// (1000 millidegrees a degree). Nothing for anything else (empty, "N/A",
+// decimals, junk).
+std::optional<double> parseHwmonValue(std::string_view text, double fileUnits);
 
 // Chip names told apart: where several chips share a name (two "nvme"
 // drives), each gets its number among them ("nvme0", "nvme1"), in order.
 QStringList distinctChipNames(const QStringList& names);
 
-// Every temperature sensor of <sys>/class/hwmon. The chips and their sensors
-// are found once (and again when the class directory changes); each reading
-// then reads only the input files, kept open. A chip whose device sleeps is
-// left out rather than woken, and a disk drive's (drivetemp) is asked once a
-// minute: asking may restart the drive's spin-down timer.
+// Every sensor channel of the asked kinds under <sys>/class/hwmon, with its
+// label and limits. The chips and their channels are found once (and again
+// when the class directory changes); each reading then reads only the input
+// files, kept open. A chip whose device sleeps is left out rather than woken,
+// and a disk drive's (drivetemp) is asked once a minute: asking may restart
+// the drive's spin-down timer.
 class HwmonReader {
 public:
     // Input files kept open at most; a many-core server's others are opened per reading.
     static constexpr size_t keptOpenInputs = 64;
 
-    explicit HwmonReader(const std::string& sysRoot);
+    HwmonReader(const std::string& sysRoot, std::vector<SensorKind> kinds);
 
     // Whether a reading would read anything, or look for chips.
     bool isDue(double monotonicSeconds) const { return !chips_.empty() || directory_.isDue(monotonicSeconds); }
-    // Chip by chip in the directory's order, sensors by number; a sensor
-    // whose input cannot be read this time is left out.
-    QList<TemperatureReading> read(double monotonicSeconds);
+    // Kind by kind: chip by chip in the directory's order, channels by
+    // number. A channel whose input cannot be read this time is left out.
+    SensorReadings read(double monotonicSeconds);
 
 private:
-    struct Sensor {
-        QString label;
+    struct Channel {
+        SensorKind kind;
+        SensorReading reading;  // its chip, label and limits; the value is read each time
         KernelFile input;
-        std::optional<double> criticalCelsius;
-        std::optional<double> maximumCelsius;
     };
     struct Chip {
         QString name;
         RuntimePower power;
-        std::vector<Sensor> sensors;
+        std::vector<Channel> channels;
         bool isDiskDrive = false;
         std::optional<double> lastReadAt;
-        QList<TemperatureReading> lastReadings;
+        SensorReadings lastReadings;
     };
 
     void discover(const std::vector<DeviceEntry>& entries);
-    void readChip(Chip& chip, double monotonicSeconds, QList<TemperatureReading>& readings);
+    void readChip(Chip& chip, double monotonicSeconds, SensorReadings& readings);
     Chip chipAt(const std::string& folder, const std::string& entry, size_t& keptOpen) const;
 
+    std::vector<SensorKind> kinds_;
     DeviceDirectory directory_;
     std::vector<Chip> chips_;
 };

@@ -7,9 +7,9 @@
 
 namespace moravel {
 
-std::vector<InterfaceCounters> parseNetDev(std::string_view text)
+std::vector<DeviceCounters> parseNetDev(std::string_view text)
 {
-    std::vector<InterfaceCounters> interfaces;
+    std::vector<DeviceCounters> interfaces;
     forEachLine(text, [&](std::string_view line) {
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos)
@@ -22,31 +22,10 @@ std::vector<InterfaceCounters> parseNetDev(std::string_view text)
         const auto received = parseUnsigned(values[0]);
         const auto sent = parseUnsigned(values[8]);
         if (received && sent)
-            interfaces.push_back(InterfaceCounters{std::string(name), *received, *sent});
+            interfaces.push_back(DeviceCounters{std::string(name), *received, *sent});
         return true;
     });
     return interfaces;
-}
-
-NetworkRates networkRatesBetween(const std::vector<InterfaceCounters>& previous,
-                                 const std::vector<InterfaceCounters>& current, double seconds)
-{
-    double received = 0;
-    double sent = 0;
-    auto before = previous.begin();
-    for (const InterfaceCounters& now : current) {
-        while (before != previous.end() && before->name < now.name)
-            ++before;
-        if (before == previous.end())
-            break;
-        if (before->name != now.name)
-            continue;
-        if (now.received >= before->received)
-            received += static_cast<double>(now.received - before->received);
-        if (now.sent >= before->sent)
-            sent += static_cast<double>(now.sent - before->sent);
-    }
-    return {received / seconds, sent / seconds};
 }
 
 std::optional<unsigned> parseInterfaceFlags(std::string_view text)
@@ -80,18 +59,17 @@ std::optional<InterfaceState> NetworkCounters::stateOf(const std::string& name)
     return InterfaceState{*flags, found->second.hasDevice};
 }
 
-std::optional<std::vector<InterfaceCounters>> NetworkCounters::read()
+std::optional<std::vector<DeviceCounters>> NetworkCounters::read()
 {
     const auto text = netDev_.read();
-    auto listed = text ? parseNetDev(*text) : std::vector<InterfaceCounters>{};
+    auto listed = text ? parseNetDev(*text) : std::vector<DeviceCounters>{};
     if (listed.empty())
         return std::nullopt;
     ++reading_;
     auto counted = countedInterfaces(std::move(listed), [this](const std::string& name) { return stateOf(name); });
     // Forget interfaces that went away.
     std::erase_if(known_, [this](const auto& entry) { return entry.second.seenInReading != reading_; });
-    std::sort(counted.begin(), counted.end(),
-              [](const InterfaceCounters& a, const InterfaceCounters& b) { return a.name < b.name; });
+    orderByName(counted);
     return counted;
 }
 
@@ -102,16 +80,11 @@ SnapshotUpdate NetworkReader::read(double monotonicSeconds)
     auto counted = counters_.read();
     if (!counted)
         return {};
-    NetworkRates rates;
-    isMeasured_ = previousTime_.has_value();
-    if (previousTime_)
-        rates = networkRatesBetween(previous_, *counted, std::max(monotonicSeconds - *previousTime_, 0.001));
-    previous_ = std::move(*counted);
-    previousTime_ = monotonicSeconds;
+    const ByteRates rates = rates_.next(*counted, monotonicSeconds);
     // The first reading is only a baseline: no rate to show yet.
-    if (!isMeasured_)
+    if (!rates_.isMeasured())
         return {};
-    return [rates](SystemSnapshot& next) { next.network = NetworkReading{rates.download, rates.upload}; };
+    return [rates](SystemSnapshot& next) { next.network = NetworkReading{rates.in, rates.out}; };
 }
 
 }  // namespace moravel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/DeviceRates.h"
 #include "monitor/TelemetrySource.h"
 #include "monitor/linux/TextFile.h"
 
@@ -13,16 +14,9 @@
 
 namespace moravel {
 
-struct InterfaceCounters {
-    std::string name;
-    uint64_t received = 0;
-    uint64_t sent = 0;
-
-    friend bool operator==(const InterfaceCounters&, const InterfaceCounters&) = default;
-};
-
-// /proc/net/dev: one entry per interface, in file order.
-std::vector<InterfaceCounters> parseNetDev(std::string_view text);
+// /proc/net/dev: one entry per interface, in file order, with the bytes it
+// received (in) and sent (out).
+std::vector<DeviceCounters> parseNetDev(std::string_view text);
 
 // The hexadecimal flags of /sys/class/net/NAME/flags.
 std::optional<unsigned> parseInterfaceFlags(std::string_view text);
@@ -39,11 +33,11 @@ struct InterfaceState {
 // device; where no such interface has a device (a container), every up
 // non-loopback interface counts. `stateOf` gives each interface's state.
 template <typename StateOf>
-std::vector<InterfaceCounters> countedInterfaces(std::vector<InterfaceCounters> interfaces, StateOf stateOf)
+std::vector<DeviceCounters> countedInterfaces(std::vector<DeviceCounters> interfaces, StateOf stateOf)
 {
-    std::vector<InterfaceCounters> withDevice;
-    std::vector<InterfaceCounters> anyUp;
-    for (InterfaceCounters& counters : interfaces) {
+    std::vector<DeviceCounters> withDevice;
+    std::vector<DeviceCounters> anyUp;
+    for (DeviceCounters& counters : interfaces) {
         const std::optional<InterfaceState> state = stateOf(counters.name);
         if (!state || !(state->flags & interfaceUpFlag) || (state->flags & interfaceLoopbackFlag))
             continue;
@@ -53,19 +47,6 @@ std::vector<InterfaceCounters> countedInterfaces(std::vector<InterfaceCounters> 
     }
     return withDevice.empty() ? anyUp : withDevice;
 }
-
-struct NetworkRates {
-    double download = 0;  // bytes per second
-    double upload = 0;
-};
-
-// Throughput between two readings of the counted interfaces, both sorted by
-// name. Only interfaces counted in both readings add to it, so an interface
-// joining or leaving the counted set (a radio switched off, a cable pulled,
-// a link coming back with counters that grew meanwhile) never shows up as a
-// burst; a counter that went backwards gives 0 for that interface alone.
-NetworkRates networkRatesBetween(const std::vector<InterfaceCounters>& previous,
-                                 const std::vector<InterfaceCounters>& current, double seconds);
 
 // Reads the byte counters of the interfaces that count, once a second. Only
 // the interface list stays open between readings: a machine may have
@@ -78,7 +59,7 @@ public:
 
     // The counted interfaces, sorted by name; nothing when the interface list
     // cannot be read or is empty.
-    std::optional<std::vector<InterfaceCounters>> read();
+    std::optional<std::vector<DeviceCounters>> read();
 
 private:
     std::optional<InterfaceState> stateOf(const std::string& name);
@@ -103,13 +84,11 @@ public:
     // Empty when the interface list cannot be read: the snapshot keeps its values.
     SnapshotUpdate read(double monotonicSeconds);
     // False only for a first reading, which is a baseline.
-    bool isMeasured() const { return isMeasured_; }
+    bool isMeasured() const { return rates_.isMeasured(); }
 
 private:
     NetworkCounters counters_;
-    std::vector<InterfaceCounters> previous_;  // the counted ones, by name
-    std::optional<double> previousTime_;
-    bool isMeasured_ = true;
+    RateMeter rates_;
 };
 
 }  // namespace moravel

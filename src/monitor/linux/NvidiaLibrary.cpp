@@ -1,5 +1,7 @@
 #include "monitor/linux/NvidiaLibrary.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <dlfcn.h>
 
 #include <map>
@@ -56,7 +58,7 @@ public:
         const auto device = deviceAt(pciSlot);
         if (!device || nvml_.name(*device, text, sizeof text - 1) != nvmlSuccess)
             return std::nullopt;
-        return QString::fromUtf8(text);
+        return printableExcerpt(QString::fromUtf8(text), longestShownName);
     }
 
     NvidiaFigures figures(const std::string& pciSlot) override

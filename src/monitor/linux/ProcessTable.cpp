@@ -1,5 +1,7 @@
 #include "monitor/linux/ProcessTable.h"
 
+#include "support/PrintableExcerpt.h"
+
 #include <algorithm>
 #include <charconv>
 #include <numeric>
@@ -88,7 +90,7 @@ QString processName(std::string_view comm, std::string_view cmdline, int32_t pid
     const std::string_view chosen = !base.empty() && base.starts_with(comm) ? base : comm;
     if (chosen.empty())
         return QString::number(pid);
-    return QString::fromUtf8(chosen.data(), static_cast<qsizetype>(chosen.size()));
+    return printableExcerpt(QString::fromUtf8(chosen.data(), static_cast<qsizetype>(chosen.size())), longestShownName);
 }
 
 std::vector<size_t> topProcessPositions(const QList<ProcessMetric>& rows)

@@ -5,9 +5,10 @@
 
 namespace moravel {
 
-SourceFactory choiceSources(Scheduler& scheduler, std::function<std::shared_ptr<TelemetrySource>()> thisComputer)
+SourceFactory choiceSources(Scheduler& scheduler, BackgroundRunner& parser,
+                            std::function<std::shared_ptr<TelemetrySource>()> thisComputer)
 {
-    return [&scheduler, thisComputer = std::move(thisComputer)](
+    return [&scheduler, &parser, thisComputer = std::move(thisComputer)](
                const SourceChoice& choice) -> std::variant<ChosenSource, QString> {
         if (choice.isThisComputer())
             return ChosenSource{thisComputer(), {}};
@@ -19,7 +20,8 @@ SourceFactory choiceSources(Scheduler& scheduler, std::function<std::shared_ptr<
         if (const QString* problem = std::get_if<QString>(&endpoint))
             return *problem;
         const QString written = std::get<QUrl>(address).toString();
-        return ChosenSource{std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler),
+        return ChosenSource{std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler,
+                                                           &parser),
                             {written, credentialsFile}};
     };
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <span>
 
 namespace moravel {
 
@@ -158,32 +159,44 @@ std::optional<std::string> commentFault(LineReader line)
     return std::nullopt;
 }
 
+// Label names given twice, found by sorting: a hostile sample's labels must
+// not cost time growing with the square of their number.
+std::optional<std::string> repeatedLabel(std::span<std::string_view> names)
+{
+    std::sort(names.begin(), names.end());
+    const auto repeated = std::adjacent_find(names.begin(), names.end());
+    if (repeated == names.end())
+        return std::nullopt;
+    return "label " + std::string(repeated->substr(0, 40)) + " given twice";
+}
+
 // `{name="value",...}`, an empty pair of braces and a trailing comma included.
 std::optional<std::string> readLabels(LineReader& line, ExpositionSample& sample)
 {
+    std::array<std::string_view, largestExpositionLabelCount> names;
     while (true) {
         line.skipBlanks();
         if (line.take('}'))
-            return std::nullopt;
+            return repeatedLabel(std::span(names.data(), sample.labels.size()));
+        if (sample.labels.size() == names.size())
+            return "more than " + std::to_string(names.size()) + " labels";
         const std::string_view name = line.name(false);
         if (name.empty())
             return "bad label name";
         line.skipBlanks();
         if (!line.take('='))
-            return "no '=' after label " + std::string(name);
+            return "no '=' after label " + std::string(name.substr(0, 40));
         line.skipBlanks();
         std::optional<std::string> value = line.quoted();
         if (!value)
-            return "bad value of label " + std::string(name);
-        if (std::any_of(sample.labels.begin(), sample.labels.end(),
-                        [&](const auto& label) { return label.first == name; }))
-            return "label " + std::string(name) + " given twice";
+            return "bad value of label " + std::string(name.substr(0, 40));
+        names[sample.labels.size()] = name;
         sample.labels.emplace_back(std::string(name), std::move(*value));
         line.skipBlanks();
         if (line.take('}'))
-            return std::nullopt;
+            return repeatedLabel(std::span(names.data(), sample.labels.size()));
         if (!line.take(','))
-            return "no ',' or '}' after label " + std::string(name);
+            return "no ',' or '}' after label " + std::string(name.substr(0, 40));
     }
 }
 
@@ -251,6 +264,8 @@ std::variant<ExpositionPage, ExpositionError> parseExposition(std::string_view t
         } else {
             ExpositionSample sample;
             fault = readSample(line, sample);
+            if (!fault && page.samples.size() == largestExpositionSampleCount)
+                fault = "more than " + std::to_string(largestExpositionSampleCount) + " samples";
             if (!fault)
                 page.samples.push_back(std::move(sample));
         }

@@ -34,11 +34,18 @@ struct ExpositionError {
 
 // An exporter's page is tens of kilobytes; anything this large is not one.
 inline constexpr size_t largestExpositionPage = 4 * 1024 * 1024;
+// A node exporter's samples carry a handful of labels, and even a large
+// server's page holds a few tens of thousands of samples. These bound the
+// work a hostile page can cause.
+inline constexpr size_t largestExpositionLabelCount = 64;
+inline constexpr size_t largestExpositionSampleCount = 100'000;
 
 // The Prometheus text exposition format: samples, HELP and TYPE lines,
-// comments and blank lines. A page larger than largestExpositionPage, or any
-// line that is none of these, fails the whole page: a garbled page must not
-// be read as half a machine.
+// comments and blank lines. A page larger than largestExpositionPage, a
+// sample with more labels or a page with more samples than the limits above,
+// or any line that is none of these, fails the whole page: a garbled page
+// must not be read as half a machine. Takes time in proportion to the page's
+// size.
 std::variant<ExpositionPage, ExpositionError> parseExposition(std::string_view text);
 
 }  // namespace moravel

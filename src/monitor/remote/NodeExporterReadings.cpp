@@ -84,14 +84,14 @@ void readMemory(const MetricFamilies& families, NodePage& page)
 // Two counters per device (received and sent, read and written), by name;
 // devices `counts` turns down are left out.
 template <typename Counts>
-std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first, const Family& second, Counts counts)
+std::optional<std::vector<DeviceCounters>> deviceCounters(const Family& first, const Family& second, Counts counts)
 {
     if (first.empty())
         return std::nullopt;
     std::map<std::string_view, std::optional<uint64_t>> seconds;
     for (const ExpositionSample* sample : second)
         seconds[sample->label("device")] = wholeAmount(sample->value);
-    std::vector<InterfaceCounters> devices;
+    std::vector<DeviceCounters> devices;
     for (const ExpositionSample* sample : first) {
         const std::string_view device = sample->label("device");
         const auto other = seconds.find(device);
@@ -101,9 +101,7 @@ std::optional<std::vector<InterfaceCounters>> deviceCounters(const Family& first
         devices.push_back({std::string(device), *amount, *other->second});
     }
     // A device listed twice (a garbled page) counts once, as first listed.
-    std::stable_sort(devices.begin(), devices.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-    const auto sameName = [](const auto& a, const auto& b) { return a.name == b.name; };
-    devices.erase(std::unique(devices.begin(), devices.end(), sameName), devices.end());
+    orderByName(devices);
     return devices;
 }
 
@@ -187,12 +185,12 @@ CpuReading cpuReadingBetween(const NodePage* previous, const NodePage& page)
 }
 
 // Nothing to measure against without earlier counters: no traffic yet.
-NetworkRates ratesBetween(const std::optional<std::vector<InterfaceCounters>>* previous,
-                          const std::vector<InterfaceCounters>& current, double seconds)
+ByteRates ratesSince(const NodePage* previous, std::optional<std::vector<DeviceCounters>> NodePage::*counters,
+                     const std::vector<DeviceCounters>& current, double seconds)
 {
-    if (!previous || !*previous)
+    if (!previous || !(previous->*counters))
         return {};
-    return networkRatesBetween(**previous, current, std::max(seconds, 0.001));
+    return ratesBetween(*(previous->*counters), current, seconds);
 }
 
 }  // namespace
@@ -206,7 +204,9 @@ NodePage readNodePage(const ExpositionPage& exposition)
     readNetwork(families, page);
     readDisks(families, page);
     readLoad(families, page);
-    page.gauges.temperatures = nodeTemperatures(families);
+    page.gauges.temperatures = nodeSensors(families, SensorKind::temperature);
+    page.gauges.fans = nodeSensors(families, SensorKind::fan);
+    page.gauges.voltages = nodeSensors(families, SensorKind::voltage);
     if (const std::optional<BatteryRegistry> power = nodePowerSupplies(families))
         page.gauges.power = powerReadingOf(*power);
     return page;
@@ -222,13 +222,12 @@ SystemSnapshot snapshotOfNodePage(const NodePage& page, const NodePage* previous
     if (page.cpu)
         snapshot.cpu = cpuReadingBetween(previous, page);
     if (page.network) {
-        const NetworkRates rates = ratesBetween(previous ? &previous->network : nullptr, *page.network, seconds);
-        snapshot.network = NetworkReading{rates.download, rates.upload};
+        const ByteRates rates = ratesSince(previous, &NodePage::network, *page.network, seconds);
+        snapshot.network = NetworkReading{rates.in, rates.out};
     }
     if (page.diskActivity) {
-        const NetworkRates rates =
-            ratesBetween(previous ? &previous->diskActivity : nullptr, *page.diskActivity, seconds);
-        snapshot.diskActivity = DiskActivityReading{rates.download, rates.upload};
+        const ByteRates rates = ratesSince(previous, &NodePage::diskActivity, *page.diskActivity, seconds);
+        snapshot.diskActivity = DiskActivityReading{rates.in, rates.out};
     }
     return snapshot;
 }

@@ -22,8 +22,8 @@ struct NodePage {
     SystemSnapshot gauges;
     std::optional<CpuTicks> cpu;  // all processors, in milliseconds
     std::vector<CpuTicks> cores;  // in processor order
-    std::optional<std::vector<InterfaceCounters>> network;  // loopback left out; by name
-    std::optional<std::vector<InterfaceCounters>> diskActivity;  // whole disks by name: bytes read, written
+    std::optional<std::vector<DeviceCounters>> network;  // loopback left out; by name
+    std::optional<std::vector<DeviceCounters>> diskActivity;  // whole disks by name: bytes read, written
 };
 
 NodePage readNodePage(const ExpositionPage& page);

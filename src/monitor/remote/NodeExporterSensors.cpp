@@ -1,6 +1,7 @@
 #include "monitor/remote/NodeExporterSensors.h"
 
 #include "monitor/linux/PowerSupplyReader.h"
+#include "support/PrintableExcerpt.h"
 
 #include <array>
 #include <cmath>
@@ -9,6 +10,12 @@
 namespace moravel {
 
 namespace {
+
+// A label of the page as it may be shown: the page is another machine's words.
+QString printableName(std::string_view label)
+{
+    return printableExcerpt(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())), longestShownName);
+}
 
 // The exporter's power-supply figures in base units, back to the sysfs
 // attributes (micro-units) they were read from, so that the battery is read
@@ -36,34 +43,31 @@ constexpr SupplyFigure supplyFigures[] = {
 
 }  // namespace
 
-std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& families)
+std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, SensorKind kind)
 {
-    const Family& readings = families["node_hwmon_temp_celsius"];
-    if (readings.empty() && !families.collectorRan("hwmon"))
-        return std::nullopt;
+    // The exporter names its families after the hwmon files it read.
+    const SensorChannel& channel = sensorChannel(kind);
+    const std::string family = "node_hwmon_" + std::string(channel.prefix) + '_';
+    const std::string unit(channel.exporterUnit);
+    const Family* readings = nullptr;
+    for (std::string_view input : channel.inputs) {
+        const Family& found = families[family + (input == "input" ? "" : std::string(input) + '_') + unit];
+        if (!input.empty() && !found.empty() && !readings)
+            readings = &found;
+    }
+    if (!readings)
+        return families.collectorRan("hwmon") ? std::optional(QList<SensorReading>()) : std::nullopt;
     using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
-    const auto bySensor = [&](const std::string& name) {
-        std::map<Key, double> values;
-        for (const ExpositionSample* sample : families[name])
-            values[{sample->label("chip"), sample->label("sensor")}] = sample->value;
-        return values;
-    };
-    const auto critical = bySensor("node_hwmon_temp_crit_celsius");
-    const auto maximum = bySensor("node_hwmon_temp_max_celsius");
     std::map<std::string_view, std::string_view> chipNames;
     for (const ExpositionSample* sample : families["node_hwmon_chip_names"])
         chipNames[sample->label("chip")] = sample->label("chip_name");
     std::map<Key, std::string_view> labels;
     for (const ExpositionSample* sample : families["node_hwmon_sensor_label"])
         labels[{sample->label("chip"), sample->label("sensor")}] = sample->label("label");
-    const auto optionalOf = [](const std::map<Key, double>& values, const Key& key) {
-        const auto found = values.find(key);
-        return found != values.end() && std::isfinite(found->second) ? std::optional<double>(found->second)
-                                                                      : std::nullopt;
-    };
 
-    QList<TemperatureReading> sensors;
-    for (const ExpositionSample* sample : readings) {
+    QList<SensorReading> sensors;
+    std::map<Key, qsizetype> indexOf;
+    for (const ExpositionSample* sample : *readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
             continue;
@@ -71,9 +75,15 @@ std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& 
         const auto label = labels.find(key);
         const std::string_view chip = chipName != chipNames.end() ? chipName->second : key.first;
         const std::string_view shown = label != labels.end() && !label->second.empty() ? label->second : key.second;
-        sensors.append({QString::fromUtf8(chip.data(), static_cast<qsizetype>(chip.size())),
-                        QString::fromUtf8(shown.data(), static_cast<qsizetype>(shown.size())), sample->value,
-                        optionalOf(critical, key), optionalOf(maximum, key)});
+        indexOf[key] = sensors.size();
+        sensors.append({printableName(chip), printableName(shown), sample->value});
+    }
+    for (const auto& [limit, field] : sensorLimits) {
+        for (const ExpositionSample* sample : families[family + std::string(limit) + '_' + unit]) {
+            const auto found = indexOf.find({sample->label("chip"), sample->label("sensor")});
+            if (found != indexOf.end() && std::isfinite(sample->value))
+                sensors[found->second].*field = sample->value;
+        }
     }
     return sensors;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MetricTypes.h"
+#include "monitor/SensorChannels.h"
 #include "monitor/TelemetrySource.h"
 #include "monitor/remote/MetricFamilies.h"
 
@@ -8,10 +9,10 @@
 
 namespace moravel {
 
-// Every temperature sensor of the page, with its chip's name and its own
-// label where the exporter gives them; nothing when the hwmon collector
-// neither ran nor reported a sensor.
-std::optional<QList<TemperatureReading>> nodeTemperatures(const MetricFamilies& families);
+// Every sensor channel of `kind` on the page, with its chip's name, its own
+// label and its limits where the exporter gives them; nothing when the hwmon
+// collector neither ran nor reported one.
+std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, SensorKind kind);
 
 // The power supplies of the page read as this computer reads its own;
 // nothing when the power-supply collector neither ran nor reported one.

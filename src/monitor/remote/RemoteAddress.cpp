@@ -1,14 +1,10 @@
 #include "monitor/remote/RemoteAddress.h"
 
 #include "support/PrintableExcerpt.h"
+#include "support/RegularFile.h"
 
-#include <QFile>
 #include <QHostAddress>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace moravel {
@@ -39,26 +35,26 @@ QString readFailure(const QString& path, const QString& why)
 
 std::variant<QByteArray, QString> readCredentials(const QString& path)
 {
-    // Never waits on a FIFO or a device put there; a link to someone else's
-    // file is refused like the file itself (the owner is checked on what was opened).
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return readFailure(path,
-                           QStringLiteral("cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    QFile file;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return readFailure(path, QStringLiteral("is not a regular file"));
+    // A link to someone else's file is refused like the file itself: the owner
+    // is checked on what was read.
+    auto read = readRegularFile(path, largestCredentialsFile);
+    if (const auto* failure = std::get_if<RegularFileFailure>(&read)) {
+        switch (failure->kind) {
+        case RegularFileFailure::Kind::notRegular:
+            return readFailure(path, QStringLiteral("is not a regular file"));
+        case RegularFileFailure::Kind::tooLarge:
+            return readFailure(path, QStringLiteral("must hold user:password on its first line"));
+        default:
+            return readFailure(path, QStringLiteral("cannot be opened: %1").arg(failure->systemReason));
+        }
     }
+    const auto& [contents, info] = std::get<RegularFileContents>(read);
     if (info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
         return readFailure(path, QStringLiteral("must be yours and readable by you alone (chmod 600)"));
-    const QByteArray contents = file.read(largestCredentialsFile + 1);
     QByteArray line = contents.left(contents.indexOf('\n'));
     if (line.endsWith('\r'))
         line.chop(1);
-    if (contents.size() > largestCredentialsFile || line.indexOf(':') < 1)
+    if (line.indexOf(':') < 1)
         return readFailure(path, QStringLiteral("must hold user:password on its first line"));
     return line;
 }
@@ -86,9 +82,15 @@ std::variant<QUrl, QString> exporterAddress(const QString& typed)
     if (trimmed.isEmpty())
         return QStringLiteral("Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
     QUrl url(trimmed, QUrl::StrictMode);
+    // The scheme is known even of an address QUrl cannot take.
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https"))
+    if (scheme != u"http" && scheme != u"https")
         return QStringLiteral("The exporter's address must start with http:// or https://.");
+    if (url.port() == 0 || (!url.isValid() && url.errorString().startsWith(u"Invalid port")))
+        return QStringLiteral("The port in the exporter's address must be a number from 1 to 65535.");
+    if (!url.isValid())
+        return QStringLiteral("The exporter's address is malformed (%1).")
+            .arg(printableExcerpt(url.errorString().section(u';', 0, 0), 80));
     if (url.host().isEmpty())
         return QStringLiteral("The exporter's address names no machine.");
     if (!url.userInfo().isEmpty())

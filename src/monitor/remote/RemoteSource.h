@@ -10,11 +10,14 @@
 #include <QPointer>
 
 #include <optional>
+#include <variant>
 #include <vector>
 
 class QNetworkReply;
 
 namespace moravel {
+
+class BackgroundRunner;
 
 // How long to leave an unreachable exporter alone after `failures` failed
 // readings in a row: 1 s (the next tick), doubling up to 16 s, so a machine
@@ -23,17 +26,24 @@ double retryDelaySeconds(int failures);
 
 // Another machine's readings, from its Prometheus node exporter's page, read
 // over HTTP(S) without ever waiting on the network: each per-second request
-// fetches the page, which answers it when it arrives, or fails after 2 s.
-// Certificates are always verified (Qt's default, never relaxed here), and
-// redirects stay on the same scheme, host and port. What the exporter does not
-// publish (processes, GPUs, collectors that are off) is absent.
+// fetches the page, which answers it when it arrives, or fails after 2 s. The
+// page is parsed on the background runner, so a hostile one never holds up
+// the island. Certificates are always verified (Qt's default, never relaxed
+// here), and at most a few redirects are followed, on the same scheme, host
+// and port. A page larger than largestExpositionPage is refused as soon as
+// that shows (its announced length, or the bytes so far), and no more of it
+// is buffered than a small read buffer. What the exporter does not publish
+// (processes, GPUs, collectors that are off) is absent.
 class RemoteSource final : public QObject, public TelemetrySource {
     Q_OBJECT
 
 public:
     static constexpr double timeoutSeconds = 2.0;
+    static constexpr int maximumRedirects = 3;
 
-    RemoteSource(RemoteEndpoint endpoint, Scheduler& scheduler, QObject* parent = nullptr);
+    // Without a `parser`, pages are parsed at once on this thread.
+    RemoteSource(RemoteEndpoint endpoint, Scheduler& scheduler, BackgroundRunner* parser = nullptr,
+                 QObject* parent = nullptr);
     ~RemoteSource() override;
 
     const QUrl& url() const { return endpoint_.url; }
@@ -47,16 +57,21 @@ public:
 
 private:
     void fetch();
+    void onMetaDataChanged();
     void onReadyRead();
     void onFinished();
-    SourceReading readingOf(QNetworkReply& reply);
-    SourceReading readingOfPage(const QByteArray& body);
+    std::optional<QString> transferFailure(QNetworkReply& reply) const;
+    void readPage(QByteArray body, double arrivedAt);
+    SourceReading readingOfPage(std::variant<NodePage, QString> page, double arrivedAt);
+    void answer(const SourceReading& reading);
     void abortWith(const QString& reason);
 
     RemoteEndpoint endpoint_;
     Scheduler& scheduler_;
+    BackgroundRunner* parser_;
     QNetworkAccessManager network_;
     QPointer<QNetworkReply> reply_;
+    bool isParsing_ = false;
     QByteArray body_;
     std::optional<QString> abortReason_;  // why this reply ends without a page (too large, too slow, untrusted)
     TaskSlot deadline_;

@@ -1,17 +1,12 @@
 #include "updates/feed/FeedFetcher.h"
 
 #include "BuildInfo.h"
+#include "support/PrintableExcerpt.h"
+#include "support/RegularFile.h"
 
-#include <QFile>
 #include <QHostAddress>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace moravel {
 
@@ -37,30 +32,28 @@ bool isLoopbackHttp(const QUrl& url)
     return url.isValid() && url.scheme() == u"http" && isLoopbackHost(url.host());
 }
 
-// A feed in a local file, read at once: only a regular file is opened (a FIFO
+// A feed in a local file, read at once: only a regular file is read (a FIFO
 // or device there would block the main thread), without waiting in open().
 FeedFetcher::Result readLocalFeed(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return QStringLiteral("The update feed could not be loaded: %1.")
-            .arg(QString::fromLocal8Bit(std::strerror(errno)));
-    QFile file;
-    struct stat info;
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!regular || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return QStringLiteral("The update feed %1 is not a regular file.").arg(path);
-    }
-    const QByteArray body = file.read(FeedFetcher::maximumFeedBytes + 1);
-    if (body.size() > FeedFetcher::maximumFeedBytes)
+    auto read = readRegularFile(path, FeedFetcher::maximumFeedBytes);
+    if (auto* contents = std::get_if<RegularFileContents>(&read))
+        return std::move(contents->bytes);
+    const RegularFileFailure& failure = std::get<RegularFileFailure>(read);
+    switch (failure.kind) {
+    case RegularFileFailure::Kind::notRegular:
+        return QStringLiteral("The update feed %1 is not a regular file.").arg(printableExcerpt(path));
+    case RegularFileFailure::Kind::tooLarge:
         return QStringLiteral("The update feed is larger than %1 KiB.").arg(FeedFetcher::maximumFeedBytes / 1024);
-    return body;
+    default:
+        return QStringLiteral("The update feed could not be loaded: %1.").arg(failure.systemReason);
+    }
 }
 
 QString httpFailureMessage(const QNetworkReply& reply, int status)
 {
-    const QString reason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+    const QString reason =
+        printableExcerpt(reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed(), 80);
     if (reason.isEmpty())
         return QStringLiteral("The update server answered with HTTP status %1.").arg(status);
     return QStringLiteral("The update server answered %1 %2.").arg(status).arg(reason);
@@ -138,7 +131,7 @@ void FeedFetcher::onRedirected(const QUrl& target)
     const QUrl resolved = reply_->url().resolved(target);
     if (!policy_.acceptsRedirectTarget(resolved)) {
         abortWith(QStringLiteral("The update server redirected to an address that is not https (%1).")
-                      .arg(resolved.toDisplayString()));
+                      .arg(printableExcerpt(resolved.toDisplayString(), 160)));
         return;
     }
     emit reply_->redirectAllowed();
@@ -166,7 +159,8 @@ FeedFetcher::Result FeedFetcher::resultOf(QNetworkReply& reply) const
     if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
         return httpFailureMessage(reply, status.toInt());
     if (reply.error() != QNetworkReply::NoError)
-        return QStringLiteral("The update feed could not be loaded: %1.").arg(reply.errorString());
+        return QStringLiteral("The update feed could not be loaded: %1.")
+            .arg(printableExcerpt(reply.errorString(), 160));
     const QByteArray body = reply.readAll();
     if (body.size() > maximumFeedBytes)
         return QStringLiteral("The update feed is larger than %1 KiB.").arg(maximumFeedBytes / 1024);

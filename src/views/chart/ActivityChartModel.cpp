@@ -131,15 +131,19 @@ QString unitSuffix(MetricKind metric)
 
 QString axisLabel(double value, MetricKind metric)
 {
-    const double whole = std::isfinite(value) ? std::trunc(value) : 0.0;
-    if (metric == MetricKind::network && whole >= 1000) {
+    // Formatted from the double, never cast: a figure no hardware gives
+    // (1e300 °C) must not overflow an integer. Beyond any real reading it is
+    // written short.
+    const double whole = std::isfinite(value) ? std::trunc(value) + 0.0 : 0.0;  // + 0.0: no "-0"
+    const bool isReal = std::abs(whole) < 1e15;
+    if (metric == MetricKind::network && isReal && whole >= 1000) {
         // Kilobytes a second, said in the largest unit that keeps the figure short.
         const bool giga = whole >= 1e6;
         const double shown = whole / (giga ? 1e6 : 1e3);
         const int decimals = shown < 10 && shown != std::trunc(shown) ? 1 : 0;
         return MetricFormat::fixed(shown, decimals) + (giga ? QLatin1Char('G') : QLatin1Char('M'));
     }
-    return QString::number(static_cast<long long>(whole)) + unitSuffix(metric);
+    return QString::number(whole, isReal ? 'f' : 'g', isReal ? 0 : 3) + unitSuffix(metric);
 }
 
 QString timeLabel(const QDateTime& time)

@@ -69,8 +69,22 @@ void ExpandedHeader::setStatus(const QString& status)
     if (status == status_)
         return;
     status_ = status;
-    setAccessibleDescription(status);
+    describeStatus();
     update(statusRect());
+}
+
+void ExpandedHeader::setStatusDetail(const QString& detail)
+{
+    if (detail == statusDetail_)
+        return;
+    statusDetail_ = detail;
+    setToolTip(detail);
+    describeStatus();
+}
+
+void ExpandedHeader::describeStatus()
+{
+    setAccessibleDescription(statusDetail_.isEmpty() ? status_ : status_ + QStringLiteral(": ") + statusDetail_);
 }
 
 void ExpandedHeader::setMachineName(const QString& name)

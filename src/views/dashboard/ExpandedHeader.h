@@ -21,6 +21,9 @@ public:
 
     void setStatus(const QString& status);
     QString status() const { return status_; }
+    // More about the status, shown when the pointer rests on the header and
+    // told to screen readers after it (why another machine cannot be read).
+    void setStatusDetail(const QString& detail);
     // The machine watched, named in place of "Live"; empty for this computer.
     void setMachineName(const QString& name);
     QString badgeText() const;
@@ -38,8 +41,10 @@ protected:
 
 private:
     QRect statusRect() const;
+    void describeStatus();
 
     QString status_;
+    QString statusDetail_;
     QString machineName_;
     IslandIconButton* pin_ = nullptr;
     IslandIconButton* settings_ = nullptr;

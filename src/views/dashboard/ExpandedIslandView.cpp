@@ -173,6 +173,8 @@ void ExpandedIslandView::connectSources()
     IslandState& state = services_.state;
     connect(&monitor, &SystemMonitor::snapshotChanged, this, &ExpandedIslandView::applySnapshot);
     connect(&monitor, &SystemMonitor::sourceReachabilityChanged, this, &ExpandedIslandView::applySourceState);
+    // The reason may change while the machine stays out of reach.
+    connect(&monitor, &SystemMonitor::refreshFailed, this, &ExpandedIslandView::applySourceState);
     connect(&monitor, &SystemMonitor::historyChanged, this, [this](const MetricHistory& history) {
         latestHistory_ = history;
         // The chart keeps its data while the panel is changing size.
@@ -314,6 +316,7 @@ void ExpandedIslandView::applySourceState()
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
     header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
+    header_->setStatusDetail(monitor.sourceFailure());
     column_->setDimmed(!reachable);
     const QString processes = !snapshot_.topProcesses
                                   ? QStringLiteral("Not available from %1").arg(machine)
@@ -357,7 +360,7 @@ void ExpandedIslandView::showTab(bool animated)
     // The Sensors and GPU tabs list what they chart where the process cards are.
     const bool showsSensors = metric == MetricKind::temperature;
     const bool showsGpus = metric == MetricKind::gpu;
-    sensorList_->setSensors(snapshot_.temperatures.value_or(QList<TemperatureReading>()));
+    sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
     gpuList_->setGpus(snapshot_.gpus.value_or(QList<GpuReading>()));
     gpuList_->setVisible(showsGpus);

@@ -1,7 +1,6 @@
 #include "views/dashboard/SensorList.h"
 
 #include "monitor/Formatters.h"
-#include "monitor/TemperaturePolicy.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -39,38 +38,54 @@ QFont valueFont()
 
 }  // namespace
 
-QList<SensorLine> sensorLines(const QList<TemperatureReading>& sensors)
+namespace {
+
+// One reading's sensors, a chip's sensors together: chips in the order they
+// first come, or the one with the highest value first.
+void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec, bool hottestFirst,
+                 QList<SensorLine>& lines)
 {
-    // Chips in the order they first come, then the hottest first.
     struct Chip {
         QString name;
-        double hottest = -INFINITY;
+        double highest = -INFINITY;
     };
     QList<Chip> chips;
-    for (const TemperatureReading& sensor : sensors) {
+    for (const SensorReading& sensor : sensors) {
         auto found = std::find_if(chips.begin(), chips.end(), [&](const Chip& c) { return c.name == sensor.chip; });
         if (found == chips.end())
             found = chips.insert(chips.end(), Chip{sensor.chip});
-        found->hottest = std::max(found->hottest, sensor.celsius);
+        found->highest = std::max(found->highest, sensor.value);
     }
-    std::stable_sort(chips.begin(), chips.end(), [](const Chip& a, const Chip& b) { return a.hottest > b.hottest; });
-    QList<SensorLine> lines;
+    if (hottestFirst)
+        std::stable_sort(chips.begin(), chips.end(), [](const Chip& a, const Chip& b) { return a.highest > b.highest; });
     for (const Chip& chip : chips) {
         lines.append({true, chip.name, {}, Level::normal});
-        for (const TemperatureReading& sensor : sensors) {
-            if (sensor.chip != chip.name)
-                continue;
-            const auto limit = sensor.criticalCelsius ? sensor.criticalCelsius : sensor.maximumCelsius;
-            lines.append({false, sensor.label, MetricFormat::fixed(sensor.celsius, 0) + QStringLiteral("°C"),
-                          levelFor(sensor.celsius, temperatureThresholds(limit))});
+        for (const SensorReading& sensor : sensors) {
+            if (sensor.chip == chip.name)
+                lines.append({false, sensor.label, spec.valueText(sensor.value),
+                              spec.level ? spec.level(sensor) : Level::normal});
         }
+    }
+}
+
+}  // namespace
+
+QList<SensorLine> sensorLines(const SystemSnapshot& snapshot)
+{
+    QList<SensorLine> lines;
+    for (const ReadingDescriptor& reading : ReadingTable::all()) {
+        if (!reading.sensorList)
+            continue;
+        const std::optional<QList<SensorReading>>& sensors = snapshot.*(reading.sensorList->sensors);
+        if (sensors)
+            appendLines(*sensors, *reading.sensorList, reading.kind == MetricKind::temperature, lines);
     }
     return lines;
 }
 
 SensorList::SensorList(QWidget* parent) : QWidget(parent)
 {
-    setAccessibleName(QStringLiteral("Temperature sensors"));
+    setAccessibleName(QStringLiteral("Sensors"));
 }
 
 int SensorList::lineHeight()
@@ -116,9 +131,8 @@ void SensorList::scrollToColumn(int column)
     update();
 }
 
-void SensorList::setSensors(const QList<TemperatureReading>& sensors)
+void SensorList::setLines(QList<SensorLine> lines)
 {
-    QList<SensorLine> lines = sensorLines(sensors);
     if (lines == lines_)
         return;
     lines_ = std::move(lines);

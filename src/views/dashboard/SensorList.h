@@ -20,9 +20,11 @@ struct SensorLine {
     friend bool operator==(const SensorLine&, const SensorLine&) = default;
 };
 
-// The lines for `sensors`, grouped by chip, the chip with the hottest sensor
-// first; a chip's sensors in their own order.
-QList<SensorLine> sensorLines(const QList<TemperatureReading>& sensors);
+// The lines for every sensor the readings list, reading by reading in the
+// table's order (temperatures, then fans, then voltages), each grouped by
+// chip: the temperatures' chip with the hottest sensor first, the others in
+// the order the chips come; a chip's sensors in their own order.
+QList<SensorLine> sensorLines(const SystemSnapshot& snapshot);
 
 // Every sensor of the machine, grouped by chip, in columns that fill top to
 // bottom, four at a time. Where there are more columns, the last place says
@@ -35,7 +37,7 @@ public:
 
     explicit SensorList(QWidget* parent = nullptr);
 
-    void setSensors(const QList<TemperatureReading>& sensors);
+    void setLines(QList<SensorLine> lines);
     const QList<SensorLine>& lines() const { return lines_; }
 
     // The column shown first, 0 to columnCount() - columns.

@@ -53,6 +53,8 @@ constexpr SymbolEntry kSymbols[] = {
     {u"swap", {0xe8d4}},                     // swap_horiz
     {u"thermometer", {0xe1ff}},              // device_thermostat
     {u"gpu", {0xe338}},                      // videogame_asset
+    {u"fan", {0xec18}},                      // heat_pump (a fan in its frame)
+    {u"voltage", {0xec1c}},                  // electric_bolt
 };
 
 QString loadFamily(const QString& fontPath)

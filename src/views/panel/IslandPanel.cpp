@@ -1,5 +1,7 @@
 #include "views/panel/IslandPanel.h"
 
+#include "views/panel/X11Properties.h"
+
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -8,26 +10,16 @@
 
 namespace moravel {
 
-namespace {
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
-
-}  // namespace
-
-IslandPanel::IslandPanel(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint)
+IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint |
+                          (mode == IslandWindowMode::unmanaged ? Qt::X11BypassWindowManagerHint : Qt::Widget)),
+      mode_(mode)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    if (mode == IslandWindowMode::dock)
+        setAttribute(Qt::WA_X11NetWmWindowTypeDock);
     setWindowTitle(QStringLiteral("Moravel"));
     setFocusPolicy(Qt::ClickFocus);
 }
@@ -45,24 +37,25 @@ void IslandPanel::orderFront()
 void IslandPanel::setX11WindowProperties()
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
+    if (!x11 || !x11->connection() || mode_ == IslandWindowMode::unmanaged)
         return;
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
 
-    const xcb_atom_t type = internAtom(connection, "_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t dock = internAtom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+    const xcb_atom_t type = x11::internAtom(connection, "_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t dock = x11::internAtom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, type, XCB_ATOM_ATOM, 32, 1, &dock);
 
-    const std::array<xcb_atom_t, 4> states{
-        internAtom(connection, "_NET_WM_STATE_ABOVE"), internAtom(connection, "_NET_WM_STATE_STICKY"),
-        internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"), internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, internAtom(connection, "_NET_WM_STATE"),
+    const std::array<xcb_atom_t, 4> states{x11::internAtom(connection, "_NET_WM_STATE_ABOVE"),
+                                           x11::internAtom(connection, "_NET_WM_STATE_STICKY"),
+                                           x11::internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                           x11::internAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, x11::internAtom(connection, "_NET_WM_STATE"),
                         XCB_ATOM_ATOM, 32, static_cast<uint32_t>(states.size()), states.data());
 
     // On every workspace.
     const uint32_t allDesktops = 0xFFFFFFFF;
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, internAtom(connection, "_NET_WM_DESKTOP"),
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, x11::internAtom(connection, "_NET_WM_DESKTOP"),
                         XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     xcb_flush(connection);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "island/IslandWindowMode.h"
+
 #include <QWidget>
 
 namespace moravel {
@@ -7,18 +9,22 @@ namespace moravel {
 // The island's window: frameless, shadowless and translucent, above every
 // other window on every workspace, out of the taskbar, pager and window
 // switcher. It never takes focus by appearing or resizing; the controller
-// gives it focus when it is clicked, so that Escape reaches Moravel.
+// gives it focus when it is clicked, so that Escape reaches Moravel. As a
+// dock, the window manager keeps it so; unmanaged (override-redirect), no
+// window manager places, frames or tiles it.
 class IslandPanel final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit IslandPanel(QWidget* parent = nullptr);
+    explicit IslandPanel(IslandWindowMode mode = IslandWindowMode::dock, QWidget* parent = nullptr);
 
     // Shows the panel without activating it.
     void orderFront();
 
 private:
     void setX11WindowProperties();
+
+    IslandWindowMode mode_;
 };
 
 }  // namespace moravel

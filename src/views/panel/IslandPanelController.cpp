@@ -18,12 +18,23 @@
 
 namespace moravel {
 
+namespace {
+
+// Long enough for the window manager to withdraw and show the island again.
+constexpr double crossingSettleSeconds = 0.5;
+// Long enough for the window manager to publish the work areas after a change.
+constexpr double reservationSettleSeconds = 0.5;
+
+}  // namespace
+
 IslandPanelController::IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
                                              std::unique_ptr<WindowSystem> windows,
-                                             std::optional<QString> islandExpandedEnvironment, QObject* parent)
+                                             std::optional<QString> islandExpandedEnvironment,
+                                             IslandWindowMode mode, QObject* parent)
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
-      monitor_(services.monitor), screens_(std::move(screens)), windows_(std::move(windows)),
-      windowPolicy_(state_, *windows_), panel_(std::make_unique<IslandPanel>())
+      monitor_(services.monitor), screens_(std::move(screens)), windows_(std::move(windows)), mode_(mode),
+      windowPolicy_(state_, *windows_, services.scheduler), hoverGate_(screens_->pointerPosition()),
+      panel_(std::make_unique<IslandPanel>(mode)), scheduler_(services.scheduler)
 {
     if (const std::optional<PanelScreen> screen = preferredScreen(*screens_)) {
         const QRect area = islandPlacementArea(screen->frame, screen->workArea, false);
@@ -43,12 +54,22 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
         panel_.get());
     layout->addWidget(rootView_);
     observeState();
-    screens_->setChangeHandler([this] { screensChanged(); });
+    // A screen, the primary one, or a panel changed: the island follows at once.
+    screens_->setChangeHandler([this] { updateFrame(state_.isExpanded(), false); });
+    connect(windows_.get(), &WindowSystem::reservationsChanged, this,
+            [this] { updateFrame(state_.isExpanded(), false); });
     connect(&windowPolicy_, &IslandWindowPolicy::stepsAsideChanged, this, [this](bool stepsAside) {
         if (stepsAside)
             panel_->hide();
         else if (orderedFront_)
             panel_->orderFront();
+    });
+    connect(&windowPolicy_, &IslandWindowPolicy::keyboardReleased, this,
+            [this] { crossingsIgnoredUntil_ = scheduler_.monotonicSeconds() + crossingSettleSeconds; });
+    // Nothing keeps an unmanaged window above the others but Moravel.
+    connect(windows_.get(), &WindowSystem::stackingChanged, this, [this] {
+        if (mode_ == IslandWindowMode::unmanaged && panel_->isVisible())
+            panel_->raise();
     });
 }
 
@@ -102,10 +123,53 @@ IslandDisplayGeometry IslandPanelController::fittedGeometry(const PanelScreen& s
     return geometry;
 }
 
+QRect IslandPanelController::workAreaOf(const PanelScreen& screen) const
+{
+    // Where the window system knows what the panels reserve, its own reckoning
+    // counts: the toolkit's covers only a single screen.
+    if (const std::optional<DesktopReservations> reservations = windows_->reservations())
+        return monitorWorkArea(screen.frame, *reservations, reservedFrame_);
+    return screen.workArea;
+}
+
+void IslandPanelController::reserveRoom(const std::optional<QRect>& collapsedFrame)
+{
+    // An unmanaged window's strut is not read by any window manager.
+    const bool reserves = collapsedFrame && state_.keepsWindowsClear() && mode_ == IslandWindowMode::dock;
+    const std::optional<QRect> frame = reserves ? collapsedFrame : std::nullopt;
+    if (frame == reservedFrame_ || (frame && frame == pendingReservation_))
+        return;
+    reservationTask_.cancel();
+    pendingReservation_.reset();
+    // Only narrower or wider where it was: the room changes at once.
+    if (frame && reservedFrame_ && frame->top() == reservedFrame_->top() && frame->intersects(*reservedFrame_))
+        return publishReservation(frame);
+    publishReservation(std::nullopt);
+    if (!frame)
+        return;
+    // Elsewhere (another monitor, a panel added or gone): the work area is
+    // read again without the island's own room before it is reserved there,
+    // since a work area that ends below the island tells nothing of the
+    // panels above it.
+    pendingReservation_ = frame;
+    reservationTask_.arm(scheduler_, reservationSettleSeconds, this, [this] {
+        publishReservation(std::exchange(pendingReservation_, std::nullopt));
+    });
+}
+
+void IslandPanelController::publishReservation(const std::optional<QRect>& frame)
+{
+    if (frame == reservedFrame_)
+        return;
+    reservedFrame_ = frame;
+    windows_->setStrut(static_cast<WindowId>(panel_->winId()),
+                       frame ? std::optional<Strut>(islandStrut(*frame)) : std::nullopt);
+}
+
 void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bool animated)
 {
     const IslandDisplayGeometry measured = IslandDisplayGeometry::measure(screen.description);
-    const QRect area = islandPlacementArea(screen.frame, screen.workArea, measured.hasNotch());
+    const QRect area = islandPlacementArea(screen.frame, workAreaOf(screen), measured.hasNotch());
     const IslandDisplayGeometry geometry = fittedGeometry(screen, area);
     if (geometry != state_.displayGeometry()) {
         // The views lay out again at the new size as the geometry changes.
@@ -114,6 +178,8 @@ void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bo
     }
     windowPolicy_.setIslandScreen(screen.frame);
     const QRect frame = islandFrame(area, panelSize(expanded));
+    // The open island floats over windows: only the collapsed one's room is kept.
+    reserveRoom(expanded ? islandFrame(area, panelSize(false)) : frame);
     targetFrame_ = frame;
     collapsedSize_ = panelSize(false);
     if (!animated) {
@@ -123,18 +189,6 @@ void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bo
         return;
     }
     animateTo(frame, expanded);
-}
-
-void IslandPanelController::screensChanged()
-{
-    // A panel added, moved or resized: the island follows on the screen it
-    // is on, without moving to the one under the pointer.
-    const QList<PanelScreen> screens = screens_->screens();
-    for (const PanelScreen& screen : screens) {
-        if (screen.frame.contains(targetFrame_.center()))
-            return placeOn(screen, state_.isExpanded(), false);
-    }
-    updateFrame(state_.isExpanded(), false);
 }
 
 bool IslandPanelController::isAnimatingFrame() const
@@ -181,6 +235,8 @@ void IslandPanelController::observeState()
         if (state_.isExpanded())
             updateFrame(true, false);
     });
+    connect(&state_, &IslandState::keepsWindowsClearChanged, this, [this] { updateFrame(state_.isExpanded(), false); });
+    connect(&state_, &IslandState::isLockedOpenChanged, this, &IslandPanelController::pinnedChanged);
 }
 
 void IslandPanelController::installEventMonitor()
@@ -193,15 +249,47 @@ void IslandPanelController::installEventMonitor()
 
 bool IslandPanelController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-        return handleEscape();
-    // A press travels up from the widget under the pointer; the first one on the island's window counts.
-    if (event->type() == QEvent::MouseButtonPress) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            return handleEscape();
+        break;
+    case QEvent::MouseButtonPress: {
+        // A press travels up from the widget under the pointer; the first one on the island's window counts.
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == panel_.get() && !panel_->isActiveWindow())
             takeFocus();
+        break;
+    }
+    case QEvent::MouseMove: {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == panel_.get() && !ignoresCrossings())
+            pointerCrossed(hoverGate_.moved(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
+        break;
+    }
+    case QEvent::Enter:
+        if (watched == panel_.get() && !ignoresCrossings())
+            pointerCrossed(hoverGate_.entered());
+        break;
+    case QEvent::Leave:
+        if (watched == panel_.get() && !ignoresCrossings())
+            pointerCrossed(hoverGate_.left());
+        break;
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool IslandPanelController::ignoresCrossings() const
+{
+    return scheduler_.monotonicSeconds() < crossingsIgnoredUntil_;
+}
+
+void IslandPanelController::pointerCrossed(std::optional<bool> inside)
+{
+    if (inside)
+        state_.setPointerInside(*inside);
 }
 
 bool IslandPanelController::handleEscape()
@@ -211,6 +299,10 @@ bool IslandPanelController::handleEscape()
         return false;
     state_.setLockedOpen(false);
     state_.requestCollapse(true);
+    // The pointer may still be reported where it pressed on the island.
+    hoverGate_.closedByKeyboard(screens_->pointerPosition());
+    if (state_.isPointerInside())
+        state_.setPointerInside(false);
     return true;
 }
 
@@ -218,8 +310,26 @@ void IslandPanelController::takeFocus()
 {
     // Hovering never takes the keyboard; a press does, so that Escape reaches
     // the island. Docks are not focused by clicks on most window managers: ask.
+    // An unmanaged island grabs the keyboard while pinned instead.
+    if (mode_ == IslandWindowMode::unmanaged)
+        return;
     windowPolicy_.islandTakesFocus();
-    panel_->activateWindow();
+    windows_->takeKeyboard(static_cast<WindowId>(panel_->winId()));
+}
+
+void IslandPanelController::pinnedChanged(bool pinned)
+{
+    if (mode_ == IslandWindowMode::unmanaged) {
+        // The grab ends with the pin, and the keyboard is where it was.
+        if (pinned)
+            panel_->grabKeyboard();
+        else
+            panel_->releaseKeyboard();
+        return;
+    }
+    // Pinned without a press (an alert opened it): the island takes the keyboard too.
+    if (pinned && !windows_->moravelHasFocus())
+        takeFocus();
 }
 
 }  // namespace moravel

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "views/panel/IslandPanelScreens.h"
+#include "island/HoverGate.h"
 #include "island/IslandState.h"
+#include "island/IslandWindowMode.h"
 #include "island/IslandWindowPolicy.h"
 
 #include <QObject>
@@ -28,9 +30,10 @@ class UpdateCheckCoordinator;
 class Updater;
 
 // Owns the island's state and its window: keeps the panel centred at the top
-// of the screen under the pointer (below any top panel, unless it is drawn
-// around a notch), animates its size as the island opens and closes, closes
-// it on Escape, and hides it while a fullscreen window is active there.
+// of the primary screen's work area (below any top panel, unless it is drawn
+// around a notch), reserves the collapsed island's room so that maximised
+// windows start below it, animates its size as the island opens and closes,
+// closes it on Escape, and hides it while a fullscreen window is active there.
 class IslandPanelController final : public QObject {
     Q_OBJECT
 
@@ -49,7 +52,7 @@ public:
 
     IslandPanelController(Services services, std::unique_ptr<ScreenEnvironment> screens,
                           std::unique_ptr<WindowSystem> windows, std::optional<QString> islandExpandedEnvironment,
-                          QObject* parent = nullptr);
+                          IslandWindowMode mode = IslandWindowMode::dock, QObject* parent = nullptr);
     ~IslandPanelController() override;
 
     IslandState& state() { return state_; }
@@ -62,9 +65,12 @@ public:
     void updateFrame(bool expanded, bool animated);
     // Where the panel is, or is animating to.
     QRect targetFrame() const { return targetFrame_; }
+    // The collapsed frame whose room the island reserves, while it does.
+    std::optional<QRect> reservedFrame() const { return reservedFrame_; }
     bool isAnimatingFrame() const;
     // Escape closes and unpins the island, unless an interaction is presented;
-    // a press on the island gives it the keyboard.
+    // a press on the island gives it the keyboard; the pointer entering,
+    // moving over and leaving the island count for hovering.
     void installEventMonitor();
 
 protected:
@@ -79,21 +85,36 @@ private:
     // screen's default, made smaller where the open island would not fit
     // the area it hangs in.
     IslandDisplayGeometry fittedGeometry(const PanelScreen& screen, const QRect& area) const;
-    void screensChanged();
+    QRect workAreaOf(const PanelScreen& screen) const;
+    void reserveRoom(const std::optional<QRect>& collapsedFrame);
+    void publishReservation(const std::optional<QRect>& frame);
     void animateTo(const QRect& frame, bool expanding);
     bool handleEscape();
     void takeFocus();
+    void pinnedChanged(bool pinned);
+    void pointerCrossed(std::optional<bool> inside);
+    bool ignoresCrossings() const;
 
     IslandState state_;
     SystemMonitor& monitor_;
     std::unique_ptr<ScreenEnvironment> screens_;
     std::unique_ptr<WindowSystem> windows_;
+    IslandWindowMode mode_;
     IslandWindowPolicy windowPolicy_;
+    HoverGate hoverGate_;
     std::unique_ptr<IslandPanel> panel_;
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
     QSizeF collapsedSize_;
+    std::optional<QRect> reservedFrame_;
+    std::optional<QRect> pendingReservation_;
+    TaskSlot reservationTask_;
+    Scheduler& scheduler_;
+    // Letting go of the keyboard withdraws the island and shows it again,
+    // which brings crossings and, under XWayland, a motion of a pointer that
+    // has not moved: until then they do not count for hovering.
+    double crossingsIgnoredUntil_ = 0;
     bool eventMonitorInstalled_ = false;
     bool orderedFront_ = false;
 };

@@ -13,11 +13,6 @@ namespace moravel {
 std::optional<PanelScreen> preferredScreen(const ScreenEnvironment& environment)
 {
     const QList<PanelScreen> screens = environment.screens();
-    const QPoint pointer = environment.pointerPosition();
-    for (const PanelScreen& screen : screens) {
-        if (screen.frame.contains(pointer))
-            return screen;
-    }
     if (auto main = environment.mainScreen())
         return main;
     if (!screens.isEmpty())
@@ -73,6 +68,7 @@ public:
             handler_();
         });
         QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &context_, [this] { handler_(); });
+        QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, &context_, [this] { handler_(); });
     }
 
 private:

@@ -32,12 +32,12 @@ public:
     virtual QList<PanelScreen> screens() const = 0;
     // The main screen, when there is one.
     virtual std::optional<PanelScreen> mainScreen() const = 0;
-    // Called whenever a screen is added or removed, or a screen or its work
-    // area changes (a panel added, moved or resized).
+    // Called whenever a screen is added or removed, another becomes the main
+    // one, or a screen or its work area changes (a panel added, moved or resized).
     virtual void setChangeHandler(std::function<void()> handler) { (void)handler; }
 };
 
-// The screen under the pointer, else the main screen, else the first one.
+// The island's screen: the main (primary) one, else the first one.
 std::optional<PanelScreen> preferredScreen(const ScreenEnvironment& environment);
 
 // Qt's screens and cursor; the main screen carries the notch a user declared

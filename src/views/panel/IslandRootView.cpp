@@ -189,16 +189,4 @@ void IslandRootView::resizeEvent(QResizeEvent* event)
     placeLayers();
 }
 
-void IslandRootView::enterEvent(QEnterEvent* event)
-{
-    QWidget::enterEvent(event);
-    services_.state.setPointerInside(true);
-}
-
-void IslandRootView::leaveEvent(QEvent* event)
-{
-    QWidget::leaveEvent(event);
-    services_.state.setPointerInside(false);
-}
-
 }  // namespace moravel

@@ -15,8 +15,7 @@ class ExpandedIslandView;
 class IslandHardwareBackground;
 
 // The one view of the island panel: the black body, and over it the collapsed
-// and the expanded layer, cross-faded as the island opens and closes. Turns
-// the pointer entering and leaving the panel into calls on the state.
+// and the expanded layer, cross-faded as the island opens and closes.
 class IslandRootView final : public QWidget {
     Q_OBJECT
 
@@ -48,8 +47,6 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void syncExpandedLayer();

@@ -236,11 +236,16 @@ QWidget* IslandSettingsView::buildBehaviorSection()
 
     expandOnHoverSwitch_ = settingsToggle(QStringLiteral("Expand on hover"), "expandOnHoverSwitch", widget);
     connect(expandOnHoverSwitch_, &QAbstractButton::clicked, this, [this](bool on) { state_.setExpandOnHover(on); });
+    keepWindowsClearSwitch_ =
+        settingsToggle(QStringLiteral("Keep windows clear of the island"), "keepWindowsClearSwitch", widget);
+    connect(keepWindowsClearSwitch_, &QAbstractButton::clicked, this,
+            [this](bool on) { state_.setKeepsWindowsClear(on); });
     powerFlowSwitch_ = settingsToggle(QStringLiteral("Power flow open"), "powerFlowSwitch", widget);
     connect(powerFlowSwitch_, &QAbstractButton::clicked, this, [this](bool on) { state_.setShowPowerFlow(on); });
     launchAtLoginSwitch_ = settingsToggle(QStringLiteral("Launch at login"), "launchAtLoginSwitch", widget);
     connect(launchAtLoginSwitch_, &QAbstractButton::clicked, this, &IslandSettingsView::updateLaunchAtLogin);
     layout->addWidget(expandOnHoverSwitch_);
+    layout->addWidget(keepWindowsClearSwitch_);
     layout->addWidget(powerFlowSwitch_);
     layout->addWidget(launchAtLoginSwitch_);
 
@@ -347,6 +352,7 @@ void IslandSettingsView::connectModel()
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this,
             &IslandSettingsView::refreshLayoutSection);
     connect(&state_, &IslandState::expandOnHoverChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&state_, &IslandState::keepsWindowsClearChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::showPowerFlowChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::selectedMetricChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&coordinator_, &UpdateCheckCoordinator::statusChanged, this, &IslandSettingsView::refreshUpdatesSection);
@@ -390,6 +396,7 @@ void IslandSettingsView::refreshLayoutSection()
 void IslandSettingsView::refreshBehaviorSection()
 {
     expandOnHoverSwitch_->setChecked(state_.expandOnHover());
+    keepWindowsClearSwitch_->setChecked(state_.keepsWindowsClear());
     powerFlowSwitch_->setChecked(state_.showPowerFlow());
     launchAtLoginSwitch_->setChecked(launchAtLogin_);
     defaultTabPicker_->setCurrentIndex(static_cast<int>(ReadingTable::tabs().indexOf(state_.selectedMetric())));

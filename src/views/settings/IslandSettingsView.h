@@ -111,6 +111,7 @@ private:
     QLabel* customLabel_ = nullptr;
     SettingsMetricList* metricList_ = nullptr;
     SettingsSwitch* expandOnHoverSwitch_ = nullptr;
+    SettingsSwitch* keepWindowsClearSwitch_ = nullptr;
     SettingsSwitch* powerFlowSwitch_ = nullptr;
     SettingsSwitch* launchAtLoginSwitch_ = nullptr;
     SettingsMenuPicker* defaultTabPicker_ = nullptr;

@@ -18,34 +18,10 @@
 
 namespace moravel {
 
-namespace {
-
-struct RuleRow {
-    const char* label;
-    const char* unit;
-    double step;  // the disk fills slowly and matters near full: whole percents
-};
-
-// In the order of allAlertRules.
-constexpr std::array<RuleRow, alertRuleCount> rows{{
-    {"CPU busy", "%", 5},
-    {"Memory full", "%", 5},
-    {"Disk full", "%", 1},
-    {"Battery low", "%", 5},
-    {"CPU hot", "\u00B0C", 5},
-}};
-
-const RuleRow& rowOf(AlertRule rule)
-{
-    return rows[static_cast<size_t>(rule)];
-}
-
-}  // namespace
-
 double SettingsAlertsSection::steppedThreshold(AlertRule rule, double value, int direction)
 {
     const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
-    const double step = rowOf(rule).step;
+    const double step = d.step;
     // A value off the grid (a sensor's 86 °C) goes to the neighbouring multiple first.
     const double next = direction > 0 ? (std::floor(value / step) + 1) * step : (std::ceil(value / step) - 1) * step;
     return std::clamp(next, d.minimumThreshold, d.maximumThreshold);
@@ -53,7 +29,7 @@ double SettingsAlertsSection::steppedThreshold(AlertRule rule, double value, int
 
 QString SettingsAlertsSection::thresholdText(AlertRule rule, double value)
 {
-    return QStringLiteral("%1 %2").arg(QString::number(value, 'f', 0), QString::fromUtf8(rowOf(rule).unit));
+    return QStringLiteral("%1 %2").arg(QString::number(value, 'f', 0), QString::fromUtf8(alertRuleDescriptor(rule).unit));
 }
 
 SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* parent) : QWidget(parent), alerts_(alerts)
@@ -76,11 +52,27 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     });
     header->addWidget(reset);
     layout->addLayout(header);
-    if (!alerts_.canShowAlerts()) {
-        layout->addWidget(SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
-                                                   SettingsStyle::captionFont(), IslandPalette::secondary(), this,
-                                                   true));
-    }
+    noServiceLabel_ = SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
+                                               SettingsStyle::captionFont(), IslandPalette::secondary(), this, true);
+    noServiceLabel_->setObjectName(QStringLiteral("noNotificationServiceLabel"));
+    noServiceLabel_->setVisible(!alerts_.canShowAlerts());
+    connect(&alerts_, &AlertCenter::canShowAlertsChanged, noServiceLabel_,
+            [this](bool canShow) { noServiceLabel_->setVisible(!canShow); });
+    layout->addWidget(noServiceLabel_);
+    // Why the latest alert was lost, while a service is there and refuses them
+    // (without one, the line above says enough).
+    auto* showFailure = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                                 this, true);
+    showFailure->setObjectName(QStringLiteral("alertShowFailureLabel"));
+    const auto showFailureNow = [this, showFailure] {
+        const std::optional<QString>& failure = alerts_.showFailure();
+        showFailure->setText(QStringLiteral("The latest alert could not be shown: %1").arg(failure.value_or(QString())));
+        showFailure->setVisible(failure && alerts_.canShowAlerts());
+    };
+    showFailureNow();
+    connect(&alerts_, &AlertCenter::showFailureChanged, showFailure, showFailureNow);
+    connect(&alerts_, &AlertCenter::canShowAlertsChanged, showFailure, showFailureNow);
+    layout->addWidget(showFailure);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
@@ -89,7 +81,7 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     grid->setColumnStretch(0, 1);
     for (AlertRule rule : allAlertRules) {
         const auto index = static_cast<int>(rule);
-        const QString label = QString::fromUtf8(rowOf(rule).label);
+        const QString label = QString::fromUtf8(alertRuleDescriptor(rule).label);
         const QString key = QString::fromLatin1(alertRuleDescriptor(rule).key);
         grid->addWidget(SettingsStyle::makeLabel(label, SettingsStyle::toggleLabelFont(), IslandPalette::primary(),
                                                  this),

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QLabel;
+
 #include <array>
 
 namespace moravel {
@@ -14,7 +16,8 @@ class SettingsSwitch;
 
 // The settings' "Alerts" section: one row per rule with its threshold
 // stepper and on/off switch, and "Reset" for the rules' defaults. Every
-// change goes straight to the running rules, which keep it.
+// change goes straight to the running rules, which keep it. Says so while
+// there is no notification service to show alerts.
 class SettingsAlertsSection final : public QWidget {
     Q_OBJECT
 
@@ -33,6 +36,7 @@ private:
     AlertCenter& alerts_;
     std::array<SettingsSwitch*, alertRuleCount> switches_{};
     std::array<SettingsStepper*, alertRuleCount> steppers_{};
+    QLabel* noServiceLabel_ = nullptr;
 };
 
 }  // namespace moravel

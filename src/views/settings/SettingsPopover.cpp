@@ -1,6 +1,7 @@
 #include "views/settings/SettingsPopover.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/settings/DesktopClickCatcher.h"
 #include "views/settings/PointerPressWatcher.h"
 #include "views/settings/SettingsStyle.h"
 
@@ -126,6 +127,15 @@ void SettingsPopover::showEvent(QShowEvent* event)
         return;
     pressWatcher_ = new PointerPressWatcher(this);
     connect(pressWatcher_, &PointerPressWatcher::pressed, this, &SettingsPopover::pointerPressed);
+    if (DesktopClickCatcher::isNeeded()) {
+        // No parent: a window kept above its parent would cover the windows too.
+        desktopCatcher_ = std::make_unique<DesktopClickCatcher>();
+        // Over every monitor: a press on any of them closes the settings.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            desktopCatcher_->setGeometry(screen->virtualGeometry());
+        connect(desktopCatcher_.get(), &DesktopClickCatcher::pressed, this, &SettingsPopover::pointerPressed);
+        desktopCatcher_->show();
+    }
     // The keyboard moving to another application (a click on one of its
     // windows, a window switcher) closes the settings too.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
@@ -140,6 +150,7 @@ void SettingsPopover::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     delete pressWatcher_;
     pressWatcher_ = nullptr;
+    desktopCatcher_.reset();
     disconnect(qGuiApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     qApp->removeEventFilter(this);
     emit dismissed();

@@ -3,18 +3,21 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QScrollArea;
 
 namespace moravel {
 
+class DesktopClickCatcher;
 class PointerPressWatcher;
 
 // The window the settings open in. The island panel is only as tall as the
 // dashboard, so the settings float in their own frameless window, centred
 // under it. It grabs neither pointer nor keyboard: a press anywhere outside
 // closes it and still reaches what was pressed, as does the keyboard moving to
-// another application; Escape closes it before it closes the island. Either
-// way, and on close(), dismissed() follows.
+// another application (or to the shell); Escape closes it before it closes the
+// island. Either way, and on close(), dismissed() follows.
 class SettingsPopover final : public QWidget {
     Q_OBJECT
 
@@ -50,6 +53,7 @@ private:
     QPointer<QWidget> opener_;
     QScrollArea* scrollArea_ = nullptr;
     PointerPressWatcher* pressWatcher_ = nullptr;
+    std::unique_ptr<DesktopClickCatcher> desktopCatcher_;
     int maximumHeight_ = QWIDGETSIZE_MAX;
 };
 

@@ -1,6 +1,7 @@
 #include "views/settings/SettingsSourceSection.h"
 
 #include "monitor/SourceSelector.h"
+#include "monitor/SystemMonitor.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -88,8 +89,16 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
                                              this, true);
     problemLabel_->setObjectName(QStringLiteral("sourceProblemLabel"));
     layout->addWidget(problemLabel_);
+    reachabilityLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(),
+                                                  IslandPalette::secondary(), this, true);
+    reachabilityLabel_->setObjectName(QStringLiteral("sourceReachabilityLabel"));
+    layout->addWidget(reachabilityLabel_);
 
     connect(&selector_, &SourceSelector::choiceChanged, this, &SettingsSourceSection::showChoice);
+    const SystemMonitor& monitor = selector_.monitor();
+    // The reason may change while the machine stays out of reach.
+    connect(&monitor, &SystemMonitor::sourceReachabilityChanged, this, &SettingsSourceSection::refresh);
+    connect(&monitor, &SystemMonitor::refreshFailed, this, &SettingsSourceSection::refresh);
     showChoice(selector_.choice());
 }
 
@@ -162,6 +171,11 @@ void SettingsSourceSection::refresh()
     fields_->setVisible(editing_);
     problemLabel_->setVisible(problem_.has_value());
     problemLabel_->setText(problem_.value_or(QString()));
+    const SystemMonitor& monitor = selector_.monitor();
+    reachabilityLabel_->setVisible(!monitor.isSourceReachable());
+    reachabilityLabel_->setText(monitor.isSourceReachable() ? QString()
+                                                            : QStringLiteral("Can't reach %1: %2.")
+                                                                  .arg(monitor.machineName(), monitor.sourceFailure()));
     // Lines that appear or go while hidden are not passed up by themselves.
     for (QWidget* widget = this; widget; widget = widget->parentWidget())
         widget->updateGeometry();

@@ -36,6 +36,8 @@ private:
     void showChoice(const SourceChoice& choice);
     void setEditing(bool editing);
     void applyResult(std::optional<QString> problem);
+    // The chips, fields and lines: the problem with what was typed, and why
+    // the machine watched cannot be read now, if it cannot.
     void refresh();
 
     SourceSelector& selector_;
@@ -47,6 +49,7 @@ private:
     QLineEdit* address_ = nullptr;
     QLineEdit* credentials_ = nullptr;
     QLabel* problemLabel_ = nullptr;
+    QLabel* reachabilityLabel_ = nullptr;
 };
 
 }  // namespace moravel

@@ -22,7 +22,7 @@ void writeChip(FixtureTree& tree, int hwmon, const std::string& name,
     }
 }
 
-TemperatureReading sensor(const char* chip, const char* label, double celsius,
+SensorReading sensor(const char* chip, const char* label, double celsius,
                           std::optional<double> critical = std::nullopt, std::optional<double> maximum = std::nullopt)
 {
     return {QString::fromLatin1(chip), QString::fromLatin1(label), celsius, critical, maximum};
@@ -45,28 +45,57 @@ TEST(Hwmon, EverySensorChipByChipWithTheProcessorsPackage)
     tree.write("sys/class/hwmon/hwmon4/temp1_input", "40000\n");                      // no name file
     writeChip(tree, 6, "drivetemp", {{1, {{"input", "35000"}}}});
 
-    HwmonReader reader(tree.sysRoot().toStdString());
-    const QList<TemperatureReading> expected{
+    HwmonReader reader(tree.sysRoot().toStdString(), {SensorKind::temperature});
+    const QList<SensorReading> expected{
         sensor("coretemp", "Package id 0", 52, 100, 80), sensor("coretemp", "Core 0", 61),
         sensor("coretemp", "temp10", -5),           sensor("hwmon4", "temp1", 40),
         sensor("drivetemp", "temp1", 35),           sensor("nvme", "Composite", 38.85, 84.85)};
-    const QList<TemperatureReading> read = reader.read(0);
+    const QList<SensorReading> read = reader.read(0)[SensorKind::temperature];
     EXPECT_EQ(read, expected);
     EXPECT_EQ(cpuTemperatureOf(read), (CpuTemperature{52, 100}));
 
     tree.write("sys/class/hwmon/hwmon3/device/power/runtime_status", "active\n");
     tree.write("sys/class/hwmon/hwmon6/temp1_input", "36000\n");
-    const QList<TemperatureReading> awake = reader.read(1);
+    const QList<SensorReading> awake = reader.read(1)[SensorKind::temperature];
     EXPECT_EQ(awake.size(), expected.size() + 1);
     EXPECT_TRUE(awake.contains(sensor("drivetemp", "temp1", 35)));  // a disk drive is asked once a minute
-    EXPECT_TRUE(reader.read(60).contains(sensor("drivetemp", "temp1", 36)));
+    EXPECT_TRUE(reader.read(60)[SensorKind::temperature].contains(sensor("drivetemp", "temp1", 36)));
+}
+
+// Each kind of channel in its own unit, with its label and limits; only the
+// kinds asked for are read. A stopped fan reads 0 rpm.
+TEST(Hwmon, EveryKindOfChannelInItsUnit)
+{
+    FixtureTree tree;
+    const auto write = [&](const char* file, const char* content) {
+        tree.write(QStringLiteral("sys/class/hwmon/hwmon0/") + QLatin1String(file), std::string(content) + '\n');
+    };
+    write("name", "nct6798");
+    for (const auto& [file, content] :
+         {std::pair{"temp1_input", "45000"}, {"fan1_input", "1250"}, {"fan1_label", "CPU Fan"}, {"fan1_min", "300"},
+          {"fan2_input", "0"}, {"fan3_label", "no input"}, {"in0_input", "1020"}, {"in0_label", "Vcore"},
+          {"in0_min", "500"}, {"in0_max", "1500"}, {"in0_crit", "1600"}, {"power1_input", "36000000"},
+          {"power1_average", "35000000"}, {"power2_input", "1500000"}, {"curr1_input", "1500"},
+          {"curr1_max", "20000"}, {"fan1_alarm", "0"}, {"temp1x_input", "1"}})
+        write(file, content);
+
+    HwmonReader reader(tree.sysRoot().toStdString(), {SensorKind::fan, SensorKind::voltage, SensorKind::power,
+                                                      SensorKind::current});
+    const SensorReadings read = reader.read(0);
+    EXPECT_TRUE(read[SensorKind::temperature].isEmpty());  // not asked for
+    EXPECT_EQ(read[SensorKind::fan], (QList<SensorReading>{{"nct6798", "CPU Fan", 1250, {}, {}, 300},
+                                                           {"nct6798", "fan2", 0}}));
+    EXPECT_EQ(read[SensorKind::voltage], (QList<SensorReading>{{"nct6798", "Vcore", 1.02, 1.6, 1.5, 0.5}}));
+    // The average over the instant figure, where a driver gives both.
+    EXPECT_EQ(read[SensorKind::power], (QList<SensorReading>{{"nct6798", "power1", 35}, {"nct6798", "power2", 1.5}}));
+    EXPECT_EQ(read[SensorKind::current], (QList<SensorReading>{{"nct6798", "curr1", 1.5, {}, 20}}));
 }
 
 TEST(Hwmon, ProcessorTemperatureChoice)
 {
     const struct {
         const char* name;
-        QList<TemperatureReading> sensors;
+        QList<SensorReading> sensors;
         std::optional<CpuTemperature> expected;
     } rows[] = {
         {"Tdie over the offset Tctl", {sensor("k10temp", "Tctl", 70, std::nullopt, 95), sensor("k10temp", "Tdie", 60)},
@@ -84,7 +113,7 @@ TEST(Hwmon, ProcessorTemperatureChoice)
     };
     for (const auto& row : rows)
         EXPECT_EQ(cpuTemperatureOf(row.sensors), row.expected) << row.name;
-    EXPECT_FALSE(parseMillidegrees("45.5"));
+    EXPECT_FALSE(parseHwmonValue("45.5", 1000));
 }
 
 // Nothing found costs one directory listing a minute, on the scheduler's clock.
@@ -95,18 +124,24 @@ TEST(DeviceSensors, LookAgainForDevicesOnlyOnceAMinute)
     SystemSnapshot snapshot;
     ASSERT_TRUE(sensors.isDue(100));
     sensors.read(100)(snapshot);
-    EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>());
+    EXPECT_EQ(snapshot.temperatures, QList<SensorReading>());
+    EXPECT_EQ(snapshot.fans, QList<SensorReading>());
     EXPECT_FALSE(sensors.isDue(159.9));
 
     writeChip(tree, 0, "k10temp", {{1, {{"input", "48125"}, {"label", "Tctl"}}}});
+    tree.write("sys/class/hwmon/hwmon1/name", "thinkpad\n");
+    tree.write("sys/class/hwmon/hwmon1/fan1_input", "2900\n");
+    tree.write("sys/class/hwmon/hwmon1/in0_input", "12096\n");
     ASSERT_TRUE(sensors.isDue(160));
     sensors.read(160)(snapshot);
-    EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>{sensor("k10temp", "Tctl", 48.125)});
+    EXPECT_EQ(snapshot.temperatures, QList<SensorReading>{sensor("k10temp", "Tctl", 48.125)});
+    EXPECT_EQ(snapshot.fans, QList<SensorReading>{sensor("thinkpad", "fan1", 2900)});
+    EXPECT_EQ(snapshot.voltages, QList<SensorReading>{sensor("thinkpad", "in0", 12.096)});
     EXPECT_EQ(cpuTemperatureOf(snapshot), (CpuTemperature{48.125, std::nullopt}));
 
     tree.remove("sys/class/hwmon/hwmon0");
     sensors.read(220)(snapshot);
-    EXPECT_EQ(snapshot.temperatures, QList<TemperatureReading>());
+    EXPECT_EQ(snapshot.temperatures, QList<SensorReading>());
     EXPECT_FALSE(cpuTemperatureOf(snapshot));
 }
 

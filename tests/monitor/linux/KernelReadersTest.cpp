@@ -85,7 +85,7 @@ TEST(Meminfo, UsedIsTotalLessAvailableAndSwapTotalLessFree)
 // Counters are full 64-bit; a broken line is left out.
 TEST(NetworkCounters, CountUpInterfacesPreferringDevicesAndFollowThemAsTheyComeAndGo)
 {
-    using Counted = std::vector<InterfaceCounters>;
+    using Counted = std::vector<DeviceCounters>;
     fixtures::FixtureTree tree;
     const auto netDev = [](const std::string& rows) {
         return "h\nh\n    lo: 9 0 0 0 0 0 0 0 9 0 0 0 0 0 0 0\nbroken: 1 2 3\n" + rows;

@@ -87,6 +87,7 @@ TEST(ProcessName, Cases)
         {"kworker/0:1", "", "kworker/0:1"},
         {"", "", "77"},
         {"caf\xe9", "", QStringLiteral("caf") + QChar(QChar::ReplacementCharacter)},
+        {"\x1b]0;pwned\a", "", "?]0;pwned?"},  // a name that would steer a terminal
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.comm);

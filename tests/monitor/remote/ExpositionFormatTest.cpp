@@ -20,6 +20,15 @@ ExpositionPage parsed(std::string_view text)
     return std::get<ExpositionPage>(result);
 }
 
+// One sample with `count` labels of distinct names.
+std::string withLabels(size_t count)
+{
+    std::string line = "m{";
+    for (size_t i = 0; i < count; ++i)
+        line += "l" + std::to_string(i) + "=\"v\",";
+    return line + "} 1";
+}
+
 }  // namespace
 
 TEST(ExpositionFormat, ReadsSamplesLabelsSpecialValuesAndTimestamps)
@@ -62,12 +71,13 @@ TEST(ExpositionFormat, RefusesMalformedLinesNamingThem)
     const std::string good = "# HELP m Lines \\\\ and \\n escapes.\n# TYPE m counter\n\n   \n# any comment at all\n#\n"
                              "# TYPE h histogram\nm 1\n";
     EXPECT_EQ(parsed(good).samples.size(), 1u);
-    const char* lines[] = {
+    const std::string lines[] = {
         "m", "m abc", "m 1e400", "m 1 1.5", "m{a=\"b} 1", "m{a=\"\\x\"} 1", "m{a=\"b\",a=\"c\"} 1",
-        "m{a=\"b\" c=\"d\"} 1", "m{a=b} 1", "1m 1", "# TYPE m countr", "# HELP m tab \\t escape",
+        "m{z=\"1\",a=\"2\",k=\"3\",a=\"4\"} 1", "m{a=\"b\" c=\"d\"} 1", "m{a=b} 1", "1m 1", "# TYPE m countr",
+        "# HELP m tab \\t escape", withLabels(largestExpositionLabelCount + 1),
     };
-    for (const char* line : lines) {
-        SCOPED_TRACE(line);
+    for (const std::string& line : lines) {
+        SCOPED_TRACE(line.substr(0, 60));
         const auto result = parseExposition(good + line + "\nok 2\n");
         const auto* error = std::get_if<ExpositionError>(&result);
         ASSERT_NE(error, nullptr);
@@ -76,4 +86,23 @@ TEST(ExpositionFormat, RefusesMalformedLinesNamingThem)
     }
     const std::string huge(largestExpositionPage + 1, '#');
     EXPECT_TRUE(std::holds_alternative<ExpositionError>(parseExposition(huge)));
+}
+
+// A hostile page's work is bounded: labels per sample and samples per page
+// up to their limits are read, one more refuses the page in words.
+TEST(ExpositionFormat, BoundsTheLabelsOfASampleAndTheSamplesOfAPage)
+{
+    EXPECT_EQ(parsed(withLabels(largestExpositionLabelCount)).samples.at(0).labels.size(),
+              largestExpositionLabelCount);
+    const auto many = parseExposition(withLabels(150'000));
+    ASSERT_TRUE(std::holds_alternative<ExpositionError>(many));
+    EXPECT_EQ(std::get<ExpositionError>(many).reason, "more than 64 labels");
+
+    std::string page;
+    for (size_t i = 0; i < largestExpositionSampleCount; ++i)
+        page += "m 1\n";
+    EXPECT_EQ(parsed(page).samples.size(), largestExpositionSampleCount);
+    const auto tooMany = parseExposition(page + "m 1\n");
+    ASSERT_TRUE(std::holds_alternative<ExpositionError>(tooMany));
+    EXPECT_EQ(std::get<ExpositionError>(tooMany).reason, "more than 100000 samples");
 }

@@ -1,5 +1,7 @@
 #include "monitor/remote/NodeExporterReadings.h"
+#include "monitor/remote/MetricFamilies.h"
 #include "monitor/remote/NodeExporterSensors.h"
+#include "support/PrintableExcerpt.h"
 #include "testsupport/Files.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +95,22 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
 }
 
+// The page's labels are another machine's words: shown with their control
+// characters replaced, and cut short.
+TEST(NodeExporterSensors, SensorNamesAreShownPrintableAndShort)
+{
+    const std::string text = "node_hwmon_temp_celsius{chip=\"c\",sensor=\"temp1\"} 40\n"
+                             "node_hwmon_chip_names{chip=\"c\",chip_name=\"\x1b[2Jchip\"} 1\n"
+                             "node_hwmon_sensor_label{chip=\"c\",sensor=\"temp1\",label=\""
+                             + std::string(500, 'x') + "\"} 1\n";
+    const auto page = parseExposition(text);
+    ASSERT_TRUE(std::holds_alternative<ExpositionPage>(page));
+    const auto sensors = nodeSensors(MetricFamilies(std::get<ExpositionPage>(page)), SensorKind::temperature);
+    ASSERT_TRUE(sensors && sensors->size() == 1);
+    EXPECT_EQ(sensors->at(0).chip, "?[2Jchip");
+    EXPECT_EQ(sensors->at(0).label, QString(longestShownName, u'x') + "...");
+}
+
 // The startup volume "/" wherever the exporter lists it (a machine's /boot/efi
 // may come first), and the computer's own battery, not a wireless mouse's.
 TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
@@ -111,4 +129,33 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
     ASSERT_TRUE(gauges.disk && batteryOf(gauges));
     EXPECT_EQ(gauges.disk->total, 100'000'000'000u);
     EXPECT_EQ(batteryOf(gauges)->percent, 80);
+}
+
+// Each kind of channel from its own families, named as the exporter names
+// them, with the chip's name, the sensor's label and its limits.
+TEST(NodeExporterSensors, EveryKindOfChannelFromItsFamilies)
+{
+    const auto parsed = parseExposition(
+        "node_hwmon_chip_names{chip=\"platform_nct6775_656\",chip_name=\"nct6798\"} 1\n"
+        "node_hwmon_sensor_label{chip=\"platform_nct6775_656\",label=\"CPU Fan\",sensor=\"fan1\"} 1\n"
+        "node_hwmon_fan_rpm{chip=\"platform_nct6775_656\",sensor=\"fan1\"} 1250\n"
+        "node_hwmon_fan_min_rpm{chip=\"platform_nct6775_656\",sensor=\"fan1\"} 300\n"
+        "node_hwmon_fan_rpm{chip=\"platform_nct6775_656\",sensor=\"fan2\"} 0\n"
+        "node_hwmon_in_volts{chip=\"platform_nct6775_656\",sensor=\"in0\"} 1.02\n"
+        "node_hwmon_in_max_volts{chip=\"platform_nct6775_656\",sensor=\"in0\"} 1.5\n"
+        "node_hwmon_power_average_watt{chip=\"amdgpu\",sensor=\"power1\"} 25\n"
+        "node_hwmon_power_watt{chip=\"amdgpu\",sensor=\"power1\"} 40\n"
+        "node_hwmon_curr_amps{chip=\"amdgpu\",sensor=\"curr1\"} NaN\n"
+        "node_scrape_collector_success{collector=\"hwmon\"} 1\n");
+    const MetricFamilies families(std::get<ExpositionPage>(parsed));
+    EXPECT_EQ(nodeSensors(families, SensorKind::fan),
+              (QList<SensorReading>{{"nct6798", "CPU Fan", 1250, {}, {}, 300}, {"nct6798", "fan2", 0}}));
+    EXPECT_EQ(nodeSensors(families, SensorKind::voltage),
+              (QList<SensorReading>{{"nct6798", "in0", 1.02, {}, 1.5}}));
+    EXPECT_EQ(nodeSensors(families, SensorKind::power), (QList<SensorReading>{{"amdgpu", "power1", 25}}));
+    // The collector ran: no temperature, and no sound current, is an answer.
+    EXPECT_EQ(nodeSensors(families, SensorKind::temperature), QList<SensorReading>());
+    EXPECT_EQ(nodeSensors(families, SensorKind::current), QList<SensorReading>());
+    const MetricFamilies without(std::get<ExpositionPage>(parseExposition("node_load1 1\n")));
+    EXPECT_EQ(nodeSensors(without, SensorKind::fan), std::nullopt);
 }

@@ -4,6 +4,7 @@
 #include "monitor/SystemMonitor.h"
 #include "monitor/linux/DiskReader.h"
 #include "monitor/remote/RemoteSource.h"
+#include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/FixtureTree.h"
 #include "testsupport/Application.h"
@@ -65,7 +66,10 @@ void writeMachine(FixtureTree& tree)
     for (const auto& [file, value] :
          {std::pair{"hwmon/hwmon0/name", "coretemp"}, {"hwmon/hwmon0/temp1_input", "45000"},
           {"hwmon/hwmon0/temp1_label", "Package id 0"}, {"hwmon/hwmon0/temp1_crit", "100000"},
-          {"hwmon/hwmon0/temp2_input", "38500"}, {"power_supply/BAT0/type", "Battery"},
+          {"hwmon/hwmon0/temp2_input", "38500"}, {"hwmon/hwmon1/name", "thinkpad"},
+          {"hwmon/hwmon1/fan1_input", "2900"}, {"hwmon/hwmon1/fan1_label", "CPU fan"},
+          {"hwmon/hwmon1/fan2_input", "0"}, {"hwmon/hwmon1/in0_input", "1020"}, {"hwmon/hwmon1/in0_label", "Vcore"},
+          {"hwmon/hwmon1/in0_max", "1500"}, {"power_supply/BAT0/type", "Battery"},
           {"power_supply/BAT0/status", "Discharging"}, {"power_supply/BAT0/capacity", "80"},
           {"power_supply/BAT0/voltage_now", "12000000"}, {"power_supply/BAT0/current_now", "1000000"},
           {"power_supply/AC/type", "Mains"}, {"power_supply/AC/online", "0"}})
@@ -127,8 +131,10 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_DOUBLE_EQ(s.diskActivity->readBytesPerSecond, 8 * 512);
     EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
     EXPECT_EQ(s.disk->total, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
-    EXPECT_EQ(s.temperatures, (QList<TemperatureReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
                                                          {"coretemp", "temp2", 38.5, std::nullopt, std::nullopt}}));
+    EXPECT_EQ(s.fans, (QList<SensorReading>{{"thinkpad", "CPU fan", 2900}, {"thinkpad", "fan2", 0}}));
+    EXPECT_EQ(s.voltages, (QList<SensorReading>{{"thinkpad", "Vcore", 1.02, {}, 1.5}}));
     ASSERT_TRUE(s.power && s.power->battery);
     EXPECT_EQ(s.power->battery->percent, 80);
     EXPECT_FALSE(s.power->isExternalPowerConnected);
@@ -152,36 +158,46 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);  // measured across the gap
 }
 
-// Every way a page can fail to arrive is a failure in words, never a reading.
+// Every way a page can fail to arrive is a failure in words, never a reading;
+// the server's own words are cut short and made printable.
 TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
 {
     fixtures::LocalHttpServer server;
+    const QByteArray hostileReason = "\x1b[2J" + QByteArray(100'000, 'x');
     const struct {
         const char* path;
-        const char* status;  // nothing: never answers
+        QByteArray status;  // empty: never answers
         QByteArray body;
         const char* failure;
+        QByteArray headers = {};
     } rows[] = {
         {"/missing", "404 Not Found", "", "HTTP 404 Not Found"},
         {"/locked", "401 Unauthorized", "", "the exporter asks for credentials (HTTP 401)"},
         {"/garbled", "200 OK", "node_load1 0.5\nnode_load5 {\n", "line 2"},
         {"/other", "200 OK", "# TYPE up gauge\nup 1\n", "no node exporter readings"},
         {"/huge", "200 OK", QByteArray(5 << 20, '#'), "larger than 4 MB"},
-        {"/stalled", nullptr, "", "no answer within 2 seconds"},
+        {"/stalled", {}, "", "no answer within 2 seconds"},
+        {"/hostile", "500 " + hostileReason, "", "HTTP 500 ?[2Jxxx"},
+        {"/loop", "302 Found", "", "redirected more than 3 times", "Location: /loop\r\n"},
+        {"/elsewhere", "302 Found", "", "redirected to another address", "Location: http://127.0.0.2/metrics\r\n"},
+        {"/gzip", "200 OK", "not gzip at all", "Decompression failed: the page is damaged",
+         "Content-Encoding: gzip\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
-        row.status ? server.serve(row.path, row.status, row.body) : server.stall(row.path);
+        row.status.isEmpty() ? server.stall(row.path) : server.serve(row.path, row.status, row.body, row.headers);
         const int before = server.requestCount();
         RemoteSource source({server.url(row.path), std::nullopt}, scheduler);
         std::optional<SourceReading> answer;
         source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
         processEventsUntil([&] { return answer.has_value() || server.requestCount() > before; });
-        if (!row.status)
+        if (row.status.isEmpty())
             scheduler.advance(RemoteSource::timeoutSeconds);
         ASSERT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
         ASSERT_TRUE(answer->failure);
         EXPECT_TRUE(answer->failure->contains(QLatin1String(row.failure))) << answer->failure->toStdString();
+        EXPECT_LT(answer->failure->size(), 200);
+        EXPECT_LE(server.requestCount() - before, 1 + RemoteSource::maximumRedirects);
 
         // Backing off: the next tick fails at once, without asking again.
         const int asked = server.requestCount();
@@ -193,6 +209,46 @@ TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
     // The back-off doubles from a second up to 16 seconds, so a machine that comes back is seen within that.
     for (const auto& [failures, seconds] : {std::pair{1, 1.0}, {2, 2.0}, {5, 16.0}, {6, 16.0}, {1000, 16.0}})
         EXPECT_EQ(retryDelaySeconds(failures), seconds) << failures;
+}
+
+// A page too large is refused as soon as that shows: at once when its length
+// is announced (before any of it comes), and, when it is not, as the bytes
+// pass the limit, having taken little more than the limit from a body that
+// never ends.
+TEST_F(RemoteSourceTest, OversizedPagesAreRefusedWithoutReadingThemWhole)
+{
+    fixtures::LocalHttpServer server;
+    server.stream("/announced", "HTTP/1.0 200 OK\r\nContent-Length: 524288000\r\n\r\n", false);
+    server.stream("/endless", "HTTP/1.0 200 OK\r\n\r\n");
+    for (const char* path : {"/announced", "/endless"}) {
+        SCOPED_TRACE(path);
+        RemoteSource source({server.url(path), std::nullopt}, scheduler);
+        std::optional<SourceReading> answer;
+        source.readEverySecond(true, [&](SourceReading reading) { answer = std::move(reading); });
+        ASSERT_TRUE(processEventsUntil([&] { return answer.has_value(); }));
+        ASSERT_TRUE(answer->failure);
+        EXPECT_TRUE(answer->failure->contains(QLatin1String("larger than 4 MB"))) << answer->failure->toStdString();
+    }
+    EXPECT_LT(server.bytesStreamed(), 4 * static_cast<qint64>(largestExpositionPage));
+}
+
+// The page is parsed on the background runner; ticks meanwhile wait for it
+// instead of asking again.
+TEST_F(RemoteSourceTest, PagesAreParsedInTheBackground)
+{
+    fixtures::LocalHttpServer server;
+    server.serve("/metrics", "200 OK", "node_load1 0.5\nnode_load5 0.25\nnode_load15 0.1\n");
+    ManualRunner parser;
+    RemoteSource source({server.url("/metrics"), std::nullopt}, scheduler, &parser);
+    std::vector<SourceReading> answers;
+    source.readEverySecond(true, [&](SourceReading reading) { answers.push_back(std::move(reading)); });
+    ASSERT_TRUE(processEventsUntil([&] { return parser.pendingCount() == 1; }));
+    source.readEverySecond(true, [&](SourceReading reading) { answers.push_back(std::move(reading)); });
+    EXPECT_TRUE(answers.empty());
+    parser.runAll();
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_FALSE(answers[0].failure);
+    EXPECT_EQ(server.requestCount(), 1);
 }
 
 // The exporter behind https and a password, as on a cloud machine: its

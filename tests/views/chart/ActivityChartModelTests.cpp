@@ -112,7 +112,11 @@ TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnitTimesAreLocal)
     } rows[] = {{50, MetricKind::cpu, "50%"},     {0, MetricKind::overview, "0%"},   {999, MetricKind::network, "999K"},
                 {12500, MetricKind::network, "12M"}, {2500, MetricKind::network, "2.5M"}, {20000, MetricKind::network, "20M"},
                 {1.5e6, MetricKind::network, "1.5G"}, {10, MetricKind::power, "10W"},   {2.5, MetricKind::power, "2W"},
-                {-0.9, MetricKind::memory, "0%"}};
+                {-0.9, MetricKind::memory, "0%"},
+                // Figures beyond any integer: no cast, no overflow (the sanitized build checks).
+                {1e300, MetricKind::power, "1e+300W"}, {-1e300, MetricKind::power, "-1e+300W"},
+                {9.3e18, MetricKind::network, "9.3e+18K"}, {NAN, MetricKind::cpu, "0%"},
+                {INFINITY, MetricKind::cpu, "0%"}};
     for (const auto& row : rows)
         EXPECT_EQ(Model::axisLabel(row.value, row.kind), QString::fromLatin1(row.label)) << row.value;
 

@@ -70,7 +70,7 @@ TEST(CollapsedReadingsTest, AccessibilitySummary)
     // Truncated, unlike the rounded 38% on screen.
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
     snapshot.cpu->percent = std::nan("");
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 0 percent"));
+    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU not available"));
     EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),
               QStringLiteral("No CPU temperature, No GPU load"));
 }
@@ -135,7 +135,7 @@ TEST_F(CollapsedRenderTest, ReadingsAreDrawnInTheirColours)
 
     // Hot without a limit of its own: red from 95 °C. No GPU: a grey dash, not 0 %.
     CollapsedContent newer{fixtures::computerAtRest(), {Kind::temperature, Kind::gpu}, {}};
-    newer.snapshot.temperatures = QList<TemperatureReading>{{"coretemp", "Package id 0", 96, {}, {}}};
+    newer.snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 96, {}, {}}};
     const QImage hot = render(newer);
     EXPECT_GT(countPixels(hot, IslandPalette::red(), area(newer, Kind::temperature), 8), 10);
     EXPECT_GT(countPixels(hot, QColor(148, 148, 148), area(newer, Kind::gpu), 8), 5);

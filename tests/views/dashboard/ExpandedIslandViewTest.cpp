@@ -141,7 +141,7 @@ TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
     snapshot.cpu->corePercents = QList<double>(16, 60.0);
     snapshot.loadAverage = std::array<double, 3>{2.5, 1.25, 0.5};
     snapshot.temperatures =
-        QList<TemperatureReading>{{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
+        QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80}, {"nvme", "Composite", 38, {}, {}}};
     snapshot.gpus = QList<GpuReading>{{"Radeon RX 6600", 42, 1'000'000'000, 8'000'000'000, 54}};
     emit monitor.snapshotChanged(snapshot);
     EXPECT_EQ(view->tabs()->available(),
@@ -197,7 +197,8 @@ TEST_F(ExpandedIslandViewTest, EveryPartFollowsTheSnapshotAndTab)
 }
 
 // Another machine is named in the header; out of reach, the header says so
-// and its last readings are greyed, collapsed and expanded, until it answers.
+// (why, on hover and to screen readers) and its last readings are greyed,
+// collapsed and expanded, until it answers.
 TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
 {
     auto remote = std::make_shared<fixtures::FakeSource>();
@@ -215,11 +216,15 @@ TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
     };
     const auto brightPixels = [&] { return countPixels(renderWidget(collapsed, Qt::black), Qt::white, 40); };
 
-    for (const bool reachable : {true, false, true}) {
-        remote->failure = reachable ? std::nullopt : std::optional<QString>("Connection refused");
+    for (const char* failure : {"", "Connection refused", "the exporter refused the credentials (HTTP 401)", ""}) {
+        const bool reachable = failure[0] == '\0';
+        remote->failure = reachable ? std::nullopt : std::optional<QString>(failure);
         monitor.refresh();
         EXPECT_EQ(view->header()->badgeText(), "nas.lan");
         EXPECT_EQ(view->header()->status(), reachable ? "nas.lan is running well" : "Can't reach nas.lan");
+        EXPECT_EQ(view->header()->toolTip(), failure);
+        EXPECT_EQ(view->header()->accessibleDescription(),
+                  reachable ? "nas.lan is running well" : QStringLiteral("Can't reach nas.lan: %1").arg(failure));
         EXPECT_EQ(view->leaderboard(ProcessLoadKind::cpu)->emptyText(), "Not available from nas.lan");
         EXPECT_DOUBLE_EQ(fadeOf(view->activitySection()), reachable ? 1.0 : 0.4);
         EXPECT_DOUBLE_EQ(fadeOf(view->header()), 1.0);

@@ -201,13 +201,16 @@ TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
     EXPECT_GT(countPixels(renderWidget(strip, Qt::black), IslandPalette::primary()), 128 * 4);
 }
 
-// Sensors grouped under their chips, each coloured by its own limits.
+// Sensors grouped under their chips, temperatures first, each coloured by its own limits.
 TEST(ViewRender, SensorListGroupsByChip)
 {
-    const QList<TemperatureReading> sensors{{"coretemp", "Package id 0", 81, 100, 80},
-                                            {"nvme", "Composite", 38.85, 84.85, {}},
-                                            {"coretemp", "Core 0", 99.6, 100, 80},
-                                            {"acpitz", "temp1", 96, {}, {}}};
+    SystemSnapshot snapshot;
+    snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80},
+                                                 {"nvme", "Composite", 38.85, 84.85, {}},
+                                                 {"coretemp", "Core 0", 99.6, 100, 80},
+                                                 {"acpitz", "temp1", 96, {}, {}}};
+    snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}, {"nct6798", "fan2", 0}};
+    snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
     // The chip with the hottest sensor first, so that a hot one is never out of sight.
     const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
                                      {false, "Package id 0", "81°C", Level::high},
@@ -215,11 +218,16 @@ TEST(ViewRender, SensorListGroupsByChip)
                                      {true, "acpitz", {}, Level::normal},
                                      {false, "temp1", "96°C", Level::critical},
                                      {true, "nvme", {}, Level::normal},
-                                     {false, "Composite", "39°C", Level::normal}};
-    EXPECT_EQ(sensorLines(sensors), expected);
+                                     {false, "Composite", "39°C", Level::normal},
+                                     {true, "nct6798", {}, Level::normal},  // the fans after the temperatures
+                                     {false, "CPU Fan", "1250 rpm", Level::normal},
+                                     {false, "fan2", "0 rpm", Level::normal},
+                                     {true, "nct6798", {}, Level::normal},  // then the voltages
+                                     {false, "Vcore", "1.02 V", Level::normal}};
+    EXPECT_EQ(sensorLines(snapshot), expected);
 
     SensorList list;
-    list.setSensors(sensors);
+    list.setLines(sensorLines(snapshot));
     list.resize(548, 5 * SensorList::lineHeight());
     const QImage image = renderWidget(list, Qt::black);
     // Thin antialiased digits: near the colour is enough.

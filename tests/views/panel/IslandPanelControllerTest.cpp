@@ -24,7 +24,8 @@ class PanelControllerTest : public ::testing::Test, protected moravel::testing::
 protected:
     PanelControllerTest() { updater.canCheck = false; }
 
-    IslandPanelController& make(std::optional<QString> expanded = std::nullopt)
+    IslandPanelController& make(std::optional<QString> expanded = std::nullopt,
+                                IslandWindowMode mode = IslandWindowMode::dock)
     {
         auto fake = std::make_unique<FakeScreens>();
         screens = fake.get();
@@ -38,7 +39,7 @@ protected:
         monitor.replaceSource(telemetry);
         controller = std::make_unique<IslandPanelController>(
             IslandPanelController::Services{monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
-            std::move(fakeWindows), expanded);
+            std::move(fakeWindows), expanded, mode);
         return *controller;
     }
 
@@ -50,20 +51,19 @@ protected:
 
 }  // namespace
 
-TEST(PanelFrame, PreferredScreenIsUnderThePointerElseTheMainOne)
+TEST(PanelFrame, PreferredScreenIsTheMainOneWhereverThePointerIs)
 {
     FakeScreens screens;
     EXPECT_FALSE(preferredScreen(screens));
     screens.list = {FakeScreens::screen(QRect(0, 0, 100, 100)), FakeScreens::screen(QRect(100, 0, 100, 100))};
     screens.pointer = QPoint(150, 50);
-    EXPECT_EQ(preferredScreen(screens)->frame.x(), 100);
-    screens.pointer = QPoint(-50, 50);
     EXPECT_EQ(preferredScreen(screens)->frame.x(), 0);
 }
 
-// Collapsed over the notch of the main screen; started open, the expanded
-// frame, taller and wider below a notch, on the screen under the pointer.
-TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOrOnTheScreenUnderThePointer)
+// Collapsed over the notch of the primary screen; started open, the expanded
+// frame, taller and wider below a notch. The island stays on the primary
+// screen wherever the pointer is, and follows it when another becomes primary.
+TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOnThePrimaryScreenAndFollowsIt)
 {
     auto& collapsed = make();
     collapsed.updateFrame(false, false);
@@ -71,10 +71,11 @@ TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOrOnTheScreenUnderThePoin
     EXPECT_EQ(collapsed.panel().geometry(), QRect(466, 0, 581, 32));
 
     auto& c = make(QStringLiteral("1"));
+    screens->pointer = QPoint(2000, 10);
     c.updateFrame(c.state().isExpanded(), false);
     EXPECT_EQ(c.panel().geometry().size(), QSize(597, 458));
-    screens->pointer = QPoint(2000, 10);
-    c.updateFrame(true, false);
+    screens->list.swapItemsAt(0, 1);  // the other screen becomes the primary one
+    screens->changed();
     EXPECT_EQ(c.state().displayGeometry(), IslandDisplayGeometry{});
     EXPECT_EQ(c.panel().geometry(), QRect(1512 + 670, -200, 580, 440));
 }
@@ -129,11 +130,11 @@ TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresentedAndGivesTh
 TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscreen)
 {
     auto& c = make();
-    screens->pointer = QPoint(2000, 10);
+    screens->list.swapItemsAt(0, 1);
     c.updateFrame(false, false);
     c.orderFront();
-    screens->pointer = QPoint(10, 10);  // changes keep the island on its screen
-    screens->list[1].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
+    // Without the window system's reckoning, the toolkit's work area counts.
+    screens->list[0].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
     screens->changed();
     EXPECT_EQ(c.panel().geometry(), QRect(1512 + 780, -170, 361, 40));
 
@@ -141,6 +142,126 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
     EXPECT_FALSE(c.panel().isVisible());
     windows->setActive({terminal, false, false, QRect(1512, -200, 1920, 1080)});
     EXPECT_TRUE(c.panel().isVisible());
+}
+
+// Maximised windows start below the collapsed island: it reserves its room
+// (a strut), which it leaves out when it works out where to sit, once the
+// work area has been read without it. The open island floats over windows;
+// the settings switch and the unmanaged mode reserve nothing.
+TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
+{
+    auto& c = make();
+    screens->list = {FakeScreens::screen({0, 0, 1440, 900}), FakeScreens::screen({1440, 0, 1440, 900})};
+    const Strut panel = *Strut::fromPartial({0, 0, 30, 0, 0, 0, 0, 0, 0, 1439, 0, 0});
+    windows->setReservations(DesktopReservations{{2880, 900}, {panel}, std::nullopt});
+    const QRect collapsed(540, 30, 361, 40);
+    EXPECT_EQ(c.panel().geometry(), collapsed);
+    EXPECT_EQ(c.reservedFrame(), std::nullopt);
+    scheduler.advance(0.5);
+    EXPECT_EQ(c.reservedFrame(), collapsed);
+    ASSERT_FALSE(windows->struts.isEmpty());
+    EXPECT_EQ(windows->struts.last(), islandStrut(collapsed));
+
+    // GNOME's work area, which includes the island's own strut.
+    windows->setReservations(DesktopReservations{{2880, 900}, {}, QList<QRect>{{0, 70, 1440, 830}}});
+    EXPECT_EQ(c.panel().geometry(), collapsed);
+
+    const qsizetype published = windows->struts.size();
+    c.state().requestExpansion();
+    EXPECT_EQ(c.targetFrame().size(), QSize(580, 440));
+    EXPECT_EQ(c.reservedFrame(), collapsed);
+    c.state().setCollapsedMetric(MetricKind::network, false);  // narrower where it was: at once
+    c.state().requestCollapse(true);
+    scheduler.advance(1);
+    EXPECT_EQ(windows->struts.size(), published + 1);
+    EXPECT_EQ(c.reservedFrame()->top(), 30);
+
+    // Onto another monitor: no room kept until its work area is read without it.
+    screens->list.swapItemsAt(0, 1);
+    screens->changed();
+    EXPECT_EQ(c.reservedFrame(), std::nullopt);
+    EXPECT_EQ(windows->struts.last(), std::nullopt);
+    windows->setReservations(DesktopReservations{{2880, 900}, {}, QList<QRect>{{1440, 32, 1440, 868}}});
+    scheduler.advance(0.5);
+    EXPECT_EQ(c.reservedFrame()->top(), 32);
+
+    c.state().setKeepsWindowsClear(false);
+    EXPECT_EQ(windows->struts.last(), std::nullopt);
+    EXPECT_EQ(c.reservedFrame(), std::nullopt);
+    EXPECT_EQ(defaults.data(QString::fromLatin1(IslandState::keepsWindowsClearKey)), QByteArrayLiteral("false"));
+
+    auto& unmanaged = make(std::nullopt, IslandWindowMode::unmanaged);
+    unmanaged.updateFrame(false, false);
+    scheduler.advance(1);
+    EXPECT_TRUE(windows->struts.isEmpty());
+}
+
+// A press, or an alert pinning the island, gives it the keyboard; unmanaged,
+// it grabs the keyboard while pinned instead of asking the window manager.
+TEST_F(PanelControllerTest, TakesTheKeyboardOnAPressOrWhenPinned)
+{
+    auto& c = make();
+    c.installEventMonitor();
+    const auto island = static_cast<WindowId>(c.panel().winId());
+    auto* root = c.panel().findChild<IslandRootView*>();
+    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    EXPECT_EQ(windows->keyboardTaken, QList<WindowId>{island});
+    windows->moravelFocused = true;
+    c.state().setLockedOpen(true);  // by the click, while the island has the keyboard
+    c.state().setLockedOpen(false);
+    windows->moravelFocused = false;
+    c.state().setLockedOpen(true);  // an alert
+    EXPECT_EQ(windows->keyboardTaken, (QList<WindowId>{island, island}));
+
+    auto& unmanaged = make(std::nullopt, IslandWindowMode::unmanaged);
+    unmanaged.installEventMonitor();
+    auto* unmanagedRoot = unmanaged.panel().findChild<IslandRootView*>();
+    moravel::testing::sendMouse(*unmanagedRoot->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    unmanaged.state().setLockedOpen(true);
+    EXPECT_TRUE(windows->keyboardTaken.isEmpty());
+    EXPECT_TRUE(unmanaged.panel().windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
+}
+
+// The island opens on hover only once the pointer really is over it: not on
+// an enter under the position reported at start, nor after Escape until the
+// pointer has left and moved away from where it was.
+TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
+{
+    auto& c = make();
+    c.installEventMonitor();
+    c.updateFrame(false, false);
+    QWidget& panel = c.panel();
+    const auto send = [&panel](QEvent::Type type, QPoint global) {
+        if (type == QEvent::MouseMove) {
+            QMouseEvent move(type, panel.mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&panel, &move);
+        } else if (type == QEvent::Enter) {
+            QEnterEvent enter(panel.mapFromGlobal(global), panel.mapFromGlobal(global), global);
+            QApplication::sendEvent(&panel, &enter);
+        } else {
+            QEvent leave(type);
+            QApplication::sendEvent(&panel, &leave);
+        }
+    };
+    send(QEvent::Enter, {});  // the pointer position at start is (0, 0)
+    EXPECT_FALSE(c.state().isPointerInside());
+    send(QEvent::MouseMove, {700, 10});
+    EXPECT_TRUE(c.state().isPointerInside());
+    EXPECT_TRUE(c.state().isExpanded());
+
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    screens->pointer = QPoint(700, 10);
+    QApplication::sendEvent(&panel, &escape);
+    EXPECT_FALSE(c.state().isPointerInside());
+    send(QEvent::MouseMove, {700, 30});
+    scheduler.advance(1);
+    EXPECT_FALSE(c.state().isExpanded());
+    send(QEvent::Leave, {});
+    send(QEvent::Enter, {700, 10});
+    send(QEvent::MouseMove, {700, 10});  // the pointer has not moved
+    EXPECT_FALSE(c.state().isPointerInside());
+    send(QEvent::MouseMove, {701, 10});
+    EXPECT_TRUE(c.state().isPointerInside());
 }
 
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)

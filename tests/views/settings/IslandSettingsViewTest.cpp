@@ -6,6 +6,9 @@
 #include "island/IslandState.h"
 #include "monitor/SourceSelector.h"
 #include "monitor/remote/ChoiceSources.h"
+#include "support/BackgroundRunner.h"
+#include "testsupport/FakeAlertNotifier.h"
+#include "testsupport/FakeSource.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
@@ -142,6 +145,10 @@ TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
     const bool wasOn = state.expandOnHover();
     hover.click();
     EXPECT_EQ(state.expandOnHover(), !wasOn);
+    SettingsSwitch& keepClear = child<SettingsSwitch>("keepWindowsClearSwitch");
+    EXPECT_TRUE(keepClear.isChecked());
+    keepClear.click();
+    EXPECT_FALSE(state.keepsWindowsClear());
     state.setShowPowerFlow(false);
     EXPECT_FALSE(child<SettingsSwitch>("powerFlowSwitch").isChecked());
 
@@ -269,6 +276,27 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInSecond
     EXPECT_FALSE(line.isVisibleTo(&settings));
 }
 
+// Alerts start showing when the session bus answers late; while the
+// notification service refuses them, the Alerts section says why.
+TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlertsAreLost)
+{
+    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const QLabel& noService = *settings.findChild<QLabel*>("noNotificationServiceLabel");
+    const QLabel& lost = *settings.findChild<QLabel*>("alertShowFailureLabel");
+    EXPECT_FALSE(noService.isHidden());
+    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
+    fixtures::FakeAlertNotifier& service = *notifier;
+    alerts.setNotifier(std::move(notifier));  // the session bus answered late
+    EXPECT_TRUE(noService.isHidden());
+    EXPECT_TRUE(lost.isHidden());
+    service.answer(QStringLiteral("too many notifications"));
+    EXPECT_FALSE(lost.isHidden());
+    EXPECT_EQ(lost.text(), "The latest alert could not be shown: too many notifications");
+    service.answer(std::nullopt);
+    EXPECT_TRUE(lost.isHidden());
+}
+
 // Each control of the Alerts section changes the running rule at once and is
 // stored; the steps stop at the rule's bounds, and Reset brings the defaults back.
 TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
@@ -288,7 +316,7 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
         {"cpuAlert", 1, AlertRule::cpu, false, 95, "95 %"},
         {"diskThreshold-", 2, AlertRule::disk, true, 93, "93 %"},
         {"batteryThreshold-", 3, AlertRule::battery, true, 1, "1 %"},  // 10, 5, then its floor
-        {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 120, "120 \u00B0C"},
+        {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 130, "130 \u00B0C"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.control);
@@ -313,6 +341,48 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
     EXPECT_EQ(stepper("diskThreshold")->valueText(), "95 %");
 }
 
+// While the machine watched cannot be read, the Source section says why.
+TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead)
+{
+    auto remote = std::make_shared<fixtures::FakeSource>();
+    remote->machine = QStringLiteral("nas.lan");
+    SourceSelector selector(monitor, defaults, [&](const SourceChoice& choice) -> std::variant<ChosenSource, QString> {
+        return ChosenSource{remote, choice};
+    });
+    view().addSourceSection(selector);
+    const QLabel& line = child<QLabel>("sourceReachabilityLabel");
+    ASSERT_EQ(selector.choose(SourceChoice{QStringLiteral("https://nas.lan/metrics"), {}}), std::nullopt);
+    for (const char* failure :
+         {"", "the exporter refused the credentials (HTTP 401)", "no answer within 2 seconds", ""}) {
+        remote->failure = failure[0] ? std::optional<QString>(failure) : std::nullopt;
+        monitor.refresh();
+        EXPECT_EQ(line.isVisibleTo(&view()), failure[0] != '\0') << failure;
+        EXPECT_EQ(line.text(), failure[0] ? QStringLiteral("Can't reach nas.lan: %1.").arg(failure) : QString());
+    }
+}
+
+// Without a notification service the section says alerts are not shown,
+// and follows the service coming and going.
+TEST_F(IslandSettingsViewTest, AlertsSectionSaysWhenNoNotificationServiceIsThere)
+{
+    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
+    fixtures::FakeAlertNotifier& service = *notifier;
+    AlertCenter alerts(monitor, scheduler, defaults, std::move(notifier));
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    const auto* hint = settings.findChild<QLabel*>("noNotificationServiceLabel");
+    ASSERT_TRUE(hint);
+    EXPECT_TRUE(hint->isHidden());
+    service.setService(false);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), "No notification service: alerts are not shown.");
+    service.setService(true);
+    EXPECT_TRUE(hint->isHidden());
+
+    AlertCenter silent(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView withoutNotifier(state, updater, coordinator, loginItem, &silent);
+    EXPECT_FALSE(withoutNotifier.findChild<QLabel*>("noNotificationServiceLabel")->isHidden());
+}
+
 // An address the rules refuse changes nothing and is kept nowhere; one they
 // allow switches the monitor at once and is kept, written out in full.
 TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRest)
@@ -325,7 +395,8 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     int thisComputerSources = 0;
-    SourceSelector selector(monitor, defaults, choiceSources(scheduler, [&] {
+    ManualRunner parser;
+    SourceSelector selector(monitor, defaults, choiceSources(scheduler, parser, [&] {
         ++thisComputerSources;
         return std::make_shared<fixtures::FakeSource>();
     }));

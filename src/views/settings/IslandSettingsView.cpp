@@ -264,6 +264,22 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     tab->addWidget(defaultTabPicker_);
     layout->addLayout(tab);
 
+    // The island's size, like a browser's zoom.
+    auto* size = new QVBoxLayout;
+    size->setSpacing(pxInt(6));
+    size->addWidget(SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
+                                             IslandPalette::primary(), widget));
+    sizePicker_ = new SettingsMenuPicker(widget);
+    sizePicker_->setObjectName(QStringLiteral("sizePicker"));
+    for (int percent : islandSizePercents)
+        sizePicker_->addItem(QStringLiteral("%1 %").arg(percent));
+    connect(sizePicker_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(islandSizePercents.size()))
+            state_.setSizePercent(islandSizePercents[static_cast<size_t>(index)]);
+    });
+    size->addWidget(sizePicker_);
+    layout->addLayout(size);
+
     loginErrorLabel_ = SettingsStyle::makeLabel(launchAtLoginFailureMessage, SettingsStyle::captionFont(),
                                                 IslandPalette::red(), widget, true);
     loginErrorLabel_->setObjectName(QStringLiteral("loginErrorLabel"));
@@ -355,6 +371,7 @@ void IslandSettingsView::connectModel()
     connect(&state_, &IslandState::keepsWindowsClearChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::showPowerFlowChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::selectedMetricChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&state_, &IslandState::sizePercentChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&coordinator_, &UpdateCheckCoordinator::statusChanged, this, &IslandSettingsView::refreshUpdatesSection);
     connect(&updater_, &Updater::canCheckForUpdatesChanged, this, [this](bool canCheck) {
         canCheckForUpdates_ = canCheck;
@@ -400,6 +417,10 @@ void IslandSettingsView::refreshBehaviorSection()
     powerFlowSwitch_->setChecked(state_.showPowerFlow());
     launchAtLoginSwitch_->setChecked(launchAtLogin_);
     defaultTabPicker_->setCurrentIndex(static_cast<int>(ReadingTable::tabs().indexOf(state_.selectedMetric())));
+    // Nothing chosen: the size the island takes on this screen.
+    const int percent = state_.sizePercent().value_or(defaultIslandSizePercent(devicePixelRatioF()));
+    const auto shown = std::find(islandSizePercents.begin(), islandSizePercents.end(), percent);
+    sizePicker_->setCurrentIndex(static_cast<int>(shown - islandSizePercents.begin()));
     loginErrorLabel_->setVisible(loginError_.has_value());
     if (loginError_)
         loginErrorLabel_->setText(*loginError_);

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the /proc/diskstats and /proc/loadavg parsers.
 // Every disk read must have a name without blanks, and the rates between a
-// reading and itself must be nothing at all; a load average is three finite
-// figures, none below 0.
+// reading and itself must be nothing at all; a load average that reaches the
+// snapshot is three plausible figures.
+#include "monitor/PlausibleFigures.h"
 #include "monitor/linux/DiskIoReader.h"
 #include "monitor/linux/LoadAverageReader.h"
 
@@ -24,9 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (ratesBetween(disks, disks, 1.0) != ByteRates{})
         std::abort();
 
-    if (const auto load = parseLoadAverage(text)) {
-        for (const double figure : *load) {
-            if (!std::isfinite(figure) || figure < 0)
+    SystemSnapshot snapshot;
+    snapshot.loadAverage = parseLoadAverage(text);
+    dropImplausibleFigures(snapshot);
+    if (snapshot.loadAverage) {
+        for (const double figure : *snapshot.loadAverage) {
+            if (!std::isfinite(figure) || figure < 0 || figure > largestLoadAverage)
                 std::abort();
         }
     }

@@ -2,7 +2,6 @@
 
 #include "monitor/Formatters.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace moravel {
@@ -36,8 +35,7 @@ QString memoryBody(const MemoryReading& memory)
 
 QString diskBody(const DiskReading& disk)
 {
-    return QStringLiteral("%1 free of %2.")
-        .arg(MetricFormat::bytes(disk.total - std::min(disk.used, disk.total)), MetricFormat::bytes(disk.total));
+    return QStringLiteral("%1 free of %2.").arg(MetricFormat::bytes(disk.available), MetricFormat::bytes(disk.total));
 }
 
 QString batteryBody(const SystemSnapshot& s)

@@ -20,7 +20,7 @@ bool showsDash(MetricKind kind, const SystemSnapshot& snapshot)
         return true;
     // Below 1 % the battery figure is no reading.
     const BatteryReading* battery = batteryOf(snapshot);
-    return kind == MetricKind::power && !(battery && battery->percent >= 1);
+    return kind == MetricKind::power && !(battery && battery->percent && *battery->percent >= 1);
 }
 
 double shownWidth(MetricKind kind, const SystemSnapshot& snapshot)

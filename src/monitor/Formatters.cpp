@@ -89,17 +89,22 @@ QString compactWatts(std::optional<double> watts)
     return fixed(*watts, *watts < 10 ? 1 : 0) + QLatin1Char('W');
 }
 
-QString compactBattery(int64_t percent, bool isFull)
+QString compactBattery(std::optional<int64_t> percent, bool isFull)
 {
     if (isFull)
         return QStringLiteral("Full");
-    return QString::number(std::clamp<int64_t>(percent, 0, 100)) + QLatin1Char('%');
+    if (!percent)
+        return QStringLiteral("—");
+    return QString::number(std::clamp<int64_t>(*percent, 0, 100)) + QLatin1Char('%');
 }
 
 }  // namespace MetricFormat
 
-QString BatterySymbol::name(int64_t percent)
+QString BatterySymbol::name(std::optional<int64_t> level)
 {
+    if (!level)
+        return QStringLiteral("battery.unknown");
+    const int64_t percent = *level;
     if (percent >= 88)
         return QStringLiteral("battery.100percent");
     if (percent >= 63)

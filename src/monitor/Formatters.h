@@ -18,7 +18,8 @@ QString memory(uint64_t value);
 QString speed(double bytesPerSecond);
 QString power(std::optional<double> watts);
 QString compactWatts(std::optional<double> watts);
-QString compactBattery(int64_t percent, bool isFull);
+// "40%", "Full", or a dash for a level no battery figure tells.
+QString compactBattery(std::optional<int64_t> percent, bool isFull);
 
 // printf-style "%.Nf" that ignores the locale.
 QString fixed(double value, int decimals);
@@ -31,7 +32,8 @@ QString spokenWhole(double value);
 }  // namespace MetricFormat
 
 namespace BatterySymbol {
-QString name(int64_t percent);
+// The battery drawn at its level; "battery.unknown" where none is known.
+QString name(std::optional<int64_t> percent);
 }
 
 }  // namespace moravel

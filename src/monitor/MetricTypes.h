@@ -53,11 +53,12 @@ struct NetworkReading {
     friend bool operator==(const NetworkReading&, const NetworkReading&) = default;
 };
 
-// The startup volume's capacity.
+// The startup volume's capacity, as df tells it.
 struct DiskReading {
-    double percent = 0;
-    uint64_t used = 0;
-    uint64_t total = 0;
+    double percent = 0;      // used over used and available: the reserve for root is left out
+    uint64_t used = 0;       // bytes: the size less the free space
+    uint64_t total = 0;      // bytes: the volume's size
+    uint64_t available = 0;  // bytes a normal user may still write
 
     friend bool operator==(const DiskReading&, const DiskReading&) = default;
 };
@@ -72,7 +73,7 @@ struct DiskActivityReading {
 
 // The computer's own batteries, counted as one.
 struct BatteryReading {
-    int64_t percent = 0;  // 0 to 100
+    std::optional<int64_t> percent = std::nullopt;  // 0 to 100; nothing where no battery figure tells it
     bool isCharging = false;      // only ever on external power
     bool isFullyCharged = false;  // only ever on external power
     std::optional<int64_t> minutesRemaining = std::nullopt;

@@ -10,6 +10,11 @@ namespace {
 // No battery or adapter of a computer handles a kilowatt: a larger figure is a
 // broken driver, and is dropped rather than shown.
 constexpr double largestSoundWatts = 1000;
+// Nor does any adapter of a computer go past the 60 V of safe low voltage
+// (USB Power Delivery stops at 48 V, barrel adapters at about 20 V) or 30 A
+// (a 330 W adapter at 20 V takes 16.5 A).
+constexpr double largestAdapterVolts = 60;
+constexpr double largestAdapterAmperes = 30;
 
 double soundWatts(double watts)
 {
@@ -20,7 +25,8 @@ BatteryReading batteryReadingOf(const BatteryRegistry& registry)
 {
     const bool connected = registry.externalConnected;
     BatteryReading battery;
-    battery.percent = std::clamp<int64_t>(registry.currentCapacity, 0, 100);
+    if (registry.currentCapacity)
+        battery.percent = std::clamp<int64_t>(*registry.currentCapacity, 0, 100);
     battery.isCharging = connected && registry.isCharging;
     battery.isFullyCharged = connected && registry.fullyCharged;
     const int64_t minutes = registry.timeRemainingMinutes;
@@ -36,10 +42,13 @@ AdapterReading adapterReadingOf(const BatteryRegistry::AdapterDetails& details)
     AdapterReading adapter;
     if (details.watts && *details.watts >= 0 && *details.watts <= largestSoundWatts)
         adapter.ratedWatts = details.watts;
-    if (details.voltageMillivolts)
-        adapter.volts = *details.voltageMillivolts / 1000.0;
-    if (details.currentMilliamps)
-        adapter.amperes = *details.currentMilliamps / 1000.0;
+    if (const double volts = details.voltageMillivolts.value_or(NAN) / 1000.0;
+        volts > 0 && volts <= largestAdapterVolts)
+        adapter.volts = volts;
+    // The sign of an input current is only the driver's convention.
+    if (const double amperes = std::fabs(details.currentMilliamps.value_or(NAN) / 1000.0);
+        amperes <= largestAdapterAmperes)
+        adapter.amperes = amperes;
     return adapter;
 }
 
@@ -57,8 +66,11 @@ PowerReading powerReadingOf(const BatteryRegistry& registry)
         const double watts = *registry.systemPowerInMilliwatts / 1000.0;
         power.systemInputWatts = watts >= 0 && watts <= 400 ? watts : 0;  // NaN fails both tests
     }
-    if (registry.adapterDetails)
-        power.adapter = adapterReadingOf(*registry.adapterDetails);
+    if (registry.adapterDetails) {
+        const AdapterReading adapter = adapterReadingOf(*registry.adapterDetails);
+        if (adapter != AdapterReading{})
+            power.adapter = adapter;
+    }
     return power;
 }
 

@@ -105,17 +105,19 @@ void diskJson(JsonWriter& w, const SystemSnapshot& s)
     w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
     w.unsignedInteger("diskUsed", fieldOf(s.disk, &DiskReading::used));
     w.unsignedInteger("diskTotal", fieldOf(s.disk, &DiskReading::total));
+    w.unsignedInteger("diskAvailable", fieldOf(s.disk, &DiskReading::available));
     w.number("diskReadBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond));
     w.number("diskWriteBytesPerSecond", fieldOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond));
 }
 
 // ---- Power and battery ----
 
-// The battery's level, as the collapsed reading shows it.
+// The battery's level, as the collapsed reading shows it; nothing where no
+// figure tells it, so no alert is raised at a made-up 0 %.
 double batteryPercent(const SystemSnapshot& s)
 {
     const BatteryReading* battery = batteryOf(s);
-    return battery ? static_cast<double>(battery->percent) : NAN;
+    return battery && battery->percent ? static_cast<double>(*battery->percent) : NAN;
 }
 
 QString powerSpoken(const SystemSnapshot& s)
@@ -123,7 +125,9 @@ QString powerSpoken(const SystemSnapshot& s)
     const BatteryReading* battery = batteryOf(s);
     if (!battery)
         return QStringLiteral("No battery");
-    return QStringLiteral("Battery ") + QString::number(battery->percent) + QStringLiteral(" percent");
+    if (!battery->percent)
+        return QStringLiteral("Battery level unknown");
+    return QStringLiteral("Battery ") + QString::number(*battery->percent) + QStringLiteral(" percent");
 }
 
 // Without a battery the chart shows what the power supply delivers.
@@ -141,7 +145,7 @@ void powerJson(JsonWriter& w, const SystemSnapshot& s)
     const AdapterReading* adapter = adapterOf(s);
     const auto onBattery = [&](auto value) { return power ? std::optional(battery && value(*battery)) : std::nullopt; };
     w.boolean("hasBattery", power ? std::optional(battery != nullptr) : std::nullopt);
-    w.integer("batteryPercent", battery ? std::optional(battery->percent) : std::nullopt);
+    w.integer("batteryPercent", battery ? battery->percent : std::nullopt);
     w.boolean("isCharging", onBattery([](const BatteryReading& b) { return b.isCharging; }));
     w.boolean("isExternalPowerConnected", fieldOf(power, &PowerReading::isExternalPowerConnected));
     w.boolean("isFullyCharged", onBattery([](const BatteryReading& b) { return b.isFullyCharged; }));

@@ -1,6 +1,7 @@
 #include "monitor/SystemMonitor.h"
 
 #include "monitor/MetricSeries.h"
+#include "monitor/PlausibleFigures.h"
 #include "monitor/PowerRules.h"
 
 #include <QPointer>
@@ -184,6 +185,8 @@ void SystemMonitor::readTopProcessesOnce(double spacingSeconds,
 
 void SystemMonitor::publish(SystemSnapshot next)
 {
+    // Where every source's readings enter the snapshot.
+    dropImplausibleFigures(next);
     snapshot_ = std::move(next);
     emit snapshotChanged(snapshot_);
 }

@@ -22,7 +22,7 @@ struct BatteryRegistry {
     // False for a computer without a battery of its own (most desktops): the
     // battery figures below are then meaningless and left at their defaults.
     bool hasBattery = true;
-    int64_t currentCapacity = 0;  // percent
+    std::optional<int64_t> currentCapacity;  // percent; nothing where no battery figure tells it
     bool externalConnected = false;
     bool isCharging = false;
     bool fullyCharged = false;

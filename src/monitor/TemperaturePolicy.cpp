@@ -50,6 +50,11 @@ std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot)
     return snapshot.temperatures ? cpuTemperatureOf(*snapshot.temperatures) : std::nullopt;
 }
 
+bool isPlausibleCelsius(double celsius)
+{
+    return celsius >= -40 && celsius <= 200;  // false for NaN
+}
+
 std::optional<double> plausibleCriticalCelsius(std::optional<double> criticalCelsius)
 {
     if (criticalCelsius && *criticalCelsius >= lowestPlausibleCriticalCelsius && *criticalCelsius <= highestPlausibleCriticalCelsius)

@@ -34,6 +34,11 @@ std::optional<CpuTemperature> cpuTemperatureOf(const SystemSnapshot& snapshot);
 // Where a temperature sensor says it is too hot: its critical figure, else its maximum.
 std::optional<double> temperatureLimit(const SensorReading& sensor);
 
+// Whether a sensor's figure is one a computer's sensor can read: about -40 to
+// 200 °C. Unconnected inputs commonly report -273.15 (absolute zero), broken
+// drivers figures past a million degrees; neither is a temperature.
+bool isPlausibleCelsius(double celsius);
+
 // Where a sensor is too hot when it does not say, or says something implausible.
 inline constexpr double fallbackCriticalCelsius = 95;
 

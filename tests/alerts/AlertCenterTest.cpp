@@ -170,7 +170,7 @@ TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProces
 {
     SystemSnapshot s = fixtures::onBattery(9);
     s.memory = MemoryReading{94.4, 15'100'000'000, 16'000'000'000};
-    s.disk = DiskReading{98, 490'000'000'000, 500'000'000'000};
+    s.disk = DiskReading{98, 465'000'000'000, 500'000'000'000, 10'000'000'000};  // with 25 GB reserved for root
     s.power->battery->minutesRemaining = 25;
     const ProcessMetric browser{3, "browser", 35, 3'200'000'000};
     const struct {

@@ -1,4 +1,5 @@
 #include "alerts/AlertMonitor.h"
+#include "monitor/DiskUse.h"
 #include "monitor/ReadingTable.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/Snapshots.h"
@@ -62,6 +63,21 @@ protected:
 };
 
 }  // namespace
+
+// The disk is judged on the share df shows. Of a 1000 GB volume with 100 GB
+// free, 50 GB kept for root: 900 GB used of the 950 GB a user can have is
+// 94.7 %, under the 95 % threshold (the size less the available space would
+// make it 95 %).
+TEST_F(AlertMonitorTest, TheDiskIsJudgedOnTheShareInUseAsDfShowsIt)
+{
+    snapshot.disk = diskReadingFrom(1000, 100, 50);
+    monitor.evaluate(snapshot);
+    EXPECT_TRUE(raised.isEmpty());
+    snapshot.disk = diskReadingFrom(1000, 90, 40);  // 95.8 %
+    monitor.evaluate(snapshot);
+    ASSERT_EQ(raised.size(), 1);
+    EXPECT_EQ(raised[0].rule, AlertRule::disk);
+}
 
 TEST_F(AlertMonitorTest, EachRuleWarnsOnceAfterItsHoldAndAgainOnlyAfterSettlingForAMinute)
 {
@@ -140,6 +156,15 @@ TEST_F(AlertMonitorTest, ABatteryWarnsWhileDischargingAtItsThresholdAndOnceMoreA
     EXPECT_DOUBLE_EQ(raised[1].reading, 10);
     EXPECT_TRUE(raised[2].isFinalWarning);
     EXPECT_DOUBLE_EQ(raised[2].threshold, 5);
+    observe(AlertRule::battery, 30, 61);
+
+    // A level no battery figure tells is no reading: never "Battery at 0 %".
+    snapshot.power->battery->percent.reset();
+    monitor.evaluate(snapshot);
+    scheduler.advance(60);
+    monitor.evaluate(snapshot);
+    EXPECT_EQ(raised.size(), 3);
+    EXPECT_FALSE(monitor.isActive(AlertRule::battery));
 }
 
 // The alert fires where the island turns red: the user's threshold, else

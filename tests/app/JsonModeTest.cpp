@@ -76,7 +76,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
     const QJsonObject object = QJsonDocument::fromJson(lines[0]).object();
     // The snapshot line tests pin each field's form; here the program prints the whole line.
     for (const char* key : {"time", "cpuPercent", "downloadBytesPerSecond", "batteryPercent", "displayPowerWatts",
-                            "swapPercent", "loadAverage", "diskReadBytesPerSecond", "temperatures", "gpus"})
+                            "swapPercent", "loadAverage", "diskAvailable", "diskReadBytesPerSecond", "temperatures", "gpus"})
         EXPECT_TRUE(object.contains(key)) << key;
     EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
     EXPECT_TRUE(object["minutesRemaining"].isNull());

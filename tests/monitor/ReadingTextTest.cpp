@@ -35,6 +35,7 @@ TEST(MetricFormat, FormattingTable)
         {MetricFormat::compactBattery(40, true), "Full"},        {BatterySymbol::name(150), "battery.100percent"},
         {BatterySymbol::name(88), "battery.100percent"},         {BatterySymbol::name(87), "battery.75percent"},
         {BatterySymbol::name(12), "battery.0percent"},           {BatterySymbol::name(-3), "battery.0percent"},
+        {MetricFormat::compactBattery(std::nullopt, false), "—"}, {BatterySymbol::name(std::nullopt), "battery.unknown"},
     };
     for (const auto& [actual, expected] : rows)
         EXPECT_EQ(actual, QString::fromUtf8(expected));
@@ -105,12 +106,14 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
     } rows[] = {
         {"measured", snapshotJsonLine(measured, time),
          {R"("cpuPercent":0,"cpuCorePercents":[12.5,100],"loadAverage":[1.5,0.75,0.25],"memoryPercent")",
-          R"("diskTotal":0,"diskReadBytesPerSecond":4096,"diskWriteBytesPerSecond":512,"hasBattery")",
+          R"("diskTotal":0,"diskAvailable":0,"diskReadBytesPerSecond":4096,"diskWriteBytesPerSecond":512,"hasBattery")",
           R"("swapPercent":null,"cpuTemperatureCelsius":52,"temperatures":[{"chip":"coretemp",)"
           R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
           R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
           R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"topProcesses":[]})"}},
+        {"a battery whose level no figure tells", snapshotJsonLine(fixtures::onBattery(std::nullopt), time),
+         {R"("hasBattery":true,"batteryPercent":null,"isCharging":false,)"}},
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
           R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"fanRpm":null,"fans":[],"voltages":[],)"
@@ -143,6 +146,8 @@ TEST(ReadingTable, AbsentReadingsShowADash)
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::power, fixtures::onBattery(std::nullopt)),
+              QStringLiteral("Battery level unknown"));
 }
 
 // A desktop whose power supply tells nothing has no power figure: no Power

@@ -1,10 +1,13 @@
 #include "monitor/MeasuredReadings.h"
+#include "monitor/PlausibleFigures.h"
 #include "monitor/SystemMonitor.h"
+#include "monitor/TemperaturePolicy.h"
 #include "support/VirtualScheduler.h"
 #include "testsupport/FakeSource.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 using namespace moravel;
@@ -234,6 +237,45 @@ TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
     EXPECT_DOUBLE_EQ(sample[Series::download], 0);
     for (const Series absent : {Series::systemPower, Series::batteryPower, Series::diskRead, Series::diskWrite})
         EXPECT_TRUE(std::isnan(sample[absent])) << static_cast<int>(absent);
+}
+
+// Figures no hardware gives never reach the snapshot, whichever source read
+// them (the readers' own tests feed them from files and from an exporter):
+// what is left could be true.
+TEST_F(SystemMonitorTest, FiguresNoHardwareGivesAreDropped)
+{
+    const auto core = [](const char* label, double celsius, std::optional<double> critical = std::nullopt) {
+        return SensorReading{"coretemp", label, celsius, critical, 200};
+    };
+    const std::array<double, 3> sound{0, 2.5, largestLoadAverage};
+    std::array<double, 3> load = sound;
+    telemetry->everySecond = [&](SystemSnapshot& next) {
+        next.temperatures = QList<SensorReading>{
+            core("Package id 0", -273.15),  // what unconnected inputs report
+            core("Core 0", 1e9),            // 999999999999 millidegrees
+            core("Core 1", 9.2e15),         // the largest 64-bit millidegrees
+            core("Core 2", NAN),   core("Core 3", -40.5), core("Core 4", 200.5),
+            core("Core 5", -40, 999'999.999), core("Core 6", 200, 100),
+        };
+        next.gpus = QList<GpuReading>{{"broken", 100.5, 100'000'000'000'000'000, 8'000'000'000, 999'999.999},
+                                      {"full", 100, 8'000'000'000, 8'000'000'000, 95}};
+        next.loadAverage = load;
+    };
+    monitor->refresh();
+    const SystemSnapshot& s = monitor->snapshot();
+    EXPECT_EQ(s.temperatures, (QList<SensorReading>{
+                                  {"coretemp", "Core 5", -40, std::nullopt, 200}, core("Core 6", 200, 100)}));
+    EXPECT_EQ(cpuTemperatureOf(s), (CpuTemperature{200, 100}));  // the hottest plausible core, not the package
+    EXPECT_EQ(s.gpus, (QList<GpuReading>{{"broken", std::nullopt, std::nullopt, 8'000'000'000, std::nullopt},
+                                         {"full", 100, 8'000'000'000, 8'000'000'000, 95}}));
+    EXPECT_EQ(s.loadAverage, sound);
+
+    for (const double absurd : {-0.01, largestLoadAverage + 1, 1e308, double(NAN), double(INFINITY)}) {
+        load = sound;
+        load[1] = absurd;
+        monitor->refresh();
+        EXPECT_EQ(monitor->snapshot().loadAverage, std::nullopt) << absurd;
+    }
 }
 
 // Another machine out of reach: the readings and the chart pause, the change is

@@ -23,7 +23,14 @@ QString NodeExporterProcess::program()
     return QStandardPaths::findExecutable(QStringLiteral("prometheus-node-exporter"));
 }
 
-NodeExporterProcess::NodeExporterProcess(const QString& treeRoot) : treeRoot_(treeRoot), port_(freePort())
+NodeExporterProcess::NodeExporterProcess(const QString& treeRoot)
+    : NodeExporterProcess(ExporterMachine{treeRoot + "/proc", treeRoot + "/sys", treeRoot + "/rootfs",
+                                          {"cpu", "meminfo", "netdev", "loadavg", "filesystem", "hwmon",
+                                           "powersupplyclass", "diskstats"}})
+{
+}
+
+NodeExporterProcess::NodeExporterProcess(ExporterMachine machine) : machine_(std::move(machine)), port_(freePort())
 {
     process_.setProcessChannelMode(QProcess::MergedChannels);
 }
@@ -35,13 +42,14 @@ NodeExporterProcess::~NodeExporterProcess()
 
 bool NodeExporterProcess::start(const QStringList& extraArguments)
 {
-    process_.start(program(), QStringList{
-        QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port_),
-        "--path.procfs=" + treeRoot_ + "/proc", "--path.sysfs=" + treeRoot_ + "/sys",
-        "--path.rootfs=" + treeRoot_ + "/rootfs", "--collector.disable-defaults", "--collector.cpu",
-        "--collector.meminfo", "--collector.netdev", "--no-collector.netdev.netlink", "--collector.loadavg",
-        "--collector.filesystem", "--collector.hwmon", "--collector.powersupplyclass",
-        "--collector.diskstats"} + extraArguments);
+    QStringList arguments{QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port_),
+                          "--path.procfs=" + machine_.proc, "--path.sysfs=" + machine_.sys,
+                          "--path.rootfs=" + machine_.rootfs, "--collector.disable-defaults",
+                          // The interface list from <proc>/net/dev, as this computer reads it.
+                          "--no-collector.netdev.netlink"};
+    for (const QString& collector : machine_.collectors)
+        arguments.append("--collector." + collector);
+    process_.start(program(), arguments + extraArguments);
     // Bounded: the exporter listens within milliseconds once started.
     const QDeadlineTimer limit(10'000);
     while (!limit.hasExpired() && process_.state() != QProcess::NotRunning) {

@@ -33,7 +33,7 @@ SystemSnapshot loads(double cpu, double memory, double disk)
     return snapshot;
 }
 
-SystemSnapshot onBattery(int64_t percent, double watts)
+SystemSnapshot onBattery(std::optional<int64_t> percent, double watts)
 {
     SystemSnapshot snapshot = computerAtRest();
     snapshot.power->battery = BatteryReading{.percent = percent, .watts = watts};
@@ -41,7 +41,7 @@ SystemSnapshot onBattery(int64_t percent, double watts)
     return snapshot;
 }
 
-SystemSnapshot onAdapter(int64_t percent, double input, double intoBattery, bool charging)
+SystemSnapshot onAdapter(std::optional<int64_t> percent, double input, double intoBattery, bool charging)
 {
     SystemSnapshot snapshot = onBattery(percent, intoBattery);
     snapshot.power->isExternalPowerConnected = true;

@@ -14,10 +14,11 @@ namespace moravel::fixtures {
 SystemSnapshot computerAtRest();
 SystemSnapshot loads(double cpu, double memory, double disk = 0);
 // A laptop running on its battery at `percent`, drawing `watts` from it.
-SystemSnapshot onBattery(int64_t percent, double watts = 7.5);
+SystemSnapshot onBattery(std::optional<int64_t> percent, double watts = 7.5);
 // A laptop on its adapter at `percent`: `input` watts come in, `intoBattery`
 // of them go to the battery while `charging`.
-SystemSnapshot onAdapter(int64_t percent, double input = 7.5, double intoBattery = 0, bool charging = false);
+SystemSnapshot onAdapter(std::optional<int64_t> percent, double input = 7.5, double intoBattery = 0,
+                         bool charging = false);
 // A computer without a battery, taking `input` watts from its power supply.
 SystemSnapshot withoutBattery(double input);
 // Hard at work: high loads, charging from a 96 W adapter, twelve processes.

@@ -3,7 +3,6 @@
 #include "monitor/linux/TextFields.h"
 
 #include <charconv>
-#include <cmath>
 
 namespace moravel {
 
@@ -16,8 +15,7 @@ std::optional<std::array<double, 3>> parseLoadAverage(std::string_view text)
         // from_chars, not strtod: the application's locale may want a decimal comma.
         const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), figure,
                                                   std::chars_format::fixed);
-        if (field.empty() || error != std::errc() || end != field.data() + field.size() || !std::isfinite(figure)
-            || figure < 0)
+        if (field.empty() || error != std::errc() || end != field.data() + field.size())
             return std::nullopt;
     }
     return load;

@@ -11,7 +11,8 @@
 namespace moravel {
 
 // The three figures at the start of /proc/loadavg (1, 5 and 15 minutes).
-// Nothing unless all three are plain non-negative decimals.
+// Nothing unless all three are decimals; whether they are loads a machine
+// can have is judged with every source's (PlausibleFigures).
 std::optional<std::array<double, 3>> parseLoadAverage(std::string_view text);
 
 // The load average, once a second, from <proc>/loadavg.

@@ -125,34 +125,39 @@ std::optional<int64_t> ratioPercent(std::optional<double> now, std::optional<dou
     return std::min<int64_t>(std::llround(*now / *full * 100.0), 100);
 }
 
-int64_t ownPercent(const PowerSupply& battery)
+// Nothing where no figure tells it (no capacity, nothing full): never a made-up 0.
+std::optional<int64_t> ownPercent(const PowerSupply& battery)
 {
     if (const auto capacity = battery.number("capacity"); capacity && *capacity >= 0)
         return std::min<int64_t>(*capacity, 100);
     const Batteries alone{&battery};
     if (const auto percent = ratioPercent(summed(alone, "energy_now"), summed(alone, "energy_full")))
-        return *percent;
-    return ratioPercent(summed(alone, "charge_now"), summed(alone, "charge_full")).value_or(0);
+        return percent;
+    return ratioPercent(summed(alone, "charge_now"), summed(alone, "charge_full"));
 }
 
 // Several batteries count as one, as the desktop's own power indicator shows
-// them: what they hold together over what they hold when full.
-int64_t capacityPercent(const Batteries& batteries)
+// them: what they hold together over what they hold when full. Nothing while
+// any battery's level is unknown.
+std::optional<int64_t> capacityPercent(const Batteries& batteries)
 {
     if (batteries.size() == 1)
         return ownPercent(*batteries[0]);
     if (const auto percent = ratioPercent(summed(batteries, "energy_now"), summed(batteries, "energy_full")))
-        return *percent;
+        return percent;
     if (const auto percent = ratioPercent(summed(batteries, "charge_now"), summed(batteries, "charge_full")))
-        return *percent;
+        return percent;
     // Their own percentages, weighted by the energy each holds when full
     // where every battery tells it, else alike.
     const bool weighted = summed(batteries, "energy_full").value_or(0) > 0;
     double sum = 0;
     double weights = 0;
     for (const PowerSupply* battery : batteries) {
+        const std::optional<int64_t> percent = ownPercent(*battery);
+        if (!percent)
+            return std::nullopt;
         const double weight = weighted ? static_cast<double>(*battery->number("energy_full")) : 1.0;
-        sum += weight * static_cast<double>(ownPercent(*battery));
+        sum += weight * static_cast<double>(*percent);
         weights += weight;
     }
     return std::llround(sum / weights);

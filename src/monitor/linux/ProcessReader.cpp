@@ -127,8 +127,12 @@ TableScan scanTable(DIR* dir, const ProcessHistory& previous, int32_t ownPid, co
         history.entries.push_back({*pid, stat->startTime, stat->cpuTicks});
         if (*pid == ownPid)
             continue;
+        // No process holds 2^64 bytes: a resident size that wraps is a garbled line, left out.
+        uint64_t memoryBytes = 0;
+        if (__builtin_mul_overflow(stat->residentPages, clock.pageSize, &memoryBytes))
+            continue;
         const double cpu = cpuPercentOf(*pid, *stat, previous, history.takenAtSeconds, clock);
-        scan.rows.append(ProcessMetric{*pid, QString(), cpu, stat->residentPages * clock.pageSize});
+        scan.rows.append(ProcessMetric{*pid, QString(), cpu, memoryBytes});
         scan.shortNames.push_back(std::move(stat->comm));
     }
     // The kernel lists processes by pid; a copied tree may not.

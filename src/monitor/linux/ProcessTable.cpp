@@ -63,9 +63,8 @@ std::optional<ProcessStat> parseProcessStat(std::string_view text)
         default: break;
         }
     }
-    if (!utime || !stime || !startTime || !rss)
+    if (!utime || !stime || !startTime || !rss || __builtin_add_overflow(*utime, *stime, &stat.cpuTicks))
         return std::nullopt;
-    stat.cpuTicks = *utime + *stime;
     stat.startTime = *startTime;
     stat.residentPages = *rss;
     return stat;

@@ -1,8 +1,9 @@
 #include "monitor/remote/NodeExporterReadings.h"
 
+#include "monitor/DiskUse.h"
 #include "monitor/PowerRules.h"
-#include "monitor/linux/DiskReader.h"
 #include "monitor/remote/MetricFamilies.h"
+#include "monitor/remote/NodeExporterInterfaces.h"
 #include "monitor/remote/NodeExporterSensors.h"
 
 #include <algorithm>
@@ -105,21 +106,23 @@ std::optional<std::vector<DeviceCounters>> deviceCounters(const Family& first, c
     return devices;
 }
 
+// The interfaces this computer's rule counts (see countedInterfaces). An
+// interface the netclass collector tells nothing of (the collector is off)
+// counts as up and not backed by a device, loopback left out.
 void readNetwork(const MetricFamilies& families, NodePage& page)
 {
-    std::map<std::string_view, unsigned> flags;
-    for (const ExpositionSample* sample : families["node_network_flags"]) {
-        if (const auto value = wholeAmount(sample->value))
-            flags[sample->label("device")] = static_cast<unsigned>(*value);
-    }
-    page.network = deviceCounters(families["node_network_receive_bytes_total"],
-                                  families["node_network_transmit_bytes_total"], [&](std::string_view device) {
-                                      const auto known = flags.find(device);
-                                      if (known == flags.end())
-                                          return device != "lo";
-                                      return (known->second & interfaceUpFlag)
-                                             && !(known->second & interfaceLoopbackFlag);
-                                  });
+    auto listed = deviceCounters(families["node_network_receive_bytes_total"],
+                                 families["node_network_transmit_bytes_total"], [](std::string_view) { return true; });
+    if (!listed)
+        return;
+    const auto states = netclassInterfaceStates(families);
+    page.network = countedInterfaces(std::move(*listed), [&](const std::string& device) -> std::optional<InterfaceState> {
+        if (const auto known = states.find(device); known != states.end())
+            return known->second;
+        if (device == "lo")
+            return std::nullopt;
+        return InterfaceState{interfaceUpFlag, false};
+    });
 }
 
 bool endsInDigit(std::string_view name)
@@ -157,9 +160,10 @@ void readDisks(const MetricFamilies& families, NodePage& page)
         return std::nullopt;
     };
     const auto total = size("node_filesystem_size_bytes");
+    const auto free = size("node_filesystem_free_bytes");
     const auto available = size("node_filesystem_avail_bytes");
-    if (total && available)
-        page.gauges.disk = diskReadingFrom(*total, *available);
+    if (total && free && available)
+        page.gauges.disk = diskReadingFrom(*total, *free, *available);
     page.diskActivity = deviceCounters(families["node_disk_read_bytes_total"],
                                        families["node_disk_written_bytes_total"], isWholeDisk);
 }

@@ -22,7 +22,7 @@ struct NodePage {
     SystemSnapshot gauges;
     std::optional<CpuTicks> cpu;  // all processors, in milliseconds
     std::vector<CpuTicks> cores;  // in processor order
-    std::optional<std::vector<DeviceCounters>> network;  // loopback left out; by name
+    std::optional<std::vector<DeviceCounters>> network;  // the ones this computer's rule counts; by name
     std::optional<std::vector<DeviceCounters>> diskActivity;  // whole disks by name: bytes read, written
 };
 

@@ -31,13 +31,13 @@ bool isBatteryShownFull(const SystemSnapshot& snapshot)
     if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
         return false;
     const BatteryReading& battery = *snapshot.power->battery;
-    return battery.isFullyCharged || (!battery.isCharging && battery.percent > 99);
+    return battery.isFullyCharged || (!battery.isCharging && battery.percent.value_or(0) > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
 {
     const PowerReading power = snapshot.power.value_or(PowerReading{});
-    const int64_t percent = power.battery ? power.battery->percent : 0;
+    const std::optional<int64_t> percent = power.battery ? power.battery->percent : std::nullopt;
     const bool onAdapter = power.isExternalPowerConnected;
     return {
         onAdapter,

@@ -48,9 +48,11 @@ const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot)
 
 namespace moravel {
 
-const QColor& batteryColor(int64_t percent, const QColor& calm)
+const QColor& batteryColor(std::optional<int64_t> percent, const QColor& calm)
 {
-    const Level level = batteryLevel(percent);
+    if (!percent)
+        return calm;
+    const Level level = batteryLevel(*percent);
     return level == Level::normal ? calm : levelColor(level);
 }
 

@@ -4,6 +4,9 @@
 
 #include <QColor>
 
+#include <cstdint>
+#include <optional>
+
 namespace moravel {
 
 // The palette colours of the reading table's levels and tones.
@@ -18,6 +21,7 @@ const QColor& readingColor(MetricKind kind, double value);
 const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot);
 
 // The battery's figures: amber or red while it runs low, else `calm`.
-const QColor& batteryColor(int64_t percent, const QColor& calm);
+// An unknown level is no warning.
+const QColor& batteryColor(std::optional<int64_t> percent, const QColor& calm);
 
 }  // namespace moravel

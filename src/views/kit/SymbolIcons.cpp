@@ -37,6 +37,7 @@ constexpr SymbolEntry kSymbols[] = {
     {u"battery.50percent", {0xebdd, false, kLying}},
     {u"battery.75percent", {0xebd4, false, kLying}},
     {u"battery.100percent", {0xe1a4, false, kLying}},
+    {u"battery.unknown", {0xe1a6, false, kLying}},  // battery_unknown: a question mark inside
     {u"pin", {0xf10d, true}},                // push_pin, outlined
     {u"pin.fill", {0xf10d}},                 // push_pin
     {u"gearshape", {0xe8b8}},                // settings

@@ -17,9 +17,9 @@ PowerReading powerOf(const SystemSnapshot& snapshot)
     return snapshot.power.value_or(PowerReading{});
 }
 
-int64_t batteryPercent(const PowerReading& power)
+std::optional<int64_t> batteryPercent(const PowerReading& power)
 {
-    return power.battery ? power.battery->percent : 0;
+    return power.battery ? power.battery->percent : std::nullopt;
 }
 
 bool isCharging(const PowerReading& power)
@@ -32,9 +32,11 @@ double batteryWatts(const PowerReading& power)
     return power.battery ? power.battery->watts : 0;
 }
 
-QString percentDigits(const PowerReading& power)
+// "76%", or a dash where no battery figure tells the level.
+QString percentText(const PowerReading& power)
 {
-    return QString::number(batteryPercent(power));
+    const std::optional<int64_t> percent = batteryPercent(power);
+    return percent ? QString::number(*percent) + QLatin1Char('%') : QStringLiteral("—");
 }
 
 QString drawText(const SystemSnapshot& snapshot)
@@ -48,7 +50,8 @@ bool isBatteryFull(const SystemSnapshot& snapshot)
 {
     const PowerReading power = powerOf(snapshot);
     return power.isExternalPowerConnected && power.battery
-           && (power.battery->isFullyCharged || (!power.battery->isCharging && power.battery->percent >= 100));
+           && (power.battery->isFullyCharged
+               || (!power.battery->isCharging && power.battery->percent.value_or(0) >= 100));
 }
 
 std::optional<double> systemDraw(const SystemSnapshot& snapshot)
@@ -80,14 +83,14 @@ QString powerStatus(const SystemSnapshot& snapshot)
                     : QStringLiteral("No battery");
     }
     const QString draw = drawText(snapshot);
-    const QString pct = percentDigits(power);
+    const QString pct = percentText(power);
     if (!power.isExternalPowerConnected)
-        return QStringLiteral("Battery · ") + draw + QStringLiteral(" draw · ") + pct + QLatin1Char('%');
+        return QStringLiteral("Battery · ") + draw + QStringLiteral(" draw · ") + pct;
     if (isBatteryFull(snapshot))
         return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Full");
     if (isCharging(power))
-        return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Charging ") + pct + QLatin1Char('%');
-    return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Battery ") + pct + QLatin1Char('%');
+        return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Charging ") + pct;
+    return QStringLiteral("AC · ") + draw + QStringLiteral(" draw · Battery ") + pct;
 }
 
 QString batteryFlowValue(const SystemSnapshot& snapshot)
@@ -96,7 +99,7 @@ QString batteryFlowValue(const SystemSnapshot& snapshot)
     if (isBatteryFull(snapshot))
         return QStringLiteral("Full");
     if (!isCharging(power))
-        return percentDigits(power) + QLatin1Char('%');
+        return percentText(power);
     return QLatin1Char('+') + MetricFormat::power(batteryWatts(power));
 }
 
@@ -105,7 +108,7 @@ QString batteryFlowLabel(const SystemSnapshot& snapshot)
     const PowerReading power = powerOf(snapshot);
     if (isCharging(power))
         return QStringLiteral("Battery charge");
-    return QStringLiteral("Battery ") + percentDigits(power) + QLatin1Char('%');
+    return QStringLiteral("Battery ") + percentText(power);
 }
 
 QString adapterValue(const SystemSnapshot& snapshot)
@@ -128,7 +131,7 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     content.hasBattery = power.battery.has_value();
     content.isExternalPower = power.isExternalPowerConnected || !power.battery;
     if (!content.isExternalPower) {
-        content.source = {battery, percentDigits(power) + QLatin1Char('%'), QStringLiteral("Battery"),
+        content.source = {battery, percentText(power), QStringLiteral("Battery"),
                           batteryColor(batteryPercent(power), IslandPalette::mint())};
         content.computer = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
         return content;

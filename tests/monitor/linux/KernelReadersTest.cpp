@@ -9,6 +9,7 @@
 #include "testsupport/FixtureTree.h"
 
 #include <QDir>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -208,7 +209,7 @@ TEST(CpuReader, PerCoreSharesFromOneReadOfTheFile)
 TEST(LoadAverage, ThreePlainFiguresOrNothing)
 {
     EXPECT_EQ(parseLoadAverage("0.52 10.58 1.00 1/467 12345\n"), (std::array<double, 3>{0.52, 10.58, 1.0}));
-    for (const char* bad : {"", "0.52 0.58\n", "0,52 0,58 0,59 1/4 5\n", "-1.00 0.58 0.59\n", "inf 1 1\n"})
+    for (const char* bad : {"", "0.52 0.58\n", "0,52 0,58 0,59 1/4 5\n", "0.52 0.58 high\n"})
         EXPECT_FALSE(parseLoadAverage(bad)) << bad;
 }
 
@@ -251,10 +252,45 @@ TEST(DiskIoReader, CountsWholePhysicalDisksDiskByDisk)
     EXPECT_FALSE(DiskIoReader(tree.root().toStdString() + "/none", tree.sysRoot().toStdString()).read(14));
 }
 
-TEST(DiskReader, UsedIsTotalLessAvailableNeverBelowZeroAndAnUnknownVolumeGivesNothing)
+// Used is the size less the free space, and the share in use is used over
+// used and available, as df's Use%: the blocks reserved for root are neither
+// in use nor room.
+TEST(DiskReader, UseAsDfTellsItAndAnUnknownVolumeGivesNothing)
 {
-    EXPECT_EQ(diskReadingFrom(1000, 250), (DiskReading{75.0, 750, 1000}));
-    EXPECT_EQ(diskReadingFrom(1000, 1500), (DiskReading{0, 0, 1000}));
+    constexpr uint64_t most = UINT64_MAX;
+    const struct {
+        uint64_t total, free, available;
+        DiskReading expected;
+    } rows[] = {
+        {1000, 300, 250, {700.0 / 950 * 100, 700, 1000, 250}},  // 50 reserved for root
+        {1000, 250, 250, {75, 750, 1000, 250}},
+        {1000, 1500, 1500, {0, 0, 1000, 1500}},  // free above the size: nothing in use
+        {0, 0, 0, {0, 0, 0, 0}},                 // never a NaN
+        {most, 0, most, {50, most, most, most}},  // another machine's figures may add up past 64 bits
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(diskReadingFrom(row.total, row.free, row.available), row.expected) << row.total << " " << row.free;
     EXPECT_EQ(readDiskUsage("/no/such/volume/here"), std::nullopt);
-    EXPECT_LE(readDiskUsage("/").value().used, readDiskUsage("/").value().total);
+}
+
+// This computer's root volume, side by side with df.
+TEST(DiskReader, TheRootVolumeAsDfShowsIt)
+{
+    QProcess df;
+    df.start(QStringLiteral("df"), {QStringLiteral("-B1"), QStringLiteral("--output=size,used,avail,pcent"),
+                                    QStringLiteral("/")});
+    ASSERT_TRUE(df.waitForFinished(10'000) && df.exitCode() == 0) << df.errorString().toStdString();
+    const QList<QByteArray> figures = df.readAllStandardOutput().split('\n').value(1).simplified().split(' ');
+    ASSERT_EQ(figures.size(), 4) << figures.join(' ').toStdString();
+    const std::optional<DiskReading> disk = readDiskUsage("/");
+    ASSERT_TRUE(disk);
+    EXPECT_EQ(disk->total, figures[0].toULongLong());
+    // Others may write meanwhile: a thousandth of the volume either way.
+    const double slack = static_cast<double>(disk->total) / 1000;
+    EXPECT_NEAR(static_cast<double>(disk->used), figures[1].toDouble(), slack);
+    EXPECT_NEAR(static_cast<double>(disk->available), figures[2].toDouble(), slack);
+    // df rounds its share up to a whole percent.
+    const double shown = figures[3].chopped(1).toDouble();
+    EXPECT_GT(disk->percent, shown - 1.1);
+    EXPECT_LE(disk->percent, shown + 0.1);
 }

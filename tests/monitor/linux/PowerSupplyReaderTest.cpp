@@ -117,7 +117,7 @@ TEST(SeveralBatteries, CountTogether)
         bool mains;
         Attributes first;
         Attributes second;
-        int64_t percent;
+        std::optional<int64_t> percent;
         double watts;
         std::optional<int64_t> minutes;
         bool charging;
@@ -144,6 +144,10 @@ TEST(SeveralBatteries, CountTogether)
          {{"status", "Discharging"}, {"capacity", "50"}, {"power_now", "10000000"}},
          {{"status", "Discharging"}, {"capacity", "50"}, {"current_now", "100000000"}, {"voltage_now", "20000000"}},
          50, 10, std::nullopt, false, false},
+        {"one battery's level unknown: the two's is unknown too", false,
+         {{"status", "Discharging"}, {"capacity", "80"}, {"energy_full", "50000000"}},
+         {{"status", "Discharging"}, {"energy_now", "0"}, {"energy_full", "0"}}, std::nullopt, 0, std::nullopt, false,
+         false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -184,40 +188,42 @@ TEST(PowerSupplyTree, WithoutABatteryOfItsOwnTheComputerRunsOnItsPowerSupply)
 // battery or adapter of a computer can give (over 400 W in) are clamped or dropped.
 TEST(BatteryFigures, Cases)
 {
+    constexpr std::nullopt_t N = std::nullopt;
     const struct {
         const char* name;
         Attributes battery;
         Attributes adapter;
-        int64_t percent;
+        std::optional<int64_t> percent;  // nothing where no figure tells the level, never 0
         double batteryWatts;
         int64_t adapterWatts;
         double inputWatts = 0;
     } rows[] = {
-        {"discharging at 1.5 A and 12 V", {{"current_now", "-1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
+        {"discharging at 1.5 A and 12 V", {{"current_now", "-1500000"}, {"voltage_now", "12000000"}}, {}, N, 18, 0},
         {"charging at 1.5 A and 12 V",
-         {{"status", "Charging"}, {"current_now", "1500000"}, {"voltage_now", "12000000"}}, {}, 0, 18, 0},
-        {"power_now in place of the current", {{"power_now", "18000000"}}, {}, 0, 18, 0},
+         {{"status", "Charging"}, {"current_now", "1500000"}, {"voltage_now", "12000000"}}, {}, N, 18, 0},
+        {"power_now in place of the current", {{"power_now", "18000000"}}, {}, N, 18, 0},
         {"uevent",
          {{"uevent", "POWER_SUPPLY_CURRENT_NOW=-1500000\nPOWER_SUPPLY_CAPACITY=64"}, {"voltage_now", "12000000"}}, {},
          64, 18, 0},
         {"energy", {{"energy_now", "25000000"}, {"energy_full", "50000000"}}, {}, 50, 0, 0},
         {"a worn battery over its full charge", {{"charge_now", "3100000"}, {"charge_full", "3000000"}}, {}, 100, 0, 0},
-        {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, 0, 0, 0},
+        {"no full charge", {{"charge_now", "3100000"}, {"charge_full", "0"}}, {}, N, 0, 0},
+        {"no capacity and nothing full", {{"energy_now", "0"}, {"energy_full", "0"}}, {}, N, 0, 0},
         {"capacity over 100", {{"capacity", "140"}}, {}, 100, 0, 0},
-        {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, 0, 0,
+        {"garbage", {{"capacity", "full"}, {"current_now", "99999999999999999999"}, {"voltage_now", "12V"}}, {}, N, 0,
          0},
         {"negative capacity falls back to energy", {{"capacity", "-5"}, {"energy_now", "1"}, {"energy_full", "2"}},
          {}, 50, 0, 0},
-        {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, 0, 0, 0},
-        {"1.2 kW power figure", {{"power_now", "1200000000"}}, {}, 0, 0, 0},
-        {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, 0, 0, 0},
+        {"2 kW from current and voltage", {{"current_now", "100000000"}, {"voltage_now", "20000000"}}, {}, N, 0, 0},
+        {"1.2 kW power figure", {{"power_now", "1200000000"}}, {}, N, 0, 0},
+        {"2 kW adapter rating", {}, {{"voltage_max", "20000000"}, {"current_max", "100000000"}}, N, 0, 0},
         {"sound figures pass", {{"capacity", "64"}, {"power_now", "999000000"}},
          {{"voltage_max", "20000000"}, {"current_max", "5000000"}}, 64, 999, 100},
         {"USB PD at 20 V and 3 A, rated 65 W", {{"status", "Charging"}},
          {{"voltage_now", "20000000"}, {"current_now", "3000000"}, {"voltage_max", "20000000"},
           {"current_max", "3250000"}},
-         0, 0, 65, 60},
-        {"450 W coming in", {}, {{"voltage_now", "20000000"}, {"current_now", "22500000"}}, 0, 0, 0},
+         N, 0, 65, 60},
+        {"450 W coming in", {}, {{"voltage_now", "20000000"}, {"current_now", "22500000"}}, N, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -237,8 +243,31 @@ TEST(BatteryFigures, Cases)
             EXPECT_EQ(std::pair(measured.volts, measured.amperes), std::pair(std::optional(20.0), std::optional(3.0)));
         }
     }
-    // Whatever the source, the snapshot never takes a percentage outside 0 to 100.
+    // Volts and amperes no computer's adapter gives are dropped (an adapter
+    // left telling nothing is none); the sign of its current is the driver's
+    // convention.
+    const struct {
+        double millivolts, milliamperes;
+        std::optional<AdapterReading> expected;
+    } adapters[] = {
+        {20'000, -3'250, AdapterReading{std::nullopt, 20, 3.25}},
+        {60'000, 30'000, AdapterReading{std::nullopt, 60, 30}},
+        {0, 2'000, AdapterReading{std::nullopt, std::nullopt, 2}},
+        {60'001, 30'001, std::nullopt},
+        {9'999'999.999, 9'999'999.999, std::nullopt},
+    };
+    for (const auto& row : adapters) {
+        BatteryRegistry external;
+        external.hasBattery = false;
+        external.externalConnected = true;
+        external.adapterDetails = BatteryRegistry::AdapterDetails{std::nullopt, row.millivolts, row.milliamperes};
+        EXPECT_EQ(powerReadingOf(external).adapter, row.expected) << row.millivolts << " mV";
+    }
+
+    // Whatever the source, the snapshot never takes a percentage outside 0 to
+    // 100, nor one no figure told.
     BatteryRegistry registry;
+    EXPECT_EQ(powerReadingOf(registry).battery->percent, std::nullopt);
     registry.currentCapacity = -7;
     EXPECT_EQ(powerReadingOf(registry).battery->percent, 0);
 }

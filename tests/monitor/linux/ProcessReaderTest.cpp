@@ -68,7 +68,10 @@ TEST(ProcessStat, NameRunsToTheLastParenthesisAndBrokenLinesGiveNothing)
 
     std::string garbled = whole;
     garbled.replace(garbled.find(" 3000 1000000"), 5, " x");
-    for (const std::string& broken : {whole.substr(0, whole.find(" 1000000 ")), "42 app S 1 1"s, garbled, ""s})
+    // Processor ticks that wrap past 64 bits are no process's.
+    const std::string wrapping = statLine(42, "app", UINT64_MAX, 2, 3000, 25);
+    for (const std::string& broken :
+         {whole.substr(0, whole.find(" 1000000 ")), "42 app S 1 1"s, garbled, ""s, wrapping})
         EXPECT_FALSE(parseProcessStat(broken)) << broken;
 
     EXPECT_DOUBLE_EQ(*parseUptimeSeconds("12345.67 23456.78\n"), 12345.67);
@@ -117,6 +120,9 @@ TEST_F(ProcessTree, FirstReadingAveragesOverEachProcesssLifeLeavingOutItself)
     process(999, "moravel", 9000, 0);
     tree.makeDirectory("proc/self");
     tree.makeDirectory("proc/11");  // gone before its stat could be read
+    // Resident sizes no process has: 2^52 pages of 4 KiB wrap to 0 bytes.
+    process(12, "wraps", 9000, 5000, uint64_t{1} << 52);
+    process(13, "wraps", 9000, 5000, UINT64_MAX);
     const ProcessReading reading = read({}, 999);
     ASSERT_EQ(reading.top.size(), 1);
     EXPECT_EQ(reading.top[0], (ProcessMetric{10, QStringLiteral("tmux: server (1)"), 50.0, 256u * 4096u}));

@@ -1,3 +1,4 @@
+#include "monitor/remote/NodeExporterInterfaces.h"
 #include "monitor/remote/NodeExporterReadings.h"
 #include "monitor/remote/MetricFamilies.h"
 #include "monitor/remote/NodeExporterSensors.h"
@@ -71,6 +72,71 @@ TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
     EXPECT_DOUBLE_EQ(snapshot.network->downloadBytesPerSecond, 0);
 }
 
+// What the netclass collector tells of an interface marks it virtual or not,
+// as the device link of /sys/class/net does on this computer.
+TEST(NodeExporterInterfaces, VirtualByTheMarksSoftwareLeaves)
+{
+    // Flags, its number, the one it rides on, name and address assignment, link-layer kind.
+    const NetclassFigures wired{4099, 2, 2, 4, 0, 1};  // named by the kernel, renamed by udev
+    const auto with = [&](std::optional<double> NetclassFigures::*figure, double value) {
+        NetclassFigures changed = wired;
+        changed.*figure = value;
+        return changed;
+    };
+    const struct {
+        const char* name;
+        NetclassFigures figures;
+        bool backedByDevice;
+    } rows[] = {
+        {"wired", wired, true},
+        {"Wi-Fi whose address the network manager set", with(&NetclassFigures::addressAssignType, 3), true},
+        {"named by the kernel and left so", with(&NetclassFigures::nameAssignType, 1), true},
+        {"only its flags published", {4099, {}, {}, {}, {}, {}}, true},
+        {"veth, paired with another", with(&NetclassFigures::link, 7), false},
+        {"a bridge named by whoever created it", with(&NetclassFigures::nameAssignType, 3), false},
+        {"an address its driver made up", with(&NetclassFigures::addressAssignType, 1), false},
+        {"an address taken from another interface", with(&NetclassFigures::addressAssignType, 2), false},
+        {"no link-layer header (tun)", with(&NetclassFigures::protocolType, 65534), false},
+        {"the loopback", with(&NetclassFigures::protocolType, 772), false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(isBackedByDevice(row.figures), row.backedByDevice) << row.name;
+}
+
+// Another machine's traffic is counted as this computer counts its own: over
+// the interfaces backed by a device, else over every up one; a veth pair and
+// a bridge carry the same bytes again.
+TEST(NodeExporterReadings, InterfacesFollowThisComputersRule)
+{
+    const auto page = [](int step, bool withWired) {
+        std::string text;
+        const auto interface = [&](const std::string& name, std::vector<int> netclass) {
+            text += "node_network_receive_bytes_total{device=\"" + name + "\"} " + std::to_string(1000 * step)
+                    + "\nnode_network_transmit_bytes_total{device=\"" + name + "\"} " + std::to_string(100 * step)
+                    + "\n";
+            const char* metrics[] = {"flags", "iface_id", "iface_link", "name_assign_type", "address_assign_type",
+                                     "protocol_type"};
+            for (size_t i = 0; i < netclass.size(); ++i)
+                text += std::string("node_network_") + metrics[i] + "{device=\"" + name + "\"} "
+                        + std::to_string(netclass[i]) + "\n";
+        };
+        interface("lo", {9, 1, 1, 2, 0, 772});
+        if (withWired)
+            interface("eth0", {4099, 2, 2, 4, 0, 1});
+        interface("veth1a2b", {4099, 5, 4, 3, 1, 1});
+        interface("docker0", {4099, 3, 3, 3, 3, 1});
+        interface("ghost0", {});  // nothing published of it: up, without a device
+        return pageOf(text);
+    };
+    for (const auto& [withWired, download] : {std::pair{true, 1000.0}, {false, 3 * 1000.0}}) {
+        SCOPED_TRACE(withWired ? "eth0 counts alone" : "no device: every up interface but loopback counts");
+        const NodePage first = page(1, withWired);
+        const SystemSnapshot snapshot = snapshotOfNodePage(page(2, withWired), &first, 1);
+        EXPECT_DOUBLE_EQ(snapshot.network->downloadBytesPerSecond, download);
+        EXPECT_DOUBLE_EQ(snapshot.network->uploadBytesPerSecond, download / 10);
+    }
+}
+
 // What a page lacks is absent, never zero; a collector that ran and found
 // nothing (no sensors, no battery) is an answer. The exporter lists no
 // processes and no GPU load.
@@ -111,7 +177,7 @@ TEST(NodeExporterSensors, SensorNamesAreShownPrintableAndShort)
     EXPECT_EQ(sensors->at(0).label, QString(longestShownName, u'x') + "...");
 }
 
-// The startup volume "/" wherever the exporter lists it (a machine's /boot/efi
+// The startup volume "/" wherever the exporter lists it, read as df reads it (a machine's /boot/efi
 // may come first), and the computer's own battery, not a wireless mouse's.
 TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
 {
@@ -120,6 +186,8 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
         "node_filesystem_size_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 1e+11\n"
         "node_filesystem_avail_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.3e+08\n"
         "node_filesystem_avail_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 4e+10\n"
+        "node_filesystem_free_bytes{device=\"/dev/sda1\",fstype=\"vfat\",mountpoint=\"/boot/efi\"} 5.3e+08\n"
+        "node_filesystem_free_bytes{device=\"/dev/sda2\",fstype=\"ext4\",mountpoint=\"/\"} 4.5e+10\n"
         "node_power_supply_info{power_supply=\"BAT0\",scope=\"System\",status=\"Discharging\",type=\"Battery\"} 1\n"
         "node_power_supply_info{power_supply=\"hidpp_battery_0\",scope=\"Device\",status=\"Discharging\","
         "type=\"Battery\"} 1\n"
@@ -127,8 +195,18 @@ TEST(NodeExporterReadings, TheRootVolumeAndTheComputersOwnBattery)
         "node_power_supply_capacity{power_supply=\"hidpp_battery_0\"} 5\n");
     const SystemSnapshot& gauges = page.gauges;
     ASSERT_TRUE(gauges.disk && batteryOf(gauges));
-    EXPECT_EQ(gauges.disk->total, 100'000'000'000u);
+    // As df tells it: 5 GB of the free space is kept for root.
+    EXPECT_EQ(gauges.disk, (DiskReading{55.0 / 95 * 100, 55'000'000'000, 100'000'000'000, 40'000'000'000}));
     EXPECT_EQ(batteryOf(gauges)->percent, 80);
+
+    // A battery whose level no figure tells (no capacity, nothing full): no
+    // level at all, as on this computer, never 0 %.
+    const NodePage unknown = pageOf(
+        "node_power_supply_info{power_supply=\"BAT0\",scope=\"System\",status=\"Discharging\",type=\"Battery\"} 1\n"
+        "node_power_supply_energy_watthour{power_supply=\"BAT0\"} 0\n"
+        "node_power_supply_energy_full{power_supply=\"BAT0\"} 0\n");
+    ASSERT_TRUE(batteryOf(unknown.gauges));
+    EXPECT_EQ(batteryOf(unknown.gauges)->percent, std::nullopt);
 }
 
 // Each kind of channel from its own families, named as the exporter names

@@ -3,6 +3,7 @@
 #include "testsupport/NodeExporterProcess.h"
 #include "monitor/SystemMonitor.h"
 #include "monitor/linux/DiskReader.h"
+#include "monitor/linux/NetworkCounters.h"
 #include "monitor/remote/RemoteSource.h"
 #include "support/BackgroundRunner.h"
 #include "support/VirtualScheduler.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 using namespace moravel;
@@ -66,7 +68,8 @@ void writeMachine(FixtureTree& tree)
     for (const auto& [file, value] :
          {std::pair{"hwmon/hwmon0/name", "coretemp"}, {"hwmon/hwmon0/temp1_input", "45000"},
           {"hwmon/hwmon0/temp1_label", "Package id 0"}, {"hwmon/hwmon0/temp1_crit", "100000"},
-          {"hwmon/hwmon0/temp2_input", "38500"}, {"hwmon/hwmon1/name", "thinkpad"},
+          {"hwmon/hwmon0/temp2_input", "38500"}, {"hwmon/hwmon0/temp3_input", "-273150"},  // unconnected
+          {"hwmon/hwmon1/name", "thinkpad"},
           {"hwmon/hwmon1/fan1_input", "2900"}, {"hwmon/hwmon1/fan1_label", "CPU fan"},
           {"hwmon/hwmon1/fan2_input", "0"}, {"hwmon/hwmon1/in0_input", "1020"}, {"hwmon/hwmon1/in0_label", "Vcore"},
           {"hwmon/hwmon1/in0_max", "1500"}, {"power_supply/BAT0/type", "Battery"},
@@ -130,7 +133,12 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     // The whole disk, not its partition or mapper again.
     EXPECT_DOUBLE_EQ(s.diskActivity->readBytesPerSecond, 8 * 512);
     EXPECT_EQ(s.loadAverage, (std::array<double, 3>{0.5, 0.25, 0.1}));
-    EXPECT_EQ(s.disk->total, readDiskUsage(tree.root().toStdString() + "/rootfs")->total);
+    // The volume as this computer reads it, give or take what others write meanwhile.
+    const DiskReading local = readDiskUsage(tree.root().toStdString() + "/rootfs").value();
+    EXPECT_EQ(s.disk->total, local.total);
+    EXPECT_NEAR(s.disk->percent, local.percent, 0.1);
+    EXPECT_NEAR(static_cast<double>(s.disk->available), static_cast<double>(local.available),
+                static_cast<double>(local.total) / 1000);
     EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "Package id 0", 45, 100, std::nullopt},
                                                          {"coretemp", "temp2", 38.5, std::nullopt, std::nullopt}}));
     EXPECT_EQ(s.fans, (QList<SensorReading>{{"thinkpad", "CPU fan", 2900}, {"thinkpad", "fan2", 0}}));
@@ -156,6 +164,53 @@ TEST_F(RemoteSourceTest, ReadsTheExporterAsThisComputerReadsTheSameFilesAndRecov
     EXPECT_TRUE(monitor->isSourceReachable());
     EXPECT_EQ(monitor->history().size(), samples + 1);
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);  // measured across the gap
+}
+
+// The same copied interfaces read here, through the device links of
+// /sys/class/net, and there, through what the exporter's netclass collector
+// publishes of them: a veth pair and a bridge carrying eth0's traffic again
+// count on neither side.
+TEST_F(RemoteSourceTest, AnotherMachinesNetworkIsCountedByThisComputersRule)
+{
+    if (NodeExporterProcess::program().isEmpty())
+        GTEST_SKIP() << "prometheus-node-exporter is not installed (scripts/install-deps installs it)";
+    FixtureTree tree;
+    writeMachine(tree);
+    // flags, ifindex, iflink, name_assign_type, addr_assign_type, type
+    const std::pair<const char*, std::array<const char*, 6>> interfaces[] = {
+        {"lo", {"0x9", "1", "1", "2", "0", "772"}},
+        {"eth0", {"0x1003", "2", "2", "4", "0", "1"}},
+        {"veth1a2b", {"0x1003", "4", "3", "3", "1", "1"}},
+        {"br0", {"0x1003", "5", "5", "3", "3", "1"}},
+    };
+    for (const auto& [name, figures] : interfaces) {
+        const char* files[] = {"flags", "ifindex", "iflink", "name_assign_type", "addr_assign_type", "type"};
+        for (size_t i = 0; i < figures.size(); ++i)
+            tree.write(QStringLiteral("sys/class/net/%1/%2").arg(name, files[i]), std::string(figures[i]) + "\n");
+    }
+    tree.makeDirectory("sys/class/net/eth0/device");
+    const auto writeTraffic = [&](uint64_t bytes) {
+        std::string text = "Inter-| Receive | Transmit\n face |bytes packets|bytes packets\n";
+        for (const auto& [name, figures] : interfaces)
+            text += std::string(name) + ": " + std::to_string(bytes) + " 1 0 0 0 0 0 0 " + std::to_string(bytes / 2)
+                    + " 1 0 0 0 0 0 0\n";
+        tree.write("proc/net/dev", text);
+    };
+    NodeExporterProcess exporter(tree.root());
+    ASSERT_TRUE(exporter.start({"--collector.netclass"})) << exporter.failure().toStdString();
+    SystemMonitor remote(scheduler,
+                         std::make_shared<RemoteSource>(RemoteEndpoint{exporter.url(), std::nullopt}, scheduler));
+    NetworkReader local(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
+    SystemSnapshot here;
+
+    writeTraffic(1000);
+    ASSERT_TRUE(tick(remote));
+    EXPECT_FALSE(local.read(scheduler.monotonicSeconds()));  // a baseline: no rate yet
+    writeTraffic(1000 + 4096);
+    ASSERT_TRUE(tick(remote));
+    local.read(scheduler.monotonicSeconds())(here);
+    EXPECT_EQ(here.network, (NetworkReading{4096, 2048}));  // eth0 alone, one second apart
+    EXPECT_EQ(remote.snapshot().network, here.network);
 }
 
 // Every way a page can fail to arrive is a failure in words, never a reading;

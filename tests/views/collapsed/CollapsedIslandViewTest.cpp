@@ -48,6 +48,8 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
     EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
     EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
+    // A level no battery figure tells: a dash, never 0 %.
+    EXPECT_EQ(powerReadingTexts(onBattery(std::nullopt)), (Texts{false, "BAT", "7.5W", "battery.unknown", "—"}));
 
     const std::pair<SystemSnapshot, const char*> rows[] = {
         {onAdapter(100), "Full"},

@@ -23,6 +23,8 @@ TEST(PowerStatus, SentencesDrawAndBatteryFlow)
         {onAdapter(55, 30, 18, true), "AC · 12 W draw · Charging 55%"},
         {onAdapter(80, 30), "AC · 30 W draw · Battery 80%"},
         {onBattery(76, 0.05), "Battery · — W draw · 76%"},
+        {onBattery(std::nullopt, 8.4), "Battery · 8.4 W draw · —"},
+        {onAdapter(std::nullopt, 30), "AC · 30 W draw · Battery —"},
         {onAdapter(100, 20), "AC · 20 W draw · Full"},
         {onAdapter(100, 20, 3, true), "AC · 17 W draw · Charging 100%"},
         {reportedFull, "AC · 17 W draw · Full"},

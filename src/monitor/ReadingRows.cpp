@@ -374,7 +374,8 @@ constexpr ReadingDescriptor rows[] = {
         .valueText = downloadText,
         .gaugeDetail = uploadText,
         .spoken = networkSpoken,
-        .collapsed = CollapsedSpec{.width = 90, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
+        // The icon, then two speeds as wide as "↓999.9M".
+        .collapsed = CollapsedSpec{.width = 112, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
         .tab = TabSpec{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
         .writeJson = networkJson,
     },
@@ -387,7 +388,8 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.disk.has_value(); },
         .value = [](const SystemSnapshot& s) { return s.disk ? s.disk->percent : NAN; },
         .gaugeDetail = diskRates,
-        .collapsed = CollapsedSpec{.width = 124, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
+        // The icon and "100%", then two rates as wide as "R999.9M".
+        .collapsed = CollapsedSpec{.width = 140, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
         .writeJson = diskJson,
     },
     {

@@ -21,7 +21,7 @@ namespace {
 // Points, drawn at the island's size factor.
 constexpr double kLabelSpacing = 3;  // icon to its text
 constexpr double kNetworkSpacing = 6;
-constexpr double kNetworkValueWidth = 42;  // "↓999.9M"
+constexpr double kNetworkValueWidth = 44;  // "↓999.9M" in the figures face, with a little to spare
 constexpr double kPowerGroupSpacing = 4;
 constexpr double kPowerInnerSpacing = 2;
 constexpr double kSeparatorOpacity = 0.16;
@@ -111,8 +111,16 @@ double measure(QList<RunItem>& items, double available)
     return total;
 }
 
-void drawRun(QPainter& painter, const QRectF& frame, QList<RunItem> items, RunAlignment alignment)
+// A reading's icons and texts, and how they sit in its frame.
+struct Run {
+    QList<RunItem> items;
+    RunAlignment alignment = RunAlignment::centre;
+};
+
+void drawRun(QPainter& painter, const QRectF& frame, Run run)
 {
+    QList<RunItem>& items = run.items;
+    const RunAlignment alignment = run.alignment;
     const double total = measure(items, frame.width());
     double x = frame.left();
     if (alignment == RunAlignment::trailing)
@@ -140,42 +148,39 @@ void drawRun(QPainter& painter, const QRectF& frame, QList<RunItem> items, RunAl
     painter.restore();
 }
 
-void drawNetwork(QPainter& painter, const QRectF& frame, const NetworkReading& network)
+Run networkRun(const NetworkReading& network)
 {
     const QColor& color = IslandPalette::cyan();
-    drawRun(painter, frame,
-            {icon(QStringLiteral("wifi"), color),
+    return {{icon(QStringLiteral("wifi"), color),
              fixedText(CollapsedReadings::downloadText(network.downloadBytesPerSecond), color, kNetworkSpacing,
                        kNetworkValueWidth),
              fixedText(CollapsedReadings::uploadText(network.uploadBytesPerSecond), color, kNetworkSpacing,
                        kNetworkValueWidth)},
-            RunAlignment::centre);
+            RunAlignment::centre};
 }
 
 // An icon and a value in the colour of the reading's level.
-void drawLoad(QPainter& painter, const QRectF& frame, MetricKind kind, const SystemSnapshot& snapshot)
+Run loadRun(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = ReadingTable::of(kind);
     const QColor& color = readingColor(kind, snapshot);
-    drawRun(painter, frame,
-            {icon(QString::fromLatin1(reading.icon), color),
+    return {{icon(QString::fromLatin1(reading.icon), color),
              text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
-            RunAlignment::trailing);
+            RunAlignment::trailing};
 }
 
 // A reading the machine does not have: its icon and a dash, in the
 // secondary colour, whatever its style and whyever it is missing.
-void drawDash(QPainter& painter, const QRectF& frame, MetricKind kind)
+Run dashRun(MetricKind kind)
 {
     const QColor& color = IslandPalette::secondary();
-    drawRun(painter, frame,
-            {icon(QString::fromLatin1(ReadingTable::of(kind).icon), color),
+    return {{icon(QString::fromLatin1(ReadingTable::of(kind).icon), color),
              text(QStringLiteral("—"), baseFont(), color, kLabelSpacing)},
-            RunAlignment::centre);
+            RunAlignment::centre};
 }
 
 // The capacity in use, then what is read and written each second.
-void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
+Run diskRun(const SystemSnapshot& snapshot)
 {
     const QColor& color = readingColor(MetricKind::disk, snapshot);
     const QColor& rates = IslandPalette::secondary();
@@ -183,49 +188,38 @@ void drawDisk(QPainter& painter, const QRectF& frame, const SystemSnapshot& snap
         const std::optional<double> value = fieldOf(snapshot.diskActivity, bytesPerSecond);
         return QLatin1String(prefix) + (value ? MetricFormat::speed(*value) : QStringLiteral("—"));
     };
-    drawRun(painter, frame,
-            {icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
+    return {{icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
              text(ReadingTable::valueText(MetricKind::disk, snapshot), baseFont(), color, kLabelSpacing),
              fixedText(rate("R", &DiskActivityReading::readBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
              fixedText(rate("W", &DiskActivityReading::writeBytesPerSecond), rates, kNetworkSpacing,
                        kNetworkValueWidth)},
-            RunAlignment::centre);
+            RunAlignment::centre};
 }
 
-void drawPower(QPainter& painter, const QRectF& frame, const SystemSnapshot& snapshot)
+Run powerRun(const SystemSnapshot& snapshot)
 {
     const CollapsedReadings::PowerReadingTexts texts = CollapsedReadings::powerReadingTexts(snapshot);
     const QColor& sourceColor = texts.isOnAdapter ? IslandPalette::mint() : IslandPalette::secondary();
     const QColor& batteryColor = moravel::batteryColor(batteryOf(snapshot)->percent, sourceColor);
-    drawRun(painter, frame,
-            {text(texts.label, powerLabelFont(), sourceColor, 0),
+    return {{text(texts.label, powerLabelFont(), sourceColor, 0),
              text(texts.watts, baseFont(), IslandPalette::primary(), kPowerInnerSpacing),
              text(QStringLiteral("·"), baseFont(), IslandPalette::secondary(), kPowerGroupSpacing),
              icon(texts.batteryIcon, batteryColor, kPowerGroupSpacing),
              text(texts.battery, baseFont(), batteryColor, kPowerInnerSpacing)},
-            RunAlignment::leading);
+            RunAlignment::leading};
 }
 
-void drawReading(QPainter& painter, const CollapsedIslandLayout::Reading& reading, const SystemSnapshot& snapshot)
+Run runFor(MetricKind kind, const SystemSnapshot& snapshot)
 {
-    if (CollapsedMetricLayout::showsDash(reading.kind, snapshot)) {
-        drawDash(painter, reading.rect, reading.kind);
-        return;
+    if (CollapsedMetricLayout::showsDash(kind, snapshot))
+        return dashRun(kind);
+    switch (ReadingTable::of(kind).collapsed->style) {
+    case CollapsedStyle::network: return networkRun(*snapshot.network);
+    case CollapsedStyle::load: return loadRun(kind, snapshot);
+    case CollapsedStyle::power: return powerRun(snapshot);
+    case CollapsedStyle::disk: return diskRun(snapshot);
     }
-    switch (ReadingTable::of(reading.kind).collapsed->style) {
-    case CollapsedStyle::network:
-        drawNetwork(painter, reading.rect, *snapshot.network);
-        return;
-    case CollapsedStyle::load:
-        drawLoad(painter, reading.rect, reading.kind, snapshot);
-        return;
-    case CollapsedStyle::power:
-        drawPower(painter, reading.rect, snapshot);
-        return;
-    case CollapsedStyle::disk:
-        drawDisk(painter, reading.rect, snapshot);
-        return;
-    }
+    return dashRun(kind);
 }
 
 }  // namespace
@@ -250,6 +244,18 @@ CollapsedMetricLayout::WidthOf widthsFor(const SystemSnapshot& snapshot)
     return [snapshot](MetricKind kind) { return CollapsedMetricLayout::shownWidth(kind, snapshot); };
 }
 
+bool showsWhole(MetricKind kind, const SystemSnapshot& snapshot, double width)
+{
+    // A hundredth of a pixel for the rounding of the sums.
+    constexpr double tolerance = 0.01;
+    QList<RunItem> items = runFor(kind, snapshot).items;
+    if (measure(items, px(width)) > px(width) + tolerance)
+        return false;
+    return std::ranges::none_of(items, [](const RunItem& item) {
+        return !item.isIcon && item.fixedWidth >= 0 && naturalWidth(item) > item.fixedWidth + tolerance;
+    });
+}
+
 CollapsedIslandLayout layout(const CollapsedContent& content, const QRectF& bounds)
 {
     return CollapsedIslandLayout::make(content.geometry, content.kinds, widthsFor(content.snapshot), bounds,
@@ -266,7 +272,7 @@ void paint(QPainter& painter, const QRectF& bounds, const CollapsedContent& cont
     for (const QRectF& rect : placed.separators)
         painter.fillRect(rect, separator);
     for (const CollapsedIslandLayout::Reading& reading : placed.readings)
-        drawReading(painter, reading, content.snapshot);
+        drawRun(painter, reading.rect, runFor(reading.kind, content.snapshot));
     painter.restore();
 }
 

@@ -31,6 +31,10 @@ double readingHeight();
 // How wide each reading is drawn for the snapshot: a reading that shows only
 // a dash takes less room than one that shows figures.
 CollapsedMetricLayout::WidthOf widthsFor(const SystemSnapshot& snapshot);
+// Whether a frame `width` points wide shows the reading's figures whole, at
+// their size or set a little smaller, with nothing cut: the width the reading
+// table reserves must, for the widest figures the reading can show.
+bool showsWhole(MetricKind kind, const SystemSnapshot& snapshot, double width);
 CollapsedIslandLayout layout(const CollapsedContent& content, const QRectF& bounds);
 
 // Draws the readings and separators into `bounds`; the body behind them is

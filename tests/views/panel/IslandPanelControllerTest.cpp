@@ -2,7 +2,9 @@
 
 #include "testsupport/FakeScreens.h"
 #include "testsupport/FakeWindowSystem.h"
+#include "island/IslandWindowPolicy.h"
 #include "testsupport/Snapshots.h"
+#include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/panel/IslandPanel.h"
@@ -43,6 +45,15 @@ protected:
         return *controller;
     }
 
+    // The collapsed island centred at the top of `area`, as wide as the
+    // geometry makes the readings shown: the widths are the reading table's.
+    QRect collapsedFrame(const QRect& area) const
+    {
+        const IslandState& state = controller->state();
+        return islandFrame(area, state.displayGeometry().panelSize(false, state.visibleCollapsedMetricKinds(),
+                                                                   CollapsedIslandPainter::widthsFor(monitor.snapshot())));
+    }
+
     FakeScreens* screens = nullptr;
     fixtures::FakeWindowSystem* windows = nullptr;
     std::unique_ptr<IslandPanelController> controller;
@@ -68,7 +79,8 @@ TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOnThePrimaryScreenAndFoll
     auto& collapsed = make();
     collapsed.updateFrame(false, false);
     EXPECT_EQ(collapsed.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
-    EXPECT_EQ(collapsed.panel().geometry(), QRect(466, 0, 581, 32));
+    // Centred at the top of the screen, over the notch, as wide as its readings need.
+    EXPECT_EQ(collapsed.panel().geometry(), collapsedFrame(QRect(0, 0, 1512, 982)));
 
     auto& c = make(QStringLiteral("1"));
     screens->pointer = QPoint(2000, 10);
@@ -136,7 +148,7 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
     // Without the window system's reckoning, the toolkit's work area counts.
     screens->list[0].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
     screens->changed();
-    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 780, -170, 361, 40));
+    EXPECT_EQ(c.panel().geometry(), collapsedFrame(QRect(1512, -170, 1920, 1050)));
 
     windows->setActive({terminal, false, true, QRect(1512, -200, 1920, 1080)});
     EXPECT_FALSE(c.panel().isVisible());
@@ -154,7 +166,8 @@ TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
     screens->list = {FakeScreens::screen({0, 0, 1440, 900}), FakeScreens::screen({1440, 0, 1440, 900})};
     const Strut panel = *Strut::fromPartial({0, 0, 30, 0, 0, 0, 0, 0, 0, 1439, 0, 0});
     windows->setReservations(DesktopReservations{{2880, 900}, {panel}, std::nullopt});
-    const QRect collapsed(540, 30, 361, 40);
+    const QRect collapsed = collapsedFrame(QRect(0, 30, 1440, 870));
+    EXPECT_EQ(collapsed.height(), 40);
     EXPECT_EQ(c.panel().geometry(), collapsed);
     EXPECT_EQ(c.reservedFrame(), std::nullopt);
     scheduler.advance(0.5);

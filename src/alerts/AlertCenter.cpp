@@ -15,6 +15,7 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
       systemMonitor_(monitor),
       defaults_(defaults),
       monitor_(scheduler, AlertPreferencesStore::load(defaults)),
+      fleet_(scheduler, monitor_.preferences()),
       episodesPath_(std::move(episodesPath))
 {
     if (!episodesPath_.isEmpty()) {
@@ -24,9 +25,25 @@ AlertCenter::AlertCenter(SystemMonitor& monitor, Scheduler& scheduler, DefaultsS
         connect(&monitor_, &AlertMonitor::openEpisodesChanged, this,
                 [this] { AlertEpisodeFile::write(episodesPath_, monitor_.openEpisodes()); });
     }
-    connect(&systemMonitor_, &SystemMonitor::snapshotChanged, &monitor_, &AlertMonitor::evaluate);
+    connect(&systemMonitor_, &SystemMonitor::snapshotChanged, this, &AlertCenter::evaluate);
     connect(&monitor_, &AlertMonitor::alertRaised, this, &AlertCenter::deliver);
+    connect(&fleet_, &FleetAlerts::alertRaised, this, &AlertCenter::deliver);
     setNotifier(std::move(notifier));
+}
+
+void AlertCenter::evaluate(const SystemSnapshot& snapshot)
+{
+    if (!snapshot.fleet) {
+        monitor_.evaluate(snapshot);
+        return;
+    }
+    // The snapshot's own readings are of the fleet's machines, which are
+    // watched one by one, once per reading of the fleet (the list is shared
+    // until the next one).
+    if (snapshot.fleet->machines.constData() == evaluatedFleet_.constData())
+        return;
+    evaluatedFleet_ = snapshot.fleet->machines;
+    fleet_.evaluate(*snapshot.fleet);
 }
 
 AlertCenter::~AlertCenter() = default;
@@ -36,8 +53,9 @@ void AlertCenter::setNotifier(std::unique_ptr<AlertNotifier> notifier)
     if (!notifier)
         return;
     notifier_ = std::move(notifier);
-    connect(notifier_.get(), &AlertNotifier::activated, this,
-            [this](AlertRule rule) { emit openRequested(alertRuleDescriptor(rule).tab); });
+    connect(notifier_.get(), &AlertNotifier::activated, this, [this](const AlertNotification& notification) {
+        emit openRequested(alertTab(notification), notification.isMachineDown ? QString() : notification.machine);
+    });
     connect(notifier_.get(), &AlertNotifier::hasServiceChanged, this, &AlertCenter::canShowAlertsChanged);
     connect(notifier_.get(), &AlertNotifier::showFinished, this, &AlertCenter::setShowFailure);
     emit canShowAlertsChanged(canShowAlerts());
@@ -64,6 +82,7 @@ void AlertCenter::setRuleSetting(AlertRule rule, const AlertRuleSetting& setting
     if (monitor_.preferences()[static_cast<size_t>(rule)] == setting)
         return;
     monitor_.setRuleSetting(rule, setting);
+    fleet_.setRuleSetting(rule, setting);
     emit preferencesChanged(monitor_.preferences());
     std::optional<QString> failure;
     if (!AlertPreferencesStore::save(monitor_.preferences(), defaults_))
@@ -78,7 +97,8 @@ void AlertCenter::deliver(const Alert& alert)
 {
     if (!notifier_)
         return;
-    if (!alertNamesBusiestProcess(alert.rule)) {
+    // A fleet's machines publish no process tables.
+    if (!alertNamesBusiestProcess(alert.rule) || !alert.machine.isEmpty()) {
         notifier_->show(alertNotification(alert, std::nullopt));
         return;
     }

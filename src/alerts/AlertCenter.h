@@ -2,6 +2,7 @@
 
 #include "alerts/AlertMonitor.h"
 #include "alerts/AlertNotifier.h"
+#include "alerts/FleetAlerts.h"
 
 #include <QObject>
 
@@ -13,7 +14,8 @@ namespace moravel {
 class DefaultsStore;
 class SystemMonitor;
 
-// Alerts in the running application: watches the monitor's snapshots, shows
+// Alerts in the running application: watches the monitor's snapshots (each
+// machine of a fleet on its own, each time the fleet is read), shows
 // each alert through the notifier (naming the busiest process where it
 // applies) and turns a click on one into a request to open its tab. Keeps the
 // rules' settings in the defaults store, and the episodes that have warned in
@@ -57,17 +59,22 @@ signals:
     void showFailureChanged(const std::optional<QString>& failure);
     // Alerts began to be lost: told once for a spell of refusals, not once per alert.
     void alertsLost(const QString& why);
-    // The user clicked an alert: open the island on this tab.
-    void openRequested(moravel::MetricKind tab);
+    // The user clicked an alert: open the island on this tab, showing this
+    // machine of a fleet where one is named.
+    void openRequested(moravel::MetricKind tab, const QString& machine);
     void canShowAlertsChanged(bool canShowAlerts);
 
 private:
+    void evaluate(const SystemSnapshot& snapshot);
     void deliver(const Alert& alert);
     void setShowFailure(const std::optional<QString>& failure);
 
     SystemMonitor& systemMonitor_;
     DefaultsStore& defaults_;
     AlertMonitor monitor_;
+    // The machines of a fleet, each on its own; the fleet last evaluated.
+    FleetAlerts fleet_;
+    QList<MachineReading> evaluatedFleet_;
     std::unique_ptr<AlertNotifier> notifier_;
     std::optional<QString> saveFailure_;
     std::optional<QString> showFailure_;

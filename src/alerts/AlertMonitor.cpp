@@ -111,10 +111,8 @@ void AlertMonitor::evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, 
     const std::optional<double> reading = alertReading(rule, snapshot);
     if (!reading) {
         // A reading that went missing neither holds nor settles.
-        for (Episode& episode : episodes) {
-            episode.heldSince.reset();
-            episode.settledSince.reset();
-        }
+        for (Episode& episode : episodes)
+            episode.lose();
         return;
     }
     const double threshold = effectiveThreshold(rule, preferences_[index], snapshot);
@@ -125,41 +123,16 @@ void AlertMonitor::evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, 
 
     // Deepest level first: a battery first seen at 4 % says so once, not
     // "10 %" and "5 %" together.
+    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
     const bool canFire = alertCanFire(rule, snapshot);
     std::optional<Alert> raised;
     for (size_t level = levelCount; level-- > 0;) {
-        if (advanceEpisode(episodes[level], rule, *reading, levels[level], canFire, now) && !raised)
+        const bool past = canFire && isPast(d, *reading, levels[level]);
+        if (episodes[level].advance(past, isSettled(d, *reading, levels[level]), d.holdSeconds, now) && !raised)
             raised = Alert{rule, *reading, levels[level], level > 0, snapshot};
     }
     if (raised)
         emit alertRaised(*raised);
-}
-
-// True when this observation completes the hold time and the episode warns.
-bool AlertMonitor::advanceEpisode(Episode& episode, AlertRule rule, double reading, double level, bool canFire,
-                                  double now)
-{
-    const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
-    if (episode.fired) {
-        if (!isSettled(d, reading, level)) {
-            episode.settledSince.reset();
-        } else if (!episode.settledSince) {
-            episode.settledSince = now;
-        }
-        if (episode.settledSince && now - *episode.settledSince >= alertRearmSeconds)
-            episode = {};
-        return false;
-    }
-    if (!canFire || !isPast(d, reading, level)) {
-        episode.heldSince.reset();
-        return false;
-    }
-    if (!episode.heldSince)
-        episode.heldSince = now;
-    if (now - *episode.heldSince < d.holdSeconds)
-        return false;
-    episode = {true, std::nullopt, std::nullopt};
-    return true;
 }
 
 }  // namespace moravel

@@ -17,6 +17,11 @@ struct Alert {
     double threshold = 0;
     bool isFinalWarning = false;  // the battery's second, lower level
     SystemSnapshot snapshot;
+    // Of a fleet: the machine's instance, and whether it is down (the rule
+    // and readings then say nothing). Empty for the machine watched.
+    QString machine = {};
+    bool isMachineDown = false;
+    QDateTime downSince = {};  // invalid where not known
 };
 
 // Watches the published snapshots for the alert rules, on the scheduler's
@@ -47,16 +52,11 @@ signals:
     void openEpisodesChanged();
 
 private:
-    // One level of one rule: the CPU has one, the battery two.
-    struct Episode {
-        bool fired = false;
-        std::optional<double> heldSince;   // the reading has been past the level since then
-        std::optional<double> settledSince;  // after a warning: back on the safe side since then
-    };
+    // One course per level of a rule: the CPU has one, the battery two.
+    using Episode = EpisodeCourse;
     static constexpr size_t maximumLevels = 2;
 
     void evaluateRule(AlertRule rule, const SystemSnapshot& snapshot, double now);
-    bool advanceEpisode(Episode& episode, AlertRule rule, double reading, double level, bool canFire, double now);
     // One bit per rule and level that has warned.
     uint32_t openMask() const;
     void tellWhetherOpenEpisodesChanged(uint32_t before);

@@ -22,8 +22,8 @@ public:
     bool hasService() const { return hasService_; }
 
 signals:
-    // The user chose the notification of this rule (clicked it).
-    void activated(moravel::AlertRule rule);
+    // The user chose this notification (clicked it).
+    void activated(const moravel::AlertNotification& notification);
     // The notification service took an alert, or refused it (`failure` says why).
     void showFinished(const std::optional<QString>& failure);
     void hasServiceChanged(bool hasService);

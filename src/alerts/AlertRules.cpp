@@ -87,4 +87,33 @@ double effectiveThreshold(AlertRule rule, const AlertRuleSetting& setting, const
     return d.defaultThreshold;
 }
 
+bool EpisodeCourse::advance(bool isPast, bool isSettled, double holdSeconds, double now)
+{
+    if (fired) {
+        if (!isSettled)
+            settledSince.reset();
+        else if (!settledSince)
+            settledSince = now;
+        if (settledSince && now - *settledSince >= alertRearmSeconds)
+            *this = {};
+        return false;
+    }
+    if (!isPast) {
+        heldSince.reset();
+        return false;
+    }
+    if (!heldSince)
+        heldSince = now;
+    if (now - *heldSince < holdSeconds)
+        return false;
+    *this = {true, std::nullopt, std::nullopt};
+    return true;
+}
+
+void EpisodeCourse::lose()
+{
+    heldSince.reset();
+    settledSince.reset();
+}
+
 }  // namespace moravel

@@ -52,6 +52,22 @@ inline constexpr double alertRearmSeconds = 60;
 // A discharging battery warns at the threshold and once more at this level.
 inline constexpr double batteryFinalWarningPercent = 5;
 
+// The course of one warning: its reading held past a level for a while,
+// the warning, and the reading settled back for a minute before the next
+// can come.
+struct EpisodeCourse {
+    bool fired = false;
+    std::optional<double> heldSince;     // the reading has been past the level since then
+    std::optional<double> settledSince;  // after a warning: back on the safe side since then
+
+    // One observation at `now`: whether the reading is past the level and may
+    // warn, or, once it has warned, back on the safe side. True when this
+    // completes `holdSeconds` and the warning is due.
+    bool advance(bool isPast, bool isSettled, double holdSeconds, double now);
+    // A reading that went missing neither holds nor settles.
+    void lose();
+};
+
 // One level of one rule that has warned and not yet settled back (the
 // battery has two levels: its threshold and the final warning).
 struct AlertEpisode {

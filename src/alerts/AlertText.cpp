@@ -1,7 +1,11 @@
 #include "alerts/AlertText.h"
 
+#include "monitor/FleetRules.h"
 #include "monitor/Formatters.h"
 
+#include <QLocale>
+
+#include <algorithm>
 #include <cmath>
 
 namespace moravel {
@@ -69,7 +73,33 @@ std::optional<ProcessMetric> busiestProcessFor(AlertRule rule, const QList<Proce
     return busiest;
 }
 
-AlertNotification alertNotification(const Alert& alert, const std::optional<ProcessMetric>& busiest)
+QString alertSubject(const AlertNotification& notification)
+{
+    const QString what = notification.isMachineDown ? QStringLiteral("down")
+                                                    : QLatin1String(alertRuleDescriptor(notification.rule).key);
+    return notification.machine.isEmpty() ? what : notification.machine + u'/' + what;
+}
+
+MetricKind alertTab(const AlertNotification& notification)
+{
+    return notification.isMachineDown ? MetricKind::machines : alertRuleDescriptor(notification.rule).tab;
+}
+
+namespace {
+
+AlertNotification machineDownNotification(const Alert& alert)
+{
+    const QString name = shortMachineName(alert.machine);
+    const QString since = alert.downSince.isValid()
+                              ? QStringLiteral(" since %1").arg(QLocale::c().toString(alert.downSince.toLocalTime(),
+                                                                                      QStringLiteral("HH:mm")))
+                              : QString();
+    return {alert.rule, QStringLiteral("%1 is down").arg(name),
+            QStringLiteral("The Prometheus server has not read %1%2.").arg(alert.machine, since), true, alert.machine,
+            true};
+}
+
+AlertNotification ruleNotification(const Alert& alert, const std::optional<ProcessMetric>& busiest)
 {
     const SystemSnapshot& s = alert.snapshot;
     const QString process = processPart(alert.rule, busiest);
@@ -97,6 +127,20 @@ AlertNotification alertNotification(const Alert& alert, const std::optional<Proc
         n.body = QStringLiteral("At or above %1 °C.").arg(whole(alert.threshold)) + process;
         n.isUrgent = true;
         break;
+    }
+    return n;
+}
+
+}  // namespace
+
+AlertNotification alertNotification(const Alert& alert, const std::optional<ProcessMetric>& busiest)
+{
+    if (alert.isMachineDown)
+        return machineDownNotification(alert);
+    AlertNotification n = ruleNotification(alert, busiest);
+    if (!alert.machine.isEmpty()) {
+        n.summary = shortMachineName(alert.machine) + QStringLiteral(": ") + n.summary;
+        n.machine = alert.machine;
     }
     return n;
 }

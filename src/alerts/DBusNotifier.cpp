@@ -84,18 +84,19 @@ std::optional<QString> DBusNotifier::notificationProblem(const QDBusConnection& 
 
 void DBusNotifier::show(const AlertNotification& notification)
 {
-    const AlertRule rule = notification.rule;
+    const QString subject = alertSubject(notification);
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(service), QString::fromLatin1(path),
                                                       QString::fromLatin1(interface), QStringLiteral("Notify"));
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), QStringLiteral("moravel")},
         {QStringLiteral("urgency"), QVariant::fromValue<uchar>(notification.isUrgent ? 2 : 1)},
     };
-    call << QStringLiteral("Moravel") << lastIdOfRule_[static_cast<size_t>(rule)] << QStringLiteral("moravel")
+    call << QStringLiteral("Moravel") << lastIdOfSubject_.value(subject) << QStringLiteral("moravel")
          << notification.summary << notification.body << QStringList{QStringLiteral("default"), QStringLiteral("Open")}
          << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(call, notifyTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, rule](QDBusPendingCallWatcher* finished) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, notification, subject](QDBusPendingCallWatcher* finished) {
         const QDBusPendingReply<uint> reply = *finished;
         finished->deleteLater();
         // No service (or a failing one): the alert is lost, and that is told.
@@ -104,9 +105,9 @@ void DBusNotifier::show(const AlertNotification& notification)
             emit showFinished(printableExcerpt(error.message().isEmpty() ? error.name() : error.message(), 120));
             return;
         }
-        shown_.remove(lastIdOfRule_[static_cast<size_t>(rule)]);
-        lastIdOfRule_[static_cast<size_t>(rule)] = reply.value();
-        shown_.insert(reply.value(), rule);
+        shown_.remove(lastIdOfSubject_.value(subject));
+        lastIdOfSubject_.insert(subject, reply.value());
+        shown_.insert(reply.value(), notification);
         emit showFinished(std::nullopt);
     });
 }
@@ -123,8 +124,8 @@ void DBusNotifier::onNotificationClosed(uint id, uint /*reason*/)
     const auto found = shown_.constFind(id);
     if (found == shown_.constEnd())
         return;
-    // Its id may be handed out again: the rule's next notification starts afresh.
-    lastIdOfRule_[static_cast<size_t>(*found)] = 0;
+    // Its id may be handed out again: the subject's next notification starts afresh.
+    lastIdOfSubject_.remove(alertSubject(*found));
     shown_.erase(found);
 }
 

@@ -6,17 +6,17 @@
 #include <QDBusServiceWatcher>
 #include <QHash>
 
-#include <array>
 #include <memory>
 #include <optional>
 
 namespace moravel {
 
 // Freedesktop desktop notifications (org.freedesktop.Notifications) on a
-// D-Bus connection. A rule's new notification replaces its previous one if
-// that is still on screen (the battery's 5 % warning replaces its 10 %), and
-// a click on one (its default action) reports the rule. Follows the
-// notification service coming and going on the bus.
+// D-Bus connection. A new notification replaces the previous one about the
+// same subject (a rule, of one machine of a fleet) if that is still on screen
+// (the battery's 5 % warning replaces its 10 %), and a click on one (its
+// default action) reports it. Follows the notification service coming and
+// going on the bus.
 class DBusNotifier final : public AlertNotifier {
     Q_OBJECT
 
@@ -49,8 +49,8 @@ private:
 
     QDBusConnection connection_;
     QDBusServiceWatcher* serviceWatcher_ = nullptr;
-    QHash<uint, AlertRule> shown_;
-    std::array<uint, alertRuleCount> lastIdOfRule_{};
+    QHash<uint, AlertNotification> shown_;
+    QHash<QString, uint> lastIdOfSubject_;
 };
 
 }  // namespace moravel

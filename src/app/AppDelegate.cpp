@@ -99,7 +99,9 @@ void AppDelegate::openAlertsOnClick()
 {
     // A click on an alert opens the island pinned on the reading's tab.
     IslandState& state = panelController_->state();
-    connect(alerts_.get(), &AlertCenter::openRequested, &state, [&state](MetricKind tab) {
+    connect(alerts_.get(), &AlertCenter::openRequested, &state, [this, &state](MetricKind tab, const QString& machine) {
+        if (!machine.isEmpty())
+            monitor_->chooseMachine(machine);
         state.setSelectedMetric(tab);
         state.setLockedOpen(true);
         state.requestExpansion();

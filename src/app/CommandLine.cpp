@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "BuildInfo.h"
+#include "app/IslandService.h"
 #include "island/NotchEnvironment.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/PrintableExcerpt.h"
@@ -37,6 +38,17 @@ std::optional<std::optional<QString>> valueOf(const QStringList& arguments, qsiz
     if (i + 1 >= arguments.size())
         return std::optional<QString>();
     return std::optional<QString>(arguments[++i]);
+}
+
+std::optional<IslandCommand::Action> commandAction(const QString& argument)
+{
+    if (argument == QLatin1String("--toggle"))
+        return IslandCommand::Action::toggle;
+    if (argument == QLatin1String("--open") || argument.startsWith(QLatin1String("--open=")))
+        return IslandCommand::Action::open;
+    if (argument == QLatin1String("--close"))
+        return IslandCommand::Action::close;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -96,8 +108,19 @@ QString helpText()
         "                  anywhere. With --json, while it cannot be read no lines\n"
         "                  are printed; standard error says so, and again when it\n"
         "                  can be read.\n"
-        "  --source-credentials FILE  With --source: user:password for the exporter,\n"
-        "                  from a file only you may read (chmod 600).\n"
+        "  --source prometheus+URL  Read every machine a Prometheus server scrapes\n"
+        "                  with the node exporter (prometheus+http://10.0.0.5:9090,\n"
+        "                  say), under the same rules; with --json each line lists\n"
+        "                  the machines.\n"
+        "  --source-credentials FILE  With --source: user:password for the exporter\n"
+        "                  or server, from a file only you may read (chmod 600).\n"
+        "  --toggle        Open the running island pinned, with the keyboard, or\n"
+        "                  close it: the command to bind to a keyboard shortcut.\n"
+        "  --open [TAB]    Open the running island pinned, on TAB if given:\n"
+        "                  overview, cpu, memory, network, power, sensors, gpu or\n"
+        "                  machines.\n"
+        "  --close         Close the running island.\n"
+        "                  These three exit 1 when no island runs.\n"
         "  -h, --help      Show this help and exit.\n"
         "  -v, --version   Show the version and exit.\n"
         "\n"
@@ -112,6 +135,13 @@ QString helpText()
            + notchEnvironmentHelp();
 }
 
+std::optional<SourceChoice> RunOptions::sourceChoice() const
+{
+    if (!source)
+        return std::nullopt;
+    return SourceChoice{sourceIsPrometheus ? prometheusChoiceText(*source) : source->toString(), sourceCredentials};
+}
+
 CommandLineResult parseCommandLine(const QStringList& arguments)
 {
     RunOptions options;
@@ -123,7 +153,18 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
             return ShowText{QStringLiteral("moravel %1 (build %2)\n")
                                 .arg(QString::fromUtf8(build::version),
                                      *build::buildNumber ? QString::fromUtf8(build::buildNumber) : QStringLiteral("—"))};
-        if (argument == QLatin1String("--json")) {
+        if (const std::optional<IslandCommand::Action> action = commandAction(argument)) {
+            if (options.command)
+                return UsageError{QStringLiteral("moravel: --toggle, --open and --close cannot be combined")};
+            options.command = IslandCommand{*action, {}};
+            QString tab = argument.startsWith(QLatin1String("--open=")) ? argument.mid(7) : QString();
+            if (argument == QLatin1String("--open") && i + 1 < arguments.size() && !arguments[i + 1].startsWith(u'-'))
+                tab = arguments[++i];
+            if (!tab.isEmpty() && !IslandBus::tabNamed(tab))
+                return UsageError{QStringLiteral("moravel: --open: no tab \"%1\"; the tabs are %2")
+                                      .arg(printableExcerpt(tab), IslandBus::tabNames())};
+            options.command->tab = tab;
+        } else if (argument == QLatin1String("--json")) {
             options.json = true;
         } else if (argument == QLatin1String("--processes")) {
             options.processes = true;
@@ -139,8 +180,10 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                       .arg(printableExcerpt(**since))};
         } else if (const auto source = valueOf(arguments, i, "--source")) {
             if (!*source)
-                return UsageError{QStringLiteral("moravel: --source needs an exporter's address")};
-            const auto address = exporterAddress(**source);
+                return UsageError{QStringLiteral("moravel: --source needs an exporter's or a Prometheus server's "
+                                                 "address")};
+            options.sourceIsPrometheus = isPrometheusAddress(**source);
+            const auto address = options.sourceIsPrometheus ? prometheusAddress(**source) : exporterAddress(**source);
             if (const QString* problem = std::get_if<QString>(&address))
                 return UsageError{QStringLiteral("moravel: --source: ") + *problem};
             options.source = std::get<QUrl>(address);
@@ -162,6 +205,8 @@ CommandLineResult parseCommandLine(const QStringList& arguments)
                                   .arg(printableExcerpt(argument))};
         }
     }
+    if (options.command && (options.json || options.history || options.source))
+        return UsageError{QStringLiteral("moravel: --toggle, --open and --close take no other options")};
     if (options.history && options.json)
         return UsageError{QStringLiteral("moravel: --history and --json cannot be combined")};
     if ((options.count || options.processes) && !options.json)

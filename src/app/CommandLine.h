@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/IslandCommand.h"
+#include "monitor/SourceChoice.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -15,8 +18,13 @@ struct RunOptions {
     bool processes = false;    // sample the process table in JSON mode
     bool history = false;      // print the kept history instead of running
     std::optional<qint64> sinceSeconds;  // with history: only the minutes of this last stretch
-    std::optional<QUrl> source;  // another machine's exporter, checked
+    std::optional<QUrl> source;  // another machine's exporter, or a Prometheus server, checked
+    bool sourceIsPrometheus = false;  // the fleet a Prometheus server scrapes, at `source`
     QString sourceCredentials;   // a file with user:password for it
+    std::optional<IslandCommand> command;  // asked of the island that runs, instead of running
+
+    // The source asked for, as a choice in the settings would keep it.
+    std::optional<SourceChoice> sourceChoice() const;
 };
 
 struct ShowText {

@@ -5,6 +5,8 @@
 #include "app/CommandLine.h"
 #include "app/DisplayCheck.h"
 #include "app/InstanceLock.h"
+#include "app/IslandCommand.h"
+#include "app/IslandService.h"
 #include "app/Platform.h"
 #include "app/SignalQuit.h"
 #include "alerts/AlertCenter.h"
@@ -12,10 +14,11 @@
 #include "alerts/DBusNotifier.h"
 #include "alerts/SessionBus.h"
 #include "history/HistoryFile.h"
+#include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandPanelScreens.h"
 #include "island/IslandState.h"
 #include "island/IslandWindowMode.h"
-#include "monitor/remote/ChoiceSources.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
@@ -41,8 +44,9 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-// The machine named on the command line; nothing (the reason told) when its
-// credentials cannot be used, as that run would otherwise watch the wrong machine.
+// The machine or fleet named on the command line; nothing (the reason told)
+// when its credentials cannot be used, as that run would otherwise watch the
+// wrong machine.
 std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& options)
 {
     if (!options.source)
@@ -52,7 +56,7 @@ std::optional<std::optional<SourceChoice>> commandLineSource(const RunOptions& o
         std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
         return std::nullopt;
     }
-    return std::optional<SourceChoice>(SourceChoice{options.source->toString(), options.sourceCredentials});
+    return options.sourceChoice();
 }
 
 // The notifier `make` gives, its problem (if any) told on standard error.
@@ -95,8 +99,7 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
     case InstanceLock::Outcome::acquired:
         break;
     case InstanceLock::Outcome::heldByAnother:
-        std::fputs("moravel: the island is already running\n", stdout);
-        return 0;
+        return openRunningIsland(argc, argv);
     case InstanceLock::Outcome::unusable:
         std::fprintf(stderr, "%s\n", instanceLock.failure().toLocal8Bit().constData());
         return 1;
@@ -141,16 +144,28 @@ int runIslandMode(int& argc, char** argv, const RunOptions& options)
             return busAnswered ? reportingProblem(&DBusNotifier::forSessionBus) : nullptr;
         },
         HistoryFile::defaultPath(), &background, AlertEpisodeFile::defaultPath(),
-        choiceSources(scheduler, background, thisComputer), *sourceForThisRun,
+        choiceSources(scheduler, &background, thisComputer),
+        *sourceForThisRun,
         qEnvironmentVariableIsSet(islandWindowModeVariable)
             ? std::optional<QString>(qEnvironmentVariable(islandWindowModeVariable))
             : std::nullopt});
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     delegate.applicationDidFinishLaunching();
-    if (!busAnswered) {
-        sessionBus->whenAnswered(&delegate, [&delegate, address = sessionBus->address()] {
+    // `moravel --toggle` and a second `moravel` reach the island on the bus.
+    IslandPanelController& panel = *delegate.panelController();
+    IslandService islandService(panel.state(), [&panel] { panel.takeKeyboard(); });
+    const auto publish = [&islandService](const QDBusConnection& bus) {
+        QString problem;
+        if (bus.isConnected() && !islandService.publishOn(bus, &problem))
+            std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+    };
+    if (busAnswered) {
+        publish(QDBusConnection::sessionBus());
+    } else {
+        sessionBus->whenAnswered(&delegate, [&delegate, publish, address = sessionBus->address()] {
             delegate.alerts()->setNotifier(
                 reportingProblem([&address](QString* problem) { return DBusNotifier::forBusAt(address, problem); }));
+            publish(QDBusConnection::connectToBus(address, QStringLiteral("moravel-island")));
         });
     }
     const int status = QApplication::exec();

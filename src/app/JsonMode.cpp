@@ -4,7 +4,7 @@
 #include "monitor/MeasuredReadings.h"
 #include "monitor/SnapshotJson.h"
 #include "monitor/SystemMonitor.h"
-#include "monitor/remote/RemoteSource.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "support/BackgroundRunner.h"
 #include "support/QtScheduler.h"
 
@@ -18,8 +18,8 @@ namespace moravel {
 
 namespace {
 
-// This computer, or the exporter asked for; nothing (the reason told) when
-// its credentials cannot be used.
+// This computer, or the machine or fleet asked for; nothing (the reason
+// told) when its credentials cannot be used.
 std::shared_ptr<TelemetrySource> chosenSource(const RunOptions& options, Scheduler& scheduler,
                                               BackgroundRunner& background)
 {
@@ -28,12 +28,12 @@ std::shared_ptr<TelemetrySource> chosenSource(const RunOptions& options, Schedul
         reportUnreadableReaderRoots(roots);
         return makeTelemetrySource(roots, scheduler, background);
     }
-    auto endpoint = endpointWithCredentials(*options.source, options.sourceCredentials);
-    if (const QString* problem = std::get_if<QString>(&endpoint)) {
+    auto chosen = remoteSource(*options.sourceChoice(), scheduler, &background);
+    if (const QString* problem = std::get_if<QString>(&chosen)) {
         std::fprintf(stderr, "moravel: %s\n", problem->toLocal8Bit().constData());
         return nullptr;
     }
-    return std::make_shared<RemoteSource>(std::get<RemoteEndpoint>(std::move(endpoint)), scheduler, &background);
+    return std::get<ChosenSource>(std::move(chosen)).source;
 }
 
 }  // namespace
@@ -46,7 +46,7 @@ int runJsonMode(const RunOptions& options)
     if (!source)
         return 1;
     SystemMonitor monitor(scheduler, source);
-    const QString sourceAddress = options.source ? options.source->toDisplayString() : QString();
+    const QString sourceAddress = options.source ? options.sourceChoice()->address : QString();
 
     // --count counts printed lines: seconds the source could not answer
     // print nothing and count nothing.

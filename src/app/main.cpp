@@ -25,6 +25,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     const moravel::RunOptions options = std::get<moravel::RunOptions>(parsed);
+    if (options.command)
+        return moravel::runIslandCommand(argc, argv, *options.command);
     if (options.history) {
         std::signal(SIGPIPE, SIG_IGN);
         return moravel::runHistoryMode(options);

@@ -24,23 +24,134 @@ QString percent(double value)
     return fixed(value, 0) + QLatin1Char('%');
 }
 
+namespace {
+
+// A figure in the unit it is shown in: the scaled number, its decimals, and
+// the unit as shown and as said. The short and the spoken texts both come
+// from here, so they never disagree on where a unit begins.
+struct Scaled {
+    double value = 0;
+    int decimals = 0;
+    const char* shortUnit = "";
+    const char* spokenUnit = "";
+};
+
+Scaled speedScale(double value)
+{
+    if (value >= 1e9)
+        return {value / 1e9, 1, "G", "gigabytes"};
+    if (value >= 1e6)
+        return {value / 1e6, 1, "M", "megabytes"};
+    if (value >= 1000)
+        return {value / 1000, 0, "K", "kilobytes"};
+    return {value, 0, "B", "bytes"};
+}
+
+Scaled byteScale(uint64_t value)
+{
+    const double x = static_cast<double>(value);
+    if (value >= 1'000'000'000'000ULL)
+        return {x / 1e12, 1, " TB", "terabytes"};
+    if (value < 1'000'000'000ULL)
+        return {x / 1e6, 0, " MB", "megabytes"};
+    const double gigabytes = x / 1e9;
+    return {gigabytes, gigabytes < 100 ? 1 : 0, " GB", "gigabytes"};
+}
+
+Scaled wattScale(double watts)
+{
+    return {watts, watts < 10 ? 1 : 0, " W", "watts"};
+}
+
+QString shortText(const Scaled& scaled)
+{
+    return fixed(scaled.value, scaled.decimals) + QLatin1String(scaled.shortUnit);
+}
+
+// "1.2 megabytes", "40 kilobytes", "1 megabyte": a whole figure says no ".0",
+// and one of a unit is singular.
+QString spokenText(const Scaled& scaled)
+{
+    QString number = fixed(scaled.value, scaled.decimals);
+    if (number.endsWith(QLatin1String(".0")))
+        number.chop(2);
+    QString unit = QLatin1String(scaled.spokenUnit);
+    if (number == QLatin1String("1"))
+        unit.chop(1);
+    return number + QLatin1Char(' ') + unit;
+}
+
+QString notAvailable()
+{
+    return QLatin1String(notAvailableSpoken);
+}
+
+QString countOf(int64_t count, const char* one, const char* many)
+{
+    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
+}
+
+}  // namespace
+
 QString spokenWhole(double value)
 {
     // A value that is not a number must not reach the integer conversion.
     if (!std::isfinite(value))
-        return QStringLiteral("0");
+        return notAvailable();
     return QString::number(static_cast<qint64>(std::clamp(std::trunc(value), -1e15, 1e15)));
+}
+
+QString spokenPercent(double value)
+{
+    return std::isfinite(value) ? spokenWhole(value) + QStringLiteral(" percent") : notAvailable();
+}
+
+QString spokenSpeed(double bytesPerSecond)
+{
+    return std::isfinite(bytesPerSecond) ? spokenText(speedScale(bytesPerSecond)) + QStringLiteral(" a second")
+                                         : notAvailable();
+}
+
+QString spokenBytes(uint64_t value)
+{
+    return spokenText(byteScale(value));
+}
+
+QString spokenCelsius(double celsius)
+{
+    return std::isfinite(celsius) ? fixed(celsius, 0) + QStringLiteral(" degrees Celsius") : notAvailable();
+}
+
+QString spokenDuration(int64_t minutes)
+{
+    const int64_t whole = std::max<int64_t>(minutes, 0);
+    const int64_t hours = whole / 60;
+    const QString rest = countOf(whole % 60, "minute", "minutes");
+    if (hours == 0)
+        return rest;
+    const QString hoursText = countOf(hours, "hour", "hours");
+    return whole % 60 == 0 ? hoursText : hoursText + QLatin1Char(' ') + rest;
+}
+
+QString spokenFigure(FigureUnit unit, double value)
+{
+    switch (unit) {
+    case FigureUnit::percent:
+        return spokenPercent(value);
+    case FigureUnit::bytesPerSecond:
+        return spokenSpeed(value);
+    case FigureUnit::watts:
+        // A chart's 0 W (a battery at rest) is a figure; only the draw's weak readings are not.
+        return std::isfinite(value) ? spokenText(wattScale(value)) : notAvailable();
+    case FigureUnit::celsius:
+        return spokenCelsius(value);
+    }
+    return notAvailable();
 }
 
 QString bytes(uint64_t value)
 {
-    const double x = static_cast<double>(value);
-    if (value >= 1'000'000'000'000ULL)
-        return fixed(x / 1e12, 1) + QStringLiteral(" TB");
-    if (value < 1'000'000'000ULL)
-        return fixed(x / 1e6, 0) + QStringLiteral(" MB");
-    const double gigabytes = x / 1e9;
-    return fixed(gigabytes, gigabytes < 100 ? 1 : 0) + QStringLiteral(" GB");
+    return shortText(byteScale(value));
 }
 
 QString memory(uint64_t value)
@@ -59,13 +170,7 @@ QString memory(uint64_t value)
 
 QString speed(double value)
 {
-    if (value >= 1e9)
-        return fixed(value / 1e9, 1) + QLatin1Char('G');
-    if (value >= 1e6)
-        return fixed(value / 1e6, 1) + QLatin1Char('M');
-    if (value >= 1000)
-        return fixed(value / 1000, 0) + QLatin1Char('K');
-    return fixed(value, 0) + QLatin1Char('B');
+    return shortText(speedScale(value));
 }
 
 namespace {
@@ -79,14 +184,20 @@ QString power(std::optional<double> watts)
 {
     if (!isShowable(watts))
         return QStringLiteral("— W");
-    return fixed(*watts, *watts < 10 ? 1 : 0) + QStringLiteral(" W");
+    return shortText(wattScale(*watts));
+}
+
+QString spokenWatts(std::optional<double> watts)
+{
+    return isShowable(watts) ? spokenText(wattScale(*watts)) : notAvailable();
 }
 
 QString compactWatts(std::optional<double> watts)
 {
     if (!isShowable(watts))
         return QStringLiteral("—");
-    return fixed(*watts, *watts < 10 ? 1 : 0) + QLatin1Char('W');
+    const Scaled scaled = wattScale(*watts);
+    return fixed(scaled.value, scaled.decimals) + QLatin1Char('W');
 }
 
 QString compactBattery(std::optional<int64_t> percent, bool isFull)

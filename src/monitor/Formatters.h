@@ -7,6 +7,9 @@
 
 namespace moravel {
 
+// The unit a figure is in, for texts that take figures of any kind.
+enum class FigureUnit : uint8_t { percent, bytesPerSecond, watts, celsius };
+
 // Short display texts for readings. Decimal units but for amounts of memory,
 // a period as the decimal separator whatever the user's locale.
 namespace MetricFormat {
@@ -26,8 +29,20 @@ QString fixed(double value, int decimals);
 // "38%", rounded; a dash for a value that is not a number.
 QString percent(double value);
 // What a screen reader says of a figure: the whole number cut towards zero
-// (37.8 is "37").
+// (37.8 is "37"); "not available" for a value that is not a number.
 QString spokenWhole(double value);
+
+// The units a screen reader says in full, from the same scales as the short
+// texts above: "1.2 megabytes a second" where speed() shows "1.2M".
+inline constexpr char notAvailableSpoken[] = "not available";
+QString spokenPercent(double value);          // "23 percent"
+QString spokenSpeed(double bytesPerSecond);   // "40 kilobytes a second"
+QString spokenBytes(uint64_t value);          // "3.7 gigabytes"
+QString spokenWatts(std::optional<double> watts);  // "7.5 watts"; not available where power() shows a dash
+QString spokenCelsius(double celsius);        // "52 degrees Celsius"
+QString spokenDuration(int64_t minutes);      // "1 hour 20 minutes"
+// The figure with its unit in full, as the functions above say it.
+QString spokenFigure(FigureUnit unit, double value);
 
 }  // namespace MetricFormat
 

@@ -43,25 +43,31 @@ double systemWatts(const SystemSnapshot& s)
 }
 
 constexpr SeriesDescriptor rows[] = {
-    {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return valueOf(s.cpu, &CpuReading::percent); }},
+    {Series::cpu, "cpuPercent", [](const SystemSnapshot& s) { return valueOf(s.cpu, &CpuReading::percent); },
+     FigureUnit::percent},
     {Series::memory, "memoryPercent",
-     [](const SystemSnapshot& s) { return valueOf(s.memory, &MemoryReading::percent); }},
+     [](const SystemSnapshot& s) { return valueOf(s.memory, &MemoryReading::percent); }, FigureUnit::percent},
     {Series::download, "downloadBytesPerSecond",
-     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::downloadBytesPerSecond); }},
+     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::downloadBytesPerSecond); },
+     FigureUnit::bytesPerSecond},
     {Series::upload, "uploadBytesPerSecond",
-     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::uploadBytesPerSecond); }},
-    {Series::systemPower, "systemPowerWatts", systemWatts},
-    {Series::batteryPower, "batteryPowerWatts", batteryWatts},
+     [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::uploadBytesPerSecond); },
+     FigureUnit::bytesPerSecond},
+    {Series::systemPower, "systemPowerWatts", systemWatts, FigureUnit::watts},
+    {Series::batteryPower, "batteryPowerWatts", batteryWatts, FigureUnit::watts},
     {Series::diskRead, "diskReadBytesPerSecond",
-     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond); }},
+     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond); },
+     FigureUnit::bytesPerSecond},
     {Series::diskWrite, "diskWriteBytesPerSecond",
-     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond); }},
+     [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::writeBytesPerSecond); },
+     FigureUnit::bytesPerSecond},
     {Series::cpuTemperature, "cpuTemperatureCelsius",
      [](const SystemSnapshot& s) {
          const std::optional<CpuTemperature> cpu = cpuTemperatureOf(s);
          return cpu ? cpu->celsius : absent;
-     }},
-    {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent},
+     },
+     FigureUnit::celsius},
+    {Series::gpuBusy, "gpuBusyPercent", gpuBusyPercent, FigureUnit::percent},
 };
 
 constexpr bool rowsFollowTheSeries()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/Formatters.h"
 #include "monitor/MetricTypes.h"
 
 #include <span>
@@ -12,6 +13,7 @@ struct SeriesDescriptor {
     Series series;
     const char* jsonName;
     double (*value)(const SystemSnapshot& snapshot);
+    FigureUnit unit;
 };
 
 // Every series, in the order of the enumeration.

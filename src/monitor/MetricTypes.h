@@ -127,6 +127,19 @@ struct GpuReading {
     friend bool operator==(const GpuReading&, const GpuReading&) = default;
 };
 
+struct MachineReading;
+
+// The machines a Prometheus server scrapes with the node exporter, each with
+// its readings as the server computes them.
+struct FleetReading {
+    QList<MachineReading> machines;  // worst first (FleetRules.h)
+    // The machine the snapshot's own slices are of; nothing while the whole
+    // fleet is watched, when each slice is its worst machine's.
+    std::optional<QString> chosen = std::nullopt;
+
+    friend bool operator==(const FleetReading&, const FleetReading&) = default;
+};
+
 // One full reading of the machine, one slice per group of readings. A slice
 // the source does not have (another machine's exporter publishes no process
 // table, and may leave out any collector; a computer's disk not read yet) is
@@ -146,8 +159,24 @@ struct SystemSnapshot {
     std::optional<QList<SensorReading>> voltages = std::nullopt;
     std::optional<QList<GpuReading>> gpus = std::nullopt;
     std::optional<QList<ProcessMetric>> topProcesses = std::nullopt;
+    // Only when watching a fleet through a Prometheus server.
+    std::optional<FleetReading> fleet = std::nullopt;
 
     friend bool operator==(const SystemSnapshot&, const SystemSnapshot&) = default;
+};
+
+// One machine of a fleet, known by the server's `instance` label.
+struct MachineReading {
+    QString instance;  // "web3.lan:9100"
+    QString job;       // the server's scrape job
+    bool isUp = false;
+    // Since when it has been up or down, where that is known: when the server
+    // last read it, for one that is down; when Moravel saw it come back.
+    std::optional<QDateTime> since = std::nullopt;
+    // What the server has of it; nothing while it is down.
+    SystemSnapshot readings;
+
+    friend bool operator==(const MachineReading&, const MachineReading&) = default;
 };
 
 // The computer's battery; nothing without one, or without a power reading.
@@ -195,8 +224,10 @@ using MetricHistory = QList<MetricSample>;
 
 // Every kind of reading, and the dashboard's overview. What each one is
 // called, shows and stores lives in the reading table (ReadingTable.h).
-enum class MetricKind : uint8_t { overview, cpu, memory, network, disk, power, swap, temperature, gpu, fan, voltage };
+enum class MetricKind : uint8_t {
+    overview, cpu, memory, network, disk, power, swap, temperature, gpu, fan, voltage, machines
+};
 // Checked against the reading table (ReadingRows.cpp) by the compiler.
-inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::voltage) + 1;
+inline constexpr size_t metricKindCount = static_cast<size_t>(MetricKind::machines) + 1;
 
 }  // namespace moravel

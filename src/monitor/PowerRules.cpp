@@ -74,6 +74,14 @@ PowerReading powerReadingOf(const BatteryRegistry& registry)
     return power;
 }
 
+bool isBatteryShownFull(const SystemSnapshot& snapshot)
+{
+    const BatteryReading* battery = batteryOf(snapshot);
+    if (!battery || !snapshot.power->isExternalPowerConnected)
+        return false;
+    return battery->isFullyCharged || (!battery->isCharging && battery->percent.value_or(0) > 99);
+}
+
 double systemPowerWatts(const PowerReading& power)
 {
     const double batteryWatts = power.battery ? power.battery->watts : 0;

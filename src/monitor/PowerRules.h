@@ -19,6 +19,10 @@ double systemPowerWatts(const PowerReading& power);
 // 10 % and below, whether or not it is charging.
 Level batteryLevel(int64_t percent);
 
+// Whether the battery reads as full: only on the adapter, fully charged, or
+// resting above 99 % without charging.
+bool isBatteryShownFull(const SystemSnapshot& snapshot);
+
 // Chooses the power figure shown as the system's draw. A weak reading (0.05 W
 // or less) keeps the previous figure for up to 2 s after the last valid one.
 // Nothing to choose while `next` has no power reading.

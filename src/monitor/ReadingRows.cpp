@@ -6,6 +6,7 @@
 #include "monitor/Formatters.h"
 #include "monitor/JsonWriter.h"
 #include "monitor/MetricSeries.h"
+#include "monitor/PowerRules.h"
 
 #include <QStringList>
 
@@ -42,6 +43,16 @@ QString loadDetail(const SystemSnapshot& s)
            + MetricFormat::fixed(load[1], 2) + QStringLiteral(" · ") + MetricFormat::fixed(load[2], 2);
 }
 
+QList<SpokenDetail> loadSpoken(const SystemSnapshot& s)
+{
+    if (!s.loadAverage)
+        return {};
+    const auto& load = *s.loadAverage;
+    return {{QStringLiteral("Load average"), MetricFormat::fixed(load[0], 2) + QStringLiteral(", ")
+                                                 + MetricFormat::fixed(load[1], 2) + QStringLiteral(", ")
+                                                 + MetricFormat::fixed(load[2], 2)}};
+}
+
 constexpr ChartLine cpuLine{.series = Series::cpu, .tone = Tone::mint, .legend = "CPU"};
 constexpr ChartLine cpuLines[] = {cpuLine};
 
@@ -74,8 +85,8 @@ QString uploadText(const SystemSnapshot& s)
 
 QString networkSpoken(const SystemSnapshot& s)
 {
-    return QStringLiteral("Download ") + MetricFormat::speed(s.network->downloadBytesPerSecond)
-           + QStringLiteral(", upload ") + MetricFormat::speed(s.network->uploadBytesPerSecond);
+    return QStringLiteral("down ") + MetricFormat::spokenSpeed(s.network->downloadBytesPerSecond)
+           + QStringLiteral(", up ") + MetricFormat::spokenSpeed(s.network->uploadBytesPerSecond);
 }
 
 void networkJson(JsonWriter& w, const SystemSnapshot& s)
@@ -100,6 +111,16 @@ QString diskRates(const SystemSnapshot& s)
            + MetricFormat::speed(s.diskActivity->writeBytesPerSecond);
 }
 
+// "54 percent, reading 1.2 megabytes a second, writing 300 kilobytes a second".
+QString diskSpoken(const SystemSnapshot& s)
+{
+    const QString used = MetricFormat::spokenPercent(s.disk->percent);
+    if (!s.diskActivity)
+        return used;
+    return used + QStringLiteral(", reading ") + MetricFormat::spokenSpeed(s.diskActivity->readBytesPerSecond)
+           + QStringLiteral(", writing ") + MetricFormat::spokenSpeed(s.diskActivity->writeBytesPerSecond);
+}
+
 void diskJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("diskPercent", fieldOf(s.disk, &DiskReading::percent));
@@ -120,14 +141,31 @@ double batteryPercent(const SystemSnapshot& s)
     return battery && battery->percent ? static_cast<double>(*battery->percent) : NAN;
 }
 
+// "battery 55 percent, charging, 1 hour 20 minutes to full".
 QString powerSpoken(const SystemSnapshot& s)
 {
     const BatteryReading* battery = batteryOf(s);
     if (!battery)
-        return QStringLiteral("No battery");
+        return QStringLiteral("no battery");
     if (!battery->percent)
-        return QStringLiteral("Battery level unknown");
-    return QStringLiteral("Battery ") + QString::number(*battery->percent) + QStringLiteral(" percent");
+        return QStringLiteral("battery level unknown");
+    QStringList parts{QStringLiteral("battery ") + QString::number(*battery->percent) + QStringLiteral(" percent")};
+    const auto time = [&](const char* until) {
+        if (battery->minutesRemaining)
+            parts.append(MetricFormat::spokenDuration(*battery->minutesRemaining) + QLatin1String(until));
+    };
+    if (isBatteryShownFull(s)) {
+        parts.append(QStringLiteral("full"));
+    } else if (battery->isCharging) {
+        parts.append(QStringLiteral("charging"));
+        time(" to full");
+    } else if (s.power->isExternalPowerConnected) {
+        parts.append(QStringLiteral("not charging"));
+    } else {
+        parts.append(QStringLiteral("on battery"));
+        time(" left");
+    }
+    return parts.join(QStringLiteral(", "));
 }
 
 // Without a battery the chart shows what the power supply delivers.
@@ -181,11 +219,17 @@ QString swapDetail(const SystemSnapshot& s)
            + MetricFormat::memory(s.swap->total);
 }
 
+QList<SpokenDetail> swapSpokenDetails(const SystemSnapshot& s)
+{
+    if (!s.swap || s.swap->total == 0)
+        return {};
+    return {{QStringLiteral("Swap"), MetricFormat::spokenBytes(s.swap->used) + QStringLiteral(" of ")
+                                         + MetricFormat::spokenBytes(s.swap->total)}};
+}
+
 QString swapSpoken(const SystemSnapshot& s)
 {
-    if (s.swap->total == 0)
-        return QStringLiteral("No swap");
-    return QStringLiteral("Swap ") + MetricFormat::spokenWhole(swapPercent(s)) + QStringLiteral(" percent");
+    return s.swap->total == 0 ? QStringLiteral("no swap") : MetricFormat::spokenPercent(swapPercent(s));
 }
 
 void swapJson(JsonWriter& w, const SystemSnapshot& s)
@@ -211,14 +255,6 @@ double cpuTemperature(const SystemSnapshot& s)
 Level sensorTemperatureLevel(const SensorReading& sensor)
 {
     return levelFor(sensor.value, temperatureThresholds(temperatureLimit(sensor)));
-}
-
-QString cpuTemperatureSpoken(const SystemSnapshot& s)
-{
-    const double celsius = cpuTemperature(s);
-    if (!std::isfinite(celsius))
-        return QStringLiteral("No CPU temperature");
-    return QStringLiteral("CPU temperature ") + MetricFormat::spokenWhole(celsius) + QStringLiteral(" degrees");
 }
 
 void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
@@ -247,11 +283,24 @@ bool hasGpuLoad(const SystemSnapshot& s)
     return std::isfinite(gpuBusy(s));
 }
 
-QString gpuSpoken(const SystemSnapshot& s)
+// Each GPU by its name: its load, memory and temperature, as far as its driver
+// tells; the GPU list draws the same rows.
+QList<SpokenDetail> gpuSpokenDetails(const SystemSnapshot& s)
 {
-    if (!hasGpuLoad(s))
-        return QStringLiteral("No GPU load");
-    return QStringLiteral("GPU ") + MetricFormat::spokenWhole(gpuBusy(s)) + QStringLiteral(" percent");
+    QList<SpokenDetail> details;
+    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
+        QStringList parts;
+        if (gpu.busyPercent)
+            parts.append(MetricFormat::spokenPercent(*gpu.busyPercent));
+        if (gpu.memoryUsed && gpu.memoryTotal)
+            parts.append(QStringLiteral("memory ") + MetricFormat::spokenBytes(*gpu.memoryUsed) + QStringLiteral(" of ")
+                         + MetricFormat::spokenBytes(*gpu.memoryTotal));
+        if (gpu.temperatureCelsius)
+            parts.append(MetricFormat::spokenCelsius(*gpu.temperatureCelsius));
+        details.append({gpu.name, parts.isEmpty() ? QLatin1String(MetricFormat::notAvailableSpoken)
+                                                  : parts.join(QStringLiteral(", "))});
+    }
+    return details;
 }
 
 void gpusJson(JsonWriter& w, const SystemSnapshot& s)
@@ -294,7 +343,7 @@ QString rpmText(double rpm)
 QString fanSpoken(const SystemSnapshot& s)
 {
     const double rpm = fastestFan(s);
-    return std::isfinite(rpm) ? QStringLiteral("Fan ") + rpmText(rpm) : QStringLiteral("No fan");
+    return std::isfinite(rpm) ? rpmText(rpm) : QLatin1String(MetricFormat::notAvailableSpoken);
 }
 
 void fansJson(JsonWriter& w, const SystemSnapshot& s)
@@ -323,6 +372,33 @@ void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
     });
 }
 
+// ---- The machines of a fleet ----
+
+void machinesJson(JsonWriter& w, const SystemSnapshot& s)
+{
+    w.objects("machines", fieldOf(s.fleet, &FleetReading::machines), [](JsonWriter& row, const MachineReading& m) {
+        const SystemSnapshot& r = m.readings;
+        row.string("instance", m.instance);
+        row.string("job", m.job);
+        row.boolean("up", m.isUp);
+        if (m.since)
+            row.string("since", m.since->toUTC().toString(Qt::ISODateWithMs));
+        else
+            row.null("since");
+        row.number("cpuPercent", fieldOf(r.cpu, &CpuReading::percent));
+        row.unsignedInteger("memoryUsed", fieldOf(r.memory, &MemoryReading::used));
+        row.unsignedInteger("memoryTotal", fieldOf(r.memory, &MemoryReading::total));
+        row.unsignedInteger("diskUsed", fieldOf(r.disk, &DiskReading::used));
+        row.unsignedInteger("diskTotal", fieldOf(r.disk, &DiskReading::total));
+        networkJson(row, r);
+        if (r.loadAverage)
+            row.numbers("loadAverage", QList<double>(r.loadAverage->begin(), r.loadAverage->end()));
+        else
+            row.null("loadAverage");
+        row.number("cpuTemperatureCelsius", cpuTemperature(r));
+    });
+}
+
 constexpr LevelThresholds loadThresholds{70, 85, 95};
 
 // The rows, in the order of MetricKind.
@@ -348,6 +424,7 @@ constexpr ReadingDescriptor rows[] = {
         .tab = TabSpec{.lines = cpuLines},
         .detailTab = MetricKind::cpu,
         .detail = loadDetail,
+        .spokenDetails = loadSpoken,
         .writeJson = cpuJson,
     },
     {
@@ -388,6 +465,7 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.disk.has_value(); },
         .value = [](const SystemSnapshot& s) { return s.disk ? s.disk->percent : NAN; },
         .gaugeDetail = diskRates,
+        .spoken = diskSpoken,
         // The icon and "100%", then two rates as wide as "R999.9M".
         .collapsed = CollapsedSpec{.width = 140, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
         .writeJson = diskJson,
@@ -423,6 +501,7 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 4},
         .detailTab = MetricKind::memory,
         .detail = swapDetail,
+        .spokenDetails = swapSpokenDetails,
         .writeJson = swapJson,
     },
     {
@@ -438,7 +517,7 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.temperatures.has_value(); },
         .value = cpuTemperature,
         .valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); },
-        .spoken = cpuTemperatureSpoken,
+        .spoken = [](const SystemSnapshot& s) { return MetricFormat::spokenCelsius(cpuTemperature(s)); },
         .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
         .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
@@ -457,9 +536,10 @@ constexpr ReadingDescriptor rows[] = {
         .thresholds = loadThresholds,
         .isPresent = [](const SystemSnapshot& s) { return s.gpus.has_value(); },
         .value = gpuBusy,
-        .spoken = gpuSpoken,
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
         .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
+        .detailTab = MetricKind::gpu,
+        .spokenDetails = gpuSpokenDetails,
         .writeJson = gpusJson,
     },
     {
@@ -488,6 +568,17 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
         .writeJson = voltagesJson,
         .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
+    },
+    {
+        .kind = MetricKind::machines,
+        .key = "machines",
+        .title = "Machines",
+        .shortLabel = "Machines",
+        .icon = "server.rack",
+        .isPresent = [](const SystemSnapshot& s) { return s.fleet.has_value(); },
+        // The tab lists the machines in place of a chart.
+        .tab = TabSpec{.lines = {}, .isAvailable = [](const SystemSnapshot& s) { return s.fleet.has_value(); }},
+        .writeJson = machinesJson,
     },
 };
 

@@ -133,14 +133,10 @@ QString spoken(MetricKind kind, const SystemSnapshot& snapshot)
 {
     const ReadingDescriptor& reading = of(kind);
     if (isAbsent(kind, snapshot))
-        return QLatin1String(reading.title) + QStringLiteral(" not available");
+        return QLatin1String(MetricFormat::notAvailableSpoken);
     if (reading.spoken)
         return reading.spoken(snapshot);
-    const double percent = reading.value ? reading.value(snapshot) : NAN;
-    if (!std::isfinite(percent))
-        return QLatin1String(reading.title) + QStringLiteral(" not available");
-    return QLatin1String(reading.title) + QLatin1Char(' ') + MetricFormat::spokenWhole(percent)
-           + QStringLiteral(" percent");
+    return MetricFormat::spokenPercent(value(kind, snapshot));
 }
 
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)
@@ -154,6 +150,16 @@ QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot)
         }
     }
     return lines;
+}
+
+QList<SpokenDetail> spokenTabDetails(MetricKind tab, const SystemSnapshot& snapshot)
+{
+    QList<SpokenDetail> details;
+    for (const ReadingDescriptor& reading : all()) {
+        if (reading.detailTab == tab && reading.spokenDetails)
+            details.append(reading.spokenDetails(snapshot));
+    }
+    return details;
 }
 
 bool hasListedSensors(const SystemSnapshot& snapshot)

@@ -62,6 +62,15 @@ struct TabSpec {
     bool (*isAvailable)(const SystemSnapshot& snapshot) = nullptr;
 };
 
+// A detail of a tab as a screen reader hears it: a name and its value
+// ("Swap", "1.5 gigabytes of 8 gigabytes").
+struct SpokenDetail {
+    QString name;
+    QString value;
+
+    friend bool operator==(const SpokenDetail&, const SpokenDetail&) = default;
+};
+
 // The sensors a reading lists on the Sensors tab, chip by chip.
 struct SensorListSpec {
     std::optional<QList<SensorReading>> SystemSnapshot::*sensors = nullptr;
@@ -93,8 +102,10 @@ struct ReadingDescriptor {
     QString (*valueText)(const SystemSnapshot& snapshot) = nullptr;
     // A second line under the gauge's value (the disk's read and write rates).
     QString (*gaugeDetail)(const SystemSnapshot& snapshot) = nullptr;
-    // What a screen reader says; by default "<title> <whole percent> percent",
-    // or "<title> not available" for a value that is not a number.
+    // What a screen reader says of the reading's value, after its title: by
+    // default "<whole percent> percent". Only asked while the source has the
+    // reading; otherwise, as for a percentage that is not a number, it is
+    // "not available".
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
     std::optional<CollapsedSpec> collapsed = std::nullopt;
     std::optional<TabSpec> tab = std::nullopt;
@@ -102,6 +113,8 @@ struct ReadingDescriptor {
     // empty when there is nothing to say.
     std::optional<MetricKind> detailTab = std::nullopt;
     QString (*detail)(const SystemSnapshot& snapshot) = nullptr;
+    // The same details as a screen reader hears them, one for each thing told.
+    QList<SpokenDetail> (*spokenDetails)(const SystemSnapshot& snapshot) = nullptr;
     // The reading's fields in a JSON line, each null where the source does
     // not have it.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
@@ -140,9 +153,13 @@ double value(MetricKind kind, const SystemSnapshot& snapshot);
 // The level of the reading's own value, by the machine's thresholds.
 Level level(MetricKind kind, const SystemSnapshot& snapshot);
 QString valueText(MetricKind kind, const SystemSnapshot& snapshot);
+// What a screen reader says of the reading's value ("23 percent"), after its
+// title; "not available" where the source does not have it.
 QString spoken(MetricKind kind, const SystemSnapshot& snapshot);
 // The detail lines of a tab, in table order, leaving out the empty ones.
 QStringList tabDetails(MetricKind tab, const SystemSnapshot& snapshot);
+// The same, as a screen reader hears them.
+QList<SpokenDetail> spokenTabDetails(MetricKind tab, const SystemSnapshot& snapshot);
 // Whether the machine has any sensor a reading lists on the Sensors tab.
 bool hasListedSensors(const SystemSnapshot& snapshot);
 

@@ -5,6 +5,28 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cstring>
+
+namespace moravel {
+
+bool isPrometheusAddress(const QString& address)
+{
+    return address.trimmed().startsWith(QLatin1String(prometheusSchemePrefix), Qt::CaseInsensitive);
+}
+
+QString SourceChoice::typedAddress() const
+{
+    const QString trimmed = address.trimmed();
+    return isPrometheusServer() ? trimmed.mid(static_cast<qsizetype>(std::strlen(prometheusSchemePrefix))) : trimmed;
+}
+
+SourceChoice SourceChoice::prometheusServer(const QString& typed, const QString& credentialsFile)
+{
+    return {QLatin1String(prometheusSchemePrefix) + typed.trimmed(), credentialsFile};
+}
+
+}  // namespace moravel
+
 namespace moravel::SourceChoiceStore {
 
 QByteArray encode(const SourceChoice& choice)

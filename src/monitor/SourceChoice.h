@@ -9,14 +9,27 @@ namespace moravel {
 
 class DefaultsStore;
 
-// Which machine the island watches: this computer, or another machine's
+// What marks a Prometheus server's address, in a stored choice and on the
+// command line: "prometheus+https://metrics.example.org:9090".
+inline constexpr char prometheusSchemePrefix[] = "prometheus+";
+
+// Whether `address` is marked as a Prometheus server's.
+bool isPrometheusAddress(const QString& address);
+
+// Which machine the island watches: this computer, another machine's
 // exporter at `address` (as checked and written back by the address rules),
-// with the file of its credentials, if it needs any.
+// or the fleet a Prometheus server at a marked `address` scrapes; with the
+// file of its credentials, if it needs any.
 struct SourceChoice {
     QString address;          // empty: this computer
     QString credentialsFile;  // empty: no credentials
 
     bool isThisComputer() const { return address.isEmpty(); }
+    bool isPrometheusServer() const { return isPrometheusAddress(address); }
+    // The address as the user types it: a server's without its mark.
+    QString typedAddress() const;
+    // A Prometheus server at the address typed.
+    static SourceChoice prometheusServer(const QString& typed, const QString& credentialsFile);
 
     friend bool operator==(const SourceChoice&, const SourceChoice&) = default;
 };

@@ -1,5 +1,6 @@
 #include "monitor/SystemMonitor.h"
 
+#include "monitor/FleetRules.h"
 #include "monitor/MetricSeries.h"
 #include "monitor/PlausibleFigures.h"
 #include "monitor/PowerRules.h"
@@ -108,6 +109,11 @@ void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
     noteSourceAnswered(reading.failure);
     if (reading.failure)
         return;
+    if (reading.pastHour) {
+        history_ = *reading.pastHour;
+        trimHistory();
+        emit historyChanged(history_);
+    }
     SystemSnapshot next = snapshot_;
     if (reading.apply)
         reading.apply(next);
@@ -133,9 +139,29 @@ void SystemMonitor::noteSourceAnswered(const std::optional<QString>& failure)
 void SystemMonitor::appendSample()
 {
     history_.append(sampleOf(snapshot_, scheduler_.currentDateTime()));
+    trimHistory();
+    emit historyChanged(history_);
+}
+
+void SystemMonitor::trimHistory()
+{
     if (history_.size() > historyLimit)
         history_.remove(0, history_.size() - historyLimit);
+}
+
+void SystemMonitor::chooseMachine(const QString& instance)
+{
+    if (!snapshot_.fleet)
+        return;
+    FleetReading fleet = *snapshot_.fleet;
+    fleet.chosen = instance.isEmpty() ? std::nullopt : std::optional(instance);
+    if (fleet.chosen == snapshot_.fleet->chosen)
+        return;
+    source_->chooseMachine(instance);
+    // The chart never joins two machines.
+    history_.clear();
     emit historyChanged(history_);
+    publish(fleetSnapshot(std::move(fleet)));
 }
 
 void SystemMonitor::setProcessTelemetryActive(bool active)

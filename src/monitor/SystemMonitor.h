@@ -50,6 +50,9 @@ public:
     // so the chart never joins two machines. A running monitor keeps its
     // cadence and reads the new source at once.
     void replaceSource(std::shared_ptr<TelemetrySource> source);
+    // Of a fleet: shows the machine `instance` from now on, or the whole fleet
+    // when it is empty. The chart starts over, from what the source keeps.
+    void chooseMachine(const QString& instance);
     void setProcessTelemetryActive(bool active);
     // Reads the process table now, outside the regular cadence, while process
     // telemetry is active (nothing if a reading is already in flight).
@@ -82,6 +85,7 @@ private:
     void noteSourceAnswered(const std::optional<QString>& failure);
     void applyPower(const SourceReading& reading);
     void appendSample();
+    void trimHistory();
     void refreshDiskInBackground();
     void refreshTopProcessesInBackground();
     void startPowerSourceNotifications();

@@ -46,6 +46,10 @@ struct SourceReading {
     // (another machine out of reach): nothing is applied, and the refresh adds
     // no history sample, so the chart pauses rather than showing made-up values.
     std::optional<QString> failure = std::nullopt;
+    // The machine's last hour as its source keeps it (a Prometheus server
+    // does), sent once after a machine is chosen: it takes the place of what
+    // the monitor sampled.
+    std::optional<MetricHistory> pastHour = std::nullopt;
 
     static SourceReading failed(QString reason) { return {{}, false, std::move(reason)}; }
 };
@@ -81,6 +85,9 @@ public:
     virtual void readDisk(ReadingDelivery deliver) { deliver({}); }
     // The busiest processes, with their shares since the previous reading.
     virtual void readProcesses(ReadingDelivery deliver) { deliver({}); }
+    // Of a source of many machines (a fleet): reads `instance` from now on,
+    // or the whole fleet when it is empty. One machine has none to choose.
+    virtual void chooseMachine(const QString& instance) { (void)instance; }
     // Calls `changed` once per power-source change notification; nothing when
     // notifications cannot be had.
     virtual std::unique_ptr<PowerSourceWatcher> watchPowerSources(std::function<void()> changed)

@@ -20,11 +20,9 @@ int packageRank(const SensorReading& sensor)
 
 bool isCpuChip(QStringView chip)
 {
-    static constexpr QLatin1String cpuChips[] = {QLatin1String("coretemp"), QLatin1String("k10temp"),
-                                                 QLatin1String("zenpower"), QLatin1String("k8temp"),
-                                                 QLatin1String("via_cputemp")};
-    // Processor thermal zones of other architectures: cpu_thermal, cpu0_thermal, ...
-    return std::find(std::begin(cpuChips), std::end(cpuChips), chip) != std::end(cpuChips) || chip.startsWith(u"cpu");
+    return std::any_of(cpuChipNames.begin(), cpuChipNames.end(),
+                       [chip](const char* name) { return chip == QLatin1String(name); })
+           || chip.startsWith(QLatin1String(cpuZonePrefix));
 }
 
 std::optional<CpuTemperature> cpuTemperatureOf(const QList<SensorReading>& sensors)

@@ -6,13 +6,20 @@
 #include <QList>
 #include <QStringView>
 
+#include <array>
+
 #include <optional>
 
 namespace moravel {
 
 // How Moravel judges temperatures, for the readings and the alerts alike.
 
-// Whether a temperature chip, by its name, measures the processor itself.
+// The temperature chips, by name, that measure the processor itself; and
+// the start of the name of other architectures' processor thermal zones
+// (cpu_thermal, cpu0_thermal, ...).
+inline constexpr std::array<const char*, 5> cpuChipNames{"coretemp", "k10temp", "zenpower", "k8temp", "via_cputemp"};
+inline constexpr char cpuZonePrefix[] = "cpu";
+
 bool isCpuChip(QStringView chip);
 
 struct CpuTemperature {

@@ -3,6 +3,7 @@
 #include "alerts/DBusNotifier.h"
 #include "alerts/SessionBus.h"
 #include "testsupport/Application.h"
+#include "testsupport/PrivateBus.h"
 #include "testsupport/SilentSocket.h"
 
 #include <QDBusConnectionInterface>
@@ -17,43 +18,10 @@
 #include <csignal>
 
 using namespace moravel;
+using moravel::fixtures::PrivateBus;
 using moravel::fixtures::processEventsUntil;
 
 namespace {
-
-// A bus daemon of its own for the test, that starts no services.
-class PrivateBus {
-public:
-    PrivateBus()
-    {
-        const QString config = directory_.filePath("bus.conf");
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        // Listens in the test's own folder, lets anybody own any name and has no
-        // service folders, so nothing on this machine is ever started by it.
-        file.write("<busconfig><type>session</type><listen>unix:dir=" + QFile::encodeName(directory_.path())
-                   + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                     "</policy></busconfig>\n");
-        file.close();
-        daemon_.start(QStringLiteral("dbus-daemon"), {"--config-file=" + config, "--nofork", "--print-address=1"});
-        if (daemon_.waitForReadyRead(10'000))
-            address_ = QString::fromLatin1(daemon_.readLine().trimmed());
-    }
-    ~PrivateBus()
-    {
-        daemon_.terminate();
-        daemon_.waitForFinished(10'000);
-    }
-    const QString& address() const { return address_; }
-    qint64 processId() const { return daemon_.processId(); }
-
-private:
-    QTemporaryDir directory_;
-    QProcess daemon_;
-    QString address_;
-};
 
 struct NotifyCall {
     QString appName;
@@ -135,20 +103,33 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     EXPECT_EQ(service.calls[1].replacesId, 41u);
     EXPECT_EQ(service.calls[1].hints.value("urgency").toInt(), 2);
 
-    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 3; }));  // the answers, all taken
+    // Two machines of a fleet: the second's warning replaces nothing of the first's.
+    const AlertNotification web1{AlertRule::cpu, "web1: CPU busy for 5 minutes", "CPU at 97 %.", false, "web1:9100"};
+    notifier.show(web1);
+    ASSERT_TRUE(processEventsUntil([&] { return service.calls.size() == 3; }));
+    client.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                               "GetId"));
+    QCoreApplication::processEvents();
+    notifier.show({AlertRule::cpu, "web2: CPU busy for 5 minutes", "CPU at 92 %.", false, "web2:9100"});
+    ASSERT_TRUE(processEventsUntil([&] { return service.calls.size() == 4; }));
+    EXPECT_EQ(service.calls[2].replacesId, 0u);
+    EXPECT_EQ(service.calls[3].replacesId, 0u);
+
+    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 5; }));  // the answers, all taken
     EXPECT_EQ(finished.last(), std::nullopt);
 
     // A service that answers with an error: its words, cut short and printable.
     service.refusal = "too many\x1b[2J" + QString(500, u'!');
     notifier.show({AlertRule::cpu, "CPU at 95 % for 5 minutes", "", false});
-    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 4; }));
+    ASSERT_TRUE(processEventsUntil([&] { return finished.size() == 6; }));
     const QString refused = finished.last().value_or("");
     EXPECT_TRUE(refused.startsWith("too many?[2J!!!")) << refused.toStdString();
     EXPECT_LT(refused.size(), 200);
     service.refusal.clear();
 
-    QList<AlertRule> clicked;
-    QObject::connect(&notifier, &AlertNotifier::activated, [&](AlertRule rule) { clicked.append(rule); });
+    QList<AlertNotification> clicked;
+    QObject::connect(&notifier, &AlertNotifier::activated,
+                     [&](const AlertNotification& notification) { clicked.append(notification); });
     const auto emitSignal = [&](const char* name, const QVariantList& arguments) {
         QDBusMessage signal = QDBusMessage::createSignal(DBusNotifier::path, DBusNotifier::interface, name);
         signal.setArguments(arguments);
@@ -156,8 +137,10 @@ TEST(DBusNotifier, ShowsNotificationsOnTheSessionBusAndReportsWhichOneWasClicked
     };
     emitSignal("ActionInvoked", {999u, "default"});  // somebody else's notification
     emitSignal("ActionInvoked", {41u, "default"});
-    ASSERT_TRUE(processEventsUntil([&] { return !clicked.isEmpty(); }));
-    EXPECT_EQ(clicked, QList<AlertRule>{AlertRule::battery});
+    emitSignal("ActionInvoked", {43u, "default"});
+    ASSERT_TRUE(processEventsUntil([&] { return clicked.size() == 2; }));
+    EXPECT_EQ(clicked[0].rule, AlertRule::battery);
+    EXPECT_EQ(clicked[1], web1);
 
     // The service going and coming back is followed (the settings say so).
     ASSERT_TRUE(server.unregisterService(DBusNotifier::service));

@@ -2,6 +2,7 @@
 #include "app/InstanceLock.h"
 #include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
+#include "testsupport/PrivateBus.h"
 #include "testsupport/PrivateDisplay.h"
 #include "testsupport/SilentSocket.h"
 
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <tuple>
 
 using namespace moravel::fixtures;
 
@@ -123,4 +125,47 @@ TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
     EXPECT_EQ(island.exitCode(), 0);
     EXPECT_EQ(island.readAllStandardError().toStdString(),
               "moravel: the D-Bus session bus does not answer; alerts are shown once it does\n");
+}
+
+// On a session bus the island answers moravel --open, --toggle and --close,
+// and a second plain moravel opens it; with no island running the commands
+// exit 1 with one line.
+TEST(IslandProcess, AnswersItsCommandsOnTheSessionBus)
+{
+    if (!hasXTools() || QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "Xvfb, xwininfo or dbus-daemon is not installed (scripts/install-deps installs them)";
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name().isEmpty());
+    PrivateBus bus;
+    ASSERT_FALSE(bus.address().isEmpty());
+    QTemporaryDir home;
+    QProcessEnvironment environment = islandEnvironment(display.name(), home);
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    const auto run = [&environment](const QStringList& arguments) {
+        QProcess command;
+        command.setProcessEnvironment(environment);
+        command.start(QStringLiteral(MORAVEL_BINARY), arguments);
+        command.waitForFinished(20'000);
+        return std::tuple{command.exitCode(), command.readAllStandardOutput(), command.readAllStandardError()};
+    };
+
+    EXPECT_EQ(run({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
+    EXPECT_EQ(std::get<0>(run({"--open", "bogus"})), 2);
+
+    QProcess island;
+    startIsland(island, environment, display.name());
+    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    const std::tuple done{0, QByteArray(), QByteArray()};
+    // The name is owned once the island shows; asked until it answers, bounded.
+    for (int attempt = 0; attempt < 50 && std::get<0>(run({"--open", "CPU"})) != 0; ++attempt)
+        island.waitForFinished(100);
+    EXPECT_EQ(run({"--open", "gpu"}), done);  // no GPU here: the Overview
+    EXPECT_EQ(run({"--toggle"}), done);
+    EXPECT_EQ(run({"--close"}), done);
+    EXPECT_EQ(run({}), std::tuple(0, QByteArray("moravel: the island is already running; opened it\n"), QByteArray()));
+
+    ::kill(static_cast<pid_t>(island.processId()), SIGTERM);
+    ASSERT_TRUE(island.waitForFinished(20'000));
+    EXPECT_EQ(island.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(island.exitCode(), 0) << island.readAllStandardError().toStdString();
 }

@@ -2,7 +2,9 @@
 #include "history/HistoryFormat.h"
 #include "testsupport/ChildEnvironment.h"
 #include "testsupport/Files.h"
+#include "testsupport/Application.h"
 #include "testsupport/FixtureTree.h"
+#include "testsupport/LocalHttpServer.h"
 #include "testsupport/NodeExporterProcess.h"
 
 #include <QDeadlineTimer>
@@ -217,4 +219,35 @@ TEST(JsonMode, ASourceOutOfReachPrintsNothingUntilItAnswersAndCountsOnlyPrintedL
     errors += moravel.readAllStandardError();
     EXPECT_TRUE(errors.endsWith("\nmoravel: can read " + address + " again\n")) << errors.toStdString();
     EXPECT_EQ(errors.count('\n'), 2) << errors.toStdString();
+}
+
+// A fleet's line: its worst readings, and every machine.
+TEST(JsonMode, APrometheusServersLineListsItsMachines)
+{
+    moravel::fixtures::ensureApplication();
+    moravel::fixtures::LocalHttpServer server;
+    // Every query answers the same: one machine, up, one percent busy.
+    server.serve("/api/v1/query", "200 OK",
+                 R"({"status":"success","data":{"resultType":"vector","result":[)"
+                 R"({"metric":{"instance":"web1.lan:9100","job":"node"},"value":[1700000000,"1"]}]}})");
+    const QString address = "prometheus+" + server.url({}).toString();
+    QProcess moravel;
+    moravel.setProcessEnvironment(moravel::fixtures::environmentWithoutSessionBus());
+    moravel.start(QStringLiteral(MORAVEL_BINARY), {"--json", "--count", "1", "--source", address});
+    // The server answers from this process's event loop.
+    ASSERT_TRUE(moravel::fixtures::processEventsUntil([&] { return moravel.state() == QProcess::NotRunning; },
+                                                      20'000));
+    ASSERT_EQ(moravel.exitCode(), 0) << moravel.readAllStandardError().toStdString();
+    const QList<QByteArray> lines = moravel.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 1);
+    const QJsonObject line = QJsonDocument::fromJson(lines[0]).object();
+    EXPECT_EQ(line["source"].toString(), address);
+    EXPECT_EQ(line["cpuPercent"].toDouble(), 1);
+    const QJsonArray machines = line["machines"].toArray();
+    ASSERT_EQ(machines.size(), 1);
+    EXPECT_EQ(machines[0]["instance"].toString(), "web1.lan:9100");
+    EXPECT_EQ(machines[0]["job"].toString(), "node");
+    EXPECT_TRUE(machines[0]["up"].toBool());
+    EXPECT_EQ(machines[0]["cpuPercent"].toDouble(), 1);
+    EXPECT_TRUE(machines[0]["memoryUsed"].isNull());
 }

@@ -78,7 +78,7 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     snapshot.swap = SwapReading{};
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::memory, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
-    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("No swap"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("no swap"));
     snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
     EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.4 GiB of 7.5 GiB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
@@ -111,20 +111,21 @@ TEST(SnapshotJson, NewerReadingsAndTheirNulls)
           R"("label":"Package id 0","celsius":52},{"chip":"nvme","label":"temp1","celsius":38.85}],)",
           R"("gpus":[{"name":"Radeon RX 6600","busyPercent":30,"memoryUsed":1000000,"memoryTotal":8000000,)"
           R"("temperatureCelsius":54},{"name":"Intel UHD 630","busyPercent":null,"memoryUsed":null,)"
-          R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"topProcesses":[]})"}},
+          R"("memoryTotal":null,"temperatureCelsius":null}],"fanRpm":null,"fans":[],"voltages":[],"machines":null,)"
+          R"("topProcesses":[]})"}},
         {"a battery whose level no figure tells", snapshotJsonLine(fixtures::onBattery(std::nullopt), time),
          {R"("hasBattery":true,"batteryPercent":null,"isCharging":false,)"}},
         {"not on this machine", snapshotJsonLine(bare, time),
          {R"("cpuCorePercents":[],"loadAverage":null,)",
           R"("cpuTemperatureCelsius":null,"temperatures":[],"gpus":[],"fanRpm":null,"fans":[],"voltages":[],)"
-          R"("topProcesses":[]})"}},
+          R"("machines":null,"topProcesses":[]})"}},
         {"not had by the source", snapshotJsonLine(SystemSnapshot{}, time, "https://h/\"m\""),
          {R"({"time":"1970-01-01T00:00:00.000Z","cpuPercent":null,"cpuCorePercents":null,"loadAverage":null,)"
           R"("memoryPercent":null,"memoryUsed":null,"memoryTotal":null,"downloadBytesPerSecond":null,)",
           R"("diskReadBytesPerSecond":null,"diskWriteBytesPerSecond":null,"hasBattery":null,)",
           R"("adapterCurrent":null,"swapUsed":null,"swapTotal":null,"swapPercent":null,)"
           R"("cpuTemperatureCelsius":null,"temperatures":null,"gpus":null,"fanRpm":null,"fans":null,)"
-          R"("voltages":null,"topProcesses":null,)"
+          R"("voltages":null,"machines":null,"topProcesses":null,)"
           R"("source":"https://h/\"m\""})"}},
     };
     for (const auto& row : rows) {
@@ -140,14 +141,14 @@ TEST(ReadingTable, AbsentReadingsShowADash)
     SystemSnapshot snapshot;
     snapshot.cpu = CpuReading{12};
     for (const auto& [kind, text, spoken] :
-         {std::tuple{MetricKind::memory, "—", "Memory not available"}, {MetricKind::network, "—", "Network not available"},
-          {MetricKind::cpu, "12%", "CPU 12 percent"}}) {
+         {std::tuple{MetricKind::memory, "—", "not available"}, {MetricKind::network, "—", "not available"},
+          {MetricKind::cpu, "12%", "12 percent"}}) {
         EXPECT_EQ(ReadingTable::valueText(kind, snapshot), QString::fromUtf8(text));
         EXPECT_EQ(ReadingTable::spoken(kind, snapshot), QString::fromUtf8(spoken));
         EXPECT_EQ(std::isnan(ReadingTable::value(kind, snapshot)), kind != MetricKind::cpu);
     }
     EXPECT_EQ(ReadingTable::spoken(MetricKind::power, fixtures::onBattery(std::nullopt)),
-              QStringLiteral("Battery level unknown"));
+              QStringLiteral("battery level unknown"));
 }
 
 // A desktop whose power supply tells nothing has no power figure: no Power
@@ -190,7 +191,7 @@ TEST(MetricFormat, MemoryInBinaryUnitsAndTheBatteryLevels)
 TEST(ReadingTable, TheFanReadingIsTheFastestOfTheComputersFans)
 {
     SystemSnapshot snapshot;
-    EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, snapshot), QStringLiteral("Fan not available"));
+    EXPECT_EQ(ReadingTable::spoken(MetricKind::fan, snapshot), QStringLiteral("not available"));
     const auto fans = [](QList<SensorReading> fans) {
         SystemSnapshot s;
         s.fans = std::move(fans);
@@ -203,13 +204,13 @@ TEST(ReadingTable, TheFanReadingIsTheFastestOfTheComputersFans)
         const char* spoken;
         const char* json;
     } rows[] = {
-        {"none", fans({}), "—", "No fan", R"("fanRpm":null,"fans":[])"},
-        {"a graphics card's only", fans({{"amdgpu", "fan1", 3000}}), "—", "No fan",
+        {"none", fans({}), "—", "not available", R"("fanRpm":null,"fans":[])"},
+        {"a graphics card's only", fans({{"amdgpu", "fan1", 3000}}), "—", "not available",
          R"("fanRpm":null,"fans":[{"chip":"amdgpu","label":"fan1","rpm":3000}])"},
-        {"stopped", fans({{"thinkpad", "fan1", 0}}), "0", "Fan 0 rpm", R"("fanRpm":0,)"},
+        {"stopped", fans({{"thinkpad", "fan1", 0}}), "0", "0 rpm", R"("fanRpm":0,)"},
         {"fastest of the computer's",
          fans({{"nct6798", "CPU Fan", 1250}, {"amdgpu", "fan1", 3000}, {"nct6798", "SYS_FAN2", 1480.4}}), "1480",
-         "Fan 1480 rpm", R"("fanRpm":1480.4,)"},
+         "1480 rpm", R"("fanRpm":1480.4,)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,4 +1,6 @@
+#include "monitor/FleetRules.h"
 #include "monitor/MeasuredReadings.h"
+#include "monitor/MetricSeries.h"
 #include "monitor/PlausibleFigures.h"
 #include "monitor/SystemMonitor.h"
 #include "monitor/TemperaturePolicy.h"
@@ -338,4 +340,44 @@ TEST_F(SystemMonitorTest, ReplacingTheSourceStartsAFreshHistoryAtTheSameCadence)
     scheduler.advance(3);
     EXPECT_EQ(monitor->history().size(), 3);
     EXPECT_EQ(other->secondReads, 4);
+}
+
+// A machine chosen from a fleet: shown at once, its chart started over from
+// the last hour its source keeps, then sampled on as before.
+TEST_F(SystemMonitorTest, AMachineChosenFromAFleetIsShownAtOnceWithItsPastHour)
+{
+    FleetReading fleet{{{"a", "node", true, std::nullopt, {}}, {"b", "node", true, std::nullopt, {}}}, std::nullopt};
+    fleet.machines[0].readings.cpu = CpuReading{90};
+    fleet.machines[1].readings.cpu = CpuReading{10};
+    // The source reads the machine chosen, as a fleet's does.
+    telemetry->everySecond = [fleet, source = telemetry.get()](SystemSnapshot& next) {
+        FleetReading read = fleet;
+        if (!source->chosenMachines.isEmpty() && !source->chosenMachines.last().isEmpty())
+            read.chosen = source->chosenMachines.last();
+        next = fleetSnapshot(read);
+    };
+    monitor->start();
+    scheduler.advance(3);
+    ASSERT_EQ(monitor->history().size(), 3);
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 90);
+
+    monitor->chooseMachine(QStringLiteral("b"));
+    EXPECT_EQ(telemetry->chosenMachines, QStringList{"b"});
+    EXPECT_TRUE(monitor->history().isEmpty());
+    EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 10);
+    EXPECT_EQ(monitor->snapshot().fleet->chosen, "b");
+    monitor->chooseMachine(QStringLiteral("b"));  // already shown: nothing asked again
+    EXPECT_EQ(telemetry->chosenMachines.size(), 1);
+
+    MetricHistory hour;
+    for (int minute = 60; minute > 0; --minute)
+        hour.append(sampleOf(fleet.machines[1].readings, scheduler.currentDateTime().addSecs(-60 * minute)));
+    telemetry->pastHour = hour;
+    scheduler.advance(1);
+    EXPECT_EQ(monitor->history().size(), hour.size() + 1);  // the hour, then this second
+    EXPECT_EQ(monitor->history().first().time, hour.first().time);
+
+    monitor->chooseMachine({});
+    EXPECT_EQ(telemetry->chosenMachines, (QStringList{"b", QString()}));
+    EXPECT_EQ(monitor->snapshot().fleet->chosen, std::nullopt);
 }

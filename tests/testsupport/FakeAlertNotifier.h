@@ -10,7 +10,8 @@ namespace moravel::fixtures {
 class FakeAlertNotifier final : public AlertNotifier {
 public:
     void show(const AlertNotification& notification) override { shown.append(notification); }
-    void click(AlertRule rule) { emit activated(rule); }
+    void click(AlertRule rule) { emit activated(AlertNotification{rule, {}, {}}); }
+    void click(const AlertNotification& notification) { emit activated(notification); }
     void answer(const std::optional<QString>& failure) { emit showFinished(failure); }
     void setService(bool present) { setHasService(present); }
 

@@ -37,6 +37,7 @@ void FakeSource::readEverySecond(bool withPower, ReadingDelivery deliver)
     }};
     // Like the real sources: the first reading answered is a baseline for the rates.
     reading.isMeasured = answeredSecondReads_++ > 0;
+    reading.pastHour = std::exchange(pastHour, std::nullopt);
     if (deferEverySecond)
         pending_.push_back([deliver, reading] { deliver(reading); });
     else

@@ -28,6 +28,10 @@ public:
     std::optional<BatteryRegistry> battery;
     std::optional<DiskReading> disk;
     QList<ProcessMetric> processes{{7, QStringLiteral("worker"), 12.5, 4096}};
+    // Sent once with the next per-second reading, as a fleet's source sends a
+    // chosen machine's last hour.
+    std::optional<MetricHistory> pastHour;
+    QStringList chosenMachines;
 
     int secondReads = 0;
     int powerReads = 0;
@@ -46,6 +50,7 @@ public:
     void readDisk(ReadingDelivery deliver) override;
     void readProcesses(ReadingDelivery deliver) override;
     std::unique_ptr<PowerSourceWatcher> watchPowerSources(std::function<void()> changed) override;
+    void chooseMachine(const QString& instance) override { chosenMachines.append(instance); }
 
 private:
     SnapshotUpdate powerUpdate();

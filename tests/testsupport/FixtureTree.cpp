@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 
 #include <clocale>
 #include <cstdio>
@@ -33,6 +34,16 @@ void FixtureTree::write(const QString& relativePath, const std::string& content)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("cannot write fixture " + path.toStdString());
     file.write(content.data(), static_cast<qint64>(content.size()));
+}
+
+void FixtureTree::replace(const QString& relativePath, const std::string& content)
+{
+    const QString path = dir_.filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content.data(), static_cast<qint64>(content.size())) < 0
+        || !file.commit())
+        throw std::runtime_error("cannot write fixture " + path.toStdString());
 }
 
 void FixtureTree::remove(const QString& relativePath)

@@ -20,6 +20,9 @@ public:
 
     // Writes `content` to `relativePath` (under root), creating folders as needed.
     void write(const QString& relativePath, const std::string& content);
+    // The same in one step, for a file a running process reads: it sees the
+    // old contents or the new, never half of them.
+    void replace(const QString& relativePath, const std::string& content);
     void remove(const QString& relativePath);
     void makeDirectory(const QString& relativePath);
     // A FIFO nobody writes to: opening it for reading would wait forever.

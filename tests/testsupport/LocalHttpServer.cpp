@@ -16,13 +16,17 @@ LocalHttpServer::LocalHttpServer()
                     return;
                 answered = true;
                 ++requestCount_;
-                const QString path = QString::fromLatin1(request.split(' ').value(1));
-                if (streams_.contains(path)) {
-                    startStream(socket, streams_.value(path));
+                const QString target = QString::fromLatin1(request.split(' ').value(1));
+                if (streams_.contains(target)) {
+                    startStream(socket, streams_.value(target));
                     return;
                 }
-                const QByteArray reply = replies_.value(path,
-                                                        "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                // A path with a query is answered as the path alone, unless served apart.
+                const auto found = replies_.contains(target) ? replies_.constFind(target)
+                                                             : replies_.constFind(target.section(u'?', 0, 0));
+                const QByteArray reply = found != replies_.constEnd()
+                                             ? *found
+                                             : "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n";
                 if (!reply.isEmpty()) {
                     socket->write(reply);
                     socket->disconnectFromHost();

@@ -10,7 +10,8 @@
 namespace moravel::fixtures {
 
 // A plain HTTP/1.0 server on 127.0.0.1 that answers each path with a fixed
-// reply, 404 for paths it was not given, and never for a stalled path.
+// reply (a path without a query answers whatever query comes with it), 404
+// for paths it was not given, and never for a stalled path.
 class LocalHttpServer : public QObject {
 public:
     LocalHttpServer();

@@ -1,5 +1,7 @@
 #include "testsupport/Snapshots.h"
 
+#include "monitor/FleetRules.h"
+
 #include <QUuid>
 
 #include <cmath>
@@ -99,6 +101,25 @@ MetricHistory busyHistory(const QDateTime& newest, int count)
         history.append(sample);
     }
     return history;
+}
+
+FleetReading fleetOf(int count)
+{
+    FleetReading fleet;
+    const QDateTime since = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
+    for (int i = 1; i <= count; ++i) {
+        MachineReading machine{QStringLiteral("web%1.lan:9100").arg(i), QStringLiteral("node"), i % 7 != 0,
+                               since.addSecs(-60 * i), {}};
+        if (machine.isUp) {
+            machine.readings = loads(std::fmod(i * 37.0, 100), std::fmod(i * 53.0, 100), std::fmod(i * 29.0, 100));
+            machine.readings.network = NetworkReading{i * 1500.0, i * 700.0};
+            machine.readings.temperatures = QList<SensorReading>{
+                {QStringLiteral("coretemp"), QStringLiteral("Package id 0"), 40.0 + i % 55, 100.0, std::nullopt}};
+        }
+        fleet.machines.append(machine);
+    }
+    sortWorstFirst(fleet.machines);
+    return fleet;
 }
 
 }  // namespace moravel::fixtures

@@ -24,6 +24,10 @@ SystemSnapshot withoutBattery(double input);
 // Hard at work: high loads, charging from a 96 W adapter, twelve processes.
 SystemSnapshot busySnapshot();
 
+// A fleet of `count` machines named web1.lan:9100 on, worst first, with
+// loads spread over every level and every seventh machine down.
+FleetReading fleetOf(int count);
+
 MetricSample sampleAt(const QDateTime& time, double cpu = 0, double memory = 0);
 // `count` one-second samples up to `newest`, every series in waves, charging.
 MetricHistory busyHistory(const QDateTime& newest, int count = 300);

@@ -15,7 +15,8 @@ namespace moravel {
 
 using Family = std::vector<const ExpositionSample*>;
 
-// A node exporter page's node_* samples by metric name.
+// A node exporter page's node_* samples by metric name. The page must
+// outlive it: the names are the samples' own.
 class MetricFamilies {
 public:
     explicit MetricFamilies(const ExpositionPage& page)
@@ -26,13 +27,13 @@ public:
         }
     }
 
-    const Family& operator[](const std::string& name) const
+    const Family& operator[](std::string_view name) const
     {
         static const Family none;
         const auto found = byName_.find(name);
         return found == byName_.end() ? none : found->second;
     }
-    std::optional<double> single(const std::string& name) const
+    std::optional<double> single(std::string_view name) const
     {
         const Family& family = (*this)[name];
         return family.empty() ? std::nullopt : std::optional<double>(family.front()->value);
@@ -51,12 +52,12 @@ public:
     {
         for (const auto& [name, family] : byName_) {
             if (name.starts_with(prefix))
-                visit(std::string_view(name).substr(prefix.size()), family);
+                visit(name.substr(prefix.size()), family);
         }
     }
 
 private:
-    std::unordered_map<std::string, Family> byName_;
+    std::unordered_map<std::string_view, Family> byName_;
 };
 
 // A counter or size in whole units; nothing for NaN, infinity or below zero.

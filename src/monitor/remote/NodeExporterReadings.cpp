@@ -38,10 +38,9 @@ void readCpu(const MetricFamilies& families, NodePage& page)
         const std::string_view mode = sample->label("mode");
         if (!core || !std::isfinite(sample->value) || sample->value < 0)
             return;
-        if (mode == "idle" || mode == "iowait")
+        if (std::ranges::find(idleCpuModes, mode) != std::end(idleCpuModes))
             cores[*core].idle += sample->value;
-        else if (mode == "user" || mode == "nice" || mode == "system" || mode == "irq" || mode == "softirq"
-                 || mode == "steal")
+        else if (std::ranges::find(busyCpuModes, mode) != std::end(busyCpuModes))
             cores[*core].busy += sample->value;
     }
     if (cores.empty())

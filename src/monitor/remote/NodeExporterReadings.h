@@ -9,9 +9,15 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace moravel {
+
+// How the exporter's processor modes count, as this computer's /proc/stat
+// fields do: busy, idle, or neither (guest time, already counted in user).
+inline constexpr std::string_view busyCpuModes[] = {"user", "nice", "system", "irq", "softirq", "steal"};
+inline constexpr std::string_view idleCpuModes[] = {"idle", "iowait"};
 
 // What one node exporter page tells of its machine: its gauges (memory, swap,
 // the volume mounted at "/", load, sensors, power) as the slices of a

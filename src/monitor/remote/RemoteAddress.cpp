@@ -76,33 +76,69 @@ bool isLocalNetworkHost(const QString& host)
     return address.isUniqueLocalUnicast() || address.isLinkLocal();
 }
 
-std::variant<QUrl, QString> exporterAddress(const QString& typed)
+namespace {
+
+// The rules every address of another machine's service follows; `whose`
+// names the service in the sentences ("exporter", "server").
+std::variant<QUrl, QString> checkedAddress(const QString& trimmed, const QString& whose, const char* example)
 {
-    const QString trimmed = typed.trimmed();
     if (trimmed.isEmpty())
-        return QStringLiteral("Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
+        return QStringLiteral("Enter the %1's address, such as %2.").arg(whose, QLatin1String(example));
     QUrl url(trimmed, QUrl::StrictMode);
     // The scheme is known even of an address QUrl cannot take.
     const QString scheme = url.scheme().toLower();
     if (scheme != u"http" && scheme != u"https")
-        return QStringLiteral("The exporter's address must start with http:// or https://.");
+        return QStringLiteral("The %1's address must start with http:// or https://.").arg(whose);
     if (url.port() == 0 || (!url.isValid() && url.errorString().startsWith(u"Invalid port")))
-        return QStringLiteral("The port in the exporter's address must be a number from 1 to 65535.");
+        return QStringLiteral("The port in the %1's address must be a number from 1 to 65535.").arg(whose);
     if (!url.isValid())
-        return QStringLiteral("The exporter's address is malformed (%1).")
-            .arg(printableExcerpt(url.errorString().section(u';', 0, 0), 80));
+        return QStringLiteral("The %1's address is malformed (%2).")
+            .arg(whose, printableExcerpt(url.errorString().section(u';', 0, 0), 80));
     if (url.host().isEmpty())
-        return QStringLiteral("The exporter's address names no machine.");
+        return QStringLiteral("The %1's address names no machine.").arg(whose);
     if (!url.userInfo().isEmpty())
         return QStringLiteral("Keep the user name and password in a credentials file, not in the address.");
     if (scheme == u"http" && !isLocalNetworkHost(url.host()))
         return QStringLiteral("Plain http is only for this computer and private addresses; use https for %1.")
             .arg(printableExcerpt(url.host()));
     url.setScheme(scheme);
-    if (url.path().isEmpty() || url.path() == u"/")
-        url.setPath(QStringLiteral("/metrics"));
     url.setFragment({});
     return url;
+}
+
+}  // namespace
+
+std::variant<QUrl, QString> exporterAddress(const QString& typed)
+{
+    auto checked = checkedAddress(typed.trimmed(), QStringLiteral("exporter"), "http://192.168.1.20:9100/metrics");
+    if (QUrl* url = std::get_if<QUrl>(&checked); url && (url->path().isEmpty() || url->path() == u"/"))
+        url->setPath(QStringLiteral("/metrics"));
+    return checked;
+}
+
+std::variant<QUrl, QString> prometheusAddress(const QString& typed)
+{
+    QString trimmed = typed.trimmed();
+    if (isPrometheusAddress(trimmed))
+        trimmed.remove(0, static_cast<qsizetype>(std::strlen(prometheusSchemePrefix)));
+    auto checked = checkedAddress(trimmed, QStringLiteral("server"), "http://10.0.0.5:9090");
+    if (QUrl* url = std::get_if<QUrl>(&checked)) {
+        // Where the server's API is: its root, or the path a proxy serves it
+        // under. The query's own part is added to it.
+        QString path = url->path();
+        if (path.endsWith(u"/api/v1/query"))
+            path.chop(static_cast<qsizetype>(std::strlen("/api/v1/query")));
+        while (path.endsWith(u'/'))
+            path.chop(1);
+        url->setPath(path);
+        url->setQuery(QString());
+    }
+    return checked;
+}
+
+QString prometheusChoiceText(const QUrl& server)
+{
+    return QLatin1String(prometheusSchemePrefix) + server.toString();
 }
 
 std::variant<RemoteEndpoint, QString> endpointWithCredentials(const QUrl& address, const QString& credentialsFile)

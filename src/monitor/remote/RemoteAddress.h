@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/SourceChoice.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -25,6 +27,13 @@ bool isLocalNetworkHost(const QString& host);
 // would be stored with the address). An empty path becomes /metrics.
 // Otherwise a sentence that says what is wrong.
 std::variant<QUrl, QString> exporterAddress(const QString& typed);
+
+// A Prometheus server's address, with or without the mark, checked by the
+// same rules as an exporter's. Its path is where the server's API is (empty
+// for the server's root); a typed "/api/v1/query" is taken off.
+std::variant<QUrl, QString> prometheusAddress(const QString& typed);
+// The server's address as a choice keeps it, with the mark.
+QString prometheusChoiceText(const QUrl& server);
 
 // "user:password" on the first line of a file that only its owner may read
 // or write (the file's mode 0600 or 0400), as the header that sends them.

@@ -2,18 +2,15 @@
 
 #include "monitor/TelemetrySource.h"
 #include "monitor/remote/NodeExporterReadings.h"
+#include "monitor/remote/PageFetcher.h"
 #include "monitor/remote/RemoteAddress.h"
 #include "support/Scheduler.h"
 
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
 
 #include <optional>
 #include <variant>
 #include <vector>
-
-class QNetworkReply;
 
 namespace moravel {
 
@@ -28,18 +25,15 @@ double retryDelaySeconds(int failures);
 // over HTTP(S) without ever waiting on the network: each per-second request
 // fetches the page, which answers it when it arrives, or fails after 2 s. The
 // page is parsed on the background runner, so a hostile one never holds up
-// the island. Certificates are always verified (Qt's default, never relaxed
-// here), and at most a few redirects are followed, on the same scheme, host
-// and port. A page larger than largestExpositionPage is refused as soon as
-// that shows (its announced length, or the bytes so far), and no more of it
-// is buffered than a small read buffer. What the exporter does not publish
+// the island. The page is fetched as PageFetcher fetches (certificates
+// verified, few redirects, on the same address), and refused as soon as it
+// shows larger than largestExpositionPage. What the exporter does not publish
 // (processes, GPUs, collectors that are off) is absent.
 class RemoteSource final : public QObject, public TelemetrySource {
     Q_OBJECT
 
 public:
     static constexpr double timeoutSeconds = 2.0;
-    static constexpr int maximumRedirects = 3;
 
     // Without a `parser`, pages are parsed at once on this thread.
     RemoteSource(RemoteEndpoint endpoint, Scheduler& scheduler, BackgroundRunner* parser = nullptr,
@@ -57,24 +51,16 @@ public:
 
 private:
     void fetch();
-    void onMetaDataChanged();
-    void onReadyRead();
-    void onFinished();
-    std::optional<QString> transferFailure(QNetworkReply& reply) const;
     void readPage(QByteArray body, double arrivedAt);
     SourceReading readingOfPage(std::variant<NodePage, QString> page, double arrivedAt);
     void answer(const SourceReading& reading);
-    void abortWith(const QString& reason);
 
     RemoteEndpoint endpoint_;
     Scheduler& scheduler_;
     BackgroundRunner* parser_;
-    QNetworkAccessManager network_;
-    QPointer<QNetworkReply> reply_;
+    PageFetcher fetcher_;
+    bool isFetching_ = false;
     bool isParsing_ = false;
-    QByteArray body_;
-    std::optional<QString> abortReason_;  // why this reply ends without a page (too large, too slow, untrusted)
-    TaskSlot deadline_;
     // Requests made while the page is on its way, all answered by it.
     std::vector<ReadingDelivery> waiting_;
     std::optional<NodePage> previous_;

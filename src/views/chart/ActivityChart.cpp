@@ -7,6 +7,8 @@
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
+#include "views/chart/ChartSummary.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetricsF>
@@ -81,9 +83,9 @@ public:
         const auto* chart = static_cast<const ActivityChart*>(widget());
         switch (t) {
         case QAccessible::Name:
-            return QStringLiteral("Activity chart");
-        case QAccessible::Value:
-            return chart->accessibleValue();
+            return ReadingTable::tabTitle(chart->metric()) + QStringLiteral(" chart");
+        case QAccessible::Description:
+            return chart->accessibleSummary();
         default:
             return QAccessibleWidget::text(t);
         }
@@ -119,7 +121,6 @@ void ActivityChart::setHistory(const MetricHistory& history)
     if (sameHistory(history, history_))
         return;
     history_ = history;
-    notifyAccessibleValue();
     update();
 }
 
@@ -138,19 +139,19 @@ void ActivityChart::setClock(Clock clock)
     update();
 }
 
-QString ActivityChart::accessibleValue() const
+QString ActivityChart::accessibleSummary() const
 {
-    if (range_ != ChartRange::fiveMinutes)
-        return QString::fromLatin1(ReadingTable::of(metric_).title)
-               + (range_ == ChartRange::hour ? QStringLiteral(", last hour") : QStringLiteral(", last 24 hours"));
-    return Model::accessibilityValue(metric_, static_cast<qsizetype>(Model::chartWindow(history_).size()));
+    const QDateTime end = Model::windowEnd(Model::chartWindow(history_), clock_());
+    return ChartSummary::text(metric_, range_, ChartSummary::lines(metric_, range_, history_, buckets_, end));
 }
 
 void ActivityChart::notifyAccessibleValue()
 {
+    // Said again when the reader chooses another tab or range; the figures
+    // are read afresh whenever the reader asks, never pushed every second.
     if (!QAccessible::isActive())
         return;
-    QAccessibleValueChangeEvent event(this, accessibleValue());
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }
 

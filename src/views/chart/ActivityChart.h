@@ -36,7 +36,8 @@ public:
 
     const MetricHistory& history() const { return history_; }
     MetricKind metric() const { return metric_; }
-    QString accessibleValue() const;
+    // "CPU over 5 minutes: now 23 percent, highest 71, lowest 4".
+    QString accessibleSummary() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

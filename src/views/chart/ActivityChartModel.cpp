@@ -34,11 +34,6 @@ bool hasAnyValue(const QList<double>& values)
     return std::any_of(values.begin(), values.end(), [](double value) { return !std::isnan(value); });
 }
 
-bool isShown(SampleWindow window, const ChartLine& line)
-{
-    return !line.whileCharging || (!window.empty() && window.back().isCharging);
-}
-
 // The highest value the tab's lines reach, at least 1; a line drawn only
 // while charging counts where its sample was taken while charging.
 double peakOf(SampleWindow window, const TabSpec& tab)
@@ -78,12 +73,20 @@ SampleWindow chartWindow(const MetricHistory& history)
     return SampleWindow(history.constData() + start, static_cast<size_t>(history.size() - start));
 }
 
+QList<ChartLine> shownLines(MetricKind metric, bool charging)
+{
+    QList<ChartLine> lines;
+    for (const ChartLine& line : tabOf(metric).lines) {
+        if (!line.whileCharging || charging)
+            lines.append(line);
+    }
+    return lines;
+}
+
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric)
 {
     QList<ActivitySeries> series;
-    for (const ChartLine& line : tabOf(metric).lines) {
-        if (!isShown(window, line))
-            continue;
+    for (const ChartLine& line : shownLines(metric, !window.empty() && window.back().isCharging)) {
         QList<double> values = valuesOf(window, line);
         if (hasAnyValue(values))
             series.append({std::move(values), toneColor(line.tone), line.dashed});
@@ -155,11 +158,6 @@ std::array<QString, 3> timeLabels(const QDateTime& windowEnd)
 {
     const auto span = static_cast<qint64>(kAxisSpanSeconds);
     return {timeLabel(windowEnd.addSecs(-span)), timeLabel(windowEnd.addSecs(-span / 2)), timeLabel(windowEnd)};
-}
-
-QString accessibilityValue(MetricKind metric, qsizetype sampleCount)
-{
-    return QString::fromLatin1(ReadingTable::of(metric).title) + QStringLiteral(", ") + QString::number(sampleCount) + QStringLiteral(" samples");
 }
 
 QRectF plotRect(const QSizeF& canvas)

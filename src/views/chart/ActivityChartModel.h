@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/MetricTypes.h"
+#include "monitor/ReadingTable.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -47,8 +48,10 @@ struct YDomain {
 SampleWindow chartWindow(const MetricHistory& history);
 SampleWindow chartWindow(const MetricHistory&& history) = delete;
 
-// The tab's lines that have something to draw: a line without a single
-// value in the window (no power figure on a desktop) is left out.
+// The tab's lines that are drawn: the one drawn only while charging only then.
+QList<ChartLine> shownLines(MetricKind metric, bool charging);
+// The shown lines that have something to draw: a line without a single value
+// in the window (no power figure on a desktop) is left out.
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric);
 YDomain yDomain(SampleWindow window, MetricKind metric);
 // Rounds a positive candidate up to 1, 2 or 5 times a power of ten.
@@ -64,7 +67,6 @@ QString axisLabel(double value, MetricKind metric);
 QString timeLabel(const QDateTime& time);
 // Labels for the start, middle and end of the time axis.
 std::array<QString, 3> timeLabels(const QDateTime& windowEnd);
-QString accessibilityValue(MetricKind metric, qsizetype sampleCount);
 
 // The plot area inside a canvas, leaving 30 px on the left for value labels.
 QRectF plotRect(const QSizeF& canvas);

@@ -1,12 +1,16 @@
 #include "views/chart/ActivitySection.h"
 
 #include "views/chart/ActivityChart.h"
+#include "views/chart/ChartSummary.h"
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/DashboardLayout.h"
+#include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -46,9 +50,78 @@ QFont legendFont()
     return Fonts::words(TextSize::small, QFont::Medium);
 }
 
+constexpr std::array<ChartRange, 3> kRanges{ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day};
+// Part keys past the range choices: the details list and its items.
+constexpr int kDetailsKey = 10;
+constexpr int kFirstDetailKey = 100;
+
+// The range choices as radio buttons, the details as a list, then the chart.
+class ActivitySectionAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit ActivitySectionAccessible(QWidget* section)
+        : AccessibleWidgetWithParts(section, QAccessible::Grouping, QStringLiteral("Activity"))
+    {
+    }
+
+    QList<int> partKeys() const override
+    {
+        QList<int> keys;
+        for (ChartRange range : kRanges)
+            keys.append(static_cast<int>(range));
+        if (!section().spokenDetails().isEmpty())
+            keys.append(kDetailsKey);
+        return keys;
+    }
+    AccessiblePart part(int key) const override
+    {
+        AccessiblePart part;
+        if (key == kDetailsKey) {
+            part.role = QAccessible::List;
+            part.name = QStringLiteral("Details");
+            part.rect = section().detailRect().toAlignedRect();
+            for (qsizetype i = 0; i < section().spokenDetails().size(); ++i)
+                part.children.append(kFirstDetailKey + static_cast<int>(i));
+        } else if (key >= kFirstDetailKey) {
+            const SpokenDetail detail = section().spokenDetails().value(key - kFirstDetailKey);
+            part.role = QAccessible::ListItem;
+            part.name = detail.name;
+            part.text = detail.value;
+            part.rect = section().detailRect().toAlignedRect();
+        } else {
+            const auto range = static_cast<ChartRange>(key);
+            const bool chosen = range == section().range();
+            part.role = QAccessible::RadioButton;
+            part.name = ChartSummary::rangeName(range);
+            part.rect = section().rangeRect(range);
+            part.state = IslandAccessibility::focusableState(widget(), chosen);
+            part.state.checkable = true;
+            part.state.checked = chosen;
+            part.actions = {QAccessibleActionInterface::pressAction()};
+        }
+        return part;
+    }
+    void doPartAction(int key, const QString& action) override
+    {
+        if (key < kDetailsKey && action == QAccessibleActionInterface::pressAction())
+            emit const_cast<ActivitySection&>(section()).rangeChosen(static_cast<ChartRange>(key));
+    }
+    bool listsChildWidgets() const override { return true; }
+
+private:
+    const ActivitySection& section() const { return *static_cast<const ActivitySection*>(widget()); }
+};
+
 }  // namespace
 
-ActivitySection::ActivitySection(QWidget* parent) : QWidget(parent), chart_(new ActivityChart(this)) {}
+ActivitySection::ActivitySection(QWidget* parent) : QWidget(parent), chart_(new ActivityChart(this))
+{
+    // Reached with Tab, never focused by a click.
+    setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* section) -> QAccessibleInterface* {
+        return new ActivitySectionAccessible(section);
+    });
+}
 
 int ActivitySection::titleRowHeight()
 {
@@ -86,12 +159,27 @@ void ActivitySection::setLegend(const QList<LegendEntry>& entries)
     update(legendRect());
 }
 
-void ActivitySection::setDetail(const QString& detail)
+void ActivitySection::setDetail(const QString& detail, const QList<SpokenDetail>& spoken)
 {
+    spokenDetails_ = spoken;
     if (detail == detail_)
         return;
     detail_ = detail;
     update(titleRowRect());
+}
+
+double ActivitySection::legendLeft() const
+{
+    // Trailing-aligned inside its frame: the last entry ends at the right edge.
+    const auto count = static_cast<double>(legend_.size());
+    return width() - px(count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+}
+
+QRectF ActivitySection::detailRect() const
+{
+    const double left = rangeRect(ChartRange::day).right() + 1 + px(kDetailGap);
+    return {left, px(verticalPadding), std::max(legendLeft() - px(kDetailGap) - left, 0.0),
+            static_cast<double>(titleRowHeight())};
 }
 
 void ActivitySection::setRange(ChartRange range)
@@ -100,6 +188,7 @@ void ActivitySection::setRange(ChartRange range)
         return;
     range_ = range;
     chart_->setRange(range);
+    IslandAccessibility::reportFocus(this, static_cast<int>(range));
     update(titleRowRect());
 }
 
@@ -113,9 +202,36 @@ QRect ActivitySection::rangeRect(ChartRange range) const
     return QRectF(left, px(verticalPadding), width, titleRowHeight()).toAlignedRect();
 }
 
+void ActivitySection::keyPressEvent(QKeyEvent* event)
+{
+    // Left and Right ask for the neighbouring range, Home and End for the
+    // shortest and longest; the owner chooses it.
+    const int at = static_cast<int>(range_);
+    int wanted = at;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        wanted = at - 1;
+        break;
+    case Qt::Key_Right:
+        wanted = at + 1;
+        break;
+    case Qt::Key_Home:
+        wanted = 0;
+        break;
+    case Qt::Key_End:
+        wanted = static_cast<int>(kRanges.size()) - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (wanted >= 0 && wanted < static_cast<int>(kRanges.size()) && wanted != at)
+        emit rangeChosen(kRanges[static_cast<size_t>(wanted)]);
+}
+
 void ActivitySection::mousePressEvent(QMouseEvent* event)
 {
-    for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
+    for (ChartRange range : kRanges) {
         // A little slack around the short titles, so they are easy to hit.
         const int slack = pxInt(4);
         if (rangeRect(range).adjusted(-slack, -slack, slack, slack).contains(event->position().toPoint()))
@@ -161,21 +277,20 @@ void ActivitySection::paintEvent(QPaintEvent* event)
     painter.setPen(IslandPalette::primary());
     painter.drawText(QPointF(0, baseline), title);
     painter.setFont(spanFont());
-    for (ChartRange range : {ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day}) {
+    for (ChartRange range : kRanges) {
         painter.setPen(range == range_ ? IslandPalette::primary() : IslandPalette::secondary());
         const QString text = QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]);
         painter.drawText(QPointF(rangeRect(range).left(), baseline), text);
     }
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, QRectF(rangeRect(range_)).adjusted(-px(4), -px(1), px(4), px(1)), px(4));
     painter.setPen(IslandPalette::secondary());
 
-    // Trailing-aligned inside its frame: the last entry ends at the right edge.
-    const auto count = static_cast<double>(legend_.size());
-    double x = width() - px(count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+    double x = legendLeft();
     if (!detail_.isEmpty()) {
-        const double left = rangeRect(ChartRange::day).right() + 1 + px(kDetailGap);
-        const double room = x - px(kDetailGap) - left;
-        painter.drawText(QPointF(left, baseline),
-                         QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, std::max(room, 0.0)));
+        const QRectF detail = detailRect();
+        painter.drawText(QPointF(detail.left(), baseline),
+                         QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, detail.width()));
     }
     for (const LegendEntry& entry : legend_) {
         paintLegendItem(painter, QRectF(x, row.top(), px(kLegendItemWidth), row.height()), entry);

@@ -34,18 +34,6 @@ struct Accumulator {
     }
 };
 
-QList<ChartLine> linesOf(MetricKind metric, bool charging)
-{
-    QList<ChartLine> lines;
-    if (const auto& tab = ReadingTable::of(metric).tab) {
-        for (const ChartLine& line : tab->lines) {
-            if (!line.whileCharging || charging)
-                lines.append(line);
-        }
-    }
-    return lines;
-}
-
 // Which bin a moment falls in, or -1 outside the range.
 qsizetype binOf(double seconds, const QDateTime& end, double span)
 {
@@ -96,7 +84,8 @@ double spanSeconds(ChartRange range)
 
 Frame fromSamples(const MetricHistory& history, MetricKind metric, ChartRange range, const QDateTime& end)
 {
-    const QList<ChartLine> lines = linesOf(metric, !history.isEmpty() && history.last().isCharging);
+    const bool charging = !history.isEmpty() && history.last().isCharging;
+    const QList<ChartLine> lines = ActivityChartModel::shownLines(metric, charging);
     QList<Accumulator> sums(lines.size());
     for (const MetricSample& sample : history) {
         const qsizetype bin = binOf(sample.time.toMSecsSinceEpoch() / 1000.0, end, spanSeconds(range));
@@ -111,7 +100,7 @@ Frame fromSamples(const MetricHistory& history, MetricKind metric, ChartRange ra
 Frame fromBuckets(const QList<MinuteBucket>& buckets, MetricKind metric, ChartRange range, const QDateTime& end,
                   bool charging)
 {
-    const QList<ChartLine> lines = linesOf(metric, charging);
+    const QList<ChartLine> lines = ActivityChartModel::shownLines(metric, charging);
     QList<Accumulator> sums(lines.size());
     for (const MinuteBucket& bucket : buckets) {
         const qsizetype bin = binOf(static_cast<double>(bucket.minute) + 30, end, spanSeconds(range));

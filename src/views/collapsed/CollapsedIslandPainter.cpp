@@ -40,6 +40,7 @@ struct RunItem {
     double fixedWidth = -1;  // pixels; negative: as wide as the text
     Qt::Alignment alignment = Qt::AlignLeft;
     double width = 0;
+    bool isElided = false;
 };
 
 double iconWidth()
@@ -81,8 +82,9 @@ double naturalWidth(const RunItem& item)
 }
 
 // Gives each item its width. Where a text does not fit its fixed width, or
-// the run its frame, the texts are set smaller (never cut short) until they
-// do, down to kSmallestFit of their size.
+// the run its frame, the texts are set smaller until they do, down to
+// kSmallestFit of their size; a run still too wide (a long machine name)
+// then cuts its free-width texts short from the last one backwards.
 double measure(QList<RunItem>& items, double available)
 {
     double shrink = 1;
@@ -107,6 +109,16 @@ double measure(QList<RunItem>& items, double available)
             item.font.setPointSizeF(item.font.pointSizeF() * shrink);
         item.width = item.isIcon ? iconWidth() : item.fixedWidth >= 0 ? item.fixedWidth : naturalWidth(item);
         total += item.gapBefore + item.width;
+    }
+    double overflow = total - available;
+    for (auto it = items.rbegin(); it != items.rend() && overflow > 0; ++it) {
+        if (it->isIcon || it->fixedWidth >= 0)
+            continue;
+        const double cut = std::min(overflow, it->width);
+        it->width -= cut;
+        it->isElided = true;
+        overflow -= cut;
+        total -= cut;
     }
     return total;
 }
@@ -137,35 +149,61 @@ void drawRun(QPainter& painter, const QRectF& frame, Run run)
         if (item.isIcon) {
             const QRectF box(x, frame.center().y() - item.width / 2, item.width, item.width);
             SymbolFont::shared().draw(painter, item.content, box, TextSize::body, item.color);
-        } else {
+        } else if (item.width > 0) {
+            const QString shown = item.isElided
+                                      ? QFontMetricsF(item.font).elidedText(item.content, Qt::ElideRight, item.width)
+                                      : item.content;
             painter.setFont(item.font);
             painter.setPen(item.color);
             painter.drawText(QRectF(x, frame.top(), item.width, frame.height()),
-                             item.alignment | Qt::AlignVCenter | Qt::TextSingleLine, item.content);
+                             item.alignment | Qt::AlignVCenter | Qt::TextSingleLine, shown);
         }
         x += item.width;
     }
     painter.restore();
 }
 
-Run networkRun(const NetworkReading& network)
+// What leads a reading: its icon, or on a whole fleet the name of the
+// machine it is from, which gives way first when room is short.
+RunItem lead(MetricKind kind, const SystemSnapshot& snapshot, const QColor& color)
+{
+    if (const std::optional<QString> machine = CollapsedReadings::fleetMachineOf(kind, snapshot))
+        return text(*machine, baseFont(), IslandPalette::secondary(), 0);
+    return icon(QString::fromLatin1(ReadingTable::of(kind).icon), color);
+}
+
+// A reading's value; after a machine's name it keeps its room while the
+// name gives way.
+RunItem valueAfter(const RunItem& lead, const QString& content, const QColor& color, double gapBefore)
+{
+    RunItem item = text(content, baseFont(), color, gapBefore);
+    if (!lead.isIcon)
+        item.fixedWidth = naturalWidth(item);
+    return item;
+}
+
+Run networkRun(const SystemSnapshot& snapshot)
 {
     const QColor& color = IslandPalette::cyan();
-    return {{icon(QStringLiteral("wifi"), color),
-             fixedText(CollapsedReadings::downloadText(network.downloadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth),
-             fixedText(CollapsedReadings::uploadText(network.uploadBytesPerSecond), color, kNetworkSpacing,
-                       kNetworkValueWidth)},
+    const NetworkReading& network = *snapshot.network;
+    const QString download = CollapsedReadings::downloadText(network.downloadBytesPerSecond);
+    const QString upload = CollapsedReadings::uploadText(network.uploadBytesPerSecond);
+    const RunItem first = lead(MetricKind::network, snapshot, color);
+    // After a machine's name the speeds close up, to leave the name room.
+    if (!first.isIcon)
+        return {{first, valueAfter(first, download, color, kLabelSpacing), valueAfter(first, upload, color, kLabelSpacing)},
+                RunAlignment::centre};
+    return {{first, fixedText(download, color, kNetworkSpacing, kNetworkValueWidth),
+             fixedText(upload, color, kNetworkSpacing, kNetworkValueWidth)},
             RunAlignment::centre};
 }
 
 // An icon and a value in the colour of the reading's level.
 Run loadRun(MetricKind kind, const SystemSnapshot& snapshot)
 {
-    const ReadingDescriptor& reading = ReadingTable::of(kind);
     const QColor& color = readingColor(kind, snapshot);
-    return {{icon(QString::fromLatin1(reading.icon), color),
-             text(ReadingTable::valueText(kind, snapshot), baseFont(), color, kLabelSpacing)},
+    const RunItem first = lead(kind, snapshot, color);
+    return {{first, valueAfter(first, ReadingTable::valueText(kind, snapshot), color, kLabelSpacing)},
             RunAlignment::trailing};
 }
 
@@ -179,6 +217,12 @@ Run dashRun(MetricKind kind)
             RunAlignment::centre};
 }
 
+// On a whole fleet, the machines that are down, in place of the first reading.
+Run downRun(const QString& down)
+{
+    return {{text(down, baseFont(), IslandPalette::red(), 0)}, RunAlignment::trailing};
+}
+
 // The capacity in use, then what is read and written each second.
 Run diskRun(const SystemSnapshot& snapshot)
 {
@@ -188,8 +232,8 @@ Run diskRun(const SystemSnapshot& snapshot)
         const std::optional<double> value = fieldOf(snapshot.diskActivity, bytesPerSecond);
         return QLatin1String(prefix) + (value ? MetricFormat::speed(*value) : QStringLiteral("—"));
     };
-    return {{icon(QString::fromLatin1(ReadingTable::of(MetricKind::disk).icon), color),
-             text(ReadingTable::valueText(MetricKind::disk, snapshot), baseFont(), color, kLabelSpacing),
+    const RunItem first = lead(MetricKind::disk, snapshot, color);
+    return {{first, valueAfter(first, ReadingTable::valueText(MetricKind::disk, snapshot), color, kLabelSpacing),
              fixedText(rate("R", &DiskActivityReading::readBytesPerSecond), rates, kNetworkSpacing, kNetworkValueWidth),
              fixedText(rate("W", &DiskActivityReading::writeBytesPerSecond), rates, kNetworkSpacing,
                        kNetworkValueWidth)},
@@ -214,7 +258,7 @@ Run runFor(MetricKind kind, const SystemSnapshot& snapshot)
     if (CollapsedMetricLayout::showsDash(kind, snapshot))
         return dashRun(kind);
     switch (ReadingTable::of(kind).collapsed->style) {
-    case CollapsedStyle::network: return networkRun(*snapshot.network);
+    case CollapsedStyle::network: return networkRun(snapshot);
     case CollapsedStyle::load: return loadRun(kind, snapshot);
     case CollapsedStyle::power: return powerRun(snapshot);
     case CollapsedStyle::disk: return diskRun(snapshot);
@@ -271,8 +315,11 @@ void paint(QPainter& painter, const QRectF& bounds, const CollapsedContent& cont
     const QColor separator = IslandPalette::withOpacity(Qt::white, kSeparatorOpacity);
     for (const QRectF& rect : placed.separators)
         painter.fillRect(rect, separator);
-    for (const CollapsedIslandLayout::Reading& reading : placed.readings)
-        drawRun(painter, reading.rect, runFor(reading.kind, content.snapshot));
+    const std::optional<QString> down = CollapsedReadings::fleetDownText(content.snapshot);
+    for (const CollapsedIslandLayout::Reading& reading : placed.readings) {
+        const bool first = &reading == &placed.readings.first();
+        drawRun(painter, reading.rect, down && first ? downRun(*down) : runFor(reading.kind, content.snapshot));
+    }
     painter.restore();
 }
 

@@ -1,67 +1,64 @@
 #include "views/collapsed/CollapsedIslandView.h"
 
 #include "island/IslandState.h"
+#include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "views/collapsed/CollapsedReadings.h"
+#include "views/kit/AccessibleAnnouncer.h"
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/ReadingColors.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
 #include <cmath>
-#include <mutex>
 
 namespace moravel {
 
 namespace {
 
-// The readings are read out as one element; their pieces are not separate.
-class CollapsedIslandAccessible : public QAccessibleWidget {
+// The readings, each an element of its own: its title as name, what it shows
+// as text, keyed by its kind.
+class CollapsedIslandAccessible final : public AccessibleWidgetWithParts {
 public:
-    explicit CollapsedIslandAccessible(CollapsedIslandView* view) : QAccessibleWidget(view, QAccessible::StaticText)
+    explicit CollapsedIslandAccessible(QWidget* view)
+        : AccessibleWidgetWithParts(view, QAccessible::Grouping, QStringLiteral("Readings"))
     {
     }
 
-    QString text(QAccessible::Text t) const override
+    QList<int> partKeys() const override
     {
-        switch (t) {
-        case QAccessible::Name:
-            return QString::fromLatin1(CollapsedReadings::accessibleName);
-        case QAccessible::Value:
-            return static_cast<const CollapsedIslandView*>(widget())->accessibilitySummary();
-        default:
-            return QAccessibleWidget::text(t);
-        }
+        QList<int> keys;
+        for (MetricKind kind : view().content().kinds)
+            keys.append(static_cast<int>(kind));
+        return keys;
     }
-    int childCount() const override { return 0; }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    AccessiblePart part(int key) const override
+    {
+        const auto kind = static_cast<MetricKind>(key);
+        AccessiblePart part;
+        part.role = QAccessible::StaticText;
+        part.name = QLatin1String(ReadingTable::of(kind).title);
+        part.text = view().spokenReading(kind);
+        part.rect = view().readingLayout().readingRect(kind).value_or(QRectF()).toAlignedRect();
+        return part;
+    }
+
+private:
+    const CollapsedIslandView& view() const { return *static_cast<const CollapsedIslandView*>(widget()); }
 };
-
-QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String(CollapsedIslandView::staticMetaObject.className()) && object &&
-        object->isWidgetType())
-        return new CollapsedIslandAccessible(static_cast<CollapsedIslandView*>(object));
-    return nullptr;
-}
-
-void installAccessibleFactory()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { QAccessible::installFactory(accessibleFactory); });
-}
 
 }  // namespace
 
-CollapsedIslandView::CollapsedIslandView(SystemMonitor& monitor, IslandState& state, QWidget* parent)
-    : QWidget(parent), monitor_(monitor), state_(state)
+CollapsedIslandView::CollapsedIslandView(SystemMonitor& monitor, IslandState& state, Scheduler& scheduler,
+                                         QWidget* parent)
+    : QWidget(parent), monitor_(monitor), state_(state), announcer_(new AccessibleAnnouncer(scheduler, this))
 {
-    installAccessibleFactory();
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* view) -> QAccessibleInterface* { return new CollapsedIslandAccessible(view); });
     connect(&monitor_, &SystemMonitor::snapshotChanged, this, &CollapsedIslandView::contentChanged);
     connect(&monitor_, &SystemMonitor::sourceReachabilityChanged, this, qOverload<>(&QWidget::update));
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, &CollapsedIslandView::layoutChanged);
@@ -78,9 +75,9 @@ CollapsedIslandLayout CollapsedIslandView::readingLayout() const
     return CollapsedIslandPainter::layout(content(), QRectF(rect()));
 }
 
-QString CollapsedIslandView::accessibilitySummary() const
+QString CollapsedIslandView::spokenReading(MetricKind kind) const
 {
-    return CollapsedReadings::accessibilitySummary(state_.visibleCollapsedMetricKinds(), monitor_.snapshot());
+    return CollapsedReadings::spokenReading(kind, state_.visibleCollapsedMetricKinds(), monitor_.snapshot());
 }
 
 QSize CollapsedIslandView::sizeHint() const
@@ -91,6 +88,12 @@ QSize CollapsedIslandView::sizeHint() const
 }
 
 QString CollapsedIslandView::readingText(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    using namespace CollapsedReadings;
+    return fleetMachineOf(kind, snapshot).value_or(QString()) + styledText(kind, snapshot);
+}
+
+QString CollapsedIslandView::styledText(MetricKind kind, const SystemSnapshot& snapshot)
 {
     using namespace CollapsedReadings;
     switch (ReadingTable::of(kind).collapsed->style) {
@@ -135,6 +138,8 @@ void CollapsedIslandView::contentChanged()
     readings.reserve(layout.readings.size());
     for (const auto& reading : layout.readings)
         readings.append(readingText(reading.kind, snapshot));
+    if (!readings.isEmpty())
+        readings.first() += CollapsedReadings::fleetDownText(snapshot).value_or(QString());
     if (readings.size() != drawnReadings_.size()) {
         update();
     } else {
@@ -147,10 +152,17 @@ void CollapsedIslandView::contentChanged()
         }
     }
     drawnReadings_ = std::move(readings);
-    if (QAccessible::isActive()) {
-        QAccessibleValueChangeEvent changed(this, accessibilitySummary());
-        QAccessible::updateAccessibility(&changed);
-    }
+    announceReadings();
+}
+
+void CollapsedIslandView::announceReadings()
+{
+    if (!QAccessible::isActive())
+        return;
+    auto* accessible = static_cast<AccessibleWidgetWithParts*>(QAccessible::queryAccessibleInterface(this));
+    for (MetricKind kind : state_.visibleCollapsedMetricKinds())
+        announcer_->update(accessible->partInterface(static_cast<int>(kind)), QAccessible::TextUpdated,
+                           spokenReading(kind));
 }
 
 bool CollapsedIslandView::event(QEvent* event)

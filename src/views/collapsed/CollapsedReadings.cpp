@@ -1,13 +1,10 @@
 #include "views/collapsed/CollapsedReadings.h"
 
 #include "island/CollapsedMetricLayout.h"
+#include "monitor/FleetRules.h"
 #include "monitor/Formatters.h"
+#include "monitor/PowerRules.h"
 #include "monitor/ReadingTable.h"
-
-#include <QStringList>
-
-#include <algorithm>
-#include <cmath>
 
 namespace moravel::CollapsedReadings {
 
@@ -24,14 +21,6 @@ QString uploadText(double bytesPerSecond)
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
     return !CollapsedMetricLayout::showsDash(MetricKind::power, snapshot);
-}
-
-bool isBatteryShownFull(const SystemSnapshot& snapshot)
-{
-    if (!snapshot.power || !snapshot.power->battery || !snapshot.power->isExternalPowerConnected)
-        return false;
-    const BatteryReading& battery = *snapshot.power->battery;
-    return battery.isFullyCharged || (!battery.isCharging && battery.percent.value_or(0) > 99);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)
@@ -58,13 +47,33 @@ std::optional<QString> powerToolTip(const SystemSnapshot& snapshot)
     return QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
 }
 
-QString accessibilitySummary(const QList<MetricKind>& kinds, const SystemSnapshot& snapshot)
+std::optional<QString> fleetMachineOf(MetricKind kind, const SystemSnapshot& snapshot)
 {
-    QStringList phrases;
-    phrases.reserve(kinds.size());
-    for (MetricKind kind : kinds)
-        phrases.append(ReadingTable::spoken(kind, snapshot));
-    return phrases.join(QStringLiteral(", "));
+    if (!snapshot.fleet || snapshot.fleet->chosen)
+        return std::nullopt;
+    const MachineReading* worst = worstMachine(*snapshot.fleet, kind);
+    return worst ? std::optional(shortMachineName(worst->instance)) : std::nullopt;
+}
+
+std::optional<QString> fleetDownText(const SystemSnapshot& snapshot)
+{
+    if (!snapshot.fleet || snapshot.fleet->chosen)
+        return std::nullopt;
+    const qsizetype down = downCount(*snapshot.fleet);
+    if (down == 0)
+        return std::nullopt;
+    // Worst first: the machines that are down lead the list.
+    const QString who = down == 1 ? shortMachineName(snapshot.fleet->machines.first().instance) : QString::number(down);
+    return who + QStringLiteral(" down");
+}
+
+QString spokenReading(MetricKind kind, const QList<MetricKind>& kinds, const SystemSnapshot& snapshot)
+{
+    if (!kinds.isEmpty() && kinds.first() == kind)
+        if (const std::optional<QString> down = fleetDownText(snapshot))
+            return *down;
+    const std::optional<QString> machine = fleetMachineOf(kind, snapshot);
+    return (machine ? *machine + QStringLiteral(", ") : QString()) + ReadingTable::spoken(kind, snapshot);
 }
 
 }  // namespace moravel::CollapsedReadings

@@ -1,5 +1,6 @@
 #include "views/dashboard/DashboardRules.h"
 
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "views/kit/ReadingColors.h"
 
@@ -15,6 +16,13 @@ QString headerMessage(const SystemSnapshot& snapshot, const QString& machine)
     if (ReadingTable::value(MetricKind::disk, snapshot) >= 92)
         return QStringLiteral("Disk space is running low");
     return subject + QStringLiteral(" is running well");
+}
+
+QString headerStatus(const SystemSnapshot& snapshot, const QString& machine, bool reachable)
+{
+    if (!reachable)
+        return QStringLiteral("Can't reach %1").arg(machine);
+    return snapshot.fleet ? fleetSummary(*snapshot.fleet) : headerMessage(snapshot, machine);
 }
 
 QList<LegendEntry> chartLegend(MetricKind metric, const SystemSnapshot& snapshot)

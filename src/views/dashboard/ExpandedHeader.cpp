@@ -1,5 +1,6 @@
 #include "views/dashboard/ExpandedHeader.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandIconButton.h"
@@ -47,6 +48,28 @@ QFont liveFont()
     return Fonts::words(kLiveSize, QFont::Medium);
 }
 
+enum PartKey { verdictKey, badgeKey };
+
+// The verdict as a heading and the badge as a label, then the two buttons.
+class ExpandedHeaderAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit ExpandedHeaderAccessible(QWidget* header) : AccessibleWidgetWithParts(header, QAccessible::Grouping) {}
+
+    QList<int> partKeys() const override { return {verdictKey, badgeKey}; }
+    AccessiblePart part(int key) const override
+    {
+        const auto* header = static_cast<const ExpandedHeader*>(widget());
+        AccessiblePart part;
+        part.role = key == verdictKey ? QAccessible::Heading : QAccessible::StaticText;
+        part.name = key == verdictKey ? header->status() : header->badgeText();
+        part.rect = key == verdictKey ? header->statusRect() : header->badgeRect().toAlignedRect();
+        if (key == verdictKey)
+            part.description = header->statusDetail();
+        return part;
+    }
+    bool listsChildWidgets() const override { return true; }
+};
+
 }  // namespace
 
 ExpandedHeader::ExpandedHeader(QWidget* parent)
@@ -54,6 +77,8 @@ ExpandedHeader::ExpandedHeader(QWidget* parent)
       pin_(new IslandIconButton(QStringLiteral("pin"), this)),
       settings_(new IslandIconButton(QStringLiteral("gearshape"), this))
 {
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* header) -> QAccessibleInterface* { return new ExpandedHeaderAccessible(header); });
     setPinned(false);
     settings_->setToolTip(QStringLiteral("Settings"));
     settings_->setAccessibleName(QStringLiteral("Settings"));
@@ -113,6 +138,12 @@ QRect ExpandedHeader::statusRect() const
     return {pxInt(kSidePadding), 0, pxInt(statusWidth), height()};
 }
 
+QRectF ExpandedHeader::badgeRect() const
+{
+    const double left = statusRect().right() + 1 + px(kSpacing);
+    return {left, 0, std::max(px(60), pin_->x() - px(kSpacing) - left), static_cast<double>(height())};
+}
+
 void ExpandedHeader::resizeEvent(QResizeEvent*)
 {
     const int buttonTop = (height() - settings_->height()) / 2;
@@ -135,8 +166,7 @@ void ExpandedHeader::paintEvent(QPaintEvent* event)
 
     // The badge changes only with the machine watched; it is otherwise only
     // drawn again when something over it asks for it.
-    const double liveLeft = status.right() + 1 + px(kSpacing);
-    const QRectF live(liveLeft, 0, std::max(px(60), pin_->x() - px(kSpacing) - liveLeft), height());
+    const QRectF live = badgeRect();
     if (!event->rect().intersects(live.toAlignedRect()))
         return;
     const double icon = symbolPixelSize(kLiveSize);

@@ -8,6 +8,7 @@ class IslandIconButton;
 
 // The top row of the dashboard: the one-line verdict, the "Live" badge and,
 // on the right, the pin and settings buttons. The owner connects the buttons.
+// Assistive technologies hear the verdict as a heading.
 class ExpandedHeader final : public QWidget {
     Q_OBJECT
 
@@ -24,6 +25,7 @@ public:
     // More about the status, shown when the pointer rests on the header and
     // told to screen readers after it (why another machine cannot be read).
     void setStatusDetail(const QString& detail);
+    const QString& statusDetail() const { return statusDetail_; }
     // The machine watched, named in place of "Live"; empty for this computer.
     void setMachineName(const QString& name);
     QString badgeText() const;
@@ -34,13 +36,15 @@ public:
     IslandIconButton* settingsButton() const { return settings_; }
 
     QSize sizeHint() const override;
+    // Where the verdict and the badge are drawn.
+    QRect statusRect() const;
+    QRectF badgeRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QRect statusRect() const;
     void describeStatus();
 
     QString status_;

@@ -2,6 +2,7 @@
 
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "support/Scheduler.h"
@@ -17,6 +18,7 @@
 #include "views/dashboard/ProcessLoad.h"
 #include "views/dashboard/RevealColumn.h"
 #include "views/dashboard/SensorList.h"
+#include "views/fleet/MachinesTab.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
@@ -140,6 +142,10 @@ void ExpandedIslandView::buildRows()
     // And the GPU tab its graphics processors.
     gpuList_ = new GpuList(processRow_);
     gpuList_->hide();
+    // A fleet's Machines tab lists them there too, and below, where the power
+    // section is: a fleet has neither.
+    machines_ = new MachinesTab(processRow_);
+    machines_->hide();
     powerRow_ = new QWidget(this);
     power_ = new PowerFlowSection(powerRow_);
     power_->setShowPowerFlow(state.showPowerFlow(), false);
@@ -206,6 +212,7 @@ void ExpandedIslandView::connectSources()
         setShowSettings(!showSettings_);
     });
     connect(tabs_, &MetricTabs::tabClicked, &state, &IslandState::setSelectedMetric);
+    connect(machines_, &MachinesTab::machineChosen, &monitor, &SystemMonitor::chooseMachine);
     connect(activity_, &ActivitySection::rangeChosen, &state, &IslandState::setChartRange);
     connect(&state, &IslandState::chartRangeChanged, activity_, &ActivitySection::setRange);
     if (HistoryRecorder* history = services_.history) {
@@ -240,9 +247,13 @@ void ExpandedIslandView::placeRows()
     column_->place(content, [&](QWidget* row) {
         // The chart keeps its height on every tab; the CPU tab's core strip
         // has its own room under it, left empty on the other tabs. The power
-        // row takes the rest, which is at least the diagram's room.
-        const int rowHeight = row == processRow_ ? processRowHeight()
-                              : row == powerRow_ ? std::max(0, content.height() - used)
+        // row takes the rest, which is at least the diagram's room; a fleet's
+        // Machines tab takes the power row's room too, as a fleet has none.
+        const bool listsMachines = shownTab() == MetricKind::machines;
+        const int rest = std::max(0, content.height() - used);
+        const int rowHeight = row == processRow_ ? (listsMachines ? std::max(processRowHeight(), rest - 1)
+                                                                  : processRowHeight())
+                              : row == powerRow_ ? (listsMachines ? 0 : rest)
                               : row == coreStrip_ ? CpuCoreStrip::heightFor(coreCount(snapshot_))
                               : row == activity_  ? ActivitySection::preferredHeight()
                                                   : row->sizeHint().height();
@@ -250,9 +261,10 @@ void ExpandedIslandView::placeRows()
         used += rowHeight + (row == powerRow_ || row == activity_ ? 0 : 1);
         return rowHeight;
     });
-    const QRect list(0, padding, contentWidth, processRow_->height() - 2 * padding);
+    const QRect list(0, padding, contentWidth, processRowHeight() - 2 * padding);
     sensorList_->setGeometry(list);
     gpuList_->setGeometry(list);
+    machines_->setGeometry(0, padding, contentWidth, std::max(0, processRow_->height() - padding));
     power_->setGeometry(0, padding, contentWidth, std::max(0, powerRow_->height() - padding));
 }
 
@@ -300,6 +312,8 @@ void ExpandedIslandView::setRenderedHistory(const MetricHistory& history)
 void ExpandedIslandView::applySnapshot(const SystemSnapshot& snapshot)
 {
     snapshot_ = snapshot;
+    if (snapshot.fleet)
+        machines_->setFleet(*snapshot.fleet);
     applySourceState();
     showTab(true);
     rail_->setSnapshot(snapshot);
@@ -312,10 +326,12 @@ void ExpandedIslandView::applySourceState()
     const SystemMonitor& monitor = services_.monitor;
     const QString machine = monitor.machineName();
     const bool reachable = monitor.isSourceReachable();
-    header_->setMachineName(machine);
+    const std::optional<FleetReading>& fleet = snapshot_.fleet;
+    // A fleet's header names the fleet, and the machine shown where one is chosen.
+    header_->setMachineName(fleet && fleet->chosen ? shortMachineName(*fleet->chosen) : machine);
     // While the machine is out of reach the readings are its last ones: the
     // header says so, the rest is greyed, and the chart waits for new samples.
-    header_->setStatus(reachable ? headerMessage(snapshot_, machine) : QStringLiteral("Can't reach %1").arg(machine));
+    header_->setStatus(headerStatus(snapshot_, machine, reachable));
     header_->setStatusDetail(monitor.sourceFailure());
     column_->setDimmed(!reachable);
     const QString processes = !snapshot_.topProcesses
@@ -349,26 +365,36 @@ MetricKind ExpandedIslandView::shownTab() const
 void ExpandedIslandView::showTab(bool animated)
 {
     const MetricKind metric = shownTab();
+    const MetricKind wasShown = tabs_->selected();
     tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
     tabs_->setSelected(metric, animated);
-    activity_->chart()->setMetric(metric);
-    activity_->setLegend(chartLegend(metric, snapshot_));
-    activity_->setDetail(ReadingTable::tabDetails(metric, snapshot_).join(detailSeparator));
+    // Beside the machines, the chart gives the overview of the one shown.
+    const MetricKind charted = metric == MetricKind::machines ? MetricKind::overview : metric;
+    activity_->chart()->setMetric(charted);
+    activity_->setLegend(chartLegend(charted, snapshot_));
+    activity_->setDetail(ReadingTable::tabDetails(charted, snapshot_).join(detailSeparator),
+                         ReadingTable::spokenTabDetails(charted, snapshot_));
     // The strip's room stays on every tab; only the CPU tab draws the cores in it.
     const bool showsCores = metric == MetricKind::cpu && snapshot_.cpu;
     coreStrip_->setCores(showsCores ? snapshot_.cpu->corePercents : QList<double>());
-    // The Sensors and GPU tabs list what they chart where the process cards are.
+    // The Sensors, GPU and Machines tabs list what they chart where the
+    // process cards are.
     const bool showsSensors = metric == MetricKind::temperature;
     const bool showsGpus = metric == MetricKind::gpu;
+    const bool listsMachines = metric == MetricKind::machines;
     sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
     gpuList_->setGpus(snapshot_.gpus.value_or(QList<GpuReading>()));
     gpuList_->setVisible(showsGpus);
+    machines_->setVisible(listsMachines);
     for (ProcessLeaderboard* card : cards_)
-        card->setVisible(!showsSensors && !showsGpus);
-    // Only a processor with more (or fewer) cores than before asks for another size.
+        card->setVisible(!showsSensors && !showsGpus && !listsMachines);
+    // Only a processor with more (or fewer) cores than before asks for another
+    // size; the machines take the power section's room.
     if (coreCount(snapshot_) != sizedForCores_)
         fitToContent();
+    else if (wasShown != metric && (wasShown == MetricKind::machines || listsMachines))
+        placeRows();
 }
 
 // --- Settings --------------------------------------------------------------

@@ -16,6 +16,7 @@ class ActivitySection;
 class CpuCoreStrip;
 class ExpandedHeader;
 class HealthRail;
+class MachinesTab;
 class MetricTabs;
 class PowerFlowSection;
 class ProcessLeaderboard;
@@ -73,6 +74,7 @@ public:
     CpuCoreStrip* coreStrip() const { return coreStrip_; }
     SensorList* sensorList() const { return sensorList_; }
     GpuList* gpuList() const { return gpuList_; }
+    MachinesTab* machinesTab() const { return machines_; }
     // The selected tab, or the overview while the machine lacks its readings.
     MetricKind shownTab() const;
     HealthRail* healthRail() const { return rail_; }
@@ -118,6 +120,7 @@ private:
     CpuCoreStrip* coreStrip_ = nullptr;
     SensorList* sensorList_ = nullptr;
     GpuList* gpuList_ = nullptr;
+    MachinesTab* machines_ = nullptr;
     HealthRail* rail_ = nullptr;
     QWidget* processRow_ = nullptr;
     std::array<ProcessLeaderboard*, 2> cards_{};

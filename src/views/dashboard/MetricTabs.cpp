@@ -1,12 +1,15 @@
 #include "views/dashboard/MetricTabs.h"
 
 #include "monitor/ReadingTable.h"
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/DashboardLayout.h"
+#include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -40,13 +43,56 @@ QRectF lerp(const QRectF& from, const QRectF& to, double t)
             mix(from.height(), to.height())};
 }
 
+const QString selectAction = QStringLiteral("select");
+
+// A page tab list of page tabs, each keyed by its reading.
+class MetricTabsAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit MetricTabsAccessible(QWidget* tabs) : AccessibleWidgetWithParts(tabs, QAccessible::PageTabList) {}
+
+    QList<int> partKeys() const override
+    {
+        QList<int> keys;
+        for (MetricKind kind : tabs().available())
+            keys.append(static_cast<int>(kind));
+        return keys;
+    }
+    AccessiblePart part(int key) const override
+    {
+        const auto kind = static_cast<MetricKind>(key);
+        const bool selected = kind == tabs().selected();
+        AccessiblePart part;
+        part.role = QAccessible::PageTab;
+        part.name = titleOf(kind);
+        part.rect = tabs().tabRect(kind).toAlignedRect();
+        part.state = IslandAccessibility::focusableState(widget(), selected);
+        part.state.selectable = true;
+        part.state.selected = selected;
+        part.actions = {selectAction};
+        return part;
+    }
+    void doPartAction(int key, const QString& action) override
+    {
+        if (action == selectAction)
+            emit const_cast<MetricTabs&>(tabs()).tabClicked(static_cast<MetricKind>(key));
+    }
+
+private:
+    const MetricTabs& tabs() const { return *static_cast<const MetricTabs*>(widget()); }
+};
+
 }  // namespace
 
 MetricTabs::MetricTabs(QWidget* parent)
     : QWidget(parent), available_(ReadingTable::tabs()), glide_(new QVariantAnimation(this))
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Before anything asks for the interface (naming the widget does).
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* tabs) -> QAccessibleInterface* { return new MetricTabsAccessible(tabs); });
+    // Reached with Tab, never focused by a click; the arrows then switch tabs.
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleName(QStringLiteral("Chart tabs"));
+    FocusRing::install();
     // The animation runs on plain time; the spring shapes the way there.
     glide_->setStartValue(0.0);
     glide_->setEndValue(1.0);
@@ -110,6 +156,7 @@ void MetricTabs::setSelected(MetricKind kind, bool animated)
     if (kind == selected_)
         return;
     selected_ = kind;
+    IslandAccessibility::reportFocus(this, static_cast<int>(kind));
     glide_->stop();
     if (!animated) {
         setHighlight(tabRect(kind));
@@ -168,6 +215,33 @@ void MetricTabs::mouseReleaseEvent(QMouseEvent* event)
         emit tabClicked(available_[released]);
 }
 
+void MetricTabs::keyPressEvent(QKeyEvent* event)
+{
+    // Left and Right ask for the neighbouring tab, Home and End for the
+    // first and last; the owner selects it.
+    const qsizetype at = available_.indexOf(selected_);
+    qsizetype wanted = at;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        wanted = at - 1;
+        break;
+    case Qt::Key_Right:
+        wanted = at + 1;
+        break;
+    case Qt::Key_Home:
+        wanted = 0;
+        break;
+    case Qt::Key_End:
+        wanted = available_.size() - 1;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (wanted >= 0 && wanted < available_.size() && wanted != at)
+        emit tabClicked(available_[wanted]);
+}
+
 void MetricTabs::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -184,6 +258,8 @@ void MetricTabs::paintEvent(QPaintEvent*)
         painter.setPen(selected ? IslandPalette::primary() : IslandPalette::secondary());
         painter.drawText(tabRect(kind), Qt::AlignCenter, titleOf(kind));
     }
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, highlight_, radius);
 }
 
 }  // namespace moravel

@@ -11,7 +11,8 @@ namespace moravel {
 
 // The row of tabs that choose what the activity chart plots. The selected
 // tab sits on a faint capsule that glides on a spring to a newly selected
-// tab. A click only reports the tab; the owner decides and calls setSelected.
+// tab. A click, or Left and Right while the row has the keyboard, only
+// reports the tab; the owner decides and calls setSelected.
 class MetricTabs final : public QWidget {
     Q_OBJECT
 
@@ -46,6 +47,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int tabAt(const QPointF& position) const;

@@ -1,9 +1,11 @@
 #include "views/kit/IslandIconButton.h"
 
+#include "views/kit/FocusRing.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace moravel {
@@ -16,8 +18,19 @@ constexpr double kGlyphSize = 11;
 IslandIconButton::IslandIconButton(const QString& symbol, QWidget* parent) : QAbstractButton(parent), symbol_(symbol)
 {
     setFixedSize(sizeHint());
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never focused by a click.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
+    FocusRing::install();
+}
+
+void IslandIconButton::keyPressEvent(QKeyEvent* event)
+{
+    // Space presses it as for any button; Enter does too.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        click();
+    else
+        QAbstractButton::keyPressEvent(event);
 }
 
 void IslandIconButton::setSymbol(const QString& symbol)
@@ -60,6 +73,8 @@ void IslandIconButton::paintEvent(QPaintEvent*)
         painter.drawEllipse(circle);
     }
     SymbolFont::shared().draw(painter, symbol_, circle, kGlyphSize, IslandPalette::secondary());
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, circle, circle.width() / 2);
 }
 
 }  // namespace moravel

@@ -6,7 +6,7 @@ namespace moravel {
 
 // The small round icon button of the expanded header: a symbol in the
 // secondary colour on a faint circle while held down. Only the circle
-// reacts to the pointer.
+// reacts to the pointer; Tab reaches it, Space and Enter press it.
 class IslandIconButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -19,6 +19,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool hitButton(const QPoint& pos) const override;
 
 private:

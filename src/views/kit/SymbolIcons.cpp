@@ -56,6 +56,7 @@ constexpr SymbolEntry kSymbols[] = {
     {u"gpu", {0xe338}},                      // videogame_asset
     {u"fan", {0xec18}},                      // heat_pump (a fan in its frame)
     {u"voltage", {0xec1c}},                  // electric_bolt
+    {u"server.rack", {0xe875}},              // dns
 };
 
 QString loadFamily(const QString& fontPath)

@@ -1,5 +1,6 @@
 #include "views/panel/IslandPanel.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/panel/X11Properties.h"
 
 #include <QGuiApplication>
@@ -10,11 +11,31 @@
 
 namespace moravel {
 
+namespace {
+
+// The island as a whole: a window named "Moravel" whose description is the verdict.
+class IslandPanelAccessible final : public QAccessibleWidget {
+public:
+    explicit IslandPanelAccessible(QWidget* panel) : QAccessibleWidget(panel, QAccessible::Window) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Description)
+            return static_cast<const IslandPanel*>(widget())->verdict();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+}  // namespace
+
 IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint |
                           (mode == IslandWindowMode::unmanaged ? Qt::X11BypassWindowManagerHint : Qt::Widget)),
       mode_(mode)
 {
+    // Before anything asks for the interface (naming the window does).
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* panel) -> QAccessibleInterface* { return new IslandPanelAccessible(panel); });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);

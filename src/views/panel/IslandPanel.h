@@ -21,10 +21,16 @@ public:
     // Shows the panel without activating it.
     void orderFront();
 
+    // What assistive technologies hear of the island as a whole, beside its
+    // name "Moravel": the dashboard's verdict.
+    void setVerdict(const QString& verdict) { verdict_ = verdict; }
+    const QString& verdict() const { return verdict_; }
+
 private:
     void setX11WindowProperties();
 
     IslandWindowMode mode_;
+    QString verdict_;
 };
 
 }  // namespace moravel

@@ -2,7 +2,9 @@
 
 #include "monitor/SystemMonitor.h"
 #include "views/collapsed/CollapsedIslandPainter.h"
+#include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedIslandView.h"
+#include "views/kit/AccessibleAnnouncer.h"
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandScale.h"
 #include "views/panel/IslandPanel.h"
@@ -53,6 +55,7 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
                                  services.sourceSelector},
         panel_.get());
     layout->addWidget(rootView_);
+    followVerdict(services.monitor);
     observeState();
     // A screen, the primary one, or a panel changed: the island follows at once.
     screens_->setChangeHandler([this] { updateFrame(state_.isExpanded(), false); });
@@ -75,8 +78,26 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
 
 IslandPanelController::~IslandPanelController()
 {
+    // The views may still change the snapshot while they go; the verdict no
+    // longer follows it then.
+    delete verdictAnnouncer_;
     if (eventMonitorInstalled_ && qApp)
         qApp->removeEventFilter(this);
+}
+
+void IslandPanelController::followVerdict(SystemMonitor& monitor)
+{
+    // Assistive technologies hear the verdict as the island's description, collapsed too.
+    IslandPanel* panel = panel_.get();
+    auto* announcer = verdictAnnouncer_ = new AccessibleAnnouncer(scheduler_, this);
+    const auto tell = [panel, announcer, &monitor] {
+        const QString verdict = headerStatus(monitor.snapshot(), monitor.machineName(), monitor.isSourceReachable());
+        panel->setVerdict(verdict);
+        announcer->update(panel, QAccessible::DescriptionChanged, verdict);
+    };
+    connect(&monitor, &SystemMonitor::snapshotChanged, announcer, tell);
+    connect(&monitor, &SystemMonitor::sourceReachabilityChanged, announcer, tell);
+    tell();
 }
 
 void IslandPanelController::orderFront()

@@ -17,6 +17,8 @@ class QVariantAnimation;
 
 namespace moravel {
 
+class AccessibleAnnouncer;
+
 class AlertCenter;
 class DefaultsStore;
 class HistoryRecorder;
@@ -73,10 +75,15 @@ public:
     // moving over and leaving the island count for hovering.
     void installEventMonitor();
 
+    // Gives the island the keyboard, as a press on it does: for an island
+    // opened from a keyboard shortcut.
+    void takeKeyboard() { takeFocus(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followVerdict(SystemMonitor& monitor);
     void observeState();
     void placeOn(const PanelScreen& screen, bool expanded, bool animated);
     // The panel's size in either state, for the state's geometry.
@@ -103,6 +110,7 @@ private:
     IslandWindowPolicy windowPolicy_;
     HoverGate hoverGate_;
     std::unique_ptr<IslandPanel> panel_;
+    AccessibleAnnouncer* verdictAnnouncer_ = nullptr;
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;

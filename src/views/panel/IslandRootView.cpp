@@ -51,7 +51,7 @@ IslandRootView::IslandRootView(Services services, QWidget* parent) : QWidget(par
 
     background_ = new IslandHardwareBackground(this);
     background_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    collapsed_ = new CollapsedIslandView(services.monitor, services.state, this);
+    collapsed_ = new CollapsedIslandView(services.monitor, services.state, services.scheduler, this);
     collapsedOpacity_ = new QGraphicsOpacityEffect(collapsed_);
     collapsed_->setGraphicsEffect(collapsedOpacity_);
 

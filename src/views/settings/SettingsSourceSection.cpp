@@ -56,11 +56,16 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     thisComputerChip_->setObjectName(QStringLiteral("sourceThisComputer"));
     anotherMachineChip_ = new SettingsCapsuleButton(QStringLiteral("Another machine"), 26, this);
     anotherMachineChip_->setObjectName(QStringLiteral("sourceAnotherMachine"));
+    prometheusChip_ = new SettingsCapsuleButton(QStringLiteral("A Prometheus server"), 26, this);
+    prometheusChip_->setObjectName(QStringLiteral("sourcePrometheusServer"));
     connect(thisComputerChip_, &QAbstractButton::clicked, this, &SettingsSourceSection::watchThisComputer);
-    connect(anotherMachineChip_, &QAbstractButton::clicked, this, [this] { setEditing(true); });
+    connect(anotherMachineChip_, &QAbstractButton::clicked, this, [this] { edit(Kind::exporter); });
+    connect(prometheusChip_, &QAbstractButton::clicked, this, [this] { edit(Kind::prometheusServer); });
     chips->addWidget(thisComputerChip_, 1);
     chips->addWidget(anotherMachineChip_, 1);
     layout->addLayout(chips);
+    // The third choice has a row of its own: its name is long.
+    layout->addWidget(prometheusChip_);
 
     fields_ = new QWidget(this);
     fields_->setAttribute(Qt::WA_TranslucentBackground);
@@ -77,7 +82,7 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     watchRow->addWidget(watchButton);
     fieldLayout->addWidget(address_);
     fieldLayout->addLayout(watchRow);
-    const auto watchTyped = [this] { watch(address_->text(), credentials_->text()); };
+    const auto watchTyped = [this] { watch(address_->text(), credentials_->text(), kind_); };
     connect(watchButton, &QAbstractButton::clicked, this, watchTyped);
     connect(address_, &QLineEdit::returnPressed, this, watchTyped);
     connect(credentials_, &QLineEdit::returnPressed, this, watchTyped);
@@ -111,23 +116,27 @@ bool SettingsSourceSection::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void SettingsSourceSection::watch(const QString& address, const QString& credentialsFile)
+void SettingsSourceSection::watch(const QString& address, const QString& credentialsFile, Kind kind)
 {
+    kind_ = kind;
     address_->setText(address);
     credentials_->setText(credentialsFile);
+    const bool isServer = kind == Kind::prometheusServer;
     // An empty address would read as this computer: that has its own button.
     if (address.trimmed().isEmpty()) {
-        applyResult(QStringLiteral("Enter the exporter's address, such as http://192.168.1.20:9100/metrics."));
+        applyResult(isServer ? QStringLiteral("Enter the server's address, such as http://10.0.0.5:9090.")
+                             : QStringLiteral("Enter the exporter's address, such as http://192.168.1.20:9100/metrics."));
         return;
     }
-    applyResult(selector_.choose(SourceChoice{address.trimmed(), credentialsFile}));
+    applyResult(selector_.choose(isServer ? SourceChoice::prometheusServer(address, credentialsFile)
+                                          : SourceChoice{address.trimmed(), credentialsFile}));
 }
 
 void SettingsSourceSection::watchThisComputer()
 {
     // Already here: the fields close, and the chart keeps its history.
     if (selector_.choice().isThisComputer()) {
-        editing_ = false;
+        kind_ = Kind::thisComputer;
         applyResult(std::nullopt);
         return;
     }
@@ -142,21 +151,22 @@ void SettingsSourceSection::applyResult(std::optional<QString> problem)
 
 void SettingsSourceSection::showChoice(const SourceChoice& choice)
 {
-    editing_ = !choice.isThisComputer();
-    if (editing_) {
-        address_->setText(choice.address);
+    kind_ = choice.isThisComputer()       ? Kind::thisComputer
+            : choice.isPrometheusServer() ? Kind::prometheusServer
+                                          : Kind::exporter;
+    if (kind_ != Kind::thisComputer) {
+        address_->setText(choice.typedAddress());
         credentials_->setText(choice.credentialsFile);
     }
     problem_.reset();
     refresh();
 }
 
-void SettingsSourceSection::setEditing(bool editing)
+void SettingsSourceSection::edit(Kind kind)
 {
-    editing_ = editing;
+    kind_ = kind;
     refresh();
-    if (editing)
-        address_->setFocus();
+    address_->setFocus();
 }
 
 void SettingsSourceSection::refresh()
@@ -166,9 +176,13 @@ void SettingsSourceSection::refresh()
                             selected ? IslandPalette::background() : IslandPalette::primary(),
                             selected ? IslandPalette::mint() : IslandPalette::surface());
     };
-    paint(thisComputerChip_, !editing_);
-    paint(anotherMachineChip_, editing_);
-    fields_->setVisible(editing_);
+    paint(thisComputerChip_, kind_ == Kind::thisComputer);
+    paint(anotherMachineChip_, kind_ == Kind::exporter);
+    paint(prometheusChip_, kind_ == Kind::prometheusServer);
+    fields_->setVisible(kind_ != Kind::thisComputer);
+    address_->setPlaceholderText(kind_ == Kind::prometheusServer
+                                     ? QStringLiteral("Server: http://10.0.0.5:9090")
+                                     : QStringLiteral("Exporter: http://192.168.1.20:9100/metrics"));
     problemLabel_->setVisible(problem_.has_value());
     problemLabel_->setText(problem_.value_or(QString()));
     const SystemMonitor& monitor = selector_.monitor();

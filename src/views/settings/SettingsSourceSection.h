@@ -14,19 +14,23 @@ class SettingsTextButton;
 class SourceSelector;
 struct SourceChoice;
 
-// The settings' "Source": this computer, or another machine's exporter at an
-// address the user types, with an optional credentials file. "Watch" switches
-// the island to it and keeps the choice; an address or file the rules refuse
-// leaves everything as it was and says why on one line.
+// The settings' "Source": this computer, another machine's exporter, or a
+// Prometheus server and the fleet it scrapes, at an address the user types,
+// with an optional credentials file. "Watch" switches the island to it and
+// keeps the choice; an address or file the rules refuse leaves everything as
+// it was and says why on one line.
 class SettingsSourceSection final : public QWidget {
     Q_OBJECT
 
 public:
     explicit SettingsSourceSection(SourceSelector& selector, QWidget* parent = nullptr);
 
-    // Types an address (and credentials file) and presses "Watch".
-    void watch(const QString& address, const QString& credentialsFile);
+    enum class Kind { thisComputer, exporter, prometheusServer };
+
+    // Picks the kind, types an address (and credentials file) and presses "Watch".
+    void watch(const QString& address, const QString& credentialsFile, Kind kind = Kind::exporter);
     void watchThisComputer();
+    Kind shownKind() const { return kind_; }
     const std::optional<QString>& problem() const { return problem_; }
 
 protected:
@@ -34,17 +38,18 @@ protected:
 
 private:
     void showChoice(const SourceChoice& choice);
-    void setEditing(bool editing);
+    void edit(Kind kind);
     void applyResult(std::optional<QString> problem);
     // The chips, fields and lines: the problem with what was typed, and why
     // the machine watched cannot be read now, if it cannot.
     void refresh();
 
     SourceSelector& selector_;
-    bool editing_ = false;
+    Kind kind_ = Kind::thisComputer;
     std::optional<QString> problem_;
     SettingsCapsuleButton* thisComputerChip_ = nullptr;
     SettingsCapsuleButton* anotherMachineChip_ = nullptr;
+    SettingsCapsuleButton* prometheusChip_ = nullptr;
     QWidget* fields_ = nullptr;
     QLineEdit* address_ = nullptr;
     QLineEdit* credentials_ = nullptr;

@@ -46,6 +46,41 @@ TEST(RemoteAddress, PlainHttpOnlyForThisComputerAndPrivateAddressesTypedAsSuch)
     }
 }
 
+// A Prometheus server's address: the same rules, its API's path kept as typed
+// (a proxy may serve it under one), marked as a server's in the choice kept.
+TEST(RemoteAddress, APrometheusServerFollowsTheSameRules)
+{
+    const struct {
+        const char* typed;
+        const char* accepted;
+    } rows[] = {
+        {"http://10.0.0.5:9090", "http://10.0.0.5:9090"},
+        {"prometheus+http://10.0.0.5:9090/", "http://10.0.0.5:9090"},
+        {"Prometheus+HTTPS://metrics.example.org/prom/api/v1/query?x=1#y", "https://metrics.example.org/prom"},
+        {"prometheus+http://metrics.example.org:9090", nullptr},
+        {"prometheus+ftp://10.0.0.5", nullptr},
+        {"prometheus+", nullptr},
+        {"prometheus+http://10.0.0.5:0", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        const auto result = prometheusAddress(QString::fromUtf8(row.typed));
+        if (!row.accepted) {
+            ASSERT_TRUE(std::holds_alternative<QString>(result));
+            EXPECT_TRUE(std::get<QString>(result).contains(u"server")
+                        || std::get<QString>(result).startsWith(u"Plain http"));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<QUrl>(result)) << std::get<QString>(result).toStdString();
+        EXPECT_EQ(std::get<QUrl>(result).toString(), QString::fromUtf8(row.accepted));
+        const SourceChoice choice{prometheusChoiceText(std::get<QUrl>(result)), {}};
+        EXPECT_TRUE(choice.isPrometheusServer());
+        EXPECT_EQ(choice.typedAddress(), QString::fromUtf8(row.accepted));
+        EXPECT_EQ(SourceChoice::prometheusServer(choice.typedAddress(), {}), choice);
+    }
+    EXPECT_FALSE((SourceChoice{"http://10.0.0.5:9100/metrics", {}}).isPrometheusServer());
+}
+
 // Each refusal says what is wrong with the address typed.
 TEST(RemoteAddress, RefusalsNameTheFault)
 {

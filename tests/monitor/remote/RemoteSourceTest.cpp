@@ -252,7 +252,7 @@ TEST_F(RemoteSourceTest, FailuresAreToldNotReadAsZeros)
         ASSERT_TRUE(answer->failure);
         EXPECT_TRUE(answer->failure->contains(QLatin1String(row.failure))) << answer->failure->toStdString();
         EXPECT_LT(answer->failure->size(), 200);
-        EXPECT_LE(server.requestCount() - before, 1 + RemoteSource::maximumRedirects);
+        EXPECT_LE(server.requestCount() - before, 1 + PageFetcher::maximumRedirects);
 
         // Backing off: the next tick fails at once, without asking again.
         const int asked = server.requestCount();

@@ -63,21 +63,6 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
         EXPECT_EQ(powerReadingTexts(snapshot).battery, QString::fromLatin1(expected)) << expected;
 }
 
-TEST(CollapsedReadingsTest, AccessibilitySummary)
-{
-    SystemSnapshot snapshot = onBattery(80);
-    snapshot.network = NetworkReading{1'500'000, 2000};
-    snapshot.cpu->percent = 37.8;
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::network, Kind::power}, snapshot),
-              QStringLiteral("Download 1.5M, upload 2K, Battery 80 percent"));
-    // Truncated, unlike the rounded 38% on screen.
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU 37 percent"));
-    snapshot.cpu->percent = std::nan("");
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::cpu}, snapshot), QStringLiteral("CPU not available"));
-    EXPECT_EQ(CollapsedReadings::accessibilitySummary({Kind::temperature, Kind::gpu}, snapshot),
-              QStringLiteral("No CPU temperature, No GPU load"));
-}
-
 // Whatever the readings' widths: the gap over the camera, the runs hugging it
 // from both sides, the wider run filling its side up to the padding, and no
 // two frames overlapping.
@@ -232,7 +217,7 @@ protected:
     }
 
     IslandState state{defaults, scheduler, std::nullopt};
-    CollapsedIslandView view{monitor, state};
+    CollapsedIslandView view{monitor, state, scheduler};
 };
 
 TEST_F(CollapsedIslandViewTest, ClickTogglesPinning)
@@ -258,17 +243,28 @@ TEST_F(CollapsedIslandViewTest, PowerReadingShowsItsHelpTextOnlyOverItself)
     view.hide();
 }
 
-// One accessible element with the summary as its value; the snapshot is
-// drawn at the top centre.
-TEST_F(CollapsedIslandViewTest, IsOneAccessibleElementAndPaintsTheSnapshotAtTheTopCentre)
+// Each visible reading is an element named by its title with its value as
+// text, over its own place; the snapshot is drawn at the top centre.
+TEST_F(CollapsedIslandViewTest, EachReadingIsAnAccessibleElementAndTheSnapshotIsPaintedAtTheTopCentre)
 {
     putOnBattery(55, false);
     state.setCollapsedMetricPreferences(
-        {{Kind::power, true}, {Kind::cpu, false}, {Kind::memory, false}, {Kind::network, false}});
+        {{Kind::power, true}, {Kind::cpu, true}, {Kind::memory, false}, {Kind::network, false}});
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
     ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Battery 55 percent"));
-    EXPECT_EQ(accessible->childCount(), 0);
+    ASSERT_EQ(accessible->childCount(), 2);
+    const QStringList names{accessible->child(0)->text(QAccessible::Name), accessible->child(1)->text(QAccessible::Name)};
+    const int power = names.indexOf(QStringLiteral("Power"));
+    ASSERT_GE(power, 0) << names.join(',').toStdString();
+    QAccessibleInterface* battery = accessible->child(power);
+    EXPECT_EQ(battery->role(), QAccessible::StaticText);
+    EXPECT_EQ(battery->textInterface()->text(0, battery->textInterface()->characterCount()),
+              QStringLiteral("battery 55 percent, on battery"));
+    EXPECT_EQ(accessible->indexOfChild(battery), power);
+    EXPECT_TRUE(battery->rect().contains(
+        view.mapToGlobal(view.readingLayout().readingRect(Kind::power)->center().toPoint())));
+    // The same element for as long as the reading shows.
+    EXPECT_EQ(QAccessible::uniqueId(accessible->child(power)), QAccessible::uniqueId(battery));
 
     state.setCollapsedMetricPreferences(CollapsedMetricConfiguration::defaultPreferences());
     state.setDisplayGeometry({200, 32});

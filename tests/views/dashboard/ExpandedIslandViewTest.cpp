@@ -208,7 +208,7 @@ TEST_F(ExpandedIslandViewTest, AnotherMachineOutOfReachIsToldGreyedAndRecovers)
     open();
     scheduler.advance(1);
     view->finishTransitions();
-    CollapsedIslandView collapsed(monitor, *state);
+    CollapsedIslandView collapsed(monitor, *state, scheduler);
     collapsed.resize(400, 40);
     const auto fadeOf = [](QWidget* row) {
         auto* fade = qobject_cast<QGraphicsOpacityEffect*>(row->graphicsEffect());

@@ -49,7 +49,10 @@ TEST(ViewRender, ChartDrawsTheTabsLinesOverItsGrid)
 
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chart);
     ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("CPU, 300 samples"));
+    EXPECT_EQ(accessible->role(), QAccessible::Chart);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("CPU chart"));
+    EXPECT_EQ(accessible->text(QAccessible::Description), chart.accessibleSummary());
+    EXPECT_TRUE(chart.accessibleSummary().startsWith(QStringLiteral("CPU over 5 minutes: now ")));
     EXPECT_EQ(accessible->childCount(), 0);
 }
 
@@ -74,7 +77,10 @@ TEST(ViewRender, DayRangeDrawsTheBucketsAsABandAndFiveMinutesStaysAsItWas)
     chart.setMinuteBuckets(buckets);
     chart.setRange(ChartRange::day);
     const QImage day = renderWidget(chart, Qt::black);
-    EXPECT_EQ(chart.accessibleValue(), "CPU, last 24 hours");
+    // Read from the minutes kept: their highest and lowest, and the newest second.
+    const QString summary = chart.accessibleSummary();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("CPU over 24 hours: now "))) << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral(" percent, highest 80, lowest 10"))) << summary.toStdString();
     const QColor band = IslandPalette::withOpacity(IslandPalette::mint(), 0.18);
     const QColor faint(qRound(band.red() * 0.18), qRound(band.green() * 0.18), qRound(band.blue() * 0.18));
     const int middle = chart.width() / 2;

@@ -5,7 +5,7 @@
 #include "history/HistoryRecorder.h"
 #include "island/IslandState.h"
 #include "monitor/SourceSelector.h"
-#include "monitor/remote/ChoiceSources.h"
+#include "monitor/prometheus/ChoiceSources.h"
 #include "support/BackgroundRunner.h"
 #include "testsupport/FakeAlertNotifier.h"
 #include "testsupport/FakeSource.h"
@@ -21,6 +21,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLayout>
 #include <QTemporaryDir>
 
@@ -405,7 +406,7 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     int thisComputerSources = 0;
     ManualRunner parser;
-    SourceSelector selector(monitor, defaults, choiceSources(scheduler, parser, [&] {
+    SourceSelector selector(monitor, defaults, choiceSources(scheduler, &parser, [&] {
         ++thisComputerSources;
         return std::make_shared<fixtures::FakeSource>();
     }));
@@ -436,6 +437,18 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     }
     EXPECT_EQ(problem.palette().color(QPalette::WindowText), IslandPalette::secondary());
     EXPECT_EQ(problem.text(), "Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
+
+    // A Prometheus server: kept marked as one, shown again as typed under its own choice.
+    child<SettingsCapsuleButton>("sourcePrometheusServer").click();
+    EXPECT_EQ(section.shownKind(), SettingsSourceSection::Kind::prometheusServer);
+    section.watch("http://10.0.0.5:9090/", {}, SettingsSourceSection::Kind::prometheusServer);
+    EXPECT_EQ(SourceChoiceStore::load(defaults), (SourceChoice{"prometheus+http://10.0.0.5:9090", {}}));
+    EXPECT_EQ(monitor.machineName(), "10.0.0.5");
+    EXPECT_EQ(child<QLineEdit>("sourceAddress").text(), "http://10.0.0.5:9090");
+    section.watch({}, {}, SettingsSourceSection::Kind::prometheusServer);
+    EXPECT_EQ(problem.text(), "Enter the server's address, such as http://10.0.0.5:9090.");
+    SettingsSourceSection again(selector);
+    EXPECT_EQ(again.shownKind(), SettingsSourceSection::Kind::prometheusServer);
 
     child<SettingsCapsuleButton>("sourceThisComputer").click();
     EXPECT_TRUE(SourceChoiceStore::load(defaults).isThisComputer());

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace moravel {
+
+// A forward reader of one JSON text, for answers too large to build a
+// document of first. Each reading function skips blanks before its value
+// and returns false, leaving the cursor failed, on anything that is not
+// strict JSON. Nesting deeper than `deepestNesting` fails too, so that a
+// hostile answer cannot exhaust the stack.
+//
+// Strings are read as views: into the text itself where they have no
+// escapes (nearly always), else into `unescaped`, which must outlive them.
+class JsonCursor {
+public:
+    static constexpr int deepestNesting = 64;
+
+    JsonCursor(std::string_view text, std::deque<std::string>& unescaped)
+        : at_(text.data()), end_(text.data() + text.size()), unescaped_(unescaped)
+    {
+    }
+
+    bool failed() const { return failed_; }
+    // Whether only blanks are left.
+    bool atEnd();
+
+    // Takes `c` if it comes next.
+    bool take(char c);
+    // Takes `c`, or fails.
+    bool expect(char c);
+    // Whether the next value starts with `c` (nothing is taken).
+    bool peek(char c);
+
+    // A string, unescaped to UTF-8.
+    bool string(std::string_view& out);
+    bool number(double& out);
+    // Passes over one value of any kind.
+    bool skipValue() { return skip(0); }
+
+    // Reads `{"key": value, ...}`, calling `member(key)` with the cursor on each
+    // value; `member` must read or skip it and return false to stop with a failure.
+    template <typename Member>
+    bool object(Member member)
+    {
+        if (!expect('{'))
+            return false;
+        if (take('}'))
+            return true;
+        std::string_view key;
+        do {
+            if (!string(key) || !expect(':') || !member(key))
+                return fail();
+        } while (take(','));
+        return expect('}');
+    }
+
+    // Reads `[value, ...]`, calling `element()` with the cursor on each.
+    template <typename Element>
+    bool array(Element element)
+    {
+        if (!expect('['))
+            return false;
+        if (take(']'))
+            return true;
+        do {
+            if (!element())
+                return fail();
+        } while (take(','));
+        return expect(']');
+    }
+
+    bool fail()
+    {
+        failed_ = true;
+        return false;
+    }
+
+private:
+    void skipBlanks();
+    bool skip(int depth);
+    bool escape(std::string& out);
+
+    const char* at_;
+    const char* end_;
+    std::deque<std::string>& unescaped_;
+    bool failed_ = false;
+};
+
+}  // namespace moravel

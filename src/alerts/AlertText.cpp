@@ -28,13 +28,13 @@ QString processPart(AlertRule rule, const std::optional<ProcessMetric>& busiest)
     if (!busiest)
         return {};
     if (rule == AlertRule::memory)
-        return QStringLiteral(" Most memory: %1 (%2).").arg(busiest->name, MetricFormat::bytes(busiest->memoryBytes));
+        return QStringLiteral(" Most memory: %1 (%2).").arg(busiest->name, MetricFormat::memory(busiest->memoryBytes));
     return QStringLiteral(" Busiest process: %1 (%2 %).").arg(busiest->name, whole(busiest->cpuPercent));
 }
 
 QString memoryBody(const MemoryReading& memory)
 {
-    return QStringLiteral("%1 of %2 in use.").arg(MetricFormat::bytes(memory.used), MetricFormat::bytes(memory.total));
+    return QStringLiteral("%1 of %2 in use.").arg(MetricFormat::memory(memory.used), MetricFormat::memory(memory.total));
 }
 
 QString diskBody(const DiskReading& disk)

@@ -14,23 +14,37 @@ double rowWidth(MetricKind kind)
     return collapsed ? collapsed->width : 0;
 }
 
+bool showsDash(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    if (ReadingTable::isAbsent(kind, snapshot))
+        return true;
+    // Below 1 % the battery figure is no reading.
+    const BatteryReading* battery = batteryOf(snapshot);
+    return kind == MetricKind::power && !(battery && battery->percent && *battery->percent >= 1);
+}
+
+double shownWidth(MetricKind kind, const SystemSnapshot& snapshot)
+{
+    return showsDash(kind, snapshot) ? dashWidth : rowWidth(kind);
+}
+
 namespace {
 
-double rangeWidth(const MetricKind* begin, const MetricKind* end)
+double rangeWidth(const MetricKind* begin, const MetricKind* end, const WidthOf& widthOf)
 {
     if (begin == end)
         return 0;
     double width = spacing * static_cast<double>(end - begin - 1);
     for (const MetricKind* kind = begin; kind != end; ++kind)
-        width += rowWidth(*kind);
+        width += widthOf ? widthOf(*kind) : rowWidth(*kind);
     return width;
 }
 
 }  // namespace
 
-double rowWidth(const QList<MetricKind>& kinds)
+double rowWidth(const QList<MetricKind>& kinds, const WidthOf& widthOf)
 {
-    return rangeWidth(kinds.constData(), kinds.constData() + kinds.size());
+    return rangeWidth(kinds.constData(), kinds.constData() + kinds.size(), widthOf);
 }
 
 namespace {
@@ -40,15 +54,16 @@ struct Cut {
     double widerSide;
 };
 
-Cut bestCut(const QList<MetricKind>& kinds)
+Cut bestCut(const QList<MetricKind>& kinds, const WidthOf& widthOf)
 {
     const qsizetype count = kinds.size();
     const MetricKind* data = kinds.constData();
     if (count < 2)
-        return {count, rangeWidth(data, data + count)};
-    Cut best{1, std::max(rangeWidth(data, data + 1), rangeWidth(data + 1, data + count))};
+        return {count, rangeWidth(data, data + count, widthOf)};
+    Cut best{1, std::max(rangeWidth(data, data + 1, widthOf), rangeWidth(data + 1, data + count, widthOf))};
     for (qsizetype cut = 2; cut < count; ++cut) {
-        const double widerSide = std::max(rangeWidth(data, data + cut), rangeWidth(data + cut, data + count));
+        const double widerSide =
+            std::max(rangeWidth(data, data + cut, widthOf), rangeWidth(data + cut, data + count, widthOf));
         if (widerSide < best.widerSide)
             best = {cut, widerSide};
     }
@@ -57,19 +72,19 @@ Cut bestCut(const QList<MetricKind>& kinds)
 
 }  // namespace
 
-qsizetype notchCutPosition(const QList<MetricKind>& kinds)
+qsizetype notchCutPosition(const QList<MetricKind>& kinds, const WidthOf& widthOf)
 {
-    return bestCut(kinds).position;
+    return bestCut(kinds, widthOf).position;
 }
 
-double widerSideWidth(const QList<MetricKind>& kinds)
+double widerSideWidth(const QList<MetricKind>& kinds, const WidthOf& widthOf)
 {
-    return bestCut(kinds).widerSide;
+    return bestCut(kinds, widthOf).widerSide;
 }
 
-Split splitAroundNotch(const QList<MetricKind>& kinds)
+Split splitAroundNotch(const QList<MetricKind>& kinds, const WidthOf& widthOf)
 {
-    const qsizetype cut = notchCutPosition(kinds);
+    const qsizetype cut = notchCutPosition(kinds, widthOf);
     return Split{kinds.first(cut), kinds.sliced(cut)};
 }
 

@@ -2,6 +2,8 @@
 
 #include "island/CollapsedMetricConfiguration.h"
 
+#include <functional>
+
 namespace moravel {
 
 // Width arithmetic of the collapsed row and its split around the notch.
@@ -11,8 +13,17 @@ inline constexpr double spacing = 17;
 
 // Points reserved for one reading in the collapsed row.
 double rowWidth(MetricKind kind);
+// How wide each reading is drawn; none: its width in the table.
+using WidthOf = std::function<double(MetricKind)>;
 // The kinds side by side with `spacing` between neighbours; 0 for none.
-double rowWidth(const QList<MetricKind>& kinds);
+double rowWidth(const QList<MetricKind>& kinds, const WidthOf& widthOf = {});
+// Whether the reading shows only its icon and a dash: the machine does not
+// have it, or has no battery reading for the power reading.
+bool showsDash(MetricKind kind, const SystemSnapshot& snapshot);
+// The points such a reading takes.
+inline constexpr double dashWidth = 28;
+// The points the reading takes as the snapshot has it.
+double shownWidth(MetricKind kind, const SystemSnapshot& snapshot);
 
 struct Split {
     QList<MetricKind> left;
@@ -23,11 +34,11 @@ struct Split {
 
 // Cuts the kinds, order kept, into a left and a right run whose wider side is
 // as narrow as possible (the earliest such cut on ties). One kind goes left.
-Split splitAroundNotch(const QList<MetricKind>& kinds);
+Split splitAroundNotch(const QList<MetricKind>& kinds, const WidthOf& widthOf = {});
 // The position of that cut: left = kinds[0..cut), right = kinds[cut..).
-qsizetype notchCutPosition(const QList<MetricKind>& kinds);
+qsizetype notchCutPosition(const QList<MetricKind>& kinds, const WidthOf& widthOf = {});
 // The width of the wider run of that split; both sides of the notch get it.
-double widerSideWidth(const QList<MetricKind>& kinds);
+double widerSideWidth(const QList<MetricKind>& kinds, const WidthOf& widthOf = {});
 
 }  // namespace CollapsedMetricLayout
 

@@ -15,7 +15,8 @@ constexpr double notchPadding = 18;
 constexpr double sidesPadding = 28;
 constexpr double expandedWidth = 580;
 constexpr double expandedHeight = 440;
-constexpr double expandedDepthOffset = 8 - 22;
+constexpr double plainTopPadding = 22;
+constexpr double belowNotch = 8;
 constexpr double shoulderDivisor = 3.8;
 constexpr double shoulderMaximum = 10;
 
@@ -38,28 +39,33 @@ double IslandDisplayGeometry::shoulderWidth() const
     return hasNotch() ? std::min(notchDepth / shoulderDivisor, shoulderMaximum) : 0;
 }
 
-QSizeF IslandDisplayGeometry::collapsedSize(const QList<MetricKind>& visibleKinds) const
+QSizeF IslandDisplayGeometry::collapsedSize(const QList<MetricKind>& visibleKinds,
+                                            const CollapsedMetricLayout::WidthOf& widthOf) const
 {
     if (hasNotch()) {
         // Both sides take the width of the wider one, so the notch stays centred.
-        const double side = CollapsedMetricLayout::widerSideWidth(visibleKinds);
-        return {notchWidth + notchPadding + 2 * side + sidesPadding, notchDepth};
+        const double side = CollapsedMetricLayout::widerSideWidth(visibleKinds, widthOf);
+        return {notchWidth + (notchPadding + 2 * side + sidesPadding) * scale, notchDepth};
     }
-    if (visibleKinds.isEmpty())
-        return {plainMinimumCollapsedWidth, plainCollapsedHeight};
-    const double width = CollapsedMetricLayout::rowWidth(visibleKinds) + plainRowPadding;
-    return {std::max(width, plainMinimumCollapsedWidth), plainCollapsedHeight};
+    const double width = visibleKinds.isEmpty() ? 0 : CollapsedMetricLayout::rowWidth(visibleKinds, widthOf);
+    return QSizeF(std::max(width + plainRowPadding, plainMinimumCollapsedWidth), plainCollapsedHeight) * scale;
 }
 
-QSizeF IslandDisplayGeometry::panelSize(bool expanded, const QList<MetricKind>& visibleKinds) const
+double IslandDisplayGeometry::expandedTopPadding() const
 {
-    QSizeF size;
-    if (expanded) {
-        const double depthExcess = hasNotch() ? std::max(notchDepth + expandedDepthOffset, 0.0) : 0.0;
-        size = {expandedWidth, expandedHeight + depthExcess};
-    } else {
-        size = collapsedSize(visibleKinds);
-    }
+    return hasNotch() ? notchDepth + belowNotch * scale : plainTopPadding * scale;
+}
+
+QSizeF IslandDisplayGeometry::expandedSize() const
+{
+    const double depthExcess = std::max(expandedTopPadding() - plainTopPadding * scale, 0.0);
+    return {expandedWidth * scale, expandedHeight * scale + depthExcess};
+}
+
+QSizeF IslandDisplayGeometry::panelSize(bool expanded, const QList<MetricKind>& visibleKinds,
+                                        const CollapsedMetricLayout::WidthOf& widthOf) const
+{
+    QSizeF size = expanded ? expandedSize() : collapsedSize(visibleKinds, widthOf);
     size.rwidth() += 2 * shoulderWidth();
     return size;
 }

@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 namespace moravel {
 
 namespace {
@@ -118,6 +120,10 @@ QByteArray encodeIslandPreferences(const IslandPreferences& preferences)
     appendString(out, QString::fromLatin1(ReadingTable::of(preferences.selectedMetric).title));
     out += ",\"showPowerFlow\":";
     out += jsonBool(preferences.showPowerFlow);
+    if (preferences.sizePercent) {
+        out += ",\"size\":";
+        out += QByteArray::number(*preferences.sizePercent);
+    }
     out += '}';
     return out;
 }
@@ -137,7 +143,11 @@ std::optional<IslandPreferences> decodeIslandPreferences(const QByteArray& json)
         selectedValue.isString() ? ReadingTable::tabFromTitle(selectedValue.toString()) : std::nullopt;
     if (!collapsedMetrics || !expandOnHover || !showPowerFlow || !selectedMetric)
         return std::nullopt;
-    return IslandPreferences{*collapsedMetrics, *expandOnHover, *selectedMetric, *showPowerFlow};
+    const QJsonValue size = object.value(QLatin1StringView("size"));
+    std::optional<int> sizePercent;
+    if (size.isDouble() && size.toDouble() == std::trunc(size.toDouble()) && std::abs(size.toDouble()) < 1000)
+        sizePercent = static_cast<int>(size.toDouble());
+    return IslandPreferences{*collapsedMetrics, *expandOnHover, *selectedMetric, *showPowerFlow, sizePercent};
 }
 
 }  // namespace moravel

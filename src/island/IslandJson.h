@@ -18,7 +18,10 @@ namespace moravel {
 QByteArray encodeCollapsedMetricPreferences(const CollapsedMetricPreferences& preferences);
 std::optional<CollapsedMetricPreferences> decodeCollapsedMetricPreferences(const QByteArray& json);
 
-// {"collapsedMetrics":[...],"expandOnHover":true,"selectedMetric":"Overview","showPowerFlow":true}
+// {"collapsedMetrics":[...],"expandOnHover":true,"selectedMetric":"Overview","showPowerFlow":true,"size":125}
+// "size" is written only once chosen; a document without it (written before
+// there was a choice) is read as following the screen, and one with a size
+// that is not a whole number keeps the other choices and follows the screen.
 QByteArray encodeIslandPreferences(const IslandPreferences& preferences);
 std::optional<IslandPreferences> decodeIslandPreferences(const QByteArray& json);
 

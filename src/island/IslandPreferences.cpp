@@ -4,6 +4,17 @@
 #include "monitor/ReadingTable.h"
 #include "support/DefaultsStore.h"
 
+#include <algorithm>
+
+namespace moravel {
+
+int defaultIslandSizePercent(double devicePixelRatio)
+{
+    return devicePixelRatio < 1.5 ? 125 : 100;
+}
+
+}  // namespace moravel
+
 namespace moravel::IslandPreferencesStore {
 
 IslandPreferences normalized(IslandPreferences preferences)
@@ -11,6 +22,11 @@ IslandPreferences normalized(IslandPreferences preferences)
     // Only a tab can be stored as the selected one.
     if (!ReadingTable::tabs().contains(preferences.selectedMetric))
         preferences.selectedMetric = MetricKind::overview;
+    // A size that is not offered follows the screen again.
+    if (preferences.sizePercent
+        && std::find(islandSizePercents.begin(), islandSizePercents.end(), *preferences.sizePercent)
+               == islandSizePercents.end())
+        preferences.sizePercent.reset();
     preferences.collapsedMetrics = CollapsedMetricConfiguration::normalized(preferences.collapsedMetrics);
     return preferences;
 }

@@ -3,16 +3,29 @@
 #include "island/CollapsedMetricConfiguration.h"
 #include "monitor/MetricTypes.h"
 
+#include <array>
+#include <optional>
+
 namespace moravel {
 
 class DefaultsStore;
 
-// The four island choices kept between runs.
+// The island's sizes people can choose, in percent of its designed size.
+inline constexpr std::array<int, 3> islandSizePercents{100, 125, 150};
+
+// The island's size where nobody chose one: 125 % on a screen of one device
+// pixel per logical pixel (most 1080p laptops and monitors), where the
+// designed sizes come out small, 100 % on dense screens (1.5 or more).
+int defaultIslandSizePercent(double devicePixelRatio);
+
+// The island choices kept between runs.
 struct IslandPreferences {
     CollapsedMetricPreferences collapsedMetrics = CollapsedMetricConfiguration::defaultPreferences();
     bool expandOnHover = true;
     MetricKind selectedMetric = MetricKind::overview;
     bool showPowerFlow = true;
+    // One of islandSizePercents, once chosen; nothing follows the screen.
+    std::optional<int> sizePercent = std::nullopt;
 
     friend bool operator==(const IslandPreferences&, const IslandPreferences&) = default;
 };

@@ -25,6 +25,7 @@ IslandState::IslandState(DefaultsStore& defaults, Scheduler& scheduler,
     expandOnHover_ = preferences.expandOnHover;
     selectedMetric_ = preferences.selectedMetric;
     showPowerFlow_ = preferences.showPowerFlow;
+    sizePercent_ = preferences.sizePercent;
     keepsWindowsClear_ = defaults.data(QString::fromLatin1(keepsWindowsClearKey)) != QByteArrayLiteral("false");
 
     const bool pinned = islandExpandedEnvironment == QLatin1StringView("1");
@@ -130,6 +131,16 @@ void IslandState::setShowPowerFlow(bool show)
     persistPreferences();
 }
 
+void IslandState::setSizePercent(int percent)
+{
+    if (sizePercent_ == percent
+        || std::find(islandSizePercents.begin(), islandSizePercents.end(), percent) == islandSizePercents.end())
+        return;
+    sizePercent_ = percent;
+    emit sizePercentChanged(sizePercent_);
+    persistPreferences();
+}
+
 void IslandState::setKeepsWindowsClear(bool keep)
 {
     if (keepsWindowsClear_ == keep)
@@ -226,7 +237,7 @@ void IslandState::endInteraction()
 void IslandState::persistPreferences()
 {
     reportSave(IslandPreferencesStore::save(
-        IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_},
+        IslandPreferences{collapsedMetricPreferences_, expandOnHover_, selectedMetric_, showPowerFlow_, sizePercent_},
         preferencesDefaults_));
 }
 

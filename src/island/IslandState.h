@@ -50,6 +50,8 @@ public:
     const CollapsedMetricPreferences& collapsedMetricPreferences() const { return collapsedMetricPreferences_; }
     MetricKind selectedMetric() const { return selectedMetric_; }
     bool showPowerFlow() const { return showPowerFlow_; }
+    // The island's size as chosen, in percent; nothing follows the screen.
+    std::optional<int> sizePercent() const { return sizePercent_; }
     // The collapsed island reserves its room, so that maximised windows start below it.
     bool keepsWindowsClear() const { return keepsWindowsClear_; }
     const IslandDisplayGeometry& displayGeometry() const { return displayGeometry_; }
@@ -75,6 +77,8 @@ public:
     void setExpandOnHover(bool expandOnHover);
     void setSelectedMetric(MetricKind metric);
     void setShowPowerFlow(bool show);
+    // One of islandSizePercents; any other value is ignored.
+    void setSizePercent(int percent);
     // Kept under its own key, beside the preferences document.
     void setKeepsWindowsClear(bool keep);
     static constexpr char keepsWindowsClearKey[] = "keepWindowsClearOfIsland.v1";
@@ -111,6 +115,7 @@ signals:
     void collapsedMetricPreferencesChanged(const moravel::CollapsedMetricPreferences& preferences);
     void selectedMetricChanged(moravel::MetricKind metric);
     void showPowerFlowChanged(bool showPowerFlow);
+    void sizePercentChanged(std::optional<int> sizePercent);
     void keepsWindowsClearChanged(bool keepsWindowsClear);
     void displayGeometryChanged(const moravel::IslandDisplayGeometry& geometry);
     void isInteractionPresentedChanged(bool isInteractionPresented);
@@ -136,6 +141,7 @@ private:
     CollapsedMetricPreferences collapsedMetricPreferences_;
     MetricKind selectedMetric_ = MetricKind::overview;
     bool showPowerFlow_ = true;
+    std::optional<int> sizePercent_;
     bool keepsWindowsClear_ = true;
     IslandDisplayGeometry displayGeometry_;
     bool isInteractionPresented_ = false;

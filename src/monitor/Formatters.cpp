@@ -154,6 +154,20 @@ QString bytes(uint64_t value)
     return shortText(byteScale(value));
 }
 
+QString memory(uint64_t value)
+{
+    constexpr double mebi = 1024.0 * 1024.0;
+    constexpr double gibi = 1024.0 * mebi;
+    constexpr double tebi = 1024.0 * gibi;
+    const double x = static_cast<double>(value);
+    if (x >= tebi)
+        return fixed(x / tebi, 1) + QStringLiteral(" TiB");
+    if (x < gibi)
+        return fixed(x / mebi, 0) + QStringLiteral(" MiB");
+    const double gibibytes = x / gibi;
+    return fixed(gibibytes, gibibytes < 100 ? 1 : 0) + QStringLiteral(" GiB");
+}
+
 QString speed(double value)
 {
     return shortText(speedScale(value));

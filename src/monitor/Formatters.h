@@ -10,11 +10,14 @@ namespace moravel {
 // The unit a figure is in, for texts that take figures of any kind.
 enum class FigureUnit : uint8_t { percent, bytesPerSecond, watts, celsius };
 
-// Short display texts for readings. Decimal units, a period as the decimal
-// separator whatever the user's locale.
+// Short display texts for readings. Decimal units but for amounts of memory,
+// a period as the decimal separator whatever the user's locale.
 namespace MetricFormat {
 
 QString bytes(uint64_t value);
+// An amount of memory (a process's, the swap, a graphics card's) in the
+// binary units memory comes in: "734 MiB", "8.0 GiB", "1.5 TiB".
+QString memory(uint64_t value);
 QString speed(double bytesPerSecond);
 QString power(std::optional<double> watts);
 QString compactWatts(std::optional<double> watts);

@@ -1,6 +1,5 @@
 #include "monitor/MetricSeries.h"
 
-#include "monitor/PowerRules.h"
 #include "monitor/TemperaturePolicy.h"
 
 #include <cmath>
@@ -32,10 +31,15 @@ double gpuBusyPercent(const SystemSnapshot& s)
 
 double batteryWatts(const SystemSnapshot& s)
 {
-    if (!s.power)
-        return absent;
     const BatteryReading* battery = batteryOf(s);
-    return battery ? battery->watts : 0;
+    return battery ? battery->watts : absent;
+}
+
+// The figure shown as the system's draw: nothing where there is none (a
+// desktop whose power supply tells nothing), rather than a made-up 0 W.
+double systemWatts(const SystemSnapshot& s)
+{
+    return s.power && s.power->displayPowerWatts ? *s.power->displayPowerWatts : absent;
 }
 
 constexpr SeriesDescriptor rows[] = {
@@ -49,8 +53,7 @@ constexpr SeriesDescriptor rows[] = {
     {Series::upload, "uploadBytesPerSecond",
      [](const SystemSnapshot& s) { return valueOf(s.network, &NetworkReading::uploadBytesPerSecond); },
      FigureUnit::bytesPerSecond},
-    {Series::systemPower, "systemPowerWatts",
-     [](const SystemSnapshot& s) { return s.power ? systemPowerWatts(*s.power) : absent; }, FigureUnit::watts},
+    {Series::systemPower, "systemPowerWatts", systemWatts, FigureUnit::watts},
     {Series::batteryPower, "batteryPowerWatts", batteryWatts, FigureUnit::watts},
     {Series::diskRead, "diskReadBytesPerSecond",
      [](const SystemSnapshot& s) { return valueOf(s.diskActivity, &DiskActivityReading::readBytesPerSecond); },

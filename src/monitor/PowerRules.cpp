@@ -92,6 +92,13 @@ double systemPowerWatts(const PowerReading& power)
     return std::max(power.systemInputWatts, 0.0);
 }
 
+Level batteryLevel(int64_t percent)
+{
+    if (percent <= 10)
+        return Level::critical;
+    return percent <= 20 ? Level::high : Level::normal;
+}
+
 void reconcileDisplayPower(const SystemSnapshot& previous, SystemSnapshot& next, double nowSeconds,
                            std::optional<double>& lastValidAtSeconds)
 {

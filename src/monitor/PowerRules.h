@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/Levels.h"
 #include "monitor/MetricTypes.h"
 #include "monitor/TelemetrySource.h"
 
@@ -13,6 +14,10 @@ PowerReading powerReadingOf(const BatteryRegistry& registry);
 // Watts the system itself draws: on battery the discharge; on external power
 // the input, less what goes into the battery while charging (never negative).
 double systemPowerWatts(const PowerReading& power);
+
+// How low the battery is: high (amber) at 20 % and below, critical (red) at
+// 10 % and below, whether or not it is charging.
+Level batteryLevel(int64_t percent);
 
 // Whether the battery reads as full: only on the adapter, fully charged, or
 // resting above 99 % without charging.

@@ -72,10 +72,15 @@ constexpr ChartLine overviewLines[] = {cpuLine, {.series = Series::memory, .tone
 
 // ---- Network ----
 
-QString networkText(const SystemSnapshot& s)
+// The gauge's two lines: download over upload, so both keep their units.
+QString downloadText(const SystemSnapshot& s)
 {
-    return QStringLiteral("↓") + MetricFormat::speed(s.network->downloadBytesPerSecond) + QStringLiteral("  ↑")
-           + MetricFormat::speed(s.network->uploadBytesPerSecond);
+    return QStringLiteral("↓") + MetricFormat::speed(s.network->downloadBytesPerSecond);
+}
+
+QString uploadText(const SystemSnapshot& s)
+{
+    return s.network ? QStringLiteral("↑") + MetricFormat::speed(s.network->uploadBytesPerSecond) : QString();
 }
 
 QString networkSpoken(const SystemSnapshot& s)
@@ -210,8 +215,8 @@ QString swapDetail(const SystemSnapshot& s)
 {
     if (!s.swap || s.swap->total == 0)
         return {};
-    return QStringLiteral("Swap ") + MetricFormat::bytes(s.swap->used) + QStringLiteral(" of ")
-           + MetricFormat::bytes(s.swap->total);
+    return QStringLiteral("Swap ") + MetricFormat::memory(s.swap->used) + QStringLiteral(" of ")
+           + MetricFormat::memory(s.swap->total);
 }
 
 QList<SpokenDetail> swapSpokenDetails(const SystemSnapshot& s)
@@ -278,24 +283,8 @@ bool hasGpuLoad(const SystemSnapshot& s)
     return std::isfinite(gpuBusy(s));
 }
 
-// Each GPU: its name, load, memory and temperature, as far as its driver tells.
-QString gpuDetail(const SystemSnapshot& s)
-{
-    QStringList gpus;
-    for (const GpuReading& gpu : s.gpus.value_or(QList<GpuReading>())) {
-        QStringList parts{gpu.name};
-        if (gpu.busyPercent)
-            parts.append(MetricFormat::percent(*gpu.busyPercent));
-        if (gpu.memoryUsed && gpu.memoryTotal)
-            parts.append(MetricFormat::bytes(*gpu.memoryUsed) + QStringLiteral(" of ")
-                         + MetricFormat::bytes(*gpu.memoryTotal));
-        if (gpu.temperatureCelsius)
-            parts.append(temperatureText(*gpu.temperatureCelsius));
-        gpus.append(parts.join(QStringLiteral(" ")));
-    }
-    return gpus.join(QStringLiteral("  ·  "));
-}
-
+// Each GPU by its name: its load, memory and temperature, as far as its driver
+// tells; the GPU list draws the same rows.
 QList<SpokenDetail> gpuSpokenDetails(const SystemSnapshot& s)
 {
     QList<SpokenDetail> details;
@@ -459,9 +448,11 @@ constexpr ReadingDescriptor rows[] = {
         .icon = "wifi",
         .tone = Tone::cyan,
         .isPresent = [](const SystemSnapshot& s) { return s.network.has_value(); },
-        .valueText = networkText,
+        .valueText = downloadText,
+        .gaugeDetail = uploadText,
         .spoken = networkSpoken,
-        .collapsed = CollapsedSpec{.width = 90, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
+        // The icon, then two speeds as wide as "↓999.9M".
+        .collapsed = CollapsedSpec{.width = 112, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
         .tab = TabSpec{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
         .writeJson = networkJson,
     },
@@ -475,7 +466,8 @@ constexpr ReadingDescriptor rows[] = {
         .value = [](const SystemSnapshot& s) { return s.disk ? s.disk->percent : NAN; },
         .gaugeDetail = diskRates,
         .spoken = diskSpoken,
-        .collapsed = CollapsedSpec{.width = 124, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
+        // The icon and "100%", then two rates as wide as "R999.9M".
+        .collapsed = CollapsedSpec{.width = 140, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
         .writeJson = diskJson,
     },
     {
@@ -488,7 +480,12 @@ constexpr ReadingDescriptor rows[] = {
         .value = batteryPercent,
         .spoken = powerSpoken,
         .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
-        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W"},
+        // Without a battery or an adapter that tells its input (most desktops)
+        // there is no power figure to chart.
+        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W",
+                       .isAvailable = [](const SystemSnapshot& s) {
+                           return batteryOf(s) != nullptr || adapterOf(s) != nullptr;
+                       }},
         .writeJson = powerJson,
     },
     {
@@ -542,7 +539,6 @@ constexpr ReadingDescriptor rows[] = {
         .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
         .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
         .detailTab = MetricKind::gpu,
-        .detail = gpuDetail,
         .spokenDetails = gpuSpokenDetails,
         .writeJson = gpusJson,
     },

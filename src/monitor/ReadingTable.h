@@ -22,7 +22,9 @@ enum class Tone { primary, mint, cyan };
 enum class CollapsedStyle { load, network, power, disk };
 
 struct CollapsedSpec {
-    double width = 0;  // points reserved in the collapsed row
+    // Points reserved in the collapsed row: room for the widest figures the
+    // reading can show, so none is ever cut.
+    double width = 0;
     CollapsedStyle style = CollapsedStyle::load;
     // Whether a stored list that lacks the reading gets it shown. Readings
     // added after people had stored their lists come hidden, so nobody's

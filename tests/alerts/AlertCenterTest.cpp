@@ -180,7 +180,7 @@ TEST(AlertText, MessagesNameTheReadingTheFigureAndWhereItAppliesTheBusiestProces
     } rows[] = {
         {{AlertRule::memory, 94.4, 90, false, s}, browser,
          {AlertRule::memory, "Memory at 94 % for 5 minutes",
-          "15.1 GB of 16.0 GB in use. Most memory: browser (3.2 GB).", false}},
+          "14.1 GiB of 14.9 GiB in use. Most memory: browser (3.0 GiB).", false}},
         {{AlertRule::disk, 98, 95, false, s}, std::nullopt,
          {AlertRule::disk, "Disk 98 % full", "10.0 GB free of 500 GB.", false}},
         {{AlertRule::battery, 5, 5, true, s}, std::nullopt,

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace moravel;
 using K = MetricKind;
 using Preset = CollapsedMetricLayoutPreset;
@@ -45,7 +47,8 @@ TEST(CollapsedMetricLayout, SplitsAroundTheNotch)
     EXPECT_EQ(splitAroundNotch({K::power}), (Split{{K::power}, {}}));
     EXPECT_EQ(splitAroundNotch({K::network, K::cpu, K::memory, K::power}),
               (Split{{K::network, K::cpu}, {K::memory, K::power}}));
-    EXPECT_EQ(widerSideWidth({K::network, K::cpu, K::memory, K::power}), 159);
+    EXPECT_EQ(widerSideWidth({K::network, K::cpu, K::memory, K::power}),
+              std::max(rowWidth({K::network, K::cpu}), rowWidth({K::memory, K::power})));
     EXPECT_EQ(splitAroundNotch({K::power, K::cpu, K::memory}), (Split{{K::power}, {K::cpu, K::memory}}));
     EXPECT_EQ(splitAroundNotch({K::cpu, K::memory, K::power}), (Split{{K::cpu, K::memory}, {K::power}}));
     EXPECT_EQ(notchCutPosition({K::cpu, K::memory, K::cpu}), 1);

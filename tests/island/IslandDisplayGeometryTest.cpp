@@ -33,19 +33,22 @@ TEST(IslandDisplayGeometry, MeasuresTheGapBetweenTheAuxiliaryAreas)
 }
 
 // Around a notch the panel grows by its shoulders (at most 10 on each side);
-// without one it keeps a minimum width and the default height.
+// without one it keeps a minimum width and the default height. Every reading
+// is taken as 94 points wide here, so the sizes follow from the padding alone.
 TEST(IslandDisplayGeometry, PanelSizes)
 {
     const IslandDisplayGeometry none, notch{200, 32}, shallow{180, 10}, deep{180, 50};
+    const CollapsedMetricLayout::WidthOf each94 = [](K) { return 94.0; };
     const struct {
         IslandDisplayGeometry geometry;
         bool expanded;
         QList<K> kinds;
         QSizeF size;
     } rows[] = {
-        {notch, false, allFour, {580.84, 32}}, {notch, true, allFour, {596.84, 458}},
+        {notch, false, allFour, {672.84, 32}},  // 200 + 18 + 2 * (2 * 94 + 17) + 28 + 2 * 32 / 3.8
+        {notch, true, allFour, {596.84, 458}},
         {none, false, {}, {112, 40}},          {none, false, {K::power}, {124, 40}},
-        {none, false, allFour, {361, 40}},  // one row: 331 + 30
+        {none, false, allFour, {457, 40}},  // one row: 4 * 94 + 3 * 17 + 30
         {none, true, allFour, {580, 440}},     {{200, 0}, true, {}, {580, 440}},   // no depth, no notch
         {shallow, true, allFour, {585.26, 440}}, {deep, true, {}, {600, 476}},
         {deep, false, {K::power}, {434, 50}},  // one reading on the left, an empty but equally wide right
@@ -53,11 +56,11 @@ TEST(IslandDisplayGeometry, PanelSizes)
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.geometry.notchWidth << 'x' << row.geometry.notchDepth << ' '
                                           << row.expanded << ' ' << row.kinds.size());
-        const QSizeF size = row.geometry.panelSize(row.expanded, row.kinds);
+        const QSizeF size = row.geometry.panelSize(row.expanded, row.kinds, each94);
         EXPECT_NEAR(size.width(), row.size.width(), 0.005);
         EXPECT_EQ(size.height(), row.size.height());
     }
-    EXPECT_EQ(notch.collapsedSize(allFour), QSizeF(564, 32));
+    EXPECT_EQ(notch.collapsedSize(allFour, each94), QSizeF(656, 32));
 }
 
 // WIDTHxDEPTH in plain figures, no wider than the screen; anything else is

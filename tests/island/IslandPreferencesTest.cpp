@@ -172,3 +172,35 @@ TEST(IslandPreferencesStore, EmptyStoreGetsTheDefaultsAndFailedSavesLeaveWhatWas
     IslandPreferencesStore::save({{{K::power, true}}, true, MetricKind::overview, true}, refusing);
     EXPECT_EQ(refusing.data(listKey), defaultList);
 }
+
+// The size is written once chosen; a document without it follows the
+// screen, and a size nobody can choose follows it again.
+TEST(IslandPreferencesStore, TheSizeIsKeptOnceChosenAndOlderDocumentsFollowTheScreen)
+{
+    IslandPreferences chosen;
+    chosen.sizePercent = 150;
+    const QByteArray written = encodeIslandPreferences(chosen);
+    EXPECT_TRUE(written.endsWith(",\"size\":150}"));
+    EXPECT_EQ(decodeIslandPreferences(written), chosen);
+    EXPECT_FALSE(encodeIslandPreferences(IslandPreferences{}).contains("size"));
+
+    QByteArray odd = written;
+    odd.replace("\"size\":150", "\"size\":\"big\"");
+    const std::optional<IslandPreferences> kept = decodeIslandPreferences(odd);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->sizePercent, std::nullopt);
+    EXPECT_EQ(kept->collapsedMetrics, chosen.collapsedMetrics);
+
+    MemoryDefaultsStore store;
+    chosen.sizePercent = 110;
+    store.setData(documentKey, encodeIslandPreferences(chosen));
+    EXPECT_EQ(IslandPreferencesStore::load(store).sizePercent, std::nullopt);
+    chosen.sizePercent = 125;
+    store.setData(documentKey, encodeIslandPreferences(chosen));
+    EXPECT_EQ(IslandPreferencesStore::load(store).sizePercent, 125);
+
+    EXPECT_EQ(defaultIslandSizePercent(1), 125);
+    EXPECT_EQ(defaultIslandSizePercent(1.25), 125);
+    EXPECT_EQ(defaultIslandSizePercent(2), 100);
+    EXPECT_EQ(defaultIslandSizePercent(3), 100);
+}

@@ -1,4 +1,6 @@
 #include "monitor/Formatters.h"
+#include "monitor/MetricSeries.h"
+#include "monitor/PowerRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SnapshotJson.h"
 #include "testsupport/FixtureTree.h"
@@ -78,7 +80,7 @@ TEST(ReadingTable, SwapIsADetailOfTheMemoryTabOnlyWhereThereIsSwap)
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("—"));
     EXPECT_EQ(ReadingTable::spoken(MetricKind::swap, snapshot), QStringLiteral("no swap"));
     snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
-    EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.5 GB of 8.0 GB"});
+    EXPECT_EQ(ReadingTable::tabDetails(MetricKind::memory, snapshot), QStringList{"Swap 1.4 GiB of 7.5 GiB"});
     EXPECT_TRUE(ReadingTable::tabDetails(MetricKind::cpu, snapshot).isEmpty());
     EXPECT_EQ(ReadingTable::valueText(MetricKind::swap, snapshot), QStringLiteral("19%"));
 }
@@ -147,6 +149,41 @@ TEST(ReadingTable, AbsentReadingsShowADash)
     }
     EXPECT_EQ(ReadingTable::spoken(MetricKind::power, fixtures::onBattery(std::nullopt)),
               QStringLiteral("battery level unknown"));
+}
+
+// A desktop whose power supply tells nothing has no power figure: no Power
+// tab, and its power series are missing (a gap in the chart), not 0 W. A
+// laptop's battery gives both, and so does an adapter that tells its input.
+TEST(ReadingTable, NoPowerFigureNoPowerTabAndNoPowerSeries)
+{
+    const SystemSnapshot desktop = fixtures::computerAtRest();
+    EXPECT_FALSE(ReadingTable::availableTabs(desktop).contains(MetricKind::power));
+    const MetricSample sample = sampleOf(desktop, QDateTime::fromSecsSinceEpoch(0));
+    EXPECT_TRUE(std::isnan(sample[Series::systemPower]));
+    EXPECT_TRUE(std::isnan(sample[Series::batteryPower]));
+
+    const SystemSnapshot laptop = fixtures::onBattery(50, 7.5);
+    EXPECT_TRUE(ReadingTable::availableTabs(laptop).contains(MetricKind::power));
+    EXPECT_EQ(sampleOf(laptop, QDateTime::fromSecsSinceEpoch(0))[Series::systemPower], 7.5);
+    SystemSnapshot adapter = fixtures::withoutBattery(40);
+    adapter.power->adapter = AdapterReading{.volts = 19.5};
+    EXPECT_TRUE(ReadingTable::availableTabs(adapter).contains(MetricKind::power));
+}
+
+// Amounts of memory in binary units; the battery amber at 20 % and red at 10 %.
+TEST(MetricFormat, MemoryInBinaryUnitsAndTheBatteryLevels)
+{
+    EXPECT_EQ(MetricFormat::memory(8ull << 30), QStringLiteral("8.0 GiB"));
+    EXPECT_EQ(MetricFormat::memory(734ull << 20), QStringLiteral("734 MiB"));
+    EXPECT_EQ(MetricFormat::memory(120ull << 30), QStringLiteral("120 GiB"));
+    EXPECT_EQ(MetricFormat::memory(3ull << 39), QStringLiteral("1.5 TiB"));
+    const struct {
+        int64_t percent;
+        Level level;
+    } rows[] = {{6, Level::critical}, {10, Level::critical}, {11, Level::high},
+                {20, Level::high},    {21, Level::normal},   {100, Level::normal}};
+    for (const auto& row : rows)
+        EXPECT_EQ(batteryLevel(row.percent), row.level) << row.percent;
 }
 
 // The fan reading is the fastest fan cooling the processor or the computer;

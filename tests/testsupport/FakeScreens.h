@@ -16,11 +16,14 @@ public:
     }
     void setChangeHandler(std::function<void()> handler) override { changed = std::move(handler); }
 
-    // A screen without a work area, with a notch when `notch` is given.
-    static PanelScreen screen(QRect frame, std::optional<NotchDeclaration> notch = std::nullopt)
+    // A screen without a work area, with a notch when `notch` is given. Two
+    // device pixels per pixel unless told otherwise: the island at its
+    // designed size, so that sizes in tests are the design's points.
+    static PanelScreen screen(QRect frame, std::optional<NotchDeclaration> notch = std::nullopt,
+                              double devicePixelRatio = 2)
     {
         const ScreenDescription plain{QRectF(frame), 0, std::nullopt, std::nullopt};
-        return PanelScreen{frame, notch ? withDeclaredNotch(plain, *notch) : plain, {}};
+        return PanelScreen{frame, notch ? withDeclaredNotch(plain, *notch) : plain, {}, devicePixelRatio};
     }
 
     QPoint pointer;

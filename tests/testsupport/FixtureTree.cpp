@@ -20,6 +20,12 @@ FixtureTree::FixtureTree()
         throw std::runtime_error("cannot create a temporary directory");
 }
 
+FixtureTree::FixtureTree(const QString& parent) : dir_(parent + QStringLiteral("/moravel-XXXXXX"))
+{
+    if (!dir_.isValid())
+        throw std::runtime_error("cannot create a temporary directory");
+}
+
 void FixtureTree::write(const QString& relativePath, const std::string& content)
 {
     const QString path = dir_.filePath(relativePath);

@@ -11,6 +11,8 @@ namespace moravel::fixtures {
 class FixtureTree {
 public:
     FixtureTree();
+    // Below `parent` instead of the temporary folder.
+    explicit FixtureTree(const QString& parent);
 
     QString root() const { return dir_.path(); }
     QString procRoot() const { return dir_.path() + QStringLiteral("/proc"); }

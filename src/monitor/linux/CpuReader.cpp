@@ -119,6 +119,9 @@ SnapshotUpdate CpuReader::read()
         isMeasured_ = previous_.has_value();
         previous_ = ticks;
     }
+    // The first reading is only a baseline: no load to show yet.
+    if (!isMeasured_)
+        return {};
     return [percent, cores = std::move(cores)](SystemSnapshot& next) {
         CpuReading& cpu = next.cpu ? *next.cpu : next.cpu.emplace();
         if (percent)

@@ -63,6 +63,9 @@ SnapshotUpdate DiskIoReader::read(double monotonicSeconds)
     std::erase_if(known_, [this](const auto& entry) { return entry.second.seenInReading != reading_; });
     orderByName(disks_);
     const ByteRates rates = rates_.next(disks_, monotonicSeconds);
+    // The first reading is only a baseline: no rate to show yet.
+    if (!rates_.isMeasured())
+        return {};
     return [rates](SystemSnapshot& next) { next.diskActivity = DiskActivityReading{rates.in, rates.out}; };
 }
 

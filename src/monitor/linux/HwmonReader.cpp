@@ -90,6 +90,21 @@ HwmonReader::Chip HwmonReader::chipAt(const std::string& folder, const std::stri
     return chip;
 }
 
+QStringList distinctChipNames(const QStringList& names)
+{
+    QStringList distinct;
+    distinct.reserve(names.size());
+    for (const QString& name : names) {
+        if (names.count(name) == 1) {
+            distinct.append(name);
+            continue;
+        }
+        const auto before = std::count(names.cbegin(), names.cbegin() + distinct.size(), name);
+        distinct.append(name + QString::number(before));
+    }
+    return distinct;
+}
+
 void HwmonReader::discover(const std::vector<DeviceEntry>& entries)
 {
     chips_.clear();
@@ -98,6 +113,15 @@ void HwmonReader::discover(const std::vector<DeviceEntry>& entries)
         Chip chip = chipAt(directory_.path() + '/' + entry.name + '/', entry.name, keptOpen);
         if (!chip.channels.empty())
             chips_.push_back(std::move(chip));
+    }
+    QStringList names;
+    for (const Chip& chip : chips_)
+        names.append(chip.name);
+    names = distinctChipNames(names);
+    for (size_t i = 0; i < chips_.size(); ++i) {
+        chips_[i].name = names[static_cast<qsizetype>(i)];
+        for (Channel& channel : chips_[i].channels)
+            channel.reading.chip = chips_[i].name;
     }
 }
 

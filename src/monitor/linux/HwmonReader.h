@@ -5,6 +5,8 @@
 #include "monitor/linux/SysfsDevices.h"
 #include "monitor/linux/TextFile.h"
 
+#include <QStringList>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,10 @@ namespace moravel {
 // (1000 millidegrees a degree). Nothing for anything else (empty, "N/A",
 // decimals, junk).
 std::optional<double> parseHwmonValue(std::string_view text, double fileUnits);
+
+// Chip names told apart: where several chips share a name (two "nvme"
+// drives), each gets its number among them ("nvme0", "nvme1"), in order.
+QStringList distinctChipNames(const QStringList& names);
 
 // Every sensor channel of the asked kinds under <sys>/class/hwmon, with its
 // label and limits. The chips and their channels are found once (and again

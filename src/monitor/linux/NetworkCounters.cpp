@@ -81,6 +81,9 @@ SnapshotUpdate NetworkReader::read(double monotonicSeconds)
     if (!counted)
         return {};
     const ByteRates rates = rates_.next(*counted, monotonicSeconds);
+    // The first reading is only a baseline: no rate to show yet.
+    if (!rates_.isMeasured())
+        return {};
     return [rates](SystemSnapshot& next) { next.network = NetworkReading{rates.in, rates.out}; };
 }
 

@@ -218,6 +218,10 @@ NodePage readNodePage(const ExpositionPage& exposition)
 SystemSnapshot snapshotOfNodePage(const NodePage& page, const NodePage* previous, double seconds)
 {
     SystemSnapshot snapshot = page.gauges;
+    // Loads and rates are measured between two pages: the first page, a
+    // baseline, has none to show yet.
+    if (!previous)
+        return snapshot;
     if (page.cpu)
         snapshot.cpu = cpuReadingBetween(previous, page);
     if (page.network) {

@@ -5,6 +5,7 @@
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include "views/chart/ChartSummary.h"
 
@@ -60,7 +61,7 @@ QPen gridPen(double opacity)
 // the corners differ from round caps and joins by under a quarter pixel.
 QPen seriesPen(const QColor& color)
 {
-    QPen pen(color, 1.5);
+    QPen pen(color, px(1.5));
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::RoundJoin);
     pen.setMiterLimit(10);
@@ -69,7 +70,7 @@ QPen seriesPen(const QColor& color)
 
 QFont timeFont()
 {
-    return Fonts::monospaced(7.5, QFont::Medium);
+    return Fonts::figures(TextSize::caption, QFont::Medium);
 }
 
 // The chart reads as one element: its name and the tab with its sample count.
@@ -156,12 +157,12 @@ void ActivityChart::notifyAccessibleValue()
 
 QSize ActivityChart::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, kChartHeight};
+    return {DashboardLayout::contentPixels(), pxInt(kChartHeight)};
 }
 
 QSize ActivityChart::minimumSizeHint() const
 {
-    return {static_cast<int>(kPlotLeft + kPlotRightInset) + 1, kChartHeight};
+    return {pxInt(kPlotLeft + kPlotRightInset) + 1, pxInt(kChartHeight)};
 }
 
 double ActivityChart::timeRowHeight() const
@@ -182,18 +183,16 @@ void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const Met
     drawGrid(painter, plot, upper, metric);
 
     for (const Model::ActivitySeries& series : Model::chartSeries(window, metric)) {
-        const QPolygonF points = Model::seriesPoints(window, series.values, windowEnd, upper, plot);
-        if (points.isEmpty())
-            continue;
         painter.setPen(seriesPen(series.color));
-        painter.drawLines(Model::strokeSegments(points, series.dashed));
+        for (const QPolygonF& run : Model::seriesRuns(window, series.values, windowEnd, upper, plot))
+            painter.drawLines(Model::strokeSegments(run, series.dashed));
     }
     painter.restore();
 }
 
 void ActivityChart::drawGrid(QPainter& painter, const QRectF& plot, double upper, MetricKind metric)
 {
-    const QFont labelFont = Fonts::monospaced(7, QFont::Normal);
+    const QFont labelFont = Fonts::figures(TextSize::caption);
     const QFontMetricsF labelMetrics(labelFont);
     painter.setFont(labelFont);
     for (const double fraction : {0.0, 0.5, 1.0}) {
@@ -202,7 +201,8 @@ void ActivityChart::drawGrid(QPainter& painter, const QRectF& plot, double upper
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         const QString label = Model::axisLabel(fraction * upper, metric);
         const double width = labelMetrics.horizontalAdvance(label);
-        const QRectF labelRect(plot.left() - 4 - width, y - labelMetrics.height() / 2, width, labelMetrics.height());
+        const QRectF labelRect(plot.left() - px(4) - width, y - labelMetrics.height() / 2, width,
+                               labelMetrics.height());
         painter.setPen(IslandPalette::secondary());
         painter.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter, label);
     }
@@ -216,7 +216,7 @@ void ActivityChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const double rowHeight = timeRowHeight();
-    const QSizeF canvas(width(), std::max(0.0, height() - kTimeRowSpacing - rowHeight));
+    const QSizeF canvas(width(), std::max(0.0, height() - px(kTimeRowSpacing) - rowHeight));
     const QDateTime end = Model::windowEnd(Model::chartWindow(history_), clock_());
     std::array<QString, 3> labels;
     if (range_ == ChartRange::fiveMinutes) {
@@ -226,7 +226,8 @@ void ActivityChart::paintEvent(QPaintEvent*)
         labels = paintRange(painter, canvas, end);
     }
 
-    const QRectF row(kPlotLeft, height() - rowHeight, std::max(0.0, width() - kPlotLeft - kPlotRightInset), rowHeight);
+    const QRectF row(px(kPlotLeft), height() - rowHeight, std::max(0.0, width() - px(kPlotLeft + kPlotRightInset)),
+                     rowHeight);
     painter.setFont(timeFont());
     painter.setPen(IslandPalette::secondary());
     painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, labels[0]);
@@ -288,7 +289,7 @@ std::array<QString, 3> ActivityChart::paintRange(QPainter& painter, const QSizeF
             painter.setBrush(IslandPalette::withOpacity(band.color, 0.18));
             painter.drawPolygon(outline);
             if (line.size() == 1)
-                line.append(line[0] + QPointF(0.5, 0));
+                line.append(line[0] + QPointF(px(0.5), 0));
             painter.setPen(seriesPen(band.color));
             painter.drawLines(Model::strokeSegments(line, band.dashed));
             start = stop;

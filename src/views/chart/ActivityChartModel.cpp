@@ -1,9 +1,14 @@
 #include "views/chart/ActivityChartModel.h"
 
+#include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/ReadingColors.h"
 
 #include <QLocale>
+
+#include <optional>
+#include <utility>
 
 #include <algorithm>
 #include <cmath>
@@ -12,20 +17,21 @@ namespace moravel::ActivityChartModel {
 
 namespace {
 
-// A reading that is not a number would poison the path and the scale; it is
-// drawn as zero instead.
-double finiteOrZero(double value)
-{
-    return std::isfinite(value) ? value : 0.0;
-}
-
+// A value the machine did not have (NaN) is missing, never zero.
 QList<double> valuesOf(SampleWindow window, const ChartLine& line)
 {
     QList<double> values;
     values.reserve(static_cast<qsizetype>(window.size()));
-    for (const MetricSample& sample : window)
-        values.append(finiteOrZero(sample[line.series] / line.divisor));
+    for (const MetricSample& sample : window) {
+        const double value = sample[line.series] / line.divisor;
+        values.append(std::isfinite(value) ? value : NAN);
+    }
     return values;
+}
+
+bool hasAnyValue(const QList<double>& values)
+{
+    return std::any_of(values.begin(), values.end(), [](double value) { return !std::isnan(value); });
 }
 
 // The highest value the tab's lines reach, at least 1; a line drawn only
@@ -35,8 +41,9 @@ double peakOf(SampleWindow window, const TabSpec& tab)
     double peak = 1.0;
     for (const MetricSample& sample : window) {
         for (const ChartLine& line : tab.lines) {
-            if (!line.whileCharging || sample.isCharging)
-                peak = std::max(peak, finiteOrZero(sample[line.series] / line.divisor));
+            const double value = sample[line.series] / line.divisor;
+            if ((!line.whileCharging || sample.isCharging) && std::isfinite(value))
+                peak = std::max(peak, value);
         }
     }
     return peak;
@@ -79,8 +86,11 @@ QList<ChartLine> shownLines(MetricKind metric, bool charging)
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric)
 {
     QList<ActivitySeries> series;
-    for (const ChartLine& line : shownLines(metric, !window.empty() && window.back().isCharging))
-        series.append({valuesOf(window, line), toneColor(line.tone), line.dashed});
+    for (const ChartLine& line : shownLines(metric, !window.empty() && window.back().isCharging)) {
+        QList<double> values = valuesOf(window, line);
+        if (hasAnyValue(values))
+            series.append({std::move(values), toneColor(line.tone), line.dashed});
+    }
     return series;
 }
 
@@ -94,9 +104,12 @@ double roundUpToStep(double candidate)
         magnitude *= 10;
     else if (candidate / magnitude < 1)
         magnitude /= 10;
+    // Steps close enough together that the line uses most of the height (a
+    // 97 °C reading is drawn on 120°, not 200°), each with a round half.
+    constexpr double steps[] = {1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10};
     const double ratio = candidate / magnitude;
-    const double step = ratio <= 1 ? 1 : ratio <= 2 ? 2 : ratio <= 5 ? 5 : 10;
-    return magnitude * step;
+    const double* step = std::find_if(std::begin(steps), std::end(steps), [ratio](double s) { return ratio <= s; });
+    return magnitude * (step == std::end(steps) ? 10 : *step);
 }
 
 YDomain yDomain(SampleWindow window, MetricKind metric)
@@ -126,6 +139,13 @@ QString axisLabel(double value, MetricKind metric)
     // written short.
     const double whole = std::isfinite(value) ? std::trunc(value) + 0.0 : 0.0;  // + 0.0: no "-0"
     const bool isReal = std::abs(whole) < 1e15;
+    if (metric == MetricKind::network && isReal && whole >= 1000) {
+        // Kilobytes a second, said in the largest unit that keeps the figure short.
+        const bool giga = whole >= 1e6;
+        const double shown = whole / (giga ? 1e6 : 1e3);
+        const int decimals = shown < 10 && shown != std::trunc(shown) ? 1 : 0;
+        return MetricFormat::fixed(shown, decimals) + (giga ? QLatin1Char('G') : QLatin1Char('M'));
+    }
     return QString::number(whole, isReal ? 'f' : 'g', isReal ? 0 : 3) + unitSuffix(metric);
 }
 
@@ -142,35 +162,46 @@ std::array<QString, 3> timeLabels(const QDateTime& windowEnd)
 
 QRectF plotRect(const QSizeF& canvas)
 {
-    return {30, 2, std::max(canvas.width() - 32, 1.0), std::max(canvas.height() - 4, 1.0)};
+    return {px(30), px(2), std::max(canvas.width() - px(32), 1.0), std::max(canvas.height() - px(4), 1.0)};
 }
 
-QPolygonF seriesPoints(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd, double upper,
-                       const QRectF& plot)
+QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd,
+                            double upper, const QRectF& plot)
 {
     const qsizetype count = std::min(static_cast<qsizetype>(window.size()), values.size());
-    QPolygonF points;
-    if (count == 0)
-        return points;
     const double top = std::max(upper, 0.001);
     const qint64 startMs = windowEnd.toMSecsSinceEpoch() - static_cast<qint64>(kAxisSpanSeconds) * 1000;
-    points.reserve(count == 1 ? 2 : count);
+    const auto endRun = [&plot](QList<QPolygonF>& runs, QPolygonF& run) {
+        if (run.size() == 1)
+            run.append({std::min(run[0].x() + px(0.5), plot.right()), run[0].y()});
+        if (!run.isEmpty())
+            runs.append(std::exchange(run, {}));
+    };
+    QList<QPolygonF> runs;
+    QPolygonF run;
+    std::optional<qint64> previousMs;
     for (qsizetype i = 0; i < count; ++i) {
         const QDateTime& time = window[static_cast<size_t>(i)].time;
-        const double seconds = time.isValid() ? static_cast<double>(time.toMSecsSinceEpoch() - startMs) / 1000.0 : 0.0;
-        const double t = std::clamp(seconds / kAxisSpanSeconds, 0.0, 1.0);
-        const double v = std::clamp(finiteOrZero(values[i]) / top, 0.0, 1.0);
-        points.append({plot.left() + t * plot.width(), plot.bottom() - v * plot.height()});
+        const qint64 ms = time.isValid() ? time.toMSecsSinceEpoch() : startMs;
+        if (previousMs && static_cast<double>(ms - *previousMs) > kGapSeconds * 1000)
+            endRun(runs, run);
+        previousMs = ms;
+        if (std::isnan(values[i])) {
+            endRun(runs, run);
+            continue;
+        }
+        const double t = std::clamp(static_cast<double>(ms - startMs) / 1000.0 / kAxisSpanSeconds, 0.0, 1.0);
+        const double v = std::clamp(values[i] / top, 0.0, 1.0);
+        run.append({plot.left() + t * plot.width(), plot.bottom() - v * plot.height()});
     }
-    if (count == 1)
-        points.append({std::min(points[0].x() + 0.5, plot.right()), points[0].y()});
-    return points;
+    endRun(runs, run);
+    return runs;
 }
 
 QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
 {
-    constexpr double kDashOn = 5;
-    constexpr double kDashOff = 4;
+    const double dashOn = px(5);
+    const double dashOff = px(4);
     QList<QLineF> segments;
     if (points.size() < 2)
         return segments;
@@ -181,7 +212,7 @@ QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
         return segments;
     }
     bool on = true;
-    double leftInElement = kDashOn;
+    double leftInElement = dashOn;
     for (qsizetype i = 1; i < points.size(); ++i) {
         const QLineF segment(points[i - 1], points[i]);
         const double length = segment.length();
@@ -194,7 +225,7 @@ QList<QLineF> strokeSegments(const QPolygonF& points, bool dashed)
             leftInElement -= step;
             if (leftInElement <= 0) {
                 on = !on;
-                leftInElement = on ? kDashOn : kDashOff;
+                leftInElement = on ? dashOn : dashOff;
             }
         }
     }

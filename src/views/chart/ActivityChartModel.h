@@ -22,11 +22,14 @@ namespace ActivityChartModel {
 
 inline constexpr qsizetype kWindowLength = 300;
 inline constexpr double kAxisSpanSeconds = 300;
+// Samples further apart than this have a gap between them (the machine was
+// out of reach, or the computer asleep): the line is not drawn across it.
+inline constexpr double kGapSeconds = 2.5;
 
 using SampleWindow = std::span<const MetricSample>;
 
 struct ActivitySeries {
-    QList<double> values;  // one per sample of the window, in chart units
+    QList<double> values;  // one per sample of the window, in chart units; NaN where missing
     QColor color;
     bool dashed = false;
 
@@ -47,6 +50,8 @@ SampleWindow chartWindow(const MetricHistory&& history) = delete;
 
 // The tab's lines that are drawn: the one drawn only while charging only then.
 QList<ChartLine> shownLines(MetricKind metric, bool charging);
+// The shown lines that have something to draw: a line without a single value
+// in the window (no power figure on a desktop) is left out.
 QList<ActivitySeries> chartSeries(SampleWindow window, MetricKind metric);
 YDomain yDomain(SampleWindow window, MetricKind metric);
 // Rounds a positive candidate up to 1, 2 or 5 times a power of ten.
@@ -65,9 +70,11 @@ std::array<QString, 3> timeLabels(const QDateTime& windowEnd);
 
 // The plot area inside a canvas, leaving 30 px on the left for value labels.
 QRectF plotRect(const QSizeF& canvas);
-// The stroke points of one series. A lone sample becomes a half-pixel stub.
-QPolygonF seriesPoints(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd, double upper,
-                       const QRectF& plot);
+// The stroke points of one series, one polyline per run of samples: a
+// missing value or a gap in time ends a run, so nothing is drawn there. A
+// run of one sample becomes a half-pixel stub.
+QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd,
+                            double upper, const QRectF& plot);
 
 // The straight pieces a series is stroked with: every segment of the path,
 // or for a dashed series the "on" parts of a 5-on, 4-off pattern that runs

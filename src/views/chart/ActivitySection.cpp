@@ -7,6 +7,7 @@
 #include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -33,12 +34,12 @@ constexpr double kCapsuleGap = 4;
 
 QFont titleFont()
 {
-    return Fonts::system(11, QFont::DemiBold);
+    return Fonts::words(TextSize::emphasis, QFont::DemiBold);
 }
 
 QFont spanFont()
 {
-    return Fonts::monospaced(9, QFont::Medium);
+    return Fonts::words(TextSize::small, QFont::Medium);
 }
 
 constexpr std::array<const char*, 3> kRangeTitles{"5 min", "1 h", "24 h"};
@@ -46,7 +47,7 @@ constexpr double kRangeGap = 10;
 
 QFont legendFont()
 {
-    return Fonts::monospaced(8.5, QFont::Medium);
+    return Fonts::words(TextSize::small, QFont::Medium);
 }
 
 constexpr std::array<ChartRange, 3> kRanges{ChartRange::fiveMinutes, ChartRange::hour, ChartRange::day};
@@ -129,22 +130,25 @@ int ActivitySection::titleRowHeight()
     return static_cast<int>(std::ceil(height));
 }
 
+int ActivitySection::preferredHeight()
+{
+    return pxInt(verticalPadding) + titleRowHeight() + pxInt(kRowSpacing + chartHeight + verticalPadding);
+}
+
 QSize ActivitySection::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, verticalPadding + titleRowHeight() + kRowSpacing + chartHeight + verticalPadding};
+    return {DashboardLayout::contentPixels(), preferredHeight()};
 }
 
 void ActivitySection::resizeEvent(QResizeEvent*)
 {
-    // The chart gives up what the section is made shorter by (the CPU tab's
-    // core strip below it), so the island keeps its height.
-    const int chartTop = verticalPadding + titleRowHeight() + kRowSpacing;
-    chart_->setGeometry(0, chartTop, width(), std::clamp(height() - chartTop - verticalPadding, 0, chartHeight));
+    const int chartTop = pxInt(verticalPadding) + titleRowHeight() + pxInt(kRowSpacing);
+    chart_->setGeometry(0, chartTop, width(), std::max(height() - chartTop - pxInt(verticalPadding), 0));
 }
 
 QRect ActivitySection::legendRect() const
 {
-    return QRectF(width() - kLegendFrame, verticalPadding, kLegendFrame, titleRowHeight()).toAlignedRect();
+    return QRectF(width() - px(kLegendFrame), px(verticalPadding), px(kLegendFrame), titleRowHeight()).toAlignedRect();
 }
 
 void ActivitySection::setLegend(const QList<LegendEntry>& entries)
@@ -168,13 +172,13 @@ double ActivitySection::legendLeft() const
 {
     // Trailing-aligned inside its frame: the last entry ends at the right edge.
     const auto count = static_cast<double>(legend_.size());
-    return width() - (count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
+    return width() - px(count * kLegendItemWidth + std::max(0.0, count - 1) * kLegendSpacing);
 }
 
 QRectF ActivitySection::detailRect() const
 {
-    const double left = rangeRect(ChartRange::day).right() + 1 + kDetailGap;
-    return {left, static_cast<double>(verticalPadding), std::max(legendLeft() - kDetailGap - left, 0.0),
+    const double left = rangeRect(ChartRange::day).right() + 1 + px(kDetailGap);
+    return {left, px(verticalPadding), std::max(legendLeft() - px(kDetailGap) - left, 0.0),
             static_cast<double>(titleRowHeight())};
 }
 
@@ -191,11 +195,11 @@ void ActivitySection::setRange(ChartRange range)
 QRect ActivitySection::rangeRect(ChartRange range) const
 {
     const QFontMetricsF metrics(spanFont());
-    double left = QFontMetricsF(titleFont()).horizontalAdvance(QStringLiteral("Activity")) + kTitleGap;
+    double left = QFontMetricsF(titleFont()).horizontalAdvance(QStringLiteral("Activity")) + px(kTitleGap);
     for (size_t i = 0; i < static_cast<size_t>(range); ++i)
-        left += metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[i])) + kRangeGap;
+        left += metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[i])) + px(kRangeGap);
     const double width = metrics.horizontalAdvance(QString::fromLatin1(kRangeTitles[static_cast<size_t>(range)]));
-    return QRectF(left, verticalPadding, width, titleRowHeight()).toAlignedRect();
+    return QRectF(left, px(verticalPadding), width, titleRowHeight()).toAlignedRect();
 }
 
 void ActivitySection::keyPressEvent(QKeyEvent* event)
@@ -229,26 +233,28 @@ void ActivitySection::mousePressEvent(QMouseEvent* event)
 {
     for (ChartRange range : kRanges) {
         // A little slack around the short titles, so they are easy to hit.
-        if (rangeRect(range).adjusted(-4, -4, 4, 4).contains(event->position().toPoint()))
+        const int slack = pxInt(4);
+        if (rangeRect(range).adjusted(-slack, -slack, slack, slack).contains(event->position().toPoint()))
             emit rangeChosen(range);
     }
 }
 
 QRect ActivitySection::titleRowRect() const
 {
-    return QRect(0, verticalPadding, width(), titleRowHeight());
+    return QRect(0, pxInt(verticalPadding), width(), titleRowHeight());
 }
 
 void ActivitySection::paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry)
 {
-    const QRectF capsule(frame.left(), frame.center().y() - kCapsuleHeight / 2, kCapsuleWidth, kCapsuleHeight);
+    const QRectF capsule(frame.left(), frame.center().y() - px(kCapsuleHeight) / 2, px(kCapsuleWidth),
+                         px(kCapsuleHeight));
     painter.setPen(Qt::NoPen);
     painter.setBrush(entry.color);
-    painter.drawRoundedRect(capsule, kCapsuleHeight / 2, kCapsuleHeight / 2);
+    painter.drawRoundedRect(capsule, capsule.height() / 2, capsule.height() / 2);
 
     const QFont font = legendFont();
-    const QRectF label(capsule.right() + kCapsuleGap, frame.top(), frame.right() - capsule.right() - kCapsuleGap,
-                       frame.height());
+    const QRectF label(capsule.right() + px(kCapsuleGap), frame.top(),
+                       frame.right() - capsule.right() - px(kCapsuleGap), frame.height());
     painter.setFont(font);
     painter.setPen(IslandPalette::secondary());
     painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
@@ -277,7 +283,7 @@ void ActivitySection::paintEvent(QPaintEvent* event)
         painter.drawText(QPointF(rangeRect(range).left(), baseline), text);
     }
     if (FocusRing::isShown(this))
-        FocusRing::paint(painter, QRectF(rangeRect(range_)).adjusted(-4, -1, 4, 1), 4);
+        FocusRing::paint(painter, QRectF(rangeRect(range_)).adjusted(-px(4), -px(1), px(4), px(1)), px(4));
     painter.setPen(IslandPalette::secondary());
 
     double x = legendLeft();
@@ -287,8 +293,8 @@ void ActivitySection::paintEvent(QPaintEvent* event)
                          QFontMetricsF(spanFont()).elidedText(detail_, Qt::ElideRight, detail.width()));
     }
     for (const LegendEntry& entry : legend_) {
-        paintLegendItem(painter, QRectF(x, row.top(), kLegendItemWidth, row.height()), entry);
-        x += kLegendItemWidth + kLegendSpacing;
+        paintLegendItem(painter, QRectF(x, row.top(), px(kLegendItemWidth), row.height()), entry);
+        x += px(kLegendItemWidth + kLegendSpacing);
     }
 }
 

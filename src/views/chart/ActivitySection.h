@@ -39,6 +39,8 @@ public:
     ActivityChart* chart() const { return chart_; }
 
     QSize sizeHint() const override;
+    // Its height: the title row, the chart and their padding.
+    static int preferredHeight();
 
     // One legend entry: a short coloured capsule, then its label.
     static void paintLegendItem(QPainter& painter, const QRectF& frame, const LegendEntry& entry);

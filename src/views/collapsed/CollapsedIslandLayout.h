@@ -10,9 +10,10 @@
 
 namespace moravel {
 
-// Where each part of the collapsed island goes. Every reading has a fixed
-// frame, so its neighbours never move when values change; the widths add up
-// to exactly what the display geometry gives the collapsed panel.
+// Where each part of the collapsed island goes, in logical pixels. Every
+// reading has a fixed frame, so its neighbours never move when values change;
+// the widths add up to exactly what the display geometry gives the collapsed
+// panel. The constants are points, drawn at the geometry's scale.
 struct CollapsedIslandLayout {
     struct Reading {
         MetricKind kind = MetricKind::network;
@@ -37,7 +38,8 @@ struct CollapsedIslandLayout {
     // from the left) and a run right of it; otherwise one centred row.
     // `readingHeight` is the height of one line of readings.
     static CollapsedIslandLayout make(const IslandDisplayGeometry& geometry, const QList<MetricKind>& kinds,
-                                      const QRectF& bounds, double readingHeight);
+                                      const CollapsedMetricLayout::WidthOf& widthOf, const QRectF& bounds,
+                                      double readingHeight);
 
     std::optional<QRectF> readingRect(MetricKind kind) const;
 };

@@ -82,7 +82,8 @@ QString CollapsedIslandView::spokenReading(MetricKind kind) const
 
 QSize CollapsedIslandView::sizeHint() const
 {
-    const QSizeF size = state_.displayGeometry().collapsedSize(state_.visibleCollapsedMetricKinds());
+    const QSizeF size = state_.displayGeometry().collapsedSize(
+        state_.visibleCollapsedMetricKinds(), CollapsedIslandPainter::widthsFor(monitor_.snapshot()));
     return {static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height()))};
 }
 
@@ -127,6 +128,12 @@ void CollapsedIslandView::contentChanged()
 {
     const SystemSnapshot& snapshot = monitor_.snapshot();
     const CollapsedIslandLayout layout = readingLayout();
+    if (layout.frame.size() != drawnFrame_) {
+        // A reading came or went (the battery's, another machine's): the row is laid out anew.
+        drawnFrame_ = layout.frame.size();
+        drawnReadings_.clear();
+        updateGeometry();
+    }
     QList<QString> readings;
     readings.reserve(layout.readings.size());
     for (const auto& reading : layout.readings)

@@ -58,6 +58,7 @@ private:
     // The readings as last drawn, so that a new snapshot repaints only the
     // readings whose text or colour changed.
     QList<QString> drawnReadings_;
+    QSizeF drawnFrame_;
 };
 
 }  // namespace moravel

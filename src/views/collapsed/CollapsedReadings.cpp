@@ -1,5 +1,6 @@
 #include "views/collapsed/CollapsedReadings.h"
 
+#include "island/CollapsedMetricLayout.h"
 #include "monitor/FleetRules.h"
 #include "monitor/Formatters.h"
 #include "monitor/PowerRules.h"
@@ -19,8 +20,7 @@ QString uploadText(double bytesPerSecond)
 
 bool hasBatteryReading(const SystemSnapshot& snapshot)
 {
-    const BatteryReading* battery = batteryOf(snapshot);
-    return battery && battery->percent && *battery->percent >= 1;
+    return !CollapsedMetricLayout::showsDash(MetricKind::power, snapshot);
 }
 
 PowerReadingTexts powerReadingTexts(const SystemSnapshot& snapshot)

@@ -7,8 +7,9 @@
 namespace moravel {
 
 // One small bar per processor core under the CPU tab's chart, filled to the
-// core's load and coloured by the CPU thresholds. Up to 64 bars share a row;
-// more cores wrap onto further rows, and the bars narrow to fit.
+// core's load and coloured by the CPU thresholds. The bars of a row share the
+// strip's whole width; up to 64 bars share a row, more cores wrap onto
+// further rows.
 class CpuCoreStrip final : public QWidget {
     Q_OBJECT
 
@@ -25,6 +26,8 @@ public:
     // Where core `index` is drawn, in the strip's own coordinates.
     QRectF barRect(qsizetype index) const;
     QSize sizeHint() const override;
+    // The strip's height for that many cores: nothing for none.
+    static int heightFor(qsizetype cores);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -5,6 +5,7 @@
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandIconButton.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 
 #include <QFontMetricsF>
@@ -19,14 +20,14 @@ namespace {
 
 constexpr int kSidePadding = 2;
 constexpr int kSpacing = 7;
-constexpr double kLiveSize = 9;
+constexpr double kLiveSize = TextSize::small;
 constexpr double kLiveIconGap = 3;
-constexpr double kStatusSize = 12.5;
-constexpr double kSmallestStatusSize = 10;
+constexpr double kStatusSize = TextSize::heading;
+constexpr double kSmallestStatusSize = TextSize::body;
 
 QFont statusFont(double size = kStatusSize)
 {
-    return Fonts::rounded(size, QFont::DemiBold);
+    return Fonts::words(size, QFont::DemiBold);
 }
 
 // The verdict keeps its fixed frame; where the desktop's font runs wider than
@@ -44,7 +45,7 @@ QFont fittedStatusFont(const QString& text, double width)
 
 QFont liveFont()
 {
-    return Fonts::monospaced(kLiveSize, QFont::Medium);
+    return Fonts::words(kLiveSize, QFont::Medium);
 }
 
 enum PartKey { verdictKey, badgeKey };
@@ -85,7 +86,7 @@ ExpandedHeader::ExpandedHeader(QWidget* parent)
 
 QSize ExpandedHeader::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, rowHeight};
+    return {DashboardLayout::contentPixels(), pxInt(rowHeight)};
 }
 
 void ExpandedHeader::setStatus(const QString& status)
@@ -134,20 +135,20 @@ void ExpandedHeader::setPinned(bool pinned)
 
 QRect ExpandedHeader::statusRect() const
 {
-    return {kSidePadding, 0, statusWidth, height()};
+    return {pxInt(kSidePadding), 0, pxInt(statusWidth), height()};
 }
 
 QRectF ExpandedHeader::badgeRect() const
 {
-    const double left = statusRect().right() + 1 + kSpacing;
-    return {left, 0, std::max(60.0, pin_->x() - kSpacing - left), static_cast<double>(height())};
+    const double left = statusRect().right() + 1 + px(kSpacing);
+    return {left, 0, std::max(px(60), pin_->x() - px(kSpacing) - left), static_cast<double>(height())};
 }
 
 void ExpandedHeader::resizeEvent(QResizeEvent*)
 {
     const int buttonTop = (height() - settings_->height()) / 2;
-    settings_->move(width() - kSidePadding - settings_->width(), buttonTop);
-    pin_->move(settings_->x() - kSpacing - pin_->width(), buttonTop);
+    settings_->move(width() - pxInt(kSidePadding) - settings_->width(), buttonTop);
+    pin_->move(settings_->x() - pxInt(kSpacing) - pin_->width(), buttonTop);
 }
 
 void ExpandedHeader::paintEvent(QPaintEvent* event)
@@ -173,7 +174,7 @@ void ExpandedHeader::paintEvent(QPaintEvent* event)
                               IslandPalette::secondary());
     painter.setFont(liveFont());
     painter.setPen(IslandPalette::secondary());
-    const QRectF text(live.left() + icon + kLiveIconGap, 0, live.width() - icon - kLiveIconGap, height());
+    const QRectF text(live.left() + icon + px(kLiveIconGap), 0, live.width() - icon - px(kLiveIconGap), height());
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
                      QFontMetricsF(liveFont()).elidedText(badgeText(), Qt::ElideMiddle, text.width()));
 }

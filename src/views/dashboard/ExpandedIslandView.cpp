@@ -11,6 +11,7 @@
 #include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
+#include "views/dashboard/GpuList.h"
 #include "views/dashboard/HealthRail.h"
 #include "views/dashboard/MetricTabs.h"
 #include "views/dashboard/ProcessLeaderboard.h"
@@ -34,21 +35,36 @@ namespace moravel {
 
 namespace {
 
-constexpr int kSectionPadding = 7;
-constexpr int kCardSpacing = 8;
 const QString detailSeparator = QStringLiteral("  ·  ");
+
+qsizetype coreCount(const SystemSnapshot& snapshot)
+{
+    return snapshot.cpu ? snapshot.cpu->corePercents.size() : 0;
+}
+
+// The process cards' row, and the lists that take its place on some tabs.
+int processRowHeight()
+{
+    return 2 * pxInt(ExpandedIslandView::sectionPadding) + ProcessLeaderboard::heightFor(3);
+}
+
+int powerRowHeight()
+{
+    return pxInt(ExpandedIslandView::sectionPadding) + PowerFlowSection::openHeight();
+}
 
 }  // namespace
 
-double ExpandedIslandView::topPadding(const IslandDisplayGeometry& geometry)
+QSize ExpandedIslandView::sizeFor(const IslandDisplayGeometry& geometry, const SystemSnapshot& snapshot)
 {
-    return geometry.hasNotch() ? geometry.notchDepth + 8 : 22;
-}
-
-QSize ExpandedIslandView::sizeFor(const IslandDisplayGeometry& geometry)
-{
-    const double extra = geometry.hasNotch() ? std::max(geometry.notchDepth + 8 - 22, 0.0) : 0.0;
-    return QSize(viewWidth, static_cast<int>(std::ceil(baseHeight + extra)));
+    // Each row but the last is followed by a one-pixel divider.
+    const int cores = CpuCoreStrip::heightFor(coreCount(snapshot));
+    const int rows = pxInt(ExpandedHeader::rowHeight) + 1 + pxInt(MetricTabs::rowHeight) + 1
+                     + ActivitySection::preferredHeight() + cores + 1 + HealthRail::preferredHeight() + 1
+                     + processRowHeight() + 1 + powerRowHeight();
+    const QSizeF least = geometry.expandedSize();
+    const double needed = std::ceil(geometry.expandedTopPadding()) + rows + pxInt(bottomPadding);
+    return {static_cast<int>(std::ceil(least.width())), static_cast<int>(std::max(std::ceil(least.height()), needed))};
 }
 
 ExpandedIslandView::ExpandedIslandView(Services services, QWidget* parent)
@@ -59,8 +75,10 @@ ExpandedIslandView::ExpandedIslandView(Services services, QWidget* parent)
 {
     buildRows();
     connectSources();
+    size_ = sizeFor(services_.state.displayGeometry(), snapshot_);
+    sizedForCores_ = coreCount(snapshot_);
     applySnapshot(snapshot_);
-    resize(sizeHint());
+    resize(size_);
     placeRows();  // a hidden widget gets its resize event only when shown
 
     // Coming on screen: the chart starts from the whole history, the process
@@ -82,7 +100,20 @@ ExpandedIslandView::~ExpandedIslandView()
 
 QSize ExpandedIslandView::sizeHint() const
 {
-    return sizeFor(services_.state.displayGeometry());
+    return size_;
+}
+
+void ExpandedIslandView::fitToContent()
+{
+    sizedForCores_ = coreCount(snapshot_);
+    const QSize size = sizeFor(services_.state.displayGeometry(), snapshot_);
+    if (size == size_)
+        return;
+    size_ = size;
+    resize(size_);
+    updateGeometry();
+    placeRows();
+    emit preferredSizeChanged();
 }
 
 ProcessLeaderboard* ExpandedIslandView::leaderboard(ProcessLoadKind kind) const
@@ -108,6 +139,9 @@ void ExpandedIslandView::buildRows()
     // The Sensors tab lists its sensors where the process cards are.
     sensorList_ = new SensorList(processRow_);
     sensorList_->hide();
+    // And the GPU tab its graphics processors.
+    gpuList_ = new GpuList(processRow_);
+    gpuList_->hide();
     // A fleet's Machines tab lists them there too, and below, where the power
     // section is: a fleet has neither.
     machines_ = new MachinesTab(processRow_);
@@ -170,11 +204,7 @@ void ExpandedIslandView::connectSources()
     connect(&state, &IslandState::selectedMetricChanged, this, &ExpandedIslandView::selectMetric);
     connect(&state, &IslandState::isLockedOpenChanged, header_, &ExpandedHeader::setPinned);
     connect(&state, &IslandState::showPowerFlowChanged, power_, [this](bool show) { power_->setShowPowerFlow(show); });
-    connect(&state, &IslandState::displayGeometryChanged, this, [this] {
-        resize(sizeHint());
-        updateGeometry();
-        placeRows();
-    });
+    connect(&state, &IslandState::displayGeometryChanged, this, &ExpandedIslandView::fitToContent);
 
     connect(header_->pinButton(), &QAbstractButton::clicked, &state, &IslandState::toggleLockedOpen);
     connect(header_->settingsButton(), &QAbstractButton::clicked, this, [this] {
@@ -204,39 +234,38 @@ void ExpandedIslandView::connectSources()
 
 void ExpandedIslandView::placeRows()
 {
+    const int padding = pxInt(sectionPadding);
+    const int contentWidth = DashboardLayout::contentPixels();
     const QSize cpuCard = cards_[0]->sizeHint();
     const QSize memoryCard = cards_[1]->sizeHint();
-    cards_[0]->setGeometry(0, kSectionPadding, cpuCard.width(), cpuCard.height());
-    cards_[1]->setGeometry(DashboardLayout::contentWidth - memoryCard.width(), kSectionPadding, memoryCard.width(),
-                           memoryCard.height());
-    const int processHeight = kSectionPadding + std::max(cpuCard.height(), memoryCard.height()) + kSectionPadding;
+    cards_[0]->setGeometry(0, padding, cpuCard.width(), cpuCard.height());
+    cards_[1]->setGeometry(contentWidth - memoryCard.width(), padding, memoryCard.width(), memoryCard.height());
 
-    const int top = static_cast<int>(std::lround(topPadding(services_.state.displayGeometry())));
-    const QRect content(sidePadding, top, DashboardLayout::contentWidth, std::max(0, height() - bottomPadding - top));
+    const int top = static_cast<int>(std::ceil(services_.state.displayGeometry().expandedTopPadding()));
+    const QRect content(pxInt(sidePadding), top, contentWidth, std::max(0, height() - pxInt(bottomPadding) - top));
     int used = 0;
     column_->place(content, [&](QWidget* row) {
-        // The power row takes the rest, so the diagram has room to open. Where
-        // the desktop's fonts make the column taller than the frame, it runs on
-        // into the bottom padding, as an overflowing column would, and is cut
-        // at the view's edge.
-        // The core strip takes its room from the chart above it, so the power
-        // row below keeps its height on every tab.
-        const int strip = shownTab() == MetricKind::cpu ? coreStrip_->sizeHint().height() : 0;
-        const int rest = std::max(0, height() - top - used);
+        // The chart keeps its height on every tab; the CPU tab's core strip
+        // has its own room under it, left empty on the other tabs. The power
+        // row takes the rest, which is at least the diagram's room; a fleet's
+        // Machines tab takes the power row's room too, as a fleet has none.
         const bool listsMachines = shownTab() == MetricKind::machines;
-        const int rowHeight = row == processRow_ ? (listsMachines ? std::max(processHeight, rest - 1) : processHeight)
+        const int rest = std::max(0, content.height() - used);
+        const int rowHeight = row == processRow_ ? (listsMachines ? std::max(processRowHeight(), rest - 1)
+                                                                  : processRowHeight())
                               : row == powerRow_ ? (listsMachines ? 0 : rest)
-                              : row == coreStrip_ ? strip
-                              : row == activity_  ? row->sizeHint().height() - strip
+                              : row == coreStrip_ ? CpuCoreStrip::heightFor(coreCount(snapshot_))
+                              : row == activity_  ? ActivitySection::preferredHeight()
                                                   : row->sizeHint().height();
         // Each other row is followed by a divider; the core strip belongs to the chart above it.
-        used += rowHeight + (row == powerRow_ || row == coreStrip_ ? 0 : 1);
+        used += rowHeight + (row == powerRow_ || row == activity_ ? 0 : 1);
         return rowHeight;
     });
-    sensorList_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, processHeight - 2 * kSectionPadding);
-    machines_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth,
-                           std::max(0, processRow_->height() - kSectionPadding));
-    power_->setGeometry(0, kSectionPadding, DashboardLayout::contentWidth, std::max(0, powerRow_->height() - kSectionPadding));
+    const QRect list(0, padding, contentWidth, processRowHeight() - 2 * padding);
+    sensorList_->setGeometry(list);
+    gpuList_->setGeometry(list);
+    machines_->setGeometry(0, padding, contentWidth, std::max(0, processRow_->height() - padding));
+    power_->setGeometry(0, padding, contentWidth, std::max(0, powerRow_->height() - padding));
 }
 
 void ExpandedIslandView::resizeEvent(QResizeEvent*)
@@ -336,7 +365,6 @@ MetricKind ExpandedIslandView::shownTab() const
 void ExpandedIslandView::showTab(bool animated)
 {
     const MetricKind metric = shownTab();
-    const int coreRows = coreStrip_->sizeHint().height();
     const MetricKind wasShown = tabs_->selected();
     tabs_->setAvailable(ReadingTable::availableTabs(snapshot_));
     tabs_->setSelected(metric, animated);
@@ -346,18 +374,26 @@ void ExpandedIslandView::showTab(bool animated)
     activity_->setLegend(chartLegend(charted, snapshot_));
     activity_->setDetail(ReadingTable::tabDetails(charted, snapshot_).join(detailSeparator),
                          ReadingTable::spokenTabDetails(charted, snapshot_));
-    coreStrip_->setCores(snapshot_.cpu ? snapshot_.cpu->corePercents : QList<double>());
+    // The strip's room stays on every tab; only the CPU tab draws the cores in it.
+    const bool showsCores = metric == MetricKind::cpu && snapshot_.cpu;
+    coreStrip_->setCores(showsCores ? snapshot_.cpu->corePercents : QList<double>());
+    // The Sensors, GPU and Machines tabs list what they chart where the
+    // process cards are.
     const bool showsSensors = metric == MetricKind::temperature;
+    const bool showsGpus = metric == MetricKind::gpu;
     const bool listsMachines = metric == MetricKind::machines;
     sensorList_->setLines(sensorLines(snapshot_));
     sensorList_->setVisible(showsSensors);
+    gpuList_->setGpus(snapshot_.gpus.value_or(QList<GpuReading>()));
+    gpuList_->setVisible(showsGpus);
     machines_->setVisible(listsMachines);
     for (ProcessLeaderboard* card : cards_)
-        card->setVisible(!showsSensors && !listsMachines);
-    // The core strip takes the chart's room; the machines the power section's.
-    const auto movesRows = [](MetricKind tab) { return tab == MetricKind::cpu || tab == MetricKind::machines; };
-    if ((wasShown != metric && (movesRows(wasShown) || movesRows(metric)))
-        || coreRows != coreStrip_->sizeHint().height())
+        card->setVisible(!showsSensors && !showsGpus && !listsMachines);
+    // Only a processor with more (or fewer) cores than before asks for another
+    // size; the machines take the power section's room.
+    if (coreCount(snapshot_) != sizedForCores_)
+        fitToContent();
+    else if (wasShown != metric && (wasShown == MetricKind::machines || listsMachines))
         placeRows();
 }
 
@@ -375,6 +411,12 @@ QWidget* ExpandedIslandView::makeSettingsContent()
     if (services_.sourceSelector)
         settings->addSourceSection(*services_.sourceSelector);
     return settings;
+}
+
+void ExpandedIslandView::openSettings()
+{
+    services_.state.beginInteraction();
+    setShowSettings(true);
 }
 
 void ExpandedIslandView::setShowSettings(bool show)

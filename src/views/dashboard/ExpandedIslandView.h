@@ -21,6 +21,7 @@ class MetricTabs;
 class PowerFlowSection;
 class ProcessLeaderboard;
 class RevealColumn;
+class GpuList;
 class SensorList;
 class SettingsPopover;
 enum class ProcessLoadKind;
@@ -35,33 +36,44 @@ class ExpandedIslandView final : public QWidget {
 public:
     using Services = IslandViewServices;
 
-    static constexpr int viewWidth = 580;
-    static constexpr int baseHeight = 440;
+    // Points, at the island's size factor.
     static constexpr int sidePadding = 16;
     static constexpr int bottomPadding = 10;
+    static constexpr int sectionPadding = 7;
     static constexpr int revealSteps = 4;
     static constexpr std::array<double, revealSteps> revealDelays{0, 0.04, 0.08, 0.12};
 
-    // 8 below the camera cut-out on a notched screen, else 22.
-    static double topPadding(const IslandDisplayGeometry& geometry);
-    static QSize sizeFor(const IslandDisplayGeometry& geometry);
+    // The dashboard for a machine: 580 by 440 points (deeper below a notch),
+    // or taller where its rows need more room with the desktop's fonts (a
+    // strip for the processor's cores, the power diagram's fork), so that
+    // nothing is ever cut off and no tab changes the island's height.
+    static QSize sizeFor(const IslandDisplayGeometry& geometry, const SystemSnapshot& snapshot);
 
     explicit ExpandedIslandView(Services services, QWidget* parent = nullptr);
     ~ExpandedIslandView() override;
 
     QSize sizeHint() const override;
 
+signals:
+    // The dashboard needs another size (another machine, a processor with
+    // more cores); the panel follows.
+    void preferredSizeChanged();
+
+public:
     // How many reveal steps have run, 0 to 4.
     int revealPhase() const;
     // The history the chart draws; held back while the panel is morphing.
     const MetricHistory& renderedHistory() const { return renderedHistory_; }
     bool showsSettings() const { return showSettings_; }
+    // Opens the settings, as the gear does.
+    void openSettings();
 
     ExpandedHeader* header() const { return header_; }
     MetricTabs* tabs() const { return tabs_; }
     ActivitySection* activitySection() const { return activity_; }
     CpuCoreStrip* coreStrip() const { return coreStrip_; }
     SensorList* sensorList() const { return sensorList_; }
+    GpuList* gpuList() const { return gpuList_; }
     MachinesTab* machinesTab() const { return machines_; }
     // The selected tab, or the overview while the machine lacks its readings.
     MetricKind shownTab() const;
@@ -89,11 +101,15 @@ private:
     void applySourceState();
     void selectMetric(MetricKind metric);
     void showTab(bool animated);
+    // Takes the size the machine's rows need, and lays them out again.
+    void fitToContent();
     void setShowSettings(bool show);
     QWidget* makeSettingsContent();
 
     Services services_;
     SystemSnapshot snapshot_;
+    QSize size_;
+    qsizetype sizedForCores_ = 0;
     MetricHistory latestHistory_;
     MetricHistory renderedHistory_;
     bool showSettings_ = false;
@@ -103,6 +119,7 @@ private:
     ActivitySection* activity_ = nullptr;
     CpuCoreStrip* coreStrip_ = nullptr;
     SensorList* sensorList_ = nullptr;
+    GpuList* gpuList_ = nullptr;
     MachinesTab* machines_ = nullptr;
     HealthRail* rail_ = nullptr;
     QWidget* processRow_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 
 #include <QFontMetricsF>
@@ -20,16 +21,20 @@ constexpr int kDividerHeight = 28;
 constexpr double kHorizontalPadding = 6;
 constexpr double kIconFrame = 20;
 constexpr double kSpacing = 5;
-constexpr double kValueFrame = 82;
 
 QFont labelFont()
 {
-    return Fonts::monospaced(8, QFont::Medium);
+    return Fonts::words(TextSize::caption, QFont::Medium);
 }
 
 QFont valueFont()
 {
-    return Fonts::monospaced(10.5, QFont::DemiBold);
+    return Fonts::figures(TextSize::emphasis, QFont::DemiBold);
+}
+
+QFont detailFont()
+{
+    return Fonts::figures(TextSize::caption);
 }
 
 }  // namespace
@@ -41,14 +46,16 @@ HealthMetricView::HealthMetricView(QWidget* parent) : QWidget(parent)
 
 int HealthMetricView::contentHeight()
 {
-    // Room for a detail line under the value, in the label's font.
-    const double text = 2 * QFontMetricsF(labelFont()).height() + QFontMetricsF(valueFont()).height();
+    // Every gauge has room for a detail line under its value, so that their
+    // captions and values line up across the rail.
+    const double text = QFontMetricsF(labelFont()).height() + QFontMetricsF(valueFont()).height()
+                        + QFontMetricsF(detailFont()).height();
     return static_cast<int>(std::ceil(std::max<double>(text, symbolPixelSize(15))));
 }
 
 QSize HealthMetricView::sizeHint() const
 {
-    return {kGaugeWidth, contentHeight()};
+    return {pxInt(kGaugeWidth), contentHeight()};
 }
 
 void HealthMetricView::setMetric(const HealthMetric& metric)
@@ -64,33 +71,31 @@ void HealthMetricView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double rowHeight = height();
-    const QRectF iconRect(kHorizontalPadding, 0, kIconFrame, rowHeight);
+    const QRectF iconRect(px(kHorizontalPadding), 0, px(kIconFrame), rowHeight);
     SymbolFont::shared().draw(painter, metric_.icon, iconRect, 15, IslandPalette::secondary());
 
+    // The stack starts at the same height in every gauge, detail line or not.
     const QFontMetricsF labelMetrics(labelFont());
     const QFontMetricsF valueMetrics(valueFont());
-    const double detailHeight = metric_.detail.isEmpty() ? 0 : labelMetrics.height();
-    const double stackHeight = labelMetrics.height() + valueMetrics.height() + detailHeight;
-    const double x = iconRect.right() + kSpacing;
-    const double top = (rowHeight - stackHeight) / 2;
+    const QFontMetricsF detailMetrics(detailFont());
+    const double x = iconRect.right() + px(kSpacing);
+    const double room = width() - x - px(kHorizontalPadding);
+    const double top = std::max(0.0, (rowHeight - contentHeight()) / 2);
 
     painter.setFont(labelFont());
     painter.setPen(IslandPalette::secondary());
-    const QRectF labelRect(x, top, kValueFrame, labelMetrics.height());
-    painter.drawText(labelRect, Qt::AlignLeft | Qt::AlignVCenter,
-                     labelMetrics.elidedText(metric_.label, Qt::ElideRight, kValueFrame));
+    const QRectF labelRect(x, top, room, labelMetrics.height());
+    painter.drawText(labelRect, Qt::AlignLeft | Qt::AlignVCenter, metric_.label);
 
     painter.setFont(valueFont());
     painter.setPen(metric_.accent);
-    const QRectF valueRect(x, labelRect.bottom(), kValueFrame, valueMetrics.height());
-    painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignVCenter,
-                     valueMetrics.elidedText(metric_.value, Qt::ElideRight, kValueFrame));
-    if (detailHeight > 0) {
-        painter.setFont(labelFont());
+    const QRectF valueRect(x, labelRect.bottom(), room, valueMetrics.height());
+    painter.drawText(valueRect, Qt::AlignLeft | Qt::AlignVCenter, metric_.value);
+    if (!metric_.detail.isEmpty()) {
+        painter.setFont(detailFont());
         painter.setPen(IslandPalette::secondary());
-        const double detailWidth = width() - x - kHorizontalPadding;
-        painter.drawText(QRectF(x, valueRect.bottom(), detailWidth, detailHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         labelMetrics.elidedText(metric_.detail, Qt::ElideRight, detailWidth));
+        painter.drawText(QRectF(x, valueRect.bottom(), room, detailMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                         metric_.detail);
     }
 }
 
@@ -109,10 +114,14 @@ void HealthRail::setSnapshot(const SystemSnapshot& snapshot)
         gauges_[i]->setMetric(metrics[i]);
 }
 
+int HealthRail::preferredHeight()
+{
+    return 2 * pxInt(kRailPadding) + std::max(pxInt(kDividerHeight), HealthMetricView::contentHeight());
+}
+
 QSize HealthRail::sizeHint() const
 {
-    const int row = std::max(kDividerHeight, HealthMetricView::contentHeight());
-    return {4 * kGaugeWidth + 3, kRailPadding + row + kRailPadding};
+    return {4 * pxInt(kGaugeWidth) + 3, preferredHeight()};
 }
 
 void HealthRail::resizeEvent(QResizeEvent*)
@@ -125,15 +134,16 @@ void HealthRail::placeGauges()
     const int gaugeHeight = HealthMetricView::contentHeight();
     const int top = (height() - gaugeHeight) / 2;
     for (size_t i = 0; i < gauges_.size(); ++i)
-        gauges_[i]->move(static_cast<int>(i) * (kGaugeWidth + 1), top);
+        gauges_[i]->move(static_cast<int>(i) * (pxInt(kGaugeWidth) + 1), top);
 }
 
 void HealthRail::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const int top = (height() - kDividerHeight) / 2;
+    const int divider = pxInt(kDividerHeight);
+    const int top = (height() - divider) / 2;
     for (int i = 1; i < 4; ++i)
-        painter.fillRect(QRect(i * (kGaugeWidth + 1) - 1, top, 1, kDividerHeight), IslandPalette::divider());
+        painter.fillRect(QRect(i * (pxInt(kGaugeWidth) + 1) - 1, top, 1, divider), IslandPalette::divider());
 }
 
 }  // namespace moravel

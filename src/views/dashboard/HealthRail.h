@@ -28,7 +28,7 @@ private:
     HealthMetric metric_;
 };
 
-// The row of four gauges under the chart, each 136 px wide, split by thin
+// The row of four gauges under the chart, each 136 points wide, split by thin
 // dividers. Only a gauge whose reading changed is repainted.
 class HealthRail : public QWidget {
     Q_OBJECT
@@ -39,6 +39,7 @@ public:
     const HealthMetricView& gauge(int index) const { return *gauges_.at(static_cast<size_t>(index)); }
 
     QSize sizeHint() const override;
+    static int preferredHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -6,6 +6,7 @@
 #include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -25,11 +26,9 @@ constexpr double kVerticalPadding = 4;
 constexpr double kTabHeight = 24;
 constexpr double kTabSpacing = 4;
 constexpr double kTabPadding = 11;
-constexpr double kTitleSize = 9;
-
 QFont titleFont(bool selected)
 {
-    return Fonts::monospaced(kTitleSize, selected ? QFont::DemiBold : QFont::Medium);
+    return Fonts::words(TextSize::small, selected ? QFont::DemiBold : QFont::Medium);
 }
 
 QString titleOf(MetricKind kind)
@@ -104,22 +103,29 @@ MetricTabs::MetricTabs(QWidget* parent)
         setHighlight(lerp(glideFrom_, tabRect(selected_), t));
     });
     highlight_ = tabRect(selected_);
+    appear_ = new QVariantAnimation(this);
+    appear_->setStartValue(0.0);
+    appear_->setEndValue(1.0);
+    appear_->setDuration(appearMilliseconds);
+    connect(appear_, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(appear_, &QVariantAnimation::finished, this, [this] { appearing_.clear(); });
 }
 
 QSize MetricTabs::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, rowHeight};
+    return {DashboardLayout::contentPixels(), pxInt(rowHeight)};
 }
 
 QRectF MetricTabs::tabRect(MetricKind kind) const
 {
     double x = 0;
     for (MetricKind each : available_) {
-        const double width =
-            QFontMetricsF(titleFont(each == selected_)).horizontalAdvance(titleOf(each)) + 2 * kTabPadding;
+        // Measured in the selected weight either way, so that no tab moves
+        // when the selection does.
+        const double width = QFontMetricsF(titleFont(true)).horizontalAdvance(titleOf(each)) + px(2 * kTabPadding);
         if (each == kind)
-            return {x, kVerticalPadding, std::ceil(width), kTabHeight};
-        x += std::ceil(width) + kTabSpacing;
+            return {x, px(kVerticalPadding), std::ceil(width), px(kTabHeight)};
+        x += std::ceil(width) + px(kTabSpacing);
     }
     return {};
 }
@@ -128,9 +134,20 @@ void MetricTabs::setAvailable(const QList<MetricKind>& kinds)
 {
     if (kinds == available_)
         return;
+    // The first list a new row gets is shown at once; later additions fade in.
+    const bool first = !isVisible();
+    appearing_.clear();
+    for (MetricKind kind : kinds) {
+        if (!first && !available_.contains(kind))
+            appearing_.append(kind);
+    }
     available_ = kinds;
     pressedTab_ = -1;
-    finishAnimation();
+    glide_->stop();
+    setHighlight(tabRect(selected_));
+    appear_->stop();
+    if (!appearing_.isEmpty())
+        appear_->start();
     update();
 }
 
@@ -160,6 +177,9 @@ void MetricTabs::finishAnimation()
 {
     glide_->stop();
     setHighlight(tabRect(selected_));
+    appear_->stop();
+    appearing_.clear();
+    update();
 }
 
 void MetricTabs::setHighlight(const QRectF& rect)
@@ -233,6 +253,7 @@ void MetricTabs::paintEvent(QPaintEvent*)
 
     for (MetricKind kind : available_) {
         const bool selected = kind == selected_;
+        painter.setOpacity(appearing_.contains(kind) ? appear_->currentValue().toDouble() : 1.0);
         painter.setFont(titleFont(selected));
         painter.setPen(selected ? IslandPalette::primary() : IslandPalette::secondary());
         painter.drawText(tabRect(kind), Qt::AlignCenter, titleOf(kind));

@@ -24,7 +24,9 @@ public:
     explicit MetricTabs(QWidget* parent = nullptr);
 
     // The tabs the machine has readings for (no GPU tab without a GPU's load).
+    // Tabs that come later (the sensors, read a second after the rest) fade in.
     void setAvailable(const QList<MetricKind>& kinds);
+    static constexpr int appearMilliseconds = 240;
     const QList<MetricKind>& available() const { return available_; }
 
     void setSelected(MetricKind kind, bool animated = true);
@@ -56,6 +58,8 @@ private:
     QRectF highlight_;
     QRectF glideFrom_;
     QVariantAnimation* glide_ = nullptr;
+    QVariantAnimation* appear_ = nullptr;
+    QList<MetricKind> appearing_;
     int pressedTab_ = -1;
 };
 

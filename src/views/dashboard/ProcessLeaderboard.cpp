@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 
 #include <QFontMetricsF>
@@ -32,15 +33,16 @@ constexpr double kBarHeight = 4;
 
 void drawBar(QPainter& painter, const QRectF& frame, double fraction, const QColor& color)
 {
-    const QRectF track(frame.left(), frame.center().y() - kBarHeight / 2, frame.width(), kBarHeight);
+    const double height = px(kBarHeight);
+    const QRectF track(frame.left(), frame.center().y() - height / 2, frame.width(), height);
     painter.setPen(Qt::NoPen);
     painter.setBrush(IslandPalette::divider());
-    painter.drawRoundedRect(track, kBarHeight / 2, kBarHeight / 2);
+    painter.drawRoundedRect(track, height / 2, height / 2);
     const double filled = std::clamp(fraction, 0.0, 1.0) * track.width();
     if (filled <= 0)
         return;
     painter.setBrush(color);
-    painter.drawRoundedRect(QRectF(track.left(), track.top(), filled, kBarHeight), kBarHeight / 2, kBarHeight / 2);
+    painter.drawRoundedRect(QRectF(track.left(), track.top(), filled, height), height / 2, height / 2);
 }
 
 }  // namespace
@@ -52,7 +54,7 @@ ProcessLeaderRow::ProcessLeaderRow(ProcessLoadKind kind, QWidget* parent) : QWid
 
 QSize ProcessLeaderRow::sizeHint() const
 {
-    return {kCardWidth - 2 * kCardPadding, kRowHeight};
+    return pxSize(kCardWidth - 2 * kCardPadding, kRowHeight);
 }
 
 void ProcessLeaderRow::setProcess(const ProcessMetric& process, uint64_t memoryTotal)
@@ -71,26 +73,23 @@ void ProcessLeaderRow::paintEvent(QPaintEvent*)
     const QRectF bounds(rect());
     painter.setPen(Qt::NoPen);
     painter.setBrush(IslandPalette::surface());
-    painter.drawRoundedRect(bounds, 5, 5);
+    painter.drawRoundedRect(bounds, px(5), px(5));
 
     const QColor color = processColor(kind_, process_, memoryTotal_);
-    const QRectF iconRect(kRowPadding, 0, kIconFrame, bounds.height());
-    SymbolFont::shared().draw(painter, u"app.fill", iconRect, 8.5, color);
+    const QRectF iconRect(px(kRowPadding), 0, px(kIconFrame), bounds.height());
+    SymbolFont::shared().draw(painter, u"app.fill", iconRect, TextSize::small, color);
 
-    const QRectF barRect(bounds.right() - kRowPadding - kBarFrame, 0, kBarFrame, bounds.height());
+    const QRectF barRect(bounds.right() - px(kRowPadding + kBarFrame), 0, px(kBarFrame), bounds.height());
     drawBar(painter, barRect, loadFraction(kind_, process_, memoryTotal_), color);
 
-    const QRectF readingRect(barRect.left() - kRowSpacing - kReadingFrame, 0, kReadingFrame, bounds.height());
-    const QFont readingFont = Fonts::monospaced(8, QFont::DemiBold);
-    painter.setFont(readingFont);
+    const QRectF readingRect(barRect.left() - px(kRowSpacing + kReadingFrame), 0, px(kReadingFrame), bounds.height());
+    painter.setFont(Fonts::figures(TextSize::caption, QFont::DemiBold));
     painter.setPen(color);
-    const QString reading = processReading(kind_, process_);
-    painter.drawText(readingRect, Qt::AlignRight | Qt::AlignVCenter,
-                     QFontMetricsF(readingFont).elidedText(reading, Qt::ElideRight, kReadingFrame));
+    painter.drawText(readingRect, Qt::AlignRight | Qt::AlignVCenter, processReading(kind_, process_));
 
-    const double nameLeft = iconRect.right() + kRowSpacing;
-    const double nameWidth = std::max(0.0, readingRect.left() - kRowSpacing - kMinimumGap - kRowSpacing - nameLeft);
-    const QFont nameFont = Fonts::system(8.5, QFont::Medium);
+    const double nameLeft = iconRect.right() + px(kRowSpacing);
+    const double nameWidth = std::max(0.0, readingRect.left() - px(kRowSpacing + kMinimumGap + kRowSpacing) - nameLeft);
+    const QFont nameFont = Fonts::words(TextSize::small, QFont::Medium);
     painter.setFont(nameFont);
     painter.setPen(IslandPalette::primary());
     painter.drawText(QRectF(nameLeft, 0, nameWidth, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter,
@@ -109,14 +108,15 @@ ProcessLeaderboard::ProcessLeaderboard(ProcessLoadKind kind, QWidget* parent) : 
 int ProcessLeaderboard::heightFor(qsizetype rowCount)
 {
     const qsizetype rows = std::min<qsizetype>(rowCount, kMaxRows);
-    const int body = rows == 0 ? kEmptyHeight
-                               : static_cast<int>(rows) * kRowHeight + static_cast<int>(rows - 1) * kStackSpacing;
-    return kCardPadding + kHeaderHeight + kStackSpacing + body + kCardPadding;
+    const int body = rows == 0 ? pxInt(kEmptyHeight)
+                               : static_cast<int>(rows) * pxInt(kRowHeight)
+                                     + static_cast<int>(rows - 1) * pxInt(kStackSpacing);
+    return pxInt(kCardPadding + kHeaderHeight + kStackSpacing) + body + pxInt(kCardPadding);
 }
 
 QSize ProcessLeaderboard::sizeHint() const
 {
-    return {kCardWidth, heightFor(rowCount_)};
+    return {pxInt(kCardWidth), heightFor(rowCount_)};
 }
 
 void ProcessLeaderboard::setProcesses(const QList<ProcessMetric>& processes, uint64_t memoryTotal)
@@ -142,10 +142,10 @@ void ProcessLeaderboard::resizeEvent(QResizeEvent*)
 
 void ProcessLeaderboard::placeRows()
 {
-    const int top = kCardPadding + kHeaderHeight + kStackSpacing;
+    const int top = pxInt(kCardPadding + kHeaderHeight + kStackSpacing);
     for (size_t i = 0; i < rows_.size(); ++i) {
-        rows_[i]->setGeometry(kCardPadding, top + static_cast<int>(i) * (kRowHeight + kStackSpacing),
-                              width() - 2 * kCardPadding, kRowHeight);
+        rows_[i]->setGeometry(pxInt(kCardPadding), top + static_cast<int>(i) * (pxInt(kRowHeight) + pxInt(kStackSpacing)),
+                              width() - 2 * pxInt(kCardPadding), pxInt(kRowHeight));
     }
 }
 
@@ -157,15 +157,14 @@ void ProcessLeaderboard::paintEvent(QPaintEvent*)
     const QRectF card = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setBrush(IslandPalette::withOpacity(tint, 0.045));
     painter.setPen(QPen(IslandPalette::withOpacity(tint, 0.14), 1));
-    painter.drawRoundedRect(card, 7, 7);
+    painter.drawRoundedRect(card, px(7), px(7));
 
-    const QRectF header(kCardPadding + 7, kCardPadding, width() - 2 * (kCardPadding + 7), kHeaderHeight);
-    const QFont titleFont = Fonts::system(9.5, QFont::DemiBold);
-    const QFontMetricsF titleMetrics(titleFont);
-    const double iconWidth = symbolPixelSize(10);
+    const QRectF header(px(kCardPadding + 7), px(kCardPadding), width() - px(2 * (kCardPadding + 7)), px(kHeaderHeight));
+    const QFont titleFont = Fonts::words(TextSize::body, QFont::DemiBold);
+    const double iconWidth = symbolPixelSize(TextSize::body);
     SymbolFont::shared().draw(painter, processCardIcon(kind_), QRectF(header.left(), header.top(), iconWidth, header.height()),
-                              10, tint);
-    const double titleLeft = header.left() + iconWidth + 5;
+                              TextSize::body, tint);
+    const double titleLeft = header.left() + iconWidth + px(5);
     painter.setFont(titleFont);
     painter.setPen(IslandPalette::primary());
     painter.drawText(QRectF(titleLeft, header.top(), header.right() - titleLeft, header.height()),
@@ -173,8 +172,9 @@ void ProcessLeaderboard::paintEvent(QPaintEvent*)
 
     if (rowCount_ > 0)
         return;
-    const QRectF body(kCardPadding, header.bottom() + kStackSpacing, width() - 2 * kCardPadding, kEmptyHeight);
-    painter.setFont(Fonts::monospaced(9, QFont::Normal));
+    const QRectF body(px(kCardPadding), header.bottom() + px(kStackSpacing), width() - px(2 * kCardPadding),
+                      px(kEmptyHeight));
+    painter.setFont(Fonts::words(TextSize::small));
     painter.setPen(IslandPalette::secondary());
     painter.drawText(body, Qt::AlignCenter,
                      QFontMetricsF(painter.font()).elidedText(emptyText_, Qt::ElideRight, body.width()));

@@ -47,7 +47,7 @@ double loadFraction(ProcessLoadKind kind, const ProcessMetric& process, uint64_t
 QString processReading(ProcessLoadKind kind, const ProcessMetric& process)
 {
     if (kind == ProcessLoadKind::memory)
-        return MetricFormat::bytes(process.memoryBytes);
+        return MetricFormat::memory(process.memoryBytes);
     return MetricFormat::fixed(process.cpuPercent, 1) + QLatin1Char('%');
 }
 

@@ -2,6 +2,7 @@
 
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
@@ -101,7 +102,7 @@ void RevealColumn::applyLook(Row& row)
         host_->update(row.frame);
         return;
     }
-    const double slide = row.slides ? -slideDistance * (1 - progress) : 0;
+    const double slide = row.slides ? -px(slideDistance) * (1 - progress) : 0;
     row.widget->setGeometry(row.frame.translated(0, static_cast<int>(std::lround(slide))));
     row.widget->setVisible(progress > 0);
     const double opacity = progress * (dimmed_ && row.step > 1 ? dimmedOpacity : 1);

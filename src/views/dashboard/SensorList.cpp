@@ -3,10 +3,12 @@
 #include "monitor/Formatters.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/ReadingColors.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -17,33 +19,49 @@ namespace {
 
 constexpr double kColumnGap = 12;
 constexpr double kTopPadding = 6;
+constexpr double kValueGap = 6;
 
 QFont chipFont()
 {
-    return Fonts::monospaced(8, QFont::DemiBold);
+    return Fonts::words(TextSize::caption, QFont::DemiBold);
 }
 
-QFont sensorFont()
+QFont labelFont()
 {
-    return Fonts::monospaced(9, QFont::Medium);
+    return Fonts::words(TextSize::small);
+}
+
+QFont valueFont()
+{
+    return Fonts::figures(TextSize::small, QFont::Medium);
 }
 
 }  // namespace
 
 namespace {
 
-// One reading's sensors: chips in the order they first come, a chip's sensors together.
-void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec, QList<SensorLine>& lines)
+// One reading's sensors, a chip's sensors together: chips in the order they
+// first come, or the one with the highest value first.
+void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec, bool hottestFirst,
+                 QList<SensorLine>& lines)
 {
-    QStringList chips;
+    struct Chip {
+        QString name;
+        double highest = -INFINITY;
+    };
+    QList<Chip> chips;
     for (const SensorReading& sensor : sensors) {
-        if (!chips.contains(sensor.chip))
-            chips.append(sensor.chip);
+        auto found = std::find_if(chips.begin(), chips.end(), [&](const Chip& c) { return c.name == sensor.chip; });
+        if (found == chips.end())
+            found = chips.insert(chips.end(), Chip{sensor.chip});
+        found->highest = std::max(found->highest, sensor.value);
     }
-    for (const QString& chip : chips) {
-        lines.append({true, chip, {}, Level::normal});
+    if (hottestFirst)
+        std::stable_sort(chips.begin(), chips.end(), [](const Chip& a, const Chip& b) { return a.highest > b.highest; });
+    for (const Chip& chip : chips) {
+        lines.append({true, chip.name, {}, Level::normal});
         for (const SensorReading& sensor : sensors) {
-            if (sensor.chip == chip)
+            if (sensor.chip == chip.name)
                 lines.append({false, sensor.label, spec.valueText(sensor.value),
                               spec.level ? spec.level(sensor) : Level::normal});
         }
@@ -60,7 +78,7 @@ QList<SensorLine> sensorLines(const SystemSnapshot& snapshot)
             continue;
         const std::optional<QList<SensorReading>>& sensors = snapshot.*(reading.sensorList->sensors);
         if (sensors)
-            appendLines(*sensors, *reading.sensorList, lines);
+            appendLines(*sensors, *reading.sensorList, reading.kind == MetricKind::temperature, lines);
     }
     return lines;
 }
@@ -72,7 +90,45 @@ SensorList::SensorList(QWidget* parent) : QWidget(parent)
 
 int SensorList::lineHeight()
 {
-    return static_cast<int>(std::ceil(QFontMetricsF(sensorFont()).height() + 1));
+    const double text = std::max(QFontMetricsF(labelFont()).height(), QFontMetricsF(valueFont()).height());
+    return static_cast<int>(std::ceil(text + px(1)));
+}
+
+int SensorList::linesPerColumn() const
+{
+    return static_cast<int>(std::floor((height() - px(kTopPadding)) / lineHeight()));
+}
+
+QList<SensorList::Slot> SensorList::placement() const
+{
+    const int perColumn = linesPerColumn();
+    QList<Slot> placed;
+    if (perColumn < 2)
+        return placed;
+    int slot = 0;
+    for (const SensorLine& line : lines_) {
+        // A chip's name never ends a column apart from its first sensor.
+        if (line.isChip && slot % perColumn == perColumn - 1)
+            ++slot;
+        placed.append({slot / perColumn, slot % perColumn});
+        ++slot;
+    }
+    return placed;
+}
+
+int SensorList::columnCount() const
+{
+    const QList<Slot> placed = placement();
+    return placed.isEmpty() ? 0 : placed.last().column + 1;
+}
+
+void SensorList::scrollToColumn(int column)
+{
+    const int first = std::clamp(column, 0, std::max(0, columnCount() - columns));
+    if (first == firstColumn_)
+        return;
+    firstColumn_ = first;
+    update();
 }
 
 void SensorList::setLines(QList<SensorLine> lines)
@@ -84,42 +140,60 @@ void SensorList::setLines(QList<SensorLine> lines)
     for (const SensorLine& line : lines_)
         spoken.append(line.isChip ? line.label + QLatin1Char(':') : line.label + QLatin1Char(' ') + line.value);
     setAccessibleDescription(spoken.join(QLatin1Char(' ')));
+    scrollToColumn(firstColumn_);
     update();
+}
+
+void SensorList::wheelEvent(QWheelEvent* event)
+{
+    // A notch of the wheel (120) moves a column; touchpads add up to one.
+    wheelAngle_ += event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    const int steps = wheelAngle_ / 120;
+    wheelAngle_ -= steps * 120;
+    if (steps != 0)
+        scrollToColumn(firstColumn_ - steps);
+    event->accept();
+}
+
+void SensorList::hideEvent(QHideEvent*)
+{
+    firstColumn_ = 0;
+    wheelAngle_ = 0;
 }
 
 void SensorList::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const double rowHeight = lineHeight();
-    const auto perColumn = static_cast<qsizetype>(std::floor((height() - kTopPadding) / rowHeight));
-    if (perColumn < 2)
+    const QList<Slot> placed = placement();
+    if (placed.isEmpty())
         return;
-    const double columnWidth = (width() - (columns - 1) * kColumnGap) / columns;
-    const qsizetype room = perColumn * columns;
-    const bool overflows = lines_.size() > room;
-    qsizetype slot = 0;
+    const double rowHeight = lineHeight();
+    const double columnWidth = (width() - (columns - 1) * px(kColumnGap)) / columns;
+    const int lastColumn = firstColumn_ + columns - 1;
+    const bool more = placed.last().column > lastColumn;
+    const auto frameAt = [&](const Slot& slot) {
+        return QRectF((slot.column - firstColumn_) * (columnWidth + px(kColumnGap)), px(kTopPadding) + slot.row * rowHeight,
+                      columnWidth, rowHeight);
+    };
     for (qsizetype i = 0; i < lines_.size(); ++i) {
-        const SensorLine& line = lines_[i];
-        // A chip's name never ends a column apart from its first sensor.
-        if (line.isChip && slot % perColumn == perColumn - 1)
-            ++slot;
-        const bool isLastRoom = overflows && slot == room - 1;
-        if (slot >= room || isLastRoom) {
-            const qsizetype hidden = std::count_if(lines_.cbegin() + i, lines_.cend(),
-                                                   [](const SensorLine& l) { return !l.isChip; });
-            if (slot < room && hidden > 0) {
-                const QRectF frame((slot / perColumn) * (columnWidth + kColumnGap),
-                                   kTopPadding + (slot % perColumn) * rowHeight, columnWidth, rowHeight);
-                painter.setFont(sensorFont());
-                painter.setPen(IslandPalette::secondary());
-                painter.drawText(frame, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("+%1 more").arg(hidden));
-            }
+        const Slot& slot = placed[i];
+        if (slot.column < firstColumn_)
+            continue;
+        // The last place of the last column shown tells how many follow.
+        if (more && slot.column == lastColumn && slot.row == linesPerColumn() - 1) {
+            const auto hidden = std::count_if(lines_.cbegin() + i, lines_.cend(),
+                                              [](const SensorLine& l) { return !l.isChip; });
+            painter.setFont(labelFont());
+            painter.setPen(IslandPalette::secondary());
+            painter.drawText(frameAt(slot), Qt::AlignLeft | Qt::AlignVCenter,
+                             QStringLiteral("+%1 more, scroll").arg(hidden));
             break;
         }
-        const QRectF frame((slot / perColumn) * (columnWidth + kColumnGap), kTopPadding + (slot % perColumn) * rowHeight,
-                           columnWidth, rowHeight);
-        ++slot;
+        if (slot.column > lastColumn)
+            break;
+        const SensorLine& line = lines_[i];
+        const QRectF frame = frameAt(slot);
         if (line.isChip) {
             painter.setFont(chipFont());
             painter.setPen(IslandPalette::secondary());
@@ -127,15 +201,15 @@ void SensorList::paintEvent(QPaintEvent*)
                              QFontMetricsF(chipFont()).elidedText(line.label.toUpper(), Qt::ElideRight, frame.width()));
             continue;
         }
-        painter.setFont(sensorFont());
-        const QFontMetricsF metrics(sensorFont());
-        const double valueWidth = metrics.horizontalAdvance(line.value);
+        painter.setFont(valueFont());
+        const double valueWidth = QFontMetricsF(valueFont()).horizontalAdvance(line.value);
         painter.setPen(levelColor(line.level));
         painter.drawText(frame, Qt::AlignRight | Qt::AlignVCenter, line.value);
+        painter.setFont(labelFont());
         painter.setPen(IslandPalette::primary());
-        const double labelWidth = std::max(0.0, frame.width() - valueWidth - 6);
+        const double labelWidth = std::max(0.0, frame.width() - valueWidth - px(kValueGap));
         painter.drawText(QRectF(frame.left(), frame.top(), labelWidth, frame.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                         metrics.elidedText(line.label, Qt::ElideRight, labelWidth));
+                         QFontMetricsF(labelFont()).elidedText(line.label, Qt::ElideRight, labelWidth));
     }
 }
 

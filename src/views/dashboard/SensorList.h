@@ -22,11 +22,13 @@ struct SensorLine {
 
 // The lines for every sensor the readings list, reading by reading in the
 // table's order (temperatures, then fans, then voltages), each grouped by
-// chip in the order the chips come.
+// chip: the temperatures' chip with the hottest sensor first, the others in
+// the order the chips come; a chip's sensors in their own order.
 QList<SensorLine> sensorLines(const SystemSnapshot& snapshot);
 
 // Every sensor of the machine, grouped by chip, in columns that fill top to
-// bottom; what does not fit ends in "+N more".
+// bottom, four at a time. Where there are more columns, the last place says
+// how many sensors follow and the wheel scrolls a column at a time.
 class SensorList final : public QWidget {
     Q_OBJECT
 
@@ -38,13 +40,30 @@ public:
     void setLines(QList<SensorLine> lines);
     const QList<SensorLine>& lines() const { return lines_; }
 
+    // The column shown first, 0 to columnCount() - columns.
+    int firstColumn() const { return firstColumn_; }
+    int columnCount() const;
+    void scrollToColumn(int column);
+
     static int lineHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    // Where each line goes: its column and its row in it.
+    struct Slot {
+        int column = 0;
+        int row = 0;
+    };
+    int linesPerColumn() const;
+    QList<Slot> placement() const;
+
     QList<SensorLine> lines_;
+    int firstColumn_ = 0;
+    int wheelAngle_ = 0;
 };
 
 }  // namespace moravel

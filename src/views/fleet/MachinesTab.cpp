@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
 
 #include <QFontMetricsF>
@@ -17,6 +18,7 @@ namespace moravel {
 
 namespace {
 
+// Points, drawn at the island's size factor.
 constexpr double kSidePadding = 8;
 constexpr double kGap = 6;
 // State, CPU, memory, disk, network, temperature; the name takes the rest.
@@ -24,17 +26,17 @@ constexpr std::array<double, machineColumnCount> kCellWidths{98, 40, 40, 40, 124
 
 QFont rowFont()
 {
-    return Fonts::monospaced(9, QFont::Medium);
+    return Fonts::figures(TextSize::small, QFont::Medium);
 }
 
 QFont nameFont(bool chosen)
 {
-    return Fonts::monospaced(9, chosen ? QFont::Bold : QFont::DemiBold);
+    return Fonts::words(TextSize::small, chosen ? QFont::Bold : QFont::DemiBold);
 }
 
 QFont titleFont()
 {
-    return Fonts::monospaced(8, QFont::DemiBold);
+    return Fonts::words(TextSize::caption, QFont::DemiBold);
 }
 
 Qt::Alignment alignmentOf(size_t column)
@@ -122,21 +124,26 @@ QVariant MachineListModel::data(const QModelIndex& index, int role) const
 MachineColumns MachineColumns::within(const QRectF& row)
 {
     MachineColumns columns;
-    const double cells = std::accumulate(kCellWidths.begin(), kCellWidths.end(), 0.0) + kGap * machineColumnCount;
-    double x = row.left() + kSidePadding;
-    columns.name = QRectF(x, row.top(), std::max(0.0, row.width() - 2 * kSidePadding - cells), row.height());
+    const double cells = px(std::accumulate(kCellWidths.begin(), kCellWidths.end(), 0.0) + kGap * machineColumnCount);
+    double x = row.left() + px(kSidePadding);
+    columns.name = QRectF(x, row.top(), std::max(0.0, row.width() - 2 * px(kSidePadding) - cells), row.height());
     x = columns.name.right();
     for (size_t column = 0; column < machineColumnCount; ++column) {
-        x += kGap;
-        columns.cells[column] = QRectF(x, row.top(), kCellWidths[column], row.height());
-        x += kCellWidths[column];
+        x += px(kGap);
+        columns.cells[column] = QRectF(x, row.top(), px(kCellWidths[column]), row.height());
+        x += px(kCellWidths[column]);
     }
     return columns;
 }
 
+int MachinesTab::headerHeight()
+{
+    return pxInt(22);
+}
+
 int MachinesTab::rowHeight()
 {
-    return static_cast<int>(std::ceil(QFontMetricsF(rowFont()).height() + 5));
+    return static_cast<int>(std::ceil(QFontMetricsF(rowFont()).height() + px(5)));
 }
 
 MachinesTab::MachinesTab(QWidget* parent)
@@ -190,7 +197,7 @@ void MachinesTab::setFleet(const FleetReading& fleet)
 
 void MachinesTab::paintWholeFleetChoice(bool chosen)
 {
-    wholeFleet_->setAppearance(Fonts::monospaced(8, chosen ? QFont::Bold : QFont::Medium),
+    wholeFleet_->setAppearance(Fonts::words(TextSize::caption, chosen ? QFont::Bold : QFont::Medium),
                                chosen ? IslandPalette::background() : IslandPalette::primary(),
                                chosen ? IslandPalette::mint() : IslandPalette::surface());
 }
@@ -198,8 +205,9 @@ void MachinesTab::paintWholeFleetChoice(bool chosen)
 void MachinesTab::resizeEvent(QResizeEvent*)
 {
     const QSize button = wholeFleet_->sizeHint();
-    wholeFleet_->setGeometry(0, (headerHeight - button.height()) / 2, button.width(), button.height());
-    list_->setGeometry(0, headerHeight, width(), std::max(0, height() - headerHeight));
+    const int header = headerHeight();
+    wholeFleet_->setGeometry(0, (header - button.height()) / 2, button.width(), button.height());
+    list_->setGeometry(0, header, width(), std::max(0, height() - header));
 }
 
 void MachinesTab::paintEvent(QPaintEvent*)
@@ -209,7 +217,7 @@ void MachinesTab::paintEvent(QPaintEvent*)
     painter.setFont(titleFont());
     painter.setPen(IslandPalette::secondary());
     // Over the rows' columns, which give way to the scroll bar.
-    const MachineColumns columns = MachineColumns::within(QRectF(0, 0, list_->viewport()->width(), headerHeight));
+    const MachineColumns columns = MachineColumns::within(QRectF(0, 0, list_->viewport()->width(), headerHeight()));
     for (size_t column = 0; column < machineColumnCount; ++column)
         painter.drawText(columns.cells[column], alignmentOf(column),
                          machineColumnTitle(static_cast<MachineColumn>(column)));

@@ -51,7 +51,8 @@ class MachinesTab final : public QWidget {
 
 public:
     static int rowHeight();
-    static constexpr int headerHeight = 22;
+    // The row of the whole-fleet button and the column titles, in pixels.
+    static int headerHeight();
 
     explicit MachinesTab(QWidget* parent = nullptr);
 

@@ -1,17 +1,18 @@
 #include "views/kit/Fonts.h"
 
+#include "views/kit/IslandScale.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <algorithm>
-#include <cmath>
 
 namespace moravel::Fonts {
 
 namespace {
 // Point sizes may be fractional where pixel sizes may not: the point size that
-// comes out at exactly `pixelSize` on the screen's font DPI keeps 9.5 as 9.5.
+// comes out at exactly the wanted pixels on the screen's font DPI keeps 9.5 as 9.5.
 double screenFontDpi()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -19,31 +20,26 @@ double screenFontDpi()
     return dpi > 0 ? dpi : 96.0;
 }
 
-QFont sized(QFont font, double pixelSize, QFont::Weight weight)
+QFont sized(QFont font, double points, QFont::Weight weight)
 {
-    font.setPointSizeF(std::max(pixelSize, 1.0) * 72.0 / screenFontDpi());
+    font.setPointSizeF(std::max(px(points), 1.0) * 72.0 / screenFontDpi());
     font.setWeight(weight);
     font.setItalic(false);
     return font;
 }
 }  // namespace
 
-QFont system(double pixelSize, QFont::Weight weight)
+QFont words(double points, QFont::Weight weight)
 {
-    return sized(QGuiApplication::font(), pixelSize, weight);
+    return sized(QGuiApplication::font(), points, weight);
 }
 
-QFont monospaced(double pixelSize, QFont::Weight weight)
+QFont figures(double points, QFont::Weight weight)
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
-    return sized(font, pixelSize, weight);
-}
-
-QFont rounded(double pixelSize, QFont::Weight weight)
-{
-    return system(pixelSize, weight);
+    return sized(font, points, weight);
 }
 
 }  // namespace moravel::Fonts

@@ -4,21 +4,25 @@
 
 namespace moravel {
 
-// The island's three type designs, sized in logical pixels so that the fixed
-// frames of the layout fit whatever font DPI the desktop is set to.
-//
-// Fractional sizes such as 9.5 are kept: the font is given the point size that
-// renders at exactly that many pixels on the screen's font DPI.
+// The island's type scale: every text is set in one of these sizes, in
+// points, drawn at the island's size factor.
+namespace TextSize {
+inline constexpr double caption = 8;     // axis values, clock times, captions under a figure
+inline constexpr double small = 9;       // tabs, legends, list rows, status lines
+inline constexpr double body = 10;       // the collapsed readings, figures of the diagram, card titles
+inline constexpr double emphasis = 11;   // gauge values, section titles
+inline constexpr double heading = 12.5;  // the dashboard's verdict, the settings' section titles
+inline constexpr double title = 16;      // the settings' title
+}  // namespace TextSize
+
+// The island's two faces: the desktop's UI font for words, and its
+// fixed-pitch font only for figures that must keep their width from one
+// second to the next and line up. Sizes are points of the type scale; the
+// font is given the pixel size the island's size factor makes of them.
 namespace Fonts {
 
-// The desktop's UI font (the application font).
-QFont system(double pixelSize, QFont::Weight weight = QFont::Normal);
-// The desktop's fixed-pitch font, used for every reading so that digits keep
-// their width from one second to the next.
-QFont monospaced(double pixelSize, QFont::Weight weight = QFont::Normal);
-// No rounded face ships with the desktop; the UI font stands in for it.
-QFont rounded(double pixelSize, QFont::Weight weight = QFont::Normal);
-
+QFont words(double points, QFont::Weight weight = QFont::Normal);
+QFont figures(double points, QFont::Weight weight = QFont::Normal);
 
 }  // namespace Fonts
 

@@ -2,6 +2,7 @@
 
 #include "views/kit/FocusRing.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 
 #include <QKeyEvent>
@@ -16,7 +17,7 @@ constexpr double kGlyphSize = 11;
 
 IslandIconButton::IslandIconButton(const QString& symbol, QWidget* parent) : QAbstractButton(parent), symbol_(symbol)
 {
-    setFixedSize(kButtonSide, kButtonSide);
+    setFixedSize(sizeHint());
     // Reached with Tab, never focused by a click.
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
@@ -42,12 +43,12 @@ void IslandIconButton::setSymbol(const QString& symbol)
 
 QSize IslandIconButton::sizeHint() const
 {
-    return {kButtonSide, kButtonSide};
+    return pxSize(kButtonSide, kButtonSide);
 }
 
 QRectF IslandIconButton::circleRect() const
 {
-    const QRectF frame(0, 0, kButtonSide, kButtonSide);
+    const QRectF frame(0, 0, px(kButtonSide), px(kButtonSide));
     QRectF circle = frame;
     circle.moveCenter(QRectF(rect()).center());
     return circle;

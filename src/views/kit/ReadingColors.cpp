@@ -1,5 +1,6 @@
 #include "views/kit/ReadingColors.h"
 
+#include "monitor/PowerRules.h"
 #include "views/kit/IslandPalette.h"
 
 #include <cmath>
@@ -41,6 +42,18 @@ const QColor& readingColor(MetricKind kind, const SystemSnapshot& snapshot)
     if (reading.thresholds || reading.thresholdsFor)
         return levelColor(ReadingTable::level(kind, snapshot));
     return toneColor(reading.tone);
+}
+
+}  // namespace moravel
+
+namespace moravel {
+
+const QColor& batteryColor(std::optional<int64_t> percent, const QColor& calm)
+{
+    if (!percent)
+        return calm;
+    const Level level = batteryLevel(*percent);
+    return level == Level::normal ? calm : levelColor(level);
 }
 
 }  // namespace moravel

@@ -1,5 +1,7 @@
 #include "views/kit/SymbolIcons.h"
 
+#include "views/kit/IslandScale.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -79,7 +81,7 @@ std::optional<SymbolGlyph> symbolGlyph(QStringView name)
 
 int symbolPixelSize(double textSize)
 {
-    return std::max(1, static_cast<int>(std::lround(textSize * 1.2)));
+    return std::max(1, static_cast<int>(std::lround(px(textSize) * 1.2)));
 }
 
 SymbolFont::SymbolFont(const QString& fontPath) : family_(loadFamily(fontPath)) {}

@@ -37,16 +37,17 @@ public:
     bool isAvailable() const { return !family_.isEmpty(); }
     QString family() const { return family_; }
 
-    // Draws the named symbol centred in `rect`. `size` is the size of the text
-    // the icon stands beside; the glyph is scaled to match it.
+    // Draws the named symbol centred in `rect`. `size` is the size, in points,
+    // of the text the icon stands beside; the glyph is scaled to match it.
     void draw(QPainter& painter, QStringView name, const QRectF& rect, double size, const QColor& color) const;
 
 private:
     QString family_;
 };
 
-// Glyph box size for a symbol drawn beside text of the given size: Material
-// glyphs leave a margin inside their box, so they are drawn a little larger.
+// Glyph box size, in pixels, for a symbol drawn beside text of the given size
+// in points: Material glyphs leave a margin inside their box, so they are
+// drawn a little larger.
 int symbolPixelSize(double textSize);
 
 }  // namespace moravel

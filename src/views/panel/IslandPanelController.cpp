@@ -1,10 +1,13 @@
 #include "views/panel/IslandPanelController.h"
 
 #include "monitor/SystemMonitor.h"
+#include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/dashboard/DashboardRules.h"
+#include "views/dashboard/ExpandedIslandView.h"
 #include "views/kit/AccessibleAnnouncer.h"
-#include "views/panel/IslandPanel.h"
 #include "views/kit/IslandMotion.h"
+#include "views/kit/IslandScale.h"
+#include "views/panel/IslandPanel.h"
 #include "views/panel/IslandRootView.h"
 
 #include <QApplication>
@@ -31,11 +34,17 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
                                              std::optional<QString> islandExpandedEnvironment,
                                              IslandWindowMode mode, QObject* parent)
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
-      screens_(std::move(screens)), windows_(std::move(windows)), mode_(mode),
+      monitor_(services.monitor), screens_(std::move(screens)), windows_(std::move(windows)), mode_(mode),
       windowPolicy_(state_, *windows_, services.scheduler), hoverGate_(screens_->pointerPosition()),
       panel_(std::make_unique<IslandPanel>(mode)), scheduler_(services.scheduler)
 {
-    const QSizeF size = state_.displayGeometry().panelSize(state_.isExpanded(), state_.visibleCollapsedMetricKinds());
+    if (const std::optional<PanelScreen> screen = preferredScreen(*screens_)) {
+        const QRect area = islandPlacementArea(screen->frame, screen->workArea, false);
+        const IslandDisplayGeometry geometry = fittedGeometry(*screen, area);
+        IslandScale::setFactor(geometry.scale);
+        state_.setDisplayGeometry(geometry);
+    }
+    const QSizeF size = panelSize(state_.isExpanded());
     panel_->resize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
 
     auto* layout = new QVBoxLayout(panel_.get());
@@ -104,6 +113,37 @@ void IslandPanelController::updateFrame(bool expanded, bool animated)
         placeOn(*screen, expanded, animated);
 }
 
+QSizeF IslandPanelController::panelSize(bool expanded) const
+{
+    const IslandDisplayGeometry& geometry = state_.displayGeometry();
+    if (!expanded)
+        return geometry.panelSize(false, state_.visibleCollapsedMetricKinds(),
+                                  CollapsedIslandPainter::widthsFor(monitor_.snapshot()));
+    QSizeF size = ExpandedIslandView::sizeFor(geometry, monitor_.snapshot());
+    size.rwidth() += 2 * geometry.shoulderWidth();
+    return size;
+}
+
+IslandDisplayGeometry IslandPanelController::fittedGeometry(const PanelScreen& screen, const QRect& area) const
+{
+    IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen.description);
+    geometry.scale = state_.sizePercent().value_or(defaultIslandSizePercent(screen.devicePixelRatio)) / 100.0;
+    // A small logical screen (1280x720 at 200 %): the open island is drawn
+    // smaller until it fits, with a little room to spare below it.
+    const QSizeF room(area.width(), area.height() - 8);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        IslandScale::setFactor(geometry.scale);
+        QSizeF open = ExpandedIslandView::sizeFor(geometry, monitor_.snapshot());
+        open.rwidth() += 2 * geometry.shoulderWidth();
+        const double fit = std::min(room.width() / open.width(), room.height() / open.height());
+        if (fit >= 1)
+            break;
+        geometry.scale = std::floor(geometry.scale * fit * 100) / 100;
+    }
+    IslandScale::setFactor(state_.displayGeometry().scale);
+    return geometry;
+}
+
 QRect IslandPanelController::workAreaOf(const PanelScreen& screen) const
 {
     // Where the window system knows what the panels reserve, its own reckoning
@@ -149,16 +189,20 @@ void IslandPanelController::publishReservation(const std::optional<QRect>& frame
 
 void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bool animated)
 {
-    const IslandDisplayGeometry geometry = IslandDisplayGeometry::measure(screen.description);
-    if (geometry != state_.displayGeometry())
+    const IslandDisplayGeometry measured = IslandDisplayGeometry::measure(screen.description);
+    const QRect area = islandPlacementArea(screen.frame, workAreaOf(screen), measured.hasNotch());
+    const IslandDisplayGeometry geometry = fittedGeometry(screen, area);
+    if (geometry != state_.displayGeometry()) {
+        // The views lay out again at the new size as the geometry changes.
+        IslandScale::setFactor(geometry.scale);
         state_.setDisplayGeometry(geometry);
+    }
     windowPolicy_.setIslandScreen(screen.frame);
-    const QList<MetricKind> kinds = state_.visibleCollapsedMetricKinds();
-    const QRect area = islandPlacementArea(screen.frame, workAreaOf(screen), geometry.hasNotch());
-    const QRect frame = islandFrame(area, geometry.panelSize(expanded, kinds));
+    const QRect frame = islandFrame(area, panelSize(expanded));
     // The open island floats over windows: only the collapsed one's room is kept.
-    reserveRoom(expanded ? islandFrame(area, geometry.panelSize(false, kinds)) : frame);
+    reserveRoom(expanded ? islandFrame(area, panelSize(false)) : frame);
     targetFrame_ = frame;
+    collapsedSize_ = panelSize(false);
     if (!animated) {
         if (frameAnimation_)
             frameAnimation_->stop();
@@ -199,6 +243,18 @@ void IslandPanelController::observeState()
     connect(&state_, &IslandState::collapsedMetricPreferencesChanged, this, [this] {
         if (!state_.isExpanded())
             updateFrame(false, true);
+    });
+    connect(&state_, &IslandState::sizePercentChanged, this, [this] { updateFrame(state_.isExpanded(), false); });
+    // A reading that comes or goes (another machine's, the battery's) changes
+    // the collapsed row's width; the dashboard of a processor with more
+    // cores its height.
+    connect(&monitor_, &SystemMonitor::snapshotChanged, this, [this] {
+        if (!state_.isExpanded() && panelSize(false) != collapsedSize_)
+            updateFrame(false, true);
+    });
+    connect(rootView_, &IslandRootView::expandedSizeChanged, this, [this] {
+        if (state_.isExpanded())
+            updateFrame(true, false);
     });
     connect(&state_, &IslandState::keepsWindowsClearChanged, this, [this] { updateFrame(state_.isExpanded(), false); });
     connect(&state_, &IslandState::isLockedOpenChanged, this, &IslandPanelController::pinnedChanged);

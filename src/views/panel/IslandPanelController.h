@@ -86,6 +86,12 @@ private:
     void followVerdict(SystemMonitor& monitor);
     void observeState();
     void placeOn(const PanelScreen& screen, bool expanded, bool animated);
+    // The panel's size in either state, for the state's geometry.
+    QSizeF panelSize(bool expanded) const;
+    // The screen's geometry at the island's size: the one chosen, or the
+    // screen's default, made smaller where the open island would not fit
+    // the area it hangs in.
+    IslandDisplayGeometry fittedGeometry(const PanelScreen& screen, const QRect& area) const;
     QRect workAreaOf(const PanelScreen& screen) const;
     void reserveRoom(const std::optional<QRect>& collapsedFrame);
     void publishReservation(const std::optional<QRect>& frame);
@@ -97,6 +103,7 @@ private:
     bool ignoresCrossings() const;
 
     IslandState state_;
+    SystemMonitor& monitor_;
     std::unique_ptr<ScreenEnvironment> screens_;
     std::unique_ptr<WindowSystem> windows_;
     IslandWindowMode mode_;
@@ -107,6 +114,7 @@ private:
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
+    QSizeF collapsedSize_;
     std::optional<QRect> reservedFrame_;
     std::optional<QRect> pendingReservation_;
     TaskSlot reservationTask_;

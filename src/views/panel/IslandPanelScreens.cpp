@@ -75,7 +75,7 @@ private:
     PanelScreen describe(QScreen* screen) const
     {
         PanelScreen panelScreen{screen->geometry(), ScreenDescription{QRectF(screen->geometry()), 0, {}, {}},
-                                screen->availableGeometry()};
+                                screen->availableGeometry(), screen->devicePixelRatio()};
         // Linux reports no camera cut-out; only a declared one exists, on the main screen.
         if (declaredNotch_ && screen == QGuiApplication::primaryScreen())
             panelScreen.description = withDeclaredNotch(panelScreen.description, *declaredNotch_);

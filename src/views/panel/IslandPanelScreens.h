@@ -19,6 +19,8 @@ struct PanelScreen {
     QRect frame;
     ScreenDescription description;
     QRect workArea;
+    // Device pixels per logical pixel: 2 on a screen scaled to 200 %.
+    double devicePixelRatio = 1;
 };
 
 // The pointer position and the screen list, behind a seam that tests replace.

@@ -5,7 +5,9 @@
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/panel/IslandHardwareBackground.h"
+#include "support/Scheduler.h"
 #include "views/kit/IslandMotion.h"
+#include "views/kit/IslandScale.h"
 
 #include <QEasingCurve>
 #include <QGraphicsOpacityEffect>
@@ -34,12 +36,12 @@ void applyOpacity(QGraphicsOpacityEffect* effect, double opacity)
 
 IslandRootView::LayerLook IslandRootView::collapsedLook(bool showsExpandedContent)
 {
-    return showsExpandedContent ? LayerLook{0, -6} : LayerLook{1, 0};
+    return showsExpandedContent ? LayerLook{0, px(-6)} : LayerLook{1, 0};
 }
 
 IslandRootView::LayerLook IslandRootView::expandedLook(bool showsExpandedContent)
 {
-    return showsExpandedContent ? LayerLook{1, 0} : LayerLook{0, -10};
+    return showsExpandedContent ? LayerLook{1, 0} : LayerLook{0, px(-10)};
 }
 
 IslandRootView::IslandRootView(Services services, QWidget* parent) : QWidget(parent), services_(services)
@@ -63,6 +65,9 @@ IslandRootView::IslandRootView(Services services, QWidget* parent) : QWidget(par
     connect(&state, &IslandState::displayGeometryChanged, this, [this](const IslandDisplayGeometry& g) {
         background_->setNotch(g.notchWidth, g.notchDepth);
         placeLayers();
+        // Laid out anew at another size, after whatever click changed it has been handled.
+        if (g.scale != builtAtScale_)
+            services_.scheduler.runAfter(0, this, [this] { rebuildExpandedLayer(); });
     });
     connect(&state, &IslandState::isExpandedChanged, this, [this] { syncExpandedLayer(); });
     connect(&state, &IslandState::showsExpandedContentChanged, this, [this](bool showsContent) {
@@ -87,6 +92,11 @@ void IslandRootView::syncExpandedLayer()
     if (present && !expanded_) {
         // Each opening starts the dashboard afresh, invisible until the content is shown.
         expanded_ = new ExpandedIslandView(services_, this);
+        builtAtScale_ = state.displayGeometry().scale;
+        connect(expanded_, &ExpandedIslandView::preferredSizeChanged, this, [this] {
+            placeLayers();
+            emit expandedSizeChanged();
+        });
         expandedOpacity_ = new QGraphicsOpacityEffect(expanded_);
         expanded_->setGraphicsEffect(expandedOpacity_);
         if (!fade_)
@@ -100,6 +110,19 @@ void IslandRootView::syncExpandedLayer()
         delete expanded_;
         expandedOpacity_ = nullptr;
     }
+}
+
+void IslandRootView::rebuildExpandedLayer()
+{
+    if (!expanded_ || builtAtScale_ == services_.state.displayGeometry().scale)
+        return;
+    const bool settings = expanded_->showsSettings();
+    delete expanded_;
+    expandedOpacity_ = nullptr;
+    syncExpandedLayer();
+    if (expanded_ && settings)
+        expanded_->openSettings();
+    emit expandedSizeChanged();
 }
 
 void IslandRootView::animateLayers(bool showsExpandedContent)
@@ -129,6 +152,14 @@ void IslandRootView::animateLayers(bool showsExpandedContent)
     collapsed_->setAttribute(Qt::WA_TransparentForMouseEvents, showsExpandedContent);
     if (expanded_)
         expanded_->setAttribute(Qt::WA_TransparentForMouseEvents, !showsExpandedContent);
+}
+
+void IslandRootView::finishTransitions()
+{
+    if (!fade_)
+        return;
+    fade_->setCurrentTime(fade_->duration());
+    fade_->stop();
 }
 
 void IslandRootView::applyLooks()

@@ -38,12 +38,21 @@ public:
     ExpandedIslandView* expandedLayer() const;
     LayerLook currentCollapsedLook() const { return collapsedNow_; }
     LayerLook currentExpandedLook() const { return expandedNow_; }
+    // Jumps a running cross-fade to its end, for a still picture.
+    void finishTransitions();
+
+signals:
+    // The open dashboard needs another size.
+    void expandedSizeChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void syncExpandedLayer();
+    // Builds the dashboard afresh at the island's new size, the settings
+    // open again if they were.
+    void rebuildExpandedLayer();
     void animateLayers(bool showsExpandedContent);
     void applyLooks();
     void placeLayers();
@@ -57,6 +66,7 @@ private:
     LayerLook collapsedNow_;
     LayerLook expandedNow_;
     QPointer<QVariantAnimation> fade_;
+    double builtAtScale_ = 1;
 };
 
 }  // namespace moravel

@@ -1,36 +1,41 @@
 #include "views/power/PowerBranchShape.h"
 
+#include "views/kit/IslandScale.h"
+
 namespace moravel {
 
 QPainterPath PowerBranchShape::path(const QRectF& rect)
 {
     // The fork is laid out in the rectangle's own size; its coordinates are
     // measured from (0, 0) as the connector draws it in its own frame.
+    // The bends and arrowheads are points, at the island's size factor.
+    const double a = px(4);
+    const double upper = px(5);
     const double j = 0.42 * rect.width();
     const double m = rect.height() / 2;
-    const double right = rect.width() - 2;
-    const double lower = rect.height() - 5;
+    const double right = rect.width() - px(2);
+    const double lower = rect.height() - upper;
 
     QPainterPath path;
     path.moveTo(0, m);
-    path.lineTo(j - 4, m);
-    path.quadTo(j, m, j, m - 4);
-    path.lineTo(j, 9);
-    path.quadTo(j, 5, j + 4, 5);
-    path.lineTo(right, 5);
+    path.lineTo(j - a, m);
+    path.quadTo(j, m, j, m - a);
+    path.lineTo(j, upper + a);
+    path.quadTo(j, upper, j + a, upper);
+    path.lineTo(right, upper);
 
-    path.moveTo(right - 4, 1);
-    path.lineTo(right, 5);
-    path.lineTo(right - 4, 9);
+    path.moveTo(right - a, upper - a);
+    path.lineTo(right, upper);
+    path.lineTo(right - a, upper + a);
 
-    path.moveTo(j, m + 4);
-    path.lineTo(j, lower - 4);
-    path.quadTo(j, lower, j + 4, lower);
+    path.moveTo(j, m + a);
+    path.lineTo(j, lower - a);
+    path.quadTo(j, lower, j + a, lower);
     path.lineTo(right, lower);
 
-    path.moveTo(right - 4, lower - 4);
+    path.moveTo(right - a, lower - a);
     path.lineTo(right, lower);
-    path.lineTo(right - 4, lower + 4);
+    path.lineTo(right - a, lower + a);
     return path;
 }
 

@@ -1,6 +1,7 @@
 #include "views/power/PowerFlowDiagram.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/power/PowerNodes.h"
 #include "views/kit/SymbolIcons.h"
 
@@ -11,10 +12,9 @@
 namespace moravel {
 
 namespace {
-constexpr int kBatterySpacing = 8;
-constexpr int kExternalSpacing = 7;
-constexpr int kDestinationSpacing = 7;
-// The arrow takes the dashboard's body text size.
+// Points, at the island's size factor.
+constexpr double kBatterySpacing = 8;
+constexpr double kExternalSpacing = 7;
 constexpr double kArrowSize = 13;
 }  // namespace
 
@@ -32,7 +32,12 @@ PowerFlowDiagram::PowerFlowDiagram(QWidget* parent)
 
 int PowerFlowDiagram::spacing() const
 {
-    return content_.isExternalPower ? kExternalSpacing : kBatterySpacing;
+    return pxInt(content_.isExternalPower ? kExternalSpacing : kBatterySpacing);
+}
+
+int PowerFlowDiagram::preferredHeight()
+{
+    return std::max({PowerNode::rowHeight(), symbolPixelSize(kArrowSize), PowerDestination::stackHeight()});
 }
 
 void PowerFlowDiagram::setContent(const PowerFlowDiagramContent& content)
@@ -59,15 +64,12 @@ QSize PowerFlowDiagram::sizeHint() const
 {
     const int arrow = symbolPixelSize(kArrowSize);
     int width = source_->sizeHint().width() + spacing() + arrow + spacing() + computer_->sizeHint().width();
-    int height = std::max({source_->sizeHint().height(), computer_->sizeHint().height(), arrow});
     if (content_.hasDestinations()) {
         const int destinationWidth = std::max(destinations_[0]->sizeHint().width(), destinations_[1]->sizeHint().width());
         width += spacing() + connector_->width() + spacing() + destinationWidth;
-        const int stack =
-            destinations_[0]->sizeHint().height() + kDestinationSpacing + destinations_[1]->sizeHint().height();
-        height = std::max({height, connector_->height(), stack});
     }
-    return {width, height};
+    // As tall in either form, so the island keeps its height when the adapter comes or goes.
+    return {width, preferredHeight()};
 }
 
 void PowerFlowDiagram::resizeEvent(QResizeEvent*)
@@ -90,12 +92,12 @@ void PowerFlowDiagram::placeParts()
     x = centred(computer_, x);
     if (content_.hasDestinations()) {
         x = centred(connector_, x + spacing()) + spacing();
+        // One destination at each end of the fork.
         const QSize upper = destinations_[0]->sizeHint();
         const QSize lower = destinations_[1]->sizeHint();
-        const int stack = upper.height() + kDestinationSpacing + lower.height();
-        const int top = (rowHeight - stack) / 2;
+        const int top = connector_->y();
         destinations_[0]->setGeometry(x, top, upper.width(), upper.height());
-        destinations_[1]->setGeometry(x, top + upper.height() + kDestinationSpacing, lower.width(), lower.height());
+        destinations_[1]->setGeometry(x, top + connector_->height() - lower.height(), lower.width(), lower.height());
     }
     if (arrowRect != arrowRect_) {
         update(arrowRect_.toAlignedRect());

@@ -24,6 +24,8 @@ public:
     const PowerFlowDiagramContent& content() const { return content_; }
 
     QSize sizeHint() const override;
+    // Its height in every form.
+    static int preferredHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

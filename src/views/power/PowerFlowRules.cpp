@@ -2,6 +2,7 @@
 
 #include "monitor/Formatters.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/ReadingColors.h"
 
 #include <algorithm>
 
@@ -131,7 +132,7 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     content.isExternalPower = power.isExternalPowerConnected || !power.battery;
     if (!content.isExternalPower) {
         content.source = {battery, percentText(power), QStringLiteral("Battery"),
-                          IslandPalette::mint()};
+                          batteryColor(batteryPercent(power), IslandPalette::mint())};
         content.computer = {laptop, drawText(snapshot), QStringLiteral("System load"), IslandPalette::cyan()};
         return content;
     }
@@ -145,7 +146,7 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
         return content;
     content.destinations = {{
         {battery, batteryFlowValue(snapshot), batteryFlowLabel(snapshot),
-         isCharging(power) ? IslandPalette::mint() : IslandPalette::secondary()},
+         batteryColor(batteryPercent(power), isCharging(power) ? IslandPalette::mint() : IslandPalette::secondary())},
         {QStringLiteral("cpu"), drawText(snapshot), QStringLiteral("System draw"), IslandPalette::cyan()},
     }};
     return content;

@@ -4,6 +4,7 @@
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/kit/SymbolIcons.h"
 #include "views/power/PowerFlowDiagram.h"
 #include "views/power/PowerFlowRules.h"
@@ -21,10 +22,11 @@ namespace moravel {
 
 namespace {
 
-constexpr int kSectionSpacing = 6;
+// Points, at the island's size factor.
+constexpr double kSectionSpacing = 6;
 constexpr double kHeaderSpacing = 6;
-constexpr double kStatusFrame = 180;
-constexpr double kChevronSize = 9;
+constexpr double kStatusFrame = 300;
+constexpr double kChevronSize = TextSize::small;
 
 // A stiff, nearly critically damped spring (response 0.3 s, damping 0.9)
 // settles in about 0.3 s without visible overshoot; this curve follows it.
@@ -36,12 +38,12 @@ QEasingCurve revealCurve()
 
 QFont titleFont()
 {
-    return Fonts::system(10.5, QFont::DemiBold);
+    return Fonts::words(TextSize::emphasis, QFont::DemiBold);
 }
 
 QFont statusFont()
 {
-    return Fonts::monospaced(8.5, QFont::Medium);
+    return Fonts::words(TextSize::small, QFont::Medium);
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ int PowerFlowHeader::headerHeight()
 
 QSize PowerFlowHeader::sizeHint() const
 {
-    return {DashboardLayout::contentWidth, headerHeight()};
+    return {DashboardLayout::contentPixels(), headerHeight()};
 }
 
 void PowerFlowHeader::setStatus(const QString& status)
@@ -100,15 +102,16 @@ void PowerFlowHeader::paintEvent(QPaintEvent*)
     painter.drawText(QRectF(0, 0, titleWidth + 1, h), Qt::AlignLeft | Qt::AlignVCenter, titleText);
 
     const double chevron = symbolPixelSize(kChevronSize);
-    SymbolFont::shared().draw(painter, chevronSymbol(), QRectF(titleWidth + kHeaderSpacing, 0, chevron, h),
+    SymbolFont::shared().draw(painter, chevronSymbol(), QRectF(titleWidth + px(kHeaderSpacing), 0, chevron, h),
                               kChevronSize, IslandPalette::primary());
 
+    // The sentence has the rest of the row after the title, up to its frame.
     const QFont status = statusFont();
     painter.setFont(status);
     painter.setPen(IslandPalette::secondary());
-    const QRectF statusRect(width() - kStatusFrame, 0, kStatusFrame, h);
-    painter.drawText(statusRect, Qt::AlignRight | Qt::AlignVCenter,
-                     QFontMetricsF(status).elidedText(status_, Qt::ElideRight, kStatusFrame));
+    const double frame = std::min(px(kStatusFrame), width() - (titleWidth + 2 * px(kHeaderSpacing) + chevron));
+    painter.drawText(QRectF(width() - frame, 0, frame, h), Qt::AlignRight | Qt::AlignVCenter,
+                     QFontMetricsF(status).elidedText(status_, Qt::ElideRight, frame));
 }
 
 PowerFlowSection::PowerFlowSection(QWidget* parent)
@@ -182,8 +185,13 @@ QSize PowerFlowSection::sizeHint() const
 {
     // The diagram keeps its room until it has faded out completely.
     const bool diagramPresent = showPowerFlow_ || progress_ > 0;
-    const int diagram = diagramPresent ? kSectionSpacing + diagramHeight() : 0;
-    return {DashboardLayout::contentWidth, PowerFlowHeader::headerHeight() + diagram};
+    const int diagram = diagramPresent ? pxInt(kSectionSpacing) + diagramHeight() : 0;
+    return {DashboardLayout::contentPixels(), PowerFlowHeader::headerHeight() + diagram};
+}
+
+int PowerFlowSection::openHeight()
+{
+    return PowerFlowHeader::headerHeight() + pxInt(kSectionSpacing) + PowerFlowDiagram::preferredHeight();
 }
 
 void PowerFlowSection::resizeEvent(QResizeEvent*)
@@ -195,7 +203,7 @@ void PowerFlowSection::placeParts()
 {
     const int headerHeight = PowerFlowHeader::headerHeight();
     header_->setGeometry(0, 0, width(), headerHeight);
-    diagramClip_->setGeometry(0, headerHeight + kSectionSpacing, width(), diagramHeight());
+    diagramClip_->setGeometry(0, headerHeight + pxInt(kSectionSpacing), width(), diagramHeight());
     applyProgress(progress_);
 }
 

@@ -58,6 +58,8 @@ public:
     void finishTransition();
 
     QSize sizeHint() const override;
+    // Header and diagram, whichever form the diagram takes.
+    static int openHeight();
 
 signals:
     void toggled();

@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/power/PowerBranchShape.h"
 #include "views/kit/SymbolIcons.h"
 
@@ -15,26 +16,29 @@ namespace moravel {
 
 namespace {
 
+// Points, at the island's size factor.
 constexpr double kSpacing = 5;
 constexpr double kNodeIconFrame = 22;
+constexpr double kNodeIconSize = 16;
 constexpr double kNodeLineSpacing = 1;
-constexpr double kDestinationIconFrame = 17;
-constexpr int kConnectorWidth = 28;
-constexpr int kConnectorHeight = 35;
+constexpr double kDestinationIconFrame = 14;
+constexpr double kDestinationIconSize = TextSize::small;
+constexpr double kConnectorWidth = 28;
+constexpr double kDestinationSpacing = 3;
 
 QFont nodeValueFont()
 {
-    return Fonts::monospaced(9.5, QFont::DemiBold);
+    return Fonts::figures(TextSize::body, QFont::DemiBold);
 }
 
 QFont destinationValueFont()
 {
-    return Fonts::monospaced(9, QFont::DemiBold);
+    return Fonts::figures(TextSize::small, QFont::DemiBold);
 }
 
 QFont captionFont()
 {
-    return Fonts::monospaced(8, QFont::Normal);
+    return Fonts::words(TextSize::caption);
 }
 
 int ceilToInt(double value)
@@ -60,14 +64,19 @@ void PowerContentView::setContent(const PowerNodeContent& content)
     update();
 }
 
+int PowerNode::rowHeight()
+{
+    const double text =
+        QFontMetricsF(nodeValueFont()).height() + px(kNodeLineSpacing) + QFontMetricsF(captionFont()).height();
+    return ceilToInt(std::max<double>(text, symbolPixelSize(kNodeIconSize)));
+}
+
 QSize PowerNode::sizeHint() const
 {
     const QFontMetricsF value(nodeValueFont());
     const QFontMetricsF caption(captionFont());
     const double textWidth = std::max(value.horizontalAdvance(content_.value), caption.horizontalAdvance(content_.label));
-    const double textHeight = value.height() + kNodeLineSpacing + caption.height();
-    return {ceilToInt(kNodeIconFrame + kSpacing + textWidth),
-            ceilToInt(std::max<double>(textHeight, symbolPixelSize(16)))};
+    return {ceilToInt(px(kNodeIconFrame + kSpacing) + textWidth), rowHeight()};
 }
 
 void PowerNode::paintEvent(QPaintEvent*)
@@ -75,13 +84,13 @@ void PowerNode::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(rect());
-    SymbolFont::shared().draw(painter, content_.icon, QRectF(0, 0, kNodeIconFrame, bounds.height()), 16,
-                              content_.color);
+    SymbolFont::shared().draw(painter, content_.icon, QRectF(0, 0, px(kNodeIconFrame), bounds.height()),
+                              kNodeIconSize, content_.color);
 
     const QFontMetricsF value(nodeValueFont());
     const QFontMetricsF caption(captionFont());
-    const double stack = value.height() + kNodeLineSpacing + caption.height();
-    const double left = kNodeIconFrame + kSpacing;
+    const double stack = value.height() + px(kNodeLineSpacing) + caption.height();
+    const double left = px(kNodeIconFrame + kSpacing);
     const double top = (bounds.height() - stack) / 2;
     const double width = std::max(0.0, bounds.width() - left);
     painter.setFont(nodeValueFont());
@@ -89,18 +98,28 @@ void PowerNode::paintEvent(QPaintEvent*)
     painter.drawText(QRectF(left, top, width, value.height()), Qt::AlignLeft | Qt::AlignVCenter, content_.value);
     painter.setFont(captionFont());
     painter.setPen(IslandPalette::secondary());
-    painter.drawText(QRectF(left, top + value.height() + kNodeLineSpacing, width, caption.height()),
+    painter.drawText(QRectF(left, top + value.height() + px(kNodeLineSpacing), width, caption.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, content_.label);
+}
+
+int PowerDestination::rowHeight()
+{
+    const double text = std::max(QFontMetricsF(destinationValueFont()).height(), QFontMetricsF(captionFont()).height());
+    return ceilToInt(std::max<double>(text, symbolPixelSize(kDestinationIconSize)));
+}
+
+int PowerDestination::stackHeight()
+{
+    return 2 * rowHeight() + pxInt(kDestinationSpacing);
 }
 
 QSize PowerDestination::sizeHint() const
 {
     const QFontMetricsF value(destinationValueFont());
     const QFontMetricsF caption(captionFont());
-    const double width = kDestinationIconFrame + kSpacing + value.horizontalAdvance(content_.value) + kSpacing +
-                         caption.horizontalAdvance(content_.label);
-    const double height = std::max({value.height(), caption.height(), static_cast<double>(symbolPixelSize(13))});
-    return {ceilToInt(width), ceilToInt(height)};
+    const double width = px(kDestinationIconFrame + kSpacing) + value.horizontalAdvance(content_.value) + px(kSpacing)
+                         + caption.horizontalAdvance(content_.label);
+    return {ceilToInt(width), rowHeight()};
 }
 
 void PowerDestination::paintEvent(QPaintEvent*)
@@ -108,15 +127,16 @@ void PowerDestination::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double h = height();
-    SymbolFont::shared().draw(painter, content_.icon, QRectF(0, 0, kDestinationIconFrame, h), 13, content_.color);
+    SymbolFont::shared().draw(painter, content_.icon, QRectF(0, 0, px(kDestinationIconFrame), h),
+                              kDestinationIconSize, content_.color);
 
     const QFontMetricsF value(destinationValueFont());
-    double x = kDestinationIconFrame + kSpacing;
+    double x = px(kDestinationIconFrame + kSpacing);
     const double valueWidth = value.horizontalAdvance(content_.value);
     painter.setFont(destinationValueFont());
     painter.setPen(content_.color);
     painter.drawText(QRectF(x, 0, valueWidth + 1, h), Qt::AlignLeft | Qt::AlignVCenter, content_.value);
-    x += valueWidth + kSpacing;
+    x += valueWidth + px(kSpacing);
     painter.setFont(captionFont());
     painter.setPen(IslandPalette::secondary());
     painter.drawText(QRectF(x, 0, std::max(0.0, width() - x), h), Qt::AlignLeft | Qt::AlignVCenter, content_.label);
@@ -124,20 +144,20 @@ void PowerDestination::paintEvent(QPaintEvent*)
 
 PowerBranchConnector::PowerBranchConnector(QWidget* parent) : QWidget(parent)
 {
-    setFixedSize(kConnectorWidth, kConnectorHeight);
+    setFixedSize(sizeHint());
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 QSize PowerBranchConnector::sizeHint() const
 {
-    return {kConnectorWidth, kConnectorHeight};
+    return {pxInt(kConnectorWidth), PowerDestination::stackHeight()};
 }
 
 void PowerBranchConnector::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(IslandPalette::mint(), 1.3);
+    QPen pen(IslandPalette::mint(), px(1.3));
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     pen.setMiterLimit(10);

@@ -29,6 +29,8 @@ public:
     using PowerContentView::PowerContentView;
 
     QSize sizeHint() const override;
+    // The same for every node: its reading over its caption, or its icon.
+    static int rowHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,12 +44,16 @@ public:
     using PowerContentView::PowerContentView;
 
     QSize sizeHint() const override;
+    static int rowHeight();
+    // The two destinations one over the other.
+    static int stackHeight();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// The fork from the computer to the two destinations, 28 x 35 px.
+// The fork from the computer to the two destinations: 28 points wide, as
+// tall as the two destinations stacked, a branch ending at the middle of each.
 class PowerBranchConnector : public QWidget {
     Q_OBJECT
 public:

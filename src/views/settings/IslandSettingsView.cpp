@@ -10,6 +10,7 @@
 #include "updates/Updater.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsAlertsSection.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
@@ -60,7 +61,7 @@ QVBoxLayout* stackLayout(QWidget* owner, int spacing)
 {
     auto* layout = new QVBoxLayout(owner);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    layout->setSpacing(pxInt(spacing));
     layout->setAlignment(Qt::AlignTop);
     return layout;
 }
@@ -130,11 +131,12 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
       automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates()),
       automaticallyDownloadsUpdates_(updater.automaticallyDownloadsUpdates())
 {
-    setFixedWidth(fixedWidth);
+    setFixedWidth(pxInt(fixedWidth));
     setAutoFillBackground(false);
 
     auto* root = stackLayout(this, kRootSpacing);
-    root->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    const int padding = pxInt(kPadding);
+    root->setContentsMargins(padding, padding, padding, padding);
     // Exactly as tall as its contents, growing and shrinking with the status
     // and error lines, so a host can never squeeze the list or clip the end.
     root->setSizeConstraint(QLayout::SetFixedSize);
@@ -189,9 +191,9 @@ QWidget* IslandSettingsView::buildLayoutSection()
     layout->addLayout(header);
 
     auto* picker = new QVBoxLayout;
-    picker->setSpacing(6);
+    picker->setSpacing(pxInt(6));
     auto* chips = new QHBoxLayout;
-    chips->setSpacing(6);
+    chips->setSpacing(pxInt(6));
     for (std::size_t index = 0; index < allCollapsedMetricLayoutPresets.size(); ++index) {
         const CollapsedMetricLayoutPreset preset = allCollapsedMetricLayoutPresets[index];
         auto* chip = new SettingsCapsuleButton(title(preset), 26, widget);
@@ -201,7 +203,7 @@ QWidget* IslandSettingsView::buildLayoutSection()
         presetButtons_[index] = chip;
     }
     picker->addLayout(chips);
-    customLabel_ = SettingsStyle::makeLabel(QStringLiteral("Custom"), Fonts::monospaced(9.5, QFont::Medium),
+    customLabel_ = SettingsStyle::makeLabel(QStringLiteral("Custom"), SettingsStyle::captionFont(),
                                             IslandPalette::secondary(), widget);
     customLabel_->setObjectName(QStringLiteral("customLabel"));
     picker->addWidget(customLabel_);
@@ -248,8 +250,8 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     layout->addWidget(launchAtLoginSwitch_);
 
     auto* tab = new QVBoxLayout;
-    tab->setSpacing(6);
-    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), Fonts::system(11, QFont::Medium),
+    tab->setSpacing(pxInt(6));
+    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
                                             IslandPalette::primary(), widget));
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
@@ -261,6 +263,22 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     });
     tab->addWidget(defaultTabPicker_);
     layout->addLayout(tab);
+
+    // The island's size, like a browser's zoom.
+    auto* size = new QVBoxLayout;
+    size->setSpacing(pxInt(6));
+    size->addWidget(SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
+                                             IslandPalette::primary(), widget));
+    sizePicker_ = new SettingsMenuPicker(widget);
+    sizePicker_->setObjectName(QStringLiteral("sizePicker"));
+    for (int percent : islandSizePercents)
+        sizePicker_->addItem(QStringLiteral("%1 %").arg(percent));
+    connect(sizePicker_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(islandSizePercents.size()))
+            state_.setSizePercent(islandSizePercents[static_cast<size_t>(index)]);
+    });
+    size->addWidget(sizePicker_);
+    layout->addLayout(size);
 
     loginErrorLabel_ = SettingsStyle::makeLabel(launchAtLoginFailureMessage, SettingsStyle::captionFont(),
                                                 IslandPalette::red(), widget, true);
@@ -353,6 +371,7 @@ void IslandSettingsView::connectModel()
     connect(&state_, &IslandState::keepsWindowsClearChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::showPowerFlowChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&state_, &IslandState::selectedMetricChanged, this, &IslandSettingsView::refreshBehaviorSection);
+    connect(&state_, &IslandState::sizePercentChanged, this, &IslandSettingsView::refreshBehaviorSection);
     connect(&coordinator_, &UpdateCheckCoordinator::statusChanged, this, &IslandSettingsView::refreshUpdatesSection);
     connect(&updater_, &Updater::canCheckForUpdatesChanged, this, [this](bool canCheck) {
         canCheckForUpdates_ = canCheck;
@@ -382,7 +401,7 @@ void IslandSettingsView::refreshLayoutSection()
     for (std::size_t index = 0; index < presetButtons_.size(); ++index) {
         const bool selected = matching == allCollapsedMetricLayoutPresets[index];
         presetButtons_[index]->setAppearance(
-            Fonts::monospaced(10, selected ? QFont::DemiBold : QFont::Medium),
+            Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
             selected ? IslandPalette::background() : IslandPalette::primary(),
             selected ? IslandPalette::mint() : IslandPalette::surface());
     }
@@ -398,6 +417,10 @@ void IslandSettingsView::refreshBehaviorSection()
     powerFlowSwitch_->setChecked(state_.showPowerFlow());
     launchAtLoginSwitch_->setChecked(launchAtLogin_);
     defaultTabPicker_->setCurrentIndex(static_cast<int>(ReadingTable::tabs().indexOf(state_.selectedMetric())));
+    // Nothing chosen: the size the island takes on this screen.
+    const int percent = state_.sizePercent().value_or(defaultIslandSizePercent(devicePixelRatioF()));
+    const auto shown = std::find(islandSizePercents.begin(), islandSizePercents.end(), percent);
+    sizePicker_->setCurrentIndex(static_cast<int>(shown - islandSizePercents.begin()));
     loginErrorLabel_->setVisible(loginError_.has_value());
     if (loginError_)
         loginErrorLabel_->setText(*loginError_);

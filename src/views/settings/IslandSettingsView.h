@@ -115,6 +115,7 @@ private:
     SettingsSwitch* powerFlowSwitch_ = nullptr;
     SettingsSwitch* launchAtLoginSwitch_ = nullptr;
     SettingsMenuPicker* defaultTabPicker_ = nullptr;
+    SettingsMenuPicker* sizePicker_ = nullptr;
     QLabel* loginErrorLabel_ = nullptr;
     SettingsSwitch* automaticChecksSwitch_ = nullptr;
     SettingsSwitch* automaticDownloadsSwitch_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "alerts/AlertCenter.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsStepper.h"
 #include "views/settings/SettingsStyle.h"
@@ -36,7 +37,7 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+    layout->setSpacing(pxInt(10));
 
     auto* header = new QHBoxLayout;
     header->addWidget(SettingsStyle::makeLabel(QStringLiteral("Alerts"), SettingsStyle::sectionTitleFont(),
@@ -75,8 +76,8 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(6);
+    grid->setHorizontalSpacing(pxInt(10));
+    grid->setVerticalSpacing(pxInt(6));
     grid->setColumnStretch(0, 1);
     for (AlertRule rule : allAlertRules) {
         const auto index = static_cast<int>(rule);

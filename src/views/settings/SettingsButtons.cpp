@@ -1,6 +1,7 @@
 #include "views/settings/SettingsButtons.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -48,7 +49,7 @@ QColor SettingsTextButton::textColor() const
 QSize SettingsTextButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 2, metrics.height()};
+    return {metrics.horizontalAdvance(text()) + pxInt(2), metrics.height()};
 }
 
 void SettingsTextButton::paintEvent(QPaintEvent*)
@@ -64,7 +65,7 @@ SettingsCapsuleButton::SettingsCapsuleButton(const QString& text, int height, QW
 {
     prepareButton(*this);
     setText(text);
-    setFixedHeight(height);
+    setFixedHeight(pxInt(height));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -86,12 +87,12 @@ void SettingsCapsuleButton::setHorizontalPadding(int padding)
 QSize SettingsCapsuleButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 2 * horizontalPadding_, height_};
+    return {metrics.horizontalAdvance(text()) + 2 * pxInt(horizontalPadding_), pxInt(height_)};
 }
 
 QSize SettingsCapsuleButton::minimumSizeHint() const
 {
-    return horizontalPadding_ > 0 ? sizeHint() : QSize(height_, height_);
+    return horizontalPadding_ > 0 ? sizeHint() : pxSize(height_, height_);
 }
 
 void SettingsCapsuleButton::paintEvent(QPaintEvent*)

@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
@@ -29,7 +30,7 @@ QString menuStyleSheet()
 
 SettingsMenuPicker::SettingsMenuPicker(QWidget* parent) : QComboBox(parent)
 {
-    setFont(Fonts::system(11, QFont::Medium));
+    setFont(Fonts::words(TextSize::emphasis, QFont::Medium));
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -43,7 +44,7 @@ QSize SettingsMenuPicker::sizeHint() const
     int widest = 0;
     for (int index = 0; index < count(); ++index)
         widest = std::max(widest, metrics.horizontalAdvance(itemText(index)));
-    return {kTextInset + widest + 12 + kArrowBoxWidth + 3, kHeight};
+    return {widest + pxInt(kTextInset + 12 + kArrowBoxWidth + 3), pxInt(kHeight)};
 }
 
 void SettingsMenuPicker::paintEvent(QPaintEvent*)
@@ -56,30 +57,31 @@ void SettingsMenuPicker::paintEvent(QPaintEvent*)
     const QRectF field = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(IslandPalette::divider(), 1));
     painter.setBrush(QColor::fromRgbF(1, 1, 1, 0.1f));
-    painter.drawRoundedRect(field, kCornerRadius, kCornerRadius);
+    painter.drawRoundedRect(field, px(kCornerRadius), px(kCornerRadius));
 
-    const QRectF arrowBox(width() - kArrowBoxWidth - 3, 3, kArrowBoxWidth, height() - 6);
+    const QRectF arrowBox(width() - px(kArrowBoxWidth + 3), px(3), px(kArrowBoxWidth), height() - px(6));
     painter.setPen(Qt::NoPen);
     painter.setBrush(IslandPalette::mint());
-    painter.drawRoundedRect(arrowBox, 3.5, 3.5);
+    painter.drawRoundedRect(arrowBox, px(3.5), px(3.5));
 
     // Up and down chevrons: the menu opens around the chosen entry.
     const QPointF centre = arrowBox.center();
+    const auto at = [&centre](double x, double y) { return centre + QPointF(px(x), px(y)); };
     QPainterPath chevrons;
-    chevrons.moveTo(centre + QPointF(-3, -1.5));
-    chevrons.lineTo(centre + QPointF(0, -4.5));
-    chevrons.lineTo(centre + QPointF(3, -1.5));
-    chevrons.moveTo(centre + QPointF(-3, 1.5));
-    chevrons.lineTo(centre + QPointF(0, 4.5));
-    chevrons.lineTo(centre + QPointF(3, 1.5));
-    painter.setPen(QPen(IslandPalette::background(), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    chevrons.moveTo(at(-3, -1.5));
+    chevrons.lineTo(at(0, -4.5));
+    chevrons.lineTo(at(3, -1.5));
+    chevrons.moveTo(at(-3, 1.5));
+    chevrons.lineTo(at(0, 4.5));
+    chevrons.lineTo(at(3, 1.5));
+    painter.setPen(QPen(IslandPalette::background(), px(1.4), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(chevrons);
 
     painter.setFont(font());
     painter.setPen(IslandPalette::primary());
-    painter.drawText(QRectF(kTextInset, 0, arrowBox.left() - kTextInset - 4, height()), Qt::AlignLeft | Qt::AlignVCenter,
-                     currentText());
+    painter.drawText(QRectF(px(kTextInset), 0, arrowBox.left() - px(kTextInset + 4), height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, currentText());
 }
 
 }  // namespace moravel

@@ -3,6 +3,7 @@
 #include "monitor/ReadingTable.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsStyle.h"
 #include "views/kit/SymbolIcons.h"
 
@@ -29,7 +30,7 @@ constexpr double kCornerRadius = 8;
 
 QFont titleFont()
 {
-    return Fonts::system(12);
+    return Fonts::words(TextSize::emphasis);
 }
 }  // namespace
 
@@ -42,12 +43,12 @@ SettingsMetricList::SettingsMetricList(QWidget* parent) : QWidget(parent)
 
 int SettingsMetricList::listHeight()
 {
-    return static_cast<int>(2 * kVerticalInset) + static_cast<int>(ReadingTable::collapsedKinds().size()) * rowHeight;
+    return pxInt(2 * kVerticalInset) + static_cast<int>(ReadingTable::collapsedKinds().size()) * pxInt(rowHeight);
 }
 
 QSize SettingsMetricList::sizeHint() const
 {
-    return {240, listHeight()};
+    return {pxInt(240), listHeight()};
 }
 
 void SettingsMetricList::setRows(const QList<SettingsMetricRow>& rows)
@@ -62,29 +63,30 @@ void SettingsMetricList::setRows(const QList<SettingsMetricRow>& rows)
 
 QRectF SettingsMetricList::rowRect(int index) const
 {
-    return {0, kVerticalInset + index * rowHeight, static_cast<double>(width()), static_cast<double>(rowHeight)};
+    return {0, px(kVerticalInset) + index * pxInt(rowHeight), static_cast<double>(width()),
+            static_cast<double>(pxInt(rowHeight))};
 }
 
 QRectF SettingsMetricList::toggleRect(int index) const
 {
     const QRectF row = rowRect(index);
-    const double left = kHorizontalInset + kSymbolFrameWidth + kSpacing;
+    const double left = px(kHorizontalInset + kSymbolFrameWidth + kSpacing);
     const double titleWidth =
         index >= 0 && index < rows_.size()
             ? QFontMetrics(titleFont()).horizontalAdvance(QString::fromLatin1(ReadingTable::of(rows_[index].kind).title))
             : 0;
-    return {left - 2, row.top(), kCheckboxSide + kCheckboxTitleSpacing + titleWidth + 6, row.height()};
+    return {left - px(2), row.top(), px(kCheckboxSide + kCheckboxTitleSpacing + 6) + titleWidth, row.height()};
 }
 
 int SettingsMetricList::rowAt(double y) const
 {
-    const int index = static_cast<int>(std::floor((y - kVerticalInset) / rowHeight));
+    const int index = static_cast<int>(std::floor((y - px(kVerticalInset)) / pxInt(rowHeight)));
     return index >= 0 && index < rows_.size() ? index : -1;
 }
 
 int SettingsMetricList::dropOffsetAt(double y) const
 {
-    const int gap = static_cast<int>(std::lround((y - kVerticalInset) / rowHeight));
+    const int gap = static_cast<int>(std::lround((y - px(kVerticalInset)) / pxInt(rowHeight)));
     return std::clamp(gap, 0, static_cast<int>(rows_.size()));
 }
 
@@ -177,7 +179,8 @@ void SettingsMetricList::paintDropIndicator(QPainter& painter) const
     if (gap == pressedIndex_ || gap == pressedIndex_ + 1)
         return;
     const double y = kVerticalInset + gap * rowHeight;
-    painter.fillRect(QRectF(kHorizontalInset, y - 1, width() - 2 * kHorizontalInset, 2), IslandPalette::mint());
+    painter.fillRect(QRectF(px(kHorizontalInset), y - px(1), width() - px(2 * kHorizontalInset), px(2)),
+                     IslandPalette::mint());
 }
 
 void SettingsMetricList::paintRow(QPainter& painter, int index, const QRectF& rect) const
@@ -185,27 +188,27 @@ void SettingsMetricList::paintRow(QPainter& painter, int index, const QRectF& re
     const SettingsMetricRow& row = rows_[index];
     painter.fillRect(rect, IslandPalette::surface());
 
-    const double textSize = 12;
-    const QRectF symbolFrame(kHorizontalInset, rect.top(), kSymbolFrameWidth, rect.height());
+    const double textSize = TextSize::emphasis;
+    const QRectF symbolFrame(px(kHorizontalInset), rect.top(), px(kSymbolFrameWidth), rect.height());
     SymbolFont::shared().draw(painter, QString::fromLatin1(ReadingTable::of(row.kind).icon), symbolFrame, textSize,
                               IslandPalette::secondary());
 
     painter.save();
     if (!row.canToggle)
         painter.setOpacity(SettingsStyle::disabledOpacity);
-    const double checkboxLeft = symbolFrame.right() + kSpacing;
-    paintCheckbox(painter, QRectF(checkboxLeft, rect.center().y() - kCheckboxSide / 2, kCheckboxSide, kCheckboxSide),
-                  row.isVisible);
-    const double titleLeft = checkboxLeft + kCheckboxSide + kCheckboxTitleSpacing;
+    const double checkboxLeft = symbolFrame.right() + px(kSpacing);
+    const double side = px(kCheckboxSide);
+    paintCheckbox(painter, QRectF(checkboxLeft, rect.center().y() - side / 2, side, side), row.isVisible);
+    const double titleLeft = checkboxLeft + side + px(kCheckboxTitleSpacing);
     painter.setFont(titleFont());
     painter.setPen(IslandPalette::primary());
-    painter.drawText(QRectF(titleLeft, rect.top(), rect.width() - titleLeft - kHandleWidth - kHorizontalInset - 4,
+    painter.drawText(QRectF(titleLeft, rect.top(), rect.width() - titleLeft - px(kHandleWidth + kHorizontalInset + 4),
                             rect.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(ReadingTable::of(row.kind).title));
     painter.restore();
 
-    const QRectF handle(rect.right() - kHorizontalInset - kHandleWidth, rect.top(), kHandleWidth, rect.height());
-    SymbolFont::shared().draw(painter, u"line.3.horizontal", handle, 10,
+    const QRectF handle(rect.right() - px(kHorizontalInset + kHandleWidth), rect.top(), px(kHandleWidth), rect.height());
+    SymbolFont::shared().draw(painter, u"line.3.horizontal", handle, TextSize::body,
                               IslandPalette::withOpacity(IslandPalette::secondary(), 0.55));
 }
 
@@ -215,18 +218,18 @@ void SettingsMetricList::paintCheckbox(QPainter& painter, const QRectF& box, boo
     if (checked) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(IslandPalette::mint());
-        painter.drawRoundedRect(box, 3.5, 3.5);
+        painter.drawRoundedRect(box, px(3.5), px(3.5));
         QPainterPath tick;
-        tick.moveTo(box.left() + 3.4, box.top() + 7.2);
-        tick.lineTo(box.left() + 6, box.top() + 9.8);
-        tick.lineTo(box.left() + 10.8, box.top() + 4.4);
-        painter.setPen(QPen(IslandPalette::background(), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        tick.moveTo(box.topLeft() + QPointF(px(3.4), px(7.2)));
+        tick.lineTo(box.topLeft() + QPointF(px(6), px(9.8)));
+        tick.lineTo(box.topLeft() + QPointF(px(10.8), px(4.4)));
+        painter.setPen(QPen(IslandPalette::background(), px(1.8), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(tick);
     } else {
         painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.35f), 1));
         painter.setBrush(QColor::fromRgbF(1, 1, 1, 0.04f));
-        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 3.5, 3.5);
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), px(3.5), px(3.5));
     }
     painter.restore();
 }

@@ -4,6 +4,7 @@
 #include "monitor/SystemMonitor.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsStyle.h"
 
@@ -25,7 +26,7 @@ QLineEdit* field(const QString& placeholder, const char* name, QWidget* parent)
     edit->setObjectName(QLatin1String(name));
     edit->setPlaceholderText(placeholder);
     edit->setFont(SettingsStyle::captionFont());
-    edit->setFixedHeight(26);
+    edit->setFixedHeight(pxInt(26));
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border: none; border-radius: 7px;"
                                        " padding: 0 8px; selection-background-color: %3; }")
                             .arg(styleSheetColor(IslandPalette::surface()), styleSheetColor(IslandPalette::primary()),
@@ -45,12 +46,12 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(pxInt(8));
     layout->addWidget(SettingsStyle::makeLabel(QStringLiteral("Source"), SettingsStyle::sectionTitleFont(),
                                                IslandPalette::primary(), this));
 
     auto* chips = new QHBoxLayout;
-    chips->setSpacing(6);
+    chips->setSpacing(pxInt(6));
     thisComputerChip_ = new SettingsCapsuleButton(QStringLiteral("This computer"), 26, this);
     thisComputerChip_->setObjectName(QStringLiteral("sourceThisComputer"));
     anotherMachineChip_ = new SettingsCapsuleButton(QStringLiteral("Another machine"), 26, this);
@@ -70,7 +71,7 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     fields_->setAttribute(Qt::WA_TranslucentBackground);
     auto* fieldLayout = new QVBoxLayout(fields_);
     fieldLayout->setContentsMargins(0, 0, 0, 0);
-    fieldLayout->setSpacing(6);
+    fieldLayout->setSpacing(pxInt(6));
     address_ = field(QStringLiteral("Exporter: http://192.168.1.20:9100/metrics"), "sourceAddress", fields_);
     credentials_ = field(QStringLiteral("Credentials file (optional, chmod 600)"), "sourceCredentials", fields_);
     auto* watchRow = new QHBoxLayout;
@@ -171,7 +172,7 @@ void SettingsSourceSection::edit(Kind kind)
 void SettingsSourceSection::refresh()
 {
     const auto paint = [](SettingsCapsuleButton* chip, bool selected) {
-        chip->setAppearance(Fonts::monospaced(10, selected ? QFont::DemiBold : QFont::Medium),
+        chip->setAppearance(Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
                             selected ? IslandPalette::background() : IslandPalette::primary(),
                             selected ? IslandPalette::mint() : IslandPalette::surface());
     };

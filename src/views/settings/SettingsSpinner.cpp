@@ -1,6 +1,7 @@
 #include "views/settings/SettingsSpinner.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QPainter>
 #include <QVariantAnimation>
@@ -15,7 +16,7 @@ constexpr int kTurnMilliseconds = 900;
 
 SettingsSpinner::SettingsSpinner(int side, QWidget* parent) : QWidget(parent), rotation_(new QVariantAnimation(this))
 {
-    setFixedSize(side, side);
+    setFixedSize(pxSize(side, side));
     setAttribute(Qt::WA_TranslucentBackground);
     rotation_->setStartValue(0.0);
     rotation_->setEndValue(360.0);
@@ -46,7 +47,7 @@ void SettingsSpinner::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double pen = std::max(1.5, width() / 7.0);
+    const double pen = std::max(px(1.5), width() / 7.0);
     const QRectF ring = QRectF(rect()).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2);
     painter.setPen(QPen(IslandPalette::divider(), pen));
     painter.drawEllipse(ring);

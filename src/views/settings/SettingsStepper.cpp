@@ -1,6 +1,7 @@
 #include "views/settings/SettingsStepper.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsStyle.h"
 
 #include <QMouseEvent>
@@ -14,7 +15,7 @@ constexpr int kEndWidth = 22;
 
 SettingsStepper::SettingsStepper(QWidget* parent) : QWidget(parent)
 {
-    setFixedSize(stepperWidth, stepperHeight);
+    setFixedSize(pxSize(stepperWidth, stepperHeight));
     setFont(SettingsStyle::captionFont());
     // Keyboard focus would take keys such as Escape away from the island.
     setFocusPolicy(Qt::NoFocus);
@@ -40,12 +41,12 @@ void SettingsStepper::setLimits(bool canLower, bool canRaise)
 
 QRect SettingsStepper::lowerRect() const
 {
-    return {0, 0, kEndWidth, height()};
+    return {0, 0, pxInt(kEndWidth), height()};
 }
 
 QRect SettingsStepper::raiseRect() const
 {
-    return {width() - kEndWidth, 0, kEndWidth, height()};
+    return {width() - pxInt(kEndWidth), 0, pxInt(kEndWidth), height()};
 }
 
 void SettingsStepper::paintEvent(QPaintEvent*)
@@ -60,7 +61,7 @@ void SettingsStepper::paintEvent(QPaintEvent*)
 
     painter.setFont(font());
     painter.setPen(IslandPalette::primary());
-    painter.drawText(rect().adjusted(kEndWidth, 0, -kEndWidth, 0), Qt::AlignCenter, valueText_);
+    painter.drawText(rect().adjusted(pxInt(kEndWidth), 0, -pxInt(kEndWidth), 0), Qt::AlignCenter, valueText_);
     painter.setPen(canLower_ ? IslandPalette::mint() : IslandPalette::secondary());
     painter.drawText(lowerRect(), Qt::AlignCenter, QStringLiteral("\u2212"));
     painter.setPen(canRaise_ ? IslandPalette::mint() : IslandPalette::secondary());

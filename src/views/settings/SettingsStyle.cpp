@@ -1,6 +1,7 @@
 #include "views/settings/SettingsStyle.h"
 
 #include "views/kit/Fonts.h"
+#include "views/kit/IslandScale.h"
 
 #include <QLabel>
 
@@ -16,7 +17,7 @@ public:
     using QLabel::QLabel;
 
     bool hasHeightForWidth() const override { return false; }
-    QSize sizeHint() const override { return {contentWidth, heightForWidth(contentWidth)}; }
+    QSize sizeHint() const override { return {pxInt(contentWidth), heightForWidth(pxInt(contentWidth))}; }
     QSize minimumSizeHint() const override { return sizeHint(); }
 };
 
@@ -24,27 +25,27 @@ public:
 
 QFont titleFont()
 {
-    return Fonts::rounded(16, QFont::DemiBold);
+    return Fonts::words(TextSize::title, QFont::DemiBold);
 }
 
 QFont sectionTitleFont()
 {
-    return Fonts::system(12, QFont::DemiBold);
+    return Fonts::words(TextSize::heading, QFont::DemiBold);
 }
 
 QFont captionFont()
 {
-    return Fonts::monospaced(10, QFont::Medium);
+    return Fonts::words(TextSize::body, QFont::Medium);
 }
 
 QFont toggleLabelFont()
 {
-    return Fonts::system(11, QFont::Medium);
+    return Fonts::words(TextSize::emphasis, QFont::Medium);
 }
 
 QFont buttonLabelFont()
 {
-    return Fonts::system(11, QFont::DemiBold);
+    return Fonts::words(TextSize::emphasis, QFont::DemiBold);
 }
 
 void setLabelColor(QLabel& label, const QColor& color)

@@ -12,14 +12,14 @@ namespace moravel {
 // The text styles of the settings column.
 namespace SettingsStyle {
 
-QFont titleFont();         // 16 semibold, rounded
-QFont sectionTitleFont();  // 12 semibold
-QFont captionFont();       // 10 medium, monospaced
-QFont toggleLabelFont();   // 11 medium
-QFont buttonLabelFont();   // 11 semibold
+QFont titleFont();         // title, semibold
+QFont sectionTitleFont();  // heading, semibold
+QFont captionFont();       // body, medium
+QFont toggleLabelFont();   // emphasis, medium
+QFont buttonLabelFont();   // emphasis, semibold
 
-// The width inside the column's padding. Wrapping texts take exactly this
-// width, so the column's height follows from its contents alone.
+// The width inside the column's padding, in points. Wrapping texts take
+// exactly this width, so the column's height follows from its contents alone.
 inline constexpr int contentWidth = 340 - 2 * 18;
 
 // Controls that cannot be used are drawn at this opacity.

@@ -1,6 +1,7 @@
 #include "views/settings/SettingsSwitch.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsStyle.h"
 
 #include <QFontMetrics>
@@ -31,8 +32,8 @@ SettingsSwitch::SettingsSwitch(const QString& label, QWidget* parent) : QAbstrac
 QSize SettingsSwitch::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    const int width = metrics.horizontalAdvance(text()) + kLabelSpacing + static_cast<int>(kTrackWidth);
-    return {width, std::max(metrics.height(), static_cast<int>(kTrackHeight) + 2)};
+    const int width = metrics.horizontalAdvance(text()) + pxInt(kLabelSpacing + kTrackWidth);
+    return {width, std::max(metrics.height(), pxInt(kTrackHeight + 2))};
 }
 
 QSize SettingsSwitch::minimumSizeHint() const
@@ -42,7 +43,7 @@ QSize SettingsSwitch::minimumSizeHint() const
 
 QRectF SettingsSwitch::trackRect() const
 {
-    return {width() - kTrackWidth, (height() - kTrackHeight) / 2, kTrackWidth, kTrackHeight};
+    return {width() - px(kTrackWidth), (height() - px(kTrackHeight)) / 2, px(kTrackWidth), px(kTrackHeight)};
 }
 
 void SettingsSwitch::paintEvent(QPaintEvent*)
@@ -55,16 +56,18 @@ void SettingsSwitch::paintEvent(QPaintEvent*)
     const QRectF track = trackRect();
     painter.setFont(font());
     painter.setPen(IslandPalette::primary());
-    painter.drawText(QRectF(0, 0, track.left() - kLabelSpacing, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    painter.drawText(QRectF(0, 0, track.left() - px(kLabelSpacing), height()), Qt::AlignLeft | Qt::AlignVCenter,
+                     text());
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(isChecked() ? IslandPalette::mint() : QColor::fromRgbF(1, 1, 1, 0.16f));
     painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
 
-    const double knobSide = track.height() - 2 * kKnobInset;
-    const double knobX = isChecked() ? track.right() - kKnobInset - knobSide : track.left() + kKnobInset;
+    const double inset = px(kKnobInset);
+    const double knobSide = track.height() - 2 * inset;
+    const double knobX = isChecked() ? track.right() - inset - knobSide : track.left() + inset;
     painter.setBrush(isDown() ? QColor(220, 220, 220) : QColor(Qt::white));
-    painter.drawEllipse(QRectF(knobX, track.top() + kKnobInset, knobSide, knobSide));
+    painter.drawEllipse(QRectF(knobX, track.top() + inset, knobSide, knobSide));
 }
 
 }  // namespace moravel

@@ -2,6 +2,7 @@
 
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsSpinner.h"
 #include "views/settings/SettingsStyle.h"
@@ -38,7 +39,7 @@ protected:
     }
 
 private:
-    static constexpr double kTextSize = 10;
+    static constexpr double kTextSize = TextSize::body;
     QString symbol_;
     QColor color_;
 };
@@ -47,7 +48,7 @@ QHBoxLayout* rowLayout(QWidget* row, int spacing)
 {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    layout->setSpacing(pxInt(spacing));
     return layout;
 }
 
@@ -79,7 +80,7 @@ SettingsUpdateStatusLine::SettingsUpdateStatusLine(QWidget* parent)
 
     auto* available = rowLayout(availableRow_, 8);
     availableLabel_ = SettingsStyle::makeLabel({}, caption, IslandPalette::primary(), availableRow_);
-    auto* viewUpdate = new SettingsTextButton(QStringLiteral("View Update…"), Fonts::monospaced(10, QFont::DemiBold),
+    auto* viewUpdate = new SettingsTextButton(QStringLiteral("View Update…"), Fonts::words(TextSize::body, QFont::DemiBold),
                                               IslandPalette::mint(), availableRow_);
     viewUpdate->setObjectName(QStringLiteral("viewUpdateButton"));
     connect(viewUpdate, &QAbstractButton::clicked, this, &SettingsUpdateStatusLine::viewUpdateRequested);

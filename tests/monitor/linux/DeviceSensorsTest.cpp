@@ -239,3 +239,11 @@ TEST(Gpus, NamesFromThePciListElseTheVendorElseTheDriver)
     EXPECT_FALSE(loadNvidiaLibrary("libmoravel-no-such-library.so.1"));
     EXPECT_FALSE(loadNvidiaLibrary("libc.so.6"));  // present, but not NVML
 }
+
+// Two chips of one name are told apart by their order; a single one keeps its name.
+TEST(Hwmon, SameNamedChipsAreNumbered)
+{
+    EXPECT_EQ(distinctChipNames({"nvme", "coretemp", "nvme", "nvme"}),
+              (QStringList{"nvme0", "coretemp", "nvme1", "nvme2"}));
+    EXPECT_EQ(distinctChipNames({"coretemp", "acpitz"}), (QStringList{"coretemp", "acpitz"}));
+}

@@ -110,6 +110,27 @@ TEST_F(LinuxSourceTest, FailedReadsRepeatTheLastValues)
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 10);
 }
 
+// The first reading is a baseline: the load and the rates it cannot measure
+// yet are absent (shown as a dash), not 0 % and 0 B; memory is there at once.
+TEST_F(LinuxSourceTest, FirstReadingShowsNoLoadOrRatesYet)
+{
+    tree.write("proc/stat", statLine(100, 900));
+    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 100 1 1 0 100 1 0 0 0 0 0 0 0\n");
+    tree.makeDirectory("sys/block/nvme0n1/device");
+    monitor->refresh();
+    const SystemSnapshot first = monitor->snapshot();
+    EXPECT_FALSE(first.cpu || first.network || first.diskActivity);
+    EXPECT_TRUE(first.memory);
+
+    tree.write("proc/stat", statLine(130, 970));
+    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 102 1 1 0 100 1 0 0 0 0 0 0 0\n");
+    refreshAfter(1);
+    const SystemSnapshot second = monitor->snapshot();
+    ASSERT_TRUE(second.cpu && second.network && second.diskActivity);
+    EXPECT_DOUBLE_EQ(second.cpu->percent, 30);
+    EXPECT_DOUBLE_EQ(second.diskActivity->readBytesPerSecond, 1024);
+}
+
 // Counters that went back give nothing and are the next reading's baseline;
 // a rate is taken over a millisecond at least.
 TEST_F(LinuxSourceTest, CountersGoingBackwardsGiveZeroAndIntervalsHaveAMillisecondFloor)

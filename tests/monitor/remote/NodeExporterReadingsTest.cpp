@@ -54,10 +54,9 @@ TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
 {
     const NodePage first = pageOf(counters(1));
     const NodePage second = pageOf(counters(3));
-    // A first page measures nothing yet.
+    // A first page measures nothing yet: no load and no rates, not zeros.
     SystemSnapshot snapshot = snapshotOfNodePage(first, nullptr, 0);
-    EXPECT_EQ(snapshot.cpu, (CpuReading{0, {0, 0}}));
-    EXPECT_EQ(snapshot.network, NetworkReading{});
+    EXPECT_FALSE(snapshot.cpu || snapshot.network || snapshot.diskActivity);
 
     snapshot = snapshotOfNodePage(second, &first, 2);
     EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 62.5);  // guest time is inside user already
@@ -145,7 +144,8 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
 {
     for (const char* name : {"laptop.prom", "desktop.prom"}) {
         SCOPED_TRACE(name);
-        const SystemSnapshot snapshot = snapshotOfNodePage(recordedPage(name), nullptr, 1);
+        const NodePage page = recordedPage(name);
+        const SystemSnapshot snapshot = snapshotOfNodePage(page, &page, 1);
         EXPECT_TRUE(snapshot.cpu && snapshot.memory && snapshot.swap && snapshot.network && snapshot.disk
                     && snapshot.diskActivity && snapshot.loadAverage && snapshot.power);
         EXPECT_FALSE(snapshot.gpus || snapshot.topProcesses || snapshot.power->adapter);

@@ -205,7 +205,7 @@ TEST_F(RemoteSourceTest, AnotherMachinesNetworkIsCountedByThisComputersRule)
 
     writeTraffic(1000);
     ASSERT_TRUE(tick(remote));
-    local.read(scheduler.monotonicSeconds())(here);
+    EXPECT_FALSE(local.read(scheduler.monotonicSeconds()));  // a baseline: no rate yet
     writeTraffic(1000 + 4096);
     ASSERT_TRUE(tick(remote));
     local.read(scheduler.monotonicSeconds())(here);

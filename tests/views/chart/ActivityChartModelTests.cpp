@@ -44,9 +44,9 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
     } rows[] = {
         {"empty network", {}, MetricKind::network, 10},
         {"empty power", {}, MetricKind::power, 20},
-        {"2345 K", {network(2'345'000, 10)}, MetricKind::network, 5000},
+        {"2345 K", {network(2'345'000, 10)}, MetricKind::network, 3000},
         {"small network", {network(500, 300)}, MetricKind::network, 10},
-        {"23 W", {power(23, 0, false)}, MetricKind::power, 50},
+        {"23 W", {power(23, 0, false)}, MetricKind::power, 30},
         {"battery only while charging", {power(5, 40, false)}, MetricKind::power, 20},
         {"an older charging sample counts", {power(5, 40, true), power(5, 40, false)}, MetricKind::power, 50},
         {"not numbers", {network(NAN, INFINITY)}, MetricKind::network, 10},
@@ -56,7 +56,8 @@ TEST(ActivityChartScale, FloorsAndRoundSteps)
         SCOPED_TRACE(row.name);
         EXPECT_EQ(Model::yDomain(Model::chartWindow(row.history), row.kind).upper, row.upper);
     }
-    for (const auto& [value, step] : {std::pair{20.0, 20.0}, {2626.4, 5000.0}, {50.1, 100.0}, {11.0, 20.0}})
+    for (const auto& [value, step] :
+         {std::pair{20.0, 20.0}, {2626.4, 3000.0}, {50.1, 60.0}, {11.0, 12.0}, {108.6, 120.0}, {8.1, 10.0}, {0.95, 1.0}})
         EXPECT_EQ(Model::roundUpToStep(value), step) << value;
 }
 
@@ -108,8 +109,10 @@ TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnitTimesAreLocal)
         double value;
         MetricKind kind;
         const char* label;
-    } rows[] = {{50, MetricKind::cpu, "50%"},   {0, MetricKind::overview, "0%"}, {12500, MetricKind::network, "12500K"},
-                {10, MetricKind::power, "10W"}, {2.5, MetricKind::power, "2W"},  {-0.9, MetricKind::memory, "0%"},
+    } rows[] = {{50, MetricKind::cpu, "50%"},     {0, MetricKind::overview, "0%"},   {999, MetricKind::network, "999K"},
+                {12500, MetricKind::network, "12M"}, {2500, MetricKind::network, "2.5M"}, {20000, MetricKind::network, "20M"},
+                {1.5e6, MetricKind::network, "1.5G"}, {10, MetricKind::power, "10W"},   {2.5, MetricKind::power, "2W"},
+                {-0.9, MetricKind::memory, "0%"},
                 // Figures beyond any integer: no cast, no overflow (the sanitized build checks).
                 {1e300, MetricKind::power, "1e+300W"}, {-1e300, MetricKind::power, "-1e+300W"},
                 {9.3e18, MetricKind::network, "9.3e+18K"}, {NAN, MetricKind::cpu, "0%"},
@@ -128,20 +131,47 @@ TEST(ActivityChartLabels, AxisLabelsTruncateAndCarryTheUnitTimesAreLocal)
 TEST(ActivityChartPoints, ClampedPairedAndNeverEmpty)
 {
     const QRectF plot(30, 2, 300, 100);
-    const auto points = [&](const MetricHistory& history, const QList<double>& values, double upper = 100) {
-        return Model::seriesPoints(Model::chartWindow(history), values, kBase, upper, plot);
+    const auto runs = [&](const MetricHistory& history, const QList<double>& values, double upper = 100) {
+        return Model::seriesRuns(Model::chartWindow(history), values, kBase, upper, plot);
     };
-    const MetricHistory three{sampleAt(kBase.addSecs(-400)), sampleAt(kBase.addSecs(-150)), sampleAt(kBase)};
-    // Too old, too high, negative.
-    EXPECT_EQ(points(three, {50, 120, -5}), (QPolygonF{{30, 52}, {180, 2}, {330, 102}}));
-    EXPECT_EQ(points(three, {1, 2}).size(), 2);
-    const QPolygonF zero = points(three, {0, 1, NAN}, 0);
-    ASSERT_EQ(zero.size(), 3);
-    EXPECT_EQ(zero[1].y(), plot.top());
-    EXPECT_EQ(zero[2].y(), plot.bottom());
+    MetricHistory three{sampleAt(kBase.addSecs(-2)), sampleAt(kBase.addSecs(-1)), sampleAt(kBase)};
+    // Too high, negative.
+    EXPECT_EQ(runs(three, {50, 120, -5}), (QList<QPolygonF>{{{328, 52}, {329, 2}, {330, 102}}}));
+    EXPECT_EQ(runs(three, {1, 2}).value(0).size(), 2);
+    const QList<QPolygonF> zero = runs(three, {0, 1, 1}, 0);
+    ASSERT_EQ(zero.size(), 1);
+    EXPECT_EQ(zero[0][0].y(), plot.bottom());
+    EXPECT_EQ(zero[0][1].y(), plot.top());
 
-    EXPECT_EQ(points({sampleAt(kBase.addSecs(-150))}, {25}), (QPolygonF{{180, 77}, {180.5, 77}}));
-    EXPECT_EQ(points({sampleAt(kBase)}, {25}).value(1).x(), plot.right());
+    EXPECT_EQ(runs({sampleAt(kBase.addSecs(-150))}, {25}), (QList<QPolygonF>{{{180, 77}, {180.5, 77}}}));
+    EXPECT_EQ(runs({sampleAt(kBase)}, {25}).value(0).value(1).x(), plot.right());
+    EXPECT_EQ(runs({sampleAt(kBase.addSecs(-400))}, {25}).value(0).value(0).x(), plot.left());  // too old
+}
+
+// Missing is a gap, never zero: a value the machine did not have, or
+// seconds without samples (another machine out of reach), break the line; a
+// line without any value is not drawn at all, and leaves the scale alone.
+TEST(ActivityChartPoints, MissingValuesAndPausesAreGaps)
+{
+    const QRectF plot(0, 0, 300, 100);
+    MetricHistory history;
+    for (int second : {-9, -8, -7, -6, -2, -1})
+        history.append(sampleAt(kBase.addSecs(second)));
+    const auto runs = Model::seriesRuns(Model::chartWindow(history), {10, NAN, 30, 40, 50, 60}, kBase, 100, plot);
+    ASSERT_EQ(runs.size(), 3);
+    EXPECT_EQ(runs[0], (QPolygonF{{291, 90}, {291.5, 90}}));  // alone between the ends of the window and a gap
+    EXPECT_EQ(runs[1], (QPolygonF{{293, 70}, {294, 60}}));
+    EXPECT_EQ(runs[2], (QPolygonF{{298, 50}, {299, 40}}));  // 4 s after the one before: a pause
+
+    MetricHistory temperatures{sampleAt(kBase.addSecs(-1)), sampleAt(kBase)};
+    for (MetricSample& sample : temperatures)
+        sample[Series::cpuTemperature] = NAN;
+    EXPECT_TRUE(Model::chartSeries(Model::chartWindow(temperatures), MetricKind::temperature).isEmpty());
+    temperatures[1][Series::cpuTemperature] = 250;
+    const auto series = Model::chartSeries(Model::chartWindow(temperatures), MetricKind::temperature);
+    ASSERT_EQ(series.size(), 1);
+    EXPECT_TRUE(std::isnan(series[0].values[0]));
+    EXPECT_EQ(Model::yDomain(Model::chartWindow(temperatures), MetricKind::temperature).upper, 300);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/collapsed/CollapsedReadings.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -62,24 +63,37 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
         EXPECT_EQ(powerReadingTexts(snapshot).battery, QString::fromLatin1(expected)) << expected;
 }
 
+// Whatever the readings' widths: the gap over the camera, the runs hugging it
+// from both sides, the wider run filling its side up to the padding, and no
+// two frames overlapping.
 TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
 {
     const auto layout = CollapsedIslandLayout::make({200, 32}, {Kind::network, Kind::cpu, Kind::memory, Kind::power},
-                                                    QRectF(0, 0, 700, 60), 12);
-    EXPECT_EQ(layout.frame, QRectF(350 - 564 / 2.0, 0, 564, 32));
+                                                    {}, QRectF(0, 0, 700, 60), 12);
+    EXPECT_DOUBLE_EQ(layout.frame.center().x(), 350);
+    EXPECT_EQ(layout.frame.height(), 32);
     ASSERT_TRUE(layout.notchGap);
     EXPECT_DOUBLE_EQ(layout.notchGap->width(), 218);
+    EXPECT_DOUBLE_EQ(layout.notchGap->center().x(), 350);
+    const QRectF network = *layout.readingRect(Kind::network);
     const QRectF memory = *layout.readingRect(Kind::memory);
     const QRectF power = *layout.readingRect(Kind::power);
     EXPECT_DOUBLE_EQ(layout.readingRect(Kind::cpu)->right(), layout.notchGap->left());
     EXPECT_DOUBLE_EQ(memory.left(), layout.notchGap->right());
     EXPECT_DOUBLE_EQ(power.left() - memory.right(), 17);
-    // The wider right run fills its side exactly up to the padding.
-    EXPECT_DOUBLE_EQ(layout.frame.right() - power.right(), 14);
+    EXPECT_DOUBLE_EQ(std::min(network.left() - layout.frame.left(), layout.frame.right() - power.right()), 14);
     EXPECT_EQ(layout.separators.size(), 2);
+    for (qsizetype i = 0; i < layout.readings.size(); ++i) {
+        const QRectF frame = layout.readings[i].rect;
+        EXPECT_TRUE(layout.frame.contains(frame)) << i;
+        EXPECT_FALSE(frame.intersects(*layout.notchGap)) << i;
+        if (i > 0) {
+            EXPECT_LE(layout.readings[i - 1].rect.right(), frame.left()) << i;
+        }
+    }
 
     // A single reading sits left of the camera.
-    const auto single = CollapsedIslandLayout::make({180, 30}, {Kind::power}, QRectF(0, 0, 500, 30), 12);
+    const auto single = CollapsedIslandLayout::make({180, 30}, {Kind::power}, {}, QRectF(0, 0, 500, 30), 12);
     EXPECT_DOUBLE_EQ(single.readings.value(0).rect.right(), single.notchGap->left());
 }
 
@@ -144,6 +158,40 @@ TEST_F(CollapsedRenderTest, NothingIsDrawnOutsideTheReadingFrames)
         eraser.fillRect(separator.adjusted(-1, -1, 1, 1), Qt::black);
     eraser.end();
     EXPECT_EQ(countPixels(image, Qt::black, 0), image.width() * image.height());
+}
+
+// The widest figures each reading can show fit the frame the reading table
+// reserves, at every size factor: nothing is cut.
+TEST(CollapsedFitTest, TheWidestFiguresFitTheirFrames)
+{
+    SystemSnapshot widest = onBattery(100, 99);
+    widest.network = NetworkReading{999'900'000, 999'900'000};
+    widest.disk->percent = 100;
+    widest.diskActivity = DiskActivityReading{999'900'000, 999'900'000};
+    widest.cpu->percent = 100;
+    widest.memory->percent = 100;
+    widest.swap = SwapReading{.used = 8'000'000'000, .total = 8'000'000'000};
+    widest.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 105, {}, {}}};
+    widest.gpus = QList<GpuReading>{{.name = "card0", .busyPercent = 100}};
+    widest.fans = QList<SensorReading>{{"thinkpad", "fan1", 9999, {}, {}}};
+    SystemSnapshot gigabytes = widest;
+    gigabytes.network = NetworkReading{999.9e9, 999.9e9};
+    gigabytes.diskActivity = DiskActivityReading{999.9e9, 999.9e9};
+    const SystemSnapshot adapter = onAdapter(99, 240);
+
+    const double factor = IslandScale::factor();
+    for (const double size : {1.0, 1.25, 1.5}) {
+        IslandScale::setFactor(size);
+        for (const SystemSnapshot& snapshot : {widest, gigabytes, adapter}) {
+            for (const Kind kind : ReadingTable::collapsedKinds()) {
+                SCOPED_TRACE(::testing::Message() << ReadingTable::of(kind).key << " at " << size);
+                ASSERT_FALSE(CollapsedMetricLayout::showsDash(kind, snapshot) && kind != Kind::power);
+                EXPECT_TRUE(CollapsedIslandPainter::showsWhole(kind, snapshot,
+                                                               CollapsedMetricLayout::shownWidth(kind, snapshot)));
+            }
+        }
+    }
+    IslandScale::setFactor(factor);
 }
 
 class CollapsedIslandViewTest : public ::testing::Test, protected moravel::testing::ViewServices {

@@ -45,7 +45,7 @@ TEST(HealthGauges, FourGaugesFromASnapshot)
     const auto gauges = healthMetrics(snapshot);
     EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary(), {}}));
     EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red(), {}}));
-    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M  ↑0B"), IslandPalette::cyan(), {}}));
+    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M"), IslandPalette::cyan(), QStringLiteral("↑0B")}));
     EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B"}));
     EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
     // Another machine's exporter without the filesystem and disk collectors.
@@ -86,7 +86,7 @@ TEST(ProcessLoad, FractionsAndReadings)
     EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::memory, process(0, 250), 1000), 0.25);
     EXPECT_DOUBLE_EQ(loadFraction(ProcessLoadKind::memory, process(0, 250), 0), 0.0);
     EXPECT_EQ(processReading(ProcessLoadKind::cpu, process(12.34)), QStringLiteral("12.3%"));
-    EXPECT_EQ(processReading(ProcessLoadKind::memory, process(0, 1'240'000'000)), QStringLiteral("1.2 GB"));
+    EXPECT_EQ(processReading(ProcessLoadKind::memory, process(0, 1'240'000'000)), QStringLiteral("1.2 GiB"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "views/dashboard/CpuCoreStrip.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/ExpandedIslandView.h"
+#include "views/dashboard/GpuList.h"
 #include "views/dashboard/HealthRail.h"
 #include "views/dashboard/MetricTabs.h"
 #include "views/dashboard/ProcessLeaderboard.h"
@@ -146,8 +147,12 @@ TEST_F(ExpandedIslandViewTest, TabsFollowTheReadingsTheMachineHas)
     EXPECT_EQ(view->tabs()->available(),
               (QList<K>{K::overview, K::cpu, K::memory, K::network, K::power, K::temperature, K::gpu}));
     EXPECT_EQ(view->shownTab(), K::gpu);
-    EXPECT_EQ(view->activitySection()->detail(), QStringLiteral("Radeon RX 6600 42% 1.0 GB of 8.0 GB 54°C"));
-    EXPECT_EQ(view->coreStrip()->height(), 0);
+    // The GPUs are listed one a row where the process cards are.
+    EXPECT_TRUE(view->gpuList()->isVisibleTo(view.get()));
+    EXPECT_EQ(view->gpuList()->rows(),
+              (QList<GpuRow>{{"Radeon RX 6600", "42%", Level::normal, "954 MiB of 7.5 GiB", "54°C", Level::normal}}));
+    // The core strip keeps its room under the chart, so the chart does not jump between tabs.
+    EXPECT_EQ(view->coreStrip()->height(), CpuCoreStrip::heightFor(16));
 
     MetricTabs& tabs = *view->tabs();
     click(tabs, tabs.tabRect(K::cpu).center());

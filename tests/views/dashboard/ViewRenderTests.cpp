@@ -124,7 +124,7 @@ TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
 
 TEST(ViewRender, EveryHeaderVerdictFitsItsFrameAtFullSize)
 {
-    const QFontMetricsF metrics(Fonts::rounded(12.5, QFont::DemiBold));
+    const QFontMetricsF metrics(Fonts::words(TextSize::heading, QFont::DemiBold));
     for (const SystemSnapshot& snapshot : {fixtures::loads(95, 0, 0), fixtures::loads(0, 95, 0),
                                            fixtures::loads(0, 0, 95), fixtures::loads(0, 0, 0)}) {
         const QString verdict = headerMessage(snapshot);
@@ -217,13 +217,14 @@ TEST(ViewRender, SensorListGroupsByChip)
                                                  {"acpitz", "temp1", 96, {}, {}}};
     snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}, {"nct6798", "fan2", 0}};
     snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
+    // The chip with the hottest sensor first, so that a hot one is never out of sight.
     const QList<SensorLine> expected{{true, "coretemp", {}, Level::normal},
                                      {false, "Package id 0", "81°C", Level::high},
                                      {false, "Core 0", "100°C", Level::high},
-                                     {true, "nvme", {}, Level::normal},
-                                     {false, "Composite", "39°C", Level::normal},
                                      {true, "acpitz", {}, Level::normal},
                                      {false, "temp1", "96°C", Level::critical},
+                                     {true, "nvme", {}, Level::normal},
+                                     {false, "Composite", "39°C", Level::normal},
                                      {true, "nct6798", {}, Level::normal},  // the fans after the temperatures
                                      {false, "CPU Fan", "1250 rpm", Level::normal},
                                      {false, "fan2", "0 rpm", Level::normal},
@@ -238,7 +239,7 @@ TEST(ViewRender, SensorListGroupsByChip)
     // Thin antialiased digits: near the colour is enough.
     EXPECT_GT(countPixels(image, IslandPalette::amber(), 70), 10);
     EXPECT_GT(countPixels(image, IslandPalette::red(), 70), 5);
-    EXPECT_TRUE(list.accessibleDescription().startsWith("coretemp: Package id 0 81°C Core 0 100°C nvme:"));
+    EXPECT_TRUE(list.accessibleDescription().startsWith("coretemp: Package id 0 81°C Core 0 100°C acpitz:"));
 }
 
 }  // namespace

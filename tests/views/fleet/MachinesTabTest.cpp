@@ -135,7 +135,7 @@ TEST_F(MachinesTabTest, FiguresAreDrawnInTheirColoursWithinTheirColumns)
     tab.setFleet(smallFleet());
     tab.show();
     const QImage image = renderWidget(tab, Qt::black);
-    const QRect rows(0, MachinesTab::headerHeight, tab.width(), 3 * MachinesTab::rowHeight());
+    const QRect rows(0, MachinesTab::headerHeight(), tab.width(), 3 * MachinesTab::rowHeight());
     const MachineColumns columns = MachineColumns::within(QRectF(rows));
     const QRect cpu = columns.cells[static_cast<size_t>(MachineColumn::cpu)].toAlignedRect();
     // web3's CPU is red, and the down machine's state too (thin glyphs on

@@ -2,6 +2,9 @@
 
 #include "testsupport/FakeScreens.h"
 #include "testsupport/FakeWindowSystem.h"
+#include "island/IslandWindowPolicy.h"
+#include "testsupport/Snapshots.h"
+#include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
 #include "views/panel/IslandPanel.h"
@@ -33,10 +36,22 @@ protected:
         auto fakeWindows = std::make_unique<fixtures::FakeWindowSystem>();
         windows = fakeWindows.get();
         windows->active = {terminal, false, false, {}};
+        // Every reading there, so that each takes its frame in the collapsed row.
+        telemetry->initial = fixtures::busySnapshot();
+        monitor.replaceSource(telemetry);
         controller = std::make_unique<IslandPanelController>(
             IslandPanelController::Services{monitor, updater, coordinator, defaults, scheduler, loginItem}, std::move(fake),
             std::move(fakeWindows), expanded, mode);
         return *controller;
+    }
+
+    // The collapsed island centred at the top of `area`, as wide as the
+    // geometry makes the readings shown: the widths are the reading table's.
+    QRect collapsedFrame(const QRect& area) const
+    {
+        const IslandState& state = controller->state();
+        return islandFrame(area, state.displayGeometry().panelSize(false, state.visibleCollapsedMetricKinds(),
+                                                                   CollapsedIslandPainter::widthsFor(monitor.snapshot())));
     }
 
     FakeScreens* screens = nullptr;
@@ -64,7 +79,8 @@ TEST_F(PanelControllerTest, PlacesTheIslandOverTheNotchOnThePrimaryScreenAndFoll
     auto& collapsed = make();
     collapsed.updateFrame(false, false);
     EXPECT_EQ(collapsed.state().displayGeometry(), (IslandDisplayGeometry{200, 32}));
-    EXPECT_EQ(collapsed.panel().geometry(), QRect(466, 0, 581, 32));
+    // Centred at the top of the screen, over the notch, as wide as its readings need.
+    EXPECT_EQ(collapsed.panel().geometry(), collapsedFrame(QRect(0, 0, 1512, 982)));
 
     auto& c = make(QStringLiteral("1"));
     screens->pointer = QPoint(2000, 10);
@@ -132,7 +148,7 @@ TEST_F(PanelControllerTest, FollowsTheWorkAreaOfItsScreenAndStepsAsideForFullscr
     // Without the window system's reckoning, the toolkit's work area counts.
     screens->list[0].workArea = QRect(1512, -200 + 30, 1920, 1050);  // a 30 px top panel
     screens->changed();
-    EXPECT_EQ(c.panel().geometry(), QRect(1512 + 780, -170, 361, 40));
+    EXPECT_EQ(c.panel().geometry(), collapsedFrame(QRect(1512, -170, 1920, 1050)));
 
     windows->setActive({terminal, false, true, QRect(1512, -200, 1920, 1080)});
     EXPECT_FALSE(c.panel().isVisible());
@@ -150,7 +166,8 @@ TEST_F(PanelControllerTest, KeepsWindowsClearOfTheCollapsedIsland)
     screens->list = {FakeScreens::screen({0, 0, 1440, 900}), FakeScreens::screen({1440, 0, 1440, 900})};
     const Strut panel = *Strut::fromPartial({0, 0, 30, 0, 0, 0, 0, 0, 0, 1439, 0, 0});
     windows->setReservations(DesktopReservations{{2880, 900}, {panel}, std::nullopt});
-    const QRect collapsed(540, 30, 361, 40);
+    const QRect collapsed = collapsedFrame(QRect(0, 30, 1440, 870));
+    EXPECT_EQ(collapsed.height(), 40);
     EXPECT_EQ(c.panel().geometry(), collapsed);
     EXPECT_EQ(c.reservedFrame(), std::nullopt);
     scheduler.advance(0.5);
@@ -283,4 +300,27 @@ TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)
     scheduler.advance(0.055);  // removed at once when the panel starts shrinking
     EXPECT_FALSE(root->expandedLayer());
     EXPECT_FALSE(monitor.isProcessTelemetryActive());
+}
+
+// The island's size: 125 % on a screen of one device pixel per pixel, the
+// choice once made, and smaller again where the open island would not fit a
+// small logical screen (1280x720 at 200 % is 640x360).
+TEST_F(PanelControllerTest, SizeFollowsTheScreenTheChoiceAndTheRoomThereIs)
+{
+    auto& c = make(QStringLiteral("1"));
+    screens->list = {FakeScreens::screen({0, 0, 1920, 1080}, std::nullopt, 1)};
+    screens->changed();
+    c.updateFrame(true, false);
+    EXPECT_EQ(c.state().displayGeometry().scale, 1.25);
+    EXPECT_EQ(c.panel().geometry().width(), 725);
+    c.state().setSizePercent(150);
+    EXPECT_EQ(c.panel().geometry().width(), 870);
+    EXPECT_NEAR(c.panel().geometry().height(), 660, 2);  // whole pixels per row
+
+    screens->list = {FakeScreens::screen({0, 0, 640, 360})};
+    screens->changed();
+    c.updateFrame(true, false);
+    const QRect small = c.panel().geometry();
+    EXPECT_LT(c.state().displayGeometry().scale, 1);
+    EXPECT_TRUE(QRect(0, 0, 640, 360).contains(small)) << small.width() << "x" << small.height();
 }

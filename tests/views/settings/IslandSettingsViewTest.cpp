@@ -158,6 +158,15 @@ TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
     EXPECT_EQ(state.selectedMetric(), MetricKind::network);
     state.setSelectedMetric(MetricKind::power);
     EXPECT_EQ(tab.currentText(), "Power");
+
+    // The size follows the screen until one is chosen, then it is kept.
+    SettingsMenuPicker& size = child<SettingsMenuPicker>("sizePicker");
+    EXPECT_EQ(size.count(), 3);
+    EXPECT_EQ(state.sizePercent(), std::nullopt);
+    emit size.activated(2);
+    EXPECT_EQ(state.sizePercent(), 150);
+    state.setSizePercent(100);
+    EXPECT_EQ(size.currentText(), "100 %");
 }
 
 TEST_F(IslandSettingsViewTest, DownloadSwitchKeepsItsValueWhileAutomaticChecksAreOff)

@@ -409,7 +409,7 @@ constexpr ReadingDescriptor rows[] = {
         .title = "Overview",
         .shortLabel = "Overview",
         .icon = "waveform.path.ecg",
-        .tab = TabSpec{.lines = overviewLines},
+        .tab = TabPart{.lines = overviewLines},
     },
     {
         .kind = MetricKind::cpu,
@@ -420,8 +420,8 @@ constexpr ReadingDescriptor rows[] = {
         .thresholds = loadThresholds,
         .isPresent = [](const SystemSnapshot& s) { return s.cpu.has_value(); },
         .value = [](const SystemSnapshot& s) { return s.cpu ? s.cpu->percent : NAN; },
-        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 1},
-        .tab = TabSpec{.lines = cpuLines},
+        .collapsed = CollapsedPart{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 1},
+        .tab = TabPart{.lines = cpuLines},
         .detailTab = MetricKind::cpu,
         .detail = loadDetail,
         .spokenDetails = loadSpoken,
@@ -436,8 +436,8 @@ constexpr ReadingDescriptor rows[] = {
         .thresholds = LevelThresholds{75, 85, 93},
         .isPresent = [](const SystemSnapshot& s) { return s.memory.has_value(); },
         .value = [](const SystemSnapshot& s) { return s.memory ? s.memory->percent : NAN; },
-        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 2},
-        .tab = TabSpec{.lines = memoryLines},
+        .collapsed = CollapsedPart{.width = 48, .style = CollapsedStyle::load, .addedVisible = true, .order = 2},
+        .tab = TabPart{.lines = memoryLines},
         .writeJson = memoryJson,
     },
     {
@@ -452,8 +452,8 @@ constexpr ReadingDescriptor rows[] = {
         .gaugeDetail = uploadText,
         .spoken = networkSpoken,
         // The icon, then two speeds as wide as "↓999.9M".
-        .collapsed = CollapsedSpec{.width = 112, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
-        .tab = TabSpec{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
+        .collapsed = CollapsedPart{.width = 112, .style = CollapsedStyle::network, .addedVisible = true, .order = 0},
+        .tab = TabPart{.lines = networkLines, .isPercent = false, .minimumTop = 10, .axisSuffix = "K"},
         .writeJson = networkJson,
     },
     {
@@ -467,7 +467,7 @@ constexpr ReadingDescriptor rows[] = {
         .gaugeDetail = diskRates,
         .spoken = diskSpoken,
         // The icon and "100%", then two rates as wide as "R999.9M".
-        .collapsed = CollapsedSpec{.width = 140, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
+        .collapsed = CollapsedPart{.width = 140, .style = CollapsedStyle::disk, .addedVisible = false, .order = 5},
         .writeJson = diskJson,
     },
     {
@@ -479,10 +479,10 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.power.has_value(); },
         .value = batteryPercent,
         .spoken = powerSpoken,
-        .collapsed = CollapsedSpec{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
+        .collapsed = CollapsedPart{.width = 94, .style = CollapsedStyle::power, .addedVisible = true, .order = 3},
         // Without a battery or an adapter that tells its input (most desktops)
         // there is no power figure to chart.
-        .tab = TabSpec{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W",
+        .tab = TabPart{.lines = powerLines, .isPercent = false, .minimumTop = 20, .axisSuffix = "W",
                        .isAvailable = [](const SystemSnapshot& s) {
                            return batteryOf(s) != nullptr || adapterOf(s) != nullptr;
                        }},
@@ -498,7 +498,7 @@ constexpr ReadingDescriptor rows[] = {
         .isPresent = [](const SystemSnapshot& s) { return s.swap.has_value(); },
         .value = swapPercent,
         .spoken = swapSpoken,
-        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 4},
+        .collapsed = CollapsedPart{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 4},
         .detailTab = MetricKind::memory,
         .detail = swapDetail,
         .spokenDetails = swapSpokenDetails,
@@ -518,12 +518,12 @@ constexpr ReadingDescriptor rows[] = {
         .value = cpuTemperature,
         .valueText = [](const SystemSnapshot& s) { return temperatureText(cpuTemperature(s)); },
         .spoken = [](const SystemSnapshot& s) { return MetricFormat::spokenCelsius(cpuTemperature(s)); },
-        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
-        .tab = TabSpec{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
+        .collapsed = CollapsedPart{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 6},
+        .tab = TabPart{.lines = temperatureLines, .isPercent = false, .minimumTop = 100, .axisSuffix = "\xB0",
                        .title = "Sensors",
                        .isAvailable = ReadingTable::hasListedSensors},
         .writeJson = temperaturesJson,
-        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::temperatures,
+        .sensorList = SensorListPart{.sensors = &SystemSnapshot::temperatures,
                                      .valueText = temperatureText,
                                      .level = sensorTemperatureLevel},
     },
@@ -536,8 +536,8 @@ constexpr ReadingDescriptor rows[] = {
         .thresholds = loadThresholds,
         .isPresent = [](const SystemSnapshot& s) { return s.gpus.has_value(); },
         .value = gpuBusy,
-        .collapsed = CollapsedSpec{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
-        .tab = TabSpec{.lines = gpuLines, .isAvailable = hasGpuLoad},
+        .collapsed = CollapsedPart{.width = 48, .style = CollapsedStyle::load, .addedVisible = false, .order = 7},
+        .tab = TabPart{.lines = gpuLines, .isAvailable = hasGpuLoad},
         .detailTab = MetricKind::gpu,
         .spokenDetails = gpuSpokenDetails,
         .writeJson = gpusJson,
@@ -555,9 +555,9 @@ constexpr ReadingDescriptor rows[] = {
             return std::isfinite(rpm) ? MetricFormat::fixed(rpm, 0) : QStringLiteral("—");
         },
         .spoken = fanSpoken,
-        .collapsed = CollapsedSpec{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
+        .collapsed = CollapsedPart{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
         .writeJson = fansJson,
-        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
+        .sensorList = SensorListPart{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
     },
     {
         .kind = MetricKind::voltage,
@@ -567,7 +567,7 @@ constexpr ReadingDescriptor rows[] = {
         .icon = "voltage",
         .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
         .writeJson = voltagesJson,
-        .sensorList = SensorListSpec{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
+        .sensorList = SensorListPart{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
     },
     {
         .kind = MetricKind::machines,
@@ -577,7 +577,7 @@ constexpr ReadingDescriptor rows[] = {
         .icon = "server.rack",
         .isPresent = [](const SystemSnapshot& s) { return s.fleet.has_value(); },
         // The tab lists the machines in place of a chart.
-        .tab = TabSpec{.lines = {}, .isAvailable = [](const SystemSnapshot& s) { return s.fleet.has_value(); }},
+        .tab = TabPart{.lines = {}, .isAvailable = [](const SystemSnapshot& s) { return s.fleet.has_value(); }},
         .writeJson = machinesJson,
     },
 };

@@ -21,7 +21,7 @@ enum class Tone { primary, mint, cyan };
 // capacity in use and its read and write rates.
 enum class CollapsedStyle { load, network, power, disk };
 
-struct CollapsedSpec {
+struct CollapsedPart {
     // Points reserved in the collapsed row: room for the widest figures the
     // reading can show, so none is ever cut.
     double width = 0;
@@ -50,7 +50,7 @@ struct ChartLine {
 };
 
 // A tab of the dashboard and the chart it shows.
-struct TabSpec {
+struct TabPart {
     std::span<const ChartLine> lines;
     bool isPercent = true;   // a fixed 0-100 scale
     double minimumTop = 0;   // otherwise: the scale's top is at least this
@@ -72,7 +72,7 @@ struct SpokenDetail {
 };
 
 // The sensors a reading lists on the Sensors tab, chip by chip.
-struct SensorListSpec {
+struct SensorListPart {
     std::optional<QList<SensorReading>> SystemSnapshot::*sensors = nullptr;
     QString (*valueText)(double value) = nullptr;  // "45°C", "1250 rpm"
     // How loaded one sensor is by its own limits; without this, normal.
@@ -107,8 +107,8 @@ struct ReadingDescriptor {
     // reading; otherwise, as for a percentage that is not a number, it is
     // "not available".
     QString (*spoken)(const SystemSnapshot& snapshot) = nullptr;
-    std::optional<CollapsedSpec> collapsed = std::nullopt;
-    std::optional<TabSpec> tab = std::nullopt;
+    std::optional<CollapsedPart> collapsed = std::nullopt;
+    std::optional<TabPart> tab = std::nullopt;
     // A line of text under a tab's title (the swap in use on the Memory tab);
     // empty when there is nothing to say.
     std::optional<MetricKind> detailTab = std::nullopt;
@@ -118,7 +118,7 @@ struct ReadingDescriptor {
     // The reading's fields in a JSON line, each null where the source does
     // not have it.
     void (*writeJson)(JsonWriter& writer, const SystemSnapshot& snapshot) = nullptr;
-    std::optional<SensorListSpec> sensorList = std::nullopt;
+    std::optional<SensorListPart> sensorList = std::nullopt;
 };
 
 namespace ReadingTable {

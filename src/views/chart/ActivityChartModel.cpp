@@ -36,7 +36,7 @@ bool hasAnyValue(const QList<double>& values)
 
 // The highest value the tab's lines reach, at least 1; a line drawn only
 // while charging counts where its sample was taken while charging.
-double peakOf(SampleWindow window, const TabSpec& tab)
+double peakOf(SampleWindow window, const TabPart& tab)
 {
     double peak = 1.0;
     for (const MetricSample& sample : window) {
@@ -49,9 +49,9 @@ double peakOf(SampleWindow window, const TabSpec& tab)
     return peak;
 }
 
-const TabSpec& tabOf(MetricKind metric)
+const TabPart& tabOf(MetricKind metric)
 {
-    static const TabSpec none;
+    static const TabPart none;
     const auto& tab = ReadingTable::of(metric).tab;
     return tab ? *tab : none;
 }
@@ -114,7 +114,7 @@ double roundUpToStep(double candidate)
 
 YDomain yDomain(SampleWindow window, MetricKind metric)
 {
-    const TabSpec& tab = tabOf(metric);
+    const TabPart& tab = tabOf(metric);
     if (tab.isPercent)
         return {0, 100};
     return {0, roundUpToStep(std::max(peakOf(window, tab) * 1.12, tab.minimumTop))};

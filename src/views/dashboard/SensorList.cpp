@@ -42,7 +42,7 @@ namespace {
 
 // One reading's sensors, a chip's sensors together: chips in the order they
 // first come, or the one with the highest value first.
-void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec, bool hottestFirst,
+void appendLines(const QList<SensorReading>& sensors, const SensorListPart& list, bool hottestFirst,
                  QList<SensorLine>& lines)
 {
     struct Chip {
@@ -62,8 +62,8 @@ void appendLines(const QList<SensorReading>& sensors, const SensorListSpec& spec
         lines.append({true, chip.name, {}, Level::normal});
         for (const SensorReading& sensor : sensors) {
             if (sensor.chip == chip.name)
-                lines.append({false, sensor.label, spec.valueText(sensor.value),
-                              spec.level ? spec.level(sensor) : Level::normal});
+                lines.append({false, sensor.label, list.valueText(sensor.value),
+                              list.level ? list.level(sensor) : Level::normal});
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "views/chart/ActivityChart.h"
 #include "views/chart/ChartSummary.h"
 #include "views/kit/AccessibleParts.h"
+#include "views/kit/ChoiceKeys.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
@@ -206,27 +207,14 @@ void ActivitySection::keyPressEvent(QKeyEvent* event)
 {
     // Left and Right ask for the neighbouring range, Home and End for the
     // shortest and longest; the owner chooses it.
-    const int at = static_cast<int>(range_);
-    int wanted = at;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        wanted = at - 1;
-        break;
-    case Qt::Key_Right:
-        wanted = at + 1;
-        break;
-    case Qt::Key_Home:
-        wanted = 0;
-        break;
-    case Qt::Key_End:
-        wanted = static_cast<int>(kRanges.size()) - 1;
-        break;
-    default:
+    const qsizetype at = static_cast<qsizetype>(range_);
+    const std::optional<qsizetype> wanted = choiceAfterKey(event->key(), at, static_cast<qsizetype>(kRanges.size()));
+    if (!wanted) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (wanted >= 0 && wanted < static_cast<int>(kRanges.size()) && wanted != at)
-        emit rangeChosen(kRanges[static_cast<size_t>(wanted)]);
+    if (*wanted != at)
+        emit rangeChosen(kRanges[static_cast<size_t>(*wanted)]);
 }
 
 void ActivitySection::mousePressEvent(QMouseEvent* event)

@@ -2,6 +2,7 @@
 
 #include "monitor/ReadingTable.h"
 #include "views/kit/AccessibleParts.h"
+#include "views/kit/ChoiceKeys.h"
 #include "views/kit/DashboardLayout.h"
 #include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
@@ -220,26 +221,13 @@ void MetricTabs::keyPressEvent(QKeyEvent* event)
     // Left and Right ask for the neighbouring tab, Home and End for the
     // first and last; the owner selects it.
     const qsizetype at = available_.indexOf(selected_);
-    qsizetype wanted = at;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        wanted = at - 1;
-        break;
-    case Qt::Key_Right:
-        wanted = at + 1;
-        break;
-    case Qt::Key_Home:
-        wanted = 0;
-        break;
-    case Qt::Key_End:
-        wanted = available_.size() - 1;
-        break;
-    default:
+    const std::optional<qsizetype> wanted = choiceAfterKey(event->key(), at, available_.size());
+    if (!wanted) {
         QWidget::keyPressEvent(event);
         return;
     }
-    if (wanted >= 0 && wanted < available_.size() && wanted != at)
-        emit tabClicked(available_[wanted]);
+    if (*wanted != at && *wanted >= 0)
+        emit tabClicked(available_[*wanted]);
 }
 
 void MetricTabs::paintEvent(QPaintEvent*)

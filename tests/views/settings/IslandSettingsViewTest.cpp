@@ -286,15 +286,17 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInALineE
     EXPECT_FALSE(line.isVisibleTo(&settings));
 }
 
-// Alerts start showing when the session bus answers late; while the
-// notification service refuses them, the Alerts section says why.
-TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlertsAreLost)
+// Without a notification service the section says alerts are not shown, and
+// follows a service that answers late, comes and goes; while the service
+// refuses alerts, it says why.
+TEST_F(IslandSettingsViewTest, AlertsSectionFollowsTheNotificationServiceAndTellsWhyAlertsAreLost)
 {
     AlertCenter alerts(monitor, scheduler, defaults, nullptr);
     IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
     const QLabel& noService = *settings.findChild<QLabel*>("noNotificationServiceLabel");
     const QLabel& lost = *settings.findChild<QLabel*>("alertShowFailureLabel");
     EXPECT_FALSE(noService.isHidden());
+    EXPECT_EQ(noService.text(), "No notification service: alerts are not shown.");
     auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
     fixtures::FakeAlertNotifier& service = *notifier;
     alerts.setNotifier(std::move(notifier));  // the session bus answered late
@@ -303,6 +305,11 @@ TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlert
     service.answer(QStringLiteral("too many notifications"));
     EXPECT_FALSE(lost.isHidden());
     EXPECT_EQ(lost.text(), "The latest alert could not be shown: too many notifications");
+    service.setService(false);
+    EXPECT_FALSE(noService.isHidden());
+    EXPECT_TRUE(lost.isHidden());  // the line above says enough
+    service.setService(true);
+    EXPECT_TRUE(noService.isHidden());
     service.answer(std::nullopt);
     EXPECT_TRUE(lost.isHidden());
 }
@@ -369,28 +376,6 @@ TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead
         EXPECT_EQ(line.isVisibleTo(&view()), failure[0] != '\0') << failure;
         EXPECT_EQ(line.text(), failure[0] ? QStringLiteral("Can't reach nas.lan: %1.").arg(failure) : QString());
     }
-}
-
-// Without a notification service the section says alerts are not shown,
-// and follows the service coming and going.
-TEST_F(IslandSettingsViewTest, AlertsSectionSaysWhenNoNotificationServiceIsThere)
-{
-    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
-    fixtures::FakeAlertNotifier& service = *notifier;
-    AlertCenter alerts(monitor, scheduler, defaults, std::move(notifier));
-    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
-    const auto* hint = settings.findChild<QLabel*>("noNotificationServiceLabel");
-    ASSERT_TRUE(hint);
-    EXPECT_TRUE(hint->isHidden());
-    service.setService(false);
-    EXPECT_FALSE(hint->isHidden());
-    EXPECT_EQ(hint->text(), "No notification service: alerts are not shown.");
-    service.setService(true);
-    EXPECT_TRUE(hint->isHidden());
-
-    AlertCenter silent(monitor, scheduler, defaults, nullptr);
-    IslandSettingsView withoutNotifier(state, updater, coordinator, loginItem, &silent);
-    EXPECT_FALSE(withoutNotifier.findChild<QLabel*>("noNotificationServiceLabel")->isHidden());
 }
 
 // An address the rules refuse changes nothing and is kept nowhere; one they

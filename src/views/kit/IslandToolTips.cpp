@@ -150,11 +150,22 @@ void IslandToolTips::pointerMoved(QWidget* window, const QPoint& globalPosition)
     hideTip();
     hovered_ = window;
     pointer_ = globalPosition;
-    delay_.arm(scheduler_, delaySeconds, this, [this] { showTip(); });
+    lastMove_ = scheduler_.monotonicSeconds();
+    // One wait at a time, however many moves: it checks the pointer has
+    // rested when it ends.
+    if (!delay_.isPending())
+        delay_.arm(scheduler_, delaySeconds, this, [this] { showTip(); });
 }
 
 void IslandToolTips::showTip()
 {
+    // Moved meanwhile: the rest of the wait from the last move (a wait
+    // shorter than a microsecond is none).
+    const double left = lastMove_ + delaySeconds - scheduler_.monotonicSeconds();
+    if (left > 1e-6) {
+        delay_.arm(scheduler_, left, this, [this] { showTip(); });
+        return;
+    }
     if (!hovered_ || !hovered_->isVisible())
         return;
     const QPoint local = hovered_->mapFromGlobal(pointer_);

@@ -64,6 +64,7 @@ private:
     std::unique_ptr<TipWindow> tip_;
     QPointer<QWidget> hovered_;  // the window under the pointer
     QPoint pointer_;
+    double lastMove_ = 0;
     std::optional<QRect> shownArea_;
 };
 

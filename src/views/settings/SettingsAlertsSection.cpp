@@ -33,7 +33,8 @@ QString SettingsAlertsSection::thresholdText(AlertRule rule, double value)
     return QStringLiteral("%1 %2").arg(QString::number(value, 'f', 0), QString::fromUtf8(alertRuleDescriptor(rule).unit));
 }
 
-SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, SettingsMessages& messages, QWidget* parent) : QWidget(parent), alerts_(alerts)
+SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, SettingsMessages& messages, QWidget* parent)
+    : QWidget(parent), alerts_(alerts)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);

@@ -41,7 +41,9 @@ QLineEdit* field(const QString& placeholder, const char* name, QWidget* parent)
 SettingsSourceSection::Kind kindOf(const SourceChoice& choice)
 {
     using Kind = SettingsSourceSection::Kind;
-    return choice.isThisComputer() ? Kind::thisComputer : choice.isPrometheusServer() ? Kind::prometheusServer : Kind::exporter;
+    if (choice.isThisComputer())
+        return Kind::thisComputer;
+    return choice.isPrometheusServer() ? Kind::prometheusServer : Kind::exporter;
 }
 
 }  // namespace
@@ -192,12 +194,12 @@ void SettingsSourceSection::refresh()
     paint(anotherMachineChip_, Kind::exporter);
     paint(prometheusChip_, Kind::prometheusServer);
     fields_->setVisible(kind_ != Kind::thisComputer);
-    pendingLabel_->setVisible(kind_ != inUse);
     pendingLabel_->setText(QStringLiteral("Still watching %1: press Watch to switch to this %2.")
                                .arg(inUse == Kind::thisComputer ? QStringLiteral("this computer")
                                                                 : selector_.monitor().machineName(),
                                     kind_ == Kind::prometheusServer ? QStringLiteral("server")
                                                                     : QStringLiteral("machine")));
+    pendingLabel_->setVisible(kind_ != inUse);
     address_->setPlaceholderText(kind_ == Kind::prometheusServer
                                      ? QStringLiteral("Server: http://10.0.0.5:9090")
                                      : QStringLiteral("Exporter: http://192.168.1.20:9100/metrics"));

@@ -41,7 +41,8 @@ TEST_F(IslandToolTipsTest, HelpTextsShowOnHoverInTheIslandsColours)
     CollapsedIslandView collapsed(monitor, state, scheduler);
     collapsed.resize(600, 40);
     collapsed.show();
-    ExpandedIslandView expanded(ExpandedIslandView::Services{monitor, state, updater, coordinator, scheduler, loginItem});
+    ExpandedIslandView expanded(
+        ExpandedIslandView::Services{monitor, state, updater, coordinator, scheduler, loginItem});
     state.requestExpansion();
     scheduler.advance(IslandState::contentDelay);
     expanded.finishTransitions();
@@ -69,11 +70,13 @@ TEST_F(IslandToolTipsTest, HelpTextsShowOnHoverInTheIslandsColours)
         SCOPED_TRACE(row.text);
         ASSERT_FALSE(row.widget.window()->isActiveWindow());
         hover(row.widget, row.at);
+        scheduler.advance(IslandToolTips::delaySeconds * 0.5);
+        hover(row.widget, row.at + QPoint(1, 0));  // not resting yet: the wait starts again
         scheduler.advance(IslandToolTips::delaySeconds * 0.9);
         EXPECT_EQ(tips.shownText(), "");
         scheduler.advance(IslandToolTips::delaySeconds * 0.2);
         EXPECT_EQ(tips.shownText(), QString::fromUtf8(row.text));
-        hover(row.widget, row.at + QPoint(1, 0));  // still over it
+        hover(row.widget, row.at);  // still over it
         EXPECT_EQ(tips.shownText(), QString::fromUtf8(row.text));
         hover(*row.widget.window(), QPoint(0, 0));
         EXPECT_EQ(tips.shownText(), "");

@@ -207,13 +207,14 @@ TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
     EXPECT_GT(countPixels(renderWidget(strip, Qt::black), IslandPalette::primary()), 128 * 4);
 }
 
-// Sensors grouped under their chips, temperatures first, each coloured by its own limits.
+// Sensors grouped under their chips (same-named ones apart), temperatures first, each coloured by its own limits.
 TEST(ViewRender, SensorListGroupsByChip)
 {
     SystemSnapshot snapshot;
     snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80},
-                                                 {"nvme", "Composite", 38.85, 84.85, {}},
+                                                 {"nvme", "Composite", 38.85, 84.85, {}, {}, 0},
                                                  {"coretemp", "Core 0", 99.6, 100, 80},
+                                                 {"nvme", "Composite", 45, 84.85, {}, {}, 1},
                                                  {"acpitz", "temp1", 96, {}, {}}};
     snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}, {"nct6798", "fan2", 0}};
     snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
@@ -223,7 +224,9 @@ TEST(ViewRender, SensorListGroupsByChip)
                                      {false, "Core 0", "100°C", Level::high},
                                      {true, "acpitz", {}, Level::normal},
                                      {false, "temp1", "96°C", Level::critical},
-                                     {true, "nvme", {}, Level::normal},
+                                     {true, "nvme1", {}, Level::normal},  // two drives told apart
+                                     {false, "Composite", "45°C", Level::normal},
+                                     {true, "nvme0", {}, Level::normal},
                                      {false, "Composite", "39°C", Level::normal},
                                      {true, "nct6798", {}, Level::normal},  // the fans after the temperatures
                                      {false, "CPU Fan", "1250 rpm", Level::normal},

@@ -5,6 +5,7 @@
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
+#include "views/dashboard/MetricTabs.h"
 #include "views/dashboard/ProcessLeaderboard.h"
 #include "views/dashboard/SensorList.h"
 #include "views/kit/Fonts.h"
@@ -103,6 +104,39 @@ TEST(ViewRender, HealthRailColoursOnlyTheLoadedGauge)
     const QImage image = renderWidget(rail, Qt::black);
     EXPECT_GT(countPixels(image, IslandPalette::red(), QRect(0, 0, 136, image.height())), 5);
     EXPECT_EQ(countPixels(image, IslandPalette::red(), QRect(137, 0, 410, image.height())), 0);
+}
+
+// A gauge's caption and value sit at the same height whether a detail line
+// follows them or not, so that the rail's captions line up.
+TEST(ViewRender, GaugeCaptionsLineUpWithOrWithoutADetailLine)
+{
+    HealthMetricView detailed;
+    HealthMetricView plain;
+    const HealthMetric disk = healthMetrics(fixtures::busySnapshot())[3];
+    ASSERT_FALSE(disk.detail.isEmpty());
+    detailed.setMetric(disk);
+    plain.setMetric({disk.icon, disk.label, disk.value, disk.accent, {}});
+    const int above = detailed.height() - static_cast<int>(QFontMetricsF(Fonts::figures(TextSize::caption)).height());
+    const QRect top(0, 0, detailed.width(), above);
+    EXPECT_EQ(renderWidget(detailed, Qt::black).copy(top), renderWidget(plain, Qt::black).copy(top));
+}
+
+// A tab that comes late fades in after the tabs shown, which stay where they
+// are under the pointer; shown again, the row is in the table's order.
+TEST(ViewRender, LateTabsNeverMoveTheTabsShown)
+{
+    using K = MetricKind;
+    MetricTabs tabs;
+    tabs.resize(tabs.sizeHint());
+    tabs.setAvailable({K::overview, K::cpu, K::temperature});
+    tabs.show();
+    const QRectF sensors = tabs.tabRect(K::temperature);
+    tabs.setAvailable({K::overview, K::cpu, K::power, K::temperature});
+    EXPECT_EQ(tabs.tabRect(K::temperature), sensors);
+    EXPECT_EQ(tabs.available(), (QList<K>{K::overview, K::cpu, K::temperature, K::power}));
+    tabs.hide();
+    tabs.show();
+    EXPECT_EQ(tabs.available(), (QList<K>{K::overview, K::cpu, K::power, K::temperature}));
 }
 
 TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)

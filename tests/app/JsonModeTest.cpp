@@ -76,10 +76,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);
     const QJsonObject object = QJsonDocument::fromJson(lines[0]).object();
-    // The snapshot line tests pin each field's form; here the program prints the whole line.
-    for (const char* key : {"time", "cpuPercent", "downloadBytesPerSecond", "batteryPercent", "displayPowerWatts",
-                            "swapPercent", "loadAverage", "diskAvailable", "diskReadBytesPerSecond", "temperatures", "gpus"})
-        EXPECT_TRUE(object.contains(key)) << key;
+    // The snapshot line tests pin each field and its form; here the program prints the line.
     EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
     EXPECT_TRUE(object["minutesRemaining"].isNull());
     EXPECT_TRUE(object["swapPercent"].isNull());  // the machine has no swap
@@ -245,9 +242,7 @@ TEST(JsonMode, APrometheusServersLineListsItsMachines)
     EXPECT_EQ(line["cpuPercent"].toDouble(), 1);
     const QJsonArray machines = line["machines"].toArray();
     ASSERT_EQ(machines.size(), 1);
+    // Each field of a machine's entry is pinned with the fleet rules.
     EXPECT_EQ(machines[0]["instance"].toString(), "web1.lan:9100");
-    EXPECT_EQ(machines[0]["job"].toString(), "node");
-    EXPECT_TRUE(machines[0]["up"].toBool());
     EXPECT_EQ(machines[0]["cpuPercent"].toDouble(), 1);
-    EXPECT_TRUE(machines[0]["memoryUsed"].isNull());
 }

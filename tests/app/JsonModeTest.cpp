@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <functional>
 #include <unistd.h>
 
@@ -140,7 +138,7 @@ TEST(JsonMode, FailuresAreToldNotFakedAndNothingHangs)
     }
 }
 
-TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithoutTouchingIt)
+TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsADamagedFileWithoutTouchingIt)
 {
     QTemporaryDir state;
     const QString path = state.filePath("Moravel/history.json");
@@ -174,14 +172,8 @@ TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithout
     const ProgramRun damaged = runMoravel({"--history"}, nullptr, inState);
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_EQ(damaged.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is damaged\n");
+    // A FIFO there is refused by the reading the history recorder shares, and checked with it.
     EXPECT_EQ(readFile(path), "{torn");
-
-    // A FIFO is refused at once, never waited on.
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    const ProgramRun fifo = runMoravel({"--history"}, nullptr, inState);
-    EXPECT_EQ(fifo.exitCode, 1);
-    EXPECT_EQ(fifo.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is not a regular file\n");
 }
 
 // Another machine out of reach, then back: no made-up lines meanwhile, one

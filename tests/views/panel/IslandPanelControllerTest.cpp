@@ -329,7 +329,13 @@ TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
             EXPECT_EQ(shapeMismatches(), 0) << step;
         }
         if (opening) {
-            move(panel.mapToGlobal(QPoint(0, panel.height() - 1)));  // clear below the growing body
+            const QPoint clear = panel.mapToGlobal(QPoint(0, panel.height() - 1));  // below the growing body
+            move(clear);
+            EXPECT_FALSE(c.state().isPointerInside());
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(&panel, &leave);
+            QEnterEvent enter(panel.mapFromGlobal(clear), panel.mapFromGlobal(clear), clear);
+            QApplication::sendEvent(&panel, &enter);
             EXPECT_FALSE(c.state().isPointerInside());
             move(panel.mapToGlobal(QPoint(panel.width() / 2, 2)));
             EXPECT_TRUE(c.state().isPointerInside());
@@ -339,6 +345,12 @@ TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
         EXPECT_EQ(root->geometry(), panel.rect());
         EXPECT_EQ(shapeMismatches(), 0);
     }
+    const QSize before = panel.size();
+    panel.resize(before + QSize(40, 0));  // as a window manager might
+    QResizeEvent resized(panel.size(), before);
+    QApplication::sendEvent(&panel, &resized);
+    EXPECT_EQ(root->geometry(), panel.rect());
+    EXPECT_EQ(shapeMismatches(), 0);
 }
 
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)

@@ -44,12 +44,13 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
         state_.setDisplayGeometry(geometry);
     }
     const QSizeF size = panelSize(state_.isExpanded());
+    const QSize whole(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
     rootView_ = new IslandRootView(
         IslandRootView::Services{services.monitor, state_, services.updater, services.updateCheckCoordinator,
                                  services.scheduler, services.loginItem, services.alerts, services.history,
                                  services.sourceSelector},
         panel_.get());
-    settle(QRect(panel_->pos(), QSize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())))));
+    settle(QRect(panel_->pos(), whole));
     // Whatever else resizes the window (a window manager), the body fills it.
     connect(panel_.get(), &IslandPanel::resized, this, [this] {
         if (!isAnimatingFrame())

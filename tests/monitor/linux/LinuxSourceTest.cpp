@@ -86,7 +86,9 @@ protected:
 // A failed read later repeats the last values and keeps the previous ticks.
 TEST_F(LinuxSourceTest, FirstReadingIsABaselineAndFailedReadsRepeatTheLastValues)
 {
-    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);  // known before any reading
+    // Memory is a level, known before any reading: never a made-up 0 %.
+    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);
+    EXPECT_EQ(monitor->snapshot().memory->used, 400u * 1024);
     tree.write("proc/stat", statLine(100, 900));
     tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 100 1 1 0 100 1 0 0 0 0 0 0 0\n");
     tree.makeDirectory("sys/block/nvme0n1/device");

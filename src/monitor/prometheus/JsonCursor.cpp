@@ -1,16 +1,12 @@
 #include "monitor/prometheus/JsonCursor.h"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 
 namespace moravel {
 
 namespace {
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
 
 bool isDigit(char c)
 {
@@ -26,6 +22,22 @@ int hexValue(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+// Characters a string's plain run stops at: its end, an escape, and the
+// control characters JSON does not allow in one. One look-up per character.
+constexpr std::array<bool, 256> endsPlainRun = [] {
+    std::array<bool, 256> ends{};
+    for (int c = 0; c < 0x20; ++c)
+        ends[static_cast<size_t>(c)] = true;
+    ends['"'] = true;
+    ends['\\'] = true;
+    return ends;
+}();
+
+bool isPlain(char c)
+{
+    return !endsPlainRun[static_cast<unsigned char>(c)];
 }
 
 void appendUtf8(std::string& out, char32_t code)
@@ -49,45 +61,13 @@ void appendUtf8(std::string& out, char32_t code)
 
 }  // namespace
 
-void JsonCursor::skipBlanks()
-{
-    while (at_ < end_ && isBlank(*at_))
-        ++at_;
-}
-
-bool JsonCursor::atEnd()
-{
-    skipBlanks();
-    return at_ == end_;
-}
-
-bool JsonCursor::take(char c)
-{
-    skipBlanks();
-    if (failed_ || at_ == end_ || *at_ != c)
-        return false;
-    ++at_;
-    return true;
-}
-
-bool JsonCursor::expect(char c)
-{
-    return take(c) || fail();
-}
-
-bool JsonCursor::peek(char c)
-{
-    skipBlanks();
-    return !failed_ && at_ < end_ && *at_ == c;
-}
-
 bool JsonCursor::string(std::string_view& out)
 {
     if (!expect('"'))
         return false;
     const char* start = at_;
     // The common string: no escapes, a view of the text.
-    while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
+    while (at_ < end_ && isPlain(*at_))
         ++at_;
     if (at_ < end_ && *at_ == '"') {
         out = std::string_view(start, static_cast<size_t>(at_++ - start));
@@ -97,7 +77,7 @@ bool JsonCursor::string(std::string_view& out)
     while (true) {
         // Runs without quotes or escapes are copied whole.
         const char* run = at_;
-        while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
+        while (at_ < end_ && isPlain(*at_))
             ++at_;
         decoded.append(run, static_cast<size_t>(at_ - run));
         if (at_ == end_ || static_cast<unsigned char>(*at_) < 0x20)

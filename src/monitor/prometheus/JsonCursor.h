@@ -25,14 +25,34 @@ public:
 
     bool failed() const { return failed_; }
     // Whether only blanks are left.
-    bool atEnd();
+    bool atEnd()
+    {
+        skipBlanks();
+        return at_ == end_;
+    }
 
     // Takes `c` if it comes next.
-    bool take(char c);
+    bool take(char c)
+    {
+        // Servers write their answers without blanks: the common case first.
+        if (!failed_ && at_ < end_ && *at_ == c) {
+            ++at_;
+            return true;
+        }
+        skipBlanks();
+        if (failed_ || at_ == end_ || *at_ != c)
+            return false;
+        ++at_;
+        return true;
+    }
     // Takes `c`, or fails.
-    bool expect(char c);
+    bool expect(char c) { return take(c) || fail(); }
     // Whether the next value starts with `c` (nothing is taken).
-    bool peek(char c);
+    bool peek(char c)
+    {
+        skipBlanks();
+        return !failed_ && at_ < end_ && *at_ == c;
+    }
 
     // A string, unescaped to UTF-8.
     bool string(std::string_view& out);
@@ -79,7 +99,11 @@ public:
     }
 
 private:
-    void skipBlanks();
+    void skipBlanks()
+    {
+        while (at_ < end_ && (*at_ == ' ' || *at_ == '\n' || *at_ == '\r' || *at_ == '\t'))
+            ++at_;
+    }
     bool skip(int depth);
     bool escape(std::string& out);
 

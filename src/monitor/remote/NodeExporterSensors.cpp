@@ -3,6 +3,7 @@
 #include "monitor/linux/PowerSupplyReader.h"
 #include "support/PrintableExcerpt.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -14,6 +15,10 @@ namespace {
 // A label of the page as it may be shown: the page is another machine's words.
 QString printableName(std::string_view label)
 {
+    // Nearly every name is short plain ASCII, shown as it is: a fleet has thousands.
+    const bool plain = std::ranges::all_of(label, [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (plain && label.size() <= static_cast<size_t>(longestShownName))
+        return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
     return printableExcerpt(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())), longestShownName);
 }
 
@@ -49,25 +54,25 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
     const SensorChannel& channel = sensorChannel(kind);
     const std::string family = "node_hwmon_" + std::string(channel.prefix) + '_';
     const std::string unit(channel.exporterUnit);
-    const Family* readings = nullptr;
+    Family readings;
     for (std::string_view input : channel.inputs) {
-        const Family& found = families[family + (input == "input" ? "" : std::string(input) + '_') + unit];
-        if (!input.empty() && !found.empty() && !readings)
-            readings = &found;
+        const Family found = families[family + (input == "input" ? "" : std::string(input) + '_') + unit];
+        if (!input.empty() && readings.empty())
+            readings = found;
     }
-    if (!readings)
+    if (readings.empty())
         return families.collectorRan("hwmon") ? std::optional(QList<SensorReading>()) : std::nullopt;
     using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
     std::map<std::string_view, std::string_view> chipNames;
-    for (const ExpositionSample* sample : families["node_hwmon_chip_names"])
+    for (const NodeSample* sample : families["node_hwmon_chip_names"])
         chipNames[sample->label("chip")] = sample->label("chip_name");
     std::map<Key, std::string_view> labels;
-    for (const ExpositionSample* sample : families["node_hwmon_sensor_label"])
+    for (const NodeSample* sample : families["node_hwmon_sensor_label"])
         labels[{sample->label("chip"), sample->label("sensor")}] = sample->label("label");
 
     QList<SensorReading> sensors;
     std::map<Key, qsizetype> indexOf;
-    for (const ExpositionSample* sample : *readings) {
+    for (const NodeSample* sample : readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
             continue;
@@ -79,7 +84,7 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
         sensors.append({printableName(chip), printableName(shown), sample->value});
     }
     for (const auto& [limit, field] : sensorLimits) {
-        for (const ExpositionSample* sample : families[family + std::string(limit) + '_' + unit]) {
+        for (const NodeSample* sample : families[family + std::string(limit) + '_' + unit]) {
             const auto found = indexOf.find({sample->label("chip"), sample->label("sensor")});
             if (found != indexOf.end() && std::isfinite(sample->value))
                 sensors[found->second].*field = sample->value;
@@ -91,23 +96,23 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
 std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families)
 {
     std::map<std::string, PowerSupply, std::less<>> supplies;
-    const auto supply = [&](const ExpositionSample& sample) -> PowerSupply& {
+    const auto supply = [&](const NodeSample& sample) -> PowerSupply& {
         const std::string name(sample.label("power_supply"));
         PowerSupply& found = supplies[name];
         found.name = name;
         return found;
     };
-    for (const ExpositionSample* sample : families["node_power_supply_info"]) {
+    for (const NodeSample* sample : families["node_power_supply_info"]) {
         PowerSupply& target = supply(*sample);
         for (const auto& [key, value] : sample->labels) {
             if (key != "power_supply")
-                target.attributes.insert_or_assign(key, value);
+                target.attributes.insert_or_assign(std::string(key), std::string(value));
         }
     }
-    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, const Family& family) {
+    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, Family family) {
         const auto figure = std::find_if(std::begin(supplyFigures), std::end(supplyFigures),
                                          [&](const SupplyFigure& f) { return f.metric == metric; });
-        for (const ExpositionSample* sample : family) {
+        for (const NodeSample* sample : family) {
             const double value = sample->value * (figure == std::end(supplyFigures) ? 1 : figure->scale);
             if (figure == std::end(supplyFigures) || !std::isfinite(value) || std::fabs(value) > 9e18)
                 continue;

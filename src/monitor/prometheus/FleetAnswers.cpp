@@ -140,7 +140,7 @@ QList<MachineReading> machinesOfAnswers(const FleetAnswers& answers, const Fleet
         if (Gathered* machine = gathering.machineOf(series))
             machine->cpuPercent = series.points.back().value;
     }
-    for (FleetQuery query : {FleetQuery::gauges, FleetQuery::network}) {
+    for (FleetQuery query : {FleetQuery::gauges, FleetQuery::network, FleetQuery::fans, FleetQuery::voltages}) {
         for (const QuerySeries& series : answer(query)) {
             if (Gathered* machine = gathering.machineOf(series))
                 machine->samples.push_back(pageSample(series.labels, series.points.back().value));

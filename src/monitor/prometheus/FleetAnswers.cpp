@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <unordered_map>
 
 namespace moravel {
@@ -94,6 +95,14 @@ public:
 
     std::vector<Gathered>& machines() { return machines_; }
 
+    // Room for `count` samples over all machines, in even shares: one
+    // allocation per machine where they have about as many each.
+    void expectSamples(size_t count)
+    {
+        for (Gathered& machine : machines_)
+            machine.samples.reserve(count / std::max<size_t>(1, machines_.size()) + 1);
+    }
+
 private:
     std::unordered_map<std::string_view, size_t> index_;
     std::vector<Gathered> machines_;
@@ -140,7 +149,11 @@ QList<MachineReading> machinesOfAnswers(const FleetAnswers& answers, const Fleet
         if (Gathered* machine = gathering.machineOf(series))
             machine->cpuPercent = series.points.back().value;
     }
-    for (FleetQuery query : {FleetQuery::gauges, FleetQuery::network, FleetQuery::fans, FleetQuery::voltages}) {
+    constexpr FleetQuery pageQueries[] = {FleetQuery::gauges, FleetQuery::network, FleetQuery::fans,
+                                          FleetQuery::voltages};
+    gathering.expectSamples(std::accumulate(std::begin(pageQueries), std::end(pageQueries), size_t{0},
+                                            [&](size_t sum, FleetQuery query) { return sum + answer(query).size(); }));
+    for (FleetQuery query : pageQueries) {
         for (const QuerySeries& series : answer(query)) {
             if (Gathered* machine = gathering.machineOf(series))
                 machine->samples.push_back(pageSample(series.labels, series.points.back().value));

@@ -1,6 +1,5 @@
 #include "monitor/prometheus/JsonCursor.h"
 
-#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -24,22 +23,6 @@ int hexValue(char c)
     return -1;
 }
 
-// Characters a string's plain run stops at: its end, an escape, and the
-// control characters JSON does not allow in one. One look-up per character.
-constexpr std::array<bool, 256> endsPlainRun = [] {
-    std::array<bool, 256> ends{};
-    for (int c = 0; c < 0x20; ++c)
-        ends[static_cast<size_t>(c)] = true;
-    ends['"'] = true;
-    ends['\\'] = true;
-    return ends;
-}();
-
-bool isPlain(char c)
-{
-    return !endsPlainRun[static_cast<unsigned char>(c)];
-}
-
 void appendUtf8(std::string& out, char32_t code)
 {
     if (code < 0x80) {
@@ -61,18 +44,8 @@ void appendUtf8(std::string& out, char32_t code)
 
 }  // namespace
 
-bool JsonCursor::string(std::string_view& out)
+bool JsonCursor::escapedString(const char* start, std::string_view& out)
 {
-    if (!expect('"'))
-        return false;
-    const char* start = at_;
-    // The common string: no escapes, a view of the text.
-    while (at_ < end_ && isPlain(*at_))
-        ++at_;
-    if (at_ < end_ && *at_ == '"') {
-        out = std::string_view(start, static_cast<size_t>(at_++ - start));
-        return true;
-    }
     std::string& decoded = unescaped_.emplace_back(start, static_cast<size_t>(at_ - start));
     while (true) {
         // Runs without quotes or escapes are copied whole.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -55,7 +56,20 @@ public:
     }
 
     // A string, unescaped to UTF-8.
-    bool string(std::string_view& out);
+    bool string(std::string_view& out)
+    {
+        if (!expect('"'))
+            return false;
+        const char* start = at_;
+        // The common string: no escapes, a view of the text.
+        while (at_ < end_ && isPlain(*at_))
+            ++at_;
+        if (at_ < end_ && *at_ == '"') {
+            out = std::string_view(start, static_cast<size_t>(at_++ - start));
+            return true;
+        }
+        return escapedString(start, out);
+    }
     bool number(double& out);
     // Passes over one value of any kind.
     bool skipValue() { return skip(0); }
@@ -105,6 +119,20 @@ private:
             ++at_;
     }
     bool skip(int depth);
+    // Characters a string's plain run stops at: its end, an escape, and the
+    // control characters JSON does not allow in one. One look-up per character.
+    static constexpr std::array<bool, 256> endsPlainRun = [] {
+        std::array<bool, 256> ends{};
+        for (size_t c = 0; c < 0x20; ++c)
+            ends[c] = true;
+        ends['"'] = true;
+        ends['\\'] = true;
+        return ends;
+    }();
+    static bool isPlain(char c) { return !endsPlainRun[static_cast<unsigned char>(c)]; }
+
+    // The rest of a string from `start` on, where its plain run stopped.
+    bool escapedString(const char* start, std::string_view& out);
     bool escape(std::string& out);
 
     const char* at_;

@@ -147,10 +147,18 @@ bool JsonCursor::number(double& out)
         while (p < end_ && isDigit(*p))
             ++p;
     }
+    const std::string_view text(start, static_cast<size_t>(p - start));
+    // Every sample of an instant answer has the same time: read once.
+    if (text == lastNumber_.first) {
+        out = lastNumber_.second;
+        at_ = p;
+        return true;
+    }
     const auto [end, error] = std::from_chars(start, p, out);
     // Out of range: a number no answer holds.
     if (error != std::errc() || end != p)
         return fail();
+    lastNumber_ = {text, out};
     at_ = p;
     return true;
 }

@@ -4,6 +4,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace moravel {
 
@@ -138,6 +139,7 @@ private:
     const char* at_;
     const char* end_;
     std::deque<std::string>& unescaped_;
+    std::pair<std::string_view, double> lastNumber_;  // the last number read, and its text
     bool failed_ = false;
 };
 

@@ -198,6 +198,7 @@ TEST_F(PrometheusSourceTest, AFleetThroughARealServerItsMachinesGoingDownAndComi
     const QByteArray json = snapshotJsonLine(s, scheduler.currentDateTime());
     EXPECT_TRUE(json.contains(R"("machines":[{"instance":"web3.lan:9100")"));
     EXPECT_TRUE(json.contains(R"("fans":[{"chip":"nct6798","label":"CPU Fan","rpm":1250}])"));
+    EXPECT_TRUE(json.contains(R"("voltages":[{"chip":"nct6798","label":"in0","volts":1.02}])"));  // the machine's
 
     // Gone: down, first in the list, its readings gone, and warned about once
     // it has been down for a minute.

@@ -396,6 +396,8 @@ void machinesJson(JsonWriter& w, const SystemSnapshot& s)
         else
             row.null("loadAverage");
         row.number("cpuTemperatureCelsius", cpuTemperature(r));
+        fansJson(row, r);
+        voltagesJson(row, r);
     });
 }
 

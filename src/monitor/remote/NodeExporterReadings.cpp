@@ -15,7 +15,7 @@ namespace moravel {
 
 namespace {
 
-std::optional<int> labelNumber(const ExpositionSample& sample, std::string_view key)
+std::optional<int> labelNumber(const NodeSample& sample, std::string_view key)
 {
     const std::string_view text = sample.label(key);
     int value = 0;
@@ -33,7 +33,7 @@ void readCpu(const MetricFamilies& families, NodePage& page)
         double idle = 0;
     };
     std::map<int, Seconds> cores;
-    for (const ExpositionSample* sample : families["node_cpu_seconds_total"]) {
+    for (const NodeSample* sample : families["node_cpu_seconds_total"]) {
         const std::optional<int> core = labelNumber(*sample, "cpu");
         const std::string_view mode = sample->label("mode");
         if (!core || !std::isfinite(sample->value) || sample->value < 0)
@@ -84,15 +84,15 @@ void readMemory(const MetricFamilies& families, NodePage& page)
 // Two counters per device (received and sent, read and written), by name;
 // devices `counts` turns down are left out.
 template <typename Counts>
-std::optional<std::vector<DeviceCounters>> deviceCounters(const Family& first, const Family& second, Counts counts)
+std::optional<std::vector<DeviceCounters>> deviceCounters(Family first, Family second, Counts counts)
 {
     if (first.empty())
         return std::nullopt;
     std::map<std::string_view, std::optional<uint64_t>> seconds;
-    for (const ExpositionSample* sample : second)
+    for (const NodeSample* sample : second)
         seconds[sample->label("device")] = wholeAmount(sample->value);
     std::vector<DeviceCounters> devices;
-    for (const ExpositionSample* sample : first) {
+    for (const NodeSample* sample : first) {
         const std::string_view device = sample->label("device");
         const auto other = seconds.find(device);
         const std::optional<uint64_t> amount = wholeAmount(sample->value);
@@ -152,7 +152,7 @@ bool isWholeDisk(std::string_view name)
 void readDisks(const MetricFamilies& families, NodePage& page)
 {
     const auto size = [&](const char* name) -> std::optional<uint64_t> {
-        for (const ExpositionSample* sample : families[name]) {
+        for (const NodeSample* sample : families[name]) {
             if (sample->label("mountpoint") == "/")
                 return wholeAmount(sample->value);
         }
@@ -200,7 +200,11 @@ ByteRates ratesSince(const NodePage* previous, std::optional<std::vector<DeviceC
 
 NodePage readNodePage(const ExpositionPage& exposition)
 {
-    const MetricFamilies families(exposition);
+    return readNodePage(MetricFamilies(exposition));
+}
+
+NodePage readNodePage(const MetricFamilies& families)
+{
     NodePage page;
     readCpu(families, page);
     readMemory(families, page);

@@ -234,6 +234,7 @@ TEST(NodeExporterSensors, EveryKindOfChannelFromItsFamilies)
     // The collector ran: no temperature, and no sound current, is an answer.
     EXPECT_EQ(nodeSensors(families, SensorKind::temperature), QList<SensorReading>());
     EXPECT_EQ(nodeSensors(families, SensorKind::current), QList<SensorReading>());
-    const MetricFamilies without(std::get<ExpositionPage>(parseExposition("node_load1 1\n")));
+    const ExpositionPage loadOnly = std::get<ExpositionPage>(parseExposition("node_load1 1\n"));
+    const MetricFamilies without(loadOnly);
     EXPECT_EQ(nodeSensors(without, SensorKind::fan), std::nullopt);
 }

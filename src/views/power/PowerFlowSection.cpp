@@ -71,7 +71,6 @@ void PowerFlowHeader::setStatus(const QString& status)
     if (status == status_)
         return;
     status_ = status;
-    setAccessibleDescription(status);
     update();
 }
 
@@ -134,6 +133,11 @@ PowerFlowSection::PowerFlowSection(QWidget* parent)
 void PowerFlowSection::setSnapshot(const SystemSnapshot& snapshot)
 {
     header_->setStatus(PowerFlow::powerStatus(snapshot));
+    // A screen reader hears the diagram's figures in one sentence, on the
+    // header too, so that they are there while the diagram is folded away.
+    const QString spoken = PowerFlow::spokenFlow(snapshot);
+    header_->setAccessibleDescription(spoken);
+    diagram_->setAccessibleDescription(spoken);
     const int before = diagramHeight();
     diagram_->setContent(PowerFlow::diagram(snapshot));
     if (diagramHeight() != before) {

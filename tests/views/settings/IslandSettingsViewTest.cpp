@@ -19,7 +19,9 @@
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLayout>
@@ -315,17 +317,22 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
     IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
     const auto stepper = [&](const char* name) { return settings.findChild<SettingsStepper*>(name); };
     const struct {
-        const char* control;  // a switch, or a stepper's end
+        const char* control;  // a switch, a stepper's end, or a stepper with `key`
         int clicks;
         AlertRule rule;
         bool enabled;
         std::optional<double> threshold;
         const char* shown;
+        int key = 0;
     } rows[] = {
         {"cpuThreshold+", 1, AlertRule::cpu, true, 95, "95 %"},
         {"cpuAlert", 1, AlertRule::cpu, false, 95, "95 %"},
         {"diskThreshold-", 2, AlertRule::disk, true, 93, "93 %"},
+        {"diskThreshold", 1, AlertRule::disk, true, 83, "83 %", Qt::Key_PageDown},  // ten steps
+        {"diskThreshold", 2, AlertRule::disk, true, 85, "85 %", Qt::Key_Up},
+        {"diskThreshold", 1, AlertRule::disk, true, 84, "84 %", Qt::Key_Down},
         {"batteryThreshold-", 3, AlertRule::battery, true, 1, "1 %"},  // 10, 5, then its floor
+        {"batteryThreshold", 1, AlertRule::battery, true, 50, "50 %", Qt::Key_PageUp},  // ten steps, at its ceiling
         {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 130, "130 \u00B0C"},
     };
     for (const auto& row : rows) {
@@ -334,10 +341,13 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
         for (int i = 0; i < row.clicks; ++i) {
             if (control.endsWith("Alert")) {
                 settings.findChild<SettingsSwitch*>(control)->click();
-                continue;
+            } else if (row.key != 0) {
+                QKeyEvent key(QEvent::KeyPress, row.key, Qt::NoModifier);
+                QApplication::sendEvent(stepper(row.control), &key);
+            } else {
+                SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
+                click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
             }
-            SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
-            click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
         }
         const AlertRuleSetting expected{row.enabled, row.threshold};
         EXPECT_EQ(alerts.preferences()[static_cast<size_t>(row.rule)], expected);

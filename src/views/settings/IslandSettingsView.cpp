@@ -255,6 +255,7 @@ QWidget* IslandSettingsView::buildBehaviorSection()
                                             IslandPalette::primary(), widget));
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
+    defaultTabPicker_->setAccessibleName(QStringLiteral("Default metric tab"));
     for (MetricKind kind : ReadingTable::tabs())
         defaultTabPicker_->addItem(ReadingTable::tabTitle(kind));
     connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
@@ -271,6 +272,7 @@ QWidget* IslandSettingsView::buildBehaviorSection()
                                              IslandPalette::primary(), widget));
     sizePicker_ = new SettingsMenuPicker(widget);
     sizePicker_->setObjectName(QStringLiteral("sizePicker"));
+    sizePicker_->setAccessibleName(QStringLiteral("Size"));
     for (int percent : islandSizePercents)
         sizePicker_->addItem(QStringLiteral("%1 %").arg(percent));
     connect(sizePicker_, &QComboBox::activated, this, [this](int index) {
@@ -355,7 +357,21 @@ void IslandSettingsView::addSourceSection(SourceSelector& selector)
     auto* root = static_cast<QVBoxLayout*>(layout());
     const int dividerAboveAbout = root->indexOf(aboutSection_) - 1;
     root->insertWidget(dividerAboveAbout, new SettingsDivider(this));
-    root->insertWidget(dividerAboveAbout + 1, new SettingsSourceSection(selector, this));
+    auto* source = new SettingsSourceSection(selector, this);
+    root->insertWidget(dividerAboveAbout + 1, source);
+    // Tab follows what is seen: the section made last comes before the About section.
+    // (Qt orders only widgets that take the focus.)
+    QWidget* previous = nullptr;
+    for (QWidget* widget = source->nextInFocusChain(); source->isAncestorOf(widget); widget = widget->nextInFocusChain()) {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            previous = widget;
+    }
+    for (QWidget* widget : aboutSection_->findChildren<QWidget*>()) {
+        if (previous && (widget->focusPolicy() & Qt::TabFocus)) {
+            QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
 }
 
 void IslandSettingsView::connectModel()

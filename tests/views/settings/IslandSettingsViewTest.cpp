@@ -19,6 +19,7 @@
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -28,6 +29,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 namespace moravel {
 namespace {
@@ -110,6 +114,94 @@ TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
     EXPECT_TRUE(rows.rows()[2].canToggle);
     click(rows, rows.toggleRect(0).center());
     EXPECT_FALSE(state.isCollapsedMetricVisible(Kind::cpu));
+}
+
+// From the keyboard: Up and Down walk the rows, Space ticks, Alt+Up and
+// Alt+Down move the focused row as a drag does; screen readers find check
+// boxes with the same actions.
+TEST_F(IslandSettingsViewTest, ReadingsAreTickedAndMovedByTheKeyboard)
+{
+    state.setCollapsedMetricPreferences(
+        List({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, true}, {Kind::power, false}}));
+    SettingsMetricList& rows = list();
+    const auto key = [&](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(&rows, &event);
+    };
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);  // network shown
+    key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, true}, {Kind::power, false}}));
+    key(Qt::Key_Up, Qt::AltModifier);
+    key(Qt::Key_Up, Qt::AltModifier);
+    key(Qt::Key_Up, Qt::AltModifier);  // already the first: nothing moves
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::network, true}, {Kind::cpu, true}, {Kind::memory, true}, {Kind::power, false}}));
+    EXPECT_EQ(rows.focusedRow(), 0);
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&rows);
+    ASSERT_EQ(accessible->childCount(), 4);
+    QAccessibleInterface* power = accessible->child(3);
+    EXPECT_EQ(power->role(), QAccessible::CheckBox);
+    EXPECT_EQ(power->text(QAccessible::Name), QStringLiteral("Power"));
+    EXPECT_FALSE(power->state().checked);
+    EXPECT_TRUE(accessible->child(0)->state().checked);
+    power->actionInterface()->doAction(QStringLiteral("move up"));
+    power->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());  // it moved with its row
+    accessible->child(0)->actionInterface()->doAction(QStringLiteral("move down"));
+    EXPECT_EQ(accessible->child(0)->text(QAccessible::Name), QStringLiteral("CPU"));
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::cpu, true}, {Kind::network, true}, {Kind::power, true}, {Kind::memory, true}}));
+}
+
+// Every control is reached with Tab in the order it is seen, top to bottom
+// and left to right, and read with a role, a name and its state or value.
+TEST_F(IslandSettingsViewTest, EveryControlIsReachedInOrderAndReadWithItsState)
+{
+    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    SourceSelector selector(monitor, defaults, [&](const SourceChoice&) -> std::variant<ChosenSource, QString> {
+        return QStringLiteral("unused");
+    });
+    settings.addSourceSection(selector);
+    settings.findChild<SettingsCapsuleButton*>("sourceAnotherMachine")->click();  // its fields shown
+    settings.show();  // laid out, every section
+    const std::map<QString, QAccessible::Role> roles{
+        {"moravel::SettingsSwitch", QAccessible::CheckBox},   {"moravel::SettingsStepper", QAccessible::SpinBox},
+        {"moravel::SettingsMenuPicker", QAccessible::ComboBox}, {"moravel::SettingsMetricList", QAccessible::List},
+        {"moravel::SettingsTextButton", QAccessible::Button}, {"moravel::SettingsCapsuleButton", QAccessible::Button},
+        {"QLineEdit", QAccessible::EditableText},
+    };
+    std::set<QString> seen;
+    QPoint previous(-1, -1);
+    QString previousName;
+    for (QWidget* widget = settings.nextInFocusChain(); widget != &settings; widget = widget->nextInFocusChain()) {
+        if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(&settings))
+            continue;
+        const QString type = QString::fromLatin1(widget->metaObject()->className());
+        SCOPED_TRACE(type.toStdString() + " " + widget->objectName().toStdString());
+        seen.insert(type);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_TRUE(roles.contains(type));
+        EXPECT_EQ(accessible->role(), roles.at(type));
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
+        if (auto* toggle = qobject_cast<SettingsSwitch*>(widget)) {
+            EXPECT_EQ(accessible->state().checked, toggle->isChecked());
+        } else if (auto* stepper = qobject_cast<SettingsStepper*>(widget)) {
+            EXPECT_EQ(accessible->text(QAccessible::Value), stepper->valueText());
+        } else if (auto* picker = qobject_cast<SettingsMenuPicker*>(widget)) {
+            EXPECT_EQ(accessible->text(QAccessible::Value), picker->currentText());
+        }
+        // Below the one before, or on its row and to its right.
+        const QRect box(widget->mapTo(&settings, QPoint(0, 0)), widget->size());
+        const QPoint at(box.left(), box.center().y());
+        EXPECT_TRUE(at.y() > previous.y() + 4 || (std::abs(at.y() - previous.y()) <= 4 && at.x() > previous.x()))
+            << "after " << previousName.toStdString();
+        previous = at;
+        previousName = widget->objectName();
+    }
+    EXPECT_EQ(seen.size(), roles.size());  // every kind of control was reached
 }
 
 // The preset chips follow the list: a custom order selects none, dragging

@@ -251,11 +251,13 @@ QWidget* IslandSettingsView::buildBehaviorSection()
 
     auto* tab = new QVBoxLayout;
     tab->setSpacing(pxInt(6));
-    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
-                                            IslandPalette::primary(), widget));
+    QLabel* tabLabel = SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
+                                                IslandPalette::primary(), widget);
+    tab->addWidget(tabLabel);
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
-    defaultTabPicker_->setAccessibleName(QStringLiteral("Default metric tab"));
+    // The label names the picker for screen readers, which read its choice as its name.
+    tabLabel->setBuddy(defaultTabPicker_);
     for (MetricKind kind : ReadingTable::tabs())
         defaultTabPicker_->addItem(ReadingTable::tabTitle(kind));
     connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
@@ -268,11 +270,12 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     // The island's size, like a browser's zoom.
     auto* size = new QVBoxLayout;
     size->setSpacing(pxInt(6));
-    size->addWidget(SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
-                                             IslandPalette::primary(), widget));
+    QLabel* sizeLabel = SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
+                                                 IslandPalette::primary(), widget);
+    size->addWidget(sizeLabel);
     sizePicker_ = new SettingsMenuPicker(widget);
     sizePicker_->setObjectName(QStringLiteral("sizePicker"));
-    sizePicker_->setAccessibleName(QStringLiteral("Size"));
+    sizeLabel->setBuddy(sizePicker_);
     for (int percent : islandSizePercents)
         sizePicker_->addItem(QStringLiteral("%1 %").arg(percent));
     connect(sizePicker_, &QComboBox::activated, this, [this](int index) {

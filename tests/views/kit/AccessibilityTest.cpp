@@ -12,6 +12,7 @@
 #include "views/kit/AccessibleAnnouncer.h"
 #include "views/kit/FocusRing.h"
 #include "views/kit/IslandIconButton.h"
+#include "views/power/PowerFlowSection.h"
 #include "views/kit/IslandPalette.h"
 
 #include <QAccessible>
@@ -41,7 +42,7 @@ protected:
 };
 
 // Enter, Return and Space press what has the focus: an icon button (the pin,
-// the gear), the selected tab, the chosen range.
+// the gear), the power flow's header, the selected tab, the chosen range.
 TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
 {
     IslandIconButton button(QStringLiteral("gearshape"));
@@ -51,17 +52,19 @@ TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
     ActivitySection section;
     section.resize(600, 200);
     QStringList pressed;
+    PowerFlowHeader header;
     QObject::connect(&button, &QAbstractButton::clicked, [&] { pressed.append(QStringLiteral("button")); });
+    QObject::connect(&header, &QAbstractButton::clicked, [&] { pressed.append(QStringLiteral("power flow")); });
     QObject::connect(&tabs, &MetricTabs::tabClicked,
                      [&](MetricKind kind) { pressed.append(QLatin1String(ReadingTable::of(kind).title)); });
     QObject::connect(&section, &ActivitySection::rangeChosen,
                      [&](ChartRange range) { pressed.append(ChartSummary::rangeName(range)); });
-    for (QWidget* widget : {static_cast<QWidget*>(&button), static_cast<QWidget*>(&tabs), static_cast<QWidget*>(&section)}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{&button, &header, &tabs, &section}) {
         for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
             tap(*widget, key);
     }
-    EXPECT_EQ(pressed, (QStringList{"button", "button", "button", "Memory", "Memory", "Memory", "5 minutes",
-                                    "5 minutes", "5 minutes"}));
+    EXPECT_EQ(pressed, (QStringList{"button", "button", "button", "power flow", "power flow", "power flow", "Memory",
+                                    "Memory", "Memory", "5 minutes", "5 minutes", "5 minutes"}));
 }
 
 // The tabs are a page tab list of page tabs: named, the chosen one selected,

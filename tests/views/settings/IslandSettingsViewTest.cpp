@@ -192,6 +192,7 @@ TEST_F(IslandSettingsViewTest, EveryControlIsReachedInOrderAndReadWithItsState)
             EXPECT_EQ(accessible->text(QAccessible::Value), stepper->valueText());
         } else if (auto* picker = qobject_cast<SettingsMenuPicker*>(widget)) {
             EXPECT_EQ(accessible->text(QAccessible::Value), picker->currentText());
+            EXPECT_EQ(accessible->relations(QAccessible::Label).size(), 1);  // named by its label
         }
         // Below the one before, or on its row and to its right.
         const QRect box(widget->mapTo(&settings, QPoint(0, 0)), widget->size());

@@ -90,7 +90,6 @@ private:
         }
         return -1;
     }
-private:
     const SettingsMetricList& list() const { return *static_cast<const SettingsMetricList*>(widget()); }
 };
 

@@ -25,7 +25,7 @@ bool showsDash(MetricKind kind, const SystemSnapshot& snapshot)
 
 double shownWidth(MetricKind kind, const SystemSnapshot& snapshot)
 {
-    return showsDash(kind, snapshot) ? dashWidth : rowWidth(kind);
+    return kind == MetricKind::power && !batteryOf(snapshot) ? dashWidth : rowWidth(kind);
 }
 
 namespace {

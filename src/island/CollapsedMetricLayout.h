@@ -20,9 +20,12 @@ double rowWidth(const QList<MetricKind>& kinds, const WidthOf& widthOf = {});
 // Whether the reading shows only its icon and a dash: the machine does not
 // have it, or has no battery reading for the power reading.
 bool showsDash(MetricKind kind, const SystemSnapshot& snapshot);
-// The points such a reading takes.
+// The points a power reading takes without a battery: its icon and a dash.
 inline constexpr double dashWidth = 28;
-// The points the reading takes as the snapshot has it.
+// The points the reading takes as the snapshot has it: its width in the
+// table, whether its figures are measured yet or not, so that no frame
+// changes when a reading arrives a second after the rest; a power reading
+// without a battery (a desktop's, read with the first reading) a dash's.
 double shownWidth(MetricKind kind, const SystemSnapshot& snapshot);
 
 struct Split {

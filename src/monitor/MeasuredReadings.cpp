@@ -19,6 +19,9 @@ void MeasuredReadings::refreshed(const MetricHistory& history)
         waiting_.reset();
         return;
     }
+    // A second of an outage is no reading.
+    if (!monitor_.isSourceReachable())
+        return;
     // Each sample is a measured second; a reading still waiting is overtaken
     // by the newer one.
     waiting_ = history.last().time;

@@ -112,9 +112,20 @@ struct SensorReading {
     std::optional<double> critical = std::nullopt;
     std::optional<double> maximum = std::nullopt;
     std::optional<double> minimum = std::nullopt;
+    // Where several chips share the name (two "nvme" drives), this chip's
+    // place among them, in the order they are found; -1 for a name alone.
+    // The name stays the driver's, which the rules go by.
+    int chipNumber = -1;
 
     friend bool operator==(const SensorReading&, const SensorReading&) = default;
 };
+
+// The sensor's chip as people see it: its name, numbered where several chips
+// share it ("nvme0", "nvme1").
+inline QString chipTitle(const SensorReading& sensor)
+{
+    return sensor.chipNumber < 0 ? sensor.chip : sensor.chip + QString::number(sensor.chipNumber);
+}
 
 // One graphics processor. Whatever its driver does not tell is absent.
 struct GpuReading {

@@ -261,7 +261,7 @@ void temperaturesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("cpuTemperatureCelsius", s.temperatures ? std::optional(cpuTemperature(s)) : std::nullopt);
     w.objects("temperatures", s.temperatures, [](JsonWriter& row, const SensorReading& t) {
-        row.string("chip", t.chip);
+        row.string("chip", chipTitle(t));
         row.string("label", t.label);
         row.number("celsius", t.value);
     });
@@ -350,7 +350,7 @@ void fansJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.number("fanRpm", fastestFan(s));
     w.objects("fans", s.fans, [](JsonWriter& row, const SensorReading& fan) {
-        row.string("chip", fan.chip);
+        row.string("chip", chipTitle(fan));
         row.string("label", fan.label);
         row.number("rpm", fan.value);
     });
@@ -372,7 +372,7 @@ QString voltsSpoken(double volts)
 void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.objects("voltages", s.voltages, [](JsonWriter& row, const SensorReading& voltage) {
-        row.string("chip", voltage.chip);
+        row.string("chip", chipTitle(voltage));
         row.string("label", voltage.label);
         row.number("volts", voltage.value);
     });

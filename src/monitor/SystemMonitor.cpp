@@ -107,8 +107,12 @@ void SystemMonitor::refresh()
 void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
 {
     noteSourceAnswered(reading.failure);
-    if (reading.failure)
+    if (reading.failure) {
+        // A second of the outage: a sample with nothing in it, so that the
+        // chart breaks its line there rather than bridging the outage.
+        appendSample(SystemSnapshot{});
         return;
+    }
     if (reading.pastHour) {
         history_ = *reading.pastHour;
         trimHistory();
@@ -123,7 +127,7 @@ void SystemMonitor::finishRefresh(const SourceReading& reading, bool withPower)
     // Only measured seconds are samples: a first reading (no processor load
     // or rates yet) would put a made-up minimum into the hour and the day.
     if (reading.isMeasured)
-        appendSample();
+        appendSample(snapshot_);
 }
 
 void SystemMonitor::noteSourceAnswered(const std::optional<QString>& failure)
@@ -136,9 +140,9 @@ void SystemMonitor::noteSourceAnswered(const std::optional<QString>& failure)
         emit refreshFailed(*failure);
 }
 
-void SystemMonitor::appendSample()
+void SystemMonitor::appendSample(const SystemSnapshot& snapshot)
 {
-    history_.append(sampleOf(snapshot_, scheduler_.currentDateTime()));
+    history_.append(sampleOf(snapshot, scheduler_.currentDateTime()));
     trimHistory();
     emit historyChanged(history_);
 }

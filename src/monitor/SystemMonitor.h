@@ -84,7 +84,7 @@ private:
     void finishRefresh(const SourceReading& reading, bool withPower);
     void noteSourceAnswered(const std::optional<QString>& failure);
     void applyPower(const SourceReading& reading);
-    void appendSample();
+    void appendSample(const SystemSnapshot& snapshot);
     void trimHistory();
     void refreshDiskInBackground();
     void refreshTopProcessesInBackground();

@@ -54,6 +54,23 @@ TEST(CollapsedMetricLayout, SplitsAroundTheNotch)
     EXPECT_EQ(notchCutPosition({K::cpu, K::memory, K::cpu}), 1);
 }
 
+// A frame keeps its width when its reading arrives (rates a second after
+// start): each reading takes its width in the table, measured or not. Only a
+// power reading without a battery (a desktop's) takes a dash's.
+TEST(CollapsedMetricLayout, FramesKeepTheirWidthWhenReadingsArrive)
+{
+    using namespace CollapsedMetricLayout;
+    SystemSnapshot desktop;
+    desktop.power = PowerReading{};
+    for (const K kind : ReadingTable::collapsedKinds()) {
+        SCOPED_TRACE(ReadingTable::of(kind).key);
+        EXPECT_EQ(shownWidth(kind, desktop), kind == K::power ? dashWidth : rowWidth(kind));
+    }
+    SystemSnapshot laptop = desktop;
+    laptop.power->battery = BatteryReading{};  // no figure yet: a dash, in the battery's frame
+    EXPECT_EQ(shownWidth(K::power, laptop), rowWidth(K::power));
+}
+
 // A preset is recognised by what is shown in which order, whatever follows hidden.
 TEST(CollapsedMetricLayoutPreset, PresetsStandForFullListsAndAreRecognised)
 {

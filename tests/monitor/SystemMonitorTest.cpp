@@ -102,6 +102,9 @@ TEST_F(SystemMonitorTest, MeasuredReadingsWaitForTheSecondRefreshTheDiskAndLiveP
 
             scheduler.advance(1);  // later refreshes go out at once
             EXPECT_EQ(lines.size(), 2);
+            source->failure = QStringLiteral("Connection refused");
+            scheduler.advance(1);  // a second of an outage is no reading
+            EXPECT_EQ(lines.size(), 2);
             fresh.stop();
             source->runPending();
         }
@@ -280,9 +283,10 @@ TEST_F(SystemMonitorTest, FiguresNoHardwareGivesAreDropped)
     }
 }
 
-// Another machine out of reach: the readings and the chart pause, the change is
-// told once each way, and a slow answer is never asked for twice.
-TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswersAgain)
+// Another machine out of reach: the readings pause, each second of the outage
+// is a sample with nothing in it (the chart's line breaks there), the change
+// is told once each way, and a slow answer is never asked for twice.
+TEST_F(SystemMonitorTest, UnansweredReadingsAreMissingSamplesUntilTheSourceAnswersAgain)
 {
     QList<bool> changes;
     int failures = 0;
@@ -296,7 +300,11 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
     telemetry->everySecond = [](SystemSnapshot& next) { next.cpu = CpuReading{0}; };
     monitor->refresh();
     monitor->refresh();
-    EXPECT_EQ(monitor->history().size(), 1);
+    ASSERT_EQ(monitor->history().size(), 3);
+    for (const MetricSample& outage : monitor->history().sliced(1)) {
+        for (const SeriesDescriptor& series : allSeries())
+            EXPECT_TRUE(std::isnan(outage[series.series])) << series.jsonName;
+    }
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 25);
     EXPECT_FALSE(monitor->isSourceReachable());
     EXPECT_EQ(monitor->sourceFailure(), QStringLiteral("Connection refused"));
@@ -309,7 +317,8 @@ TEST_F(SystemMonitorTest, UnansweredReadingsPauseTheHistoryUntilTheSourceAnswers
         monitor->refresh();
     EXPECT_EQ(telemetry->secondReads, asked + 1);
     telemetry->runPending();
-    EXPECT_EQ(monitor->history().size(), 2);
+    EXPECT_EQ(monitor->history().size(), 4);
+    EXPECT_DOUBLE_EQ(monitor->history().last()[Series::cpu], 0);
     EXPECT_TRUE(monitor->isSourceReachable());
     EXPECT_EQ(changes, (QList<bool>{false, true}));
 }

@@ -74,7 +74,7 @@ void PrintTo(const NetworkReading& network, std::ostream* out)
 void PrintTo(const SensorReading& sensor, std::ostream* out)
 {
     out->precision(std::numeric_limits<double>::max_digits10);
-    *out << '{' << sensor.chip.toStdString() << ' ' << sensor.label.toStdString() << ' ' << sensor.value;
+    *out << '{' << chipTitle(sensor).toStdString() << ' ' << sensor.label.toStdString() << ' ' << sensor.value;
     *out << ", critical ";
     printOptional(sensor.critical, out);
     *out << ", maximum ";

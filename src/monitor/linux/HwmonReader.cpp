@@ -90,19 +90,15 @@ HwmonReader::Chip HwmonReader::chipAt(const std::string& folder, const std::stri
     return chip;
 }
 
-QStringList distinctChipNames(const QStringList& names)
+QList<int> chipNumbers(const QStringList& names)
 {
-    QStringList distinct;
-    distinct.reserve(names.size());
+    QList<int> numbers;
+    numbers.reserve(names.size());
     for (const QString& name : names) {
-        if (names.count(name) == 1) {
-            distinct.append(name);
-            continue;
-        }
-        const auto before = std::count(names.cbegin(), names.cbegin() + distinct.size(), name);
-        distinct.append(name + QString::number(before));
+        const auto before = std::count(names.cbegin(), names.cbegin() + numbers.size(), name);
+        numbers.append(names.count(name) == 1 ? -1 : static_cast<int>(before));
     }
-    return distinct;
+    return numbers;
 }
 
 void HwmonReader::discover(const std::vector<DeviceEntry>& entries)
@@ -117,11 +113,10 @@ void HwmonReader::discover(const std::vector<DeviceEntry>& entries)
     QStringList names;
     for (const Chip& chip : chips_)
         names.append(chip.name);
-    names = distinctChipNames(names);
+    const QList<int> numbers = chipNumbers(names);
     for (size_t i = 0; i < chips_.size(); ++i) {
-        chips_[i].name = names[static_cast<qsizetype>(i)];
         for (Channel& channel : chips_[i].channels)
-            channel.reading.chip = chips_[i].name;
+            channel.reading.chipNumber = numbers[static_cast<qsizetype>(i)];
     }
 }
 

@@ -19,9 +19,9 @@ namespace moravel {
 // decimals, junk).
 std::optional<double> parseHwmonValue(std::string_view text, double fileUnits);
 
-// Chip names told apart: where several chips share a name (two "nvme"
-// drives), each gets its number among them ("nvme0", "nvme1"), in order.
-QStringList distinctChipNames(const QStringList& names);
+// Chips told apart: where several chips share a name (two "nvme" drives),
+// each one's number among them (0, 1, ...), in order; -1 for a name alone.
+QList<int> chipNumbers(const QStringList& names);
 
 // Every sensor channel of the asked kinds under <sys>/class/hwmon, with its
 // label and limits. The chips and their channels are found once (and again

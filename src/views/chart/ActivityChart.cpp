@@ -192,7 +192,7 @@ void ActivityChart::drawChart(QPainter& painter, const QSizeF& canvas, const Met
 
 void ActivityChart::drawGrid(QPainter& painter, const QRectF& plot, double upper, MetricKind metric)
 {
-    const QFont labelFont = Fonts::figures(TextSize::caption);
+    const QFont labelFont = Model::axisLabelFont();
     const QFontMetricsF labelMetrics(labelFont);
     painter.setFont(labelFont);
     for (const double fraction : {0.0, 0.5, 1.0}) {

@@ -2,9 +2,11 @@
 
 #include "monitor/Formatters.h"
 #include "monitor/ReadingTable.h"
+#include "views/kit/Fonts.h"
 #include "views/kit/IslandScale.h"
 #include "views/kit/ReadingColors.h"
 
+#include <QFontMetricsF>
 #include <QLocale>
 
 #include <optional>
@@ -160,9 +162,16 @@ std::array<QString, 3> timeLabels(const QDateTime& windowEnd)
     return {timeLabel(windowEnd.addSecs(-span)), timeLabel(windowEnd.addSecs(-span / 2)), timeLabel(windowEnd)};
 }
 
+QFont axisLabelFont()
+{
+    return Fonts::figures(TextSize::caption);
+}
+
 QRectF plotRect(const QSizeF& canvas)
 {
-    return {px(30), px(2), std::max(canvas.width() - px(32), 1.0), std::max(canvas.height() - px(4), 1.0)};
+    // The top value's label is centred on the top line: room for its upper half.
+    const double top = std::max(px(2), QFontMetricsF(axisLabelFont()).height() / 2);
+    return {px(30), top, std::max(canvas.width() - px(32), 1.0), std::max(canvas.height() - top - px(2), 1.0)};
 }
 
 QList<QPolygonF> seriesRuns(SampleWindow window, const QList<double>& values, const QDateTime& windowEnd,

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDateTime>
+#include <QFont>
 #include <QLineF>
 #include <QList>
 #include <QPolygonF>
@@ -68,7 +69,10 @@ QString timeLabel(const QDateTime& time);
 // Labels for the start, middle and end of the time axis.
 std::array<QString, 3> timeLabels(const QDateTime& windowEnd);
 
-// The plot area inside a canvas, leaving 30 px on the left for value labels.
+// The font of the value labels left of the plot.
+QFont axisLabelFont();
+// The plot area inside a canvas, leaving 30 points on the left for value
+// labels and room above for the top one.
 QRectF plotRect(const QSizeF& canvas);
 // The stroke points of one series, one polyline per run of samples: a
 // missing value or a gap in time ends a run, so nothing is drawn there. A

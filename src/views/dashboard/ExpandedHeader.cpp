@@ -22,6 +22,7 @@ constexpr int kSidePadding = 2;
 constexpr int kSpacing = 7;
 constexpr double kLiveSize = TextSize::small;
 constexpr double kLiveIconGap = 3;
+constexpr double kUnpinnedAngle = 45;  // degrees
 constexpr double kStatusSize = TextSize::heading;
 constexpr double kSmallestStatusSize = TextSize::body;
 
@@ -128,6 +129,8 @@ QString ExpandedHeader::badgeText() const
 void ExpandedHeader::setPinned(bool pinned)
 {
     pin_->setSymbol(pinned ? QStringLiteral("pin.fill") : QStringLiteral("pin"));
+    // Unpinned, the pin lies tilted; pinned, it stands upright and lit.
+    pin_->setOn(pinned, kUnpinnedAngle);
     const QString tip = pinned ? QStringLiteral("Unpin island") : QStringLiteral("Keep island open");
     pin_->setToolTip(tip);
     pin_->setAccessibleName(tip);

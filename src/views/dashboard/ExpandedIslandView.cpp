@@ -387,6 +387,8 @@ void ExpandedIslandView::showTab(bool animated)
     gpuList_->setGpus(snapshot_.gpus.value_or(QList<GpuReading>()));
     gpuList_->setVisible(showsGpus);
     machines_->setVisible(listsMachines);
+    // The machines take the power row's room: nothing of it is left to show.
+    power_->setVisible(!listsMachines);
     for (ProcessLeaderboard* card : cards_)
         card->setVisible(!showsSensors && !showsGpus && !listsMachines);
     // Only a processor with more (or fewer) cores than before asks for another

@@ -133,16 +133,27 @@ QRectF MetricTabs::tabRect(MetricKind kind) const
 
 void MetricTabs::setAvailable(const QList<MetricKind>& kinds)
 {
-    if (kinds == available_)
-        return;
-    // The first list a new row gets is shown at once; later additions fade in.
-    const bool first = !isVisible();
-    appearing_.clear();
-    for (MetricKind kind : kinds) {
-        if (!first && !available_.contains(kind))
-            appearing_.append(kind);
+    // A hidden row is shown at once in the table's order. On a shown row the
+    // tabs present keep their places: one that comes later (the sensors,
+    // read a second after the rest) fades in after them, never pushing them
+    // along under the pointer.
+    const bool shown = isVisible();
+    QList<MetricKind> placed;
+    for (MetricKind kind : available_) {
+        if (shown && kinds.contains(kind))
+            placed.append(kind);
     }
-    available_ = kinds;
+    const qsizetype kept = placed.size();
+    for (MetricKind kind : kinds) {
+        if (!placed.contains(kind))
+            placed.append(kind);
+    }
+    if (placed == available_)
+        return;
+    appearing_ = placed.sliced(kept);
+    if (!shown)
+        appearing_.clear();
+    available_ = placed;
     pressedTab_ = -1;
     glide_->stop();
     setHighlight(tabRect(selected_));
@@ -167,6 +178,18 @@ void MetricTabs::setSelected(MetricKind kind, bool animated)
     glideFrom_ = highlight_;
     glide_->start();
     update();
+}
+
+void MetricTabs::showEvent(QShowEvent*)
+{
+    // Out of sight, tabs that came late take their places in the table's order.
+    QList<MetricKind> ordered;
+    for (MetricKind kind : ReadingTable::tabs()) {
+        if (available_.contains(kind))
+            ordered.append(kind);
+    }
+    available_ = ordered;
+    setHighlight(tabRect(selected_));
 }
 
 bool MetricTabs::isAnimating() const

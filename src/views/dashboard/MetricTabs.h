@@ -24,7 +24,9 @@ public:
     explicit MetricTabs(QWidget* parent = nullptr);
 
     // The tabs the machine has readings for (no GPU tab without a GPU's load).
-    // Tabs that come later (the sensors, read a second after the rest) fade in.
+    // Tabs that come later (the sensors, read a second after the rest) fade
+    // in after those shown, which keep their places; the next time the row
+    // is shown, every tab is in the table's order.
     void setAvailable(const QList<MetricKind>& kinds);
     static constexpr int appearMilliseconds = 240;
     const QList<MetricKind>& available() const { return available_; }
@@ -45,6 +47,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -52,9 +52,10 @@ void appendLines(const QList<SensorReading>& sensors, const SensorListPart& list
     };
     QList<Chip> chips;
     for (const SensorReading& sensor : sensors) {
-        auto found = std::find_if(chips.begin(), chips.end(), [&](const Chip& c) { return c.name == sensor.chip; });
+        const QString title = chipTitle(sensor);
+        auto found = std::find_if(chips.begin(), chips.end(), [&](const Chip& c) { return c.name == title; });
         if (found == chips.end())
-            found = chips.insert(chips.end(), Chip{sensor.chip});
+            found = chips.insert(chips.end(), Chip{title});
         found->highest = std::max(found->highest, sensor.value);
     }
     if (hottestFirst)
@@ -62,10 +63,10 @@ void appendLines(const QList<SensorReading>& sensors, const SensorListPart& list
     for (const Chip& chip : chips) {
         lines.append({true, chip.name, {}, Level::normal, {}, {}});
         for (const SensorReading& sensor : sensors) {
-            if (sensor.chip == chip.name)
+            if (chipTitle(sensor) == chip.name)
                 lines.append({false, sensor.label, list.valueText(sensor.value),
                               list.level ? list.level(sensor) : Level::normal,
-                              sensor.chip + QLatin1Char(' ') + sensor.label, list.spokenValue(sensor.value)});
+                              chip.name + QLatin1Char(' ') + sensor.label, list.spokenValue(sensor.value)});
         }
     }
 }

@@ -1,6 +1,7 @@
 #include "views/kit/FocusRing.h"
 
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -101,8 +102,9 @@ void paint(QPainter& painter, const QRectF& rect, double radius)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(IslandPalette::cyan(), kWidth));
-    const double inset = kWidth / 2;
+    const double width = px(kWidth);
+    painter.setPen(QPen(IslandPalette::cyan(), width));
+    const double inset = width / 2;
     painter.drawRoundedRect(rect.adjusted(inset, inset, -inset, -inset), radius, radius);
     painter.restore();
 }

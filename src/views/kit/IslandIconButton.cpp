@@ -41,6 +41,15 @@ void IslandIconButton::setSymbol(const QString& symbol)
     update();
 }
 
+void IslandIconButton::setOn(bool on, double offAngle)
+{
+    if (on == on_ && offAngle == offAngle_)
+        return;
+    on_ = on;
+    offAngle_ = offAngle;
+    update();
+}
+
 QSize IslandIconButton::sizeHint() const
 {
     return pxSize(kButtonSide, kButtonSide);
@@ -67,12 +76,21 @@ void IslandIconButton::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF circle = circleRect();
-    if (isDown()) {
+    if (isDown() || on_) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(IslandPalette::surface());
+        painter.setBrush(on_ ? IslandPalette::withOpacity(IslandPalette::cyan(), isDown() ? 0.32 : 0.22)
+                             : IslandPalette::surface());
         painter.drawEllipse(circle);
     }
-    SymbolFont::shared().draw(painter, symbol_, circle, kGlyphSize, IslandPalette::secondary());
+    painter.save();
+    if (!on_ && offAngle_ != 0) {
+        painter.translate(circle.center());
+        painter.rotate(offAngle_);
+        painter.translate(-circle.center());
+    }
+    SymbolFont::shared().draw(painter, symbol_, circle, kGlyphSize,
+                              on_ ? IslandPalette::cyan() : IslandPalette::secondary());
+    painter.restore();
     if (FocusRing::isShown(this))
         FocusRing::paint(painter, circle, circle.width() / 2);
 }

@@ -240,10 +240,22 @@ TEST(Gpus, NamesFromThePciListElseTheVendorElseTheDriver)
     EXPECT_FALSE(loadNvidiaLibrary("libc.so.6"));  // present, but not NVML
 }
 
-// Two chips of one name are told apart by their order; a single one keeps its name.
+// Two chips of one name are told apart by their order, in what people see;
+// a single one keeps its name. The rules still know each chip by its name:
+// the processor's temperature comes from the hotter of two sockets.
 TEST(Hwmon, SameNamedChipsAreNumbered)
 {
-    EXPECT_EQ(distinctChipNames({"nvme", "coretemp", "nvme", "nvme"}),
-              (QStringList{"nvme0", "coretemp", "nvme1", "nvme2"}));
-    EXPECT_EQ(distinctChipNames({"coretemp", "acpitz"}), (QStringList{"coretemp", "acpitz"}));
+    EXPECT_EQ(chipNumbers({"nvme", "coretemp", "nvme", "nvme"}), (QList<int>{0, -1, 1, 2}));
+
+    FixtureTree tree;
+    writeChip(tree, 0, "k10temp", {{1, {{"input", "61000"}, {"label", "Tctl"}}}});
+    writeChip(tree, 1, "k10temp", {{1, {{"input", "64000"}, {"label", "Tctl"}}}});
+    writeChip(tree, 2, "nvme", {{1, {{"input", "40000"}, {"label", "Composite"}}}});
+    HwmonReader reader(tree.sysRoot().toStdString(), {SensorKind::temperature});
+    const QList<SensorReading> read = reader.read(0)[SensorKind::temperature];
+    QStringList titles;
+    for (const SensorReading& each : read)
+        titles.append(chipTitle(each));
+    EXPECT_EQ(titles, (QStringList{"k10temp0", "k10temp1", "nvme"}));
+    EXPECT_EQ(cpuTemperatureOf(read), (CpuTemperature{64, std::nullopt}));
 }

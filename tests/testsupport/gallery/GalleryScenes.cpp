@@ -50,6 +50,8 @@ QList<GalleryScene> collapsedScenes()
                             QStringLiteral("laptop-low-battery")));
     scenes.append(collapsed(QStringLiteral("desktop"), QStringLiteral("A desktop: no battery"),
                             QStringLiteral("desktop")));
+    scenes.append(collapsed(QStringLiteral("fleet"), QStringLiteral("A fleet of seven machines, one down"),
+                            QStringLiteral("fleet")));
     return scenes;
 }
 
@@ -69,6 +71,8 @@ QList<GalleryScene> dashboardScenes()
         {"long-process-names", "Long process names"},
         {"remote", "Another machine, through its node exporter"},
         {"remote-unreachable", "Another machine, out of reach"},
+        {"fleet", "A fleet of seven machines, one down"},
+        {"fleet-500", "A fleet of 500 machines"},
     };
     QList<GalleryScene> scenes;
     for (const auto& machine : machines) {

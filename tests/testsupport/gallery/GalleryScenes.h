@@ -20,7 +20,9 @@ struct GalleryScene {
 
     QString name;     // the picture's file name, without ".png"
     QString caption;  // one line for the gallery's index
-    QString machine;  // a gallery machine's key, "remote" or "remote-unreachable"
+    // A gallery machine's key, "remote" or "remote-unreachable", or a fleet:
+    // "fleet" (seven machines, one down) or "fleet-500".
+    QString machine;
     View view = View::expanded;
     MetricKind tab = MetricKind::overview;
     // Collapsed readings: a preset's, every reading, or the default list.

@@ -1,6 +1,7 @@
 #include "testsupport/gallery/GalleryStage.h"
 
 #include "island/IslandState.h"
+#include "monitor/FleetRules.h"
 #include "monitor/ReadingTable.h"
 #include "monitor/SystemMonitor.h"
 #include "monitor/linux/LinuxSource.h"
@@ -10,9 +11,11 @@
 #include "support/VirtualScheduler.h"
 #include "testsupport/Application.h"
 #include "testsupport/FakeScreens.h"
+#include "testsupport/FakeSource.h"
 #include "testsupport/FakeWindowSystem.h"
 #include "testsupport/MachineTrees.h"
 #include "testsupport/NodeExporterProcess.h"
+#include "testsupport/Snapshots.h"
 #include "testsupport/StubLoginItem.h"
 #include "testsupport/StubUpdater.h"
 #include "updates/UpdateCheckCoordinator.h"
@@ -67,6 +70,25 @@ bool isRemote(const QString& machine)
     return machine.startsWith(QLatin1String("remote"));
 }
 
+// A fleet behind a Prometheus server, from a fixture: "fleet" is seven
+// machines, one of them down; "fleet-500" five hundred.
+std::optional<int> fleetSize(const QString& machine)
+{
+    if (machine == QLatin1String("fleet"))
+        return 7;
+    if (machine == QLatin1String("fleet-500"))
+        return 500;
+    return std::nullopt;
+}
+
+std::shared_ptr<TelemetrySource> fleetSource(int size)
+{
+    auto source = std::make_shared<fixtures::FakeSource>();
+    source->machine = QStringLiteral("prometheus.lan");
+    source->everySecond = [fleet = fixtures::fleetOf(size)](SystemSnapshot& next) { next = fleetSnapshot(fleet); };
+    return source;
+}
+
 }  // namespace
 
 struct GalleryStage::Parts {
@@ -107,11 +129,14 @@ GalleryStage::GalleryStage(const GalleryScene& scene, int historySeconds) : part
     Parts& p = *parts_;
     p.scene = scene;
     p.updater.canCheck = false;
-    const QString machine = isRemote(scene.machine) ? QStringLiteral("laptop-on-battery") : scene.machine;
+    const std::optional<int> fleet = fleetSize(scene.machine);
+    const QString machine = isRemote(scene.machine) || fleet ? QStringLiteral("laptop-on-battery") : scene.machine;
     p.tree = std::make_unique<fixtures::MachineTree>(fixtures::galleryMachine(machine));
     p.tree->writeSecond(0);
     std::shared_ptr<TelemetrySource> source;
-    if (isRemote(scene.machine)) {
+    if (fleet) {
+        source = fleetSource(*fleet);
+    } else if (isRemote(scene.machine)) {
         p.exporter = std::make_unique<fixtures::NodeExporterProcess>(p.tree->tree().root());
         if (!p.exporter->start())
             throw std::runtime_error(p.exporter->failure().toStdString());

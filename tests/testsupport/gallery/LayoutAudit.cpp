@@ -23,13 +23,12 @@ const QStringList wordedWithEllipsis{QStringLiteral("Collecting…"), QStringLit
 const QStringList mayElide{QStringLiteral("moravel::ProcessLeaderRow"), QStringLiteral("moravel::SensorList"),
                            QStringLiteral("moravel::ExpandedHeader")};
 
-// Inside what a scroll area scrolls.
+// A scroll area's viewport (where a list draws its rows), or inside it.
 bool isScrolled(const QWidget& widget)
 {
     for (const QWidget* each = &widget; each; each = each->parentWidget()) {
-        const QWidget* parent = each->parentWidget();
-        if (parent && qobject_cast<const QAbstractScrollArea*>(parent->parentWidget())
-            && static_cast<const QAbstractScrollArea*>(parent->parentWidget())->viewport() == parent)
+        const auto* area = qobject_cast<const QAbstractScrollArea*>(each->parentWidget());
+        if (area && area->viewport() == each)
             return true;
     }
     return false;
@@ -82,16 +81,18 @@ public:
         const QRectF line(origin.x(), origin.y() - item.ascent(), item.width(), item.ascent() + item.descent());
         const QRectF rect = painter()->deviceTransform().mapRect(line);
         QString widget;
+        QRectF widgetRect;
         bool scrolls = false;
         if (const auto* device = dynamic_cast<QWidget*>(painter()->device())) {
             widget = QString::fromLatin1(device->metaObject()->className());
+            widgetRect = QRectF(device->mapTo(device->window(), QPoint(0, 0)), device->size());
             scrolls = isScrolled(*device);
         }
         // Text is drawn at whole pixels: a fraction of one past the clip cuts nothing.
         const QRect pixels = rect.adjusted(0.5, 0.5, -0.5, -0.5).toAlignedRect();
         const bool visible = !clip_ || clip_->intersects(pixels);
         const bool cut = clip_ && visible && !clip_->contains(pixels);
-        texts_.append({item.text(), rect, widget, visible, cut, scrolls});
+        texts_.append({item.text(), rect, widget, widgetRect, visible, cut, scrolls});
     }
 
 private:
@@ -224,6 +225,9 @@ QStringList LayoutAudit::problems() const
             ;
         else if (!inside(content, each.rect))
             found.append(QStringLiteral("\"%1\" lies outside the island %2").arg(each.text, text(each.rect)));
+        else if (!each.widgetRect.isEmpty() && !inside(each.widgetRect, each.rect))
+            found.append(QStringLiteral("\"%1\" is cut by the edge of %2 %3")
+                             .arg(each.text, each.widget, text(each.rect)));
         else if (each.cut)
             found.append(QStringLiteral("\"%1\" is cut by a clip %2").arg(each.text, text(each.rect)));
         if (each.text.contains(QChar(0x2026)) && !wordedWithEllipsis.contains(each.text)

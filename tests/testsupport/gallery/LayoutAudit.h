@@ -16,6 +16,7 @@ struct LayoutAudit {
         QString text;
         QRectF rect;         // the line's advance by its ascent and descent
         QString widget;      // the class of the widget that drew it
+        QRectF widgetRect;   // that widget's rectangle, which Qt clips its painting to
         bool visible = true; // false where the clip hides all of it
         bool cut = false;    // the clip hides part of it
         bool scrolls = false;  // inside a scrolling area, where cutting is expected
@@ -33,7 +34,8 @@ struct LayoutAudit {
     QList<Widget> widgets;
 
     // Every breach of the layout rules, one line each: a text or widget
-    // outside the content, a widget outside its parent, a text cut by a clip,
+    // outside the content, a widget outside its parent, a text outside the
+    // widget that draws it or cut by a clip,
     // a reading cut short with an ellipsis, two texts over each other. Texts
     // clipped away entirely are not checked, and what scrolls may be cut.
     QStringList problems() const;

@@ -13,6 +13,7 @@
 #include "views/dashboard/ProcessLeaderboard.h"
 #include "views/dashboard/SensorList.h"
 #include "views/kit/IslandIconButton.h"
+#include "views/kit/IslandPalette.h"
 #include "views/power/PowerFlowSection.h"
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsPopover.h"
@@ -236,9 +237,13 @@ TEST_F(ExpandedIslandViewTest, HeaderButtonsPinToggleThePowerFlowAndTheSettings)
 {
     open();
     IslandIconButton& pin = *view->header()->pinButton();
+    // Pinned is plain to see: the pin lit in the accent colour on a tinted circle.
+    const auto lit = [&] { return countPixels(renderWidget(pin, Qt::black), IslandPalette::cyan(), 40); };
+    EXPECT_EQ(lit(), 0);
     pin.click();
     EXPECT_TRUE(state->isLockedOpen());
     EXPECT_EQ(pin.toolTip(), QStringLiteral("Unpin island"));
+    EXPECT_GT(lit(), 20);
     const bool shown = state->showPowerFlow();
     view->powerSection()->header()->click();
     EXPECT_EQ(state->showPowerFlow(), !shown);

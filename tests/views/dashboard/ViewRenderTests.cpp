@@ -5,6 +5,7 @@
 #include "views/dashboard/DashboardRules.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/HealthRail.h"
+#include "views/dashboard/MetricTabs.h"
 #include "views/dashboard/ProcessLeaderboard.h"
 #include "views/dashboard/SensorList.h"
 #include "views/kit/Fonts.h"
@@ -103,6 +104,39 @@ TEST(ViewRender, HealthRailColoursOnlyTheLoadedGauge)
     const QImage image = renderWidget(rail, Qt::black);
     EXPECT_GT(countPixels(image, IslandPalette::red(), QRect(0, 0, 136, image.height())), 5);
     EXPECT_EQ(countPixels(image, IslandPalette::red(), QRect(137, 0, 410, image.height())), 0);
+}
+
+// A gauge's caption and value sit at the same height whether a detail line
+// follows them or not, so that the rail's captions line up.
+TEST(ViewRender, GaugeCaptionsLineUpWithOrWithoutADetailLine)
+{
+    HealthMetricView detailed;
+    HealthMetricView plain;
+    const HealthMetric disk = healthMetrics(fixtures::busySnapshot())[3];
+    ASSERT_FALSE(disk.detail.isEmpty());
+    detailed.setMetric(disk);
+    plain.setMetric({disk.icon, disk.label, disk.value, disk.accent, {}});
+    const int above = detailed.height() - static_cast<int>(QFontMetricsF(Fonts::figures(TextSize::caption)).height());
+    const QRect top(0, 0, detailed.width(), above);
+    EXPECT_EQ(renderWidget(detailed, Qt::black).copy(top), renderWidget(plain, Qt::black).copy(top));
+}
+
+// A tab that comes late fades in after the tabs shown, which stay where they
+// are under the pointer; shown again, the row is in the table's order.
+TEST(ViewRender, LateTabsNeverMoveTheTabsShown)
+{
+    using K = MetricKind;
+    MetricTabs tabs;
+    tabs.resize(tabs.sizeHint());
+    tabs.setAvailable({K::overview, K::cpu, K::temperature});
+    tabs.show();
+    const QRectF sensors = tabs.tabRect(K::temperature);
+    tabs.setAvailable({K::overview, K::cpu, K::power, K::temperature});
+    EXPECT_EQ(tabs.tabRect(K::temperature), sensors);
+    EXPECT_EQ(tabs.available(), (QList<K>{K::overview, K::cpu, K::temperature, K::power}));
+    tabs.hide();
+    tabs.show();
+    EXPECT_EQ(tabs.available(), (QList<K>{K::overview, K::cpu, K::power, K::temperature}));
 }
 
 TEST(ViewRender, CardSaysCollectingWhenEmptyAndShowsAtMostThreeRows)
@@ -207,13 +241,14 @@ TEST(ViewRender, CoreStripShowsEveryCoreInItsLevelsColour)
     EXPECT_GT(countPixels(renderWidget(strip, Qt::black), IslandPalette::primary()), 128 * 4);
 }
 
-// Sensors grouped under their chips, temperatures first, each coloured by its own limits.
+// Sensors grouped under their chips (same-named ones apart), temperatures first, each coloured by its own limits.
 TEST(ViewRender, SensorListGroupsByChip)
 {
     SystemSnapshot snapshot;
     snapshot.temperatures = QList<SensorReading>{{"coretemp", "Package id 0", 81, 100, 80},
-                                                 {"nvme", "Composite", 38.85, 84.85, {}},
+                                                 {"nvme", "Composite", 38.85, 84.85, {}, {}, 0},
                                                  {"coretemp", "Core 0", 99.6, 100, 80},
+                                                 {"nvme", "Composite", 45, 84.85, {}, {}, 1},
                                                  {"acpitz", "temp1", 96, {}, {}}};
     snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}, {"nct6798", "fan2", 0}};
     snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
@@ -224,11 +259,12 @@ TEST(ViewRender, SensorListGroupsByChip)
                                      {false, "Core 0", "100°C", Level::high, "coretemp Core 0", "100 degrees Celsius"},
                                      {true, "acpitz", {}, Level::normal, {}, {}},
                                      {false, "temp1", "96°C", Level::critical, "acpitz temp1", "96 degrees Celsius"},
-                                     {true, "nvme", {}, Level::normal, {}, {}},
-                                     {false, "Composite", "39°C", Level::normal, "nvme Composite", "39 degrees Celsius"},
+                                     {true, "nvme1", {}, Level::normal, {}, {}},  // two drives told apart
+                                     {false, "Composite", "45°C", Level::normal, "nvme1 Composite", "45 degrees Celsius"},
+                                     {true, "nvme0", {}, Level::normal, {}, {}},
+                                     {false, "Composite", "39°C", Level::normal, "nvme0 Composite", "39 degrees Celsius"},
                                      {true, "nct6798", {}, Level::normal, {}, {}},  // the fans after the temperatures
-                                     {false, "CPU Fan", "1250 rpm", Level::normal, "nct6798 CPU Fan",
-                                      "1250 rpm"},
+                                     {false, "CPU Fan", "1250 rpm", Level::normal, "nct6798 CPU Fan", "1250 rpm"},
                                      {false, "fan2", "0 rpm", Level::normal, "nct6798 fan2", "0 rpm"},
                                      {true, "nct6798", {}, Level::normal, {}, {}},  // then the voltages
                                      {false, "Vcore", "1.02 V", Level::normal, "nct6798 Vcore", "1.02 volts"}};

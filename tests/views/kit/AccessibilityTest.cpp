@@ -14,10 +14,12 @@
 #include "views/kit/IslandIconButton.h"
 #include "views/power/PowerFlowSection.h"
 #include "views/kit/IslandPalette.h"
+#include "views/kit/IslandScale.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -240,6 +242,24 @@ TEST_F(AccessibilityTest, FocusRingOnlyAfterTheKeyboardMoved)
               20);
     moravel::testing::click(tabs, {2, 2});
     EXPECT_FALSE(FocusRing::isShown(&tabs));
+}
+
+// The ring's stroke grows with the island's size, like every other stroke.
+TEST_F(AccessibilityTest, FocusRingScalesWithTheIsland)
+{
+    for (const double factor : {1.0, 2.0}) {
+        IslandScale::setFactor(factor);
+        QImage image(40, 40, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        FocusRing::paint(painter, QRectF(image.rect()), 0);
+        painter.end();
+        double covered = 0;  // the stroke's width, from the left edge's coverage
+        for (int x = 0; x < 20; ++x)
+            covered += qAlpha(image.pixel(x, 20)) / 255.0;
+        EXPECT_NEAR(covered, 1.5 * factor, 0.1) << "at " << factor;
+    }
+    IslandScale::setFactor(1);
 }
 
 }  // namespace

@@ -115,7 +115,7 @@ TEST(ViewRender, GaugeCaptionsLineUpWithOrWithoutADetailLine)
     const HealthMetric disk = healthMetrics(fixtures::busySnapshot())[3];
     ASSERT_FALSE(disk.detail.isEmpty());
     detailed.setMetric(disk);
-    plain.setMetric({disk.icon, disk.label, disk.value, disk.accent, {}});
+    plain.setMetric({disk.icon, disk.label, disk.value, disk.accent, {}, disk.name, disk.spoken});
     const int above = detailed.height() - static_cast<int>(QFontMetricsF(Fonts::figures(TextSize::caption)).height());
     const QRect top(0, 0, detailed.width(), above);
     EXPECT_EQ(renderWidget(detailed, Qt::black).copy(top), renderWidget(plain, Qt::black).copy(top));

@@ -176,24 +176,15 @@ void readLoad(const MetricFamilies& families, NodePage& page)
         page.gauges.loadAverage = std::array<double, 3>{*one, *five, *fifteen};
 }
 
-CpuReading cpuReadingBetween(const NodePage* previous, const NodePage& page)
+// Both pages have the processor's counters.
+CpuReading cpuReadingBetween(const NodePage& previous, const NodePage& page)
 {
-    const bool measurable = previous && previous->cpu;
-    CpuReading cpu{measurable ? cpuPercentBetween(previous->cpu, *page.cpu) : 0, {}};
+    CpuReading cpu{cpuPercentBetween(previous.cpu, *page.cpu), {}};
     // A core brought on line since has no earlier reading.
-    const bool knownCores = measurable && page.cores.size() == previous->cores.size();
+    const bool knownCores = page.cores.size() == previous.cores.size();
     for (size_t core = 0; core < page.cores.size(); ++core)
-        cpu.corePercents.append(knownCores ? cpuPercentBetween(previous->cores[core], page.cores[core]) : 0);
+        cpu.corePercents.append(knownCores ? cpuPercentBetween(previous.cores[core], page.cores[core]) : 0);
     return cpu;
-}
-
-// Nothing to measure against without earlier counters: no traffic yet.
-ByteRates ratesSince(const NodePage* previous, std::optional<std::vector<DeviceCounters>> NodePage::*counters,
-                     const std::vector<DeviceCounters>& current, double seconds)
-{
-    if (!previous || !(previous->*counters))
-        return {};
-    return ratesBetween(*(previous->*counters), current, seconds);
 }
 
 }  // namespace
@@ -226,14 +217,16 @@ SystemSnapshot snapshotOfNodePage(const NodePage& page, const NodePage* previous
     // baseline, has none to show yet.
     if (!previous)
         return snapshot;
-    if (page.cpu)
-        snapshot.cpu = cpuReadingBetween(previous, page);
-    if (page.network) {
-        const ByteRates rates = ratesSince(previous, &NodePage::network, *page.network, seconds);
+    // A counter the previous page lacked is a baseline too: not measured
+    // yet, rather than a load or traffic of zero.
+    if (page.cpu && previous->cpu)
+        snapshot.cpu = cpuReadingBetween(*previous, page);
+    if (page.network && previous->network) {
+        const ByteRates rates = ratesBetween(*previous->network, *page.network, seconds);
         snapshot.network = NetworkReading{rates.in, rates.out};
     }
-    if (page.diskActivity) {
-        const ByteRates rates = ratesSince(previous, &NodePage::diskActivity, *page.diskActivity, seconds);
+    if (page.diskActivity && previous->diskActivity) {
+        const ByteRates rates = ratesBetween(*previous->diskActivity, *page.diskActivity, seconds);
         snapshot.diskActivity = DiskActivityReading{rates.in, rates.out};
     }
     return snapshot;

@@ -24,13 +24,13 @@ class SettingsAlertsSection final : public QWidget {
 public:
     explicit SettingsAlertsSection(AlertCenter& alerts, QWidget* parent = nullptr);
 
-    // The threshold one step down (-1) or up (+1) from `value`: onto the
-    // next multiple of the rule's step, within the rule's range.
-    static double steppedThreshold(AlertRule rule, double value, int direction);
+    // The threshold `steps` steps down (negative) or up from `value`: onto
+    // the multiples of the rule's step, within the rule's range.
+    static double steppedThreshold(AlertRule rule, double value, int steps);
     static QString thresholdText(AlertRule rule, double value);
 
 private:
-    void step(AlertRule rule, int direction);
+    void step(AlertRule rule, int steps);
     void refresh();
 
     AlertCenter& alerts_;

@@ -66,6 +66,11 @@ TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
     EXPECT_DOUBLE_EQ(snapshot.diskActivity->readBytesPerSecond, 2 * 512);  // sda and nvme0n1, not their parts again
     EXPECT_DOUBLE_EQ(snapshot.diskActivity->writeBytesPerSecond, 2 * 1024);
 
+    // Counters the previous page lacked are a baseline as well.
+    const NodePage withoutCounters = pageOf("node_load1 1\n");
+    snapshot = snapshotOfNodePage(second, &withoutCounters, 2);
+    EXPECT_FALSE(snapshot.cpu || snapshot.network || snapshot.diskActivity);
+
     // A machine restarted: counters back at their start give no burst.
     snapshot = snapshotOfNodePage(first, &second, 1);
     EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 0);

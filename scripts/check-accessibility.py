@@ -1,6 +1,7 @@
-"""The island's accessibility tree as a screen reader reads it (run by
-scripts/check-accessibility, which starts the buses, the display and the
-island)."""
+"""The island's accessibility tree as a screen reader reads it, and the
+keyboard as its user drives it, typed with xdotool (run by
+scripts/check-accessibility, which starts the buses, the display, a window
+manager and the island)."""
 import os
 import subprocess
 import sys
@@ -32,16 +33,23 @@ def walk(node, found):
     for child in node:
         if child is None:
             continue
-        states = child.getState()
-        found.append({
-            "role": child.getRoleName(),
-            "name": child.name or "",
-            "text": text_of(child),
-            "description": child.description or "",
-            "selected": states.contains(pyatspi.STATE_SELECTED),
-            "checked": states.contains(pyatspi.STATE_CHECKED),
-            "showing": states.contains(pyatspi.STATE_SHOWING),
-        })
+        try:
+            states = child.getState()
+            element = {
+                "role": child.getRoleName(),
+                "name": child.name or "",
+                "text": text_of(child),
+                "description": child.description or "",
+                "selected": states.contains(pyatspi.STATE_SELECTED),
+                "checked": states.contains(pyatspi.STATE_CHECKED),
+                "showing": states.contains(pyatspi.STATE_SHOWING),
+                "focused": states.contains(pyatspi.STATE_FOCUSED),
+                "labels": [r.getTarget(0).name for r in child.getRelationSet()
+                           if r.getRelationType() == pyatspi.RELATION_LABELLED_BY],
+            }
+        except Exception:  # gone while the tree was read: the next reading has it right
+            continue
+        found.append(element)
         walk(child, found)
     return found
 
@@ -93,18 +101,99 @@ expect(opened.returncode == 0, f"moravel --open cpu exited {opened.returncode}: 
 expanded = wait_for(lambda t: any(e["role"] == "page tab list" and e["showing"] for e in t)
                     and any(e["role"] == "page tab" and e["name"] == "CPU" and e["selected"] for e in t),
                     "expanded: no page tab list showing with the CPU tab selected")
-report("expanded", expanded)
+report("expanded, CPU", expanded)
 if os.environ.get("MORAVEL_A11Y_DUMP") == "1":
     for e in expanded:
         print(e)
-if count_only:
-    sys.exit(0)
 expect(of_role(expanded, "page tab list"), "expanded: no page tab list")
 expect([e["name"] for e in of_role(expanded, "radio button")] == ["5 minutes", "1 hour", "24 hours"],
        "expanded: the range choices are not radio buttons")
 expect(of_role(expanded, "heading"), "expanded: no heading for the verdict")
 expect(any(e["name"] == "CPU chart" and e["description"].startswith("CPU over 5 minutes: ") for e in expanded),
        "expanded: the chart is not named and summarised")
+gauges = {e["name"]: e["text"] for e in expanded if e["role"] == "label" and e["name"] in ("CPU", "Memory", "Disk")}
+expect(len(gauges) == 3 and all(v.endswith(" percent") or " percent, " in v or v == "not available"
+                                for v in gauges.values()), f"expanded: the gauges read {gauges}")
+cards = [e["name"] for e in of_role(expanded, "list") if e["name"] in ("CPU Heavy", "Memory Heavy")]
+expect(cards == ["CPU Heavy", "Memory Heavy"], f"expanded: the process cards are {cards}")
+
+
+def key(*names):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *names], check=True)
+
+
+def focused(elements):
+    """The innermost element with the focus (a tab, not its list)."""
+    inner = [(e["role"], e["name"]) for e in elements if e["focused"]]
+    return inner[-1] if inner else None
+
+
+def press_until_focus_moves(name, before):
+    key(name)
+    elements = wait_for(lambda t: focused(t) != before, f"keyboard: {name} did not move the focus from {before}")
+    return focused(elements)
+
+
+# Tab walks everything that can be operated, the same way round each time.
+start = focused(tree())
+order = []
+now = start
+for _ in range(12):
+    now = press_until_focus_moves("Tab", now)
+    if now is None or now in order:
+        break
+    order.append(now)
+print("tab order:", ", ".join(f"{role} {name!r}" for role, name in order))
+for wanted in [("page tab", "CPU"), ("radio button", "5 minutes"), ("push button", "Settings")]:
+    expect(wanted in order, f"keyboard: Tab never reaches {wanted}")
+
+# On the tabs, Right and Left switch them, Home goes back to the first;
+# each tab read as it comes.
+while now is not None and now[0] != "page tab":
+    now = press_until_focus_moves("Tab", now)
+tabs = [e["name"] for e in of_role(tree(), "page tab")]
+key("Home")
+for index, name in enumerate(tabs):
+    if index:
+        key("Right")
+    shown = wait_for(lambda t, n=name: any(e["role"] == "page tab" and e["name"] == n and e["selected"]
+                                           and e["focused"] for e in t), f"keyboard: Right did not reach {name}")
+    report(f"expanded, {name}", shown)
+    if name == "Sensors":
+        sensors = [e for e in of_role(shown, "list item") if e["text"]]
+        expect(sensors and all(e["name"] for e in sensors), "Sensors: the sensors are not named values")
+    if name == "Machines":
+        expect(any(e["text"] for e in of_role(shown, "list item")), "Machines: the rows are not read")
+key("Left")
+wait_for(lambda t: any(e["role"] == "page tab" and e["name"] == tabs[-2] and e["selected"] for e in t),
+         "keyboard: Left did not go back a tab")
+if count_only:
+    sys.exit(0)
+
+# Enter on the gear opens the settings: every control with a role, a name and its state.
+while now is not None and now != ("push button", "Settings"):
+    now = press_until_focus_moves("Tab", now)
+key("Return")
+settings = wait_for(lambda t: any(e["role"] == "check box" and e["name"] == "Expand on hover" and e["showing"]
+                                  for e in t), "settings: Enter on the gear did not open them")
+switches = [e for e in of_role(settings, "check box") if e["showing"]]
+spins = [e for e in of_role(settings, "spin button") if e["showing"]]
+combos = [e for e in of_role(settings, "combo box") if e["showing"]]
+expect(switches and all(e["name"] for e in switches), "settings: a switch without a name")
+expect(any(e["name"] == "CPU" and e["checked"] for e in switches), "settings: the readings are not check boxes")
+expect(all(e["name"].endswith(" threshold") and e["description"] for e in spins) and spins,
+       "settings: the steppers are not named spin buttons with their value")
+expect({label for e in combos for label in e["labels"]} >= {"Default metric tab", "Size"},
+       f"settings: the pickers are labelled by {[e['labels'] for e in combos]}")
+
+# Escape closes the settings first, then the island.
+key("Escape")
+wait_for(lambda t: not any(e["name"] == "Expand on hover" and e["showing"] for e in t),
+         "keyboard: Escape did not close the settings")
+expect(any(e["role"] == "page tab list" and e["showing"] for e in tree()), "keyboard: Escape closed the island too")
+key("Escape")
+wait_for(lambda t: not any(e["role"] == "page tab list" and e["showing"] for e in t),
+         "keyboard: a second Escape did not close the island")
 
 for problem in problems:
     print("check-accessibility:", problem, file=sys.stderr)

@@ -47,6 +47,7 @@ constexpr SliceRow sliceRows[] = {
     {MetricKind::temperature,
      [](SystemSnapshot& to, const SystemSnapshot& from) { to.temperatures = from.temperatures; }},
     {MetricKind::gpu, [](SystemSnapshot& to, const SystemSnapshot& from) { to.gpus = from.gpus; }},
+    {MetricKind::fan, [](SystemSnapshot& to, const SystemSnapshot& from) { to.fans = from.fans; }},
 };
 
 // What a machine is sorted by, worked out once per machine.

@@ -58,6 +58,22 @@ Scaled byteScale(uint64_t value)
     return {gigabytes, gigabytes < 100 ? 1 : 0, " GB", "gigabytes"};
 }
 
+// An amount of memory in the binary units it is shown in; said as the
+// gigabytes people call them, with the figure as shown.
+Scaled memoryScale(uint64_t value)
+{
+    constexpr double mebi = 1024.0 * 1024.0;
+    constexpr double gibi = 1024.0 * mebi;
+    constexpr double tebi = 1024.0 * gibi;
+    const double x = static_cast<double>(value);
+    if (x >= tebi)
+        return {x / tebi, 1, " TiB", "terabytes"};
+    if (x < gibi)
+        return {x / mebi, 0, " MiB", "megabytes"};
+    const double gibibytes = x / gibi;
+    return {gibibytes, gibibytes < 100 ? 1 : 0, " GiB", "gigabytes"};
+}
+
 Scaled wattScale(double watts)
 {
     return {watts, watts < 10 ? 1 : 0, " W", "watts"};
@@ -112,9 +128,9 @@ QString spokenSpeed(double bytesPerSecond)
                                          : notAvailable();
 }
 
-QString spokenBytes(uint64_t value)
+QString spokenMemory(uint64_t value)
 {
-    return spokenText(byteScale(value));
+    return spokenText(memoryScale(value));
 }
 
 QString spokenCelsius(double celsius)
@@ -156,16 +172,7 @@ QString bytes(uint64_t value)
 
 QString memory(uint64_t value)
 {
-    constexpr double mebi = 1024.0 * 1024.0;
-    constexpr double gibi = 1024.0 * mebi;
-    constexpr double tebi = 1024.0 * gibi;
-    const double x = static_cast<double>(value);
-    if (x >= tebi)
-        return fixed(x / tebi, 1) + QStringLiteral(" TiB");
-    if (x < gibi)
-        return fixed(x / mebi, 0) + QStringLiteral(" MiB");
-    const double gibibytes = x / gibi;
-    return fixed(gibibytes, gibibytes < 100 ? 1 : 0) + QStringLiteral(" GiB");
+    return shortText(memoryScale(value));
 }
 
 QString speed(double value)

@@ -37,7 +37,8 @@ QString spokenWhole(double value);
 inline constexpr char notAvailableSpoken[] = "not available";
 QString spokenPercent(double value);          // "23 percent"
 QString spokenSpeed(double bytesPerSecond);   // "40 kilobytes a second"
-QString spokenBytes(uint64_t value);          // "3.7 gigabytes"
+// An amount of memory with the figure memory() shows: "3.7 gigabytes" for "3.7 GiB".
+QString spokenMemory(uint64_t value);
 QString spokenWatts(std::optional<double> watts);  // "7.5 watts"; not available where power() shows a dash
 QString spokenCelsius(double celsius);        // "52 degrees Celsius"
 QString spokenDuration(int64_t minutes);      // "1 hour 20 minutes"

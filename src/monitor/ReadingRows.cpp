@@ -223,8 +223,8 @@ QList<SpokenDetail> swapSpokenDetails(const SystemSnapshot& s)
 {
     if (!s.swap || s.swap->total == 0)
         return {};
-    return {{QStringLiteral("Swap"), MetricFormat::spokenBytes(s.swap->used) + QStringLiteral(" of ")
-                                         + MetricFormat::spokenBytes(s.swap->total)}};
+    return {{QStringLiteral("Swap"), MetricFormat::spokenMemory(s.swap->used) + QStringLiteral(" of ")
+                                         + MetricFormat::spokenMemory(s.swap->total)}};
 }
 
 QString swapSpoken(const SystemSnapshot& s)
@@ -293,8 +293,8 @@ QList<SpokenDetail> gpuSpokenDetails(const SystemSnapshot& s)
         if (gpu.busyPercent)
             parts.append(MetricFormat::spokenPercent(*gpu.busyPercent));
         if (gpu.memoryUsed && gpu.memoryTotal)
-            parts.append(QStringLiteral("memory ") + MetricFormat::spokenBytes(*gpu.memoryUsed) + QStringLiteral(" of ")
-                         + MetricFormat::spokenBytes(*gpu.memoryTotal));
+            parts.append(QStringLiteral("memory ") + MetricFormat::spokenMemory(*gpu.memoryUsed) + QStringLiteral(" of ")
+                         + MetricFormat::spokenMemory(*gpu.memoryTotal));
         if (gpu.temperatureCelsius)
             parts.append(MetricFormat::spokenCelsius(*gpu.temperatureCelsius));
         details.append({gpu.name, parts.isEmpty() ? QLatin1String(MetricFormat::notAvailableSpoken)
@@ -363,6 +363,12 @@ QString voltsText(double volts)
     return MetricFormat::fixed(volts, 2) + QStringLiteral(" V");
 }
 
+QString voltsSpoken(double volts)
+{
+    return std::isfinite(volts) ? MetricFormat::fixed(volts, 2) + QStringLiteral(" volts")
+                                : QLatin1String(MetricFormat::notAvailableSpoken);
+}
+
 void voltagesJson(JsonWriter& w, const SystemSnapshot& s)
 {
     w.objects("voltages", s.voltages, [](JsonWriter& row, const SensorReading& voltage) {
@@ -396,6 +402,8 @@ void machinesJson(JsonWriter& w, const SystemSnapshot& s)
         else
             row.null("loadAverage");
         row.number("cpuTemperatureCelsius", cpuTemperature(r));
+        fansJson(row, r);
+        voltagesJson(row, r);
     });
 }
 
@@ -525,6 +533,7 @@ constexpr ReadingDescriptor rows[] = {
         .writeJson = temperaturesJson,
         .sensorList = SensorListPart{.sensors = &SystemSnapshot::temperatures,
                                      .valueText = temperatureText,
+                                     .spokenValue = MetricFormat::spokenCelsius,
                                      .level = sensorTemperatureLevel},
     },
     {
@@ -557,7 +566,7 @@ constexpr ReadingDescriptor rows[] = {
         .spoken = fanSpoken,
         .collapsed = CollapsedPart{.width = 56, .style = CollapsedStyle::load, .addedVisible = false, .order = 8},
         .writeJson = fansJson,
-        .sensorList = SensorListPart{.sensors = &SystemSnapshot::fans, .valueText = rpmText},
+        .sensorList = SensorListPart{.sensors = &SystemSnapshot::fans, .valueText = rpmText, .spokenValue = rpmText},
     },
     {
         .kind = MetricKind::voltage,
@@ -567,7 +576,8 @@ constexpr ReadingDescriptor rows[] = {
         .icon = "voltage",
         .isPresent = [](const SystemSnapshot& s) { return s.voltages.has_value(); },
         .writeJson = voltagesJson,
-        .sensorList = SensorListPart{.sensors = &SystemSnapshot::voltages, .valueText = voltsText},
+        .sensorList = SensorListPart{.sensors = &SystemSnapshot::voltages, .valueText = voltsText,
+                                     .spokenValue = voltsSpoken},
     },
     {
         .kind = MetricKind::machines,

@@ -75,6 +75,8 @@ struct SpokenDetail {
 struct SensorListPart {
     std::optional<QList<SensorReading>> SystemSnapshot::*sensors = nullptr;
     QString (*valueText)(double value) = nullptr;  // "45°C", "1250 rpm"
+    // The same as a screen reader says it: "45 degrees Celsius".
+    QString (*spokenValue)(double value) = nullptr;
     // How loaded one sensor is by its own limits; without this, normal.
     Level (*level)(const SensorReading& sensor) = nullptr;
 };

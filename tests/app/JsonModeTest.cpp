@@ -17,8 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <functional>
 #include <unistd.h>
 
@@ -76,10 +74,7 @@ TEST(JsonMode, OneLinePerRefreshWithEveryField)
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 1);
     const QJsonObject object = QJsonDocument::fromJson(lines[0]).object();
-    // The snapshot line tests pin each field's form; here the program prints the whole line.
-    for (const char* key : {"time", "cpuPercent", "downloadBytesPerSecond", "batteryPercent", "displayPowerWatts",
-                            "swapPercent", "loadAverage", "diskAvailable", "diskReadBytesPerSecond", "temperatures", "gpus"})
-        EXPECT_TRUE(object.contains(key)) << key;
+    // The snapshot line tests pin each field and its form; here the program prints the line.
     EXPECT_EQ(object["memoryUsed"].toInteger(), 1500 * 1024);
     EXPECT_TRUE(object["minutesRemaining"].isNull());
     EXPECT_TRUE(object["swapPercent"].isNull());  // the machine has no swap
@@ -143,7 +138,7 @@ TEST(JsonMode, FailuresAreToldNotFakedAndNothingHangs)
     }
 }
 
-TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithoutTouchingIt)
+TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsADamagedFileWithoutTouchingIt)
 {
     QTemporaryDir state;
     const QString path = state.filePath("Moravel/history.json");
@@ -177,14 +172,8 @@ TEST(HistoryMode, PrintsTheKeptMinutesOldestFirstAndTellsAnUnreadableFileWithout
     const ProgramRun damaged = runMoravel({"--history"}, nullptr, inState);
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_EQ(damaged.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is damaged\n");
+    // A FIFO there is refused by the reading the history recorder shares, and checked with it.
     EXPECT_EQ(readFile(path), "{torn");
-
-    // A FIFO is refused at once, never waited on.
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    const ProgramRun fifo = runMoravel({"--history"}, nullptr, inState);
-    EXPECT_EQ(fifo.exitCode, 1);
-    EXPECT_EQ(fifo.err, "moravel: the history in " + path.toUtf8() + " cannot be read: it is not a regular file\n");
 }
 
 // Another machine out of reach, then back: no made-up lines meanwhile, one
@@ -245,9 +234,7 @@ TEST(JsonMode, APrometheusServersLineListsItsMachines)
     EXPECT_EQ(line["cpuPercent"].toDouble(), 1);
     const QJsonArray machines = line["machines"].toArray();
     ASSERT_EQ(machines.size(), 1);
+    // Each field of a machine's entry is pinned with the fleet rules.
     EXPECT_EQ(machines[0]["instance"].toString(), "web1.lan:9100");
-    EXPECT_EQ(machines[0]["job"].toString(), "node");
-    EXPECT_TRUE(machines[0]["up"].toBool());
     EXPECT_EQ(machines[0]["cpuPercent"].toDouble(), 1);
-    EXPECT_TRUE(machines[0]["memoryUsed"].isNull());
 }

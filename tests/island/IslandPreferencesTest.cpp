@@ -199,8 +199,6 @@ TEST(IslandPreferencesStore, TheSizeIsKeptOnceChosenAndOlderDocumentsFollowTheSc
     store.setData(documentKey, encodeIslandPreferences(chosen));
     EXPECT_EQ(IslandPreferencesStore::load(store).sizePercent, 125);
 
-    EXPECT_EQ(defaultIslandSizePercent(1), 125);
-    EXPECT_EQ(defaultIslandSizePercent(1.25), 125);
-    EXPECT_EQ(defaultIslandSizePercent(2), 100);
-    EXPECT_EQ(defaultIslandSizePercent(3), 100);
+    for (const auto& [ratio, percent] : {std::pair{1.0, 125}, {1.49, 125}, {1.5, 100}, {2.0, 100}})
+        EXPECT_EQ(defaultIslandSizePercent(ratio), percent) << ratio;
 }

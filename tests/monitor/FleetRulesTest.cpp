@@ -119,8 +119,9 @@ TEST(FleetRules, MachinesAreListedInJsonWithNullsForWhatTheyLack)
     EXPECT_EQ(out, R"({"machines":null,"machines":[{"instance":"web3:9100","job":"node","up":true,)"
                    R"("since":"1970-01-01T00:00:00.000Z","cpuPercent":12.5,"memoryUsed":4,"memoryTotal":8,)"
                    R"("diskUsed":null,"diskTotal":null,"downloadBytesPerSecond":null,"uploadBytesPerSecond":null,)"
-                   R"("loadAverage":null,"cpuTemperatureCelsius":null},{"instance":"old:9100","job":"node",)"
+                   R"("loadAverage":null,"cpuTemperatureCelsius":null,"fanRpm":null,"fans":null,"voltages":null},)"
+                   R"({"instance":"old:9100","job":"node",)"
                    R"("up":false,"since":null,"cpuPercent":null,"memoryUsed":null,"memoryTotal":null,)"
                    R"("diskUsed":null,"diskTotal":null,"downloadBytesPerSecond":null,"uploadBytesPerSecond":null,)"
-                   R"("loadAverage":null,"cpuTemperatureCelsius":null}]})");
+                   R"("loadAverage":null,"cpuTemperatureCelsius":null,"fanRpm":null,"fans":null,"voltages":null}]})");
 }

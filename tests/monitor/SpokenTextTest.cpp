@@ -31,9 +31,6 @@ TEST(SpokenText, FiguresSayTheirUnitsInFull)
         {MetricFormat::spokenSpeed(999), "999 bytes a second"},
         {MetricFormat::spokenSpeed(2'500'000'000), "2.5 gigabytes a second"},
         {MetricFormat::spokenSpeed(nan), "not available"},
-        {MetricFormat::spokenBytes(3'700'000'000), "3.7 gigabytes"},
-        {MetricFormat::spokenBytes(512'000'000), "512 megabytes"},
-        {MetricFormat::spokenBytes(2'000'000'000'000), "2 terabytes"},
         {MetricFormat::spokenWatts(65), "65 watts"},
         {MetricFormat::spokenWatts(7.5), "7.5 watts"},
         {MetricFormat::spokenWatts(0.05), "not available"},
@@ -52,6 +49,28 @@ TEST(SpokenText, FiguresSayTheirUnitsInFull)
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.spoken, QString::fromLatin1(row.expected));
+}
+
+// An amount of memory is said with the figure shown, in the binary units it
+// is shown in (a decimal scale would say 1.6 for 1.5 GiB).
+TEST(MetricFormat, MemoryIsSaidWithTheFigureShown)
+{
+    constexpr uint64_t gibi = 1ULL << 30;
+    const struct {
+        uint64_t bytes;
+        const char* shown;
+        const char* spoken;
+    } rows[] = {
+        {gibi * 3 / 2, "1.5 GiB", "1.5 gigabytes"},
+        {gibi, "1.0 GiB", "1 gigabyte"},
+        {gibi * 120, "120 GiB", "120 gigabytes"},
+        {734ULL << 20, "734 MiB", "734 megabytes"},
+        {gibi * 1536, "1.5 TiB", "1.5 terabytes"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(MetricFormat::memory(row.bytes), QString::fromLatin1(row.shown));
+        EXPECT_EQ(MetricFormat::spokenMemory(row.bytes), QString::fromLatin1(row.spoken));
+    }
 }
 
 // What a screen reader says of each collapsed reading, from the reading table.
@@ -99,9 +118,10 @@ TEST(SpokenText, ReadingsAsAScreenReaderHearsThem)
 TEST(SpokenText, TabDetailsAreNamedValues)
 {
     SystemSnapshot snapshot = fixtures::computerAtRest();
-    snapshot.swap = SwapReading{1'500'000'000, 8'000'000'000};
+    constexpr uint64_t gibi = 1ULL << 30;
+    snapshot.swap = SwapReading{gibi * 3 / 2, gibi * 8};
     snapshot.loadAverage = std::array<double, 3>{1.5, 0.75, 0.25};
-    snapshot.gpus = QList<GpuReading>{{"Radeon RX 6600", 30, 1'000'000'000, 8'000'000'000, 54},
+    snapshot.gpus = QList<GpuReading>{{"Radeon RX 6600", 30, gibi, gibi * 8, 54},
                                       {"Intel UHD 630", {}, {}, {}, {}}};
     using Details = QList<SpokenDetail>;
     EXPECT_EQ(ReadingTable::spokenTabDetails(MetricKind::memory, snapshot),

@@ -228,22 +228,6 @@ TEST_F(SystemMonitorTest, WeakPowerReadingKeepsTheLastFigureForUnderTwoSeconds)
     EXPECT_EQ(monitor->snapshot().power->displayPowerWatts, std::nullopt);
 }
 
-// What a source does not publish leaves a gap in its series, not a line at zero.
-TEST_F(SystemMonitorTest, AbsentReadingsLeaveTheirSeriesEmpty)
-{
-    telemetry->everySecond = [](SystemSnapshot& next) {
-        next.cpu = CpuReading{40};
-        next.network = NetworkReading{};
-    };
-    monitor->refresh();  // a baseline
-    monitor->refresh();
-    const MetricSample& sample = monitor->history().last();
-    EXPECT_DOUBLE_EQ(sample[Series::cpu], 40);
-    EXPECT_DOUBLE_EQ(sample[Series::download], 0);
-    for (const Series absent : {Series::systemPower, Series::batteryPower, Series::diskRead, Series::diskWrite})
-        EXPECT_TRUE(std::isnan(sample[absent])) << static_cast<int>(absent);
-}
-
 // Figures no hardware gives never reach the snapshot, whichever source read
 // them (the readers' own tests feed them from files and from an exporter):
 // what is left could be true.

@@ -24,13 +24,10 @@ LinuxSource::LinuxSource(const ReaderRoots& roots, Scheduler& scheduler, Backgro
 
 SystemSnapshot LinuxSource::initialSnapshot()
 {
-    // The memory size is known before any reading.
+    // Memory is a level, not a rate: the island shows it from its first frame.
     SystemSnapshot snapshot;
-    if (const SnapshotUpdate memory = MemoryReader(procRoot_).read()) {
+    if (const SnapshotUpdate memory = MemoryReader(procRoot_).read())
         memory(snapshot);
-        snapshot.memory->percent = 0;
-        snapshot.memory->used = 0;
-    }
     // Read only while the dashboard is open: until then an empty table.
     snapshot.topProcesses.emplace();
     return snapshot;

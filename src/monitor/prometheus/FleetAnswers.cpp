@@ -4,9 +4,12 @@
 #include "monitor/MetricSeries.h"
 #include "monitor/remote/NodeExporterReadings.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <unordered_map>
 
 namespace moravel {
@@ -18,43 +21,34 @@ QString text(std::string_view value)
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-// Looks machines up by a label's text without copying it.
-struct TextHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-};
-using Index = std::unordered_map<std::string, size_t, TextHash, std::equal_to<>>;
-
-// One machine while its answers are gathered.
+// One machine while its answers are gathered: views of the answers.
 struct Gathered {
-    std::string job;
+    std::string_view instance;
+    std::string_view job;
     double lastSeen = 0;
     std::optional<bool> isUp;
     std::optional<double> cpuPercent;
-    ExpositionPage page;
+    std::vector<NodeSample> samples;
 };
 
-// A series as one sample of its machine's exporter page: its family's name
-// and the labels that tell its device or sensor apart.
-ExpositionSample pageSample(std::span<const QueryLabel> labels, double value)
+// A series as a sample of its machine's exporter page: under its family's
+// name where an expression lost or hid its own.
+NodeSample pageSample(std::span<const QueryLabel> labels, double value)
 {
-    ExpositionSample sample;
-    sample.value = value;
-    sample.labels.reserve(labels.size());
-    for (const auto& [name, label] : labels) {
-        if (name == familyLabel || (name == "__name__" && sample.name.empty()))
-            sample.name = label;
-        else if (name != "instance" && name != "job" && name != "__name__")
-            sample.labels.emplace_back(name, label);
+    std::string_view name;
+    for (const auto& [key, label] : labels) {
+        if (key == familyLabel)
+            return {label, labels, value};
+        if (key == "__name__")
+            name = label;
     }
-    return sample;
+    return {name, labels, value};
 }
 
-// The readings a page of the machine's samples gives, with the server's
-// processor share.
-SystemSnapshot readingsOf(const ExpositionPage& page, std::optional<double> cpuPercent)
+// The readings a machine's samples give, with the server's processor share.
+SystemSnapshot readingsOf(std::span<const NodeSample> samples, std::optional<double> cpuPercent)
 {
-    const NodePage node = readNodePage(page);
+    const NodePage node = readNodePage(MetricFamilies(samples));
     SystemSnapshot readings = node.gauges;
     if (node.network) {
         // The server's rates under the counters' names: summed over the
@@ -71,22 +65,68 @@ SystemSnapshot readingsOf(const ExpositionPage& page, std::optional<double> cpuP
     return readings;
 }
 
-Gathered* machineOf(const QuerySeries& series, const Index& index, std::vector<Gathered>& machines)
+// The machines of the last hour's answer, found by their instance label
+// with one lookup per series.
+class Gathering {
+public:
+    explicit Gathering(const std::vector<QuerySeries>& lastSeen)
+    {
+        machines_.reserve(lastSeen.size());
+        index_.reserve(lastSeen.size());
+        for (const QuerySeries& series : lastSeen) {
+            const std::string_view instance = series.label("instance");
+            if (instance.empty() || series.points.empty() || !std::isfinite(series.points.back().value))
+                continue;
+            if (index_.emplace(instance, machines_.size()).second)
+                machines_.push_back({instance, series.label("job"), series.points.back().value, {}, {}, {}});
+        }
+    }
+
+    // The machine a series is about, if it is one of them and the series has a value.
+    Gathered* machineOf(const QuerySeries& series)
+    {
+        if (series.points.empty())
+            return nullptr;
+        const auto found = index_.find(series.label("instance"));
+        if (found == index_.end() || machines_[found->second].job != series.label("job"))
+            return nullptr;
+        return &machines_[found->second];
+    }
+
+    std::vector<Gathered>& machines() { return machines_; }
+
+    // Room for `count` samples over all machines, in even shares: one
+    // allocation per machine where they have about as many each.
+    void expectSamples(size_t count)
+    {
+        for (Gathered& machine : machines_)
+            machine.samples.reserve(count / std::max<size_t>(1, machines_.size()) + 1);
+    }
+
+private:
+    std::unordered_map<std::string_view, size_t> index_;
+    std::vector<Gathered> machines_;
+};
+
+// The machines of the previous refresh by instance.
+QHash<QString, const MachineReading*> byInstance(const FleetReading* previous)
 {
-    const auto found = index.find(series.label("instance"));
-    if (found == index.end() || machines[found->second].job != series.label("job"))
-        return nullptr;
-    return &machines[found->second];
+    QHash<QString, const MachineReading*> machines;
+    if (previous) {
+        machines.reserve(previous->machines.size());
+        for (const MachineReading& machine : previous->machines)
+            machines.insert(machine.instance, &machine);
+    }
+    return machines;
 }
 
 // A machine seen up since the last refresh keeps its time; one that came
 // back is up from now; one that is down is so since the server last read it.
-std::optional<QDateTime> sinceOf(const MachineReading& machine, double lastSeen, const FleetReading* previous,
+std::optional<QDateTime> sinceOf(const MachineReading& machine, double lastSeen, const MachineReading* before,
                                  const QDateTime& now)
 {
     if (!machine.isUp)
         return QDateTime::fromMSecsSinceEpoch(std::llround(lastSeen * 1000), Qt::UTC);
-    const MachineReading* before = previous ? machineNamed(*previous, machine.instance) : nullptr;
     if (!before)
         return std::nullopt;
     return before->isUp ? before->since : std::optional(now);
@@ -100,42 +140,37 @@ QList<MachineReading> machinesOfAnswers(const FleetAnswers& answers, const Fleet
     const auto answer = [&answers](FleetQuery query) -> const std::vector<QuerySeries>& {
         return answers[static_cast<size_t>(query)].series;
     };
-    Index index;
-    std::vector<Gathered> machines;
-    for (const QuerySeries& series : answer(FleetQuery::lastSeen)) {
-        const std::string_view instance = series.label("instance");
-        if (instance.empty() || series.points.empty() || !std::isfinite(series.points.back().value)
-            || index.contains(instance))
-            continue;
-        index.emplace(std::string(instance), machines.size());
-        machines.push_back({std::string(series.label("job")), series.points.back().value, {}, {}, {}});
-    }
+    Gathering gathering(answer(FleetQuery::lastSeen));
     for (const QuerySeries& series : answer(FleetQuery::up)) {
-        if (Gathered* machine = machineOf(series, index, machines); machine && !series.points.empty())
+        if (Gathered* machine = gathering.machineOf(series))
             machine->isUp = series.points.back().value == 1;
     }
     for (const QuerySeries& series : answer(FleetQuery::cpu)) {
-        if (Gathered* machine = machineOf(series, index, machines); machine && !series.points.empty())
+        if (Gathered* machine = gathering.machineOf(series))
             machine->cpuPercent = series.points.back().value;
     }
-    for (FleetQuery query : {FleetQuery::gauges, FleetQuery::network}) {
+    constexpr FleetQuery pageQueries[] = {FleetQuery::gauges, FleetQuery::network, FleetQuery::fans,
+                                          FleetQuery::voltages};
+    gathering.expectSamples(std::accumulate(std::begin(pageQueries), std::end(pageQueries), size_t{0},
+                                            [&](size_t sum, FleetQuery query) { return sum + answer(query).size(); }));
+    for (FleetQuery query : pageQueries) {
         for (const QuerySeries& series : answer(query)) {
-            if (Gathered* machine = machineOf(series, index, machines); machine && !series.points.empty())
-                machine->page.samples.push_back(pageSample(series.labels, series.points.back().value));
+            if (Gathered* machine = gathering.machineOf(series))
+                machine->samples.push_back(pageSample(series.labels, series.points.back().value));
         }
     }
 
+    const QHash<QString, const MachineReading*> before = byInstance(previous);
     QList<MachineReading> fleet;
-    fleet.reserve(static_cast<qsizetype>(machines.size()));
-    for (const auto& [instance, at] : index) {
-        Gathered& gathered = machines[at];
+    fleet.reserve(static_cast<qsizetype>(gathering.machines().size()));
+    for (Gathered& gathered : gathering.machines()) {
         // A target the server no longer scrapes is no longer part of the fleet.
         if (!gathered.isUp)
             continue;
-        MachineReading machine{text(instance), QString::fromStdString(gathered.job), *gathered.isUp, {}, {}};
+        MachineReading machine{text(gathered.instance), text(gathered.job), *gathered.isUp, {}, {}};
         if (machine.isUp)
-            machine.readings = readingsOf(gathered.page, gathered.cpuPercent);
-        machine.since = sinceOf(machine, gathered.lastSeen, previous, now);
+            machine.readings = readingsOf(gathered.samples, gathered.cpuPercent);
+        machine.since = sinceOf(machine, gathered.lastSeen, before.value(machine.instance), now);
         fleet.append(std::move(machine));
     }
     sortWorstFirst(fleet);
@@ -146,7 +181,7 @@ MetricHistory pastHourOfAnswers(const std::array<QueryResult, pastHourQueries.si
 {
     struct Step {
         std::optional<double> cpuPercent;
-        ExpositionPage page;
+        std::vector<NodeSample> samples;
     };
     std::map<qint64, Step> steps;  // by milliseconds since the epoch
     const auto stepAt = [&steps](double time) -> Step& { return steps[std::llround(time * 1000)]; };
@@ -156,7 +191,7 @@ MetricHistory pastHourOfAnswers(const std::array<QueryResult, pastHourQueries.si
                 if (pastHourQueries[i] == FleetQuery::cpu)
                     stepAt(point.time).cpuPercent = point.value;
                 else
-                    stepAt(point.time).page.samples.push_back(pageSample(series.labels, point.value));
+                    stepAt(point.time).samples.push_back(pageSample(series.labels, point.value));
             }
         }
     }
@@ -164,7 +199,7 @@ MetricHistory pastHourOfAnswers(const std::array<QueryResult, pastHourQueries.si
     history.reserve(static_cast<qsizetype>(steps.size()));
     for (const auto& [milliseconds, step] : steps) {
         if (step.cpuPercent)
-            history.append(sampleOf(readingsOf(step.page, step.cpuPercent),
+            history.append(sampleOf(readingsOf(step.samples, step.cpuPercent),
                                     QDateTime::fromMSecsSinceEpoch(milliseconds, Qt::UTC)));
     }
     return history;

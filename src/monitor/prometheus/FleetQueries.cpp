@@ -1,5 +1,6 @@
 #include "monitor/prometheus/FleetQueries.h"
 
+#include "monitor/SensorChannels.h"
 #include "monitor/TemperaturePolicy.h"
 #include "monitor/remote/NodeExporterReadings.h"
 
@@ -61,6 +62,28 @@ std::string rateOf(const FleetQueryOptions& options, const char* counter)
            + seconds(options.rateWindowSeconds) + "]), \"" + familyLabel + "\", \"" + counter + "\", \"\", \"\")";
 }
 
+// Every channel of `kind` with its limits, and the chip and sensor names of
+// the chips that have one. One selector: an `or` would drop a limit, whose
+// labels are its reading's but for the name.
+std::string sensorsOf(const FleetQueryOptions& options, SensorKind kind)
+{
+    const SensorChannel& channel = sensorChannel(kind);
+    const std::string family = "node_hwmon_" + std::string(channel.prefix) + "_";
+    std::string inputs;
+    for (std::string_view input : channel.inputs) {
+        if (!input.empty())
+            inputs += (inputs.empty() ? "" : "|") + (input == "input" ? std::string() : std::string(input) + "_");
+    }
+    std::string limits;
+    for (const auto& [limit, field] : sensorLimits)
+        limits += "|" + std::string(limit) + "_";
+    const std::string unit(channel.exporterUnit);
+    const std::string readings = family + "(" + inputs + ")" + unit;
+    return selector(options, "__name__=~\"" + family + "(" + inputs + limits + ")" + unit
+                                 + "|node_hwmon_(chip_names|sensor_label)\"")
+           + " and on(job, instance, chip) " + selector(options, "__name__=~\"" + readings + "\"");
+}
+
 }  // namespace
 
 std::string promqlString(const QString& value)
@@ -114,6 +137,10 @@ std::string fleetQueryText(FleetQuery query, const FleetQueryOptions& options)
     case FleetQuery::network:
         return rateOf(options, "node_network_receive_bytes_total") + " or "
                + rateOf(options, "node_network_transmit_bytes_total");
+    case FleetQuery::fans:
+        return sensorsOf(options, SensorKind::fan);
+    case FleetQuery::voltages:
+        return sensorsOf(options, SensorKind::voltage);
     }
     return {};
 }

@@ -22,8 +22,12 @@ enum class FleetQuery : uint8_t {
     gauges,
     // Bytes per second each network interface receives and sends.
     network,
+    // Fans and voltages with their limits, and the names of their chips and
+    // sensors, as the exporter publishes them.
+    fans,
+    voltages,
 };
-inline constexpr size_t fleetQueryCount = static_cast<size_t>(FleetQuery::network) + 1;
+inline constexpr size_t fleetQueryCount = static_cast<size_t>(FleetQuery::voltages) + 1;
 
 // The queries a machine's last hour is read back with, step by step.
 inline constexpr std::array<FleetQuery, 3> pastHourQueries{FleetQuery::cpu, FleetQuery::gauges, FleetQuery::network};

@@ -7,11 +7,6 @@ namespace moravel {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
-}
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -49,55 +44,13 @@ void appendUtf8(std::string& out, char32_t code)
 
 }  // namespace
 
-void JsonCursor::skipBlanks()
+bool JsonCursor::escapedString(const char* start, std::string_view& out)
 {
-    while (at_ < end_ && isBlank(*at_))
-        ++at_;
-}
-
-bool JsonCursor::atEnd()
-{
-    skipBlanks();
-    return at_ == end_;
-}
-
-bool JsonCursor::take(char c)
-{
-    skipBlanks();
-    if (failed_ || at_ == end_ || *at_ != c)
-        return false;
-    ++at_;
-    return true;
-}
-
-bool JsonCursor::expect(char c)
-{
-    return take(c) || fail();
-}
-
-bool JsonCursor::peek(char c)
-{
-    skipBlanks();
-    return !failed_ && at_ < end_ && *at_ == c;
-}
-
-bool JsonCursor::string(std::string_view& out)
-{
-    if (!expect('"'))
-        return false;
-    const char* start = at_;
-    // The common string: no escapes, a view of the text.
-    while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
-        ++at_;
-    if (at_ < end_ && *at_ == '"') {
-        out = std::string_view(start, static_cast<size_t>(at_++ - start));
-        return true;
-    }
     std::string& decoded = unescaped_.emplace_back(start, static_cast<size_t>(at_ - start));
     while (true) {
         // Runs without quotes or escapes are copied whole.
         const char* run = at_;
-        while (at_ < end_ && *at_ != '"' && *at_ != '\\' && static_cast<unsigned char>(*at_) >= 0x20)
+        while (at_ < end_ && isPlain(*at_))
             ++at_;
         decoded.append(run, static_cast<size_t>(at_ - run));
         if (at_ == end_ || static_cast<unsigned char>(*at_) < 0x20)
@@ -194,10 +147,18 @@ bool JsonCursor::number(double& out)
         while (p < end_ && isDigit(*p))
             ++p;
     }
+    const std::string_view text(start, static_cast<size_t>(p - start));
+    // Every sample of an instant answer has the same time: read once.
+    if (text == lastNumber_.first) {
+        out = lastNumber_.second;
+        at_ = p;
+        return true;
+    }
     const auto [end, error] = std::from_chars(start, p, out);
     // Out of range: a number no answer holds.
     if (error != std::errc() || end != p)
         return fail();
+    lastNumber_ = {text, out};
     at_ = p;
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace moravel {
 
@@ -25,17 +27,50 @@ public:
 
     bool failed() const { return failed_; }
     // Whether only blanks are left.
-    bool atEnd();
+    bool atEnd()
+    {
+        skipBlanks();
+        return at_ == end_;
+    }
 
     // Takes `c` if it comes next.
-    bool take(char c);
+    bool take(char c)
+    {
+        // Servers write their answers without blanks: the common case first.
+        if (!failed_ && at_ < end_ && *at_ == c) {
+            ++at_;
+            return true;
+        }
+        skipBlanks();
+        if (failed_ || at_ == end_ || *at_ != c)
+            return false;
+        ++at_;
+        return true;
+    }
     // Takes `c`, or fails.
-    bool expect(char c);
+    bool expect(char c) { return take(c) || fail(); }
     // Whether the next value starts with `c` (nothing is taken).
-    bool peek(char c);
+    bool peek(char c)
+    {
+        skipBlanks();
+        return !failed_ && at_ < end_ && *at_ == c;
+    }
 
     // A string, unescaped to UTF-8.
-    bool string(std::string_view& out);
+    bool string(std::string_view& out)
+    {
+        if (!expect('"'))
+            return false;
+        const char* start = at_;
+        // The common string: no escapes, a view of the text.
+        while (at_ < end_ && isPlain(*at_))
+            ++at_;
+        if (at_ < end_ && *at_ == '"') {
+            out = std::string_view(start, static_cast<size_t>(at_++ - start));
+            return true;
+        }
+        return escapedString(start, out);
+    }
     bool number(double& out);
     // Passes over one value of any kind.
     bool skipValue() { return skip(0); }
@@ -79,13 +114,32 @@ public:
     }
 
 private:
-    void skipBlanks();
+    void skipBlanks()
+    {
+        while (at_ < end_ && (*at_ == ' ' || *at_ == '\n' || *at_ == '\r' || *at_ == '\t'))
+            ++at_;
+    }
     bool skip(int depth);
+    // Characters a string's plain run stops at: its end, an escape, and the
+    // control characters JSON does not allow in one. One look-up per character.
+    static constexpr std::array<bool, 256> endsPlainRun = [] {
+        std::array<bool, 256> ends{};
+        for (size_t c = 0; c < 0x20; ++c)
+            ends[c] = true;
+        ends['"'] = true;
+        ends['\\'] = true;
+        return ends;
+    }();
+    static bool isPlain(char c) { return !endsPlainRun[static_cast<unsigned char>(c)]; }
+
+    // The rest of a string from `start` on, where its plain run stopped.
+    bool escapedString(const char* start, std::string_view& out);
     bool escape(std::string& out);
 
     const char* at_;
     const char* end_;
     std::deque<std::string>& unescaped_;
+    std::pair<std::string_view, double> lastNumber_;  // the last number read, and its text
     bool failed_ = false;
 };
 

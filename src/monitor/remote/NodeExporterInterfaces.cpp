@@ -34,7 +34,7 @@ std::map<std::string, InterfaceState, std::less<>> netclassInterfaceStates(const
 {
     std::map<std::string_view, NetclassFigures> byDevice;
     const auto gather = [&](const char* metric, std::optional<double> NetclassFigures::*figure) {
-        for (const ExpositionSample* sample : families[metric]) {
+        for (const NodeSample* sample : families[metric]) {
             if (std::isfinite(sample->value))
                 byDevice[sample->label("device")].*figure = sample->value;
         }

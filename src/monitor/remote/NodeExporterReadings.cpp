@@ -15,7 +15,7 @@ namespace moravel {
 
 namespace {
 
-std::optional<int> labelNumber(const ExpositionSample& sample, std::string_view key)
+std::optional<int> labelNumber(const NodeSample& sample, std::string_view key)
 {
     const std::string_view text = sample.label(key);
     int value = 0;
@@ -33,7 +33,7 @@ void readCpu(const MetricFamilies& families, NodePage& page)
         double idle = 0;
     };
     std::map<int, Seconds> cores;
-    for (const ExpositionSample* sample : families["node_cpu_seconds_total"]) {
+    for (const NodeSample* sample : families["node_cpu_seconds_total"]) {
         const std::optional<int> core = labelNumber(*sample, "cpu");
         const std::string_view mode = sample->label("mode");
         if (!core || !std::isfinite(sample->value) || sample->value < 0)
@@ -84,15 +84,15 @@ void readMemory(const MetricFamilies& families, NodePage& page)
 // Two counters per device (received and sent, read and written), by name;
 // devices `counts` turns down are left out.
 template <typename Counts>
-std::optional<std::vector<DeviceCounters>> deviceCounters(const Family& first, const Family& second, Counts counts)
+std::optional<std::vector<DeviceCounters>> deviceCounters(Family first, Family second, Counts counts)
 {
     if (first.empty())
         return std::nullopt;
     std::map<std::string_view, std::optional<uint64_t>> seconds;
-    for (const ExpositionSample* sample : second)
+    for (const NodeSample* sample : second)
         seconds[sample->label("device")] = wholeAmount(sample->value);
     std::vector<DeviceCounters> devices;
-    for (const ExpositionSample* sample : first) {
+    for (const NodeSample* sample : first) {
         const std::string_view device = sample->label("device");
         const auto other = seconds.find(device);
         const std::optional<uint64_t> amount = wholeAmount(sample->value);
@@ -152,7 +152,7 @@ bool isWholeDisk(std::string_view name)
 void readDisks(const MetricFamilies& families, NodePage& page)
 {
     const auto size = [&](const char* name) -> std::optional<uint64_t> {
-        for (const ExpositionSample* sample : families[name]) {
+        for (const NodeSample* sample : families[name]) {
             if (sample->label("mountpoint") == "/")
                 return wholeAmount(sample->value);
         }
@@ -176,31 +176,26 @@ void readLoad(const MetricFamilies& families, NodePage& page)
         page.gauges.loadAverage = std::array<double, 3>{*one, *five, *fifteen};
 }
 
-CpuReading cpuReadingBetween(const NodePage* previous, const NodePage& page)
+// Both pages have the processor's counters.
+CpuReading cpuReadingBetween(const NodePage& previous, const NodePage& page)
 {
-    const bool measurable = previous && previous->cpu;
-    CpuReading cpu{measurable ? cpuPercentBetween(previous->cpu, *page.cpu) : 0, {}};
+    CpuReading cpu{cpuPercentBetween(previous.cpu, *page.cpu), {}};
     // A core brought on line since has no earlier reading.
-    const bool knownCores = measurable && page.cores.size() == previous->cores.size();
+    const bool knownCores = page.cores.size() == previous.cores.size();
     for (size_t core = 0; core < page.cores.size(); ++core)
-        cpu.corePercents.append(knownCores ? cpuPercentBetween(previous->cores[core], page.cores[core]) : 0);
+        cpu.corePercents.append(knownCores ? cpuPercentBetween(previous.cores[core], page.cores[core]) : 0);
     return cpu;
-}
-
-// Nothing to measure against without earlier counters: no traffic yet.
-ByteRates ratesSince(const NodePage* previous, std::optional<std::vector<DeviceCounters>> NodePage::*counters,
-                     const std::vector<DeviceCounters>& current, double seconds)
-{
-    if (!previous || !(previous->*counters))
-        return {};
-    return ratesBetween(*(previous->*counters), current, seconds);
 }
 
 }  // namespace
 
 NodePage readNodePage(const ExpositionPage& exposition)
 {
-    const MetricFamilies families(exposition);
+    return readNodePage(MetricFamilies(exposition));
+}
+
+NodePage readNodePage(const MetricFamilies& families)
+{
     NodePage page;
     readCpu(families, page);
     readMemory(families, page);
@@ -222,14 +217,16 @@ SystemSnapshot snapshotOfNodePage(const NodePage& page, const NodePage* previous
     // baseline, has none to show yet.
     if (!previous)
         return snapshot;
-    if (page.cpu)
-        snapshot.cpu = cpuReadingBetween(previous, page);
-    if (page.network) {
-        const ByteRates rates = ratesSince(previous, &NodePage::network, *page.network, seconds);
+    // A counter the previous page lacked is a baseline too: not measured
+    // yet, rather than a load or traffic of zero.
+    if (page.cpu && previous->cpu)
+        snapshot.cpu = cpuReadingBetween(*previous, page);
+    if (page.network && previous->network) {
+        const ByteRates rates = ratesBetween(*previous->network, *page.network, seconds);
         snapshot.network = NetworkReading{rates.in, rates.out};
     }
-    if (page.diskActivity) {
-        const ByteRates rates = ratesSince(previous, &NodePage::diskActivity, *page.diskActivity, seconds);
+    if (page.diskActivity && previous->diskActivity) {
+        const ByteRates rates = ratesBetween(*previous->diskActivity, *page.diskActivity, seconds);
         snapshot.diskActivity = DiskActivityReading{rates.in, rates.out};
     }
     return snapshot;

@@ -6,6 +6,7 @@
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
 #include "monitor/remote/ExpositionFormat.h"
+#include "monitor/remote/MetricFamilies.h"
 
 #include <array>
 #include <optional>
@@ -33,6 +34,7 @@ struct NodePage {
 };
 
 NodePage readNodePage(const ExpositionPage& page);
+NodePage readNodePage(const MetricFamilies& families);
 
 // Every reading a page gives: its gauges, and the rates from its counters'
 // growth since `previous`, read `seconds` earlier (0 without a previous page,

@@ -3,6 +3,7 @@
 #include "monitor/linux/PowerSupplyReader.h"
 #include "support/PrintableExcerpt.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -14,6 +15,10 @@ namespace {
 // A label of the page as it may be shown: the page is another machine's words.
 QString printableName(std::string_view label)
 {
+    // Nearly every name is short plain ASCII, shown as it is: a fleet has thousands.
+    const bool plain = std::ranges::all_of(label, [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (plain && label.size() <= static_cast<size_t>(longestShownName))
+        return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
     return printableExcerpt(QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size())), longestShownName);
 }
 
@@ -41,48 +46,104 @@ constexpr SupplyFigure supplyFigures[] = {
     {"time_to_full_seconds", "time_to_full_now", 1},
 };
 
+// The families of one kind of channel, named after the hwmon files the
+// exporter read (an input that is none has no name).
+struct ChannelFamilies {
+    std::array<std::string, 2> inputs;
+    std::array<std::string, sensorLimits.size()> limits;
+};
+
+const ChannelFamilies& channelFamilies(SensorKind kind)
+{
+    static const std::array<ChannelFamilies, sensorKindCount> all = [] {
+        std::array<ChannelFamilies, sensorKindCount> named;
+        for (const SensorChannel& channel : sensorChannels) {
+            const std::string family = "node_hwmon_" + std::string(channel.prefix) + '_';
+            const std::string unit(channel.exporterUnit);
+            ChannelFamilies& names = named[static_cast<size_t>(channel.kind)];
+            for (size_t i = 0; i < channel.inputs.size(); ++i) {
+                const std::string_view input = channel.inputs[i];
+                if (!input.empty())
+                    names.inputs[i] = family + (input == "input" ? "" : std::string(input) + '_') + unit;
+            }
+            for (size_t i = 0; i < sensorLimits.size(); ++i)
+                names.limits[i] = family + std::string(sensorLimits[i].first) + '_' + unit;
+        }
+        return named;
+    }();
+    return all[static_cast<size_t>(kind)];
+}
+
+// Values by key, the last given for a key holding: a sorted list rather than
+// a tree of nodes, as a fleet reads thousands of them.
+template <typename Key, typename Value>
+class LastByKey {
+public:
+    void add(const Key& key, const Value& value) { entries_.push_back({key, entries_.size(), value}); }
+    // Before any find.
+    void sort()
+    {
+        std::ranges::sort(entries_, [](const Entry& a, const Entry& b) {
+            return a.key != b.key ? a.key < b.key : a.order < b.order;
+        });
+    }
+    const Value* find(const Key& key) const
+    {
+        const auto after = std::ranges::upper_bound(entries_, key, {}, &Entry::key);
+        return after != entries_.begin() && std::prev(after)->key == key ? &std::prev(after)->value : nullptr;
+    }
+
+private:
+    struct Entry {
+        Key key;
+        size_t order;
+        Value value;
+    };
+    std::vector<Entry> entries_;
+};
+
 }  // namespace
 
 std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, SensorKind kind)
 {
-    // The exporter names its families after the hwmon files it read.
-    const SensorChannel& channel = sensorChannel(kind);
-    const std::string family = "node_hwmon_" + std::string(channel.prefix) + '_';
-    const std::string unit(channel.exporterUnit);
-    const Family* readings = nullptr;
-    for (std::string_view input : channel.inputs) {
-        const Family& found = families[family + (input == "input" ? "" : std::string(input) + '_') + unit];
-        if (!input.empty() && !found.empty() && !readings)
-            readings = &found;
+    const ChannelFamilies& named = channelFamilies(kind);
+    Family readings;
+    for (const std::string& input : named.inputs) {
+        if (!input.empty() && readings.empty())
+            readings = families[input];
     }
-    if (!readings)
+    if (readings.empty())
         return families.collectorRan("hwmon") ? std::optional(QList<SensorReading>()) : std::nullopt;
     using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
-    std::map<std::string_view, std::string_view> chipNames;
-    for (const ExpositionSample* sample : families["node_hwmon_chip_names"])
-        chipNames[sample->label("chip")] = sample->label("chip_name");
-    std::map<Key, std::string_view> labels;
-    for (const ExpositionSample* sample : families["node_hwmon_sensor_label"])
-        labels[{sample->label("chip"), sample->label("sensor")}] = sample->label("label");
+    LastByKey<std::string_view, std::string_view> chipNames;
+    for (const NodeSample* sample : families["node_hwmon_chip_names"])
+        chipNames.add(sample->label("chip"), sample->label("chip_name"));
+    chipNames.sort();
+    LastByKey<Key, std::string_view> labels;
+    for (const NodeSample* sample : families["node_hwmon_sensor_label"])
+        labels.add({sample->label("chip"), sample->label("sensor")}, sample->label("label"));
+    labels.sort();
 
     QList<SensorReading> sensors;
-    std::map<Key, qsizetype> indexOf;
-    for (const ExpositionSample* sample : *readings) {
+    sensors.reserve(std::ssize(readings));
+    LastByKey<Key, qsizetype> indexOf;
+    for (const NodeSample* sample : readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
             continue;
-        const auto chipName = chipNames.find(key.first);
-        const auto label = labels.find(key);
-        const std::string_view chip = chipName != chipNames.end() ? chipName->second : key.first;
-        const std::string_view shown = label != labels.end() && !label->second.empty() ? label->second : key.second;
-        indexOf[key] = sensors.size();
+        const std::string_view* chipName = chipNames.find(key.first);
+        const std::string_view* label = labels.find(key);
+        const std::string_view chip = chipName ? *chipName : key.first;
+        const std::string_view shown = label && !label->empty() ? *label : key.second;
+        indexOf.add(key, sensors.size());
         sensors.append({printableName(chip), printableName(shown), sample->value});
     }
-    for (const auto& [limit, field] : sensorLimits) {
-        for (const ExpositionSample* sample : families[family + std::string(limit) + '_' + unit]) {
-            const auto found = indexOf.find({sample->label("chip"), sample->label("sensor")});
-            if (found != indexOf.end() && std::isfinite(sample->value))
-                sensors[found->second].*field = sample->value;
+    indexOf.sort();
+    for (size_t limit = 0; limit < sensorLimits.size(); ++limit) {
+        for (const NodeSample* sample : families[named.limits[limit]]) {
+            const qsizetype* found = indexOf.find({sample->label("chip"), sample->label("sensor")});
+            if (found && std::isfinite(sample->value))
+                sensors[*found].*sensorLimits[limit].second = sample->value;
         }
     }
     return sensors;
@@ -91,23 +152,23 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
 std::optional<BatteryRegistry> nodePowerSupplies(const MetricFamilies& families)
 {
     std::map<std::string, PowerSupply, std::less<>> supplies;
-    const auto supply = [&](const ExpositionSample& sample) -> PowerSupply& {
+    const auto supply = [&](const NodeSample& sample) -> PowerSupply& {
         const std::string name(sample.label("power_supply"));
         PowerSupply& found = supplies[name];
         found.name = name;
         return found;
     };
-    for (const ExpositionSample* sample : families["node_power_supply_info"]) {
+    for (const NodeSample* sample : families["node_power_supply_info"]) {
         PowerSupply& target = supply(*sample);
         for (const auto& [key, value] : sample->labels) {
             if (key != "power_supply")
-                target.attributes.insert_or_assign(key, value);
+                target.attributes.insert_or_assign(std::string(key), std::string(value));
         }
     }
-    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, const Family& family) {
+    families.forEachWithPrefix("node_power_supply_", [&](std::string_view metric, Family family) {
         const auto figure = std::find_if(std::begin(supplyFigures), std::end(supplyFigures),
                                          [&](const SupplyFigure& f) { return f.metric == metric; });
-        for (const ExpositionSample* sample : family) {
+        for (const NodeSample* sample : family) {
             const double value = sample->value * (figure == std::end(supplyFigures) ? 1 : figure->scale);
             if (figure == std::end(supplyFigures) || !std::isfinite(value) || std::fabs(value) > 9e18)
                 continue;

@@ -206,7 +206,12 @@ QRect ActivitySection::rangeRect(ChartRange range) const
 void ActivitySection::keyPressEvent(QKeyEvent* event)
 {
     // Left and Right ask for the neighbouring range, Home and End for the
-    // shortest and longest; the owner chooses it.
+    // shortest and longest; the owner chooses it. Enter and Space press
+    // the focused one, the chosen one.
+    if (isPressKey(event->key())) {
+        emit rangeChosen(range_);
+        return;
+    }
     const qsizetype at = static_cast<qsizetype>(range_);
     const std::optional<qsizetype> wanted = choiceAfterKey(event->key(), at, static_cast<qsizetype>(kRanges.size()));
     if (!wanted) {

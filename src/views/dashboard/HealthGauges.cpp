@@ -14,7 +14,8 @@ std::array<HealthMetric, 4> healthMetrics(const SystemSnapshot& snapshot)
         // Colour by the reading before it is rounded for display.
         gauges[i] = {QString::fromLatin1(reading.icon), QString::fromLatin1(reading.shortLabel),
                      ReadingTable::valueText(reading.kind, snapshot), readingColor(reading.kind, snapshot),
-                     reading.gaugeDetail ? reading.gaugeDetail(snapshot) : QString()};
+                     reading.gaugeDetail ? reading.gaugeDetail(snapshot) : QString(),
+                     QString::fromLatin1(reading.title), ReadingTable::spoken(reading.kind, snapshot)};
     }
     return gauges;
 }

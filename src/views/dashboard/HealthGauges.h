@@ -16,6 +16,8 @@ struct HealthMetric {
     QString value;
     QColor accent;
     QString detail;  // a second, smaller line under the value
+    QString name;    // the reading's title, as a screen reader names the gauge
+    QString spoken;  // its value and detail, as a screen reader says them
 
     friend bool operator==(const HealthMetric&, const HealthMetric&) = default;
 };

@@ -1,5 +1,6 @@
 #include "views/dashboard/HealthRail.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -36,6 +37,26 @@ QFont detailFont()
 {
     return Fonts::figures(TextSize::caption);
 }
+
+// The gauges as labelled values: the reading's title and what it reads.
+class HealthRailAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit HealthRailAccessible(QWidget* rail)
+        : AccessibleWidgetWithParts(rail, QAccessible::Grouping, QStringLiteral("Gauges"))
+    {
+    }
+
+    QList<int> partKeys() const override { return {0, 1, 2, 3}; }
+    AccessiblePart part(int key) const override
+    {
+        const HealthMetricView& gauge = static_cast<const HealthRail*>(widget())->gauge(key);
+        AccessiblePart part;
+        part.name = gauge.metric().name;
+        part.text = gauge.metric().spoken;
+        part.rect = gauge.geometry();
+        return part;
+    }
+};
 
 }  // namespace
 
@@ -101,6 +122,8 @@ void HealthMetricView::paintEvent(QPaintEvent*)
 
 HealthRail::HealthRail(QWidget* parent) : QWidget(parent)
 {
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* rail) -> QAccessibleInterface* { return new HealthRailAccessible(rail); });
     for (HealthMetricView*& gauge : gauges_)
         gauge = new HealthMetricView(this);
     setSnapshot(SystemSnapshot{});

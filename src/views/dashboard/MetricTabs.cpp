@@ -242,7 +242,12 @@ void MetricTabs::mouseReleaseEvent(QMouseEvent* event)
 void MetricTabs::keyPressEvent(QKeyEvent* event)
 {
     // Left and Right ask for the neighbouring tab, Home and End for the
-    // first and last; the owner selects it.
+    // first and last; the owner selects it. Enter and Space press the
+    // focused tab, the selected one, as a click on it does.
+    if (isPressKey(event->key())) {
+        emit tabClicked(selected_);
+        return;
+    }
     const qsizetype at = available_.indexOf(selected_);
     const std::optional<qsizetype> wanted = choiceAfterKey(event->key(), at, available_.size());
     if (!wanted) {

@@ -1,5 +1,6 @@
 #include "views/dashboard/ProcessLeaderboard.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -44,6 +45,42 @@ void drawBar(QPainter& painter, const QRectF& frame, double fraction, const QCol
     painter.setBrush(color);
     painter.drawRoundedRect(QRectF(track.left(), track.top(), filled, height), height / 2, height / 2);
 }
+
+// A card as a list named by its title, a row as an item: the process's name
+// and its reading ("firefox", "48 percent CPU"); "Collecting…" while empty.
+class ProcessLeaderboardAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit ProcessLeaderboardAccessible(QWidget* card) : AccessibleWidgetWithParts(card, QAccessible::List) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return processCardTitle(card().kind());
+        if (t == QAccessible::Description)
+            return card().rowCount() == 0 ? card().emptyText() : QString();
+        return AccessibleWidgetWithParts::text(t);
+    }
+    QList<int> partKeys() const override
+    {
+        QList<int> keys;
+        for (int i = 0; i < card().rowCount(); ++i)
+            keys.append(i);
+        return keys;
+    }
+    AccessiblePart part(int key) const override
+    {
+        const ProcessLeaderRow& row = card().row(key);
+        AccessiblePart part;
+        part.role = QAccessible::ListItem;
+        part.name = row.process().name;
+        part.text = spokenProcessReading(card().kind(), row.process());
+        part.rect = row.geometry();
+        return part;
+    }
+
+private:
+    const ProcessLeaderboard& card() const { return *static_cast<const ProcessLeaderboard*>(widget()); }
+};
 
 }  // namespace
 
@@ -98,6 +135,9 @@ void ProcessLeaderRow::paintEvent(QPaintEvent*)
 
 ProcessLeaderboard::ProcessLeaderboard(ProcessLoadKind kind, QWidget* parent) : QWidget(parent), kind_(kind)
 {
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* card) -> QAccessibleInterface* {
+        return new ProcessLeaderboardAccessible(card);
+    });
     for (ProcessLeaderRow*& row : rows_) {
         row = new ProcessLeaderRow(kind, this);
         row->hide();

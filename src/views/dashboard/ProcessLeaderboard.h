@@ -42,6 +42,7 @@ public:
     // At most three rows are shown; callers pass the sorted top three.
     void setProcesses(const QList<ProcessMetric>& processes, uint64_t memoryTotal);
     qsizetype rowCount() const { return rowCount_; }
+    const ProcessLeaderRow& row(qsizetype index) const { return *rows_.at(static_cast<size_t>(index)); }
     // What the card says while it has no rows: "Collecting…" by default.
     void setEmptyText(const QString& text);
     const QString& emptyText() const { return emptyText_; }

@@ -51,6 +51,13 @@ QString processReading(ProcessLoadKind kind, const ProcessMetric& process)
     return MetricFormat::fixed(process.cpuPercent, 1) + QLatin1Char('%');
 }
 
+QString spokenProcessReading(ProcessLoadKind kind, const ProcessMetric& process)
+{
+    if (kind == ProcessLoadKind::memory)
+        return MetricFormat::spokenMemory(process.memoryBytes);
+    return MetricFormat::spokenPercent(process.cpuPercent) + QStringLiteral(" CPU");
+}
+
 QString processCardIcon(ProcessLoadKind kind)
 {
     return kind == ProcessLoadKind::cpu ? QStringLiteral("cpu") : QStringLiteral("memorychip");

@@ -20,6 +20,8 @@ QColor processColor(ProcessLoadKind kind, const ProcessMetric& process, uint64_t
 double loadFraction(ProcessLoadKind kind, const ProcessMetric& process, uint64_t memoryTotal);
 // The row's reading: "12.3%" for the processor, a byte count for memory.
 QString processReading(ProcessLoadKind kind, const ProcessMetric& process);
+// The same as a screen reader says it: "48 percent CPU", "1.2 gigabytes".
+QString spokenProcessReading(ProcessLoadKind kind, const ProcessMetric& process);
 
 QString processCardIcon(ProcessLoadKind kind);
 QString processCardTitle(ProcessLoadKind kind);

@@ -1,6 +1,7 @@
 #include "views/dashboard/SensorList.h"
 
 #include "monitor/Formatters.h"
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -60,14 +61,44 @@ void appendLines(const QList<SensorReading>& sensors, const SensorListPart& list
     if (hottestFirst)
         std::stable_sort(chips.begin(), chips.end(), [](const Chip& a, const Chip& b) { return a.highest > b.highest; });
     for (const Chip& chip : chips) {
-        lines.append({true, chip.name, {}, Level::normal});
+        lines.append({true, chip.name, {}, Level::normal, {}, {}});
         for (const SensorReading& sensor : sensors) {
             if (chipTitle(sensor) == chip.name)
                 lines.append({false, sensor.label, list.valueText(sensor.value),
-                              list.level ? list.level(sensor) : Level::normal});
+                              list.level ? list.level(sensor) : Level::normal,
+                              chip.name + QLatin1Char(' ') + sensor.label, list.spokenValue(sensor.value)});
         }
     }
 }
+
+// The sensors as a list of named values; the chips' names are in theirs.
+class SensorListAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit SensorListAccessible(QWidget* list) : AccessibleWidgetWithParts(list, QAccessible::List) {}
+
+    QList<int> partKeys() const override
+    {
+        QList<int> keys;
+        for (qsizetype i = 0; i < list().lines().size(); ++i) {
+            if (!list().lines()[i].isChip)
+                keys.append(static_cast<int>(i));
+        }
+        return keys;
+    }
+    AccessiblePart part(int key) const override
+    {
+        const SensorLine line = list().lines().value(key);
+        AccessiblePart part;
+        part.role = QAccessible::ListItem;
+        part.name = line.spokenName;
+        part.text = line.spokenValue;
+        part.rect = list().lineRect(key);
+        return part;
+    }
+
+private:
+    const SensorList& list() const { return *static_cast<const SensorList*>(widget()); }
+};
 
 }  // namespace
 
@@ -86,6 +117,8 @@ QList<SensorLine> sensorLines(const SystemSnapshot& snapshot)
 
 SensorList::SensorList(QWidget* parent) : QWidget(parent)
 {
+    IslandAccessibility::provide(staticMetaObject,
+                                 [](QWidget* list) -> QAccessibleInterface* { return new SensorListAccessible(list); });
     setAccessibleName(QStringLiteral("Sensors"));
 }
 
@@ -137,10 +170,6 @@ void SensorList::setLines(QList<SensorLine> lines)
     if (lines == lines_)
         return;
     lines_ = std::move(lines);
-    QStringList spoken;
-    for (const SensorLine& line : lines_)
-        spoken.append(line.isChip ? line.label + QLatin1Char(':') : line.label + QLatin1Char(' ') + line.value);
-    setAccessibleDescription(spoken.join(QLatin1Char(' ')));
     scrollToColumn(firstColumn_);
     update();
 }
@@ -162,6 +191,22 @@ void SensorList::hideEvent(QHideEvent*)
     wheelAngle_ = 0;
 }
 
+QRectF SensorList::frameAt(const Slot& slot) const
+{
+    const double columnWidth = (width() - (columns - 1) * px(kColumnGap)) / columns;
+    return QRectF((slot.column - firstColumn_) * (columnWidth + px(kColumnGap)), px(kTopPadding) + slot.row * lineHeight(),
+                  columnWidth, lineHeight());
+}
+
+QRect SensorList::lineRect(qsizetype index) const
+{
+    const QList<Slot> placed = placement();
+    if (index < 0 || index >= placed.size() || placed[index].column < firstColumn_
+        || placed[index].column >= firstColumn_ + columns)
+        return {};
+    return frameAt(placed[index]).toAlignedRect();
+}
+
 void SensorList::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -169,14 +214,8 @@ void SensorList::paintEvent(QPaintEvent*)
     const QList<Slot> placed = placement();
     if (placed.isEmpty())
         return;
-    const double rowHeight = lineHeight();
-    const double columnWidth = (width() - (columns - 1) * px(kColumnGap)) / columns;
     const int lastColumn = firstColumn_ + columns - 1;
     const bool more = placed.last().column > lastColumn;
-    const auto frameAt = [&](const Slot& slot) {
-        return QRectF((slot.column - firstColumn_) * (columnWidth + px(kColumnGap)), px(kTopPadding) + slot.row * rowHeight,
-                      columnWidth, rowHeight);
-    };
     for (qsizetype i = 0; i < lines_.size(); ++i) {
         const Slot& slot = placed[i];
         if (slot.column < firstColumn_)

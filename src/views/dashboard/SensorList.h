@@ -16,6 +16,9 @@ struct SensorLine {
     QString label;
     QString value;
     Level level = Level::normal;
+    // A sensor as a screen reader hears it: "nvme Composite", "39 degrees Celsius".
+    QString spokenName;
+    QString spokenValue;
 
     friend bool operator==(const SensorLine&, const SensorLine&) = default;
 };
@@ -42,6 +45,8 @@ public:
 
     // The column shown first, 0 to columnCount() - columns.
     int firstColumn() const { return firstColumn_; }
+    // Where a line is drawn now; an empty rectangle for one out of sight.
+    QRect lineRect(qsizetype index) const;
     int columnCount() const;
     void scrollToColumn(int column);
 
@@ -60,6 +65,7 @@ private:
     };
     int linesPerColumn() const;
     QList<Slot> placement() const;
+    QRectF frameAt(const Slot& slot) const;
 
     QList<SensorLine> lines_;
     int firstColumn_ = 0;

@@ -22,4 +22,10 @@ inline std::optional<qsizetype> choiceAfterKey(int key, qsizetype at, qsizetype 
     return wanted >= 0 && wanted < count ? wanted : at;
 }
 
+// Whether the key presses the focused choice: Enter, Return or Space.
+inline bool isPressKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
 }  // namespace moravel

@@ -45,6 +45,12 @@ IslandPanel::IslandPanel(IslandWindowMode mode, QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
+void IslandPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
 void IslandPanel::orderFront()
 {
     // The window must exist, unmapped, before its states are set: window

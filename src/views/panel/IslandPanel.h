@@ -26,6 +26,12 @@ public:
     void setVerdict(const QString& verdict) { verdict_ = verdict; }
     const QString& verdict() const { return verdict_; }
 
+signals:
+    void resized();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void setX11WindowProperties();
 

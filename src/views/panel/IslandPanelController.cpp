@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QEasingCurve>
 #include <QKeyEvent>
-#include <QVBoxLayout>
 #include <QVariantAnimation>
 
 #include <cmath>
@@ -48,16 +47,18 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
         state_.setDisplayGeometry(geometry);
     }
     const QSizeF size = panelSize(state_.isExpanded());
-    panel_->resize(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
-
-    auto* layout = new QVBoxLayout(panel_.get());
-    layout->setContentsMargins(0, 0, 0, 0);
+    const QSize whole(static_cast<int>(std::ceil(size.width())), static_cast<int>(std::ceil(size.height())));
     rootView_ = new IslandRootView(
         IslandRootView::Services{services.monitor, state_, services.updater, services.updateCheckCoordinator,
                                  services.scheduler, services.loginItem, services.alerts, services.history,
                                  services.sourceSelector, [this] { return screenArea_; }},
         panel_.get());
-    layout->addWidget(rootView_);
+    settle(QRect(panel_->pos(), whole));
+    // Whatever else resizes the window (a window manager), the body fills it.
+    connect(panel_.get(), &IslandPanel::resized, this, [this] {
+        if (!isAnimatingFrame())
+            rootView_->placeInWindow(panel_->rect());
+    });
     followVerdict(services.monitor);
     observeState();
     // A screen, the primary one, or a panel changed: the island follows at once.
@@ -211,7 +212,7 @@ void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bo
     if (!animated) {
         if (frameAnimation_)
             frameAnimation_->stop();
-        panel_->setGeometry(frame);
+        settle(frame);
         return;
     }
     animateTo(frame, expanded);
@@ -222,19 +223,33 @@ bool IslandPanelController::isAnimatingFrame() const
     return frameAnimation_ && frameAnimation_->state() == QAbstractAnimation::Running;
 }
 
+void IslandPanelController::settle(const QRect& frame)
+{
+    panel_->setGeometry(frame);
+    rootView_->placeInWindow(panel_->rect());
+}
+
 void IslandPanelController::animateTo(const QRect& frame, bool expanding)
 {
-    // A new animation starts from wherever the panel has got to.
+    // A new animation starts from wherever the body has got to.
     if (frameAnimation_)
         frameAnimation_->stop();
+    const QRect from = rootView_->geometry().translated(panel_->pos());
+    // A window resized while a compositor shows it is seen black, square or
+    // stretched until it is painted again: the window takes the room of both
+    // shapes once, and the body (with the window's shape) changes inside it.
+    const QRect room = from.united(frame);
+    panel_->setGeometry(room);
+    rootView_->placeInWindow(from.translated(-room.topLeft()));
     auto* animation = new QVariantAnimation(this);
-    animation->setStartValue(panel_->geometry());
+    animation->setStartValue(from);
     animation->setEndValue(frame);
     animation->setDuration(expanding ? IslandMotion::openingMilliseconds : IslandMotion::closingMilliseconds);
     animation->setEasingCurve(expanding ? IslandMotion::opening() : IslandMotion::closing());
-    IslandPanel* panel = panel_.get();
-    connect(animation, &QVariantAnimation::valueChanged, panel,
-            [panel](const QVariant& value) { panel->setGeometry(value.toRect()); });
+    IslandRootView* body = rootView_;
+    connect(animation, &QVariantAnimation::valueChanged, body,
+            [body, room](const QVariant& value) { body->placeInWindow(value.toRect().translated(-room.topLeft())); });
+    connect(animation, &QVariantAnimation::finished, this, [this, frame] { settle(frame); });
     frameAnimation_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
@@ -290,16 +305,21 @@ bool IslandPanelController::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove: {
         const auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == panel_.get() && !ignoresCrossings())
-            pointerCrossed(hoverGate_.moved(static_cast<QMouseEvent*>(event)->globalPosition().toPoint()));
+            pointerMoved(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         break;
     }
     case QEvent::Enter:
-        if (watched == panel_.get() && !ignoresCrossings())
-            pointerCrossed(hoverGate_.entered());
+        if (watched == panel_.get() && !ignoresCrossings()) {
+            pointerOverBody_ = isOverBody(static_cast<QEnterEvent*>(event)->globalPosition().toPoint());
+            if (pointerOverBody_)
+                pointerCrossed(hoverGate_.entered());
+        }
         break;
     case QEvent::Leave:
-        if (watched == panel_.get() && !ignoresCrossings())
+        if (watched == panel_.get() && !ignoresCrossings()) {
+            pointerOverBody_ = false;
             pointerCrossed(hoverGate_.left());
+        }
         break;
     default:
         break;
@@ -310,6 +330,23 @@ bool IslandPanelController::eventFilter(QObject* watched, QEvent* event)
 bool IslandPanelController::ignoresCrossings() const
 {
     return scheduler_.monotonicSeconds() < crossingsIgnoredUntil_;
+}
+
+bool IslandPanelController::isOverBody(QPoint globalPosition) const
+{
+    return panel_->mask().contains(panel_->mapFromGlobal(globalPosition));
+}
+
+void IslandPanelController::pointerMoved(QPoint globalPosition)
+{
+    // The window is larger than the body while it changes shape; the pointer
+    // in the clear part of it is not over the island.
+    const bool over = isOverBody(globalPosition);
+    if (over)
+        pointerCrossed(hoverGate_.moved(globalPosition));
+    else if (pointerOverBody_)
+        pointerCrossed(hoverGate_.left());
+    pointerOverBody_ = over;
 }
 
 void IslandPanelController::pointerCrossed(std::optional<bool> inside)

@@ -96,11 +96,15 @@ private:
     QRect workAreaOf(const PanelScreen& screen) const;
     void reserveRoom(const std::optional<QRect>& collapsedFrame);
     void publishReservation(const std::optional<QRect>& frame);
+    // Puts the window at `frame`, the body filling it.
+    void settle(const QRect& frame);
     void animateTo(const QRect& frame, bool expanding);
     bool handleEscape();
     void takeFocus();
     void pinnedChanged(bool pinned);
     void pointerCrossed(std::optional<bool> inside);
+    void pointerMoved(QPoint globalPosition);
+    bool isOverBody(QPoint globalPosition) const;
     bool ignoresCrossings() const;
 
     IslandState state_;
@@ -127,6 +131,8 @@ private:
     // which brings crossings and, under XWayland, a motion of a pointer that
     // has not moved: until then they do not count for hovering.
     double crossingsIgnoredUntil_ = 0;
+    // The pointer was last seen over the body, not only over the window.
+    bool pointerOverBody_ = false;
     bool eventMonitorInstalled_ = false;
     bool orderedFront_ = false;
 };

@@ -11,9 +11,11 @@
 
 #include <QEasingCurve>
 #include <QGraphicsOpacityEffect>
+#include <QPainter>
 #include <QVariantAnimation>
 
 #include <cmath>
+#include <vector>
 
 namespace moravel {
 
@@ -65,6 +67,7 @@ IslandRootView::IslandRootView(Services services, QWidget* parent) : QWidget(par
     connect(&state, &IslandState::displayGeometryChanged, this, [this](const IslandDisplayGeometry& g) {
         background_->setNotch(g.notchWidth, g.notchDepth);
         placeLayers();
+        shapeWindow(true);
         // Laid out anew at another size, after whatever click changed it has been handled.
         if (g.scale != builtAtScale_)
             services_.scheduler.runAfter(0, this, [this] { rebuildExpandedLayer(); });
@@ -187,6 +190,58 @@ void IslandRootView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeLayers();
+}
+
+void IslandRootView::placeInWindow(const QRect& body)
+{
+    const bool resized = body.size() != size();
+    setGeometry(body);
+    shapeWindow(resized || body_.isEmpty());
+}
+
+QRegion IslandRootView::bodyRegion() const
+{
+    // The outline is filled as the background paints it, antialiased, and
+    // every pixel it touches counts: each row of the body is one run.
+    QImage coverage(size(), QImage::Format_ARGB32_Premultiplied);
+    coverage.fill(Qt::transparent);
+    {
+        QPainter painter(&coverage);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(IslandHardwareBackground::bodyPath(QRectF(rect()), background_->notchWidth(),
+                                                            background_->notchDepth()),
+                         Qt::black);
+    }
+    // Rows of equal runs (all but the corners) become one rectangle.
+    std::vector<QRect> runs;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+        int left = 0;
+        while (left < coverage.width() && qAlpha(row[left]) == 0)
+            ++left;
+        int right = coverage.width() - 1;
+        while (right >= left && qAlpha(row[right]) == 0)
+            --right;
+        if (left > right)
+            continue;
+        if (!runs.empty() && runs.back().bottom() == y - 1 && runs.back().left() == left &&
+            runs.back().right() == right)
+            runs.back().setBottom(y);
+        else
+            runs.emplace_back(QPoint(left, y), QPoint(right, y));
+    }
+    QRegion region;
+    region.setRects(runs.data(), static_cast<int>(runs.size()));
+    return region;
+}
+
+void IslandRootView::shapeWindow(bool outlineChanged)
+{
+    if (!parentWidget())
+        return;
+    if (outlineChanged)
+        body_ = bodyRegion();
+    window()->setMask(body_.translated(mapTo(window(), QPoint())));
 }
 
 }  // namespace moravel

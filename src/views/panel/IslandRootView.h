@@ -3,6 +3,7 @@
 #include "views/kit/IslandViewServices.h"
 
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 class QGraphicsOpacityEffect;
@@ -40,6 +41,10 @@ public:
     LayerLook currentExpandedLook() const { return expandedNow_; }
     // Jumps a running cross-fade to its end, for a still picture.
     void finishTransitions();
+    // Places the body in its window, whose shape follows it, so that the
+    // window shows (and takes the pointer) exactly where the body is
+    // painted, as the body moves and resizes within it.
+    void placeInWindow(const QRect& body);
 
 signals:
     // The open dashboard needs another size.
@@ -56,6 +61,9 @@ private:
     void animateLayers(bool showsExpandedContent);
     void applyLooks();
     void placeLayers();
+    // The pixels the black body covers, in this view's coordinates.
+    QRegion bodyRegion() const;
+    void shapeWindow(bool outlineChanged);
 
     Services services_;
     IslandHardwareBackground* background_ = nullptr;
@@ -67,6 +75,7 @@ private:
     LayerLook expandedNow_;
     QPointer<QVariantAnimation> fade_;
     double builtAtScale_ = 1;
+    QRegion body_;
 };
 
 }  // namespace moravel

@@ -1,5 +1,6 @@
 #include "views/power/PowerFlowDiagram.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 #include "views/power/PowerNodes.h"
@@ -16,6 +17,18 @@ namespace {
 constexpr double kBatterySpacing = 8;
 constexpr double kExternalSpacing = 7;
 constexpr double kArrowSize = 13;
+
+// One element, its sentence the description; the nodes are not read apart.
+class PowerFlowDiagramAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit PowerFlowDiagramAccessible(QWidget* diagram)
+        : AccessibleWidgetWithParts(diagram, QAccessible::StaticText, QStringLiteral("Power flow diagram"))
+    {
+    }
+    QList<int> partKeys() const override { return {}; }
+    AccessiblePart part(int) const override { return {}; }
+};
+
 }  // namespace
 
 PowerFlowDiagram::PowerFlowDiagram(QWidget* parent)
@@ -25,6 +38,9 @@ PowerFlowDiagram::PowerFlowDiagram(QWidget* parent)
       connector_(new PowerBranchConnector(this)),
       destinations_{new PowerDestination(this), new PowerDestination(this)}
 {
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* diagram) -> QAccessibleInterface* {
+        return new PowerFlowDiagramAccessible(diagram);
+    });
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setContent(PowerFlow::diagram(SystemSnapshot{}));
     placeParts();

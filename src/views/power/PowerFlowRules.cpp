@@ -152,4 +152,43 @@ PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot)
     return content;
 }
 
+namespace {
+
+// "12 watts to the system", or "watts to the system not available".
+QString flowTo(std::optional<double> watts, const char* where)
+{
+    const QString figure = MetricFormat::spokenWatts(watts);
+    if (figure == QLatin1String(MetricFormat::notAvailableSpoken))
+        return QStringLiteral("watts to ") + QLatin1String(where) + QLatin1Char(' ') + figure;
+    return figure + QStringLiteral(" to ") + QLatin1String(where);
+}
+
+}  // namespace
+
+QString spokenFlow(const SystemSnapshot& snapshot)
+{
+    if (!snapshot.power)
+        return QLatin1String(MetricFormat::notAvailableSpoken);
+    const PowerReading& power = *snapshot.power;
+    const QString toSystem = flowTo(systemDraw(snapshot), "the system");
+    if (power.battery && !power.isExternalPowerConnected) {
+        const std::optional<int64_t> percent = batteryPercent(power);
+        return (percent ? QStringLiteral("Battery ") + QString::number(*percent) + QStringLiteral(" percent: ")
+                        : QStringLiteral("Battery level not available: "))
+               + toSystem;
+    }
+    const std::optional<int64_t> rating = power.adapter ? power.adapter->ratedWatts : std::nullopt;
+    const QString source = (power.battery ? QStringLiteral("Adapter ") : QStringLiteral("Power source "))
+                           + (rating && *rating >= 1 ? MetricFormat::spokenWatts(static_cast<double>(*rating))
+                                                     : QStringLiteral("rating not available"))
+                           + QStringLiteral(": ");
+    if (!power.battery)
+        return source + flowTo(systemDraw(snapshot), "the computer");
+    if (isBatteryFull(snapshot))
+        return source + toSystem + QStringLiteral(", battery full");
+    if (!isCharging(power))
+        return source + toSystem + QStringLiteral(", battery not charging");
+    return source + toSystem + QStringLiteral(", ") + flowTo(batteryWatts(power), "the battery");
+}
+
 }  // namespace moravel::PowerFlow

@@ -50,6 +50,9 @@ QString batteryFlowLabel(const SystemSnapshot& snapshot);
 // "96 W max", or "Connected" for an adapter that reports no rating.
 QString adapterValue(const SystemSnapshot& snapshot);
 PowerFlowDiagramContent diagram(const SystemSnapshot& snapshot);
+// The diagram as one sentence for a screen reader, with its figures:
+// "Adapter 65 watts: 12 watts to the system, 53 watts to the battery".
+QString spokenFlow(const SystemSnapshot& snapshot);
 
 }  // namespace PowerFlow
 

@@ -1,6 +1,7 @@
 #include "views/power/PowerFlowSection.h"
 
 #include "views/kit/DashboardLayout.h"
+#include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandPalette.h"
@@ -12,6 +13,7 @@
 #include <QEasingCurve>
 #include <QFontMetricsF>
 #include <QGraphicsOpacityEffect>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVariantAnimation>
 
@@ -50,7 +52,9 @@ QFont statusFont()
 
 PowerFlowHeader::PowerFlowHeader(QWidget* parent) : QAbstractButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never focused by a click.
+    setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
     setAccessibleName(QStringLiteral("Power flow"));
 }
 
@@ -71,8 +75,16 @@ void PowerFlowHeader::setStatus(const QString& status)
     if (status == status_)
         return;
     status_ = status;
-    setAccessibleDescription(status);
     update();
+}
+
+void PowerFlowHeader::keyPressEvent(QKeyEvent* event)
+{
+    // Space presses it as for any button; Enter does too.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        click();
+    else
+        QAbstractButton::keyPressEvent(event);
 }
 
 void PowerFlowHeader::setExpanded(bool expanded)
@@ -112,6 +124,8 @@ void PowerFlowHeader::paintEvent(QPaintEvent*)
     const double frame = std::min(px(kStatusFrame), width() - (titleWidth + 2 * px(kHeaderSpacing) + chevron));
     painter.drawText(QRectF(width() - frame, 0, frame, h), Qt::AlignRight | Qt::AlignVCenter,
                      QFontMetricsF(status).elidedText(status_, Qt::ElideRight, frame));
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, QRectF(0, 0, titleWidth + px(kHeaderSpacing) + chevron + px(2), h), px(4));
 }
 
 PowerFlowSection::PowerFlowSection(QWidget* parent)
@@ -134,6 +148,11 @@ PowerFlowSection::PowerFlowSection(QWidget* parent)
 void PowerFlowSection::setSnapshot(const SystemSnapshot& snapshot)
 {
     header_->setStatus(PowerFlow::powerStatus(snapshot));
+    // A screen reader hears the diagram's figures in one sentence, on the
+    // header too, so that they are there while the diagram is folded away.
+    const QString spoken = PowerFlow::spokenFlow(snapshot);
+    header_->setAccessibleDescription(spoken);
+    diagram_->setAccessibleDescription(spoken);
     const int before = diagramHeight();
     diagram_->setContent(PowerFlow::diagram(snapshot));
     if (diagramHeight() != before) {

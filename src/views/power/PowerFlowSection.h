@@ -13,7 +13,8 @@ namespace moravel {
 class PowerFlowDiagram;
 
 // The power section's header: "Power flow", a disclosure chevron and the
-// status sentence, as one flat button.
+// status sentence, as one flat button, reached with Tab and pressed with
+// Enter or Space.
 class PowerFlowHeader : public QAbstractButton {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString status_;

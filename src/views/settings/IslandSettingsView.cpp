@@ -249,10 +249,13 @@ QWidget* IslandSettingsView::buildBehaviorSection()
 
     auto* tab = new QVBoxLayout;
     tab->setSpacing(pxInt(6));
-    tab->addWidget(SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
-                                            IslandPalette::primary(), widget));
+    QLabel* tabLabel = SettingsStyle::makeLabel(QStringLiteral("Default metric tab"), SettingsStyle::toggleLabelFont(),
+                                                IslandPalette::primary(), widget);
+    tab->addWidget(tabLabel);
     defaultTabPicker_ = new SettingsMenuPicker(widget);
     defaultTabPicker_->setObjectName(QStringLiteral("defaultTabPicker"));
+    // The label names the picker for screen readers, which read its choice as its name.
+    tabLabel->setBuddy(defaultTabPicker_);
     for (MetricKind kind : ReadingTable::tabs())
         defaultTabPicker_->addItem(ReadingTable::tabTitle(kind));
     connect(defaultTabPicker_, &QComboBox::activated, this, [this](int index) {
@@ -265,10 +268,12 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     // The island's size, like a browser's zoom.
     auto* size = new QVBoxLayout;
     size->setSpacing(pxInt(6));
-    size->addWidget(SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
-                                             IslandPalette::primary(), widget));
+    QLabel* sizeLabel = SettingsStyle::makeLabel(QStringLiteral("Size"), SettingsStyle::toggleLabelFont(),
+                                                 IslandPalette::primary(), widget);
+    size->addWidget(sizeLabel);
     sizePicker_ = new SettingsMenuPicker(widget);
     sizePicker_->setObjectName(QStringLiteral("sizePicker"));
+    sizeLabel->setBuddy(sizePicker_);
     for (int percent : islandSizePercents)
         sizePicker_->addItem(QStringLiteral("%1 %").arg(percent));
     connect(sizePicker_, &QComboBox::activated, this, [this](int index) {
@@ -348,7 +353,21 @@ void IslandSettingsView::addSourceSection(SourceSelector& selector)
     auto* root = static_cast<QVBoxLayout*>(layout());
     const int dividerAboveAbout = root->indexOf(aboutSection_) - 1;
     root->insertWidget(dividerAboveAbout, new SettingsDivider(this));
-    root->insertWidget(dividerAboveAbout + 1, new SettingsSourceSection(selector, *messages_, this));
+    auto* source = new SettingsSourceSection(selector, *messages_, this);
+    root->insertWidget(dividerAboveAbout + 1, source);
+    // Tab follows what is seen: the section made last comes before the About section.
+    // (Qt orders only widgets that take the focus.)
+    QWidget* previous = nullptr;
+    for (QWidget* widget = source->nextInFocusChain(); source->isAncestorOf(widget); widget = widget->nextInFocusChain()) {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            previous = widget;
+    }
+    for (QWidget* widget : aboutSection_->findChildren<QWidget*>()) {
+        if (previous && (widget->focusPolicy() & Qt::TabFocus)) {
+            QWidget::setTabOrder(previous, widget);
+            previous = widget;
+        }
+    }
 }
 
 void IslandSettingsView::connectModel()

@@ -19,12 +19,12 @@
 
 namespace moravel {
 
-double SettingsAlertsSection::steppedThreshold(AlertRule rule, double value, int direction)
+double SettingsAlertsSection::steppedThreshold(AlertRule rule, double value, int steps)
 {
     const AlertRuleDescriptor& d = alertRuleDescriptor(rule);
     const double step = d.step;
     // A value off the grid (a sensor's 86 °C) goes to the neighbouring multiple first.
-    const double next = direction > 0 ? (std::floor(value / step) + 1) * step : (std::ceil(value / step) - 1) * step;
+    const double next = steps > 0 ? (std::floor(value / step) + steps) * step : (std::ceil(value / step) + steps) * step;
     return std::clamp(next, d.minimumThreshold, d.maximumThreshold);
 }
 
@@ -87,7 +87,7 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, SettingsMessag
         auto* stepper = new SettingsStepper(this);
         stepper->setObjectName(key + QStringLiteral("Threshold"));
         stepper->setAccessibleName(label + QStringLiteral(" threshold"));
-        connect(stepper, &SettingsStepper::stepped, this, [this, rule](int direction) { step(rule, direction); });
+        connect(stepper, &SettingsStepper::stepped, this, [this, rule](int steps) { step(rule, steps); });
         grid->addWidget(stepper, index, 1);
 
         auto* toggle = new SettingsSwitch(QString(), this);
@@ -109,10 +109,10 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, SettingsMessag
     refresh();
 }
 
-void SettingsAlertsSection::step(AlertRule rule, int direction)
+void SettingsAlertsSection::step(AlertRule rule, int steps)
 {
     AlertRuleSetting setting = alerts_.preferences()[static_cast<size_t>(rule)];
-    setting.threshold = steppedThreshold(rule, alerts_.threshold(rule), direction);
+    setting.threshold = steppedThreshold(rule, alerts_.threshold(rule), steps);
     alerts_.setRuleSetting(rule, setting);
 }
 

@@ -26,13 +26,13 @@ public:
     // Its message lines go to `messages`.
     SettingsAlertsSection(AlertCenter& alerts, SettingsMessages& messages, QWidget* parent = nullptr);
 
-    // The threshold one step down (-1) or up (+1) from `value`: onto the
-    // next multiple of the rule's step, within the rule's range.
-    static double steppedThreshold(AlertRule rule, double value, int direction);
+    // The threshold `steps` steps down (negative) or up from `value`: onto
+    // the multiples of the rule's step, within the rule's range.
+    static double steppedThreshold(AlertRule rule, double value, int steps);
     static QString thresholdText(AlertRule rule, double value);
 
 private:
-    void step(AlertRule rule, int direction);
+    void step(AlertRule rule, int steps);
     void refresh();
 
     AlertCenter& alerts_;

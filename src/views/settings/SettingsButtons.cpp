@@ -1,5 +1,6 @@
 #include "views/settings/SettingsButtons.h"
 
+#include "views/kit/FocusRing.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
@@ -12,8 +13,10 @@ namespace {
 
 void prepareButton(QAbstractButton& button)
 {
-    // Keyboard focus would let a button take keys such as Escape away from the island.
-    button.setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never focused by a click; Space presses it. Escape
+    // still reaches the island, which watches every key press.
+    button.setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
     button.setCursor(Qt::PointingHandCursor);
     button.setAttribute(Qt::WA_TranslucentBackground);
 }
@@ -58,6 +61,8 @@ void SettingsTextButton::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(whilePressed(*this, textColor()));
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, QRectF(rect()), px(3));
 }
 
 SettingsCapsuleButton::SettingsCapsuleButton(const QString& text, int height, QWidget* parent)
@@ -108,6 +113,8 @@ void SettingsCapsuleButton::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(whilePressed(*this, textColor_));
     painter.drawText(bounds, Qt::AlignCenter, text());
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, bounds, radius);
 }
 
 }  // namespace moravel

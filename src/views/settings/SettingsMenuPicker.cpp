@@ -1,5 +1,6 @@
 #include "views/settings/SettingsMenuPicker.h"
 
+#include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -31,7 +32,10 @@ QString menuStyleSheet()
 SettingsMenuPicker::SettingsMenuPicker(QWidget* parent) : QComboBox(parent)
 {
     setFont(Fonts::words(TextSize::emphasis, QFont::Medium));
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never focused by a click; Space opens the menu and the
+    // arrows choose, as in any combo box.
+    setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     view()->setStyleSheet(menuStyleSheet());
@@ -82,6 +86,8 @@ void SettingsMenuPicker::paintEvent(QPaintEvent*)
     painter.setPen(IslandPalette::primary());
     painter.drawText(QRectF(px(kTextInset), 0, arrowBox.left() - px(kTextInset + 4), height()),
                      Qt::AlignLeft | Qt::AlignVCenter, currentText());
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, field, px(kCornerRadius));
 }
 
 }  // namespace moravel

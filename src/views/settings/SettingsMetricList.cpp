@@ -1,6 +1,8 @@
 #include "views/settings/SettingsMetricList.h"
 
 #include "monitor/ReadingTable.h"
+#include "views/kit/AccessibleParts.h"
+#include "views/kit/FocusRing.h"
 #include "views/kit/Fonts.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
@@ -9,6 +11,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -32,10 +35,74 @@ QFont titleFont()
 {
     return Fonts::words(TextSize::emphasis);
 }
+
+const QString moveUpAction = QStringLiteral("move up");
+const QString moveDownAction = QStringLiteral("move down");
+
+// The rows as check boxes named by their readings, each with the actions
+// that tick it and move it.
+class SettingsMetricListAccessible final : public AccessibleWidgetWithParts {
+public:
+    explicit SettingsMetricListAccessible(QWidget* list)
+        : AccessibleWidgetWithParts(list, QAccessible::List, QStringLiteral("Readings"))
+    {
+    }
+
+    // Keyed by reading, so that a row keeps its element as it moves.
+    QList<int> partKeys() const override
+    {
+        QList<int> keys;
+        for (const SettingsMetricRow& row : list().rows())
+            keys.append(static_cast<int>(row.kind));
+        return keys;
+    }
+    AccessiblePart part(int key) const override
+    {
+        const int index = indexOf(key);
+        const SettingsMetricRow row = list().rows().value(index);
+        AccessiblePart part;
+        part.role = QAccessible::CheckBox;
+        part.name = QString::fromLatin1(ReadingTable::of(row.kind).title);
+        part.rect = list().rowRect(index).toAlignedRect();
+        part.state = IslandAccessibility::focusableState(widget(), index == list().focusedRow());
+        part.state.checkable = true;
+        part.state.checked = row.isVisible;
+        part.state.disabled = !row.canToggle;
+        part.actions = {QAccessibleActionInterface::toggleAction(), moveUpAction, moveDownAction};
+        return part;
+    }
+    void doPartAction(int key, const QString& action) override
+    {
+        auto& owner = const_cast<SettingsMetricList&>(list());
+        if (action == QAccessibleActionInterface::toggleAction())
+            owner.toggleRow(indexOf(key));
+        else if (action == moveUpAction || action == moveDownAction)
+            owner.moveRow(indexOf(key), action == moveUpAction ? -1 : 1);
+    }
+
+private:
+    int indexOf(int key) const
+    {
+        const QList<SettingsMetricRow>& rows = list().rows();
+        for (int i = 0; i < rows.size(); ++i) {
+            if (static_cast<int>(rows[i].kind) == key)
+                return i;
+        }
+        return -1;
+    }
+    const SettingsMetricList& list() const { return *static_cast<const SettingsMetricList*>(widget()); }
+};
+
 }  // namespace
 
 SettingsMetricList::SettingsMetricList(QWidget* parent) : QWidget(parent)
 {
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* list) -> QAccessibleInterface* {
+        return new SettingsMetricListAccessible(list);
+    });
+    // Reached with Tab, never focused by a click.
+    setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
     setFixedHeight(listHeight());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -97,6 +164,48 @@ void SettingsMetricList::dropRow(int fromOffset, int toOffset)
     if (toOffset == fromOffset || toOffset == fromOffset + 1)
         return;
     emit moveRequested({fromOffset}, toOffset);
+}
+
+void SettingsMetricList::toggleRow(int index)
+{
+    if (index >= 0 && index < rows_.size() && rows_[index].canToggle)
+        emit visibilityToggled(rows_[index].kind, !rows_[index].isVisible);
+}
+
+void SettingsMetricList::moveRow(int index, int direction)
+{
+    const int to = index + direction;
+    if (index < 0 || index >= rows_.size() || to < 0 || to >= rows_.size())
+        return;
+    focusedRow_ = to;
+    // The destination counts places before the move: below the next row is two on.
+    dropRow(index, direction < 0 ? to : to + 1);
+    update();
+}
+
+void SettingsMetricList::keyPressEvent(QKeyEvent* event)
+{
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    const int last = static_cast<int>(rows_.size()) - 1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int direction = event->key() == Qt::Key_Up ? -1 : 1;
+        if (alt) {
+            moveRow(focusedRow_, direction);
+        } else {
+            focusedRow_ = std::clamp(focusedRow_ + direction, 0, std::max(last, 0));
+            IslandAccessibility::reportFocus(this, static_cast<int>(rows_.value(focusedRow_).kind));
+            update();
+        }
+        break;
+    }
+    case Qt::Key_Space:
+        toggleRow(focusedRow_);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void SettingsMetricList::cancelPress()
@@ -162,6 +271,8 @@ void SettingsMetricList::paintEvent(QPaintEvent*)
             continue;
         paintRow(painter, index, rowRect(index));
     }
+    if (FocusRing::isShown(this) && focusedRow_ < rows_.size())
+        FocusRing::paint(painter, rowRect(focusedRow_).adjusted(2, 0, -2, 0), px(5));
     if (isDragging_) {
         paintDropIndicator(painter);
         // The lifted row follows the pointer, kept inside the list.

@@ -21,6 +21,9 @@ struct SettingsMetricRow {
 // with a checkbox and a drag handle. Rows are dragged with the pointer (from
 // anywhere outside the checkbox) and dropped between two others; the list
 // itself never reorders, it asks for the move and waits for new rows.
+// From the keyboard, Up and Down move the focus along the rows, Space ticks
+// the focused one, Alt+Up and Alt+Down move it as a drag by one row does.
+// Screen readers find a list of check boxes that can be moved.
 class SettingsMetricList final : public QWidget {
     Q_OBJECT
 
@@ -45,6 +48,12 @@ public:
     // Finishes a drag of row `fromOffset` released at gap `toOffset`. Every
     // drop ends here; dropping a row next to itself moves nothing.
     void dropRow(int fromOffset, int toOffset);
+    // Ticks or unticks row `index`, where it can be.
+    void toggleRow(int index);
+    // Moves row `index` one place up (-1) or down (+1); the focus goes with it.
+    void moveRow(int index, int direction);
+    // The row the keyboard is on.
+    int focusedRow() const { return focusedRow_; }
 
     QSize sizeHint() const override;
 
@@ -59,6 +68,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     int rowAt(double y) const;
@@ -73,6 +83,7 @@ private:
     bool pressedOnToggle_ = false;
     bool isDragging_ = false;
     double dragY_ = 0;
+    int focusedRow_ = 0;
 };
 
 }  // namespace moravel

@@ -83,6 +83,8 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, SettingsM
     fieldLayout->setSpacing(pxInt(6));
     address_ = field(QStringLiteral("Exporter: http://192.168.1.20:9100/metrics"), "sourceAddress", fields_);
     credentials_ = field(QStringLiteral("Credentials file (optional, chmod 600)"), "sourceCredentials", fields_);
+    address_->setAccessibleName(QStringLiteral("Address"));
+    credentials_->setAccessibleName(QStringLiteral("Credentials file"));
     auto* watchRow = new QHBoxLayout;
     watchRow->addWidget(credentials_, 1);
     auto* watchButton = new SettingsTextButton(QStringLiteral("Watch"), SettingsStyle::buttonLabelFont(),
@@ -206,6 +208,8 @@ void SettingsSourceSection::refresh()
     // Each line's text first: showing it measures it.
     problemLabel_->setText(problem_.value_or(QString()));
     problemLabel_->setVisible(problem_.has_value());
+    // A screen reader hears what is wrong with the address on the field itself.
+    address_->setAccessibleDescription(problem_.value_or(QString()));
     const SystemMonitor& monitor = selector_.monitor();
     reachabilityLabel_->setText(monitor.isSourceReachable() ? QString()
                                                             : QStringLiteral("Can't reach %1: %2.")

@@ -5,9 +5,10 @@
 namespace moravel {
 
 // A compact value stepper: "−  90 %  +" on a dark capsule. A click on either
-// end asks for one step down or up; the owner decides the
-// value and shows it with setValueText. The wheel does nothing: scrolling
-// the settings must not change a threshold on the way.
+// end, or Down and Up while it has the focus, asks for one step down or up;
+// Page Down and Page Up for ten. The owner decides the value and shows it
+// with setValueText. The wheel does nothing: scrolling the settings must
+// not change a threshold on the way. Screen readers find a spin button.
 class SettingsStepper final : public QWidget {
     Q_OBJECT
 
@@ -27,13 +28,19 @@ public:
     QRect raiseRect() const;
 
 signals:
-    void stepped(int direction);  // -1 or +1
+    void stepped(int steps);  // down when negative: -1 or +1, -10 or +10
+
+public:
+    static constexpr int pageSteps = 10;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void step(int steps);
+
     QString valueText_;
     bool canLower_ = true;
     bool canRaise_ = true;

@@ -1,5 +1,7 @@
 #include "views/settings/SettingsSwitch.h"
 
+#include "views/kit/AccessibleParts.h"
+#include "views/kit/FocusRing.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 #include "views/settings/SettingsStyle.h"
@@ -16,14 +18,48 @@ constexpr double kTrackWidth = 28;
 constexpr double kTrackHeight = 16;
 constexpr double kKnobInset = 2;
 constexpr int kLabelSpacing = 10;
+
+// A check box named by its label, ticked while on; its action toggles it.
+class SettingsSwitchAccessible final : public QAccessibleWidget {
+public:
+    explicit SettingsSwitchAccessible(QWidget* toggle) : QAccessibleWidget(toggle, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        return t == QAccessible::Name && own.isEmpty() ? button()->text() : own;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override { return {toggleAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == toggleAction() && button()->isEnabled())
+            button()->click();
+    }
+
+private:
+    QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
 }  // namespace
 
 SettingsSwitch::SettingsSwitch(const QString& label, QWidget* parent) : QAbstractButton(parent)
 {
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* toggle) -> QAccessibleInterface* {
+        return new SettingsSwitchAccessible(toggle);
+    });
     setText(label);
     setCheckable(true);
     setFont(SettingsStyle::toggleLabelFont());
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never focused by a click; Space toggles it.
+    setFocusPolicy(Qt::TabFocus);
+    FocusRing::install();
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -68,6 +104,8 @@ void SettingsSwitch::paintEvent(QPaintEvent*)
     const double knobX = isChecked() ? track.right() - inset - knobSide : track.left() + inset;
     painter.setBrush(isDown() ? QColor(220, 220, 220) : QColor(Qt::white));
     painter.drawEllipse(QRectF(knobX, track.top() + inset, knobSide, knobSide));
+    if (FocusRing::isShown(this))
+        FocusRing::paint(painter, track, track.height() / 2);
 }
 
 }  // namespace moravel

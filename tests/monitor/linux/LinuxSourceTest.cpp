@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 
 using namespace moravel;
 using moravel::fixtures::FixtureTree;
@@ -82,17 +81,31 @@ protected:
 
 }  // namespace
 
-TEST_F(LinuxSourceTest, FailedReadsRepeatTheLastValues)
+// The first reading is a baseline: the load and the rates it cannot measure
+// yet are absent (shown as a dash), not 0 % and 0 B; memory is there at once.
+// A failed read later repeats the last values and keeps the previous ticks.
+TEST_F(LinuxSourceTest, FirstReadingIsABaselineAndFailedReadsRepeatTheLastValues)
 {
-    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);  // known before any reading
+    // Memory is a level, known before any reading: never a made-up 0 %.
+    EXPECT_EQ(monitor->snapshot().memory->total, 1000u * 1024);
+    EXPECT_EQ(monitor->snapshot().memory->used, 400u * 1024);
     tree.write("proc/stat", statLine(100, 900));
+    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 100 1 1 0 100 1 0 0 0 0 0 0 0\n");
+    tree.makeDirectory("sys/block/nvme0n1/device");
     monitor->refresh();
+    const SystemSnapshot first = monitor->snapshot();
+    EXPECT_FALSE(first.cpu || first.network || first.diskActivity);
+    EXPECT_TRUE(first.memory);
+
     tree.write("proc/stat", statLine(130, 970));
     tree.write("proc/net/dev", netDev(1000, 500));
+    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 102 1 1 0 100 1 0 0 0 0 0 0 0\n");
     refreshAfter(1);
     const SystemSnapshot good = monitor->snapshot();
+    ASSERT_TRUE(good.cpu && good.network && good.diskActivity);
     ASSERT_DOUBLE_EQ(good.cpu->percent, 30);
     ASSERT_DOUBLE_EQ(good.network->downloadBytesPerSecond, 1000);  // loopback left out
+    ASSERT_DOUBLE_EQ(good.diskActivity->readBytesPerSecond, 1024);
     ASSERT_EQ(good.memory->used, 400u * 1024);
 
     tree.write("proc/stat", "");
@@ -108,27 +121,6 @@ TEST_F(LinuxSourceTest, FailedReadsRepeatTheLastValues)
     tree.write("proc/stat", statLine(140, 1060));
     monitor->refresh();
     EXPECT_DOUBLE_EQ(monitor->snapshot().cpu->percent, 10);
-}
-
-// The first reading is a baseline: the load and the rates it cannot measure
-// yet are absent (shown as a dash), not 0 % and 0 B; memory is there at once.
-TEST_F(LinuxSourceTest, FirstReadingShowsNoLoadOrRatesYet)
-{
-    tree.write("proc/stat", statLine(100, 900));
-    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 100 1 1 0 100 1 0 0 0 0 0 0 0\n");
-    tree.makeDirectory("sys/block/nvme0n1/device");
-    monitor->refresh();
-    const SystemSnapshot first = monitor->snapshot();
-    EXPECT_FALSE(first.cpu || first.network || first.diskActivity);
-    EXPECT_TRUE(first.memory);
-
-    tree.write("proc/stat", statLine(130, 970));
-    tree.write("proc/diskstats", " 259 0 nvme0n1 1 0 102 1 1 0 100 1 0 0 0 0 0 0 0\n");
-    refreshAfter(1);
-    const SystemSnapshot second = monitor->snapshot();
-    ASSERT_TRUE(second.cpu && second.network && second.diskActivity);
-    EXPECT_DOUBLE_EQ(second.cpu->percent, 30);
-    EXPECT_DOUBLE_EQ(second.diskActivity->readBytesPerSecond, 1024);
 }
 
 // Counters that went back give nothing and are the next reading's baseline;
@@ -211,20 +203,15 @@ TEST_F(LinuxSourceTest, SensorsJoinTheNextSecondAndCostNothingWhenAbsent)
 }
 
 // Figures no hardware gives, as unconnected inputs and broken drivers write
-// them, never reach the snapshot: what is left could be true.
+// them, never reach the snapshot, however large the number in the file. (What
+// the monitor drops of any source is checked with the monitor.)
 TEST_F(LinuxSourceTest, FiguresNoHardwareGivesNeverReachTheSnapshot)
 {
-    tree.write("proc/loadavg", "-1.00 0.50 0.25 1/100 999\n");
     tree.write("sys/class/hwmon/hwmon0/name", "coretemp\n");
     tree.write("sys/class/hwmon/hwmon0/temp1_label", "Package id 0\n");
     for (const auto& [input, millidegrees] : {std::pair{"temp1", "-273150"}, {"temp2", "999999999999"},
                                               {"temp3", "9223372036854775807"}, {"temp4", "45000"}})
         tree.write(QStringLiteral("sys/class/hwmon/hwmon0/%1_input").arg(input), std::string(millidegrees) + "\n");
-    const QString card = QStringLiteral("sys/class/drm/card0/device/");
-    tree.write(card + "uevent", "DRIVER=amdgpu\n");
-    tree.write(card + "mem_info_vram_used", "100000000000000000\n");
-    tree.write(card + "mem_info_vram_total", "8000000000\n");
-    tree.write(card + "hwmon/hwmon9/temp1_input", "999999999\n");
     const QString adapter = QStringLiteral("sys/class/power_supply/ucsi-source-psy-USBC000:001/");
     for (const auto& [file, value] : {std::pair{"type", "USB"}, {"online", "1"}, {"voltage_now", "9999999999"},
                                       {"current_now", "9999999999"}})
@@ -236,10 +223,6 @@ TEST_F(LinuxSourceTest, FiguresNoHardwareGivesNeverReachTheSnapshot)
     const SystemSnapshot& s = monitor->snapshot();
     EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "temp4", 45, std::nullopt, std::nullopt}}));
     EXPECT_EQ(cpuTemperatureOf(s), (CpuTemperature{45, std::nullopt}));
-    ASSERT_TRUE(s.gpus && s.gpus->size() == 1);
-    EXPECT_EQ(std::tuple(s.gpus->at(0).memoryUsed, s.gpus->at(0).memoryTotal, s.gpus->at(0).temperatureCelsius),
-              std::tuple(std::nullopt, std::optional<uint64_t>(8'000'000'000), std::nullopt));
-    EXPECT_EQ(s.loadAverage, std::nullopt);
     ASSERT_TRUE(s.power);
     EXPECT_EQ(s.power->adapter, std::nullopt);  // 9999.999999 V and A
     EXPECT_DOUBLE_EQ(s.power->systemInputWatts, 0);

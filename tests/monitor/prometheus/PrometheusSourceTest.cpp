@@ -140,6 +140,10 @@ TEST_F(PrometheusSourceTest, AFleetThroughARealServerItsMachinesGoingDownAndComi
         ASSERT_TRUE(machine->exporter->start()) << machine->exporter->failure().toStdString();
         targets.append({machine->exporter->url().authority(), machine->instance});
     }
+    // One machine has a fan and a voltage, each with a limit.
+    for (const auto& [file, value] : {std::pair{"name", "nct6798"}, {"fan1_input", "1250"}, {"fan1_label", "CPU Fan"},
+                                      {"fan1_min", "300"}, {"in0_input", "1020"}, {"in0_max", "1500"}})
+        web1.tree.write(QStringLiteral("sys/class/hwmon/hwmon1/") + file, std::string(value) + "\n");
     PrometheusProcess server(targets);
     ASSERT_TRUE(server.start()) << server.failure().toStdString();
 
@@ -183,7 +187,18 @@ TEST_F(PrometheusSourceTest, AFleetThroughARealServerItsMachinesGoingDownAndComi
     EXPECT_NEAR(s.cpu->percent, 90, 1e-6);
     EXPECT_EQ(s.memory, named(s, "web3.lan:9100").readings.memory);
     EXPECT_EQ(fleetSummary(*s.fleet), "3 machines, all up");
-    EXPECT_TRUE(snapshotJsonLine(s, scheduler.currentDateTime()).contains(R"("machines":[{"instance":"web3.lan:9100")"));
+    // Fans and voltages are their own machine's, with their limits; on the
+    // whole fleet the fans are the fastest fan's machine's.
+    const MachineReading& cooled = named(s, "web1.lan:9100");
+    EXPECT_EQ(cooled.readings.fans, (QList<SensorReading>{{"nct6798", "CPU Fan", 1250, {}, {}, 300}}));
+    EXPECT_EQ(cooled.readings.voltages, (QList<SensorReading>{{"nct6798", "in0", 1.02, {}, 1.5}}));
+    EXPECT_EQ(named(s, "web2.lan:9100").readings.fans, std::nullopt);
+    EXPECT_EQ(named(s, "web2.lan:9100").readings.voltages, std::nullopt);
+    EXPECT_EQ(s.fans, cooled.readings.fans);
+    const QByteArray json = snapshotJsonLine(s, scheduler.currentDateTime());
+    EXPECT_TRUE(json.contains(R"("machines":[{"instance":"web3.lan:9100")"));
+    EXPECT_TRUE(json.contains(R"("fans":[{"chip":"nct6798","label":"CPU Fan","rpm":1250}])"));
+    EXPECT_TRUE(json.contains(R"("voltages":[{"chip":"nct6798","label":"in0","volts":1.02}])"));  // the machine's
 
     // Gone: down, first in the list, its readings gone, and warned about once
     // it has been down for a minute.

@@ -66,6 +66,11 @@ TEST(NodeExporterReadings, RatesFromTheCountersOfTwoPages)
     EXPECT_DOUBLE_EQ(snapshot.diskActivity->readBytesPerSecond, 2 * 512);  // sda and nvme0n1, not their parts again
     EXPECT_DOUBLE_EQ(snapshot.diskActivity->writeBytesPerSecond, 2 * 1024);
 
+    // Counters the previous page lacked are a baseline as well.
+    const NodePage withoutCounters = pageOf("node_load1 1\n");
+    snapshot = snapshotOfNodePage(second, &withoutCounters, 2);
+    EXPECT_FALSE(snapshot.cpu || snapshot.network || snapshot.diskActivity);
+
     // A machine restarted: counters back at their start give no burst.
     snapshot = snapshotOfNodePage(first, &second, 1);
     EXPECT_DOUBLE_EQ(snapshot.cpu->percent, 0);
@@ -234,6 +239,7 @@ TEST(NodeExporterSensors, EveryKindOfChannelFromItsFamilies)
     // The collector ran: no temperature, and no sound current, is an answer.
     EXPECT_EQ(nodeSensors(families, SensorKind::temperature), QList<SensorReading>());
     EXPECT_EQ(nodeSensors(families, SensorKind::current), QList<SensorReading>());
-    const MetricFamilies without(std::get<ExpositionPage>(parseExposition("node_load1 1\n")));
+    const ExpositionPage loadOnly = std::get<ExpositionPage>(parseExposition("node_load1 1\n"));
+    const MetricFamilies without(loadOnly);
     EXPECT_EQ(nodeSensors(without, SensorKind::fan), std::nullopt);
 }

@@ -37,21 +37,25 @@ TEST(ChartLegend, EntriesPerTab)
 }
 
 // Coloured by the unrounded value: 69.6 shows 70% but stays below yellow.
+// Each gauge named by its reading's title, its figures in words.
 TEST(HealthGauges, FourGaugesFromASnapshot)
 {
     SystemSnapshot snapshot = loads(69.6, 99.6, 99);
     snapshot.network->downloadBytesPerSecond = 1'500'000;
     snapshot.diskActivity->readBytesPerSecond = 2'500'000;
     const auto gauges = healthMetrics(snapshot);
-    EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary(), {}}));
-    EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red(), {}}));
-    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M"), IslandPalette::cyan(), QStringLiteral("↑0B")}));
-    EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B"}));
+    EXPECT_EQ(gauges[0], (HealthMetric{"cpu", "CPU", "70%", IslandPalette::primary(), {}, "CPU", "69 percent"}));
+    EXPECT_EQ(gauges[1], (HealthMetric{"memorychip", "MEM", "100%", IslandPalette::red(), {}, "Memory", "99 percent"}));
+    EXPECT_EQ(gauges[2], (HealthMetric{"wifi", "Network", QStringLiteral("↓1.5M"), IslandPalette::cyan(), QStringLiteral("↑0B"),
+                                     "Network", "down 1.5 megabytes a second, up 0 bytes a second"}));
+    EXPECT_EQ(gauges[3], (HealthMetric{"internaldrive", "Disk", "99%", IslandPalette::primary(), "R 2.5M  W 0B", "Disk",
+                                     "99 percent, reading 2.5 megabytes a second, writing 0 bytes a second"}));
     EXPECT_EQ(healthMetrics(loads(0, 85))[1].accent, IslandPalette::amber());
     // Another machine's exporter without the filesystem and disk collectors.
     snapshot.disk.reset();
     snapshot.diskActivity.reset();
-    EXPECT_EQ(healthMetrics(snapshot)[3], (HealthMetric{"internaldrive", "Disk", "—", IslandPalette::secondary(), "R —  W —"}));
+    EXPECT_EQ(healthMetrics(snapshot)[3], (HealthMetric{"internaldrive", "Disk", "—", IslandPalette::secondary(), "R —  W —", "Disk",
+                                                               "not available"}));
 }
 
 ProcessMetric process(double cpu, uint64_t memory = 0)

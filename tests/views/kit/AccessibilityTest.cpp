@@ -1,10 +1,18 @@
 #include "ViewTestSupport.h"
 
 #include "support/VirtualScheduler.h"
+#include "monitor/ReadingTable.h"
 #include "views/chart/ActivitySection.h"
+#include "views/chart/ChartSummary.h"
+#include "testsupport/Snapshots.h"
+#include "views/dashboard/HealthRail.h"
 #include "views/dashboard/MetricTabs.h"
+#include "views/dashboard/ProcessLeaderboard.h"
+#include "views/dashboard/SensorList.h"
 #include "views/kit/AccessibleAnnouncer.h"
 #include "views/kit/FocusRing.h"
+#include "views/kit/IslandIconButton.h"
+#include "views/power/PowerFlowSection.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
@@ -26,7 +34,40 @@ protected:
         QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(&widget, &event);
     }
+    // Pressed and let go, as a key is typed (a button acts on the release of Space).
+    static void tap(QWidget& widget, int key)
+    {
+        press(widget, key);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(&widget, &release);
+    }
 };
+
+// Enter, Return and Space press what has the focus: an icon button (the pin,
+// the gear), the power flow's header, the selected tab, the chosen range.
+TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
+{
+    IslandIconButton button(QStringLiteral("gearshape"));
+    MetricTabs tabs;
+    tabs.resize(tabs.sizeHint());
+    tabs.setSelected(MetricKind::memory, false);
+    ActivitySection section;
+    section.resize(600, 200);
+    QStringList pressed;
+    PowerFlowHeader header;
+    QObject::connect(&button, &QAbstractButton::clicked, [&] { pressed.append(QStringLiteral("button")); });
+    QObject::connect(&header, &QAbstractButton::clicked, [&] { pressed.append(QStringLiteral("power flow")); });
+    QObject::connect(&tabs, &MetricTabs::tabClicked,
+                     [&](MetricKind kind) { pressed.append(QLatin1String(ReadingTable::of(kind).title)); });
+    QObject::connect(&section, &ActivitySection::rangeChosen,
+                     [&](ChartRange range) { pressed.append(ChartSummary::rangeName(range)); });
+    for (QWidget* widget : std::initializer_list<QWidget*>{&button, &header, &tabs, &section}) {
+        for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+            tap(*widget, key);
+    }
+    EXPECT_EQ(pressed, (QStringList{"button", "button", "button", "power flow", "power flow", "power flow", "Memory",
+                                    "Memory", "Memory", "5 minutes", "5 minutes", "5 minutes"}));
+}
 
 // The tabs are a page tab list of page tabs: named, the chosen one selected,
 // each with the select action; Left and Right ask for the neighbours.
@@ -87,6 +128,68 @@ TEST_F(AccessibilityTest, RangeChoicesAreRadioButtons)
     press(section, Qt::Key_End);
     group->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(chosen, (QList<ChartRange>{ChartRange::day, ChartRange::hour}));
+}
+
+// What a screen reader finds under a widget: "name: text" for each element.
+QStringList readOut(QWidget& widget)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&widget);
+    QStringList read;
+    for (int i = 0; i < accessible->childCount(); ++i) {
+        QAccessibleInterface* element = accessible->child(i);
+        read.append(element->text(QAccessible::Name) + QStringLiteral(": ") + element->text(QAccessible::Value));
+    }
+    return read;
+}
+
+// The gauges as labelled values, the process cards as lists of named values,
+// the sensors as a list of named values: every figure there in words.
+TEST_F(AccessibilityTest, DashboardPartsAreNamedValues)
+{
+    SystemSnapshot snapshot = fixtures::loads(23, 40, 54);
+    snapshot.network = NetworkReading{1'200'000, 40'000};
+    HealthRail rail;
+    rail.setSnapshot(snapshot);
+
+    ProcessLeaderboard cpu(ProcessLoadKind::cpu);
+    ProcessLeaderboard memory(ProcessLoadKind::memory);
+    const QList<ProcessMetric> processes{{.name = "firefox", .cpuPercent = 48.7, .memoryBytes = 3ULL << 29},
+                                         {.name = "thunderbird", .cpuPercent = 3, .memoryBytes = 700ULL << 20}};
+    cpu.setProcesses(processes, 16ULL << 30);
+    memory.setProcesses(processes, 16ULL << 30);
+    ProcessLeaderboard empty(ProcessLoadKind::cpu);
+
+    SensorList sensors;
+    snapshot.temperatures = QList<SensorReading>{{"nvme0", "Composite", 48.2, {}, {}}};
+    snapshot.fans = QList<SensorReading>{{"nct6798", "CPU Fan", 1250}};
+    snapshot.voltages = QList<SensorReading>{{"nct6798", "Vcore", 1.016}};
+    sensors.setLines(sensorLines(snapshot));
+
+    const struct {
+        QWidget* widget;
+        QAccessible::Role role;
+        const char* name;
+        QStringList elements;
+    } rows[] = {
+        {&rail, QAccessible::Grouping, "Gauges",
+         {"CPU: 23 percent", "Memory: 40 percent", "Network: down 1.2 megabytes a second, up 40 kilobytes a second",
+          "Disk: 54 percent, reading 0 bytes a second, writing 0 bytes a second"}},
+        {&cpu, QAccessible::List, "CPU Heavy", {"firefox: 48 percent CPU", "thunderbird: 3 percent CPU"}},
+        {&memory, QAccessible::List, "Memory Heavy", {"firefox: 1.5 gigabytes", "thunderbird: 700 megabytes"}},
+        {&empty, QAccessible::List, "CPU Heavy", {}},
+        {&sensors, QAccessible::List, "Sensors",
+         {"nvme0 Composite: 48 degrees Celsius", "nct6798 CPU Fan: 1250 rpm",
+          "nct6798 Vcore: 1.02 volts"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(row.widget);
+        EXPECT_EQ(accessible->role(), row.role);
+        EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromLatin1(row.name));
+        EXPECT_EQ(readOut(*row.widget), row.elements);
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&empty)->text(QAccessible::Description), empty.emptyText());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&cpu)->child(0)->role(), QAccessible::ListItem);
 }
 
 // At most one event a second for an element, only the newest text, none

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QVariantAnimation>
 
 #include <gtest/gtest.h>
 
@@ -275,6 +276,81 @@ TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
     EXPECT_FALSE(c.state().isPointerInside());
     send(QEvent::MouseMove, {701, 10});
     EXPECT_TRUE(c.state().isPointerInside());
+}
+
+// The island opens and closes inside a window that holds both shapes: the
+// window is placed at the start and at the end only; at every step between,
+// its shape is exactly the body painted (no black square corner under a
+// compositor, nothing painted where the window is clear), centred where the
+// frame has got to, and the pointer in the clear part is not over the island.
+TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
+{
+    auto& c = make();
+    c.installEventMonitor();
+    c.updateFrame(false, false);
+    QWidget& panel = c.panel();
+    auto* root = panel.findChild<IslandRootView*>();
+    const auto move = [&panel](QPoint global) {
+        QMouseEvent event(QEvent::MouseMove, panel.mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&panel, &event);
+    };
+    const auto shapeMismatches = [&] {
+        const QImage painted = moravel::testing::renderWidget(*root);
+        int mismatches = 0;
+        for (int y = 0; y < panel.height(); ++y)
+            for (int x = 0; x < panel.width(); ++x) {
+                const QPoint p(x, y);
+                const bool paints = root->geometry().contains(p) && qAlpha(painted.pixel(p - root->pos())) > 0;
+                mismatches += paints != panel.mask().contains(p);
+            }
+        return mismatches;
+    };
+    for (const bool opening : {true, false}) {
+        SCOPED_TRACE(opening ? "opening" : "closing");
+        const QRect from = panel.geometry();
+        if (opening) {
+            move(panel.geometry().center());  // hovering opens it
+        } else {
+            c.state().requestCollapse(true);
+            scheduler.advance(1);
+        }
+        const QRect to = c.targetFrame();
+        ASSERT_NE(to.size(), from.size());
+        QVariantAnimation* morph = nullptr;
+        for (auto* animation : c.findChildren<QVariantAnimation*>())
+            if (animation->state() == QAbstractAnimation::Running)
+                morph = animation;
+        ASSERT_TRUE(morph);
+        for (const double step : {0.0, 0.3, 0.6, 0.9}) {
+            morph->setCurrentTime(static_cast<int>(step * morph->duration()));
+            EXPECT_EQ(panel.geometry(), from.united(to)) << step;
+            EXPECT_EQ(panel.mask().boundingRect().translated(panel.pos()), morph->currentValue().toRect()) << step;
+            EXPECT_EQ(shapeMismatches(), 0) << step;
+        }
+        if (opening) {
+            const QPoint clear = panel.mapToGlobal(QPoint(0, panel.height() - 1));  // below the growing body
+            move(clear);
+            EXPECT_FALSE(c.state().isPointerInside());
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(&panel, &leave);
+            QEnterEvent enter(panel.mapFromGlobal(clear), panel.mapFromGlobal(clear), clear);
+            QApplication::sendEvent(&panel, &enter);
+            EXPECT_FALSE(c.state().isPointerInside());
+            move(panel.mapToGlobal(QPoint(panel.width() / 2, 2)));
+            EXPECT_TRUE(c.state().isPointerInside());
+        }
+        morph->setCurrentTime(morph->duration());
+        EXPECT_EQ(panel.geometry(), to);
+        EXPECT_EQ(root->geometry(), panel.rect());
+        EXPECT_EQ(shapeMismatches(), 0);
+    }
+    const QSize before = panel.size();
+    panel.resize(before + QSize(40, 0));  // as a window manager might
+    QResizeEvent resized(panel.size(), before);
+    QApplication::sendEvent(&panel, &resized);
+    EXPECT_EQ(root->geometry(), panel.rect());
+    EXPECT_EQ(shapeMismatches(), 0);
 }
 
 TEST_F(PanelControllerTest, RootViewLayersFollowThePhases)

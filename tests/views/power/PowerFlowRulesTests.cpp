@@ -12,28 +12,45 @@ using fixtures::onAdapter;
 using fixtures::onBattery;
 using fixtures::withoutBattery;
 
+// The header's sentence as shown, and the diagram's as a screen reader hears it.
 TEST(PowerStatus, SentencesDrawAndBatteryFlow)
 {
     SystemSnapshot reportedFull = onAdapter(97, 20, 3, true);
     reportedFull.power->battery->isFullyCharged = true;
     SystemSnapshot unpublished = withoutBattery(0);  // another machine's exporter says nothing of power
     unpublished.power.reset();
-    const std::pair<SystemSnapshot, const char*> rows[] = {
-        {onBattery(76, 8.4), "Battery · 8.4 W draw · 76%"},
-        {onAdapter(55, 30, 18, true), "AC · 12 W draw · Charging 55%"},
-        {onAdapter(80, 30), "AC · 30 W draw · Battery 80%"},
-        {onBattery(76, 0.05), "Battery · — W draw · 76%"},
-        {onBattery(std::nullopt, 8.4), "Battery · 8.4 W draw · —"},
-        {onAdapter(std::nullopt, 30), "AC · 30 W draw · Battery —"},
-        {onAdapter(100, 20), "AC · 20 W draw · Full"},
-        {onAdapter(100, 20, 3, true), "AC · 17 W draw · Charging 100%"},
-        {reportedFull, "AC · 17 W draw · Full"},
-        {withoutBattery(0), "No battery"},
-        {withoutBattery(65.4), "No battery · 65 W draw"},
-        {unpublished, "Not available"},
+    SystemSnapshot rated = onAdapter(55, 30, 18, true);
+    rated.power->adapter = AdapterReading{.ratedWatts = 65};
+    SystemSnapshot ratedDesktop = withoutBattery(40);
+    ratedDesktop.power->adapter = AdapterReading{.ratedWatts = 250};
+    const struct {
+        SystemSnapshot snapshot;
+        const char* status;
+        const char* spoken;
+    } rows[] = {
+        {onBattery(76, 8.4), "Battery · 8.4 W draw · 76%", "Battery 76 percent: 8.4 watts to the system"},
+        {rated, "AC · 12 W draw · Charging 55%", "Adapter 65 watts: 12 watts to the system, 18 watts to the battery"},
+        {onAdapter(80, 30), "AC · 30 W draw · Battery 80%",
+         "Adapter rating not available: 30 watts to the system, battery not charging"},
+        {onBattery(76, 0.05), "Battery · — W draw · 76%", "Battery 76 percent: watts to the system not available"},
+        {onBattery(std::nullopt, 8.4), "Battery · 8.4 W draw · —",
+         "Battery level not available: 8.4 watts to the system"},
+        {onAdapter(std::nullopt, 30), "AC · 30 W draw · Battery —",
+         "Adapter rating not available: 30 watts to the system, battery not charging"},
+        {onAdapter(100, 20), "AC · 20 W draw · Full", "Adapter rating not available: 20 watts to the system, battery full"},
+        {onAdapter(100, 20, 3, true), "AC · 17 W draw · Charging 100%",
+         "Adapter rating not available: 17 watts to the system, 3 watts to the battery"},
+        {onAdapter(55, 30, 0.05, true), "AC · 30 W draw · Charging 55%",
+         "Adapter rating not available: 30 watts to the system, watts to the battery not available"},
+        {reportedFull, "AC · 17 W draw · Full", "Adapter rating not available: 17 watts to the system, battery full"},
+        {withoutBattery(0), "No battery", "Power source rating not available: watts to the computer not available"},
+        {ratedDesktop, "No battery · 40 W draw", "Power source 250 watts: 40 watts to the computer"},
+        {unpublished, "Not available", "not available"},
     };
-    for (const auto& [snapshot, sentence] : rows)
-        EXPECT_EQ(powerStatus(snapshot), QString::fromUtf8(sentence));
+    for (const auto& row : rows) {
+        EXPECT_EQ(powerStatus(row.snapshot), QString::fromUtf8(row.status));
+        EXPECT_EQ(spokenFlow(row.snapshot), QString::fromUtf8(row.spoken));
+    }
     EXPECT_EQ(diagram(unpublished).source.value, QStringLiteral("—"));
 
     SystemSnapshot unplugged = onBattery(100, 5);  // a full battery means nothing while running on it

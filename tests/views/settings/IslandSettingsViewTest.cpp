@@ -20,14 +20,20 @@
 #include "views/settings/SettingsSwitch.h"
 #include "views/settings/SettingsUpdateStatusLine.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLayout>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 namespace moravel {
 namespace {
@@ -110,6 +116,95 @@ TEST_F(IslandSettingsViewTest, OnlyVisibleReadingCannotBeUnticked)
     EXPECT_TRUE(rows.rows()[2].canToggle);
     click(rows, rows.toggleRect(0).center());
     EXPECT_FALSE(state.isCollapsedMetricVisible(Kind::cpu));
+}
+
+// From the keyboard: Up and Down walk the rows, Space ticks, Alt+Up and
+// Alt+Down move the focused row as a drag does; screen readers find check
+// boxes with the same actions.
+TEST_F(IslandSettingsViewTest, ReadingsAreTickedAndMovedByTheKeyboard)
+{
+    state.setCollapsedMetricPreferences(
+        List({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, true}, {Kind::power, false}}));
+    SettingsMetricList& rows = list();
+    const auto key = [&](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(&rows, &event);
+    };
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);  // network shown
+    key(Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, true}, {Kind::power, false}}));
+    key(Qt::Key_Up, Qt::AltModifier);
+    key(Qt::Key_Up, Qt::AltModifier);
+    key(Qt::Key_Up, Qt::AltModifier);  // already the first: nothing moves
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::network, true}, {Kind::cpu, true}, {Kind::memory, true}, {Kind::power, false}}));
+    EXPECT_EQ(rows.focusedRow(), 0);
+
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&rows);
+    ASSERT_EQ(accessible->childCount(), 4);
+    QAccessibleInterface* power = accessible->child(3);
+    EXPECT_EQ(power->role(), QAccessible::CheckBox);
+    EXPECT_EQ(power->text(QAccessible::Name), QStringLiteral("Power"));
+    EXPECT_FALSE(power->state().checked);
+    EXPECT_TRUE(accessible->child(0)->state().checked);
+    power->actionInterface()->doAction(QStringLiteral("move up"));
+    power->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());  // it moved with its row
+    accessible->child(0)->actionInterface()->doAction(QStringLiteral("move down"));
+    EXPECT_EQ(accessible->child(0)->text(QAccessible::Name), QStringLiteral("CPU"));
+    EXPECT_EQ(state.collapsedMetricPreferences(),
+              List({{Kind::cpu, true}, {Kind::network, true}, {Kind::power, true}, {Kind::memory, true}}));
+}
+
+// Every control is reached with Tab in the order it is seen, top to bottom
+// and left to right, and read with a role, a name and its state or value.
+TEST_F(IslandSettingsViewTest, EveryControlIsReachedInOrderAndReadWithItsState)
+{
+    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
+    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    SourceSelector selector(monitor, defaults, [&](const SourceChoice&) -> std::variant<ChosenSource, QString> {
+        return QStringLiteral("unused");
+    });
+    settings.addSourceSection(selector);
+    settings.findChild<SettingsCapsuleButton*>("sourceAnotherMachine")->click();  // its fields shown
+    settings.show();  // laid out, every section
+    const std::map<QString, QAccessible::Role> roles{
+        {"moravel::SettingsSwitch", QAccessible::CheckBox},   {"moravel::SettingsStepper", QAccessible::SpinBox},
+        {"moravel::SettingsMenuPicker", QAccessible::ComboBox}, {"moravel::SettingsMetricList", QAccessible::List},
+        {"moravel::SettingsTextButton", QAccessible::Button}, {"moravel::SettingsCapsuleButton", QAccessible::Button},
+        {"QLineEdit", QAccessible::EditableText},
+    };
+    std::set<QString> seen;
+    QPoint previous(-1, -1);
+    QString previousName;
+    for (QWidget* widget = settings.nextInFocusChain(); widget != &settings; widget = widget->nextInFocusChain()) {
+        if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(&settings))
+            continue;
+        const QString type = QString::fromLatin1(widget->metaObject()->className());
+        SCOPED_TRACE(type.toStdString() + " " + widget->objectName().toStdString());
+        seen.insert(type);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_TRUE(roles.contains(type));
+        EXPECT_EQ(accessible->role(), roles.at(type));
+        EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty());
+        if (auto* toggle = qobject_cast<SettingsSwitch*>(widget)) {
+            EXPECT_EQ(accessible->state().checked, toggle->isChecked());
+        } else if (auto* stepper = qobject_cast<SettingsStepper*>(widget)) {
+            EXPECT_EQ(accessible->text(QAccessible::Value), stepper->valueText());
+        } else if (auto* picker = qobject_cast<SettingsMenuPicker*>(widget)) {
+            EXPECT_EQ(accessible->text(QAccessible::Value), picker->currentText());
+            EXPECT_EQ(accessible->relations(QAccessible::Label).size(), 1);  // named by its label
+        }
+        // Below the one before, or on its row and to its right.
+        const QRect box(widget->mapTo(&settings, QPoint(0, 0)), widget->size());
+        const QPoint at(box.left(), box.center().y());
+        EXPECT_TRUE(at.y() > previous.y() + 4 || (std::abs(at.y() - previous.y()) <= 4 && at.x() > previous.x()))
+            << "after " << previousName.toStdString();
+        previous = at;
+        previousName = widget->objectName();
+    }
+    EXPECT_EQ(seen.size(), roles.size());  // every kind of control was reached
 }
 
 // The preset chips follow the list: a custom order selects none, dragging
@@ -322,17 +417,22 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
     IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
     const auto stepper = [&](const char* name) { return settings.findChild<SettingsStepper*>(name); };
     const struct {
-        const char* control;  // a switch, or a stepper's end
+        const char* control;  // a switch, a stepper's end, or a stepper with `key`
         int clicks;
         AlertRule rule;
         bool enabled;
         std::optional<double> threshold;
         const char* shown;
+        int key = 0;
     } rows[] = {
         {"cpuThreshold+", 1, AlertRule::cpu, true, 95, "95 %"},
         {"cpuAlert", 1, AlertRule::cpu, false, 95, "95 %"},
         {"diskThreshold-", 2, AlertRule::disk, true, 93, "93 %"},
+        {"diskThreshold", 1, AlertRule::disk, true, 83, "83 %", Qt::Key_PageDown},  // ten steps
+        {"diskThreshold", 2, AlertRule::disk, true, 85, "85 %", Qt::Key_Up},
+        {"diskThreshold", 1, AlertRule::disk, true, 84, "84 %", Qt::Key_Down},
         {"batteryThreshold-", 3, AlertRule::battery, true, 1, "1 %"},  // 10, 5, then its floor
+        {"batteryThreshold", 1, AlertRule::battery, true, 50, "50 %", Qt::Key_PageUp},  // ten steps, at its ceiling
         {"cpuTemperatureThreshold+", 9, AlertRule::cpuTemperature, true, 130, "130 \u00B0C"},
     };
     for (const auto& row : rows) {
@@ -341,10 +441,13 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
         for (int i = 0; i < row.clicks; ++i) {
             if (control.endsWith("Alert")) {
                 settings.findChild<SettingsSwitch*>(control)->click();
-                continue;
+            } else if (row.key != 0) {
+                QKeyEvent key(QEvent::KeyPress, row.key, Qt::NoModifier);
+                QApplication::sendEvent(stepper(row.control), &key);
+            } else {
+                SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
+                click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
             }
-            SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
-            click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
         }
         const AlertRuleSetting expected{row.enabled, row.threshold};
         EXPECT_EQ(alerts.preferences()[static_cast<size_t>(row.rule)], expected);

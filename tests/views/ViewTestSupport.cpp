@@ -1,7 +1,10 @@
 #include "ViewTestSupport.h"
 
 #include "testsupport/Application.h"
+#include "views/kit/IslandPalette.h"
+#include "views/settings/SettingsButtons.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWindow>
@@ -79,6 +82,15 @@ void hover(QWidget& widget, QPoint at)
     QMouseEvent event(QEvent::MouseMove, inWindow, inWindow, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
     QApplication::sendEvent(window.windowHandle(), &event);
+}
+
+bool showsSelectedChoice(QWidget& chip)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chip);
+    const bool read = accessible && accessible->role() == QAccessible::RadioButton && accessible->state().checked;
+    const bool drawn = static_cast<SettingsCapsuleButton&>(chip).fill() == IslandPalette::mint();
+    EXPECT_EQ(read, drawn) << chip.objectName().toStdString();
+    return read && drawn;
 }
 
 }  // namespace moravel::testing

@@ -49,4 +49,7 @@ void click(QWidget& widget, QPointF at);
 // its window, as the window system tells it.
 void hover(QWidget& widget, QPoint at);
 
+// Shown selected (filled in mint) and read so: a checked radio button.
+bool showsSelectedChoice(QWidget& chip);
+
 }  // namespace moravel::testing

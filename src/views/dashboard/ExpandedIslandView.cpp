@@ -27,6 +27,7 @@
 #include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsPopover.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -453,9 +454,29 @@ void ExpandedIslandView::setShowSettings(bool show)
     // or the screen does: the settings follow.
     tabs_->installEventFilter(this);
     window()->installEventFilter(this);
+    // Opened from the keyboard, or while the island has it, the settings take it.
+    // (Not isActiveWindow(): that holds while the settings, a tool window of
+    // the island, are active.)
+    const bool islandHasKeyboard = QApplication::activeWindow() == window();
+    connect(popover, &SettingsPopover::escaped, this, [this] {
+        giveKeyboardTo(window());
+        header_->settingsButton()->setFocus(Qt::TabFocusReason);
+    });
     placeSettings();
     popover->show();
     popover->raise();
+    if (islandHasKeyboard) {
+        popover->focusFirstControl();
+        giveKeyboardTo(popover);
+    }
+}
+
+void ExpandedIslandView::giveKeyboardTo(QWidget* target)
+{
+    if (services_.giveKeyboardTo)
+        services_.giveKeyboardTo(target);
+    else
+        target->activateWindow();
 }
 
 void ExpandedIslandView::placeSettings()

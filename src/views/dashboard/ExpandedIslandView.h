@@ -108,6 +108,7 @@ private:
     void setShowSettings(bool show);
     // Hangs the open settings from the gear, below the tabs wherever they are now.
     void placeSettings();
+    void giveKeyboardTo(QWidget* target);
     IslandSettingsView* makeSettingsContent();
 
     Services services_;

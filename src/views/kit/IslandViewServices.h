@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace moravel {
 
 class AlertCenter;
@@ -33,6 +35,9 @@ struct IslandViewServices {
     // Where on the desktop the island's windows may reach: the work area of
     // its screen, in global coordinates. None: the toolkit's screen there.
     std::function<QRect()> screenArea = {};
+    // Moves the keyboard to one of the island's windows (the settings, or
+    // back to the island) in the window system's way. None: the toolkit's.
+    std::function<void(QWidget* window)> giveKeyboardTo = {};
 };
 
 }  // namespace moravel

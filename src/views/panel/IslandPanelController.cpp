@@ -15,6 +15,7 @@
 #include <QEasingCurve>
 #include <QKeyEvent>
 #include <QVariantAnimation>
+#include <QWindow>
 
 #include <cmath>
 
@@ -51,7 +52,8 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
     rootView_ = new IslandRootView(
         IslandRootView::Services{services.monitor, state_, services.updater, services.updateCheckCoordinator,
                                  services.scheduler, services.loginItem, services.alerts, services.history,
-                                 services.sourceSelector, [this] { return screenArea_; }},
+                                 services.sourceSelector, [this] { return screenArea_; },
+                                 [this](QWidget* window) { moveKeyboardTo(window); }},
         panel_.get());
     settle(QRect(panel_->pos(), whole));
     // Whatever else resizes the window (a window manager), the body fills it.
@@ -378,6 +380,27 @@ void IslandPanelController::takeFocus()
         return;
     windowPolicy_.islandTakesFocus();
     windows_->takeKeyboard(static_cast<WindowId>(panel_->winId()));
+}
+
+void IslandPanelController::moveKeyboardTo(QWidget* window)
+{
+    if (mode_ != IslandWindowMode::unmanaged) {
+        windows_->takeKeyboard(static_cast<WindowId>(window->winId()));
+        return;
+    }
+    // The pinned island's grab passes to the settings and back; the toolkit
+    // sends keys to its grabbing widget, so the settings' grab is their
+    // window's, leaving the keys to the focused control.
+    if (!state_.isLockedOpen())
+        return;
+    if (window == panel_.get()) {
+        panel_->grabKeyboard();
+        return;
+    }
+    panel_->releaseKeyboard();
+    window->activateWindow();
+    if (QWindow* handle = window->windowHandle())
+        handle->setKeyboardGrabEnabled(true);
 }
 
 void IslandPanelController::pinnedChanged(bool pinned)

@@ -14,6 +14,7 @@
 #include <optional>
 
 class QVariantAnimation;
+class QWidget;
 
 namespace moravel {
 
@@ -101,6 +102,7 @@ private:
     void animateTo(const QRect& frame, bool expanding);
     bool handleEscape();
     void takeFocus();
+    void moveKeyboardTo(QWidget* window);
     void pinnedChanged(bool pinned);
     void pointerCrossed(std::optional<bool> inside);
     void pointerMoved(QPoint globalPosition);

@@ -112,6 +112,12 @@ public:
 
     void takeKeyboard(WindowId window) override
     {
+        // A window the window manager does not manage (the settings) is
+        // given the keyboard directly; the toolkit does that.
+        if (QWindow* own = moravelWindow(window); own && own->flags().testFlag(Qt::X11BypassWindowManagerHint)) {
+            own->requestActivate();
+            return;
+        }
         // With the time of the press, as a pager would: KWin refuses a dock
         // the keyboard otherwise.
         requestActivation(window, lastPressTime_);

@@ -413,6 +413,7 @@ void IslandSettingsView::refreshLayoutSection()
     const auto matching = matchingLayoutPreset(state_.collapsedMetricPreferences());
     for (std::size_t index = 0; index < presetButtons_.size(); ++index) {
         const bool selected = matching == allCollapsedMetricLayoutPresets[index];
+        presetButtons_[index]->setSelected(selected);
         presetButtons_[index]->setAppearance(
             Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
             selected ? IslandPalette::background() : IslandPalette::primary(),

@@ -1,9 +1,11 @@
 #include "views/settings/SettingsButtons.h"
 
+#include "views/kit/AccessibleParts.h"
 #include "views/kit/FocusRing.h"
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -26,6 +28,38 @@ QColor whilePressed(const QAbstractButton& button, const QColor& color)
 {
     return button.isDown() ? IslandPalette::withOpacity(color, 0.7) : color;
 }
+
+// A push button, or a radio button while it is one of a row of choices.
+class SettingsCapsuleAccessible final : public QAccessibleWidget {
+public:
+    explicit SettingsCapsuleAccessible(QWidget* capsule) : QAccessibleWidget(capsule, QAccessible::Button) {}
+
+    QAccessible::Role role() const override
+    {
+        return capsule()->selected() ? QAccessible::RadioButton : QAccessible::Button;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        const QString own = QAccessibleWidget::text(t);
+        return t == QAccessible::Name && own.isEmpty() ? capsule()->text() : own;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = capsule()->selected().has_value();
+        state.checked = capsule()->selected().value_or(false);
+        return state;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction() && capsule()->isEnabled())
+            capsule()->click();
+    }
+
+private:
+    SettingsCapsuleButton* capsule() const { return static_cast<SettingsCapsuleButton*>(widget()); }
+};
 
 }  // namespace
 
@@ -68,6 +102,9 @@ void SettingsTextButton::paintEvent(QPaintEvent*)
 SettingsCapsuleButton::SettingsCapsuleButton(const QString& text, int height, QWidget* parent)
     : QAbstractButton(parent), height_(height), textColor_(IslandPalette::primary()), fill_(IslandPalette::surface())
 {
+    IslandAccessibility::provide(staticMetaObject, [](QWidget* capsule) -> QAccessibleInterface* {
+        return new SettingsCapsuleAccessible(capsule);
+    });
     prepareButton(*this);
     setText(text);
     setFixedHeight(pxInt(height));
@@ -80,6 +117,17 @@ void SettingsCapsuleButton::setAppearance(const QFont& font, const QColor& textC
     textColor_ = textColor;
     fill_ = fill;
     update();
+}
+
+void SettingsCapsuleButton::setSelected(bool selected)
+{
+    if (selected_ == selected)
+        return;
+    selected_ = selected;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void SettingsCapsuleButton::setHorizontalPadding(int padding)

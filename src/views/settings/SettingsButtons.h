@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QColor>
 
+#include <optional>
+
 namespace moravel {
 
 // A button that is only its text, like a link: one colour while it can be
@@ -30,6 +32,8 @@ private:
 
 // A text label on a filled capsule: the layout presets and "Quit Moravel".
 // Without a horizontal padding it takes whatever width its layout gives it.
+// One of a row of choices (the presets, the sources) is a radio button to
+// assistive technologies, checked while selected.
 class SettingsCapsuleButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -38,6 +42,9 @@ public:
 
     void setAppearance(const QFont& font, const QColor& textColor, const QColor& fill);
     void setHorizontalPadding(int padding);
+    // Makes it one of a row of choices, selected or not.
+    void setSelected(bool selected);
+    std::optional<bool> selected() const { return selected_; }
 
     QColor textColor() const { return textColor_; }
     QColor fill() const { return fill_; }
@@ -53,6 +60,7 @@ private:
     int horizontalPadding_ = 0;
     QColor textColor_;
     QColor fill_;
+    std::optional<bool> selected_;
 };
 
 }  // namespace moravel

@@ -75,7 +75,7 @@ bool windowsAreComposited()
 
 SettingsPopover::SettingsPopover(QWidget* content, QWidget* parent, QWidget* opener, QWidget* footer)
     // Placed by Moravel, not by the window manager, and never focused by it:
-    // the keyboard stays with the island, which routes Escape here.
+    // the keyboard comes only when Moravel hands it over.
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                           Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
       content_(content), footer_(footer), opener_(opener), translucent_(windowsAreComposited())
@@ -85,6 +85,8 @@ SettingsPopover::SettingsPopover(QWidget* content, QWidget* parent, QWidget* ope
     setAttribute(Qt::WA_ShowWithoutActivating);
     scrollArea_ = new QScrollArea(this);
     scrollArea_->setFrameShape(QFrame::NoFrame);
+    // Not a stop of its own between the controls.
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scrollArea_->verticalScrollBar()->setStyleSheet(darkScrollBarStyle());
@@ -225,6 +227,19 @@ void SettingsPopover::pointerPressed(const QPoint& globalPosition)
     close();
 }
 
+void SettingsPopover::focusFirstControl()
+{
+    if (!content_)
+        return;
+    for (QWidget* widget = content_->nextInFocusChain(); widget != content_; widget = widget->nextInFocusChain()) {
+        if (content_->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() &&
+            widget->isVisibleTo(content_)) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
 bool SettingsPopover::eventFilter(QObject* watched, QEvent* event)
 {
     const bool resized = event->type() == QEvent::Resize;
@@ -237,6 +252,7 @@ bool SettingsPopover::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
         isVisible() && !QApplication::activePopupWidget()) {
         close();
+        emit escaped();
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -17,10 +17,12 @@ class PointerPressWatcher;
 // dashboard, so the settings float in their own frameless window: a dark
 // panel with an edge, a shadow and an arrow pointing up at the button that
 // opened them (with no compositor, no shadow, and the window cut to the panel
-// and its arrow). It grabs neither pointer nor keyboard: a press anywhere
-// outside closes it and still reaches what was pressed, as does the keyboard
-// moving to another application (or to the shell); Escape closes it before it
-// closes the island. Either way, and on close(), dismissed() follows.
+// and its arrow). It grabs no pointer: a press anywhere outside closes it and
+// still reaches what was pressed, as does the keyboard moving to another
+// application (or to the shell). Opened while the island holds the keyboard,
+// it takes the keyboard, its first control focused, and Tab stays inside it.
+// Escape closes it before it closes the island, and escaped() says so. Either
+// way, and on close(), dismissed() follows.
 class SettingsPopover final : public QWidget {
     Q_OBJECT
 
@@ -41,6 +43,8 @@ public:
     void placeAt(const QRect& anchor, int top, const QRect& area);
     // Closes it for a press at `globalPosition` outside it and its opener.
     void pointerPressed(const QPoint& globalPosition);
+    // Focuses its first control, for the keyboard it has been given.
+    void focusFirstControl();
 
     // The panel and its arrow as drawn, in global coordinates.
     QPainterPath outline() const;
@@ -51,6 +55,7 @@ public:
     bool drawsShadow() const { return translucent_; }
 
 signals:
+    void escaped();
     void dismissed();
 
 protected:

@@ -186,6 +186,7 @@ void SettingsSourceSection::refresh()
     const auto paint = [this, inUse](SettingsCapsuleButton* chip, Kind kind) {
         const bool selected = kind == inUse;
         const bool pending = kind == kind_ && !selected;
+        chip->setSelected(selected);
         chip->setAppearance(Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
                             selected  ? IslandPalette::background()
                             : pending ? IslandPalette::mint()

@@ -275,6 +275,73 @@ TEST_F(ExpandedIslandViewTest, HeaderButtonsPinToggleThePowerFlowAndTheSettings)
     EXPECT_FALSE(state->isInteractionPresented());
 }
 
+// Opened from the island holding the keyboard, the settings take it, their
+// first control focused; Tab and Shift+Tab go round inside them; Escape gives
+// the keyboard back to the island, on the gear. Opened by a pointer while the
+// keyboard is elsewhere, they take nothing.
+TEST_F(ExpandedIslandViewTest, SettingsOpenedWithTheKeyboardKeepItUntilEscape)
+{
+    QList<QWidget*> givenTo;
+    ExpandedIslandView::Services services{monitor, *state, updater, coordinator, scheduler, loginItem};
+    services.giveKeyboardTo = [&givenTo](QWidget* window) {
+        givenTo.append(window);
+        window->activateWindow();
+    };
+    view = std::make_unique<ExpandedIslandView>(services);
+    open();
+    view->show();
+    view->finishTransitions();
+    QAbstractButton& gear = *view->header()->settingsButton();
+    const auto press = [](QWidget* to, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        ASSERT_NE(to, nullptr);
+        QKeyEvent down(QEvent::KeyPress, key, modifiers);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
+        QApplication::sendEvent(to, &down);
+        QApplication::sendEvent(to, &up);
+    };
+
+    gear.click();  // the keyboard is elsewhere
+    EXPECT_TRUE(givenTo.isEmpty());
+    EXPECT_EQ(view->settingsPopover()->focusWidget(), nullptr);
+    gear.click();
+
+    view->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), view.get());
+    gear.setFocus(Qt::TabFocusReason);
+    press(&gear, Qt::Key_Space);
+    SettingsPopover* popover = view->settingsPopover();
+    ASSERT_NE(popover, nullptr);
+    EXPECT_EQ(givenTo, QList<QWidget*>{popover});
+    QCoreApplication::processEvents();
+    QWidget* first = popover->focusWidget();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+    EXPECT_EQ(first->objectName(), "resetButton");
+
+    QList<QWidget*> visited{first};
+    for (QWidget* now = first;;) {
+        press(now, Qt::Key_Tab);
+        now = QApplication::focusWidget();
+        ASSERT_TRUE(popover->isAncestorOf(now)) << now;
+        if (now == first)
+            break;
+        ASSERT_FALSE(visited.contains(now)) << now->objectName().toStdString();
+        visited.append(now);
+    }
+    EXPECT_GT(visited.size(), 10);
+    press(first, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), visited.last());
+
+    view->header()->pinButton()->setFocus();  // where the island's focus was, had a pointer opened them
+    press(visited.last(), Qt::Key_Escape);
+    EXPECT_FALSE(view->showsSettings());
+    EXPECT_EQ(givenTo.last(), view.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), view.get());
+    EXPECT_EQ(QApplication::focusWidget(), &gear);
+}
+
 // A range chosen beside the chart's title holds when the island opens again.
 TEST_F(ExpandedIslandViewTest, ChosenChartRangeOutlivesTheDashboard)
 {

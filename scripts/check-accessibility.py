@@ -186,11 +186,30 @@ expect(all(e["name"].endswith(" threshold") and e["description"] for e in spins)
 expect({label for e in combos for label in e["labels"]} >= {"Default metric tab", "Size"},
        f"settings: the pickers are labelled by {[e['labels'] for e in combos]}")
 
-# Escape closes the settings first, then the island.
+presets = [e for e in of_role(settings, "radio button") if e["name"] in ("Minimal", "Balanced", "Power")]
+expect(len(presets) == 3 and sum(e["checked"] for e in presets) == 1,
+       f"settings: the presets are not radio buttons with one selected: {presets}")
+
+# The settings have the keyboard: Tab goes round inside them to a switch, Space flips it.
+now = wait_for(lambda t: focused(t) not in (None, ("push button", "Settings")),
+               "keyboard: the settings did not take the focus")
+now = focused(now)
+for _ in range(40):
+    if now == ("check box", "Expand on hover"):
+        break
+    now = press_until_focus_moves("Tab", now)
+expect(now == ("check box", "Expand on hover"), f"keyboard: Tab in the settings stopped at {now}")
+was = any(e["name"] == "Expand on hover" and e["checked"] for e in tree())
+key("space")
+wait_for(lambda t: any(e["name"] == "Expand on hover" and e["checked"] != was for e in of_role(t, "check box")),
+         "keyboard: Space did not flip the switch")
+
+# Escape closes the settings first, back on the gear, then the island.
 key("Escape")
 wait_for(lambda t: not any(e["name"] == "Expand on hover" and e["showing"] for e in t),
          "keyboard: Escape did not close the settings")
 expect(any(e["role"] == "page tab list" and e["showing"] for e in tree()), "keyboard: Escape closed the island too")
+wait_for(lambda t: focused(t) == ("push button", "Settings"), "keyboard: Escape did not give the focus to the gear")
 key("Escape")
 wait_for(lambda t: not any(e["role"] == "page tab list" and e["showing"] for e in t),
          "keyboard: a second Escape did not close the island")

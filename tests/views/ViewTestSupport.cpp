@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QWindow>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,16 @@ void click(QWidget& widget, QPointF press, QPointF release)
 void click(QWidget& widget, QPointF at)
 {
     click(widget, at, at);
+}
+
+void hover(QWidget& widget, QPoint at)
+{
+    QWidget& window = *widget.window();
+    window.winId();
+    const QPoint inWindow = widget.mapTo(&window, at);
+    QMouseEvent event(QEvent::MouseMove, inWindow, inWindow, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window.windowHandle(), &event);
 }
 
 }  // namespace moravel::testing

@@ -45,5 +45,8 @@ void sendMouse(QWidget& widget, QEvent::Type type, QPointF position);
 // A left-button click: pressed at `press`, let go at `release`.
 void click(QWidget& widget, QPointF press, QPointF release);
 void click(QWidget& widget, QPointF at);
+// The pointer moving, no button held, to `at` in the widget's frame: told to
+// its window, as the window system tells it.
+void hover(QWidget& widget, QPoint at);
 
 }  // namespace moravel::testing

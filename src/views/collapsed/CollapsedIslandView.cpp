@@ -9,10 +9,8 @@
 #include "views/kit/ReadingColors.h"
 
 #include <QAccessible>
-#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <cmath>
 
@@ -165,27 +163,13 @@ void CollapsedIslandView::announceReadings()
                            spokenReading(kind));
 }
 
-bool CollapsedIslandView::event(QEvent* event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        if (!showPowerToolTip(help->pos(), help->globalPos())) {
-            QToolTip::hideText();
-            event->ignore();
-        }
-        return true;
-    }
-    return QWidget::event(event);
-}
-
-bool CollapsedIslandView::showPowerToolTip(const QPoint& position, const QPoint& globalPosition)
+std::optional<ToolTip> CollapsedIslandView::toolTipAt(const QPoint& position) const
 {
     const std::optional<QString> tip = CollapsedReadings::powerToolTip(monitor_.snapshot());
     const std::optional<QRectF> reading = readingLayout().readingRect(MetricKind::power);
     if (!tip || !reading || !reading->contains(position))
-        return false;
-    QToolTip::showText(globalPosition, *tip, this, reading->toAlignedRect());
-    return true;
+        return std::nullopt;
+    return ToolTip{*tip, reading->toAlignedRect().translated(mapToGlobal(QPoint(0, 0)))};
 }
 
 void CollapsedIslandView::paintEvent(QPaintEvent*)

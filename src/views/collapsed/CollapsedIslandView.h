@@ -2,6 +2,7 @@
 
 #include "views/collapsed/CollapsedIslandLayout.h"
 #include "views/collapsed/CollapsedIslandPainter.h"
+#include "views/kit/IslandToolTips.h"
 
 #include <QWidget>
 
@@ -18,7 +19,7 @@ class SystemMonitor;
 // A click pins the island open, or unpins it. Assistive technologies see
 // each reading as an element of its own, named by its title ("CPU"), with
 // its value as text ("23 percent").
-class CollapsedIslandView : public QWidget {
+class CollapsedIslandView : public QWidget, public ToolTipSource {
     Q_OBJECT
 
 public:
@@ -35,9 +36,10 @@ public:
     QString spokenReading(MetricKind kind) const;
 
     QSize sizeHint() const override;
+    // Over the power reading, where the power comes from and goes.
+    std::optional<ToolTip> toolTipAt(const QPoint& position) const override;
 
 protected:
-    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -49,7 +51,6 @@ private:
     void contentChanged();
     void layoutChanged();
     void announceReadings();
-    bool showPowerToolTip(const QPoint& position, const QPoint& globalPosition);
 
     SystemMonitor& monitor_;
     IslandState& state_;

@@ -24,9 +24,12 @@
 #include "views/kit/IslandPalette.h"
 #include "views/power/PowerFlowSection.h"
 #include "views/settings/IslandSettingsView.h"
+#include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsPopover.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -293,6 +296,7 @@ void ExpandedIslandView::finishTransitions()
     column_->finish();
     tabs_->finishAnimation();
     power_->finishTransition();
+    placeSettings();
 }
 
 void ExpandedIslandView::paintEvent(QPaintEvent*)
@@ -406,7 +410,7 @@ SettingsPopover* ExpandedIslandView::settingsPopover() const
     return settingsPopover_.data();
 }
 
-QWidget* ExpandedIslandView::makeSettingsContent()
+IslandSettingsView* ExpandedIslandView::makeSettingsContent()
 {
     auto* settings = new IslandSettingsView(services_.state, services_.updater, services_.updateCheckCoordinator,
                                             services_.loginItem, services_.alerts, services_.history);
@@ -434,7 +438,9 @@ void ExpandedIslandView::setShowSettings(bool show)
         }
         return;
     }
-    auto* popover = new SettingsPopover(makeSettingsContent(), this, header_->settingsButton());
+    IslandSettingsView* settings = makeSettingsContent();
+    QAbstractButton* gear = header_->settingsButton();
+    auto* popover = new SettingsPopover(settings, this, gear, settings->messages());
     settingsPopover_ = popover;
     connect(popover, &SettingsPopover::dismissed, this, [this, popover] {
         popover->deleteLater();
@@ -443,8 +449,37 @@ void ExpandedIslandView::setShowSettings(bool show)
             setShowSettings(false);
         }
     });
-    // Below the dashboard; on a short screen over its lower part, never over the header.
-    popover->popUp(mapToGlobal(QPoint(width() / 2, height())), header_->mapToGlobal(QPoint(0, header_->height())).y());
+    // The tabs and the island move as the dashboard opens or changes size,
+    // or the screen does: the settings follow.
+    tabs_->installEventFilter(this);
+    window()->installEventFilter(this);
+    placeSettings();
+    popover->show();
+    popover->raise();
+}
+
+void ExpandedIslandView::placeSettings()
+{
+    SettingsPopover* popover = settingsPopover_.data();
+    if (!popover)
+        return;
+    // In the same place on every screen: over the dashboard's rows, never
+    // across the tabs.
+    QRect area;
+    if (services_.screenArea)
+        area = services_.screenArea();
+    else if (const QScreen* screen = QGuiApplication::screenAt(mapToGlobal(QPoint(0, 0))))
+        area = screen->availableGeometry();
+    QAbstractButton* gear = header_->settingsButton();
+    popover->placeAt(QRect(gear->mapToGlobal(QPoint(0, 0)), gear->size()),
+                     tabs_->mapToGlobal(QPoint(0, tabs_->height())).y(), area);
+}
+
+bool ExpandedIslandView::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && (watched == tabs_ || watched == window()))
+        placeSettings();
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace moravel

@@ -23,6 +23,7 @@ class ProcessLeaderboard;
 class RevealColumn;
 class GpuList;
 class SensorList;
+class IslandSettingsView;
 class SettingsPopover;
 enum class ProcessLoadKind;
 
@@ -89,6 +90,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildRows();
@@ -104,7 +106,9 @@ private:
     // Takes the size the machine's rows need, and lays them out again.
     void fitToContent();
     void setShowSettings(bool show);
-    QWidget* makeSettingsContent();
+    // Hangs the open settings from the gear, below the tabs wherever they are now.
+    void placeSettings();
+    IslandSettingsView* makeSettingsContent();
 
     Services services_;
     SystemSnapshot snapshot_;

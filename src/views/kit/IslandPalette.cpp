@@ -74,6 +74,17 @@ const QColor& red()
     return color;
 }
 
+const QColor& edge()
+{
+    static const QColor color = white(0.24);
+    return color;
+}
+
+const QColor& error()
+{
+    return red();
+}
+
 QColor withOpacity(const QColor& color, double opacity)
 {
     QColor result = color;

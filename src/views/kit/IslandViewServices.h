@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QRect>
+
+#include <functional>
+
 namespace moravel {
 
 class AlertCenter;
@@ -26,6 +30,9 @@ struct IslandViewServices {
     HistoryRecorder* history = nullptr;
     // Where the settings switch the machine watched; none: no "Source" section.
     SourceSelector* sourceSelector = nullptr;
+    // Where on the desktop the island's windows may reach: the work area of
+    // its screen, in global coordinates. None: the toolkit's screen there.
+    std::function<QRect()> screenArea = {};
 };
 
 }  // namespace moravel

@@ -7,6 +7,7 @@
 #include "views/kit/AccessibleAnnouncer.h"
 #include "views/kit/IslandMotion.h"
 #include "views/kit/IslandScale.h"
+#include "views/kit/IslandToolTips.h"
 #include "views/panel/IslandPanel.h"
 #include "views/panel/IslandRootView.h"
 
@@ -35,10 +36,12 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
     : QObject(parent), state_(services.defaults, services.scheduler, std::move(islandExpandedEnvironment)),
       monitor_(services.monitor), screens_(std::move(screens)), windows_(std::move(windows)), mode_(mode),
       windowPolicy_(state_, *windows_, services.scheduler), hoverGate_(screens_->pointerPosition()),
-      panel_(std::make_unique<IslandPanel>(mode)), scheduler_(services.scheduler)
+      panel_(std::make_unique<IslandPanel>(mode)),
+      toolTips_(std::make_unique<IslandToolTips>(services.scheduler)), scheduler_(services.scheduler)
 {
     if (const std::optional<PanelScreen> screen = preferredScreen(*screens_)) {
         const QRect area = islandPlacementArea(screen->frame, screen->workArea, false);
+        screenArea_ = area;
         const IslandDisplayGeometry geometry = fittedGeometry(*screen, area);
         IslandScale::setFactor(geometry.scale);
         state_.setDisplayGeometry(geometry);
@@ -48,7 +51,7 @@ IslandPanelController::IslandPanelController(Services services, std::unique_ptr<
     rootView_ = new IslandRootView(
         IslandRootView::Services{services.monitor, state_, services.updater, services.updateCheckCoordinator,
                                  services.scheduler, services.loginItem, services.alerts, services.history,
-                                 services.sourceSelector},
+                                 services.sourceSelector, [this] { return screenArea_; }},
         panel_.get());
     settle(QRect(panel_->pos(), whole));
     // Whatever else resizes the window (a window manager), the body fills it.
@@ -191,7 +194,9 @@ void IslandPanelController::publishReservation(const std::optional<QRect>& frame
 void IslandPanelController::placeOn(const PanelScreen& screen, bool expanded, bool animated)
 {
     const IslandDisplayGeometry measured = IslandDisplayGeometry::measure(screen.description);
-    const QRect area = islandPlacementArea(screen.frame, workAreaOf(screen), measured.hasNotch());
+    const QRect workArea = workAreaOf(screen);
+    const QRect area = islandPlacementArea(screen.frame, workArea, measured.hasNotch());
+    screenArea_ = islandPlacementArea(screen.frame, workArea, false);
     const IslandDisplayGeometry geometry = fittedGeometry(screen, area);
     if (geometry != state_.displayGeometry()) {
         // The views lay out again at the new size as the geometry changes.

@@ -23,6 +23,7 @@ class AlertCenter;
 class DefaultsStore;
 class HistoryRecorder;
 class IslandPanel;
+class IslandToolTips;
 class IslandRootView;
 class LoginItem;
 class Scheduler;
@@ -114,10 +115,13 @@ private:
     IslandWindowPolicy windowPolicy_;
     HoverGate hoverGate_;
     std::unique_ptr<IslandPanel> panel_;
+    std::unique_ptr<IslandToolTips> toolTips_;
     AccessibleAnnouncer* verdictAnnouncer_ = nullptr;
     IslandRootView* rootView_ = nullptr;
     QPointer<QVariantAnimation> frameAnimation_;
     QRect targetFrame_;
+    // The work area of the island's screen, for the windows it opens.
+    QRect screenArea_;
     QSizeF collapsedSize_;
     std::optional<QRect> reservedFrame_;
     std::optional<QRect> pendingReservation_;

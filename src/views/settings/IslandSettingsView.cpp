@@ -14,6 +14,7 @@
 #include "views/settings/SettingsAlertsSection.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
+#include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsMetricList.h"
 #include "views/settings/SettingsSourceSection.h"
 #include "views/settings/SettingsStyle.h"
@@ -142,25 +143,22 @@ IslandSettingsView::IslandSettingsView(IslandState& state, Updater& updater, Upd
     root->setSizeConstraint(QLayout::SetFixedSize);
     root->addWidget(SettingsStyle::makeLabel(QStringLiteral("Moravel"), SettingsStyle::titleFont(),
                                              IslandPalette::primary(), this));
-    saveFailureLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
-                                                 this, true);
-    saveFailureLabel_->setObjectName(QStringLiteral("saveFailureLabel"));
-    root->addWidget(saveFailureLabel_);
-    historyFailureLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
-                                                    this, true);
-    historyFailureLabel_->setObjectName(QStringLiteral("historyFailureLabel"));
-    root->addWidget(historyFailureLabel_);
+    messages_ = new SettingsMessages(this);
+    saveFailureLabel_ = messages_->add(QStringLiteral("saveFailureLabel"));
+    historyFailureLabel_ = messages_->add(QStringLiteral("historyFailureLabel"));
+    loginErrorLabel_ = messages_->add(QStringLiteral("loginErrorLabel"));
     root->addWidget(buildLayoutSection());
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildBehaviorSection());
     if (alerts_) {
         root->addWidget(new SettingsDivider(this));
-        root->addWidget(new SettingsAlertsSection(*alerts_, this));
+        root->addWidget(new SettingsAlertsSection(*alerts_, *messages_, this));
     }
     root->addWidget(new SettingsDivider(this));
     root->addWidget(buildUpdatesSection());
     root->addWidget(new SettingsDivider(this));
     root->addWidget(aboutSection_ = buildAboutSection());
+    root->addWidget(messages_);
 
     connectModel();
     refreshSaveFailure();
@@ -284,11 +282,6 @@ QWidget* IslandSettingsView::buildBehaviorSection()
     });
     size->addWidget(sizePicker_);
     layout->addLayout(size);
-
-    loginErrorLabel_ = SettingsStyle::makeLabel(launchAtLoginFailureMessage, SettingsStyle::captionFont(),
-                                                IslandPalette::red(), widget, true);
-    loginErrorLabel_->setObjectName(QStringLiteral("loginErrorLabel"));
-    layout->addWidget(loginErrorLabel_);
     return widget;
 }
 
@@ -360,7 +353,7 @@ void IslandSettingsView::addSourceSection(SourceSelector& selector)
     auto* root = static_cast<QVBoxLayout*>(layout());
     const int dividerAboveAbout = root->indexOf(aboutSection_) - 1;
     root->insertWidget(dividerAboveAbout, new SettingsDivider(this));
-    auto* source = new SettingsSourceSection(selector, this);
+    auto* source = new SettingsSourceSection(selector, *messages_, this);
     root->insertWidget(dividerAboveAbout + 1, source);
     // Tab follows what is seen: the section made last comes before the About section.
     // (Qt orders only widgets that take the focus.)
@@ -404,14 +397,15 @@ void IslandSettingsView::refreshSaveFailure()
     std::optional<QString> failure = state_.preferencesSaveFailure();
     if (!failure && alerts_)
         failure = alerts_->preferencesSaveFailure();
-    saveFailureLabel_->setVisible(failure.has_value());
+    // Each line's text first: showing it measures it.
     if (failure)
         saveFailureLabel_->setText(preferencesSaveFailureText(*failure));
+    saveFailureLabel_->setVisible(failure.has_value());
 
     const std::optional<QString> historyFailure = history_ ? history_->writeFailure() : std::nullopt;
-    historyFailureLabel_->setVisible(historyFailure.has_value());
     if (historyFailure)
         historyFailureLabel_->setText(historyWriteFailureText(*historyFailure));
+    historyFailureLabel_->setVisible(historyFailure.has_value());
 }
 
 void IslandSettingsView::refreshLayoutSection()
@@ -440,10 +434,9 @@ void IslandSettingsView::refreshBehaviorSection()
     const int percent = state_.sizePercent().value_or(defaultIslandSizePercent(devicePixelRatioF()));
     const auto shown = std::find(islandSizePercents.begin(), islandSizePercents.end(), percent);
     sizePicker_->setCurrentIndex(static_cast<int>(shown - islandSizePercents.begin()));
-    loginErrorLabel_->setVisible(loginError_.has_value());
     if (loginError_)
         loginErrorLabel_->setText(*loginError_);
-    relayoutAround(loginErrorLabel_);
+    loginErrorLabel_->setVisible(loginError_.has_value());
 }
 
 void IslandSettingsView::refreshUpdatesSection()

@@ -18,6 +18,7 @@ class IslandState;
 class LoginItem;
 class SettingsCapsuleButton;
 class SettingsMenuPicker;
+class SettingsMessages;
 class SettingsMetricList;
 class SettingsSwitch;
 class SettingsTextButton;
@@ -68,6 +69,9 @@ public:
     const std::optional<QString>& loginError() const { return loginError_; }
     // Adds the "Source" section, above the version.
     void addSourceSection(SourceSelector& selector);
+    // What could not be done, below the controls until a host places the
+    // lines elsewhere.
+    SettingsMessages* messages() const { return messages_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -104,6 +108,7 @@ private:
     bool automaticallyDownloadsUpdates_;
     bool isInteractionBegun_ = false;
 
+    SettingsMessages* messages_ = nullptr;
     QLabel* saveFailureLabel_ = nullptr;
     QLabel* historyFailureLabel_ = nullptr;
     QWidget* aboutSection_ = nullptr;

@@ -4,6 +4,7 @@
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
+#include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsStepper.h"
 #include "views/settings/SettingsStyle.h"
 #include "views/settings/SettingsSwitch.h"
@@ -32,7 +33,8 @@ QString SettingsAlertsSection::thresholdText(AlertRule rule, double value)
     return QStringLiteral("%1 %2").arg(QString::number(value, 'f', 0), QString::fromUtf8(alertRuleDescriptor(rule).unit));
 }
 
-SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* parent) : QWidget(parent), alerts_(alerts)
+SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, SettingsMessages& messages, QWidget* parent)
+    : QWidget(parent), alerts_(alerts)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* layout = new QVBoxLayout(this);
@@ -52,18 +54,14 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     });
     header->addWidget(reset);
     layout->addLayout(header);
-    noServiceLabel_ = SettingsStyle::makeLabel(QStringLiteral("No notification service: alerts are not shown."),
-                                               SettingsStyle::captionFont(), IslandPalette::secondary(), this, true);
-    noServiceLabel_->setObjectName(QStringLiteral("noNotificationServiceLabel"));
+    noServiceLabel_ = messages.add(QStringLiteral("noNotificationServiceLabel"));
+    noServiceLabel_->setText(QStringLiteral("No notification service: alerts are not shown."));
     noServiceLabel_->setVisible(!alerts_.canShowAlerts());
     connect(&alerts_, &AlertCenter::canShowAlertsChanged, noServiceLabel_,
             [this](bool canShow) { noServiceLabel_->setVisible(!canShow); });
-    layout->addWidget(noServiceLabel_);
     // Why the latest alert was lost, while a service is there and refuses them
     // (without one, the line above says enough).
-    auto* showFailure = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
-                                                 this, true);
-    showFailure->setObjectName(QStringLiteral("alertShowFailureLabel"));
+    QLabel* showFailure = messages.add(QStringLiteral("alertShowFailureLabel"));
     const auto showFailureNow = [this, showFailure] {
         const std::optional<QString>& failure = alerts_.showFailure();
         showFailure->setText(QStringLiteral("The latest alert could not be shown: %1").arg(failure.value_or(QString())));
@@ -72,7 +70,6 @@ SettingsAlertsSection::SettingsAlertsSection(AlertCenter& alerts, QWidget* paren
     showFailureNow();
     connect(&alerts_, &AlertCenter::showFailureChanged, showFailure, showFailureNow);
     connect(&alerts_, &AlertCenter::canShowAlertsChanged, showFailure, showFailureNow);
-    layout->addWidget(showFailure);
 
     auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);

@@ -11,6 +11,7 @@ class QLabel;
 namespace moravel {
 
 class AlertCenter;
+class SettingsMessages;
 class SettingsStepper;
 class SettingsSwitch;
 
@@ -22,7 +23,8 @@ class SettingsAlertsSection final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SettingsAlertsSection(AlertCenter& alerts, QWidget* parent = nullptr);
+    // Its message lines go to `messages`.
+    SettingsAlertsSection(AlertCenter& alerts, SettingsMessages& messages, QWidget* parent = nullptr);
 
     // The threshold `steps` steps down (negative) or up from `value`: onto
     // the multiples of the rule's step, within the rule's range.

@@ -5,14 +5,20 @@
 #include "views/settings/PointerPressWatcher.h"
 #include "views/settings/SettingsStyle.h"
 
+#include "views/kit/IslandScale.h"
+
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace moravel {
 
@@ -33,14 +39,46 @@ QString darkScrollBarStyle()
              styleSheetColor(IslandPalette::withOpacity(IslandPalette::secondary(), 0.6)));
 }
 
+constexpr int kRadius = 12;
+constexpr int kArrowHeight = 8;
+constexpr int kArrowHalfWidth = 9;
+constexpr int kShadow = 12;  // the margin the shadow is drawn in
+constexpr int kFooterTop = 10;
+constexpr int kFooterBottom = 14;
+constexpr int kShortestPanel = 160;
+
+// Whether windows are blended by a compositor, so that a window's
+// transparent pixels show what lies beneath. An X server without one
+// (its manager owns no _NET_WM_CM_S0 selection) shows them black.
+bool windowsAreComposited()
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection())
+        return true;
+    xcb_connection_t* connection = x11->connection();
+    const QByteArray name("_NET_WM_CM_S0");
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr);
+    if (!atom)
+        return false;
+    xcb_get_selection_owner_reply_t* owner =
+        atom->atom == XCB_ATOM_NONE
+            ? nullptr
+            : xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    const bool owned = owner && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return owned;
+}
+
 }  // namespace
 
-SettingsPopover::SettingsPopover(QWidget* content, QWidget* parent, QWidget* opener)
+SettingsPopover::SettingsPopover(QWidget* content, QWidget* parent, QWidget* opener, QWidget* footer)
     // Placed by Moravel, not by the window manager, and never focused by it:
     // the keyboard stays with the island, which routes Escape here.
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                           Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint),
-      content_(content), opener_(opener)
+      content_(content), footer_(footer), opener_(opener), translucent_(windowsAreComposited())
 {
     setWindowTitle(QStringLiteral("Moravel Settings"));
     setAttribute(Qt::WA_TranslucentBackground);
@@ -56,6 +94,10 @@ SettingsPopover::SettingsPopover(QWidget* content, QWidget* parent, QWidget* ope
     content_->setAutoFillBackground(false);
     // The settings grow and shrink with their status lines: follow them.
     content_->installEventFilter(this);
+    if (footer_) {
+        footer_->setParent(this);
+        footer_->installEventFilter(this);
+    }
     fitToContent();
 }
 
@@ -67,38 +109,116 @@ void SettingsPopover::fitToContent()
         return;
     const QSize wanted = content_->size().isEmpty() ? content_->sizeHint() : content_->size();
     content_->resize(wanted);
-    const int height = std::min(wanted.height(), maximumHeight_);
-    const int scrollBar = height < wanted.height() ? scrollArea_->verticalScrollBar()->sizeHint().width() : 0;
-    resize(wanted.width() + scrollBar, height);
-    scrollArea_->setGeometry(rect());
+    const bool hasFooter = footer_ && !footer_->isHidden();
+    const QSize footer = hasFooter ? footer_->sizeHint() : QSize();
+    const int footerRoom = hasFooter ? footer.height() + pxInt(kFooterTop) + pxInt(kFooterBottom) : 0;
+    const int margin = translucent_ ? pxInt(kShadow) : 0;
+    const int arrow = pxInt(kArrowHeight);
+
+    int panelHeight = wanted.height() + footerRoom + 2;
+    if (!area_.isEmpty()) {
+        const int room = area_.bottom() + 1 - margin - (top_ + gap + arrow);
+        panelHeight = std::min(panelHeight, std::max(pxInt(kShortestPanel), room));
+    }
+    const int scrollHeight = panelHeight - footerRoom - 2;
+    const int scrollBar = scrollHeight < wanted.height() ? scrollArea_->verticalScrollBar()->sizeHint().width() : 0;
+    const int panelWidth = wanted.width() + scrollBar + 2;
+    panel_ = QRect(margin, arrow, panelWidth, panelHeight);
+    resize(panelWidth + 2 * margin, arrow + panelHeight + margin);
+
+    const QRect scrolled(panel_.left() + 1, panel_.top() + 1, panelWidth - 2, scrollHeight);
+    scrollArea_->setGeometry(scrolled);
+    // The column's corners are square: cut them to the panel's.
+    scrollArea_->setMask(QRegion(localOutline().toFillPolygon().toPolygon()).translated(-scrolled.topLeft()));
+    if (hasFooter)
+        footer_->setGeometry(QRect(QPoint(scrolled.left() + (wanted.width() - footer.width()) / 2,
+                                          scrolled.bottom() + 1 + pxInt(kFooterTop)),
+                                   footer));
+
+    // Hanging from the anchor: the arrow under its centre, the right edge
+    // just past it; inside the area, the arrow as near as it can be.
+    const int radius = pxInt(kRadius);
+    const int halfArrow = pxInt(kArrowHalfWidth);
+    const int anchorX = anchor_.isNull() ? x() + width() / 2 : anchor_.center().x();
+    int left = anchorX + halfArrow + radius + pxInt(6) - panelWidth - margin;
+    if (!area_.isEmpty())
+        left = std::clamp(left, area_.left(), std::max(area_.left(), area_.right() + 1 - width()));
+    arrowX_ = std::clamp(anchorX - left, panel_.left() + radius + halfArrow, panel_.right() - radius - halfArrow);
+    if (!anchor_.isNull())
+        move(left, top_ + gap);
+    if (translucent_)
+        clearMask();
+    else
+        setMask(QRegion(localOutline().toFillPolygon().toPolygon()));
+    update();
 }
 
-void SettingsPopover::popUp(const QPoint& anchorBottomCentre, int highestTop)
+QPainterPath SettingsPopover::localOutline() const
 {
-    int top = anchorBottomCentre.y() + gap;
-    QRect area;
-    if (const QScreen* screen = QGuiApplication::screenAt(anchorBottomCentre)) {
-        area = screen->availableGeometry();
-        const int bottom = area.bottom() + 1 - gap;
-        const int wanted = content_ ? content_->sizeHint().height() : height();
-        top = std::clamp(bottom - wanted, std::min(highestTop, top), top);
-        maximumHeight_ = std::max(120, bottom - top);
-    }
-    // Sized first: a scroll bar makes it wider, and it stays centred.
+    const QRectF panel = QRectF(panel_).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath outline;
+    outline.addRoundedRect(panel, pxInt(kRadius), pxInt(kRadius));
+    QPainterPath arrow;
+    const double halfArrow = pxInt(kArrowHalfWidth);
+    arrow.moveTo(arrowX_ - halfArrow, panel.top() + 1);
+    arrow.lineTo(arrowX_ + 0.5, 0.5);
+    arrow.lineTo(arrowX_ + 1 + halfArrow, panel.top() + 1);
+    arrow.closeSubpath();
+    return outline.united(arrow);
+}
+
+QPainterPath SettingsPopover::outline() const
+{
+    return localOutline().translated(pos());
+}
+
+QRect SettingsPopover::panelGeometry() const
+{
+    return panel_.translated(pos());
+}
+
+QPoint SettingsPopover::arrowTip() const
+{
+    return pos() + QPoint(arrowX_, 0);
+}
+
+void SettingsPopover::placeAt(const QRect& anchor, int top, const QRect& area)
+{
+    anchor_ = anchor;
+    top_ = top;
+    area_ = area;
     fitToContent();
-    int left = anchorBottomCentre.x() - width() / 2;
-    if (!area.isEmpty())
-        left = std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - width()));
-    move(left, top);
-    show();
-    raise();
+}
+
+void SettingsPopover::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    if (translucent_) {
+        // Soft and mostly below, as if lifted off the island.
+        const int margin = pxInt(kShadow);
+        for (int spread = margin; spread > 0; --spread) {
+            QPainterPath layer;
+            layer.addRoundedRect(QRectF(panel_.translated(0, margin / 3)).adjusted(-spread, -spread, spread, spread),
+                                 pxInt(kRadius) + spread, pxInt(kRadius) + spread);
+            painter.fillPath(layer, QColor(0, 0, 0, 9));
+        }
+    }
+    const QPainterPath outline = localOutline();
+    painter.fillPath(outline, IslandPalette::background());
+    painter.strokePath(outline, QPen(IslandPalette::edge(), 1));
+    if (footer_ && !footer_->isHidden()) {
+        const int y = scrollArea_->geometry().bottom() + 1;
+        painter.fillRect(QRect(panel_.left() + 1, y, panel_.width() - 2, 1), IslandPalette::divider());
+    }
 }
 
 void SettingsPopover::pointerPressed(const QPoint& globalPosition)
 {
     // An open menu of the settings (the default tab's) may reach past them
     // and closes on its own.
-    if (frameGeometry().contains(globalPosition) || QApplication::activePopupWidget())
+    if (outline().contains(globalPosition) || QApplication::activePopupWidget())
         return;
     if (opener_ && QRect(opener_->mapToGlobal(QPoint(0, 0)), opener_->size()).contains(globalPosition))
         return;
@@ -107,7 +227,9 @@ void SettingsPopover::pointerPressed(const QPoint& globalPosition)
 
 bool SettingsPopover::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == content_ && event->type() == QEvent::Resize)
+    const bool resized = event->type() == QEvent::Resize;
+    const bool shownOrHidden = event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent;
+    if ((watched == content_ && resized) || (watched == footer_ && (resized || shownOrHidden)))
         fitToContent();
     // While open, Escape (which goes to the island's window) closes the
     // settings first: the island's own handler was installed earlier, so it

@@ -6,6 +6,7 @@
 #include "views/kit/IslandPalette.h"
 #include "views/kit/IslandScale.h"
 #include "views/settings/SettingsButtons.h"
+#include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsStyle.h"
 
 #include <QEvent>
@@ -37,9 +38,17 @@ QLineEdit* field(const QString& placeholder, const char* name, QWidget* parent)
     return edit;
 }
 
+SettingsSourceSection::Kind kindOf(const SourceChoice& choice)
+{
+    using Kind = SettingsSourceSection::Kind;
+    if (choice.isThisComputer())
+        return Kind::thisComputer;
+    return choice.isPrometheusServer() ? Kind::prometheusServer : Kind::exporter;
+}
+
 }  // namespace
 
-SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* parent)
+SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, SettingsMessages& messages, QWidget* parent)
     : QWidget(parent), selector_(selector)
 {
     setObjectName(QStringLiteral("sourceSection"));
@@ -82,8 +91,14 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
                                                IslandPalette::mint(), fields_);
     watchButton->setObjectName(QStringLiteral("sourceWatchButton"));
     watchRow->addWidget(watchButton);
+    // Until "Watch" is pressed and the address taken, the machine watched
+    // is the one before: said with the fields, which appear with it.
+    pendingLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
+                                             fields_, true);
+    pendingLabel_->setObjectName(QStringLiteral("sourcePendingLabel"));
     fieldLayout->addWidget(address_);
     fieldLayout->addLayout(watchRow);
+    fieldLayout->addWidget(pendingLabel_);
     const auto watchTyped = [this] { watch(address_->text(), credentials_->text(), kind_); };
     connect(watchButton, &QAbstractButton::clicked, this, watchTyped);
     connect(address_, &QLineEdit::returnPressed, this, watchTyped);
@@ -92,14 +107,8 @@ SettingsSourceSection::SettingsSourceSection(SourceSelector& selector, QWidget* 
     address_->installEventFilter(this);
     credentials_->installEventFilter(this);
 
-    problemLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(), IslandPalette::secondary(),
-                                             this, true);
-    problemLabel_->setObjectName(QStringLiteral("sourceProblemLabel"));
-    layout->addWidget(problemLabel_);
-    reachabilityLabel_ = SettingsStyle::makeLabel(QString(), SettingsStyle::captionFont(),
-                                                  IslandPalette::secondary(), this, true);
-    reachabilityLabel_->setObjectName(QStringLiteral("sourceReachabilityLabel"));
-    layout->addWidget(reachabilityLabel_);
+    problemLabel_ = messages.add(QStringLiteral("sourceProblemLabel"));
+    reachabilityLabel_ = messages.add(QStringLiteral("sourceReachabilityLabel"));
 
     connect(&selector_, &SourceSelector::choiceChanged, this, &SettingsSourceSection::showChoice);
     const SystemMonitor& monitor = selector_.monitor();
@@ -153,9 +162,7 @@ void SettingsSourceSection::applyResult(std::optional<QString> problem)
 
 void SettingsSourceSection::showChoice(const SourceChoice& choice)
 {
-    kind_ = choice.isThisComputer()       ? Kind::thisComputer
-            : choice.isPrometheusServer() ? Kind::prometheusServer
-                                          : Kind::exporter;
+    kind_ = kindOf(choice);
     if (kind_ != Kind::thisComputer) {
         address_->setText(choice.typedAddress());
         credentials_->setText(choice.credentialsFile);
@@ -173,27 +180,41 @@ void SettingsSourceSection::edit(Kind kind)
 
 void SettingsSourceSection::refresh()
 {
-    const auto paint = [](SettingsCapsuleButton* chip, bool selected) {
+    // Selected is the source in use; the one being typed is only marked
+    // until it is watched.
+    const Kind inUse = kindOf(selector_.choice());
+    const auto paint = [this, inUse](SettingsCapsuleButton* chip, Kind kind) {
+        const bool selected = kind == inUse;
+        const bool pending = kind == kind_ && !selected;
         chip->setAppearance(Fonts::words(TextSize::body, selected ? QFont::DemiBold : QFont::Medium),
-                            selected ? IslandPalette::background() : IslandPalette::primary(),
+                            selected  ? IslandPalette::background()
+                            : pending ? IslandPalette::mint()
+                                      : IslandPalette::primary(),
                             selected ? IslandPalette::mint() : IslandPalette::surface());
     };
-    paint(thisComputerChip_, kind_ == Kind::thisComputer);
-    paint(anotherMachineChip_, kind_ == Kind::exporter);
-    paint(prometheusChip_, kind_ == Kind::prometheusServer);
+    paint(thisComputerChip_, Kind::thisComputer);
+    paint(anotherMachineChip_, Kind::exporter);
+    paint(prometheusChip_, Kind::prometheusServer);
     fields_->setVisible(kind_ != Kind::thisComputer);
+    pendingLabel_->setText(QStringLiteral("Still watching %1: press Watch to switch to this %2.")
+                               .arg(inUse == Kind::thisComputer ? QStringLiteral("this computer")
+                                                                : selector_.monitor().machineName(),
+                                    kind_ == Kind::prometheusServer ? QStringLiteral("server")
+                                                                    : QStringLiteral("machine")));
+    pendingLabel_->setVisible(kind_ != inUse);
     address_->setPlaceholderText(kind_ == Kind::prometheusServer
                                      ? QStringLiteral("Server: http://10.0.0.5:9090")
                                      : QStringLiteral("Exporter: http://192.168.1.20:9100/metrics"));
-    problemLabel_->setVisible(problem_.has_value());
+    // Each line's text first: showing it measures it.
     problemLabel_->setText(problem_.value_or(QString()));
+    problemLabel_->setVisible(problem_.has_value());
     // A screen reader hears what is wrong with the address on the field itself.
     address_->setAccessibleDescription(problem_.value_or(QString()));
     const SystemMonitor& monitor = selector_.monitor();
-    reachabilityLabel_->setVisible(!monitor.isSourceReachable());
     reachabilityLabel_->setText(monitor.isSourceReachable() ? QString()
                                                             : QStringLiteral("Can't reach %1: %2.")
                                                                   .arg(monitor.machineName(), monitor.sourceFailure()));
+    reachabilityLabel_->setVisible(!monitor.isSourceReachable());
     // Lines that appear or go while hidden are not passed up by themselves.
     for (QWidget* widget = this; widget; widget = widget->parentWidget())
         widget->updateGeometry();

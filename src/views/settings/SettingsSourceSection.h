@@ -10,6 +10,7 @@ class QLineEdit;
 namespace moravel {
 
 class SettingsCapsuleButton;
+class SettingsMessages;
 class SettingsTextButton;
 class SourceSelector;
 struct SourceChoice;
@@ -23,13 +24,15 @@ class SettingsSourceSection final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SettingsSourceSection(SourceSelector& selector, QWidget* parent = nullptr);
+    // Its message lines go to `messages`.
+    SettingsSourceSection(SourceSelector& selector, SettingsMessages& messages, QWidget* parent = nullptr);
 
     enum class Kind { thisComputer, exporter, prometheusServer };
 
     // Picks the kind, types an address (and credentials file) and presses "Watch".
     void watch(const QString& address, const QString& credentialsFile, Kind kind = Kind::exporter);
     void watchThisComputer();
+    // The kind whose fields are shown: the one in use, or one being typed.
     Kind shownKind() const { return kind_; }
     const std::optional<QString>& problem() const { return problem_; }
 
@@ -53,6 +56,7 @@ private:
     QWidget* fields_ = nullptr;
     QLineEdit* address_ = nullptr;
     QLineEdit* credentials_ = nullptr;
+    QLabel* pendingLabel_ = nullptr;
     QLabel* problemLabel_ = nullptr;
     QLabel* reachabilityLabel_ = nullptr;
 };

@@ -10,9 +10,7 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QHelpEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +46,7 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
     using CollapsedReadings::powerReadingTexts;
     EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
+    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
     EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
     // A level no battery figure tells: a dash, never 0 %.
     EXPECT_EQ(powerReadingTexts(onBattery(std::nullopt)), (Texts{false, "BAT", "7.5W", "battery.unknown", "—"}));
@@ -207,15 +206,6 @@ protected:
         monitor.powerSourceDidChange();
     }
 
-    // Sends a tool-tip request over a reading; true when the view answered it.
-    bool requestToolTip(Kind kind)
-    {
-        const QPoint point = view.readingLayout().readingRect(kind)->center().toPoint();
-        QHelpEvent help(QEvent::ToolTip, point, view.mapToGlobal(point));
-        QApplication::sendEvent(&view, &help);
-        return help.isAccepted();
-    }
-
     IslandState state{defaults, scheduler, std::nullopt};
     CollapsedIslandView view{monitor, state, scheduler};
 };
@@ -229,18 +219,6 @@ TEST_F(CollapsedIslandViewTest, ClickTogglesPinning)
     EXPECT_FALSE(state.isLockedOpen());
     moravel::testing::click(view, {300, 20}, {900, 20});  // released outside: no click
     EXPECT_FALSE(state.isLockedOpen());
-}
-
-TEST_F(CollapsedIslandViewTest, PowerReadingShowsItsHelpTextOnlyOverItself)
-{
-    EXPECT_FALSE(requestToolTip(Kind::power));  // no battery reading yet
-    putOnBattery(80, true);
-    view.show();
-    EXPECT_TRUE(requestToolTip(Kind::power));
-    EXPECT_EQ(QToolTip::text(), adapterTip);
-    EXPECT_FALSE(requestToolTip(Kind::cpu));
-    QToolTip::hideText();
-    view.hide();
 }
 
 // Each visible reading is an element named by its title with its value as

@@ -13,6 +13,7 @@
 #include "views/settings/IslandSettingsView.h"
 #include "views/settings/SettingsButtons.h"
 #include "views/settings/SettingsMenuPicker.h"
+#include "views/settings/SettingsMessages.h"
 #include "views/settings/SettingsMetricList.h"
 #include "views/settings/SettingsStepper.h"
 #include "views/settings/SettingsSourceSection.h"
@@ -21,6 +22,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -353,8 +355,8 @@ TEST_F(IslandSettingsViewTest, WithoutAnUpdateFeedTheUpdatesSectionIsOneLine)
 }
 
 // Choices that cannot be saved and a history that cannot be written are each
-// told in one secondary line, which goes once a write succeeds.
-TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInSecondaryLines)
+// told in one line, which goes once a write succeeds.
+TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInALineEach)
 {
     FailingDefaultsStore full;
     IslandState unsaved(full, scheduler, std::nullopt);
@@ -372,24 +374,24 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInSecond
     history.flush();
     EXPECT_EQ(historyLine.text(), "The history cannot be written: the folder /dev/null/Moravel cannot be created. "
                                   "It is kept in memory meanwhile.");
-    for (QLabel* shown : {&line, &historyLine}) {
-        EXPECT_TRUE(shown->isVisibleTo(&settings));
-        EXPECT_EQ(shown->palette().color(QPalette::WindowText), IslandPalette::secondary());
-    }
+    EXPECT_TRUE(line.isVisibleTo(&settings));
+    EXPECT_TRUE(historyLine.isVisibleTo(&settings));
     full.failsWrites = false;
     settings.findChild<SettingsSwitch*>("expandOnHoverSwitch")->click();
     EXPECT_FALSE(line.isVisibleTo(&settings));
 }
 
-// Alerts start showing when the session bus answers late; while the
-// notification service refuses them, the Alerts section says why.
-TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlertsAreLost)
+// Without a notification service the section says alerts are not shown, and
+// follows a service that answers late, comes and goes; while the service
+// refuses alerts, it says why.
+TEST_F(IslandSettingsViewTest, AlertsSectionFollowsTheNotificationServiceAndTellsWhyAlertsAreLost)
 {
     AlertCenter alerts(monitor, scheduler, defaults, nullptr);
     IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
     const QLabel& noService = *settings.findChild<QLabel*>("noNotificationServiceLabel");
     const QLabel& lost = *settings.findChild<QLabel*>("alertShowFailureLabel");
     EXPECT_FALSE(noService.isHidden());
+    EXPECT_EQ(noService.text(), "No notification service: alerts are not shown.");
     auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
     fixtures::FakeAlertNotifier& service = *notifier;
     alerts.setNotifier(std::move(notifier));  // the session bus answered late
@@ -398,6 +400,11 @@ TEST_F(IslandSettingsViewTest, AlertsSectionFollowsALateNotifierAndTellsWhyAlert
     service.answer(QStringLiteral("too many notifications"));
     EXPECT_FALSE(lost.isHidden());
     EXPECT_EQ(lost.text(), "The latest alert could not be shown: too many notifications");
+    service.setService(false);
+    EXPECT_FALSE(noService.isHidden());
+    EXPECT_TRUE(lost.isHidden());  // the line above says enough
+    service.setService(true);
+    EXPECT_TRUE(noService.isHidden());
     service.answer(std::nullopt);
     EXPECT_TRUE(lost.isHidden());
 }
@@ -474,28 +481,6 @@ TEST_F(IslandSettingsViewTest, SourceSectionSaysWhyTheMachineWatchedCannotBeRead
     }
 }
 
-// Without a notification service the section says alerts are not shown,
-// and follows the service coming and going.
-TEST_F(IslandSettingsViewTest, AlertsSectionSaysWhenNoNotificationServiceIsThere)
-{
-    auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
-    fixtures::FakeAlertNotifier& service = *notifier;
-    AlertCenter alerts(monitor, scheduler, defaults, std::move(notifier));
-    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
-    const auto* hint = settings.findChild<QLabel*>("noNotificationServiceLabel");
-    ASSERT_TRUE(hint);
-    EXPECT_TRUE(hint->isHidden());
-    service.setService(false);
-    EXPECT_FALSE(hint->isHidden());
-    EXPECT_EQ(hint->text(), "No notification service: alerts are not shown.");
-    service.setService(true);
-    EXPECT_TRUE(hint->isHidden());
-
-    AlertCenter silent(monitor, scheduler, defaults, nullptr);
-    IslandSettingsView withoutNotifier(state, updater, coordinator, loginItem, &silent);
-    EXPECT_FALSE(withoutNotifier.findChild<QLabel*>("noNotificationServiceLabel")->isHidden());
-}
-
 // An address the rules refuse changes nothing and is kept nowhere; one they
 // allow switches the monitor at once and is kept, written out in full.
 TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRest)
@@ -538,7 +523,6 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
         }
         EXPECT_EQ(monitor.machineName(), QString::fromLatin1(row.machine)) << row.address;
     }
-    EXPECT_EQ(problem.palette().color(QPalette::WindowText), IslandPalette::secondary());
     EXPECT_EQ(problem.text(), "Enter the exporter's address, such as http://192.168.1.20:9100/metrics.");
 
     // A Prometheus server: kept marked as one, shown again as typed under its own choice.
@@ -550,7 +534,8 @@ TEST_F(IslandSettingsViewTest, SourceSectionKeepsAllowedAddressesAndRefusesTheRe
     EXPECT_EQ(child<QLineEdit>("sourceAddress").text(), "http://10.0.0.5:9090");
     section.watch({}, {}, SettingsSourceSection::Kind::prometheusServer);
     EXPECT_EQ(problem.text(), "Enter the server's address, such as http://10.0.0.5:9090.");
-    SettingsSourceSection again(selector);
+    SettingsMessages messages;
+    SettingsSourceSection again(selector, messages);
     EXPECT_EQ(again.shownKind(), SettingsSourceSection::Kind::prometheusServer);
 
     child<SettingsCapsuleButton>("sourceThisComputer").click();
@@ -589,8 +574,9 @@ TEST_F(IslandSettingsViewTest, EverythingFitsInsideThePaddedColumn)
     coordinator.updaterDidFinishUpdateCycle(updater, UpdateCheckKind::updateInformation,
                                             QString("The update feed could not be reached because the network is "
                                                     "offline; try again later."));
-    // Lay out as a shown window would, wrapped texts included.
-    view().layout()->activate();
+    // Laid out as shown, wrapped texts included.
+    view().show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(view().width(), IslandSettingsView::fixedWidth);
 
     const QRect content = view().rect().adjusted(18, 18, -18, -18);

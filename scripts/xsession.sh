@@ -40,3 +40,7 @@ stop_island() {
   kill "$island" 2>/dev/null || true
   wait "$island" 2>/dev/null || true
 }
+
+# A position in the island's points, in pixels at the default size of a
+# screen with one device pixel a point (125 %).
+at() { echo $(($1 * 125 / 100)); }

@@ -6,9 +6,30 @@
 
 namespace moravel {
 
+std::optional<MemoryReading> memoryReadingOf(const MeminfoFields& fields)
+{
+    if (!fields.total)
+        return std::nullopt;
+    uint64_t availableBytes = 0;
+    if (fields.available) {
+        availableBytes = *fields.available;
+    } else {
+        // Kernels before 3.14 have no MemAvailable: estimate it the way free(1) did.
+        const uint64_t reclaimableSum = fields.free.value_or(0) + fields.buffers.value_or(0)
+                                        + fields.cached.value_or(0) + fields.reclaimable.value_or(0);
+        availableBytes = reclaimableSum - std::min(reclaimableSum, fields.shmem.value_or(0));
+    }
+    const uint64_t total = *fields.total;
+    MemoryReading usage;
+    usage.total = total;
+    usage.used = total - std::min(total, availableBytes);
+    usage.percent = usage.total > 0 ? static_cast<double>(usage.used) / static_cast<double>(usage.total) * 100.0 : 0;
+    return usage;
+}
+
 std::optional<MemoryReading> parseMeminfo(std::string_view text)
 {
-    std::optional<uint64_t> total, available, free, buffers, cached, reclaimable, shmem;
+    MeminfoFields fields;
     forEachLine(text, [&](std::string_view line) {
         const size_t colon = line.find(':');
         if (colon == std::string_view::npos)
@@ -18,32 +39,16 @@ std::optional<MemoryReading> parseMeminfo(std::string_view text)
         if (!kilobytes || *kilobytes > UINT64_MAX / 1024)
             return true;
         const uint64_t bytes = *kilobytes * 1024;
-        if (key == "MemTotal") total = bytes;
-        else if (key == "MemAvailable") available = bytes;
-        else if (key == "MemFree") free = bytes;
-        else if (key == "Buffers") buffers = bytes;
-        else if (key == "Cached") cached = bytes;
-        else if (key == "SReclaimable") reclaimable = bytes;
-        else if (key == "Shmem") shmem = bytes;
+        if (key == "MemTotal") fields.total = bytes;
+        else if (key == "MemAvailable") fields.available = bytes;
+        else if (key == "MemFree") fields.free = bytes;
+        else if (key == "Buffers") fields.buffers = bytes;
+        else if (key == "Cached") fields.cached = bytes;
+        else if (key == "SReclaimable") fields.reclaimable = bytes;
+        else if (key == "Shmem") fields.shmem = bytes;
         return true;
     });
-    if (!total)
-        return std::nullopt;
-
-    uint64_t availableBytes = 0;
-    if (available) {
-        availableBytes = *available;
-    } else {
-        // Kernels before 3.14 have no MemAvailable: estimate it the way free(1) did.
-        const uint64_t reclaimableSum = free.value_or(0) + buffers.value_or(0) + cached.value_or(0)
-                                        + reclaimable.value_or(0);
-        availableBytes = reclaimableSum - std::min(reclaimableSum, shmem.value_or(0));
-    }
-    MemoryReading usage;
-    usage.total = *total;
-    usage.used = *total - std::min(*total, availableBytes);
-    usage.percent = usage.total > 0 ? static_cast<double>(usage.used) / static_cast<double>(usage.total) * 100.0 : 0;
-    return usage;
+    return memoryReadingOf(fields);
 }
 
 namespace {

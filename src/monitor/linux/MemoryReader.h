@@ -10,6 +10,14 @@
 
 namespace moravel {
 
+// The /proc/meminfo fields memory use is read from, in bytes.
+struct MeminfoFields {
+    std::optional<uint64_t> total, available, free, buffers, cached, reclaimable, shmem;
+};
+
+// Memory in use: MemTotal less what is available. Nothing when MemTotal is missing.
+std::optional<MemoryReading> memoryReadingOf(const MeminfoFields& fields);
+
 // /proc/meminfo. Nothing when MemTotal is missing.
 std::optional<MemoryReading> parseMeminfo(std::string_view text);
 

@@ -4,6 +4,7 @@
 #include "monitor/MetricSeries.h"
 #include "monitor/remote/NodeExporterReadings.h"
 
+#include <QByteArrayView>
 #include <QHash>
 
 #include <algorithm>
@@ -75,7 +76,9 @@ public:
         index_.reserve(lastSeen.size());
         for (const QuerySeries& series : lastSeen) {
             const std::string_view instance = series.label("instance");
-            if (instance.empty() || series.points.empty() || !std::isfinite(series.points.back().value))
+            // Label values are UTF-8: instances that are not would be shown under one garbled name.
+            if (instance.empty() || !QByteArrayView(instance.data(), std::ssize(instance)).isValidUtf8()
+                || series.points.empty() || !std::isfinite(series.points.back().value))
                 continue;
             if (index_.emplace(instance, machines_.size()).second)
                 machines_.push_back({instance, series.label("job"), series.points.back().value, {}, {}, {}});

@@ -65,14 +65,20 @@ void readCpu(const MetricFamilies& families, NodePage& page)
 
 void readMemory(const MetricFamilies& families, NodePage& page)
 {
-    // Written out as /proc/meminfo, so that both machines are read alike.
-    std::string meminfo;
-    for (const char* key : {"MemTotal", "MemAvailable", "MemFree", "Buffers", "Cached", "SReclaimable", "Shmem"}) {
-        const std::optional<double> bytes = families.single(std::string("node_memory_") + key + "_bytes");
-        if (const auto kilobytes = bytes ? wholeAmount(*bytes, 1.0 / 1024) : std::nullopt)
-            meminfo += std::string(key) + ": " + std::to_string(*kilobytes) + " kB\n";
-    }
-    page.gauges.memory = parseMeminfo(meminfo);
+    // The fields of /proc/meminfo the exporter passes on, read by the same rule as this computer's.
+    const auto bytes = [&](std::string_view field) -> std::optional<uint64_t> {
+        const std::optional<double> value = families.single(field);
+        return value ? wholeAmount(*value) : std::nullopt;
+    };
+    page.gauges.memory = memoryReadingOf({
+        .total = bytes("node_memory_MemTotal_bytes"),
+        .available = bytes("node_memory_MemAvailable_bytes"),
+        .free = bytes("node_memory_MemFree_bytes"),
+        .buffers = bytes("node_memory_Buffers_bytes"),
+        .cached = bytes("node_memory_Cached_bytes"),
+        .reclaimable = bytes("node_memory_SReclaimable_bytes"),
+        .shmem = bytes("node_memory_Shmem_bytes"),
+    });
     const auto total = families.single("node_memory_SwapTotal_bytes");
     const auto free = families.single("node_memory_SwapFree_bytes");
     const auto totalBytes = total ? wholeAmount(*total) : std::nullopt;

@@ -57,6 +57,10 @@ FleetAnswers threeMachines()
     auto& up = answer(answers, FleetQuery::up).series;
     up = {series("web3.lan:9100", {{"__name__", "up"}}, 1), series("db1.lan:9100", {{"__name__", "up"}}, 1),
           series("old1:9100", {{"__name__", "up"}}, 0), series("prometheus:9090", {{"__name__", "up"}}, 1)};
+    for (const char* garbled : {"bad\xff:9100", "bad\xfe:9100"}) {  // no UTF-8: both would show as one name
+        answer(answers, FleetQuery::lastSeen).series.push_back(series(garbled, {}, answeredAt));
+        up.push_back(series(garbled, {{"__name__", "up"}}, 1));
+    }
     auto& cpu = answer(answers, FleetQuery::cpu).series;
     cpu = {series("web3.lan:9100", {}, 91.5), series("db1.lan:9100", {}, 3), series("old1:9100", {}, 50),
            series("web3.lan:9100", {}, 5, "other")};
@@ -104,8 +108,8 @@ TEST(FleetAnswers, EachMachineIsReadAsItsOwnExportersPageWouldBe)
 {
     FleetAnswers answers = threeMachines();
     const QList<MachineReading> machines = machinesOfAnswers(answers, nullptr, now);
-    // The server itself and a machine it no longer scrapes are no node
-    // exporter machines; the others come worst first.
+    // The server itself, a machine it no longer scrapes and instances that
+    // are no text are no node exporter machines; the others come worst first.
     QStringList order;
     for (const MachineReading& machine : machines)
         order.append(machine.instance);

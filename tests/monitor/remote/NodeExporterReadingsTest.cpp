@@ -166,6 +166,18 @@ TEST(NodeExporterReadings, WhatThePageLacksIsAbsent)
         EXPECT_EQ(snapshotOfNodePage(pageOf(nothing), nullptr, 1), SystemSnapshot{}) << nothing;
 }
 
+// A kernel without MemAvailable: what is available is estimated from the
+// free memory and caches by this computer's rule, each field to its own.
+TEST(NodeExporterReadings, MemoryWithoutAvailableIsEstimatedFromTheCaches)
+{
+    const NodePage page = pageOf("node_memory_MemTotal_bytes 1e+06\nnode_memory_MemFree_bytes 100000\n"
+                                 "node_memory_Buffers_bytes 20000\nnode_memory_Cached_bytes 300000\n"
+                                 "node_memory_SReclaimable_bytes 40000\nnode_memory_Shmem_bytes 70000\n");
+    ASSERT_TRUE(page.gauges.memory);
+    EXPECT_EQ(page.gauges.memory->total, 1'000'000u);
+    EXPECT_EQ(page.gauges.memory->used, 1'000'000u - (100'000 + 20'000 + 300'000 + 40'000 - 70'000));
+}
+
 // The page's labels are another machine's words: shown with their control
 // characters replaced, and cut short.
 TEST(NodeExporterSensors, SensorNamesAreShownPrintableAndShort)

@@ -60,6 +60,9 @@ void IslandWindowPolicy::activeWindowChanged()
         // Most window managers focus a window on the click itself, before
         // the island sees the press.
         islandTakesFocus();
+    } else if (active.id == 0 && windows_.moravelHasFocus()) {
+        // Moravel's settings have the keyboard: the window manager does not
+        // manage them, so it names no window. The window to return to stays.
     } else if (active.id != 0) {
         lastOtherWindow_ = active.id;
         // The user went elsewhere, or the keyboard came back where it belongs.

@@ -80,6 +80,9 @@ TEST_F(IslandWindowPolicyTest, GivesTheKeyboardBackWhenTheIslandUnpinsOrCloses)
             windows.activated.clear();
             clickIsland(windowManagerFocuses);
             ASSERT_TRUE(state.isLockedOpen());
+            // Meanwhile the settings, a window no window manager names, had the keyboard.
+            windows.setActive({});
+            scheduler.advance(IslandWindowPolicy::noActiveWindowSettleDelay * 2);
             close(state);
             scheduler.advance(1);
             EXPECT_EQ(windows.activated, QList<WindowId>{terminal});

@@ -454,10 +454,10 @@ void ExpandedIslandView::setShowSettings(bool show)
     // or the screen does: the settings follow.
     tabs_->installEventFilter(this);
     window()->installEventFilter(this);
-    // Opened from the keyboard, or while the island has it, the settings take it.
-    // (Not isActiveWindow(): that holds while the settings, a tool window of
-    // the island, are active.)
-    const bool islandHasKeyboard = QApplication::activeWindow() == window();
+    // Opened from the keyboard (the gear takes no focus from a click), the
+    // settings take it. (Not isActiveWindow(): that holds while the
+    // settings, a tool window of the island, are active.)
+    const bool openedByKeyboard = QApplication::activeWindow() == window() && gear->hasFocus();
     connect(popover, &SettingsPopover::escaped, this, [this] {
         giveKeyboardTo(window());
         header_->settingsButton()->setFocus(Qt::TabFocusReason);
@@ -465,9 +465,12 @@ void ExpandedIslandView::setShowSettings(bool show)
     placeSettings();
     popover->show();
     popover->raise();
-    if (islandHasKeyboard) {
+    if (openedByKeyboard) {
         popover->focusFirstControl();
         giveKeyboardTo(popover);
+        // Closed by a pointer, the keyboard goes where the press sends it;
+        // only a grab the island held comes back.
+        connect(popover, &SettingsPopover::dismissed, this, [this] { giveKeyboardTo(nullptr); });
     }
 }
 
@@ -475,7 +478,7 @@ void ExpandedIslandView::giveKeyboardTo(QWidget* target)
 {
     if (services_.giveKeyboardTo)
         services_.giveKeyboardTo(target);
-    else
+    else if (target)
         target->activateWindow();
 }
 

@@ -36,7 +36,8 @@ struct IslandViewServices {
     // its screen, in global coordinates. None: the toolkit's screen there.
     std::function<QRect()> screenArea = {};
     // Moves the keyboard to one of the island's windows (the settings, or
-    // back to the island) in the window system's way. None: the toolkit's.
+    // back to the island) in the window system's way; to none: the settings
+    // closed, the island takes back only a grab it held. None: the toolkit's.
     std::function<void(QWidget* window)> giveKeyboardTo = {};
 };
 

@@ -385,7 +385,10 @@ void IslandPanelController::takeFocus()
 void IslandPanelController::moveKeyboardTo(QWidget* window)
 {
     if (mode_ != IslandWindowMode::unmanaged) {
-        windows_->takeKeyboard(static_cast<WindowId>(window->winId()));
+        if (window == panel_.get())
+            takeFocus();
+        else if (window)
+            windows_->takeKeyboard(static_cast<WindowId>(window->winId()));
         return;
     }
     // The pinned island's grab passes to the settings and back; the toolkit
@@ -393,7 +396,7 @@ void IslandPanelController::moveKeyboardTo(QWidget* window)
     // window's, leaving the keys to the focused control.
     if (!state_.isLockedOpen())
         return;
-    if (window == panel_.get()) {
+    if (!window || window == panel_.get()) {
         panel_->grabKeyboard();
         return;
     }

@@ -19,10 +19,10 @@ class PointerPressWatcher;
 // opened them (with no compositor, no shadow, and the window cut to the panel
 // and its arrow). It grabs no pointer: a press anywhere outside closes it and
 // still reaches what was pressed, as does the keyboard moving to another
-// application (or to the shell). Opened while the island holds the keyboard,
-// it takes the keyboard, its first control focused, and Tab stays inside it.
-// Escape closes it before it closes the island, and escaped() says so. Either
-// way, and on close(), dismissed() follows.
+// application (or to the shell). Given the keyboard (opened from it), its
+// first control takes the focus and Tab stays inside it. Escape closes it
+// before it closes the island, and escaped() says so. Either way, and on
+// close(), dismissed() follows.
 class SettingsPopover final : public QWidget {
     Q_OBJECT
 

@@ -31,7 +31,7 @@ start_island() {
   island=$!
   session_pids=("$island" "${session_pids[@]}")
   for _ in $(seq 100); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"Moravel"' && break
+    xwininfo -root -tree 2>/dev/null | grep '"Moravel"' >/dev/null && break
     sleep 0.1
   done
 }

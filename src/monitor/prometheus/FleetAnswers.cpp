@@ -83,6 +83,7 @@ public:
             if (index_.emplace(instance, machines_.size()).second)
                 machines_.push_back({instance, series.label("job"), series.points.back().value, {}, {}, {}});
         }
+        last_ = machines_.size();
     }
 
     // The machine a series is about, if it is one of them and the series has a value.
@@ -90,10 +91,16 @@ public:
     {
         if (series.points.empty())
             return nullptr;
-        const auto found = index_.find(series.label("instance"));
-        if (found == index_.end() || machines_[found->second].job != series.label("job"))
-            return nullptr;
-        return &machines_[found->second];
+        const std::string_view instance = series.label("instance");
+        // An answer mostly lists a machine's series one after another: they need no look-up.
+        if (last_ == machines_.size() || machines_[last_].instance != instance) {
+            const auto found = index_.find(instance);
+            if (found == index_.end())
+                return nullptr;
+            last_ = found->second;
+        }
+        Gathered& machine = machines_[last_];
+        return machine.job == series.label("job") ? &machine : nullptr;
     }
 
     std::vector<Gathered>& machines() { return machines_; }
@@ -109,6 +116,7 @@ public:
 private:
     std::unordered_map<std::string_view, size_t> index_;
     std::vector<Gathered> machines_;
+    size_t last_ = 0;  // the machine found last; none while it is machines_.size()
 };
 
 // The machines of the previous refresh by instance.

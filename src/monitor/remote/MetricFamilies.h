@@ -113,6 +113,7 @@ private:
         std::ranges::sort(sorted_, [](const NodeSample* a, const NodeSample* b) {
             return comesBefore(a->name, b->name) || (a->name == b->name && a < b);
         });
+        byName_.reserve(sorted_.size());
         for (size_t first = 0; first < sorted_.size();) {
             size_t end = first + 1;
             while (end < sorted_.size() && sorted_[end]->name == sorted_[first]->name)

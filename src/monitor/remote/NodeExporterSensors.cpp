@@ -74,22 +74,36 @@ const ChannelFamilies& channelFamilies(SensorKind kind)
     return all[static_cast<size_t>(kind)];
 }
 
+// An order that tells names apart quickly, not an alphabetical one: by length
+// first, and a sensor ("temp1") before its chip, whose long names mostly match.
+bool before(std::string_view a, std::string_view b)
+{
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+bool before(const std::pair<std::string_view, std::string_view>& a,
+            const std::pair<std::string_view, std::string_view>& b)
+{
+    return a.second != b.second ? before(a.second, b.second) : before(a.first, b.first);
+}
+
 // Values by key, the last given for a key holding: a sorted list rather than
 // a tree of nodes, as a fleet reads thousands of them.
 template <typename Key, typename Value>
 class LastByKey {
 public:
+    explicit LastByKey(size_t count) { entries_.reserve(count); }
     void add(const Key& key, const Value& value) { entries_.push_back({key, entries_.size(), value}); }
     // Before any find.
     void sort()
     {
         std::ranges::sort(entries_, [](const Entry& a, const Entry& b) {
-            return a.key != b.key ? a.key < b.key : a.order < b.order;
+            return a.key != b.key ? before(a.key, b.key) : a.order < b.order;
         });
     }
     const Value* find(const Key& key) const
     {
-        const auto after = std::ranges::upper_bound(entries_, key, {}, &Entry::key);
+        const auto after = std::ranges::upper_bound(entries_, key, [](const Key& a, const Key& b) { return before(a, b); },
+                                                    &Entry::key);
         return after != entries_.begin() && std::prev(after)->key == key ? &std::prev(after)->value : nullptr;
     }
 
@@ -115,18 +129,22 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
     if (readings.empty())
         return families.collectorRan("hwmon") ? std::optional(QList<SensorReading>()) : std::nullopt;
     using Key = std::pair<std::string_view, std::string_view>;  // chip, sensor
-    LastByKey<std::string_view, std::string_view> chipNames;
-    for (const NodeSample* sample : families["node_hwmon_chip_names"])
+    const Family chipNameSamples = families["node_hwmon_chip_names"];
+    LastByKey<std::string_view, std::string_view> chipNames(chipNameSamples.size());
+    for (const NodeSample* sample : chipNameSamples)
         chipNames.add(sample->label("chip"), sample->label("chip_name"));
     chipNames.sort();
-    LastByKey<Key, std::string_view> labels;
-    for (const NodeSample* sample : families["node_hwmon_sensor_label"])
+    const Family labelSamples = families["node_hwmon_sensor_label"];
+    LastByKey<Key, std::string_view> labels(labelSamples.size());
+    for (const NodeSample* sample : labelSamples)
         labels.add({sample->label("chip"), sample->label("sensor")}, sample->label("label"));
     labels.sort();
 
     QList<SensorReading> sensors;
     sensors.reserve(std::ssize(readings));
-    LastByKey<Key, qsizetype> indexOf;
+    LastByKey<Key, qsizetype> indexOf(readings.size());
+    std::string_view shownChip;
+    QString chipText;
     for (const NodeSample* sample : readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
@@ -135,8 +153,13 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
         const std::string_view* label = labels.find(key);
         const std::string_view chip = chipName ? *chipName : key.first;
         const std::string_view shown = label && !label->empty() ? *label : key.second;
+        // A chip's sensors come together: they share one copy of its name.
+        if (sensors.isEmpty() || chip != shownChip) {
+            shownChip = chip;
+            chipText = printableName(chip);
+        }
         indexOf.add(key, sensors.size());
-        sensors.append({printableName(chip), printableName(shown), sample->value});
+        sensors.append({chipText, printableName(shown), sample->value});
     }
     indexOf.sort();
     for (size_t limit = 0; limit < sensorLimits.size(); ++limit) {

@@ -62,8 +62,8 @@ FleetAnswers threeMachines()
         up.push_back(series(garbled, {{"__name__", "up"}}, 1));
     }
     auto& cpu = answer(answers, FleetQuery::cpu).series;
-    cpu = {series("web3.lan:9100", {}, 91.5), series("db1.lan:9100", {}, 3), series("old1:9100", {}, 50),
-           series("web3.lan:9100", {}, 5, "other")};
+    cpu = {series("web3.lan:9100", {}, 91.5), series("web3.lan:9100", {}, 5, "other"), series("db1.lan:9100", {}, 3),
+           series("old1:9100", {}, 50)};
     auto& gauges = answer(answers, FleetQuery::gauges).series;
     const auto machine = [&](const std::string& instance, double total, double available, double rootAvailable) {
         gauges.push_back(named(instance, "node_memory_MemTotal_bytes", {}, total));

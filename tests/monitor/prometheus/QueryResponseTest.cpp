@@ -132,10 +132,14 @@ TEST(QueryResponse, UnknownMembersAndNativeHistogramsArePassedOver)
 {
     const QueryResult result = resultOf(R"({"status":"success","infos":["x"],"stats":{"a":[1,{"b":null}]},
         "data":{"resultType":"vector","result":[
-            {"metric":{"n":"h"},"histogram":[1,{"count":"2","buckets":[[0,"1","2","3"]]}]},
-            {"metric":{"n":"v"},"value":[1,"3"],"extra":true}]}})");
-    ASSERT_EQ(result.series.size(), 1u);
+            {"metric":{"n":"v"},"value":[1,"3"],"extra":true},
+            {"metric":{"n":"h","le":"1"},"histogram":[1,{"count":"2","buckets":[[0,"1","2","3"]]}]},
+            {"metric":{"n":"w"},"value":[1,"4"]}]}})");
+    ASSERT_EQ(result.series.size(), 2u);
+    // No label of the histogram is left on the series before it.
+    EXPECT_EQ(result.series[0].labels.size(), 1u);
     EXPECT_EQ(result.series[0].label("n"), "v");
+    EXPECT_EQ(result.series[1].label("n"), "w");
 }
 
 TEST(QueryResponse, AnythingElseFailsTheWholeAnswer)
@@ -165,6 +169,16 @@ TEST(QueryResponse, AnythingElseFailsTheWholeAnswer)
     };
     for (const std::string& json : cases)
         EXPECT_TRUE(failureOf(json).errorType.empty()) << json;
+
+    // The cap is on each series' labels, not on the answer's.
+    std::string manySeries = R"({"status":"success","data":{"resultType":"vector","result":[)";
+    for (int series = 0; series < 3; ++series) {
+        manySeries += series ? ",{\"metric\":{" : "{\"metric\":{";
+        for (int i = 0; i < 40; ++i)
+            manySeries += (i ? "," : "") + std::string("\"l") + std::to_string(i) + "\":\"v\"";
+        manySeries += R"(},"value":[1,"1"]})";
+    }
+    EXPECT_EQ(resultOf(manySeries + "]}}").series.size(), 3u);
 }
 
 TEST(QueryResponse, TheScrapeIntervalIsTheGlobalOne)

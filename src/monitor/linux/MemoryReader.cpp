@@ -27,7 +27,15 @@ std::optional<MemoryReading> memoryReadingOf(const MeminfoFields& fields)
     return usage;
 }
 
-std::optional<MemoryReading> parseMeminfo(std::string_view text)
+std::optional<SwapReading> swapReadingOf(const MeminfoFields& fields)
+{
+    if (!fields.swapTotal)
+        return std::nullopt;
+    const uint64_t total = *fields.swapTotal;
+    return SwapReading{total - std::min(total, fields.swapFree.value_or(total)), total};
+}
+
+MeminfoFields parseMeminfoFields(std::string_view text)
 {
     MeminfoFields fields;
     forEachLine(text, [&](std::string_view line) {
@@ -46,43 +54,29 @@ std::optional<MemoryReading> parseMeminfo(std::string_view text)
         else if (key == "Cached") fields.cached = bytes;
         else if (key == "SReclaimable") fields.reclaimable = bytes;
         else if (key == "Shmem") fields.shmem = bytes;
+        else if (key == "SwapTotal") fields.swapTotal = bytes;
+        else if (key == "SwapFree") fields.swapFree = bytes;
         return true;
     });
-    return memoryReadingOf(fields);
+    return fields;
 }
 
-namespace {
-
-// SwapTotal - SwapFree; no swap at all when SwapTotal is missing or 0.
-SwapReading parseSwap(std::string_view text)
+std::optional<MemoryReading> parseMeminfo(std::string_view text)
 {
-    std::optional<uint64_t> total, free;
-    forEachLine(text, [&](std::string_view line) {
-        const size_t colon = line.find(':');
-        const std::string_view key = line.substr(0, colon);
-        if (colon == std::string_view::npos || (key != "SwapTotal" && key != "SwapFree"))
-            return true;
-        const auto kilobytes = parseUnsigned(line.substr(colon + 1));
-        if (kilobytes && *kilobytes <= UINT64_MAX / 1024)
-            (key == "SwapTotal" ? total : free) = *kilobytes * 1024;
-        return true;
-    });
-    if (!total || *total == 0)
-        return {};
-    return {*total - std::min(*total, free.value_or(*total)), *total};
+    return memoryReadingOf(parseMeminfoFields(text));
 }
-
-}  // namespace
 
 MemoryReader::MemoryReader(const std::string& procRoot) : meminfo_(procRoot + "/meminfo") {}
 
 SnapshotUpdate MemoryReader::read()
 {
     const auto text = meminfo_.read();
-    const auto usage = text ? parseMeminfo(*text) : std::nullopt;
+    const MeminfoFields fields = text ? parseMeminfoFields(*text) : MeminfoFields{};
+    const auto usage = memoryReadingOf(fields);
     if (!usage)
         return {};
-    return [usage = *usage, swap = parseSwap(*text)](SystemSnapshot& next) {
+    // A kernel that counts no swap has none.
+    return [usage = *usage, swap = swapReadingOf(fields).value_or(SwapReading{})](SystemSnapshot& next) {
         next.memory = usage;
         next.swap = swap;
     };

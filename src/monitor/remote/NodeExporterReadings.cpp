@@ -70,7 +70,7 @@ void readMemory(const MetricFamilies& families, NodePage& page)
         const std::optional<double> value = families.single(field);
         return value ? wholeAmount(*value) : std::nullopt;
     };
-    page.gauges.memory = memoryReadingOf({
+    const MeminfoFields fields{
         .total = bytes("node_memory_MemTotal_bytes"),
         .available = bytes("node_memory_MemAvailable_bytes"),
         .free = bytes("node_memory_MemFree_bytes"),
@@ -78,13 +78,11 @@ void readMemory(const MetricFamilies& families, NodePage& page)
         .cached = bytes("node_memory_Cached_bytes"),
         .reclaimable = bytes("node_memory_SReclaimable_bytes"),
         .shmem = bytes("node_memory_Shmem_bytes"),
-    });
-    const auto total = families.single("node_memory_SwapTotal_bytes");
-    const auto free = families.single("node_memory_SwapFree_bytes");
-    const auto totalBytes = total ? wholeAmount(*total) : std::nullopt;
-    const auto freeBytes = free ? wholeAmount(*free) : std::nullopt;
-    if (totalBytes && freeBytes)
-        page.gauges.swap = SwapReading{*totalBytes - std::min(*totalBytes, *freeBytes), *totalBytes};
+        .swapTotal = bytes("node_memory_SwapTotal_bytes"),
+        .swapFree = bytes("node_memory_SwapFree_bytes"),
+    };
+    page.gauges.memory = memoryReadingOf(fields);
+    page.gauges.swap = swapReadingOf(fields);
 }
 
 // Two counters per device (received and sent, read and written), by name;

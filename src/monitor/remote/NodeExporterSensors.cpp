@@ -1,5 +1,6 @@
 #include "monitor/remote/NodeExporterSensors.h"
 
+#include "monitor/linux/HwmonReader.h"
 #include "monitor/linux/PowerSupplyReader.h"
 #include "support/PrintableExcerpt.h"
 
@@ -7,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <numeric>
 
 namespace moravel {
 
@@ -145,6 +147,9 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
     LastByKey<Key, qsizetype> indexOf(readings.size());
     std::string_view shownChip;
     QString chipText;
+    std::vector<std::string_view> chipsFound;  // by the exporter's names for them, in order
+    QStringList chipsShown;
+    std::vector<size_t> chipOfSensor;
     for (const NodeSample* sample : readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
@@ -158,8 +163,31 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
             shownChip = chip;
             chipText = printableName(chip);
         }
+        const auto found = std::ranges::find(chipsFound, key.first);
+        chipOfSensor.push_back(static_cast<size_t>(found - chipsFound.begin()));
+        if (found == chipsFound.end()) {
+            chipsFound.push_back(key.first);
+            chipsShown.append(chipText);
+        }
         indexOf.add(key, sensors.size());
         sensors.append({chipText, printableName(shown), sample->value});
+    }
+    // Chips that share a name (two "nvme" drives) are told apart as this
+    // computer's are, in the order of the exporter's names for them
+    // ("nvme_nvme0", "nvme_nvme1"), which follow their devices.
+    if (chipsFound.size() > 1) {
+        std::vector<size_t> order(chipsFound.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::ranges::sort(order, [&](size_t a, size_t b) { return before(chipsFound[a], chipsFound[b]); });
+        QStringList ordered;
+        for (size_t chip : order)
+            ordered.append(chipsShown[static_cast<qsizetype>(chip)]);
+        const QList<int> numbers = chipNumbers(ordered);
+        std::vector<int> numberOf(chipsFound.size());
+        for (size_t place = 0; place < order.size(); ++place)
+            numberOf[order[place]] = numbers[static_cast<qsizetype>(place)];
+        for (qsizetype i = 0; i < sensors.size(); ++i)
+            sensors[i].chipNumber = numberOf[chipOfSensor[static_cast<size_t>(i)]];
     }
     indexOf.sort();
     for (size_t limit = 0; limit < sensorLimits.size(); ++limit) {

@@ -256,13 +256,18 @@ TEST(NodeExporterSensors, EveryKindOfChannelFromItsFamilies)
     EXPECT_EQ(nodeSensors(without, SensorKind::fan), std::nullopt);
 }
 
-// Two chips with sensors of the same names, listed in no order: each sensor
-// keeps its own chip's name, label and limits.
-TEST(NodeExporterSensors, SensorsOfTwoChipsKeepTheirOwnNamesLabelsAndLimits)
+// Chips with sensors of the same names, listed in no order: each sensor
+// keeps its own chip's name, label and limits, and chips of one name are
+// numbered as this computer's are.
+TEST(NodeExporterSensors, SensorsOfSeveralChipsKeepTheirOwnNamesLabelsAndLimits)
 {
     const auto parsed = parseExposition(
         "node_hwmon_chip_names{chip=\"pci0000:00_0000:00:18_3\",chip_name=\"k10temp\"} 1\n"
         "node_hwmon_chip_names{chip=\"nvme_nvme0\",chip_name=\"nvme\"} 1\n"
+        "node_hwmon_chip_names{chip=\"nvme_nvme10\",chip_name=\"nvme\"} 1\n"
+        "node_hwmon_chip_names{chip=\"nvme_nvme2\",chip_name=\"nvme\"} 1\n"
+        "node_hwmon_temp_celsius{chip=\"nvme_nvme10\",sensor=\"temp1\"} 42\n"
+        "node_hwmon_temp_celsius{chip=\"nvme_nvme2\",sensor=\"temp1\"} 41\n"
         "node_hwmon_sensor_label{chip=\"nvme_nvme0\",label=\"Composite\",sensor=\"temp1\"} 1\n"
         "node_hwmon_sensor_label{chip=\"pci0000:00_0000:00:18_3\",label=\"Tctl\",sensor=\"temp1\"} 1\n"
         "node_hwmon_temp_celsius{chip=\"pci0000:00_0000:00:18_3\",sensor=\"temp1\"} 60\n"
@@ -272,6 +277,9 @@ TEST(NodeExporterSensors, SensorsOfTwoChipsKeepTheirOwnNamesLabelsAndLimits)
         "node_hwmon_temp_max_celsius{chip=\"pci0000:00_0000:00:18_3\",sensor=\"temp1\"} 95\n");
     const MetricFamilies families(std::get<ExpositionPage>(parsed));
     EXPECT_EQ(nodeSensors(families, SensorKind::temperature),
-              (QList<SensorReading>{{"k10temp", "Tctl", 60, {}, 95}, {"nvme", "Composite", 40, 85},
-                                    {"k10temp", "temp2", 55}}));
+              (QList<SensorReading>{{"nvme", "temp1", 42, {}, {}, {}, 2},
+                                    {"nvme", "temp1", 41, {}, {}, {}, 1},
+                                    {"k10temp", "Tctl", 60, {}, 95, {}, -1},
+                                    {"nvme", "Composite", 40, 85, {}, {}, 0},
+                                    {"k10temp", "temp2", 55, {}, {}, {}, -1}}));
 }

@@ -112,6 +112,11 @@ FleetReading fleetOf(int count)
                                since.addSecs(-60 * i), {}};
         if (machine.isUp) {
             machine.readings = loads(std::fmod(i * 37.0, 100), std::fmod(i * 53.0, 100), std::fmod(i * 29.0, 100));
+            // What a server does not tell of its machines.
+            machine.readings.diskActivity.reset();
+            machine.readings.power.reset();
+            machine.readings.gpus.reset();
+            machine.readings.topProcesses.reset();
             machine.readings.network = NetworkReading{i * 1500.0, i * 700.0};
             machine.readings.temperatures = QList<SensorReading>{
                 {QStringLiteral("coretemp"), QStringLiteral("Package id 0"), 40.0 + i % 55, 100.0, std::nullopt}};

@@ -39,7 +39,8 @@ TEST(AlertPreferencesStore, StoredDocumentsLoadStrictlyAndRulesTheyDoNotNameKeep
         {nullptr, defaults},
         {"garbage", defaults},
         {R"({"cpu":{"enabled":false,"threshold":80}})", withCpu({false, 80})},
-        {R"({"fan":{"on":1},"cpu":{"threshold":null,"enabled":true}})", defaults},  // unknown keys are ignored
+        // Unknown keys are ignored.
+        {R"({"fan":{"on":1},"cpu":{"threshold":null,"enabled":false}})", withCpu({false, std::nullopt})},
         {R"({"cpu":{"enabled":"no","threshold":80}})", defaults},
         {R"({"cpu":{"enabled":false,"threshold":20}})", defaults},  // outside the rule's range
         {R"({"cpu":{"enabled":false,"threshold":80},"memory":7})", defaults},

@@ -1,5 +1,6 @@
 #include "alerts/AlertCenter.h"
 #include "alerts/AlertPreferencesStore.h"
+#include "monitor/FleetRules.h"
 #include "monitor/SystemMonitor.h"
 #include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
@@ -38,7 +39,8 @@ TEST(AlertPreferencesStore, StoredDocumentsLoadStrictlyAndRulesTheyDoNotNameKeep
         {nullptr, defaults},
         {"garbage", defaults},
         {R"({"cpu":{"enabled":false,"threshold":80}})", withCpu({false, 80})},
-        {R"({"fan":{"on":1},"cpu":{"threshold":null,"enabled":true}})", defaults},  // unknown keys are ignored
+        // Unknown keys are ignored.
+        {R"({"fan":{"on":1},"cpu":{"threshold":null,"enabled":false}})", withCpu({false, std::nullopt})},
         {R"({"cpu":{"enabled":"no","threshold":80}})", defaults},
         {R"({"cpu":{"enabled":false,"threshold":20}})", defaults},  // outside the rule's range
         {R"({"cpu":{"enabled":false,"threshold":80},"memory":7})", defaults},
@@ -123,6 +125,40 @@ TEST_F(AlertCenterTest, RefusedAlertsAreToldOnceASpell)
     EXPECT_EQ(center->showFailure(), std::nullopt);
     notifier->answer(QStringLiteral("full"));
     EXPECT_EQ(told, (QStringList{"too many", "full"}));
+}
+
+TEST_F(AlertCenterTest, AFleetsMachinesAreWatchedOneByOneAndAClickShowsTheMachine)
+{
+    FleetReading fleet{{{"web1.lan:9100", "node", true, std::nullopt, fixtures::loads(96, 20)},
+                        {"web9.lan:9100", "node", false, std::nullopt, {}}},
+                       std::nullopt};
+    fleet.machines[1].since = QDateTime(QDate(2026, 1, 1), QTime(12, 34), Qt::LocalTime);
+    // Each second a new reading of the fleet, as each refresh of a server is.
+    source->everySecond = [fleet](SystemSnapshot& next) {
+        FleetReading read = fleet;
+        read.machines.detach();
+        next = fleetSnapshot(read);
+    };
+    monitor.start();
+    scheduler.advance(301);
+    source->runPending();
+
+    // The whole fleet's CPU is web1's: it warns once, as web1's, without a process list.
+    ASSERT_EQ(notifier->shown.size(), 2);
+    EXPECT_EQ(notifier->shown[0], (AlertNotification{AlertRule::cpu, "web9 is down",
+                                                     "The Prometheus server has not read web9.lan:9100 since 12:34.",
+                                                     true, "web9.lan:9100", true}));
+    EXPECT_EQ(notifier->shown[1], (AlertNotification{AlertRule::cpu, "web1: CPU busy for 5 minutes", "CPU at 96 %.",
+                                                     false, "web1.lan:9100"}));
+    EXPECT_EQ(source->processReads, 0);
+
+    QList<std::pair<MetricKind, QString>> opened;
+    QObject::connect(center.get(), &AlertCenter::openRequested,
+                     [&](MetricKind tab, const QString& machine) { opened.append({tab, machine}); });
+    notifier->click(notifier->shown[1]);
+    notifier->click(notifier->shown[0]);
+    EXPECT_EQ(opened, (QList<std::pair<MetricKind, QString>>{{MetricKind::cpu, "web1.lan:9100"},
+                                                            {MetricKind::machines, QString()}}));
 }
 
 // The episodes that have warned outlive a restart: a battery still low says

@@ -1,17 +1,10 @@
-#include "alerts/AlertCenter.h"
 #include "alerts/FleetAlerts.h"
-#include "monitor/FleetRules.h"
-#include "monitor/SystemMonitor.h"
-#include "support/MemoryDefaultsStore.h"
 #include "support/VirtualScheduler.h"
-#include "testsupport/FakeAlertNotifier.h"
-#include "testsupport/FakeSource.h"
 #include "testsupport/Snapshots.h"
 
 #include <gtest/gtest.h>
 
 using namespace moravel;
-using fixtures::FakeAlertNotifier;
 
 namespace {
 
@@ -85,43 +78,4 @@ TEST_F(FleetAlertsTest, AMachineDownForAMinuteWarnsOncePerEpisode)
     // A machine that leaves the fleet is forgotten, its episodes with it.
     readFor({up("web1", 10)}, 15);
     EXPECT_FALSE(alerts.isDownActive("web3"));
-}
-
-TEST(FleetAlertCenter, AFleetsMachinesAreWatchedOneByOneAndAClickShowsTheMachine)
-{
-    VirtualScheduler scheduler;
-    auto source = std::make_shared<fixtures::FakeSource>();
-    FleetReading fleet{{up("web1.lan:9100", 96), down("web9.lan:9100")}, std::nullopt};
-    fleet.machines[1].since = QDateTime(QDate(2026, 1, 1), QTime(12, 34), Qt::LocalTime);
-    // Each second a new reading of the fleet, as each refresh of a server is.
-    source->everySecond = [fleet](SystemSnapshot& next) {
-        FleetReading read = fleet;
-        read.machines.detach();
-        next = fleetSnapshot(read);
-    };
-    SystemMonitor monitor(scheduler, source);
-    MemoryDefaultsStore store;
-    auto fake = std::make_unique<FakeAlertNotifier>();
-    FakeAlertNotifier& notifier = *fake;
-    AlertCenter center(monitor, scheduler, store, std::move(fake));
-    monitor.start();
-    scheduler.advance(301);
-    source->runPending();
-
-    // The whole fleet's CPU is web1's: it warns once, as web1's, without a process list.
-    ASSERT_EQ(notifier.shown.size(), 2);
-    EXPECT_EQ(notifier.shown[0], (AlertNotification{AlertRule::cpu, "web9 is down",
-                                                    "The Prometheus server has not read web9.lan:9100 since 12:34.",
-                                                    true, "web9.lan:9100", true}));
-    EXPECT_EQ(notifier.shown[1], (AlertNotification{AlertRule::cpu, "web1: CPU busy for 5 minutes", "CPU at 96 %.",
-                                                    false, "web1.lan:9100"}));
-    EXPECT_EQ(source->processReads, 0);
-
-    QList<std::pair<MetricKind, QString>> opened;
-    QObject::connect(&center, &AlertCenter::openRequested,
-                     [&](MetricKind tab, const QString& machine) { opened.append({tab, machine}); });
-    notifier.click(notifier.shown[1]);
-    notifier.click(notifier.shown[0]);
-    EXPECT_EQ(opened, (QList<std::pair<MetricKind, QString>>{{MetricKind::cpu, "web1.lan:9100"},
-                                                            {MetricKind::machines, QString()}}));
 }

@@ -4,8 +4,6 @@
 #include "monitor/linux/LoadAverageReader.h"
 #include "monitor/linux/MemoryReader.h"
 #include "monitor/linux/NetworkCounters.h"
-#include "monitor/linux/ProcessReader.h"
-#include "monitor/linux/TextFile.h"
 #include "testsupport/FixtureTree.h"
 
 #include <QDir>
@@ -132,19 +130,6 @@ TEST(NetworkCounters, KeepNoFileOpenPerInterface)
     NetworkCounters counters(tree.procRoot().toStdString(), tree.sysRoot().toStdString());
     EXPECT_EQ(counters.read()->size(), 50u);
     EXPECT_LE(openFiles(), before + 1);  // the interface list alone
-}
-
-// A FIFO, socket or device in a copied tree would block a reader for good
-// (the --json runs put one in place of /proc/stat).
-TEST(KernelFiles, AFifoInPlaceOfAFileReadsAsMissingWithoutBlocking)
-{
-    fixtures::FixtureTree tree;
-    tree.write("proc/uptime", "100.00 50.00\n");
-    tree.write("proc/7/stat", "7 (worker) S 1 1 1 0 -1 0 0 0 0 0 500 0 0 0 20 0 1 0 0 1000 10 0\n");
-    tree.makeFifo("proc/7/cmdline");
-    const ProcessReading reading = readProcessTable(tree.procRoot().toStdString(), {}, 1);
-    ASSERT_EQ(reading.top.size(), 1);
-    EXPECT_EQ(reading.top[0].name, "worker");  // named without its command line
 }
 
 namespace {

@@ -201,29 +201,3 @@ TEST_F(LinuxSourceTest, SensorsJoinTheNextSecondAndCostNothingWhenAbsent)
     EXPECT_EQ(monitor->snapshot().temperatures->size(), 1);
     EXPECT_EQ(runner.pendingCount(), 1);  // found: read every second from now on
 }
-
-// Figures no hardware gives, as unconnected inputs and broken drivers write
-// them, never reach the snapshot, however large the number in the file. (What
-// the monitor drops of any source is checked with the monitor.)
-TEST_F(LinuxSourceTest, FiguresNoHardwareGivesNeverReachTheSnapshot)
-{
-    tree.write("sys/class/hwmon/hwmon0/name", "coretemp\n");
-    tree.write("sys/class/hwmon/hwmon0/temp1_label", "Package id 0\n");
-    for (const auto& [input, millidegrees] : {std::pair{"temp1", "-273150"}, {"temp2", "999999999999"},
-                                              {"temp3", "9223372036854775807"}, {"temp4", "45000"}})
-        tree.write(QStringLiteral("sys/class/hwmon/hwmon0/%1_input").arg(input), std::string(millidegrees) + "\n");
-    const QString adapter = QStringLiteral("sys/class/power_supply/ucsi-source-psy-USBC000:001/");
-    for (const auto& [file, value] : {std::pair{"type", "USB"}, {"online", "1"}, {"voltage_now", "9999999999"},
-                                      {"current_now", "9999999999"}})
-        tree.write(adapter + file, std::string(value) + "\n");
-
-    monitor->refresh();
-    runner.runAll();
-    refreshAfter(1);
-    const SystemSnapshot& s = monitor->snapshot();
-    EXPECT_EQ(s.temperatures, (QList<SensorReading>{{"coretemp", "temp4", 45, std::nullopt, std::nullopt}}));
-    EXPECT_EQ(cpuTemperatureOf(s), (CpuTemperature{45, std::nullopt}));
-    ASSERT_TRUE(s.power);
-    EXPECT_EQ(s.power->adapter, std::nullopt);  // 9999.999999 V and A
-    EXPECT_DOUBLE_EQ(s.power->systemInputWatts, 0);
-}

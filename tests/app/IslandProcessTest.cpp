@@ -28,12 +28,6 @@ bool showsIslandWindow(const QString& display)
     return windows.readAllStandardOutput().contains("\"Moravel\"");
 }
 
-bool hasXTools()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-           && !QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
-}
-
 // The island's environment: `display`, its folders in `home` (the runtime
 // folder private), and no session bus.
 QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDir& home)
@@ -51,17 +45,6 @@ QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDi
     return environment;
 }
 
-// Starts the island and waits, bounded, until its window shows or it ends.
-void startIsland(QProcess& island, const QProcessEnvironment& environment, const QString& display)
-{
-    island.setProcessEnvironment(environment);
-    island.start(QStringLiteral(MORAVEL_BINARY), {});
-    if (!island.waitForStarted(20'000))
-        return;
-    for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display); ++wait) {
-    }
-}
-
 // Ends the island with SIGTERM, which must end it at once with status 0;
 // what it said on standard error.
 std::string quitOnTerm(QProcess& island)
@@ -73,27 +56,50 @@ std::string quitOnTerm(QProcess& island)
     return island.readAllStandardError().toStdString();
 }
 
+// The island on a private X server, its folders in a private home, no session bus.
+class IslandProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xwininfo"}) {
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
+        }
+        ASSERT_FALSE(display.name().isEmpty());
+        environment = islandEnvironment(display.name(), home);
+    }
+
+    // Starts the island and waits, bounded, until its window shows or it ends.
+    void startIsland()
+    {
+        island.setProcessEnvironment(environment);
+        island.start(QStringLiteral(MORAVEL_BINARY), {});
+        if (island.waitForStarted(20'000)) {
+            for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name()); ++wait) {
+            }
+        }
+        ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    }
+
+    PrivateDisplay display;
+    QTemporaryDir home;
+    QProcessEnvironment environment;
+    QProcess island;
+};
+
 }  // namespace
 
 // A lock file a crash left behind does not stop the island; a second copy
 // says it is running; SIGTERM ends the island at once with status 0, the
 // history kept, and nothing on standard error but that alerts cannot be shown
 // without a session bus (under the sanitizers: no leak reported either).
-TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
+TEST_F(IslandProcessTest, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 {
-    if (!hasXTools())
-        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
-    QTemporaryDir home;
-    const QProcessEnvironment environment = islandEnvironment(display.name(), home);
     const QString lockPath =
         environment.value("XDG_RUNTIME_DIR") + u'/' + QLatin1String(moravel::InstanceLock::fileName);
     ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     EXPECT_EQ(readFile(lockPath), QByteArray::number(island.processId()) + '\n');
 
     QProcess second;
@@ -110,21 +116,13 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 // A session bus that takes the connection and never answers (a stopped
 // daemon): the island shows all the same, says that alerts wait for the bus,
 // and SIGTERM ends it at once.
-TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
+TEST_F(IslandProcessTest, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
 {
-    if (!hasXTools())
-        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
-    QTemporaryDir home;
     SilentSocket bus(home.filePath("bus"));
     ASSERT_TRUE(bus.isListening());
-    QProcessEnvironment environment = islandEnvironment(display.name(), home);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("bus"));
 
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     EXPECT_TRUE(showsIslandWindow(display.name()));
     EXPECT_EQ(quitOnTerm(island), "moravel: the D-Bus session bus does not answer; alerts are shown once it does\n");
 }
@@ -132,18 +130,14 @@ TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
 // On a session bus the island answers moravel --open, --toggle and --close,
 // and a second plain moravel opens it; with no island running the commands
 // exit 1 with one line.
-TEST(IslandProcess, AnswersItsCommandsOnTheSessionBus)
+TEST_F(IslandProcessTest, AnswersItsCommandsOnTheSessionBus)
 {
-    if (!hasXTools() || QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-        GTEST_SKIP() << "Xvfb, xwininfo or dbus-daemon is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
+    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
-    QTemporaryDir home;
-    QProcessEnvironment environment = islandEnvironment(display.name(), home);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    const auto run = [&environment](const QStringList& arguments) {
+    const auto run = [this](const QStringList& arguments) {
         QProcess command;
         command.setProcessEnvironment(environment);
         command.start(QStringLiteral(MORAVEL_BINARY), arguments);
@@ -153,9 +147,7 @@ TEST(IslandProcess, AnswersItsCommandsOnTheSessionBus)
 
     EXPECT_EQ(run({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
 
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     const std::tuple done{0, QByteArray(), QByteArray()};
     // The name is owned once the island shows; asked until it answers, bounded.
     for (int attempt = 0; attempt < 50 && std::get<0>(run({"--open", "CPU"})) != 0; ++attempt)

@@ -162,12 +162,7 @@ TEST_F(SettingsPopoverTest, SourceBeingTypedIsNotShownSelectedUntilWatched)
     SettingsSourceSection section(selector, messages);
     const auto chip = [&](const char* name) { return section.findChild<SettingsCapsuleButton*>(name); };
     const auto selected = [&] {
-        QStringList names;
-        for (const char* name : {"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"}) {
-            if (testing::showsSelectedChoice(*chip(name)))
-                names.append(QLatin1String(name));
-        }
-        return names;
+        return testing::selectedChoices(section, {"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"});
     };
     const QLabel& pending = *section.findChild<QLabel*>("sourcePendingLabel");
 

@@ -15,6 +15,10 @@
 #include <QRect>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
+#include <string>
+
 class QWidget;
 
 namespace moravel {
@@ -68,6 +72,13 @@ void hover(QWidget& widget, QPoint at);
 // A key pressed on `widget`; typed: pressed and let go (a button acts on the release of Space).
 void pressKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void typeKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// A gallery scene's name as a test's name.
+template <typename Scene>
+std::string sceneName(const ::testing::TestParamInfo<Scene>& info)
+{
+    return QString(info.param.name).replace(QLatin1Char('-'), QLatin1Char('_')).toStdString();
+}
 
 // Shown selected (filled in mint) and read so: a checked radio button.
 bool showsSelectedChoice(QWidget& chip);

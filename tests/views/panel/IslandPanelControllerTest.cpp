@@ -7,6 +7,7 @@
 #include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
+#include "views/kit/IslandScale.h"
 #include "views/panel/IslandPanel.h"
 #include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandRootView.h"
@@ -27,6 +28,8 @@ using moravel::testing::pressKey;
 class PanelControllerTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
     PanelControllerTest() { updater.canCheck = false; }
+    // The controller sizes every view of the process: the next test starts at 100 %.
+    ~PanelControllerTest() override { IslandScale::setFactor(1); }
 
     IslandPanelController& make(std::optional<QString> expanded = std::nullopt,
                                 IslandWindowMode mode = IslandWindowMode::dock)

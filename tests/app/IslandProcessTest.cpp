@@ -75,10 +75,21 @@ protected:
         island.setProcessEnvironment(environment);
         island.start(QStringLiteral(MORAVEL_BINARY), {});
         if (island.waitForStarted(20'000)) {
-            for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name()); ++wait) {
+            for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name());
+                 ++wait) {
             }
         }
         ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    }
+
+    // Runs moravel with `arguments` in the island's environment, to its end (bounded).
+    std::tuple<int, QByteArray, QByteArray> command(const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(MORAVEL_BINARY), arguments);
+        process.waitForFinished(20'000);
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
     PrivateDisplay display;
@@ -102,12 +113,7 @@ TEST_F(IslandProcessTest, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
     ASSERT_NO_FATAL_FAILURE(startIsland());
     EXPECT_EQ(readFile(lockPath), QByteArray::number(island.processId()) + '\n');
 
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(MORAVEL_BINARY), {});
-    ASSERT_TRUE(second.waitForFinished(20'000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(second.readAllStandardOutput(), "moravel: the island is already running\n");
+    EXPECT_EQ(command({}), std::tuple(0, QByteArray("moravel: the island is already running\n"), QByteArray()));
 
     EXPECT_EQ(quitOnTerm(island), "moravel: no D-Bus session bus, so alerts are not shown\n");
     EXPECT_EQ(modeOf(home.filePath("state/Moravel/history.json")), 0600u);
@@ -137,25 +143,18 @@ TEST_F(IslandProcessTest, AnswersItsCommandsOnTheSessionBus)
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    const auto run = [this](const QStringList& arguments) {
-        QProcess command;
-        command.setProcessEnvironment(environment);
-        command.start(QStringLiteral(MORAVEL_BINARY), arguments);
-        command.waitForFinished(20'000);
-        return std::tuple{command.exitCode(), command.readAllStandardOutput(), command.readAllStandardError()};
-    };
-
-    EXPECT_EQ(run({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
+    EXPECT_EQ(command({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
 
     ASSERT_NO_FATAL_FAILURE(startIsland());
     const std::tuple done{0, QByteArray(), QByteArray()};
     // The name is owned once the island shows; asked until it answers, bounded.
-    for (int attempt = 0; attempt < 50 && std::get<0>(run({"--open", "CPU"})) != 0; ++attempt)
+    for (int attempt = 0; attempt < 50 && std::get<0>(command({"--open", "CPU"})) != 0; ++attempt)
         island.waitForFinished(100);
-    EXPECT_EQ(run({"--open", "gpu"}), done);  // no GPU here: the Overview
-    EXPECT_EQ(run({"--toggle"}), done);
-    EXPECT_EQ(run({"--close"}), done);
-    EXPECT_EQ(run({}), std::tuple(0, QByteArray("moravel: the island is already running; opened it\n"), QByteArray()));
+    EXPECT_EQ(command({"--open", "gpu"}), done);  // no GPU here: the Overview
+    EXPECT_EQ(command({"--toggle"}), done);
+    EXPECT_EQ(command({"--close"}), done);
+    EXPECT_EQ(command({}),
+              std::tuple(0, QByteArray("moravel: the island is already running; opened it\n"), QByteArray()));
 
     quitOnTerm(island);
 }

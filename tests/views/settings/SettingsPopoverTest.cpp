@@ -157,9 +157,8 @@ TEST_F(SettingsPopoverTest, SourceBeingTypedIsNotShownSelectedUntilWatched)
     SettingsMessages messages;
     SettingsSourceSection section(selector, messages);
     const auto chip = [&](const char* name) { return section.findChild<SettingsCapsuleButton*>(name); };
-    const auto selected = [&] {
-        return testing::selectedChoices(section, {"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"});
-    };
+    const QStringList sources{"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"};
+    const auto selected = [&] { return testing::selectedChoices(section, sources); };
     const QLabel& pending = *section.findChild<QLabel*>("sourcePendingLabel");
 
     chip("sourceAnotherMachine")->click();

@@ -28,12 +28,6 @@ bool showsIslandWindow(const QString& display)
     return windows.readAllStandardOutput().contains("\"Moravel\"");
 }
 
-bool hasXTools()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-           && !QStandardPaths::findExecutable(QStringLiteral("xwininfo")).isEmpty();
-}
-
 // The island's environment: `display`, its folders in `home` (the runtime
 // folder private), and no session bus.
 QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDir& home)
@@ -51,17 +45,6 @@ QProcessEnvironment islandEnvironment(const QString& display, const QTemporaryDi
     return environment;
 }
 
-// Starts the island and waits, bounded, until its window shows or it ends.
-void startIsland(QProcess& island, const QProcessEnvironment& environment, const QString& display)
-{
-    island.setProcessEnvironment(environment);
-    island.start(QStringLiteral(MORAVEL_BINARY), {});
-    if (!island.waitForStarted(20'000))
-        return;
-    for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display); ++wait) {
-    }
-}
-
 // Ends the island with SIGTERM, which must end it at once with status 0;
 // what it said on standard error.
 std::string quitOnTerm(QProcess& island)
@@ -73,35 +56,64 @@ std::string quitOnTerm(QProcess& island)
     return island.readAllStandardError().toStdString();
 }
 
+// The island on a private X server, its folders in a private home, no session bus.
+class IslandProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "xwininfo"}) {
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed (scripts/install-deps installs it)";
+        }
+        ASSERT_FALSE(display.name().isEmpty());
+        environment = islandEnvironment(display.name(), home);
+    }
+
+    // Starts the island and waits, bounded, until its window shows or it ends.
+    void startIsland()
+    {
+        island.setProcessEnvironment(environment);
+        island.start(QStringLiteral(MORAVEL_BINARY), {});
+        if (island.waitForStarted(20'000)) {
+            for (int wait = 0; wait < 300 && !island.waitForFinished(100) && !showsIslandWindow(display.name());
+                 ++wait) {
+            }
+        }
+        ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    }
+
+    // Runs moravel with `arguments` in the island's environment, to its end (bounded).
+    std::tuple<int, QByteArray, QByteArray> command(const QStringList& arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(MORAVEL_BINARY), arguments);
+        process.waitForFinished(20'000);
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    PrivateDisplay display;
+    QTemporaryDir home;
+    QProcessEnvironment environment;
+    QProcess island;
+};
+
 }  // namespace
 
 // A lock file a crash left behind does not stop the island; a second copy
 // says it is running; SIGTERM ends the island at once with status 0, the
 // history kept, and nothing on standard error but that alerts cannot be shown
 // without a session bus (under the sanitizers: no leak reported either).
-TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
+TEST_F(IslandProcessTest, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 {
-    if (!hasXTools())
-        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
-    QTemporaryDir home;
-    const QProcessEnvironment environment = islandEnvironment(display.name(), home);
     const QString lockPath =
         environment.value("XDG_RUNTIME_DIR") + u'/' + QLatin1String(moravel::InstanceLock::fileName);
     ASSERT_TRUE(writeFile(lockPath, "99999\nmoravel\n\xff"));
 
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     EXPECT_EQ(readFile(lockPath), QByteArray::number(island.processId()) + '\n');
 
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(QStringLiteral(MORAVEL_BINARY), {});
-    ASSERT_TRUE(second.waitForFinished(20'000));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(second.readAllStandardOutput(), "moravel: the island is already running\n");
+    EXPECT_EQ(command({}), std::tuple(0, QByteArray("moravel: the island is already running\n"), QByteArray()));
 
     EXPECT_EQ(quitOnTerm(island), "moravel: no D-Bus session bus, so alerts are not shown\n");
     EXPECT_EQ(modeOf(home.filePath("state/Moravel/history.json")), 0600u);
@@ -110,21 +122,13 @@ TEST(IslandProcess, StartsOverAStaleLockRefusesASecondCopyAndQuitsOnTerm)
 // A session bus that takes the connection and never answers (a stopped
 // daemon): the island shows all the same, says that alerts wait for the bus,
 // and SIGTERM ends it at once.
-TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
+TEST_F(IslandProcessTest, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
 {
-    if (!hasXTools())
-        GTEST_SKIP() << "Xvfb or xwininfo is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
-    QTemporaryDir home;
     SilentSocket bus(home.filePath("bus"));
     ASSERT_TRUE(bus.isListening());
-    QProcessEnvironment environment = islandEnvironment(display.name(), home);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.filePath("bus"));
 
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     EXPECT_TRUE(showsIslandWindow(display.name()));
     EXPECT_EQ(quitOnTerm(island), "moravel: the D-Bus session bus does not answer; alerts are shown once it does\n");
 }
@@ -132,38 +136,25 @@ TEST(IslandProcess, ShowsAndQuitsWhileTheSessionBusNeverAnswers)
 // On a session bus the island answers moravel --open, --toggle and --close,
 // and a second plain moravel opens it; with no island running the commands
 // exit 1 with one line.
-TEST(IslandProcess, AnswersItsCommandsOnTheSessionBus)
+TEST_F(IslandProcessTest, AnswersItsCommandsOnTheSessionBus)
 {
-    if (!hasXTools() || QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-        GTEST_SKIP() << "Xvfb, xwininfo or dbus-daemon is not installed (scripts/install-deps installs them)";
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name().isEmpty());
+    if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
     PrivateBus bus;
     ASSERT_FALSE(bus.address().isEmpty());
-    QTemporaryDir home;
-    QProcessEnvironment environment = islandEnvironment(display.name(), home);
     environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
-    const auto run = [&environment](const QStringList& arguments) {
-        QProcess command;
-        command.setProcessEnvironment(environment);
-        command.start(QStringLiteral(MORAVEL_BINARY), arguments);
-        command.waitForFinished(20'000);
-        return std::tuple{command.exitCode(), command.readAllStandardOutput(), command.readAllStandardError()};
-    };
+    EXPECT_EQ(command({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
 
-    EXPECT_EQ(run({"--toggle"}), std::tuple(1, QByteArray(), QByteArray("moravel: no island is running\n")));
-
-    QProcess island;
-    startIsland(island, environment, display.name());
-    ASSERT_EQ(island.state(), QProcess::Running) << island.readAllStandardError().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startIsland());
     const std::tuple done{0, QByteArray(), QByteArray()};
     // The name is owned once the island shows; asked until it answers, bounded.
-    for (int attempt = 0; attempt < 50 && std::get<0>(run({"--open", "CPU"})) != 0; ++attempt)
+    for (int attempt = 0; attempt < 50 && std::get<0>(command({"--open", "CPU"})) != 0; ++attempt)
         island.waitForFinished(100);
-    EXPECT_EQ(run({"--open", "gpu"}), done);  // no GPU here: the Overview
-    EXPECT_EQ(run({"--toggle"}), done);
-    EXPECT_EQ(run({"--close"}), done);
-    EXPECT_EQ(run({}), std::tuple(0, QByteArray("moravel: the island is already running; opened it\n"), QByteArray()));
+    EXPECT_EQ(command({"--open", "gpu"}), done);  // no GPU here: the Overview
+    EXPECT_EQ(command({"--toggle"}), done);
+    EXPECT_EQ(command({"--close"}), done);
+    EXPECT_EQ(command({}),
+              std::tuple(0, QByteArray("moravel: the island is already running; opened it\n"), QByteArray()));
 
     quitOnTerm(island);
 }

@@ -1,12 +1,15 @@
 #include "ViewTestSupport.h"
 
 #include "testsupport/Application.h"
+#include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/kit/IslandPalette.h"
 #include "views/settings/SettingsButtons.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWindow>
 #include <QWidget>
 
@@ -30,6 +33,15 @@ QImage renderWidget(QWidget& widget, const QColor& backdrop)
     QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(backdrop);
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+QImage renderCollapsed(const CollapsedContent& content, const QRectF& bounds)
+{
+    QImage image(bounds.size().toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    CollapsedIslandPainter::paint(painter, bounds, content);
     return image;
 }
 
@@ -84,6 +96,19 @@ void hover(QWidget& widget, QPoint at)
     QApplication::sendEvent(window.windowHandle(), &event);
 }
 
+void pressKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(&widget, &event);
+}
+
+void typeKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers)
+{
+    pressKey(widget, key, modifiers);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QApplication::sendEvent(&widget, &release);
+}
+
 bool showsSelectedChoice(QWidget& chip)
 {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&chip);
@@ -91,6 +116,18 @@ bool showsSelectedChoice(QWidget& chip)
     const bool drawn = static_cast<SettingsCapsuleButton&>(chip).fill() == IslandPalette::mint();
     EXPECT_EQ(read, drawn) << chip.objectName().toStdString();
     return read && drawn;
+}
+
+QStringList selectedChoices(const QWidget& parent, const QStringList& names)
+{
+    QStringList selected;
+    for (const QString& name : names) {
+        auto* chip = parent.findChild<SettingsCapsuleButton*>(name);
+        EXPECT_NE(chip, nullptr) << name.toStdString();
+        if (chip && showsSelectedChoice(*chip))
+            selected.append(name);
+    }
+    return selected;
 }
 
 }  // namespace moravel::testing

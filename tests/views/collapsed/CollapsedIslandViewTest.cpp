@@ -25,8 +25,6 @@ using Texts = CollapsedReadings::PowerReadingTexts;
 
 namespace {
 
-const QString adapterTip =
-    QStringLiteral("SYS is estimated computer load from AC power; battery charging is shown in the expanded view.");
 const QString batteryTip =
     QStringLiteral("BAT is live battery discharge, the available estimate of computer load while unplugged.");
 
@@ -46,7 +44,6 @@ TEST(CollapsedReadingsTest, PowerReadingOnBatteryAndOnTheAdapter)
     using CollapsedReadings::powerReadingTexts;
     EXPECT_EQ(powerReadingTexts(onBattery(40)), (Texts{false, "BAT", "7.5W", "battery.50percent", "40%"}));
     EXPECT_EQ(CollapsedReadings::powerToolTip(onBattery(40)), batteryTip);
-    EXPECT_EQ(CollapsedReadings::powerToolTip(onAdapter(40)), adapterTip);
     EXPECT_EQ(powerReadingTexts(onAdapter(40)), (Texts{true, "SYS", "7.5W", "powerplug.fill", "40%"}));
     // A level no battery figure tells: a dash, never 0 %.
     EXPECT_EQ(powerReadingTexts(onBattery(std::nullopt)), (Texts{false, "BAT", "7.5W", "battery.unknown", "—"}));
@@ -98,15 +95,7 @@ TEST(CollapsedIslandLayoutTest, NotchLayoutHugsTheCameraFromBothSides)
 
 class CollapsedRenderTest : public ::testing::Test {
 protected:
-    // Draws the content over the island's black body.
-    QImage render(const CollapsedContent& content)
-    {
-        QImage image(bounds.size().toSize(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        CollapsedIslandPainter::paint(painter, bounds, content);
-        return image;
-    }
+    QImage render(const CollapsedContent& content) { return moravel::testing::renderCollapsed(content, bounds); }
 
     QRect area(const CollapsedContent& content, Kind kind)
     {
@@ -196,15 +185,6 @@ TEST(CollapsedFitTest, TheWidestFiguresFitTheirFrames)
 class CollapsedIslandViewTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
     CollapsedIslandViewTest() { view.resize(600, 40); }
-
-    void putOnBattery(int64_t percent, bool onAdapter)
-    {
-        BatteryRegistry registry;
-        registry.currentCapacity = percent;
-        registry.externalConnected = onAdapter;
-        telemetry->battery = registry;
-        monitor.powerSourceDidChange();
-    }
 
     IslandState state{defaults, scheduler, std::nullopt};
     CollapsedIslandView view{monitor, state, scheduler};

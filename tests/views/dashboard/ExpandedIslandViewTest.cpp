@@ -20,7 +20,6 @@
 
 #include <QApplication>
 #include <QGraphicsOpacityEffect>
-#include <QKeyEvent>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -39,8 +38,12 @@ protected:
     {
         view.reset();
         state = std::make_unique<IslandState>(defaults, scheduler, environment);
-        view = std::make_unique<ExpandedIslandView>(
-            ExpandedIslandView::Services{monitor, *state, updater, coordinator, scheduler, loginItem});
+        view = std::make_unique<ExpandedIslandView>(services());
+    }
+
+    ExpandedIslandView::Services services()
+    {
+        return {monitor, *state, updater, coordinator, scheduler, loginItem};
     }
 
     // Opens the island and waits until the content is shown.
@@ -269,8 +272,7 @@ TEST_F(ExpandedIslandViewTest, HeaderButtonsPinToggleThePowerFlowAndTheSettings)
     EXPECT_FALSE(view->showsSettings());
 
     settings.click();
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(view.get(), &escape);
+    moravel::testing::pressKey(*view, Qt::Key_Escape);
     EXPECT_FALSE(view->showsSettings());
     EXPECT_FALSE(state->isInteractionPresented());
 }
@@ -282,24 +284,18 @@ TEST_F(ExpandedIslandViewTest, HeaderButtonsPinToggleThePowerFlowAndTheSettings)
 TEST_F(ExpandedIslandViewTest, SettingsOpenedWithTheKeyboardKeepItUntilEscape)
 {
     QList<QWidget*> givenTo;
-    ExpandedIslandView::Services services{monitor, *state, updater, coordinator, scheduler, loginItem};
-    services.giveKeyboardTo = [&givenTo](QWidget* window) {
+    ExpandedIslandView::Services keyboardServices = services();
+    keyboardServices.giveKeyboardTo = [&givenTo](QWidget* window) {
         givenTo.append(window);
         if (window)
             window->activateWindow();
     };
-    view = std::make_unique<ExpandedIslandView>(services);
+    view = std::make_unique<ExpandedIslandView>(keyboardServices);
     open();
     view->show();
     view->finishTransitions();
     QAbstractButton& gear = *view->header()->settingsButton();
-    const auto press = [](QWidget* to, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        ASSERT_NE(to, nullptr);
-        QKeyEvent down(QEvent::KeyPress, key, modifiers);
-        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
-        QApplication::sendEvent(to, &down);
-        QApplication::sendEvent(to, &up);
-    };
+    using moravel::testing::typeKey;
 
     gear.click();  // the keyboard is elsewhere
     EXPECT_TRUE(givenTo.isEmpty());
@@ -310,7 +306,7 @@ TEST_F(ExpandedIslandViewTest, SettingsOpenedWithTheKeyboardKeepItUntilEscape)
     QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::activeWindow(), view.get());
     gear.setFocus(Qt::TabFocusReason);
-    press(&gear, Qt::Key_Space);
+    typeKey(gear, Qt::Key_Space);
     SettingsPopover* popover = view->settingsPopover();
     ASSERT_NE(popover, nullptr);
     EXPECT_EQ(givenTo, QList<QWidget*>{popover});
@@ -321,9 +317,9 @@ TEST_F(ExpandedIslandViewTest, SettingsOpenedWithTheKeyboardKeepItUntilEscape)
 
     QList<QWidget*> visited{first};
     for (QWidget* now = first;;) {
-        press(now, Qt::Key_Tab);
+        typeKey(*now, Qt::Key_Tab);
         now = QApplication::focusWidget();
-        ASSERT_TRUE(popover->isAncestorOf(now)) << now;
+        ASSERT_TRUE(now && popover->isAncestorOf(now)) << now;
         if (now == first)
             break;
         ASSERT_FALSE(visited.contains(now)) << now->objectName().toStdString();
@@ -332,11 +328,11 @@ TEST_F(ExpandedIslandViewTest, SettingsOpenedWithTheKeyboardKeepItUntilEscape)
     EXPECT_GT(visited.size(), 10);
     for (const QWidget* control : visited)  // the first is the topmost
         EXPECT_LE(first->mapToGlobal(QPoint()).y(), control->mapToGlobal(QPoint()).y() + 4);
-    press(first, Qt::Key_Backtab, Qt::ShiftModifier);
+    typeKey(*first, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), visited.last());
 
     view->header()->pinButton()->setFocus();  // the island's focus moved meanwhile: Escape still lands on the gear
-    press(visited.last(), Qt::Key_Escape);
+    typeKey(*visited.last(), Qt::Key_Escape);
     EXPECT_FALSE(view->showsSettings());
     EXPECT_EQ(givenTo.last(), view.get());
     QCoreApplication::processEvents();
@@ -351,8 +347,7 @@ TEST_F(ExpandedIslandViewTest, ChosenChartRangeOutlivesTheDashboard)
     click(section, section.rangeRect(ChartRange::day).center());
     EXPECT_EQ(state->chartRange(), ChartRange::day);
     EXPECT_EQ(section.chart()->range(), ChartRange::day);
-    view = std::make_unique<ExpandedIslandView>(
-        ExpandedIslandView::Services{monitor, *state, updater, coordinator, scheduler, loginItem});
+    view = std::make_unique<ExpandedIslandView>(services());
     EXPECT_EQ(view->activitySection()->chart()->range(), ChartRange::day);
 }
 

@@ -15,7 +15,6 @@
 
 #include <QAccessible>
 #include <QListView>
-#include <QPainter>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -162,11 +161,7 @@ TEST(FleetCollapsed, TheWorstMachinesAndThoseDown)
 
     CollapsedContent content{whole, {K::cpu, K::memory}, {}};
     const QRectF bounds(0, 0, 400, 40);
-    QImage image(400, 40, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    CollapsedIslandPainter::paint(painter, bounds, content);
-    painter.end();
+    const QImage image = moravel::testing::renderCollapsed(content, bounds);
     const auto layout = CollapsedIslandPainter::layout(content, bounds);
     EXPECT_GT(countPixels(image, IslandPalette::red(), layout.readings[0].rect.toAlignedRect(), 8), 10);
 

@@ -18,7 +18,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -27,25 +26,12 @@ using namespace moravel;
 
 namespace {
 
-class AccessibilityTest : public ::testing::Test {
-protected:
-    static void press(QWidget& widget, int key)
-    {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(&widget, &event);
-    }
-    // Pressed and let go, as a key is typed (a button acts on the release of Space).
-    static void tap(QWidget& widget, int key)
-    {
-        press(widget, key);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(&widget, &release);
-    }
-};
+using moravel::testing::pressKey;
+using moravel::testing::typeKey;
 
 // Enter, Return and Space press what has the focus: an icon button (the pin,
 // the gear), the power flow's header, the selected tab, the chosen range.
-TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
+TEST(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
 {
     IslandIconButton button(QStringLiteral("gearshape"));
     MetricTabs tabs;
@@ -63,7 +49,7 @@ TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
                      [&](ChartRange range) { pressed.append(ChartSummary::rangeName(range)); });
     for (QWidget* widget : std::initializer_list<QWidget*>{&button, &header, &tabs, &section}) {
         for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
-            tap(*widget, key);
+            typeKey(*widget, key);
     }
     EXPECT_EQ(pressed, (QStringList{"button", "button", "button", "power flow", "power flow", "power flow", "Memory",
                                     "Memory", "Memory", "5 minutes", "5 minutes", "5 minutes"}));
@@ -71,7 +57,7 @@ TEST_F(AccessibilityTest, EnterAndSpacePressTheFocusedControl)
 
 // The tabs are a page tab list of page tabs: named, the chosen one selected,
 // each with the select action; Left and Right ask for the neighbours.
-TEST_F(AccessibilityTest, TabsAreAPageTabListOperatedByTheKeyboard)
+TEST(AccessibilityTest, TabsAreAPageTabListOperatedByTheKeyboard)
 {
     MetricTabs tabs;
     tabs.resize(tabs.sizeHint());
@@ -92,18 +78,18 @@ TEST_F(AccessibilityTest, TabsAreAPageTabListOperatedByTheKeyboard)
     QList<MetricKind> asked;
     QObject::connect(&tabs, &MetricTabs::tabClicked, [&](MetricKind kind) { asked.append(kind); });
     list->child(2)->actionInterface()->doAction(QStringLiteral("select"));
-    press(tabs, Qt::Key_Left);
-    press(tabs, Qt::Key_Right);
+    pressKey(tabs, Qt::Key_Left);
+    pressKey(tabs, Qt::Key_Right);
     tabs.setSelected(MetricKind::memory, false);
-    press(tabs, Qt::Key_Right);  // the last tab: nowhere further
-    press(tabs, Qt::Key_Home);
+    pressKey(tabs, Qt::Key_Right);  // the last tab: nowhere further
+    pressKey(tabs, Qt::Key_Home);
     EXPECT_EQ(asked, (QList<MetricKind>{MetricKind::memory, MetricKind::overview, MetricKind::memory,
                                         MetricKind::overview}));
     EXPECT_TRUE(list->child(2)->state().selected);
 }
 
 // The range choices are radio buttons, the chosen one checked; the keys walk them.
-TEST_F(AccessibilityTest, RangeChoicesAreRadioButtons)
+TEST(AccessibilityTest, RangeChoicesAreRadioButtons)
 {
     ActivitySection section;
     section.resize(600, 200);
@@ -124,8 +110,8 @@ TEST_F(AccessibilityTest, RangeChoicesAreRadioButtons)
 
     QList<ChartRange> chosen;
     QObject::connect(&section, &ActivitySection::rangeChosen, [&](ChartRange range) { chosen.append(range); });
-    press(section, Qt::Key_Left);  // already the shortest
-    press(section, Qt::Key_End);
+    pressKey(section, Qt::Key_Left);  // already the shortest
+    pressKey(section, Qt::Key_End);
     group->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(chosen, (QList<ChartRange>{ChartRange::day, ChartRange::hour}));
 }
@@ -144,7 +130,7 @@ QStringList readOut(QWidget& widget)
 
 // The gauges as labelled values, the process cards as lists of named values,
 // the sensors as a list of named values: every figure there in words.
-TEST_F(AccessibilityTest, DashboardPartsAreNamedValues)
+TEST(AccessibilityTest, DashboardPartsAreNamedValues)
 {
     SystemSnapshot snapshot = fixtures::loads(23, 40, 54);
     snapshot.network = NetworkReading{1'200'000, 40'000};
@@ -194,7 +180,7 @@ TEST_F(AccessibilityTest, DashboardPartsAreNamedValues)
 
 // At most one event a second for an element, only the newest text, none
 // while the text stays what was told.
-TEST_F(AccessibilityTest, AnnouncerTellsAtMostOnceASecondAndNothingUnchanged)
+TEST(AccessibilityTest, AnnouncerTellsAtMostOnceASecondAndNothingUnchanged)
 {
     VirtualScheduler scheduler;
     AccessibleAnnouncer announcer(scheduler);
@@ -226,7 +212,7 @@ TEST_F(AccessibilityTest, AnnouncerTellsAtMostOnceASecondAndNothingUnchanged)
 }
 
 // The ring shows only once the keyboard moved the focus, never after a click.
-TEST_F(AccessibilityTest, FocusRingOnlyAfterTheKeyboardMoved)
+TEST(AccessibilityTest, FocusRingOnlyAfterTheKeyboardMoved)
 {
     MetricTabs tabs;
     tabs.resize(tabs.sizeHint());
@@ -236,7 +222,7 @@ TEST_F(AccessibilityTest, FocusRingOnlyAfterTheKeyboardMoved)
     ASSERT_TRUE(tabs.hasFocus());
     moravel::testing::click(tabs, {2, 2});
     EXPECT_FALSE(FocusRing::isShown(&tabs));
-    press(tabs, Qt::Key_Right);
+    pressKey(tabs, Qt::Key_Right);
     EXPECT_TRUE(FocusRing::isShown(&tabs));
     EXPECT_GT(moravel::testing::countPixels(moravel::testing::renderWidget(tabs, Qt::black), IslandPalette::cyan()),
               20);
@@ -245,7 +231,7 @@ TEST_F(AccessibilityTest, FocusRingOnlyAfterTheKeyboardMoved)
 }
 
 // The ring's stroke grows with the island's size, like every other stroke.
-TEST_F(AccessibilityTest, FocusRingScalesWithTheIsland)
+TEST(AccessibilityTest, FocusRingScalesWithTheIsland)
 {
     for (const double factor : {1.0, 2.0}) {
         IslandScale::setFactor(factor);

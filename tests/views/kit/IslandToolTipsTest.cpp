@@ -1,7 +1,6 @@
 #include "ViewTestSupport.h"
 
 #include "island/IslandState.h"
-#include "monitor/TelemetrySource.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedHeader.h"
 #include "views/dashboard/ExpandedIslandView.h"
@@ -33,11 +32,7 @@ protected:
 // toolkit's own box never shows.
 TEST_F(IslandToolTipsTest, HelpTextsShowOnHoverInTheIslandsColours)
 {
-    BatteryRegistry battery;
-    battery.currentCapacity = 80;
-    battery.externalConnected = true;
-    telemetry->battery = battery;
-    monitor.powerSourceDidChange();
+    putOnBattery(80, true);
     CollapsedIslandView collapsed(monitor, state, scheduler);
     collapsed.resize(600, 40);
     collapsed.show();

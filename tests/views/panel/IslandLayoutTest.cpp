@@ -1,3 +1,4 @@
+#include "ViewTestSupport.h"
 #include "testsupport/NodeExporterProcess.h"
 #include "testsupport/gallery/GalleryStage.h"
 
@@ -16,11 +17,6 @@ namespace {
 constexpr int historySeconds = 30;
 
 class IslandLayout : public ::testing::TestWithParam<GalleryScene> {};
-
-std::string sceneName(const ::testing::TestParamInfo<GalleryScene>& info)
-{
-    return QString(info.param.name).replace(QLatin1Char('-'), QLatin1Char('_')).toStdString();
-}
 
 }  // namespace
 
@@ -53,4 +49,5 @@ TEST_P(IslandLayout, EverythingFitsInsideTheIsland)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Gallery, IslandLayout, ::testing::ValuesIn(galleryScenes()), sceneName);
+INSTANTIATE_TEST_SUITE_P(Gallery, IslandLayout, ::testing::ValuesIn(galleryScenes()),
+                         moravel::testing::sceneName<GalleryScene>);

@@ -7,12 +7,13 @@
 #include "views/collapsed/CollapsedIslandPainter.h"
 #include "views/collapsed/CollapsedIslandView.h"
 #include "views/dashboard/ExpandedIslandView.h"
+#include "views/kit/IslandScale.h"
 #include "views/panel/IslandPanel.h"
 #include "views/panel/IslandPanelController.h"
 #include "views/panel/IslandRootView.h"
 
 #include <QApplication>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QVariantAnimation>
 
 #include <gtest/gtest.h>
@@ -22,10 +23,13 @@ using namespace moravel;
 namespace {
 
 using fixtures::FakeScreens;
+using moravel::testing::pressKey;
 
 class PanelControllerTest : public ::testing::Test, protected moravel::testing::ViewServices {
 protected:
     PanelControllerTest() { updater.canCheck = false; }
+    // The controller sizes every view of the process: the next test starts at 100 %.
+    ~PanelControllerTest() override { IslandScale::setFactor(1); }
 
     IslandPanelController& make(std::optional<QString> expanded = std::nullopt,
                                 IslandWindowMode mode = IslandWindowMode::dock)
@@ -53,6 +57,30 @@ protected:
         const IslandState& state = controller->state();
         return islandFrame(area, state.displayGeometry().panelSize(false, state.visibleCollapsedMetricKinds(),
                                                                    CollapsedIslandPainter::widthsFor(monitor.snapshot())));
+    }
+
+    // The pointer told to the island's window at `global`: moved, entering or leaving.
+    void pointer(QEvent::Type type, QPoint global = {})
+    {
+        QWidget& panel = controller->panel();
+        const QPoint local = panel.mapFromGlobal(global);
+        if (type == QEvent::MouseMove) {
+            QMouseEvent move(type, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&panel, &move);
+        } else if (type == QEvent::Enter) {
+            QEnterEvent enter(local, local, global);
+            QApplication::sendEvent(&panel, &enter);
+        } else {
+            QEvent leave(type);
+            QApplication::sendEvent(&panel, &leave);
+        }
+    }
+
+    // A press on the collapsed island, as a click begins.
+    void pressIsland()
+    {
+        auto* root = controller->panel().findChild<IslandRootView*>();
+        moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
     }
 
     FakeScreens* screens = nullptr;
@@ -120,23 +148,21 @@ TEST_F(PanelControllerTest, EscapeClosesUnlessAnInteractionIsPresentedAndGivesTh
     auto& c = make(QStringLiteral("1"));
     c.installEventMonitor();
     QWidget target;
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::ShiftModifier);
     c.state().beginInteraction();
-    QApplication::sendEvent(&target, &escape);
+    pressKey(target, Qt::Key_Escape, Qt::ShiftModifier);
     EXPECT_TRUE(c.state().isLockedOpen());
     EXPECT_TRUE(c.state().showsExpandedContent());
     c.state().endInteraction();
-    QApplication::sendEvent(&target, &escape);
+    pressKey(target, Qt::Key_Escape, Qt::ShiftModifier);
     EXPECT_FALSE(c.state().isLockedOpen());
     EXPECT_FALSE(c.state().showsExpandedContent());
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
 
-    auto* root = c.panel().findChild<IslandRootView*>();
-    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    pressIsland();
     c.state().toggleLockedOpen();
     windows->moravelFocused = true;
-    QApplication::sendEvent(&c.panel(), &escape);
+    pressKey(c.panel(), Qt::Key_Escape);
     EXPECT_EQ(windows->activated, QList<WindowId>{terminal});
 }
 
@@ -217,8 +243,7 @@ TEST_F(PanelControllerTest, TakesTheKeyboardOnAPressOrWhenPinned)
     auto& c = make();
     c.installEventMonitor();
     const auto island = static_cast<WindowId>(c.panel().winId());
-    auto* root = c.panel().findChild<IslandRootView*>();
-    moravel::testing::sendMouse(*root->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    pressIsland();
     EXPECT_EQ(windows->keyboardTaken, QList<WindowId>{island});
     windows->moravelFocused = true;
     c.state().setLockedOpen(true);  // by the click, while the island has the keyboard
@@ -229,8 +254,7 @@ TEST_F(PanelControllerTest, TakesTheKeyboardOnAPressOrWhenPinned)
 
     auto& unmanaged = make(std::nullopt, IslandWindowMode::unmanaged);
     unmanaged.installEventMonitor();
-    auto* unmanagedRoot = unmanaged.panel().findChild<IslandRootView*>();
-    moravel::testing::sendMouse(*unmanagedRoot->collapsedLayer(), QEvent::MouseButtonPress, {20, 20});
+    pressIsland();
     unmanaged.state().setLockedOpen(true);
     EXPECT_TRUE(windows->keyboardTaken.isEmpty());
     EXPECT_TRUE(unmanaged.panel().windowFlags().testFlag(Qt::X11BypassWindowManagerHint));
@@ -244,37 +268,23 @@ TEST_F(PanelControllerTest, OpensOnHoverOnlyAfterARealEnter)
     auto& c = make();
     c.installEventMonitor();
     c.updateFrame(false, false);
-    QWidget& panel = c.panel();
-    const auto send = [&panel](QEvent::Type type, QPoint global) {
-        if (type == QEvent::MouseMove) {
-            QMouseEvent move(type, panel.mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(&panel, &move);
-        } else if (type == QEvent::Enter) {
-            QEnterEvent enter(panel.mapFromGlobal(global), panel.mapFromGlobal(global), global);
-            QApplication::sendEvent(&panel, &enter);
-        } else {
-            QEvent leave(type);
-            QApplication::sendEvent(&panel, &leave);
-        }
-    };
-    send(QEvent::Enter, {});  // the pointer position at start is (0, 0)
+    pointer(QEvent::Enter);  // the pointer position at start is (0, 0)
     EXPECT_FALSE(c.state().isPointerInside());
-    send(QEvent::MouseMove, {700, 10});
+    pointer(QEvent::MouseMove, {700, 10});
     EXPECT_TRUE(c.state().isPointerInside());
     EXPECT_TRUE(c.state().isExpanded());
 
-    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     screens->pointer = QPoint(700, 10);
-    QApplication::sendEvent(&panel, &escape);
+    pressKey(c.panel(), Qt::Key_Escape);
     EXPECT_FALSE(c.state().isPointerInside());
-    send(QEvent::MouseMove, {700, 30});
+    pointer(QEvent::MouseMove, {700, 30});
     scheduler.advance(1);
     EXPECT_FALSE(c.state().isExpanded());
-    send(QEvent::Leave, {});
-    send(QEvent::Enter, {700, 10});
-    send(QEvent::MouseMove, {700, 10});  // the pointer has not moved
+    pointer(QEvent::Leave, {});
+    pointer(QEvent::Enter, {700, 10});
+    pointer(QEvent::MouseMove, {700, 10});  // the pointer has not moved
     EXPECT_FALSE(c.state().isPointerInside());
-    send(QEvent::MouseMove, {701, 10});
+    pointer(QEvent::MouseMove, {701, 10});
     EXPECT_TRUE(c.state().isPointerInside());
 }
 
@@ -290,11 +300,6 @@ TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
     c.updateFrame(false, false);
     QWidget& panel = c.panel();
     auto* root = panel.findChild<IslandRootView*>();
-    const auto move = [&panel](QPoint global) {
-        QMouseEvent event(QEvent::MouseMove, panel.mapFromGlobal(global), global, Qt::NoButton, Qt::NoButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(&panel, &event);
-    };
     const auto shapeMismatches = [&] {
         const QImage painted = moravel::testing::renderWidget(*root);
         int mismatches = 0;
@@ -310,7 +315,7 @@ TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
         SCOPED_TRACE(opening ? "opening" : "closing");
         const QRect from = panel.geometry();
         if (opening) {
-            move(panel.geometry().center());  // hovering opens it
+            pointer(QEvent::MouseMove, panel.geometry().center());  // hovering opens it
         } else {
             c.state().requestCollapse(true);
             scheduler.advance(1);
@@ -330,14 +335,12 @@ TEST_F(PanelControllerTest, MorphsInsideOneWindowShapedLikeTheBody)
         }
         if (opening) {
             const QPoint clear = panel.mapToGlobal(QPoint(0, panel.height() - 1));  // below the growing body
-            move(clear);
+            pointer(QEvent::MouseMove, clear);
             EXPECT_FALSE(c.state().isPointerInside());
-            QEvent leave(QEvent::Leave);
-            QApplication::sendEvent(&panel, &leave);
-            QEnterEvent enter(panel.mapFromGlobal(clear), panel.mapFromGlobal(clear), clear);
-            QApplication::sendEvent(&panel, &enter);
+            pointer(QEvent::Leave);
+            pointer(QEvent::Enter, clear);
             EXPECT_FALSE(c.state().isPointerInside());
-            move(panel.mapToGlobal(QPoint(panel.width() / 2, 2)));
+            pointer(QEvent::MouseMove, panel.mapToGlobal(QPoint(panel.width() / 2, 2)));
             EXPECT_TRUE(c.state().isPointerInside());
         }
         morph->setCurrentTime(morph->duration());

@@ -24,7 +24,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLayout>
@@ -41,6 +40,7 @@ namespace {
 using Kind = MetricKind;
 using List = CollapsedMetricPreferences;
 using testing::click;
+using testing::pressKey;
 using testing::sendMouse;
 
 // Drags a row by its handle, in steps, and lets go over `gapY`.
@@ -60,7 +60,8 @@ protected:
     IslandSettingsView& view()
     {
         if (!view_) {
-            view_ = std::make_unique<IslandSettingsView>(state, updater, coordinator, loginItem);
+            view_ = std::make_unique<IslandSettingsView>(state, updater, coordinator, loginItem,
+                                                         alerts ? &*alerts : nullptr);
             view_->resize(view_->sizeHint());
         }
         return *view_;
@@ -83,15 +84,11 @@ protected:
 
     QStringList selectedChips()
     {
-        QStringList selected;
-        for (const char* name : {"presetMinimal", "presetBalanced", "presetPower"}) {
-            if (testing::showsSelectedChoice(chip(name)))
-                selected.append(chip(name).text());
-        }
-        return selected;
+        return testing::selectedChoices(view(), {"presetMinimal", "presetBalanced", "presetPower"});
     }
 
     IslandState state{defaults, scheduler, std::nullopt};
+    std::optional<AlertCenter> alerts;  // set before the view is made: the Alerts section shows
     std::unique_ptr<IslandSettingsView> view_;
 };
 
@@ -126,18 +123,13 @@ TEST_F(IslandSettingsViewTest, ReadingsAreTickedAndMovedByTheKeyboard)
     state.setCollapsedMetricPreferences(
         List({{Kind::cpu, true}, {Kind::network, false}, {Kind::memory, true}, {Kind::power, false}}));
     SettingsMetricList& rows = list();
-    const auto key = [&](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QKeyEvent event(QEvent::KeyPress, code, modifiers);
-        QApplication::sendEvent(&rows, &event);
-    };
-    key(Qt::Key_Down);
-    key(Qt::Key_Space);  // network shown
-    key(Qt::Key_Down, Qt::AltModifier);
+    pressKey(rows, Qt::Key_Down);
+    pressKey(rows, Qt::Key_Space);  // network shown
+    pressKey(rows, Qt::Key_Down, Qt::AltModifier);
     EXPECT_EQ(state.collapsedMetricPreferences(),
               List({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, true}, {Kind::power, false}}));
-    key(Qt::Key_Up, Qt::AltModifier);
-    key(Qt::Key_Up, Qt::AltModifier);
-    key(Qt::Key_Up, Qt::AltModifier);  // already the first: nothing moves
+    for (int times = 0; times < 3; ++times)
+        pressKey(rows, Qt::Key_Up, Qt::AltModifier);  // the third: already the first, nothing moves
     EXPECT_EQ(state.collapsedMetricPreferences(),
               List({{Kind::network, true}, {Kind::cpu, true}, {Kind::memory, true}, {Kind::power, false}}));
     EXPECT_EQ(rows.focusedRow(), 0);
@@ -161,13 +153,13 @@ TEST_F(IslandSettingsViewTest, ReadingsAreTickedAndMovedByTheKeyboard)
 // and left to right, and read with a role, a name and its state or value.
 TEST_F(IslandSettingsViewTest, EveryControlIsReachedInOrderAndReadWithItsState)
 {
-    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
-    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
+    alerts.emplace(monitor, scheduler, defaults, nullptr);
     SourceSelector selector(monitor, defaults, [&](const SourceChoice&) -> std::variant<ChosenSource, QString> {
         return QStringLiteral("unused");
     });
+    IslandSettingsView& settings = view();
     settings.addSourceSection(selector);
-    settings.findChild<SettingsCapsuleButton*>("sourceAnotherMachine")->click();  // its fields shown
+    chip("sourceAnotherMachine").click();  // its fields shown
     settings.show();  // laid out, every section
     const std::map<QString, QAccessible::Role> roles{
         {"moravel::SettingsSwitch", QAccessible::CheckBox},   {"moravel::SettingsStepper", QAccessible::SpinBox},
@@ -222,7 +214,7 @@ TEST_F(IslandSettingsViewTest, DraggingAndResettingSelectTheMatchingPreset)
     dragRow(list(), 2, list().rowRect(0).top() + 2);  // cpu, third row, dropped above the first
     EXPECT_EQ(state.collapsedMetricPreferences(),
               List({{Kind::cpu, true}, {Kind::memory, true}, {Kind::network, false}, {Kind::power, false}}));
-    EXPECT_EQ(selectedChips(), QStringList{"Minimal"});
+    EXPECT_EQ(selectedChips(), QStringList{"presetMinimal"});
     EXPECT_FALSE(isShown(custom));
 
     list().dropRow(0, 4);  // cpu to the end, by the destination before the move
@@ -236,7 +228,7 @@ TEST_F(IslandSettingsViewTest, DraggingAndResettingSelectTheMatchingPreset)
 
     child<SettingsTextButton>("resetButton").click();
     EXPECT_EQ(state.collapsedMetricPreferences(), CollapsedMetricConfiguration::defaultPreferences());
-    EXPECT_EQ(selectedChips(), QStringList{"Balanced"});
+    EXPECT_EQ(selectedChips(), QStringList{"presetBalanced"});
 }
 
 TEST_F(IslandSettingsViewTest, BehaviorSwitchesAndTabWriteTheState)
@@ -388,15 +380,14 @@ TEST_F(IslandSettingsViewTest, UnsavedChoicesAndUnwritableHistoryAreToldInALineE
 // refuses alerts, it says why.
 TEST_F(IslandSettingsViewTest, AlertsSectionFollowsTheNotificationServiceAndTellsWhyAlertsAreLost)
 {
-    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
-    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
-    const QLabel& noService = *settings.findChild<QLabel*>("noNotificationServiceLabel");
-    const QLabel& lost = *settings.findChild<QLabel*>("alertShowFailureLabel");
+    alerts.emplace(monitor, scheduler, defaults, nullptr);
+    const QLabel& noService = child<QLabel>("noNotificationServiceLabel");
+    const QLabel& lost = child<QLabel>("alertShowFailureLabel");
     EXPECT_FALSE(noService.isHidden());
     EXPECT_EQ(noService.text(), "No notification service: alerts are not shown.");
     auto notifier = std::make_unique<fixtures::FakeAlertNotifier>();
     fixtures::FakeAlertNotifier& service = *notifier;
-    alerts.setNotifier(std::move(notifier));  // the session bus answered late
+    alerts->setNotifier(std::move(notifier));  // the session bus answered late
     EXPECT_TRUE(noService.isHidden());
     EXPECT_TRUE(lost.isHidden());
     service.answer(QStringLiteral("too many notifications"));
@@ -415,9 +406,10 @@ TEST_F(IslandSettingsViewTest, AlertsSectionFollowsTheNotificationServiceAndTell
 // stored; the steps stop at the rule's bounds, and Reset brings the defaults back.
 TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
 {
-    AlertCenter alerts(monitor, scheduler, defaults, nullptr);
-    IslandSettingsView settings(state, updater, coordinator, loginItem, &alerts);
-    const auto stepper = [&](const char* name) { return settings.findChild<SettingsStepper*>(name); };
+    alerts.emplace(monitor, scheduler, defaults, nullptr);
+    const auto stepper = [&](const QString& name) -> SettingsStepper& {
+        return child<SettingsStepper>(name.toLatin1().constData());
+    };
     const struct {
         const char* control;  // a switch, a stepper's end, or a stepper with `key`
         int clicks;
@@ -442,25 +434,24 @@ TEST_F(IslandSettingsViewTest, AlertControlsChangeTheRunningRulesAndAreStored)
         const QString control = QString::fromLatin1(row.control);
         for (int i = 0; i < row.clicks; ++i) {
             if (control.endsWith("Alert")) {
-                settings.findChild<SettingsSwitch*>(control)->click();
+                child<SettingsSwitch>(row.control).click();
             } else if (row.key != 0) {
-                QKeyEvent key(QEvent::KeyPress, row.key, Qt::NoModifier);
-                QApplication::sendEvent(stepper(row.control), &key);
+                pressKey(stepper(control), row.key);
             } else {
-                SettingsStepper& s = *stepper(control.chopped(1).toLatin1().constData());
+                SettingsStepper& s = stepper(control.chopped(1));
                 click(s, (control.endsWith('+') ? s.raiseRect() : s.lowerRect()).center());
             }
         }
         const AlertRuleSetting expected{row.enabled, row.threshold};
-        EXPECT_EQ(alerts.preferences()[static_cast<size_t>(row.rule)], expected);
+        EXPECT_EQ(alerts->preferences()[static_cast<size_t>(row.rule)], expected);
         EXPECT_EQ(AlertPreferencesStore::load(defaults)[static_cast<size_t>(row.rule)], expected);
         const QString key = QString::fromLatin1(alertRuleDescriptor(row.rule).key);
-        EXPECT_EQ(stepper((key + "Threshold").toLatin1().constData())->valueText(), QString::fromUtf8(row.shown));
+        EXPECT_EQ(stepper(key + "Threshold").valueText(), QString::fromUtf8(row.shown));
     }
-    EXPECT_FALSE(stepper("cpuThreshold")->isEnabled());  // a rule switched off keeps its threshold
-    settings.findChild<SettingsTextButton*>("alertsResetButton")->click();
-    EXPECT_EQ(alerts.preferences(), AlertPreferences{});
-    EXPECT_EQ(stepper("diskThreshold")->valueText(), "95 %");
+    EXPECT_FALSE(stepper("cpuThreshold").isEnabled());  // a rule switched off keeps its threshold
+    child<SettingsTextButton>("alertsResetButton").click();
+    EXPECT_EQ(alerts->preferences(), AlertPreferences{});
+    EXPECT_EQ(stepper("diskThreshold").valueText(), "95 %");
 }
 
 // While the machine watched cannot be read, the Source section says why.

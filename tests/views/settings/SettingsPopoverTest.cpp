@@ -37,11 +37,6 @@ QRect globalBox(const QWidget& widget)
 
 class SettingsPlacement : public ::testing::TestWithParam<GalleryScene> {};
 
-std::string sceneName(const ::testing::TestParamInfo<GalleryScene>& info)
-{
-    return QString(info.param.name).replace(QLatin1Char('-'), QLatin1Char('_')).toStdString();
-}
-
 QList<GalleryScene> settingsScenes()
 {
     QList<GalleryScene> scenes = gallery::galleryScenes();
@@ -85,7 +80,8 @@ TEST_P(SettingsPlacement, HangFromTheGearInsideTheScreenClearOfTheTabs)
     EXPECT_LT(qGray(overWhite.pixel(local.center().x(), local.bottom() + 3)), 240);  // the shadow
 }
 
-INSTANTIATE_TEST_SUITE_P(Gallery, SettingsPlacement, ::testing::ValuesIn(settingsScenes()), sceneName);
+INSTANTIATE_TEST_SUITE_P(Gallery, SettingsPlacement, ::testing::ValuesIn(settingsScenes()),
+                         testing::sceneName<GalleryScene>);
 
 class SettingsPopoverTest : public ::testing::Test, protected testing::ViewServices {
 protected:
@@ -161,14 +157,8 @@ TEST_F(SettingsPopoverTest, SourceBeingTypedIsNotShownSelectedUntilWatched)
     SettingsMessages messages;
     SettingsSourceSection section(selector, messages);
     const auto chip = [&](const char* name) { return section.findChild<SettingsCapsuleButton*>(name); };
-    const auto selected = [&] {
-        QStringList names;
-        for (const char* name : {"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"}) {
-            if (testing::showsSelectedChoice(*chip(name)))
-                names.append(QLatin1String(name));
-        }
-        return names;
-    };
+    const QStringList sources{"sourceThisComputer", "sourceAnotherMachine", "sourcePrometheusServer"};
+    const auto selected = [&] { return testing::selectedChoices(section, sources); };
     const QLabel& pending = *section.findChild<QLabel*>("sourcePendingLabel");
 
     chip("sourceAnotherMachine")->click();

@@ -4,11 +4,13 @@
 #include "monitor/linux/PowerSupplyReader.h"
 #include "support/PrintableExcerpt.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
-#include <numeric>
+#include <span>
 
 namespace moravel {
 
@@ -118,6 +120,28 @@ private:
     std::vector<Entry> entries_;
 };
 
+// Chips that share a name (two "nvme" drives) told apart as this computer's
+// are, in the order of the exporter's names for them ("nvme_nvme0",
+// "nvme_nvme1"), which follow their devices.
+void numberChips(QList<SensorReading>& sensors, std::span<const std::string_view> chipOf)
+{
+    QVarLengthArray<std::string_view, 16> chips(chipOf.begin(), chipOf.end());
+    std::ranges::sort(chips, [](std::string_view a, std::string_view b) { return before(a, b); });
+    chips.erase(std::unique(chips.begin(), chips.end()), chips.end());
+    if (chips.size() < 2)
+        return;
+    const auto placeOf = [&](std::string_view chip) {
+        return std::ranges::lower_bound(chips, chip, [](std::string_view a, std::string_view b) { return before(a, b); })
+               - chips.begin();
+    };
+    QStringList names(chips.size());
+    for (qsizetype i = 0; i < sensors.size(); ++i)
+        names[placeOf(chipOf[static_cast<size_t>(i)])] = sensors[i].chip;
+    const QList<int> numbers = chipNumbers(names);
+    for (qsizetype i = 0; i < sensors.size(); ++i)
+        sensors[i].chipNumber = numbers[placeOf(chipOf[static_cast<size_t>(i)])];
+}
+
 }  // namespace
 
 std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, SensorKind kind)
@@ -147,9 +171,7 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
     LastByKey<Key, qsizetype> indexOf(readings.size());
     std::string_view shownChip;
     QString chipText;
-    std::vector<std::string_view> chipsFound;  // by the exporter's names for them, in order
-    QStringList chipsShown;
-    std::vector<size_t> chipOfSensor;
+    QVarLengthArray<std::string_view, 16> chipOfSensor;  // the exporter's name for each one's chip
     for (const NodeSample* sample : readings) {
         const Key key{sample->label("chip"), sample->label("sensor")};
         if (!std::isfinite(sample->value))
@@ -163,32 +185,11 @@ std::optional<QList<SensorReading>> nodeSensors(const MetricFamilies& families, 
             shownChip = chip;
             chipText = printableName(chip);
         }
-        const auto found = std::ranges::find(chipsFound, key.first);
-        chipOfSensor.push_back(static_cast<size_t>(found - chipsFound.begin()));
-        if (found == chipsFound.end()) {
-            chipsFound.push_back(key.first);
-            chipsShown.append(chipText);
-        }
+        chipOfSensor.append(key.first);
         indexOf.add(key, sensors.size());
         sensors.append({chipText, printableName(shown), sample->value});
     }
-    // Chips that share a name (two "nvme" drives) are told apart as this
-    // computer's are, in the order of the exporter's names for them
-    // ("nvme_nvme0", "nvme_nvme1"), which follow their devices.
-    if (chipsFound.size() > 1) {
-        std::vector<size_t> order(chipsFound.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::ranges::sort(order, [&](size_t a, size_t b) { return before(chipsFound[a], chipsFound[b]); });
-        QStringList ordered;
-        for (size_t chip : order)
-            ordered.append(chipsShown[static_cast<qsizetype>(chip)]);
-        const QList<int> numbers = chipNumbers(ordered);
-        std::vector<int> numberOf(chipsFound.size());
-        for (size_t place = 0; place < order.size(); ++place)
-            numberOf[order[place]] = numbers[static_cast<qsizetype>(place)];
-        for (qsizetype i = 0; i < sensors.size(); ++i)
-            sensors[i].chipNumber = numberOf[chipOfSensor[static_cast<size_t>(i)]];
-    }
+    numberChips(sensors, chipOfSensor);
     indexOf.sort();
     for (size_t limit = 0; limit < sensorLimits.size(); ++limit) {
         for (const NodeSample* sample : families[named.limits[limit]]) {

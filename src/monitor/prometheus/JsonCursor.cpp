@@ -50,8 +50,7 @@ bool JsonCursor::escapedString(const char* start, std::string_view& out)
     while (true) {
         // Runs without quotes or escapes are copied whole.
         const char* run = at_;
-        while (at_ < end_ && isPlain(*at_))
-            ++at_;
+        at_ = plainRunEnd(at_);
         decoded.append(run, static_cast<size_t>(at_ - run));
         if (at_ == end_ || static_cast<unsigned char>(*at_) < 0x20)
             return fail();

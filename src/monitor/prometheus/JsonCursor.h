@@ -63,8 +63,7 @@ public:
             return false;
         const char* start = at_;
         // The common string: no escapes, a view of the text.
-        while (at_ < end_ && isPlain(*at_))
-            ++at_;
+        at_ = plainRunEnd(at_);
         if (at_ < end_ && *at_ == '"') {
             out = std::string_view(start, static_cast<size_t>(at_++ - start));
             return true;
@@ -131,6 +130,14 @@ private:
         return ends;
     }();
     static bool isPlain(char c) { return !endsPlainRun[static_cast<unsigned char>(c)]; }
+    // Where the plain run from `at` stops. On a local pointer: stepping the
+    // member, which the characters read might alias, would store it each step.
+    const char* plainRunEnd(const char* at) const
+    {
+        while (at < end_ && isPlain(*at))
+            ++at;
+        return at;
+    }
 
     // The rest of a string from `start` on, where its plain run stopped.
     bool escapedString(const char* start, std::string_view& out);

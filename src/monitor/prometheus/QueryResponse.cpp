@@ -45,7 +45,7 @@ public:
     {
         // Room for what a typical answer of this size holds, so that a large
         // one is not copied over and over as it grows: a label takes some 30
-        // characters of the text, a series 200, a point 25.
+        // characters of the text, a series with its value some 200.
         const auto room = [this](size_t perItem) { return static_cast<size_t>(text_.size()) / perItem; };
         result_.labels_.reserve(room(30));
         extents_.reserve(room(200));

@@ -79,7 +79,8 @@ const ChannelFamilies& channelFamilies(SensorKind kind)
 }
 
 // An order that tells names apart quickly, not an alphabetical one: by length
-// first, and a sensor ("temp1") before its chip, whose long names mostly match.
+// first, and a sensor by its own name ("temp1") before its chip's, as chips'
+// long names mostly match.
 bool before(std::string_view a, std::string_view b)
 {
     return a.size() != b.size() ? a.size() < b.size() : a < b;

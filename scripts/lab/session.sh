@@ -69,7 +69,9 @@ focus_is() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 # the nested shell's window takes it as a user's, not to XWayland.
 lab_input_display=${lab_input_display:-}
 input() { DISPLAY=${lab_input_display:-$DISPLAY} xdotool "$@"; }
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+# Bounded: an X server still starting (XWayland under a busy GNOME Shell) may
+# hold a client's first request for good.
+wm_running() { timeout 5 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
 
 lab_start_display() {
   local monitors=$1
@@ -159,7 +161,7 @@ lab_start_gnome() {
   lab_input_display=$DISPLAY
   export DISPLAY=$lab_xwayland_display XAUTHORITY=$lab_xwayland_auth WAYLAND_DISPLAY=wayland-0
   wait_for 60 "GNOME Shell" wm_running
-  wait_for 60 "GNOME's work area" xprop -root _GTK_WORKAREAS_D0
+  wait_for 60 "GNOME's work area" timeout 5 xprop -root _GTK_WORKAREAS_D0
   # It starts in the overview.
   sleep 2
   input mousemove 400 400 key Escape
